@@ -1,0 +1,26 @@
+# Front door: `make run` builds and runs the demo, `make test` builds and runs every test in a
+# release build and again under AddressSanitizer and UndefinedBehaviorSanitizer.
+.PHONY: all deps release asan run test clean
+
+all: release
+
+deps:
+	@scripts/install-deps
+
+release: deps
+	cmake --preset release
+	cmake --build --preset release
+
+asan: deps
+	cmake --preset asan
+	cmake --build --preset asan
+
+run: release
+	./build/release/examples/text_demo
+
+test: release asan
+	ctest --preset release
+	ctest --preset asan
+
+clean:
+	rm -rf build

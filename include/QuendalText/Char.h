@@ -1,0 +1,74 @@
+// QuendalText::Char: one Unicode character held as one or two UTF-16 code units.
+#ifndef QUENDALTEXT_CHAR_H
+#define QUENDALTEXT_CHAR_H
+
+#include <QuendalText/Config.h>
+
+namespace QuendalText {
+
+/// One character: a single UTF-16 unit, or a surrogate pair for a supplementary character.
+/// Input that cannot be represented gives the invalid character (units 0xFFFF 0xFFFF).
+/// Classification and case mapping follow the C runtime's current locale. Nothing throws.
+class QUENDALTEXT_API Char {
+public:
+    /// U+0000; its string is empty.
+    Char();
+    /// From a code point. Up to 0xFFFF one unit (surrogate values kept as they are), up to
+    /// 0x10FFFF a surrogate pair, above that the invalid character.
+    Char(UTF32Unit codePoint);
+    Char(const Char& other);
+    /// From one byte: 0x00-0x7F as it is, 0x80-0xFF the invalid character (no code page).
+    Char(char byte);
+    /// From one UTF-16 unit; a surrogate unit (0xD800-0xDFFF) gives the invalid character.
+    Char(UTF16Unit unit);
+    ~Char();
+    Char& operator=(const Char& other);
+
+    /// The character as a NUL-terminated string of two units, one unit, or none for U+0000.
+    /// Valid as long as this Char lives.
+    operator const UTF16Unit*() const;
+
+    /// True when the first unit lies outside 0xD800-0xDFFF.
+    bool IsSingle() const;
+    /// True when the first unit lies in 0xD800-0xDFFF.
+    bool IsSurrogate() const;
+
+    // Classification of a single character by the C runtime; a surrogate Char is in no class.
+    bool IsAlpha() const;
+    bool IsAlphaNum() const;
+    /// True for a unit below 0x80.
+    bool IsAscii() const;
+    bool IsControl() const;
+    bool IsDigit() const;
+    bool IsGraph() const;
+    bool IsLower() const;
+    bool IsPrint() const;
+    bool IsPunct() const;
+    /// Blank characters only (space and the locale's other blanks).
+    bool IsSpace() const;
+    bool IsUpper() const;
+    /// The full white-space class: space, tab, line and page breaks and their like.
+    bool IsWhiteSpace() const;
+
+    /// Lower-cases a single character in place; a surrogate Char is left as it is.
+    Char& ToLower();
+    /// Upper-cases a single character in place; a surrogate Char is left as it is.
+    Char& ToUpper();
+
+    // Two single characters compare by first unit, two surrogate ones by code point; a single
+    // and a surrogate character are unequal and unordered (every ordering answers false).
+    bool operator==(const Char& other) const;
+    bool operator!=(const Char& other) const;
+    bool operator<(const Char& other) const;
+    bool operator<=(const Char& other) const;
+    bool operator>(const Char& other) const;
+    bool operator>=(const Char& other) const;
+
+private:
+    // First unit, second unit (0 unless a pair), terminator (always 0).
+    UTF16Unit Units[3];
+};
+
+}  // namespace QuendalText
+
+#endif  // QUENDALTEXT_CHAR_H

@@ -1,0 +1,15 @@
+// The whole public interface of QuendalText.
+#ifndef QUENDALTEXT_QUENDALTEXT_H
+#define QUENDALTEXT_QUENDALTEXT_H
+
+#include <QuendalLog/CPPException.h>
+#include <QuendalLog/Exception.h>
+#include <QuendalLog/Message.h>
+#include <QuendalText/Char.h>
+#include <QuendalText/Config.h>
+#include <QuendalText/StringResource.h>
+#include <QuendalText/Text.h>
+#include <QuendalText/UTFConversion.h>
+#include <QuendalText/UTFEncodingType.h>
+
+#endif  // QUENDALTEXT_QUENDALTEXT_H

@@ -1,0 +1,44 @@
+// String resources: a module's table of numbered UTF-16 strings, and the loader that Text reads
+// them through.
+#ifndef QUENDALTEXT_STRINGRESOURCE_H
+#define QUENDALTEXT_STRINGRESOURCE_H
+
+#include <QuendalText/Config.h>
+
+#include <initializer_list>
+#include <map>
+
+namespace QuendalText {
+
+/// One string resource: its number and its NUL-terminated UTF-16 text (null reads as empty).
+struct StringResource {
+    unsigned int id;
+    const UTF16Unit* text;
+};
+
+/// A module's string resources. The texts are copied in, so the table owns them; when an id
+/// appears twice, the first entry is kept.
+class QUENDALTEXT_API StringTable {
+public:
+    StringTable();
+    StringTable(std::initializer_list<StringResource> resources);
+    StringTable(const StringResource* resources, std::size_t count);
+
+    /// Adds or replaces string `id`.
+    void Set(unsigned int id, const UTF16String& text);
+    /// The string numbered `id`, or null when the table has none.
+    const UTF16String* Find(unsigned int id) const;
+
+private:
+    std::map<unsigned int, UTF16String> Strings;
+};
+
+/// Copies at most capacity - 1 units of string `id` of `module` into `buffer`, then a NUL
+/// unit, and returns the number of units copied. A null module or a missing id gives an empty
+/// string and 0. Nothing is written when `buffer` is null or `capacity` is below 1.
+QUENDALTEXT_API int LoadString(ModuleHandle module, unsigned int id, UTF16Unit* buffer,
+                               int capacity);
+
+}  // namespace QuendalText
+
+#endif  // QUENDALTEXT_STRINGRESOURCE_H

@@ -1,0 +1,135 @@
+#include <QuendalText/Char.h>
+
+#include "internal/character_count.h"
+#include "platform/platform.h"
+
+#include <cstdint>
+
+namespace QuendalText {
+
+namespace {
+
+constexpr UTF16Unit kInvalidUnit = 0xFFFF;
+constexpr UTF32Unit kLastBmpCodePoint = 0xFFFF;
+constexpr UTF32Unit kLastCodePoint = 0x10FFFF;
+constexpr UTF32Unit kHighSurrogateBase = 0xD7C0;  // 0xD800 - (0x10000 >> 10)
+constexpr UTF32Unit kLowSurrogateBits = 0x3FF;
+constexpr unsigned char kLastAsciiByte = 0x7F;
+// first * 0x400 + second - kPairOffset decodes a pair: 0xD800 * 0x400 + 0xDC00 - 0x10000.
+constexpr std::uint32_t kPairOffset = 0x35FDC00;
+
+std::uint32_t PairCodePoint(UTF16Unit first, UTF16Unit second) {
+    return static_cast<std::uint32_t>(first) * 0x400u + second - kPairOffset;
+}
+
+}  // namespace
+
+Char::Char() : Units{0, 0, 0} {}
+
+Char::Char(UTF32Unit codePoint) : Units{0, 0, 0} {
+    const auto value = static_cast<std::uint32_t>(codePoint);
+    if (value <= kLastBmpCodePoint) {
+        Units[0] = static_cast<UTF16Unit>(value);
+    } else if (value <= kLastCodePoint) {
+        Units[0] = static_cast<UTF16Unit>(kHighSurrogateBase + (value >> 10));
+        Units[1] = static_cast<UTF16Unit>(detail::kLowSurrogateFirst | (value & kLowSurrogateBits));
+    } else {
+        Units[0] = kInvalidUnit;
+        Units[1] = kInvalidUnit;
+    }
+}
+
+Char::Char(const Char& other) : Units{other.Units[0], other.Units[1], 0} {}
+
+Char::Char(char byte) : Units{0, 0, 0} {
+    const auto value = static_cast<unsigned char>(byte);
+    if (value <= kLastAsciiByte) {
+        Units[0] = value;
+    } else {
+        Units[0] = kInvalidUnit;
+        Units[1] = kInvalidUnit;
+    }
+}
+
+Char::Char(UTF16Unit unit) : Units{unit, 0, 0} {
+    if (detail::IsSurrogateUnit(unit)) {
+        Units[0] = kInvalidUnit;
+        Units[1] = kInvalidUnit;
+    }
+}
+
+Char::~Char() = default;
+
+Char& Char::operator=(const Char& other) {
+    Units[0] = other.Units[0];
+    Units[1] = other.Units[1];
+    Units[2] = 0;
+    return *this;
+}
+
+Char::operator const UTF16Unit*() const { return Units; }
+
+bool Char::IsSingle() const { return !detail::IsSurrogateUnit(Units[0]); }
+bool Char::IsSurrogate() const { return !IsSingle(); }
+
+#define QUENDALTEXT_CHAR_CLASS(member, wideClass) \
+    bool Char::member() const { return IsSingle() && platform::IsInClass(Units[0], platform::WideClass::wideClass); }
+
+QUENDALTEXT_CHAR_CLASS(IsAlpha, Alpha)
+QUENDALTEXT_CHAR_CLASS(IsAlphaNum, AlphaNum)
+QUENDALTEXT_CHAR_CLASS(IsControl, Control)
+QUENDALTEXT_CHAR_CLASS(IsDigit, Digit)
+QUENDALTEXT_CHAR_CLASS(IsGraph, Graph)
+QUENDALTEXT_CHAR_CLASS(IsLower, Lower)
+QUENDALTEXT_CHAR_CLASS(IsPrint, Print)
+QUENDALTEXT_CHAR_CLASS(IsPunct, Punct)
+QUENDALTEXT_CHAR_CLASS(IsSpace, Blank)
+QUENDALTEXT_CHAR_CLASS(IsUpper, Upper)
+QUENDALTEXT_CHAR_CLASS(IsWhiteSpace, Space)
+
+#undef QUENDALTEXT_CHAR_CLASS
+
+bool Char::IsAscii() const { return IsSingle() && Units[0] < 0x80; }
+
+Char& Char::ToLower() {
+    if (IsSingle()) Units[0] = platform::ToLowerUnit(Units[0]);
+    return *this;
+}
+
+Char& Char::ToUpper() {
+    if (IsSingle()) Units[0] = platform::ToUpperUnit(Units[0]);
+    return *this;
+}
+
+// Single characters order by first unit and surrogate ones by code point; mixed pairs are
+// neither equal nor ordered, so every comparison below first asks whether the kinds agree.
+bool Char::operator==(const Char& other) const {
+    if (IsSingle() != other.IsSingle()) return false;
+    if (IsSingle()) return Units[0] == other.Units[0];
+    return PairCodePoint(Units[0], Units[1]) == PairCodePoint(other.Units[0], other.Units[1]);
+}
+
+bool Char::operator!=(const Char& other) const { return !(*this == other); }
+
+bool Char::operator<(const Char& other) const {
+    if (IsSingle() != other.IsSingle()) return false;
+    if (IsSingle()) return Units[0] < other.Units[0];
+    return PairCodePoint(Units[0], Units[1]) < PairCodePoint(other.Units[0], other.Units[1]);
+}
+
+bool Char::operator>(const Char& other) const {
+    if (IsSingle() != other.IsSingle()) return false;
+    return other < *this;
+}
+
+bool Char::operator<=(const Char& other) const {
+    if (IsSingle() != other.IsSingle()) return false;
+    return !(other < *this);
+}
+
+bool Char::operator>=(const Char& other) const {
+    if (IsSingle() != other.IsSingle()) return false;
+    return !(*this < other);
+}
+
+}  // namespace QuendalText

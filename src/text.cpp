@@ -1,0 +1,90 @@
+// The Text core: fields, plain construction, settings and the cached counts.
+#include <QuendalText/Text.h>
+
+#include "internal/character_count.h"
+
+namespace QuendalText {
+
+Text::Text() : Length(0), NumberOfCharacters(0), CaseSensitivity(true), SearchForward(true) {}
+
+Text::Text(const Text& other)
+    : Content(other.Content),
+      Length(other.Length),
+      NumberOfCharacters(other.NumberOfCharacters),
+      CaseSensitivity(other.CaseSensitivity),
+      SearchForward(other.SearchForward) {}
+
+Text::Text(const UTF16String& units) : Text() {
+    Content = units;
+    RefreshCounts();
+}
+
+Text::Text(const Char& character) : Text(static_cast<const UTF16Unit*>(character)) {}
+
+Text::Text(const UTF16Unit* units) : Text() {
+    if (units == nullptr) return;
+    Content = units;
+    RefreshCounts();
+}
+
+Text::~Text() = default;
+
+Text& Text::operator=(const Text& other) {
+    if (this == &other) return *this;
+    // Content first: if copying the units fails, every field keeps its previous value.
+    Content = other.Content;
+    CaseSensitivity = other.CaseSensitivity;
+    SearchForward = other.SearchForward;
+    Length = other.Length;
+    NumberOfCharacters = other.NumberOfCharacters;
+    return *this;
+}
+
+const UTF16Unit* Text::c_str() const { return Content.c_str(); }
+
+bool Text::IsEmpty() const { return Length == 0; }
+
+int Text::get_Length() const { return Length; }
+
+int Text::get_NumberOfCharacters() const { return NumberOfCharacters; }
+
+void Text::set_CaseSensitivity(bool caseSensitive) { CaseSensitivity = caseSensitive; }
+
+bool Text::IsCaseSensitive() const { return CaseSensitivity; }
+
+void Text::set_SearchForward(bool forward) { SearchForward = forward; }
+
+bool Text::IsSearchForward() const { return SearchForward; }
+
+void Text::Empty() {
+    Content.clear();
+    Length = 0;
+    NumberOfCharacters = 0;
+}
+
+bool Text::IsAscii() const {
+    for (const UTF16Unit unit : Content) {
+        if (unit > 0x7F) return false;
+    }
+    return true;
+}
+
+int Text::CharacterCount() const { return detail::CountCharacters(Content.data(), Content.size()); }
+
+void Text::RefreshCounts(std::size_t unchangedUnits) {
+    const std::size_t total = Content.size();
+    const bool appendedToCountedPrefix = unchangedUnits > 0 && unchangedUnits <= total &&
+                                         unchangedUnits == static_cast<std::size_t>(Length);
+    if (appendedToCountedPrefix) {
+        const UTF16Unit* units = Content.data();
+        const bool openHigh = NumberOfCharacters != detail::kMalformedCount &&
+                              detail::EndsWithOpenHighSurrogate(units, unchangedUnits);
+        NumberOfCharacters = detail::CountAfterAppend(NumberOfCharacters, openHigh,
+                                                      units + unchangedUnits, total - unchangedUnits);
+    } else {
+        NumberOfCharacters = CharacterCount();
+    }
+    Length = static_cast<int>(total);
+}
+
+}  // namespace QuendalText
