@@ -1,0 +1,191 @@
+// Handing a Text out: UTF-8, UTF-16, UTF-32 and 7-bit ASCII into buffers the caller owns, the
+// sizes those buffers need, and the text read as a number.
+#include <QuendalText/Text.h>
+#include <QuendalText/UTFConversion.h>
+
+#include <QuendalLog/CPPException.h>
+
+#include "internal/character_count.h"
+#include "internal/raise_sites.h"
+#include "platform/platform.h"
+
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <stdexcept>
+#include <string>
+#include <type_traits>
+
+namespace QuendalText {
+namespace {
+
+static_assert(sizeof(UTF16Unit) == sizeof(UChar), "a UTF-16 unit is ICU's UChar");
+static_assert(sizeof(UTF32Unit) == sizeof(UChar32), "a UTF-32 unit is ICU's UChar32");
+
+constexpr long long kUTF16UnitBytes = 2;
+constexpr long long kUTF32UnitBytes = 4;
+constexpr long long kUTF8TerminatorBytes = 1;
+constexpr long long kUTF8PairBytes = 4;
+
+// What ToDouble answers for a text that holds any unit above 0x7F: -(10^10 - 1).
+constexpr double kNotAsciiNumber = -9999999999.0;
+
+// Sizes are worked out in 64 bits; a size that an int cannot hold is answered as INT_MAX, which
+// is still too small, so a buffer sized from it makes the conversion fail instead of overrun.
+int SaturatedSize(long long bytes) {
+    return bytes > INT_MAX ? INT_MAX : static_cast<int>(bytes);
+}
+
+// UTF-8 bytes of one unit standing on its own (a lone surrogate included).
+long long UTF8BytesOfUnit(UTF16Unit unit) {
+    if (unit < 0x80) return 1;
+    if (unit < 0x800) return 2;
+    return 3;
+}
+
+long long UTF8Size(const UTF16String& units) {
+    long long bytes = 0;
+    const std::size_t count = units.size();
+    for (std::size_t i = 0; i < count; ++i) {
+        const bool startsPair = detail::IsHighSurrogate(units[i]) && i + 1 < count &&
+                                detail::IsLowSurrogate(units[i + 1]);
+        if (startsPair) {
+            bytes += kUTF8PairBytes;
+            ++i;
+        } else {
+            bytes += UTF8BytesOfUnit(units[i]);
+        }
+    }
+    return bytes;
+}
+
+void ZeroFill(void* buffer, int size) {
+    if (buffer != nullptr && size > 0) std::memset(buffer, 0, static_cast<std::size_t>(size));
+}
+
+template <class DestUnit>
+using FromUTF16Conversion = DestUnit* (*)(DestUnit*, int32_t, int32_t*, const UChar*, int32_t,
+                                          int32_t, UErrorCode*);
+
+// Converts all `length` units (NUL units inside included) into `dest` and raises at `line` with
+// ICU's name of the status unless the conversion succeeded outright: a warning, such as output
+// that filled the buffer without its terminator, fails as well.
+template <class DestUnit>
+void ConvertFromUTF16(FromUTF16Conversion<DestUnit> convert, DestUnit* dest, int capacity,
+                      const UTF16String& units, int length, bool nullTerminated, long line) {
+    UErrorCode status = U_ZERO_ERROR;
+    int32_t outputLength = 0;  // Not needed: success means everything fitted.
+    convert(dest, capacity, &outputLength, reinterpret_cast<const UChar*>(units.data()), length,
+            nullTerminated ? 1 : 0, &status);
+    if (status != U_ZERO_ERROR) detail::RaiseConversionError(line, status);
+}
+
+// The library's reading of a decimal integer: leading white space of the current locale, an
+// optional sign, then ASCII digits up to the first other unit. A value beyond the type's range
+// reads as its nearest limit; a text without digits reads as 0.
+template <class Integer>
+Integer ReadDecimal(const UTF16Unit* units) {
+    using Magnitude = std::make_unsigned_t<Integer>;
+    while (*units != 0 && platform::IsInClass(*units, platform::WideClass::Space)) ++units;
+    bool negative = false;
+    if (*units == u'-' || *units == u'+') {
+        negative = *units == u'-';
+        ++units;
+    }
+    const Magnitude largest = static_cast<Magnitude>(std::numeric_limits<Integer>::max());
+    const Magnitude limit = negative ? largest + 1 : largest;
+    Magnitude magnitude = 0;
+    for (; *units >= u'0' && *units <= u'9'; ++units) {
+        const Magnitude digit = static_cast<Magnitude>(*units - u'0');
+        magnitude = magnitude > (limit - digit) / 10 ? limit : magnitude * 10 + digit;
+    }
+    if (!negative) return static_cast<Integer>(magnitude);
+    // Negated through magnitude - 1, so that the type's minimum is reached without overflow.
+    return magnitude == 0 ? 0 : static_cast<Integer>(-static_cast<Integer>(magnitude - 1) - 1);
+}
+
+}  // namespace
+
+int Text::get_EncodingSize(UTFEncodingType encoding, bool nullTerminated) const {
+    switch (encoding) {
+        case UTF8Encoding:
+            return SaturatedSize(UTF8Size(Content) + (nullTerminated ? kUTF8TerminatorBytes : 0));
+        case UTF16Encoding:
+            return SaturatedSize(kUTF16UnitBytes * (Length + (nullTerminated ? 1LL : 0LL)));
+        case UTF32Encoding:
+            // From the cached count, as every other reader of the text's size does.
+            return SaturatedSize(kUTF32UnitBytes *
+                                 (NumberOfCharacters + (nullTerminated ? 1LL : 0LL)));
+    }
+    return 0;
+}
+
+void Text::ToUTF8(char* buffer, int size, bool nullTerminated) const {
+    ConvertFromUTF16<char>(qutf_ConvertUTF16TextToUTF8Text, buffer, size, Content, Length,
+                           nullTerminated, detail::kToUTF8Line);
+}
+
+void Text::ToUTF32(UTF32Unit* buffer, int size, bool nullTerminated) const {
+    ConvertFromUTF16<UChar32>(qutf_ConvertUTF16TextToUTF32Text,
+                              reinterpret_cast<UChar32*>(buffer), size, Content, Length,
+                              nullTerminated, detail::kToUTF32Line);
+}
+
+void Text::ToUTF16(UTF16Unit* buffer, int size, bool nullTerminated) const {
+    // A negative size describes no buffer at all: nothing is written.
+    if (buffer == nullptr || size < 0) return;
+    const long long needed = kUTF16UnitBytes * (Length + (nullTerminated ? 1LL : 0LL));
+    if (size < needed) {
+        ZeroFill(buffer, size);
+        return;
+    }
+    // The units and the NUL after them, as far as the buffer holds them.
+    const long long withTerminator = kUTF16UnitBytes * (Length + 1LL);
+    const long long copied = size < withTerminator ? size : withTerminator;
+    std::memcpy(buffer, Content.c_str(), static_cast<std::size_t>(copied));
+    if (nullTerminated) buffer[size / kUTF16UnitBytes - 1] = 0;
+}
+
+bool Text::ToUnicode(UTF16Unit* buffer, int size, bool nullTerminated) const {
+    [[maybe_unused]] const QuendalLog::CPPException<std::runtime_error> unraised(
+        detail::kRaiseFileName, detail::kToUnicodeFunction);
+    ToUTF16(buffer, size, nullTerminated);
+    return true;
+}
+
+bool Text::ToAscii(char* buffer, int size, bool nullTerminated) const {
+    bool written = false;
+    try {
+        [[maybe_unused]] const QuendalLog::CPPException<std::runtime_error> unraised(
+            detail::kRaiseFileName, detail::kToAsciiFunction);
+        // A negative size describes no buffer at all: nothing is converted or zero-filled.
+        if (size < 0) return false;
+        if (IsAscii()) {
+            // Every unit is below 0x80, so the UTF-8 output is one byte of the same value each.
+            ToUTF8(buffer, size, nullTerminated);
+            written = true;
+        } else {
+            ZeroFill(buffer, size);
+        }
+    } catch (...) {
+        // Nothing escapes: the answer stays false, the buffer keeps what the conversion wrote,
+        // and the floating-point environment goes back to its defaults.
+        platform::ResetFloatingPoint();
+    }
+    return written;
+}
+
+int Text::ToInteger() const { return ReadDecimal<int>(Content.c_str()); }
+
+long Text::ToLong() const { return ReadDecimal<long>(Content.c_str()); }
+
+double Text::ToDouble() const {
+    if (!IsAscii()) return kNotAsciiNumber;
+    // One byte per unit; a NUL unit inside the text ends the reading there.
+    std::string bytes(Content.size(), '\0');
+    for (std::size_t i = 0; i < Content.size(); ++i) bytes[i] = static_cast<char>(Content[i]);
+    return std::atof(bytes.c_str());
+}
+
+}  // namespace QuendalText

@@ -1,0 +1,37 @@
+// Filling a Text from a module's string resources.
+#include <QuendalText/StringResource.h>
+#include <QuendalText/Text.h>
+
+#include <algorithm>
+#include <climits>
+#include <memory>
+
+namespace QuendalText {
+namespace {
+
+// A first guess that holds most resource strings, and the growth on each retry.
+constexpr int kFirstResourceCapacity = 256;
+constexpr int kResourceCapacityStep = 256;
+
+}  // namespace
+
+Text::Text(ModuleHandle module, unsigned int id) : Text() { Load(module, id); }
+
+void Text::Load(ModuleHandle module, unsigned int id) {
+    int capacity = kFirstResourceCapacity;
+    std::unique_ptr<UTF16Unit[]> buffer(new UTF16Unit[capacity]);
+    int loaded = LoadString(module, id, buffer.get(), capacity);
+    // A string that filled the buffer may have been cut: try again with more room.
+    while (loaded >= capacity - 1 && capacity <= INT_MAX - kResourceCapacityStep) {
+        buffer.reset();
+        capacity += kResourceCapacityStep;
+        buffer.reset(new UTF16Unit[static_cast<std::size_t>(capacity)]);
+        loaded = LoadString(module, id, buffer.get(), capacity);
+    }
+    const UTF16Unit* units = buffer.get();
+    const UTF16Unit* end = std::find(units, units + std::max(loaded, 0), UTF16Unit{0});
+    Content.assign(units, end);
+    RefreshCounts();
+}
+
+}  // namespace QuendalText
