@@ -86,9 +86,9 @@ public:
     void ToUTF32(UTF32Unit* buffer, int size, bool nullTerminated) const;
     /// As ToUTF16; always returns true.
     bool ToUnicode(UTF16Unit* buffer, int size, bool nullTerminated) const;
-    /// Writes an all-ASCII text as bytes into `buffer` of `size` bytes and returns true; a text
-    /// with any unit above 0x7F zero-fills the buffer and returns false, and so does a
-    /// failed conversion (after resetting the floating-point environment). Never raises.
+    /// Writes an all-ASCII text as bytes into `buffer` of `size` bytes (as ToUTF8) and returns
+    /// true. A text with any unit above 0x7F zero-fills the buffer and returns false; a failed
+    /// conversion returns false, keeping what it wrote. Never raises.
     bool ToAscii(char* buffer, int size, bool nullTerminated) const;
     /// Bytes needed to write the text in `encoding`, plus the terminator when asked; 0 for an
     /// unknown encoding. UTF-32 is sized from the cached character count.
