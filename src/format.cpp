@@ -1,0 +1,529 @@
+// The UTF-16 printf-style formatter. Literal runs are copied as they stand; string and character
+// conversions are done here, over UTF-16 units; each numeric conversion is handed, alone, to the
+// C library's snprintf and its narrow result widened.
+#include "internal/format.h"
+
+#include <climits>
+#include <cstdint>
+#include <cstdio>
+#include <limits>
+#include <stdexcept>
+#include <type_traits>
+#include <vector>
+
+namespace QuendalText {
+namespace detail {
+namespace {
+
+constexpr UTF16Unit kPercentSign = u'%';
+constexpr UTF16Unit kPaddingUnit = u' ';
+constexpr UTF16Unit kReplacementCharacter = 0xFFFD;
+constexpr char16_t kNullStringText[] = u"(null)";
+// A width or precision that the format does not give.
+constexpr int kNotGiven = -1;
+constexpr std::size_t kUnlimited = std::numeric_limits<std::size_t>::max();
+
+enum class LengthModifier {
+    None,
+    Char,               // hh
+    Short,              // h
+    Long,               // l
+    LongLong,           // ll
+    Int32,              // I32
+    Int64,              // I64
+    Size,               // z, and Windows' I
+    PointerDifference,  // t
+    IntMax,             // j
+    LongDouble,         // L
+    Wide                // w
+};
+
+enum class ConversionKind { Signed, Unsigned, Floating, Pointer, Count, Character, String, Percent, Unknown };
+
+ConversionKind KindOf(UTF16Unit letter) {
+    switch (letter) {
+        case u'd': case u'i':
+            return ConversionKind::Signed;
+        case u'u': case u'o': case u'x': case u'X':
+            return ConversionKind::Unsigned;
+        case u'e': case u'E': case u'f': case u'F': case u'g': case u'G': case u'a': case u'A':
+            return ConversionKind::Floating;
+        case u'p':
+            return ConversionKind::Pointer;
+        case u'n':
+            return ConversionKind::Count;
+        case u'c': case u'C':
+            return ConversionKind::Character;
+        case u's': case u'S':
+            return ConversionKind::String;
+        case u'%':
+            return ConversionKind::Percent;
+        default:
+            return ConversionKind::Unknown;
+    }
+}
+
+// Whether `length` has a meaning for conversions of `kind`; any other pairing is malformed.
+bool LengthFits(ConversionKind kind, LengthModifier length) {
+    switch (kind) {
+        case ConversionKind::Signed:
+        case ConversionKind::Unsigned:
+        case ConversionKind::Count:
+            return length != LengthModifier::LongDouble && length != LengthModifier::Wide;
+        case ConversionKind::Floating:
+            return length == LengthModifier::None || length == LengthModifier::Long ||
+                   length == LengthModifier::LongDouble;
+        case ConversionKind::Pointer:
+            return length == LengthModifier::None;
+        case ConversionKind::Character:
+        case ConversionKind::String:
+            return length == LengthModifier::None || length == LengthModifier::Short ||
+                   length == LengthModifier::Long || length == LengthModifier::Wide;
+        case ConversionKind::Percent:
+            return true;
+        case ConversionKind::Unknown:
+            break;
+    }
+    return false;
+}
+
+// One conversion of the format, from its '%' to its letter.
+struct Conversion {
+    bool leftJustify = false;
+    bool forceSign = false;
+    bool spaceForSign = false;
+    bool alternateForm = false;
+    bool zeroPad = false;
+    bool widthFromArgument = false;
+    int width = kNotGiven;
+    bool precisionFromArgument = false;
+    int precision = kNotGiven;
+    LengthModifier length = LengthModifier::None;
+    UTF16Unit letter = 0;
+    ConversionKind kind = ConversionKind::Unknown;
+    bool wellFormed = false;
+    // One past the conversion's last unit: its letter, or the format's NUL when the format ends
+    // within the conversion.
+    const UTF16Unit* end = nullptr;
+};
+
+bool IsDecimalDigit(UTF16Unit unit) { return unit >= u'0' && unit <= u'9'; }
+
+// Reads the decimal digits at `position` into `value`; false when they do not fit an int.
+bool ReadDecimal(const UTF16Unit*& position, int& value) {
+    bool fits = true;
+    value = 0;
+    for (; IsDecimalDigit(*position); ++position) {
+        const int digit = *position - u'0';
+        if (value > (INT_MAX - digit) / 10) {
+            fits = false;
+        } else {
+            value = value * 10 + digit;
+        }
+    }
+    return fits;
+}
+
+LengthModifier ReadLengthModifier(const UTF16Unit*& position) {
+    switch (*position) {
+        case u'h':
+            ++position;
+            if (*position != u'h') return LengthModifier::Short;
+            ++position;
+            return LengthModifier::Char;
+        case u'l':
+            ++position;
+            if (*position != u'l') return LengthModifier::Long;
+            ++position;
+            return LengthModifier::LongLong;
+        case u'I':
+            ++position;
+            // position[1] is read only when position[0] is a digit, so never past the NUL.
+            if (position[0] == u'3' && position[1] == u'2') {
+                position += 2;
+                return LengthModifier::Int32;
+            }
+            if (position[0] == u'6' && position[1] == u'4') {
+                position += 2;
+                return LengthModifier::Int64;
+            }
+            return LengthModifier::Size;
+        case u'L':
+            ++position;
+            return LengthModifier::LongDouble;
+        case u'z':
+            ++position;
+            return LengthModifier::Size;
+        case u't':
+            ++position;
+            return LengthModifier::PointerDifference;
+        case u'j':
+            ++position;
+            return LengthModifier::IntMax;
+        case u'w':
+            ++position;
+            return LengthModifier::Wide;
+        default:
+            return LengthModifier::None;
+    }
+}
+
+// Parses the conversion whose '%' is at `percent`.
+Conversion ParseConversion(const UTF16Unit* percent) {
+    Conversion conversion;
+    const UTF16Unit* position = percent + 1;
+    for (bool readingFlags = true; readingFlags; ) {
+        switch (*position) {
+            case u'-': conversion.leftJustify = true; break;
+            case u'+': conversion.forceSign = true; break;
+            case u' ': conversion.spaceForSign = true; break;
+            case u'#': conversion.alternateForm = true; break;
+            case u'0': conversion.zeroPad = true; break;
+            default: readingFlags = false; continue;
+        }
+        ++position;
+    }
+    bool numbersFit = true;
+    if (*position == u'*') {
+        conversion.widthFromArgument = true;
+        ++position;
+    } else if (IsDecimalDigit(*position)) {
+        numbersFit = ReadDecimal(position, conversion.width);
+    }
+    if (*position == u'.') {
+        ++position;
+        if (*position == u'*') {
+            conversion.precisionFromArgument = true;
+            ++position;
+        } else {
+            numbersFit = ReadDecimal(position, conversion.precision) && numbersFit;
+        }
+    }
+    conversion.length = ReadLengthModifier(position);
+    if (*position == 0) {
+        conversion.end = position;
+        return conversion;
+    }
+    conversion.letter = *position;
+    conversion.end = position + 1;
+    conversion.kind = KindOf(conversion.letter);
+    conversion.wellFormed = numbersFit && LengthFits(conversion.kind, conversion.length);
+    return conversion;
+}
+
+// Decodes the UTF-8 sequence at `bytes`, whose first byte is not NUL, into `codePoint` and
+// returns the number of bytes it takes. An ill-formed sequence gives U+FFFD for its longest
+// well-formed start (at least one byte), the byte that broke it being left for the next call;
+// so a NUL byte is never passed over.
+std::size_t DecodeUTF8(const unsigned char* bytes, char32_t& codePoint) {
+    const unsigned lead = bytes[0];
+    if (lead < 0x80) {
+        codePoint = lead;
+        return 1;
+    }
+    int continuationBytes = 0;
+    unsigned lowest = 0x80;
+    unsigned highest = 0xBF;
+    char32_t value = 0;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        continuationBytes = 1;
+        value = lead & 0x1F;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        continuationBytes = 2;
+        value = lead & 0x0F;
+        if (lead == 0xE0) lowest = 0xA0;   // no overlong forms
+        if (lead == 0xED) highest = 0x9F;  // no surrogates
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        continuationBytes = 3;
+        value = lead & 0x07;
+        if (lead == 0xF0) lowest = 0x90;   // no overlong forms
+        if (lead == 0xF4) highest = 0x8F;  // nothing above U+10FFFF
+    } else {
+        codePoint = kReplacementCharacter;
+        return 1;
+    }
+    std::size_t taken = 1;
+    for (int index = 0; index < continuationBytes; ++index) {
+        const unsigned next = bytes[taken];
+        if (next < lowest || next > highest) {
+            codePoint = kReplacementCharacter;
+            return taken;
+        }
+        value = (value << 6) | (next & 0x3F);
+        ++taken;
+        lowest = 0x80;
+        highest = 0xBF;
+    }
+    codePoint = value;
+    return taken;
+}
+
+// Appends the UTF-16 form of the NUL-terminated UTF-8 `text`, stopping after `maxUnits` units
+// (which may fall between the two units of a pair). Bytes after the last character taken are
+// not read.
+void AppendUTF8(UTF16String& output, const char* text, std::size_t maxUnits) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text);
+    std::size_t appended = 0;
+    while (appended < maxUnits && *bytes != 0) {
+        char32_t codePoint = 0;
+        bytes += DecodeUTF8(bytes, codePoint);
+        if (codePoint < 0x10000) {
+            output.push_back(static_cast<UTF16Unit>(codePoint));
+            ++appended;
+            continue;
+        }
+        const char32_t offset = codePoint - 0x10000;
+        output.push_back(static_cast<UTF16Unit>(0xD800 + (offset >> 10)));
+        ++appended;
+        if (appended < maxUnits) {
+            output.push_back(static_cast<UTF16Unit>(0xDC00 + (offset & 0x3FF)));
+            ++appended;
+        }
+    }
+}
+
+// The narrow printf specification of one numeric conversion, with '*' already resolved.
+class NarrowSpecification {
+public:
+    NarrowSpecification(const Conversion& conversion, const char* lengthModifier) {
+        Add('%');
+        if (conversion.leftJustify) Add('-');
+        if (conversion.forceSign) Add('+');
+        if (conversion.spaceForSign) Add(' ');
+        if (conversion.alternateForm) Add('#');
+        if (conversion.zeroPad) Add('0');
+        if (conversion.width != kNotGiven) AddNumber(conversion.width);
+        if (conversion.precision != kNotGiven) {
+            Add('.');
+            AddNumber(conversion.precision);
+        }
+        while (*lengthModifier != 0) Add(*lengthModifier++);
+        Add(static_cast<char>(conversion.letter));
+        text_[size_] = '\0';
+    }
+    const char* c_str() const { return text_; }
+
+private:
+    void Add(char character) { text_[size_++] = character; }
+    void AddNumber(int number) {
+        char digits[16];
+        int count = 0;
+        do {
+            digits[count++] = static_cast<char>('0' + number % 10);
+            number /= 10;
+        } while (number > 0);
+        while (count > 0) Add(digits[--count]);
+    }
+
+    // '%', five flags, two numbers of at most ten digits, '.', two length letters, the letter
+    // and NUL.
+    char text_[40] = {};
+    std::size_t size_ = 0;
+};
+
+class Formatter {
+public:
+    Formatter(va_list* arguments, UTF16String& output) : arguments_(arguments), output_(output) {}
+
+    void Run(const UTF16Unit* format) {
+        const UTF16Unit* position = format;
+        while (*position != 0) {
+            const UTF16Unit* runStart = position;
+            while (*position != 0 && *position != kPercentSign) ++position;
+            output_.append(runStart, static_cast<std::size_t>(position - runStart));
+            if (*position == 0) break;
+            Conversion conversion = ParseConversion(position);
+            if (conversion.wellFormed) {
+                Convert(conversion);
+            } else {
+                output_.append(position, static_cast<std::size_t>(conversion.end - position));
+            }
+            position = conversion.end;
+        }
+    }
+
+private:
+    template <class Argument>
+    Argument Next() {
+        return va_arg(*arguments_, Argument);
+    }
+
+    void Convert(Conversion& conversion) {
+        if (conversion.kind == ConversionKind::Percent) {
+            output_.push_back(kPercentSign);
+            return;
+        }
+        if (conversion.widthFromArgument) {
+            const int width = Next<int>();
+            if (width < 0) {
+                conversion.leftJustify = true;
+                conversion.width = width == INT_MIN ? INT_MAX : -width;
+            } else {
+                conversion.width = width;
+            }
+        }
+        if (conversion.precisionFromArgument) {
+            const int precision = Next<int>();
+            conversion.precision = precision < 0 ? kNotGiven : precision;
+        }
+        switch (conversion.kind) {
+            case ConversionKind::Signed:
+                AppendNumber(NarrowSpecification(conversion, "j"), ReadSigned(conversion.length));
+                break;
+            case ConversionKind::Unsigned:
+                AppendNumber(NarrowSpecification(conversion, "j"), ReadUnsigned(conversion.length));
+                break;
+            case ConversionKind::Floating:
+                if (conversion.length == LengthModifier::LongDouble) {
+                    AppendNumber(NarrowSpecification(conversion, "L"), Next<long double>());
+                } else {
+                    AppendNumber(NarrowSpecification(conversion, ""), Next<double>());
+                }
+                break;
+            case ConversionKind::Pointer:
+                AppendNumber(NarrowSpecification(conversion, ""), Next<void*>());
+                break;
+            case ConversionKind::Count:
+                // Writing through a pointer taken from the arguments is refused.
+                static_cast<void>(Next<void*>());
+                break;
+            case ConversionKind::Character:
+                AppendCharacter(conversion);
+                break;
+            case ConversionKind::String:
+                AppendString(conversion);
+                break;
+            case ConversionKind::Percent:
+            case ConversionKind::Unknown:
+                break;
+        }
+    }
+
+    std::intmax_t ReadSigned(LengthModifier length) {
+        switch (length) {
+            case LengthModifier::Char: return static_cast<signed char>(Next<int>());
+            case LengthModifier::Short: return static_cast<short>(Next<int>());
+            case LengthModifier::Long: return Next<long>();
+            case LengthModifier::LongLong: return Next<long long>();
+            case LengthModifier::Int32: return Next<std::int32_t>();
+            case LengthModifier::Int64: return Next<std::int64_t>();
+            case LengthModifier::Size: return Next<std::make_signed_t<std::size_t>>();
+            case LengthModifier::PointerDifference: return Next<std::ptrdiff_t>();
+            case LengthModifier::IntMax: return Next<std::intmax_t>();
+            default: return Next<int>();
+        }
+    }
+
+    std::uintmax_t ReadUnsigned(LengthModifier length) {
+        switch (length) {
+            case LengthModifier::Char: return static_cast<unsigned char>(Next<int>());
+            case LengthModifier::Short: return static_cast<unsigned short>(Next<int>());
+            case LengthModifier::Long: return Next<unsigned long>();
+            case LengthModifier::LongLong: return Next<unsigned long long>();
+            case LengthModifier::Int32: return Next<std::uint32_t>();
+            case LengthModifier::Int64: return Next<std::uint64_t>();
+            case LengthModifier::Size: return Next<std::size_t>();
+            case LengthModifier::PointerDifference: return Next<std::make_unsigned_t<std::ptrdiff_t>>();
+            case LengthModifier::IntMax: return Next<std::uintmax_t>();
+            default: return Next<unsigned>();
+        }
+    }
+
+    // Formats `value` alone with the C library's printf rules and appends the result. The
+    // result is measured first when it does not fit the small buffer, so widths and precisions
+    // of any size are formatted whole.
+    template <class Value>
+    void AppendNumber(const NarrowSpecification& specification, Value value) {
+        char smallBuffer[128];
+        const int needed = std::snprintf(smallBuffer, sizeof smallBuffer, specification.c_str(), value);
+        if (needed < 0) throw std::length_error("formatted number too long");
+        const auto size = static_cast<std::size_t>(needed);
+        if (size < sizeof smallBuffer) {
+            AppendUTF8(output_, smallBuffer, kUnlimited);
+            return;
+        }
+        std::vector<char> buffer(size + 1);
+        std::snprintf(buffer.data(), buffer.size(), specification.c_str(), value);
+        // The locale's decimal point may be a multi-byte character.
+        AppendUTF8(output_, buffer.data(), kUnlimited);
+    }
+
+    static bool IsNarrow(const Conversion& conversion) {
+        switch (conversion.length) {
+            case LengthModifier::Short: return true;
+            case LengthModifier::Long:
+            case LengthModifier::Wide: return false;
+            default: return conversion.letter == u'C' || conversion.letter == u'S';
+        }
+    }
+
+    void AppendCharacter(const Conversion& conversion) {
+        UTF16Unit unit = 0;
+        if (IsNarrow(conversion)) {
+            // A byte above 0x7F is only part of a UTF-8 sequence, not a character of its own.
+            const auto byte = static_cast<unsigned char>(Next<int>());
+            unit = byte < 0x80 ? byte : kReplacementCharacter;
+        } else {
+            unit = static_cast<UTF16Unit>(Next<int>());
+        }
+        AppendPadded(conversion, &unit, 1);
+    }
+
+    void AppendString(const Conversion& conversion) {
+        const std::size_t maxUnits =
+            conversion.precision == kNotGiven ? kUnlimited : static_cast<std::size_t>(conversion.precision);
+        const UTF16Unit* units = nullptr;
+        if (IsNarrow(conversion)) {
+            const char* narrow = Next<const char*>();
+            if (narrow != nullptr) {
+                narrowUnits_.clear();
+                AppendUTF8(narrowUnits_, narrow, maxUnits);
+                AppendPadded(conversion, narrowUnits_.data(), narrowUnits_.size());
+                return;
+            }
+        } else {
+            units = Next<const UTF16Unit*>();
+        }
+        if (units == nullptr) units = kNullStringText;
+        std::size_t count = 0;
+        while (count < maxUnits && units[count] != 0) ++count;
+        AppendPadded(conversion, units, count);
+    }
+
+    void AppendPadded(const Conversion& conversion, const UTF16Unit* units, std::size_t count) {
+        const std::size_t width = conversion.width == kNotGiven ? 0 : static_cast<std::size_t>(conversion.width);
+        const std::size_t padding = width > count ? width - count : 0;
+        if (!conversion.leftJustify) output_.append(padding, kPaddingUnit);
+        output_.append(units, count);
+        if (conversion.leftJustify) output_.append(padding, kPaddingUnit);
+    }
+
+    va_list* arguments_;
+    UTF16String& output_;
+    // The converted units of the current %S, kept to reuse their storage.
+    UTF16String narrowUnits_;
+};
+
+}  // namespace
+
+UTF16String FormatUTF16(const UTF16Unit* format, va_list arguments) {
+    std::size_t formatUnits = 0;
+    while (format[formatUnits] != 0) ++formatUnits;
+    UTF16String output;
+    output.reserve((formatUnits / kFormatBlockUnits + 1) * kFormatBlockUnits);
+
+    // The caller's list stays where it was; the conversions read a copy of their own.
+    va_list remaining;
+    va_copy(remaining, arguments);
+    try {
+        Formatter(&remaining, output).Run(format);
+    } catch (...) {
+        va_end(remaining);
+        throw;
+    }
+    va_end(remaining);
+    return output;
+}
+
+}  // namespace detail
+}  // namespace QuendalText
