@@ -49,13 +49,8 @@ Text& Text::RemoveAt(int index) {
 }
 
 void Text::Replace(const Text& replacement, int start, int count) {
-    if (&replacement == this) {
-        // Replacing a stretch of a text with the whole text itself: work from a copy.
-        const UTF16String units = Content;
-        Content.replace(AsStringSize(start), AsStringSize(count), units);
-    } else {
-        Content.replace(AsStringSize(start), AsStringSize(count), replacement.Content);
-    }
+    // The standard string copes with a replacement that is the text itself.
+    Content.replace(AsStringSize(start), AsStringSize(count), replacement.Content);
     RefreshCounts();
 }
 
