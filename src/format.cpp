@@ -3,6 +3,7 @@
 // C library's snprintf and its narrow result widened.
 #include "internal/format.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdint>
 #include <cstdio>
@@ -325,13 +326,14 @@ class Formatter {
 public:
     Formatter(va_list* arguments, UTF16String& output) : arguments_(arguments), output_(output) {}
 
-    void Run(const UTF16Unit* format) {
+    // Formats the units from `format` to `formatEnd`, which is the format's NUL.
+    void Run(const UTF16Unit* format, const UTF16Unit* formatEnd) {
         const UTF16Unit* position = format;
-        while (*position != 0) {
+        while (position != formatEnd) {
             const UTF16Unit* runStart = position;
-            while (*position != 0 && *position != kPercentSign) ++position;
+            position = std::find(position, formatEnd, kPercentSign);
             output_.append(runStart, static_cast<std::size_t>(position - runStart));
-            if (*position == 0) break;
+            if (position == formatEnd) break;
             Conversion conversion = ParseConversion(position);
             if (conversion.wellFormed) {
                 Convert(conversion);
@@ -516,7 +518,7 @@ UTF16String FormatUTF16(const UTF16Unit* format, va_list arguments) {
     va_list remaining;
     va_copy(remaining, arguments);
     try {
-        Formatter(&remaining, output).Run(format);
+        Formatter(&remaining, output).Run(format, format + formatUnits);
     } catch (...) {
         va_end(remaining);
         throw;
