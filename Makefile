@@ -1,5 +1,5 @@
-# Front door: `make run` builds and runs the demo, `make test` builds and runs every test in a
-# release build and again under AddressSanitizer and UndefinedBehaviorSanitizer.
+# Front door: `make run` builds and runs qtext on its built-in sample, `make test` builds and
+# runs every test in a release build and again under AddressSanitizer and UndefinedBehaviorSanitizer.
 .PHONY: all deps release asan run test clean
 
 all: release
@@ -16,7 +16,7 @@ asan: deps
 	cmake --build --preset asan
 
 run: release
-	./build/release/examples/text_demo
+	./build/release/tools/qtext/qtext info --sample
 
 test: release asan
 	ctest --preset release

@@ -1,0 +1,340 @@
+// qtext: measures, converts, searches and cuts Unicode text with the QuendalText library.
+// Exit status: 0 success, 1 unreadable or ill-formed input (or unwritable output), 2 bad usage.
+#include "commands.h"
+#include "encoding.h"
+#include "errors.h"
+#include "input.h"
+
+#include <QuendalText/Text.h>
+
+#include <clocale>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <new>
+#include <string>
+#include <vector>
+
+#ifndef QTEXT_VERSION
+#define QTEXT_VERSION "unknown"
+#endif
+
+namespace qtext {
+namespace {
+
+using QuendalText::Text;
+
+// Environment variable that sets the bytes read at a time (used by tests to cut the input at
+// every possible place).
+constexpr const char* kBlockBytesVariable = "QTEXT_BLOCK_BYTES";
+constexpr std::size_t kLargestBlockBytes = std::size_t(1) << 26;
+
+struct OptionSpec {
+    const char* longName;   // without the leading "--"
+    char shortName;         // 0 when none
+    const char* valueName;  // null for a flag
+    const char* help;
+};
+
+struct CommandSpec {
+    const char* name;
+    const char* operands;  // as the synopsis shows them
+    std::size_t minOperands;
+    std::size_t maxOperands;
+    const char* summary;
+    const char* details;
+    std::vector<OptionSpec> options;
+};
+
+const char* const kEncodingList = "utf-8, utf-16le, utf-16be, utf-32le, utf-32be";
+
+const std::vector<CommandSpec>& Commands() {
+    static const std::vector<CommandSpec> commands = {
+        {"info", "[FILE]", 0, 1, "sizes, length, characters, ASCII test and lines of a text",
+         "Reports the size of the text in UTF-8, UTF-16 and UTF-32 bytes (without a terminator),\n"
+         "its length in UTF-16 units, its number of characters, whether it is all ASCII and its\n"
+         "number of lines (line feeds, plus a last line without one). With no FILE and a terminal\n"
+         "as standard input, or with --sample, it reports on a multilingual sample built into\n"
+         "the program.\n",
+         {{"sample", 0, nullptr, "report on the built-in sample"}}},
+        {"convert", "--from ENC --to ENC [FILE]", 0, 1, "rewrite a text in another encoding",
+         "Reads the text in the encoding --from and writes it in the encoding --to. A byte-order\n"
+         "mark at the start of the input decides its encoding, whatever --from says, and is\n"
+         "dropped; none is written. Encodings: utf-8, utf-16le, utf-16be, utf-32le, utf-32be.\n",
+         {{"from", 0, "ENC", "encoding of the input"}, {"to", 0, "ENC", "encoding of the output"}}},
+        {"find", "[--ignore-case] PATTERN [FILE]", 1, 2, "print the lines that hold a pattern",
+         "Prints LINE:COLUMN:TEXT for each match of PATTERN, the line number counting from 1 and\n"
+         "the column being the UTF-16 index of the match in its line, counting from 0. A line\n"
+         "with several matches is printed once for each; matches do not overlap and never cross\n"
+         "a line break.\n",
+         {{"ignore-case", 'i', nullptr,
+           "ignore case (letters are folded by the C library's locale; characters outside the\n"
+           "                       Basic Multilingual Plane must match exactly)"}}},
+        {"tokens", "[--delimiters CHARS] [FILE]", 0, 1, "print the tokens of a text, one a line",
+         "Cuts the text into tokens at the delimiter characters and prints each token on a line\n"
+         "of its own. The default delimiters are space, tab, carriage return and line feed.\n",
+         {{"delimiters", 'd', "CHARS",
+           "the delimiter characters; \\t, \\n, \\r and \\\\ stand for tab, line feed,\n"
+           "                       carriage return and backslash"}}},
+        {"upper", "[FILE]", 0, 1, "upper-case the ASCII lines of a text",
+         "Upper-cases each line that holds only ASCII characters; a line that holds any other\n"
+         "character is written unchanged.\n",
+         {}},
+        {"lower", "[FILE]", 0, 1, "lower-case the ASCII lines of a text",
+         "Lower-cases each line that holds only ASCII characters; a line that holds any other\n"
+         "character is written unchanged.\n",
+         {}},
+    };
+    return commands;
+}
+
+void PrintProgramHelp(std::FILE* stream) {
+    std::string help =
+        "Usage: qtext COMMAND [OPTIONS] [FILE]\n"
+        "Measures, converts, searches and cuts Unicode text with the QuendalText library.\n"
+        "FILE is read as UTF-8 unless it begins with a byte-order mark (convert: --from);\n"
+        "without FILE, or with -, standard input is read. Output is UTF-8 (convert: --to).\n\n"
+        "Commands:\n";
+    for (const CommandSpec& command : Commands()) {
+        std::string name = command.name;
+        name.resize(10, ' ');
+        help += "  " + name + command.summary + "\n";
+    }
+    help +=
+        "\nRun 'qtext COMMAND --help' for the options of a command.\n"
+        "Exit status: 0 success, 1 unreadable or ill-formed input, 2 bad usage.\n";
+    std::fputs(help.c_str(), stream);
+}
+
+void PrintCommandHelp(const CommandSpec& command) {
+    std::string help = std::string("Usage: qtext ") + command.name + " " + command.operands + "\n" +
+                       command.details + "\nOptions:\n";
+    for (const OptionSpec& option : command.options) {
+        std::string names = option.shortName ? std::string("-") + option.shortName + ", " : "    ";
+        names += std::string("--") + option.longName;
+        if (option.valueName) names += std::string(" ") + option.valueName;
+        names.resize(21, ' ');
+        help += "  " + names + option.help + "\n";
+    }
+    help += "  -h, --help           show this help\n";
+    std::fputs(help.c_str(), stdout);
+}
+
+struct Arguments {
+    std::map<std::string, std::string> options;  // long name to value ("" for a flag)
+    std::vector<std::string> operands;
+    bool help = false;
+
+    bool Has(const char* name) const { return options.count(name) > 0; }
+    const std::string* Value(const char* name) const {
+        const auto found = options.find(name);
+        return found == options.end() ? nullptr : &found->second;
+    }
+};
+
+const OptionSpec* FindOption(const CommandSpec& command, const std::string& argument,
+                             std::string* inlineValue, bool* hasInlineValue) {
+    *hasInlineValue = false;
+    if (argument.compare(0, 2, "--") == 0) {
+        std::string name = argument.substr(2);
+        const std::size_t equals = name.find('=');
+        if (equals != std::string::npos) {
+            *inlineValue = name.substr(equals + 1);
+            *hasInlineValue = true;
+            name.resize(equals);
+        }
+        for (const OptionSpec& option : command.options) {
+            if (name == option.longName) return &option;
+        }
+        return nullptr;
+    }
+    for (const OptionSpec& option : command.options) {
+        if (argument.size() == 2 && option.shortName != 0 && argument[1] == option.shortName) return &option;
+    }
+    return nullptr;
+}
+
+Arguments ParseArguments(const CommandSpec& command, int argc, char** argv, int first) {
+    Arguments arguments;
+    bool optionsEnded = false;
+    for (int i = first; i < argc; ++i) {
+        const std::string argument = argv[i];
+        if (!optionsEnded && argument == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        if (optionsEnded || argument.size() < 2 || argument[0] != '-') {
+            arguments.operands.push_back(argument);
+            continue;
+        }
+        if (argument == "--help" || argument == "-h") {
+            arguments.help = true;
+            continue;
+        }
+        std::string value;
+        bool hasInlineValue = false;
+        const OptionSpec* option = FindOption(command, argument, &value, &hasInlineValue);
+        if (option == nullptr) {
+            throw UsageError(std::string("unknown option '") + argument + "' for " + command.name);
+        }
+        const std::string display = std::string("--") + option->longName;
+        if (option->valueName == nullptr && hasInlineValue) {
+            throw UsageError("option " + display + " takes no value");
+        }
+        if (option->valueName != nullptr && !hasInlineValue) {
+            if (i + 1 >= argc) throw UsageError("option " + display + " needs a value " + option->valueName);
+            value = argv[++i];
+        }
+        arguments.options[option->longName] = value;
+    }
+    if (arguments.help) return arguments;
+    if (arguments.operands.size() < command.minOperands) {
+        throw UsageError(std::string(command.name) + " needs " + command.operands);
+    }
+    if (arguments.operands.size() > command.maxOperands) {
+        throw UsageError(std::string("unexpected argument '") + arguments.operands.back() + "' for " +
+                         command.name);
+    }
+    return arguments;
+}
+
+Encoding RequiredEncoding(const Arguments& arguments, const char* option) {
+    const std::string* name = arguments.Value(option);
+    if (name == nullptr) throw UsageError(std::string("convert needs --") + option + " ENC");
+    Encoding encoding;
+    if (!ParseEncoding(*name, &encoding)) {
+        throw UsageError("unknown encoding '" + *name + "' (known: " + kEncodingList + ")");
+    }
+    return encoding;
+}
+
+// A command-line argument as Text; it must be well-formed UTF-8.
+Text ArgumentText(const std::string& argument, const char* what) {
+    if (ScanUtf8(argument).stop != Utf8Scan::Stop::End) throw UsageError(std::string(what) + " is not valid UTF-8");
+    return TextFromUtf8(argument);
+}
+
+// The delimiters of --delimiters, with \t, \n, \r and \\ read as escapes.
+std::string UnescapeDelimiters(const std::string& written) {
+    std::string delimiters;
+    for (std::size_t i = 0; i < written.size(); ++i) {
+        if (written[i] != '\\') {
+            delimiters += written[i];
+            continue;
+        }
+        if (++i == written.size()) throw UsageError("--delimiters ends with a lone backslash");
+        switch (written[i]) {
+        case 't': delimiters += '\t'; break;
+        case 'n': delimiters += '\n'; break;
+        case 'r': delimiters += '\r'; break;
+        case '\\': delimiters += '\\'; break;
+        default: throw UsageError(std::string("unknown escape '\\") + written[i] + "' in --delimiters");
+        }
+    }
+    return delimiters;
+}
+
+Settings ReadSettings() {
+    Settings settings{kDefaultBlockBytes};
+    const char* blockBytes = std::getenv(kBlockBytesVariable);
+    if (blockBytes != nullptr && *blockBytes != '\0') {
+        char* end = nullptr;
+        const unsigned long long value = std::strtoull(blockBytes, &end, 10);
+        if (*end != '\0' || value == 0 || value > kLargestBlockBytes || blockBytes[0] == '-') {
+            throw UsageError(std::string(kBlockBytesVariable) + " must be a number of bytes from 1 to " +
+                             std::to_string(kLargestBlockBytes));
+        }
+        settings.blockBytes = static_cast<std::size_t>(value);
+    }
+    return settings;
+}
+
+// The input path: the operand at `index`, or standard input.
+std::string InputPath(const Arguments& arguments, std::size_t index) {
+    return index < arguments.operands.size() ? arguments.operands[index] : std::string();
+}
+
+int RunCommand(const CommandSpec& command, const Arguments& arguments) {
+    const Settings settings = ReadSettings();
+    const std::string name = command.name;
+    if (name == "info") return RunInfo(settings, InputPath(arguments, 0), arguments.Has("sample"));
+    if (name == "convert") {
+        return RunConvert(settings, InputPath(arguments, 0), RequiredEncoding(arguments, "from"),
+                          RequiredEncoding(arguments, "to"));
+    }
+    if (name == "find") {
+        const std::string& patternBytes = arguments.operands[0];
+        if (patternBytes.empty()) throw UsageError("PATTERN must not be empty");
+        if (patternBytes.find('\n') != std::string::npos) throw UsageError("PATTERN must not hold a line feed");
+        return RunFind(settings, InputPath(arguments, 1), ArgumentText(patternBytes, "PATTERN"),
+                       arguments.Has("ignore-case"));
+    }
+    if (name == "tokens") {
+        const std::string* written = arguments.Value("delimiters");
+        const Text delimiters = written ? ArgumentText(UnescapeDelimiters(*written), "--delimiters")
+                                        : Text(u" \t\r\n");
+        return RunTokens(settings, InputPath(arguments, 0), delimiters);
+    }
+    return RunCaseMapping(settings, InputPath(arguments, 0), name == "upper");
+}
+
+int Main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fputs("qtext: a command is needed\n", stderr);
+        PrintProgramHelp(stderr);
+        return kExitUsageError;
+    }
+    const std::string first = argv[1];
+    if (first == "--help" || first == "-h") {
+        PrintProgramHelp(stdout);
+        return kExitSuccess;
+    }
+    if (first == "--version") {
+        std::puts("qtext " QTEXT_VERSION);
+        return kExitSuccess;
+    }
+    const CommandSpec* command = nullptr;
+    for (const CommandSpec& candidate : Commands()) {
+        if (first == candidate.name) command = &candidate;
+    }
+    try {
+        if (command == nullptr) throw UsageError("unknown command '" + first + "'");
+        const Arguments arguments = ParseArguments(*command, argc, argv, 2);
+        if (arguments.help) {
+            PrintCommandHelp(*command);
+            return kExitSuccess;
+        }
+        return RunCommand(*command, arguments);
+    } catch (const UsageError& error) {
+        std::fprintf(stderr, "qtext: %s\nTry 'qtext %s--help'.\n", error.what(),
+                     command ? (std::string(command->name) + " ").c_str() : "");
+        return kExitUsageError;
+    } catch (const InputError& error) {
+        std::fprintf(stderr, "qtext: %s\n", error.what());
+        return kExitInputError;
+    } catch (const std::bad_alloc&) {
+        std::fputs("qtext: out of memory\n", stderr);
+        return kExitInputError;
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "qtext: unexpected failure: %s\n", error.what());
+        return kExitInputError;
+    }
+}
+
+// Case folding of --ignore-case follows the locale of the environment; where that names none
+// (the plain C locale classifies only ASCII), the C library's UTF-8 locale is used.
+void SelectLocale() {
+    const char* selected = std::setlocale(LC_CTYPE, "");
+    if (selected == nullptr || std::strcmp(selected, "C") == 0 || std::strcmp(selected, "POSIX") == 0) {
+        std::setlocale(LC_CTYPE, "C.UTF-8");
+    }
+}
+
+}  // namespace
+}  // namespace qtext
+
+int main(int argc, char** argv) {
+    qtext::SelectLocale();
+    return qtext::Main(argc, argv);
+}
