@@ -129,6 +129,18 @@ int FindMatch(const Text& line, const Text& pattern, int start, bool ignoreCase)
     return -1;
 }
 
+// Calls visit(line, terminated) for each line of the input, read as UTF-8 or as its
+// byte-order mark says; `terminated` tells whether an LF ended the line.
+template <class Visit>
+void ForEachLine(const Settings& settings, const std::string& path, Visit visit) {
+    ByteSource source(path, settings.blockBytes);
+    TextReader reader(source, Encoding::Utf8);
+    LineReader lines(reader);
+    Text line;
+    bool terminated = false;
+    while (lines.Next(&line, &terminated)) visit(line, terminated);
+}
+
 }  // namespace
 
 int RunInfo(const Settings& settings, const std::string& path, bool useSample) {
@@ -169,13 +181,8 @@ int RunConvert(const Settings& settings, const std::string& path, Encoding from,
 }
 
 int RunFind(const Settings& settings, const std::string& path, const Text& pattern, bool ignoreCase) {
-    ByteSource source(path, settings.blockBytes);
-    TextReader reader(source, Encoding::Utf8);
-    LineReader lines(reader);
-    Text line;
-    bool terminated = false;
     std::int64_t lineNumber = 0;
-    while (lines.Next(&line, &terminated)) {
+    ForEachLine(settings, path, [&](const Text& line, bool) {
         ++lineNumber;
         std::string lineBytes;  // encoded at the first match only
         for (int column = FindMatch(line, pattern, 0, ignoreCase); column >= 0;
@@ -183,7 +190,7 @@ int RunFind(const Settings& settings, const std::string& path, const Text& patte
             if (lineBytes.empty()) lineBytes = ToUtf8(line) + "\n";
             WriteOut(std::to_string(lineNumber) + ":" + std::to_string(column) + ":" + lineBytes);
         }
-    }
+    });
     return FinishOutput();
 }
 
@@ -197,12 +204,7 @@ int RunTokens(const Settings& settings, const std::string& path, const Text& del
 }
 
 int RunCaseMapping(const Settings& settings, const std::string& path, bool upper) {
-    ByteSource source(path, settings.blockBytes);
-    TextReader reader(source, Encoding::Utf8);
-    LineReader lines(reader);
-    Text line;
-    bool terminated = false;
-    while (lines.Next(&line, &terminated)) {
+    ForEachLine(settings, path, [upper](Text& line, bool terminated) {
         if (upper) {
             line.ToUpper();
         } else {
@@ -210,7 +212,7 @@ int RunCaseMapping(const Settings& settings, const std::string& path, bool upper
         }
         WriteOut(ToUtf8(line));
         if (terminated) WriteOut("\n");
-    }
+    });
     return FinishOutput();
 }
 

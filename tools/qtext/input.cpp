@@ -139,7 +139,7 @@ bool TokenReader::Next(Text* token) {
     }
 }
 
-bool TokenReader::ReadMore() {
+void TokenReader::ReadMore() {
     if (position_ > 0) {
         pending_ = pending_.SubString(position_, -1);
         position_ = 0;
@@ -150,10 +150,9 @@ bool TokenReader::ReadMore() {
     while (reader_.Next(&piece)) {
         const int heldBefore = pending_.get_Length();
         AppendHeld(&pending_, piece, reader_.decoder().sourceName());
-        if (pending_.FindFromCharacterSet(delimiters_, heldBefore) >= 0) return true;
+        if (pending_.FindFromCharacterSet(delimiters_, heldBefore) >= 0) return;
     }
     inputEnded_ = true;
-    return false;
 }
 
 }  // namespace qtext

@@ -77,7 +77,7 @@ public:
     bool Next(QuendalText::Text* token);
 
 private:
-    bool ReadMore();
+    void ReadMore();
 
     TextReader& reader_;
     QuendalText::Text delimiters_;

@@ -7,6 +7,7 @@
 
 #include <QuendalText/Text.h>
 
+#include <algorithm>
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
@@ -51,7 +52,7 @@ const char* const kEncodingList = "utf-8, utf-16le, utf-16be, utf-32le, utf-32be
 
 const std::vector<CommandSpec>& Commands() {
     static const std::vector<CommandSpec> commands = {
-        {"info", "[FILE]", 0, 1, "sizes, length, characters, ASCII test and lines of a text",
+        {"info", "[--sample] [FILE]", 0, 1, "sizes, length, characters, ASCII test and lines of a text",
          "Reports the size of the text in UTF-8, UTF-16 and UTF-32 bytes (without a terminator),\n"
          "its length in UTF-16 units, its number of characters, whether it is all ASCII and its\n"
          "number of lines (line feeds, plus a last line without one). With no FILE and a terminal\n"
@@ -69,14 +70,14 @@ const std::vector<CommandSpec>& Commands() {
          "with several matches is printed once for each; matches do not overlap and never cross\n"
          "a line break.\n",
          {{"ignore-case", 'i', nullptr,
-           "ignore case (letters are folded by the C library's locale; characters outside the\n"
-           "                       Basic Multilingual Plane must match exactly)"}}},
+           "ignore case: letters fold by the C library's locale;\n"
+           "characters outside the Basic Multilingual Plane match exactly"}}},
         {"tokens", "[--delimiters CHARS] [FILE]", 0, 1, "print the tokens of a text, one a line",
          "Cuts the text into tokens at the delimiter characters and prints each token on a line\n"
          "of its own. The default delimiters are space, tab, carriage return and line feed.\n",
          {{"delimiters", 'd', "CHARS",
-           "the delimiter characters; \\t, \\n, \\r and \\\\ stand for tab, line feed,\n"
-           "                       carriage return and backslash"}}},
+           "the delimiter characters; \\t, \\n, \\r and \\\\ stand for\n"
+           "tab, line feed, carriage return and backslash"}}},
         {"upper", "[FILE]", 0, 1, "upper-case the ASCII lines of a text",
          "Upper-cases each line that holds only ASCII characters; a line that holds any other\n"
          "character is written unchanged.\n",
@@ -107,6 +108,19 @@ void PrintProgramHelp(std::FILE* stream) {
     std::fputs(help.c_str(), stream);
 }
 
+// One option in a command's help: its names, then its description from a fixed column, each
+// further line of the description indented to that column.
+std::string OptionHelp(const std::string& names, const std::string& description) {
+    constexpr std::size_t kDescriptionColumn = 26;
+    std::string row = "  " + names;
+    row.resize(std::max(kDescriptionColumn, row.size() + 2), ' ');
+    for (const char c : description) {
+        row += c;
+        if (c == '\n') row.append(kDescriptionColumn, ' ');
+    }
+    return row + "\n";
+}
+
 void PrintCommandHelp(const CommandSpec& command) {
     std::string help = std::string("Usage: qtext ") + command.name + " " + command.operands + "\n" +
                        command.details + "\nOptions:\n";
@@ -114,10 +128,9 @@ void PrintCommandHelp(const CommandSpec& command) {
         std::string names = option.shortName ? std::string("-") + option.shortName + ", " : "    ";
         names += std::string("--") + option.longName;
         if (option.valueName) names += std::string(" ") + option.valueName;
-        names.resize(21, ' ');
-        help += "  " + names + option.help + "\n";
+        help += OptionHelp(names, option.help);
     }
-    help += "  -h, --help           show this help\n";
+    help += OptionHelp("-h, --help", "show this help");
     std::fputs(help.c_str(), stdout);
 }
 
