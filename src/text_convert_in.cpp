@@ -40,21 +40,25 @@ ConvertedUnits ConvertToUTF16(ToUTF16Conversion<SourceUnit> convert, const Sourc
     if (capacity == detail::kSourceTooLong) {
         detail::RaiseConversionError(line, U_ILLEGAL_ARGUMENT_ERROR);
     }
-    // Zeroed first: a conversion stopped by ill-formed input writes neither a terminator nor the
-    // output length, so the units it did write are those before the first NUL. The source holds
-    // no NUL, so the output holds none either.
-    boost::shared_array<UTF16Unit> buffer(new UTF16Unit[static_cast<std::size_t>(capacity)]());
+    boost::shared_array<UTF16Unit> buffer(new UTF16Unit[static_cast<std::size_t>(capacity)]);
+    UChar* const destination = reinterpret_cast<UChar*>(buffer.get());
     int32_t outputLength = 0;
     UErrorCode status = U_ZERO_ERROR;
-    const UChar* converted = convert(reinterpret_cast<UChar*>(buffer.get()), capacity,
-                                     &outputLength, source, static_cast<int32_t>(sourceLength),
-                                     kWithTerminator, &status);
-    const bool stoppedAtFault = keepsUnitsBeforeFault && status == U_INVALID_CHAR_FOUND;
-    if (status != U_ZERO_ERROR && !stoppedAtFault) detail::RaiseConversionError(line, status);
+    convert(destination, capacity, &outputLength, source, static_cast<int32_t>(sourceLength),
+            kWithTerminator, &status);
+    if (status == U_ZERO_ERROR) return {buffer, static_cast<std::size_t>(outputLength)};
+    if (!keepsUnitsBeforeFault || status != U_INVALID_CHAR_FOUND) detail::RaiseConversionError(line, status);
 
+    // A conversion stopped by ill-formed input writes neither a terminator nor the output
+    // length. Converting again into a zeroed buffer makes the units it wrote those before the
+    // first NUL, since the source holds no NUL. Well-formed input, the usual case, is spared
+    // the zeroing.
+    std::fill_n(buffer.get(), capacity, UTF16Unit{0});
+    status = U_ZERO_ERROR;
+    const UChar* converted = convert(destination, capacity, &outputLength, source,
+                                     static_cast<int32_t>(sourceLength), kWithTerminator, &status);
     const UTF16Unit* units = reinterpret_cast<const UTF16Unit*>(converted);
-    const UTF16Unit* end = units + capacity;
-    const std::size_t length = static_cast<std::size_t>(std::find(units, end, UTF16Unit{0}) - units);
+    const std::size_t length = static_cast<std::size_t>(std::find(units, units + capacity, UTF16Unit{0}) - units);
     return {buffer, length};
 }
 
