@@ -4,6 +4,8 @@
 
 #include <QuendalText/Config.h>
 
+#include <type_traits>
+
 namespace QuendalText {
 
 /// One character: a single UTF-16 unit, or a surrogate pair for a supplementary character.
@@ -16,6 +18,11 @@ public:
     /// From a code point. Up to 0xFFFF one unit (surrogate values kept as they are), up to
     /// 0x10FFFF a surrogate pair, above that the invalid character.
     Char(UTF32Unit codePoint);
+    /// From a code point given as any other integer type (int, unsigned long, ...), as
+    /// Char(UTF32Unit); without it such a call would be ambiguous between the unit types.
+    template <class Integer,
+              std::enable_if_t<std::is_integral<Integer>::value && !std::is_same<Integer, bool>::value, int> = 0>
+    Char(Integer codePoint) : Char(static_cast<UTF32Unit>(codePoint)) {}
     Char(const Char& other);
     /// From one byte: 0x00-0x7F as it is, 0x80-0xFF the invalid character (no code page).
     Char(char byte);
