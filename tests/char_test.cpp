@@ -82,6 +82,10 @@ TEST(Char, ConstructionMatchesEncoderAndCopiesKeepBothUnits) {
         ASSERT_EQ(UnitsOfChar(FromByte(byte)), byte <= 0x7F ? Held(byte, 0) : Held(kInvalid, kInvalid)) << byte;
     }
     EXPECT_TRUE(FromUnit(0x41) == FromByte(0x41) && FromByte(0x41) == FromCodePoint(0x41));
+    // Other integer types are code points too.
+    EXPECT_EQ(UnitsOfChar(Char(0x1F600)), Held(0xD83D, 0xDE00));
+    EXPECT_EQ(UnitsOfChar(Char(0xD800UL)), Held(0xD800, 0));
+    EXPECT_EQ(UnitsOfChar(Char(static_cast<unsigned short>(0x41))), Held(0x41, 0));
 
     // Copies keep both units.
     const Char pair = FromCodePoint(0x10FFFF);
