@@ -5,6 +5,7 @@
 #include <QuendalLog/Exception.h>
 #include <QuendalLog/LogExport.h>
 
+#include <stdexcept>  // the standard exceptions E that failures are raised as
 #include <string>
 
 namespace QuendalLog {

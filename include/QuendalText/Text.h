@@ -2,6 +2,7 @@
 #ifndef QUENDALTEXT_TEXT_H
 #define QUENDALTEXT_TEXT_H
 
+#include <QuendalLog/CPPException.h>  // the failures Text raises
 #include <QuendalText/Char.h>
 #include <QuendalText/Config.h>
 #include <QuendalText/UTFEncodingType.h>
