@@ -86,6 +86,10 @@ TEST(Char, ConstructionMatchesEncoderAndCopiesKeepBothUnits) {
     EXPECT_EQ(UnitsOfChar(Char(0x1F600)), Held(0xD83D, 0xDE00));
     EXPECT_EQ(UnitsOfChar(Char(0xD800UL)), Held(0xD800, 0));
     EXPECT_EQ(UnitsOfChar(Char(static_cast<unsigned short>(0x41))), Held(0x41, 0));
+    // Values no UTF-32 unit holds are not cut to their low bits (here 0x41).
+    for (const long long outside : {0x100000041LL, -0xFFFFFFBFLL, -1LL}) {
+        EXPECT_EQ(UnitsOfChar(Char(outside)), Held(kInvalid, kInvalid)) << outside;
+    }
 
     // Copies keep both units.
     const Char pair = FromCodePoint(0x10FFFF);

@@ -19,10 +19,11 @@ public:
     /// 0x10FFFF a surrogate pair, above that the invalid character.
     Char(UTF32Unit codePoint);
     /// From a code point given as any other integer type (int, unsigned long, ...), as
-    /// Char(UTF32Unit); without it such a call would be ambiguous between the unit types.
+    /// Char(UTF32Unit); without it such a call would be ambiguous between the unit types. A
+    /// negative value or one beyond 32 bits gives the invalid character.
     template <class Integer,
               std::enable_if_t<std::is_integral<Integer>::value && !std::is_same<Integer, bool>::value, int> = 0>
-    Char(Integer codePoint) : Char(static_cast<UTF32Unit>(codePoint)) {}
+    Char(Integer codePoint) : Char(CodePointOf(codePoint)) {}
     Char(const Char& other);
     /// From one byte: 0x00-0x7F as it is, 0x80-0xFF the invalid character (no code page).
     Char(char byte);
@@ -72,6 +73,15 @@ public:
     bool operator>=(const Char& other) const;
 
 private:
+    // The value as a UTF-32 unit. One that the unit cannot hold is no code point either; it is
+    // not cut to its low 32 bits (which could name a valid character) but kept beyond 0x10FFFF.
+    template <class Integer>
+    static UTF32Unit CodePointOf(Integer value) {
+        constexpr unsigned long long kLargestUnit = 0xFFFFFFFFull;
+        const auto wide = static_cast<unsigned long long>(value);  // negative values wrap high
+        return static_cast<UTF32Unit>(wide <= kLargestUnit ? wide : kLargestUnit);
+    }
+
     // First unit, second unit (0 unless a pair), terminator (always 0).
     UTF16Unit Units[3];
 };
