@@ -159,8 +159,8 @@ bool Text::ToAscii(char* buffer, int size, bool nullTerminated) const {
     try {
         [[maybe_unused]] const QuendalLog::CPPException<std::runtime_error> unraised(
             detail::kRaiseFileName, detail::kToAsciiFunction);
-        // A negative size describes no buffer at all: nothing is converted or zero-filled.
-        if (size < 0) return false;
+        // A negative size reaches the conversion, which refuses it (and the failure is caught
+        // below); zero-filling skips it, since it describes no bytes to fill.
         if (IsAscii()) {
             // Every unit is below 0x80, so the UTF-8 output is one byte of the same value each.
             ToUTF8(buffer, size, nullTerminated);

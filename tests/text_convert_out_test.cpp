@@ -165,6 +165,9 @@ TEST(TextConvertOut, OutputIntoCallersBuffers) {
     EXPECT_NE(std::fetestexcept(FE_DIVBYZERO), 0);
     EXPECT_FALSE(Text(u"abc").ToAscii(bytes, 2, true));
     EXPECT_EQ(std::fetestexcept(FE_DIVBYZERO), 0);
+    std::feraiseexcept(FE_DIVBYZERO);  // a negative size is refused by the conversion, so caught too
+    EXPECT_FALSE(Text(u"abc").ToAscii(bytes, -1, true));
+    EXPECT_EQ(std::fetestexcept(FE_DIVBYZERO), 0);
 }
 
 TEST(TextConvertOut, Numbers) {
