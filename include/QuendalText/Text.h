@@ -73,6 +73,12 @@ public:
     void Load(ModuleHandle module, unsigned int id);
     /// Appends NUL-terminated UTF-8; null changes nothing. Raises as Text(const char*).
     Text& operator+=(const char* utf8);
+#if defined(__cpp_char8_t)
+    /// As Text(const char*), so that u8"..." literals, char8_t arrays since C++20, are UTF-8 too.
+    Text(const char8_t* utf8) : Text(reinterpret_cast<const char*>(utf8)) {}
+    /// As operator+=(const char*).
+    Text& operator+=(const char8_t* utf8) { return *this += reinterpret_cast<const char*>(utf8); }
+#endif
 
     // ---- Conversion out ----
 
