@@ -240,6 +240,10 @@ TEST(TextModel, RowsThatPinTheModel) {
         // terminating NUL (0xD83D, 0 would decode to U+11800).
         {find(Units({0xD83D, 'A'}), Char(u'A'), true), -1}, {find(Units({0xD83D, 'A'}), Char(u'A'), false), 1},
         {find(Units({0xD83D}), Char(U'\U00011800'), true), -1}, {find(Units({0xDE00}), smiley, false), -1},
+        // 0xD800 0xB400 decodes to 0xD800, whose Char equals the lone surrogate made from that code
+        // point; backward the 0xD800 has no partner before it.
+        {find(Units({0xD800, 0xB400}), Char(UTF32Unit{0xD800}), true), 0},
+        {find(Units({0xD800, 0xB400}), Char(UTF32Unit{0xD800}), false), -1},
         {compare(u"AB", u"ab", -1, true), -1}, {compare(u"AB", u"ab", -1, false), 0},
         {compare(u"abc", u"abd", 2, true), 0}, {compare(u"abc", u"abd", 2, false), 0},
         {compare(u"ab", u"abc", -1, true), -1}, {compare(u"ab", u"abc", -1, false), -1},
@@ -252,6 +256,12 @@ TEST(TextModel, RowsThatPinTheModel) {
     };
     for (std::size_t row = 0; row < std::size(rows); ++row) EXPECT_EQ(rows[row][0], rows[row][1]) << "row " << row;
     EXPECT_TRUE(Text(u"ab").FindToken(Text(u","), nullptr).IsEmpty());
+    try {  // the standard string's own error, not one of the library
+        Text(u"ab").SubString(-1, 1);
+        ADD_FAILURE() << "SubString took the start -1";
+    } catch (const std::out_of_range& error) {
+        EXPECT_EQ(dynamic_cast<const QuendalLog::Exception*>(&error), nullptr);
+    }
 
     // Reading half a pair, appending nothing.
     EXPECT_EQ(UTF16String(Text(Units({0x41, 0xD83D, 0xDE00})).get_CharacterAt(2)), Units({0xFFFF, 0xFFFF}));
