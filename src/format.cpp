@@ -283,10 +283,10 @@ void AppendUTF8(UTF16String& output, const char* text, std::size_t maxUnits) {
     }
 }
 
-// The narrow printf specification of one numeric conversion, with '*' already resolved.
-class NarrowSpecification {
+// The narrow printf form of one numeric conversion, with '*' already resolved.
+class NarrowConversion {
 public:
-    NarrowSpecification(const Conversion& conversion, const char* lengthModifier) {
+    NarrowConversion(const Conversion& conversion, const char* lengthModifier) {
         Add('%');
         if (conversion.leftJustify) Add('-');
         if (conversion.forceSign) Add('+');
@@ -370,20 +370,20 @@ private:
         }
         switch (conversion.kind) {
             case ConversionKind::Signed:
-                AppendNumber(NarrowSpecification(conversion, "j"), ReadSigned(conversion.length));
+                AppendNumber(NarrowConversion(conversion, "j"), ReadSigned(conversion.length));
                 break;
             case ConversionKind::Unsigned:
-                AppendNumber(NarrowSpecification(conversion, "j"), ReadUnsigned(conversion.length));
+                AppendNumber(NarrowConversion(conversion, "j"), ReadUnsigned(conversion.length));
                 break;
             case ConversionKind::Floating:
                 if (conversion.length == LengthModifier::LongDouble) {
-                    AppendNumber(NarrowSpecification(conversion, "L"), Next<long double>());
+                    AppendNumber(NarrowConversion(conversion, "L"), Next<long double>());
                 } else {
-                    AppendNumber(NarrowSpecification(conversion, ""), Next<double>());
+                    AppendNumber(NarrowConversion(conversion, ""), Next<double>());
                 }
                 break;
             case ConversionKind::Pointer:
-                AppendNumber(NarrowSpecification(conversion, ""), Next<void*>());
+                AppendNumber(NarrowConversion(conversion, ""), Next<void*>());
                 break;
             case ConversionKind::Count:
                 // Writing through a pointer taken from the arguments is refused.
@@ -435,9 +435,9 @@ private:
     // result is measured first when it does not fit the small buffer, so widths and precisions
     // of any size are formatted whole.
     template <class Value>
-    void AppendNumber(const NarrowSpecification& specification, Value value) {
+    void AppendNumber(const NarrowConversion& narrow, Value value) {
         char smallBuffer[128];
-        const int needed = std::snprintf(smallBuffer, sizeof smallBuffer, specification.c_str(), value);
+        const int needed = std::snprintf(smallBuffer, sizeof smallBuffer, narrow.c_str(), value);
         if (needed < 0) throw std::length_error("formatted number too long");
         const auto size = static_cast<std::size_t>(needed);
         if (size < sizeof smallBuffer) {
@@ -445,7 +445,7 @@ private:
             return;
         }
         std::vector<char> buffer(size + 1);
-        std::snprintf(buffer.data(), buffer.size(), specification.c_str(), value);
+        std::snprintf(buffer.data(), buffer.size(), narrow.c_str(), value);
         // The locale's decimal point may be a multi-byte character.
         AppendUTF8(output_, buffer.data(), kUnlimited);
     }
