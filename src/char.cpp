@@ -9,18 +9,13 @@ namespace QuendalText {
 
 namespace {
 
-constexpr UTF16Unit kInvalidUnit = 0xFFFF;
+using detail::kInvalidUnit;
 constexpr UTF32Unit kLastBmpCodePoint = 0xFFFF;
 constexpr UTF32Unit kLastCodePoint = 0x10FFFF;
 constexpr UTF32Unit kHighSurrogateBase = 0xD7C0;  // 0xD800 - (0x10000 >> 10)
 constexpr UTF32Unit kLowSurrogateBits = 0x3FF;
 constexpr unsigned char kLastAsciiByte = 0x7F;
-// first * 0x400 + second - kPairOffset decodes a pair: 0xD800 * 0x400 + 0xDC00 - 0x10000.
-constexpr std::uint32_t kPairOffset = 0x35FDC00;
-
-std::uint32_t PairCodePoint(UTF16Unit first, UTF16Unit second) {
-    return static_cast<std::uint32_t>(first) * 0x400u + second - kPairOffset;
-}
+using detail::DecodePair;
 
 }  // namespace
 
@@ -106,7 +101,7 @@ Char& Char::ToUpper() {
 bool Char::operator==(const Char& other) const {
     if (IsSingle() != other.IsSingle()) return false;
     if (IsSingle()) return Units[0] == other.Units[0];
-    return PairCodePoint(Units[0], Units[1]) == PairCodePoint(other.Units[0], other.Units[1]);
+    return DecodePair(Units[0], Units[1]) == DecodePair(other.Units[0], other.Units[1]);
 }
 
 bool Char::operator!=(const Char& other) const { return !(*this == other); }
@@ -114,7 +109,7 @@ bool Char::operator!=(const Char& other) const { return !(*this == other); }
 bool Char::operator<(const Char& other) const {
     if (IsSingle() != other.IsSingle()) return false;
     if (IsSingle()) return Units[0] < other.Units[0];
-    return PairCodePoint(Units[0], Units[1]) < PairCodePoint(other.Units[0], other.Units[1]);
+    return DecodePair(Units[0], Units[1]) < DecodePair(other.Units[0], other.Units[1]);
 }
 
 bool Char::operator>(const Char& other) const {

@@ -18,10 +18,6 @@ namespace {
 constexpr int kNotFound = -1;
 // The count of Compare that stands for every unit.
 constexpr int kAllUnits = -1;
-// high * 0x400 + low - kPairOffset decodes a pair: 0xD800 * 0x400 + 0xDC00 - 0x10000.
-constexpr std::uint32_t kPairOffset = 0x35FDC00;
-// A surrogate unit read on its own becomes the invalid character, whose unit is this.
-constexpr UTF16Unit kInvalidUnit = 0xFFFF;
 
 // Start positions reach the standard string as its unsigned positions, so a negative start
 // lies beyond every text.
@@ -29,12 +25,6 @@ std::size_t AsStringPosition(int start) { return static_cast<std::size_t>(start)
 
 int AsIndex(std::size_t position) {
     return position == UTF16String::npos ? kNotFound : static_cast<int>(position);
-}
-
-// The code point of two units as the character search decodes them, in unsigned 32-bit
-// arithmetic, whatever the units are.
-UTF32Unit DecodePair(UTF16Unit earlier, UTF16Unit later) {
-    return static_cast<UTF32Unit>(static_cast<std::uint32_t>(earlier) * 0x400u + later - kPairOffset);
 }
 
 // One character as the character search steps over it: `width` units from `start`.
@@ -79,7 +69,7 @@ public:
 
     bool Matches(const UTF16Unit* units, SearchStep step) const {
         if (step.width == 2) {
-            return !SoughtSingle && Char(DecodePair(units[step.start], units[step.start + 1])) == Sought;
+            return !SoughtSingle && Char(static_cast<UTF32Unit>(detail::DecodePair(units[step.start], units[step.start + 1]))) == Sought;
         }
         return SoughtSingle && units[step.start] == SoughtUnit;
     }
@@ -102,7 +92,7 @@ public:
         });
     }
 
-    bool EndsToken(UTF16Unit unit) const { return Found.test(detail::IsSurrogateUnit(unit) ? kInvalidUnit : unit); }
+    bool EndsToken(UTF16Unit unit) const { return Found.test(detail::IsSurrogateUnit(unit) ? detail::kInvalidUnit : unit); }
 
 private:
     std::bitset<0x10000> Found;
