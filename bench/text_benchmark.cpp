@@ -24,13 +24,16 @@ Text AppendOneByOne(int characters) {
     return text;
 }
 
-int UnitsForCharacters(int characters) { return characters + (characters + kPairEvery - 1) / kPairEvery; }
+int UnitsForCharacters(int characters) {
+    return characters + (characters + kPairEvery - 1) / kPairEvery;
+}
 
 // Appending must stay linear: each append recounts only what it added.
 void BM_AppendCharacters(benchmark::State& state) {
     const int characters = static_cast<int>(state.range(0));
     const Text check = AppendOneByOne(characters);
-    if (check.get_NumberOfCharacters() != characters || check.get_Length() != UnitsForCharacters(characters)) {
+    if (check.get_NumberOfCharacters() != characters ||
+        check.get_Length() != UnitsForCharacters(characters)) {
         state.SkipWithError("appending gave wrong counts");
         return;
     }
@@ -42,7 +45,11 @@ void BM_AppendCharacters(benchmark::State& state) {
     state.SetBytesProcessed(state.iterations() * UnitsForCharacters(characters) * kBytesPerUnit);
     state.SetComplexityN(characters);
 }
-BENCHMARK(BM_AppendCharacters)->RangeMultiplier(10)->Range(10000, kMillion)->Unit(benchmark::kMillisecond)->Complexity(benchmark::oN);
+BENCHMARK(BM_AppendCharacters)
+    ->RangeMultiplier(10)
+    ->Range(10000, kMillion)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity(benchmark::oN);
 
 // A million units, every other one the letter that is removed.
 Text HalfLetters(bool forward) {
@@ -88,7 +95,8 @@ void BM_FindAtTheFarEnd(benchmark::State& state) {
     withSought += u"xyz";
     withSought.set_SearchForward(forward);
     const Text pattern(u"xyz");
-    if (withSought.FindCharacter(sought) != expected || withSought.FindString(pattern) != withSought.get_Length() - 3) {
+    if (withSought.FindCharacter(sought) != expected ||
+        withSought.FindString(pattern) != withSought.get_Length() - 3) {
         state.SkipWithError("search found the wrong index");
         return;
     }

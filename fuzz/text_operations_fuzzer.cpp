@@ -36,7 +36,8 @@ public:
     std::uint8_t Byte() { return position_ < size_ ? data_[position_++] : 0; }
     // Units are drawn mostly from the interesting corners: NUL, ASCII, surrogates, U+FFFF.
     UTF16Unit Unit() {
-        static const UTF16Unit kCorners[] = {0, u'a', u',', 0xE9, 0xD83D, 0xDE00, 0xDBFF, 0xDC00, 0xFFFF};
+        static const UTF16Unit kCorners[] = {0,      u'a',   u',',   0xE9,  0xD83D,
+                                             0xDE00, 0xDBFF, 0xDC00, 0xFFFF};
         const std::uint8_t selector = Byte();
         if (selector < 160) return kCorners[selector % (sizeof kCorners / sizeof kCorners[0])];
         return static_cast<UTF16Unit>(selector << 8 | Byte());
@@ -70,12 +71,10 @@ void Convert(const Text& text) {
     std::vector<QuendalText::UTF32Unit> utf32(static_cast<std::size_t>(text.get_Length()) + 1);
     try {
         text.ToUTF8(utf8.data(), static_cast<int>(utf8.size()), true);
-    } catch (const std::runtime_error&) {
-    }
+    } catch (const std::runtime_error&) {}
     try {
         text.ToUTF32(utf32.data(), static_cast<int>(utf32.size()), true);
-    } catch (const std::runtime_error&) {
-    }
+    } catch (const std::runtime_error&) {}
     text.ToUTF16(utf16.data(), static_cast<int>(utf16.size() * sizeof(UTF16Unit)), true);
     Check(UTF16String(utf16.data(), utf16.size() - 1) == UnitsOf(text));
     text.ToAscii(utf8.data(), static_cast<int>(utf8.size()), true);
@@ -91,10 +90,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             case 0: text += Char(input.Unit()); break;
             case 1: text += input.Units().c_str(); break;
             case 2: text += Text(input.Units()); break;
-            case 3: ExpectUnchangedOnIndexError(text, [&] { text.RemoveAt(input.Index(text)); }); break;
+            case 3:
+                ExpectUnchangedOnIndexError(text, [&] { text.RemoveAt(input.Index(text)); });
+                break;
             case 4: {
-                const Char character(static_cast<QuendalText::UTF32Unit>(input.Byte() % 2 ? 0x1F600 : u'a'));
-                ExpectUnchangedOnIndexError(text, [&] { text.set_CharacterAt(input.Index(text), character); });
+                const Char character(
+                    static_cast<QuendalText::UTF32Unit>(input.Byte() % 2 ? 0x1F600 : u'a'));
+                ExpectUnchangedOnIndexError(
+                    text, [&] { text.set_CharacterAt(input.Index(text), character); });
                 break;
             }
             case 5: {

@@ -33,7 +33,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     bytes = bytes.substr(0, std::strlen(bytes.c_str()));
 
     QuendalText::Text text(bytes.c_str());
-    const QuendalText::Text recount(QuendalText::UTF16String(text.c_str(), static_cast<std::size_t>(text.get_Length())));
+    const QuendalText::Text recount(
+        QuendalText::UTF16String(text.c_str(), static_cast<std::size_t>(text.get_Length())));
     Check(text.get_NumberOfCharacters() == recount.get_NumberOfCharacters());
 
     const int needed = text.get_EncodingSize(UTF8Encoding, true);

@@ -67,8 +67,10 @@ Char::operator const UTF16Unit*() const { return Units; }
 bool Char::IsSingle() const { return !detail::IsSurrogateUnit(Units[0]); }
 bool Char::IsSurrogate() const { return !IsSingle(); }
 
-#define QUENDALTEXT_CHAR_CLASS(member, wideClass) \
-    bool Char::member() const { return IsSingle() && platform::IsInClass(Units[0], platform::WideClass::wideClass); }
+#define QUENDALTEXT_CHAR_CLASS(member, wideClass)                                       \
+  bool Char::member() const {                                                           \
+    return IsSingle() && platform::IsInClass(Units[0], platform::WideClass::wideClass); \
+  }
 
 QUENDALTEXT_CHAR_CLASS(IsAlpha, Alpha)
 QUENDALTEXT_CHAR_CLASS(IsAlphaNum, AlphaNum)

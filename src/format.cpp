@@ -39,28 +39,42 @@ enum class LengthModifier {
     Wide                // w
 };
 
-enum class ConversionKind { Signed, Unsigned, Floating, Pointer, Count, Character, String, Percent, Unknown };
+enum class ConversionKind {
+    Signed,
+    Unsigned,
+    Floating,
+    Pointer,
+    Count,
+    Character,
+    String,
+    Percent,
+    Unknown
+};
 
 ConversionKind KindOf(UTF16Unit letter) {
     switch (letter) {
-        case u'd': case u'i':
-            return ConversionKind::Signed;
-        case u'u': case u'o': case u'x': case u'X':
-            return ConversionKind::Unsigned;
-        case u'e': case u'E': case u'f': case u'F': case u'g': case u'G': case u'a': case u'A':
-            return ConversionKind::Floating;
-        case u'p':
-            return ConversionKind::Pointer;
-        case u'n':
-            return ConversionKind::Count;
-        case u'c': case u'C':
-            return ConversionKind::Character;
-        case u's': case u'S':
-            return ConversionKind::String;
-        case u'%':
-            return ConversionKind::Percent;
-        default:
-            return ConversionKind::Unknown;
+        case u'd':
+        case u'i': return ConversionKind::Signed;
+        case u'u':
+        case u'o':
+        case u'x':
+        case u'X': return ConversionKind::Unsigned;
+        case u'e':
+        case u'E':
+        case u'f':
+        case u'F':
+        case u'g':
+        case u'G':
+        case u'a':
+        case u'A': return ConversionKind::Floating;
+        case u'p': return ConversionKind::Pointer;
+        case u'n': return ConversionKind::Count;
+        case u'c':
+        case u'C': return ConversionKind::Character;
+        case u's':
+        case u'S': return ConversionKind::String;
+        case u'%': return ConversionKind::Percent;
+        default: return ConversionKind::Unknown;
     }
 }
 
@@ -74,16 +88,13 @@ bool LengthFits(ConversionKind kind, LengthModifier length) {
         case ConversionKind::Floating:
             return length == LengthModifier::None || length == LengthModifier::Long ||
                    length == LengthModifier::LongDouble;
-        case ConversionKind::Pointer:
-            return length == LengthModifier::None;
+        case ConversionKind::Pointer: return length == LengthModifier::None;
         case ConversionKind::Character:
         case ConversionKind::String:
             return length == LengthModifier::None || length == LengthModifier::Short ||
                    length == LengthModifier::Long || length == LengthModifier::Wide;
-        case ConversionKind::Percent:
-            return true;
-        case ConversionKind::Unknown:
-            break;
+        case ConversionKind::Percent: return true;
+        case ConversionKind::Unknown: break;
     }
     return false;
 }
@@ -149,23 +160,12 @@ LengthModifier ReadLengthModifier(const UTF16Unit*& position) {
                 return LengthModifier::Int64;
             }
             return LengthModifier::Size;
-        case u'L':
-            ++position;
-            return LengthModifier::LongDouble;
-        case u'z':
-            ++position;
-            return LengthModifier::Size;
-        case u't':
-            ++position;
-            return LengthModifier::PointerDifference;
-        case u'j':
-            ++position;
-            return LengthModifier::IntMax;
-        case u'w':
-            ++position;
-            return LengthModifier::Wide;
-        default:
-            return LengthModifier::None;
+        case u'L': ++position; return LengthModifier::LongDouble;
+        case u'z': ++position; return LengthModifier::Size;
+        case u't': ++position; return LengthModifier::PointerDifference;
+        case u'j': ++position; return LengthModifier::IntMax;
+        case u'w': ++position; return LengthModifier::Wide;
+        default: return LengthModifier::None;
     }
 }
 
@@ -173,7 +173,7 @@ LengthModifier ReadLengthModifier(const UTF16Unit*& position) {
 Conversion ParseConversion(const UTF16Unit* percent) {
     Conversion conversion;
     const UTF16Unit* position = percent + 1;
-    for (bool readingFlags = true; readingFlags; ) {
+    for (bool readingFlags = true; readingFlags;) {
         switch (*position) {
             case u'-': conversion.leftJustify = true; break;
             case u'+': conversion.forceSign = true; break;
@@ -389,15 +389,10 @@ private:
                 // Writing through a pointer taken from the arguments is refused.
                 static_cast<void>(Next<void*>());
                 break;
-            case ConversionKind::Character:
-                AppendCharacter(conversion);
-                break;
-            case ConversionKind::String:
-                AppendString(conversion);
-                break;
+            case ConversionKind::Character: AppendCharacter(conversion); break;
+            case ConversionKind::String: AppendString(conversion); break;
             case ConversionKind::Percent:
-            case ConversionKind::Unknown:
-                break;
+            case ConversionKind::Unknown: break;
         }
     }
 
@@ -425,7 +420,8 @@ private:
             case LengthModifier::Int32: return Next<std::uint32_t>();
             case LengthModifier::Int64: return Next<std::uint64_t>();
             case LengthModifier::Size: return Next<std::size_t>();
-            case LengthModifier::PointerDifference: return Next<std::make_unsigned_t<std::ptrdiff_t>>();
+            case LengthModifier::PointerDifference:
+                return Next<std::make_unsigned_t<std::ptrdiff_t>>();
             case LengthModifier::IntMax: return Next<std::uintmax_t>();
             default: return Next<unsigned>();
         }
@@ -472,8 +468,9 @@ private:
     }
 
     void AppendString(const Conversion& conversion) {
-        const std::size_t maxUnits =
-            conversion.precision == kNotGiven ? kUnlimited : static_cast<std::size_t>(conversion.precision);
+        const std::size_t maxUnits = conversion.precision == kNotGiven
+                                         ? kUnlimited
+                                         : static_cast<std::size_t>(conversion.precision);
         const UTF16Unit* units = nullptr;
         if (IsNarrow(conversion)) {
             const char* narrow = Next<const char*>();
@@ -493,7 +490,8 @@ private:
     }
 
     void AppendPadded(const Conversion& conversion, const UTF16Unit* units, std::size_t count) {
-        const std::size_t width = conversion.width == kNotGiven ? 0 : static_cast<std::size_t>(conversion.width);
+        const std::size_t width =
+            conversion.width == kNotGiven ? 0 : static_cast<std::size_t>(conversion.width);
         const std::size_t padding = width > count ? width - count : 0;
         if (!conversion.leftJustify) output_.append(padding, kPaddingUnit);
         output_.append(units, count);

@@ -8,7 +8,8 @@ namespace {
 
 // ICU conversion with the six arguments that reach it unchanged.
 template <class DestUnit, class SrcUnit>
-using IcuConversion = DestUnit* (*)(DestUnit*, int32_t, int32_t*, const SrcUnit*, int32_t, UErrorCode*);
+using IcuConversion = DestUnit* (*)(DestUnit*, int32_t, int32_t*, const SrcUnit*, int32_t,
+                                    UErrorCode*);
 
 template <class DestUnit, class SrcUnit>
 DestUnit* ConvertWithRules(IcuConversion<DestUnit, SrcUnit> convert, DestUnit* dest,
@@ -56,10 +57,9 @@ UChar* qutf_ConvertUTF32TextToUTF16Text(UChar* dest, int32_t destCapacity, int32
                                             srcLength, nullTerminated, pErrorCode);
 }
 
-UChar32* qutf_ConvertUTF16TextToUTF32Text(UChar32* dest, int32_t destCapacity,
-                                          int32_t* pDestLength, const UChar* src,
-                                          int32_t srcLength, int32_t nullTerminated,
-                                          UErrorCode* pErrorCode) {
+UChar32* qutf_ConvertUTF16TextToUTF32Text(UChar32* dest, int32_t destCapacity, int32_t* pDestLength,
+                                          const UChar* src, int32_t srcLength,
+                                          int32_t nullTerminated, UErrorCode* pErrorCode) {
     return ConvertWithRules<UChar32, UChar>(u_strToUTF32, dest, destCapacity, pDestLength, src,
                                             srcLength, nullTerminated, pErrorCode);
 }

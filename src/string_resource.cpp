@@ -14,7 +14,8 @@ StringTable::StringTable(std::initializer_list<StringResource> resources)
 StringTable::StringTable(const StringResource* resources, std::size_t count) {
     for (std::size_t i = 0; i < count; ++i) {
         const StringResource& resource = resources[i];
-        Strings.emplace(resource.id, resource.text != nullptr ? UTF16String(resource.text) : UTF16String());
+        Strings.emplace(resource.id,
+                        resource.text != nullptr ? UTF16String(resource.text) : UTF16String());
     }
 }
 

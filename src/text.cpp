@@ -79,8 +79,8 @@ void Text::RefreshCounts(std::size_t unchangedUnits) {
         const UTF16Unit* units = Content.data();
         const bool openHigh = NumberOfCharacters != detail::kMalformedCount &&
                               detail::EndsWithOpenHighSurrogate(units, unchangedUnits);
-        NumberOfCharacters = detail::CountAfterAppend(NumberOfCharacters, openHigh,
-                                                      units + unchangedUnits, total - unchangedUnits);
+        NumberOfCharacters = detail::CountAfterAppend(
+            NumberOfCharacters, openHigh, units + unchangedUnits, total - unchangedUnits);
     } else {
         NumberOfCharacters = CharacterCount();
     }

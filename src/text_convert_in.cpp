@@ -26,8 +26,8 @@ struct ConvertedUnits {
 };
 
 template <class SourceUnit>
-using ToUTF16Conversion = UChar* (*)(UChar*, int32_t, int32_t*, const SourceUnit*, int32_t,
-                                     int32_t, UErrorCode*);
+using ToUTF16Conversion = UChar* (*)(UChar*, int32_t, int32_t*, const SourceUnit*, int32_t, int32_t,
+                                     UErrorCode*);
 
 // Converts `sourceLength` units of `source` into a new buffer with room for the longest possible
 // output. Raises at `line` for any status but success, and but U_INVALID_CHAR_FOUND when
@@ -47,7 +47,8 @@ ConvertedUnits ConvertToUTF16(ToUTF16Conversion<SourceUnit> convert, const Sourc
     convert(destination, capacity, &outputLength, source, static_cast<int32_t>(sourceLength),
             kWithTerminator, &status);
     if (status == U_ZERO_ERROR) return {buffer, static_cast<std::size_t>(outputLength)};
-    if (!keepsUnitsBeforeFault || status != U_INVALID_CHAR_FOUND) detail::RaiseConversionError(line, status);
+    if (!keepsUnitsBeforeFault || status != U_INVALID_CHAR_FOUND)
+        detail::RaiseConversionError(line, status);
 
     // A conversion stopped by ill-formed input writes neither a terminator nor the output
     // length. Converting again into a zeroed buffer makes the units it wrote those before the
@@ -58,7 +59,8 @@ ConvertedUnits ConvertToUTF16(ToUTF16Conversion<SourceUnit> convert, const Sourc
     const UChar* converted = convert(destination, capacity, &outputLength, source,
                                      static_cast<int32_t>(sourceLength), kWithTerminator, &status);
     const UTF16Unit* units = reinterpret_cast<const UTF16Unit*>(converted);
-    const std::size_t length = static_cast<std::size_t>(std::find(units, units + capacity, UTF16Unit{0}) - units);
+    const std::size_t length =
+        static_cast<std::size_t>(std::find(units, units + capacity, UTF16Unit{0}) - units);
     return {buffer, length};
 }
 

@@ -33,9 +33,7 @@ constexpr double kNotAsciiNumber = -9999999999.0;
 
 // Sizes are worked out in 64 bits; a size that an int cannot hold is answered as INT_MAX, which
 // is still too small, so a buffer sized from it makes the conversion fail instead of overrun.
-int SaturatedSize(long long bytes) {
-    return bytes > INT_MAX ? INT_MAX : static_cast<int>(bytes);
-}
+int SaturatedSize(long long bytes) { return bytes > INT_MAX ? INT_MAX : static_cast<int>(bytes); }
 
 // UTF-8 bytes of one unit standing on its own (a lone surrogate included).
 long long UTF8BytesOfUnit(UTF16Unit unit) {
@@ -127,9 +125,8 @@ void Text::ToUTF8(char* buffer, int size, bool nullTerminated) const {
 }
 
 void Text::ToUTF32(UTF32Unit* buffer, int size, bool nullTerminated) const {
-    ConvertFromUTF16<UChar32>(qutf_ConvertUTF16TextToUTF32Text,
-                              reinterpret_cast<UChar32*>(buffer), size, Content, Length,
-                              nullTerminated, detail::kToUTF32Line);
+    ConvertFromUTF16<UChar32>(qutf_ConvertUTF16TextToUTF32Text, reinterpret_cast<UChar32*>(buffer),
+                              size, Content, Length, nullTerminated, detail::kToUTF32Line);
 }
 
 void Text::ToUTF16(UTF16Unit* buffer, int size, bool nullTerminated) const {

@@ -110,14 +110,16 @@ Text operator+(const Text& left, const Text& right) {
 void Text::ToUpper() {
     if (!IsAscii()) return;
     for (UTF16Unit& unit : Content) {
-        if (platform::IsInClass(unit, platform::WideClass::Lower)) unit = platform::ToUpperUnit(unit);
+        if (platform::IsInClass(unit, platform::WideClass::Lower))
+            unit = platform::ToUpperUnit(unit);
     }
 }
 
 void Text::ToLower() {
     if (!IsAscii()) return;
     for (UTF16Unit& unit : Content) {
-        if (platform::IsInClass(unit, platform::WideClass::Upper)) unit = platform::ToLowerUnit(unit);
+        if (platform::IsInClass(unit, platform::WideClass::Upper))
+            unit = platform::ToLowerUnit(unit);
     }
 }
 

@@ -65,11 +65,14 @@ void WalkCharacters(const UTF16Unit* units, std::size_t count, bool forward, Vis
 class CharacterMatcher {
 public:
     explicit CharacterMatcher(const Char& sought)
-        : Sought(sought), SoughtUnit(static_cast<const UTF16Unit*>(sought)[0]), SoughtSingle(sought.IsSingle()) {}
+        : Sought(sought),
+          SoughtUnit(static_cast<const UTF16Unit*>(sought)[0]),
+          SoughtSingle(sought.IsSingle()) {}
 
     bool Matches(const UTF16Unit* units, SearchStep step) const {
         if (step.width == 2) {
-            return !SoughtSingle && Char(static_cast<UTF32Unit>(detail::DecodePair(units[step.start], units[step.start + 1]))) == Sought;
+            return !SoughtSingle && Char(static_cast<UTF32Unit>(detail::DecodePair(
+                                        units[step.start], units[step.start + 1]))) == Sought;
         }
         return SoughtSingle && units[step.start] == SoughtUnit;
     }
@@ -87,12 +90,15 @@ class DelimiterSet {
 public:
     DelimiterSet(const UTF16Unit* units, std::size_t count, bool forward) {
         WalkCharacters(units, count, forward, [&](SearchStep step) {
-            if (step.width == 1 && !detail::IsSurrogateUnit(units[step.start])) Found.set(units[step.start]);
+            if (step.width == 1 && !detail::IsSurrogateUnit(units[step.start]))
+                Found.set(units[step.start]);
             return true;
         });
     }
 
-    bool EndsToken(UTF16Unit unit) const { return Found.test(detail::IsSurrogateUnit(unit) ? detail::kInvalidUnit : unit); }
+    bool EndsToken(UTF16Unit unit) const {
+        return Found.test(detail::IsSurrogateUnit(unit) ? detail::kInvalidUnit : unit);
+    }
 
 private:
     std::bitset<0x10000> Found;
@@ -156,7 +162,8 @@ Text& Text::Remove(const Char& character) {
         std::size_t keptStart = count;  // kept units occupy [keptStart, count)
         WalkCharacters(units, count, false, [&](SearchStep step) {
             if (!matcher.Matches(units, step)) {
-                std::copy_backward(units + step.start, units + step.start + step.width, units + keptStart);
+                std::copy_backward(units + step.start, units + step.start + step.width,
+                                   units + keptStart);
                 keptStart -= step.width;
             }
             return true;
@@ -175,7 +182,8 @@ Text Text::FindToken(const Text& delimiters, int* position) const {
         *position = Length;
         return Text();
     }
-    const DelimiterSet ends(delimiters.Content.data(), delimiters.Content.size(), delimiters.SearchForward);
+    const DelimiterSet ends(delimiters.Content.data(), delimiters.Content.size(),
+                            delimiters.SearchForward);
     std::size_t stop = static_cast<std::size_t>(start);
     while (stop < Content.size() && !ends.EndsToken(Content[stop])) ++stop;
     *position = static_cast<int>(stop);

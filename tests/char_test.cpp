@@ -8,11 +8,11 @@
 #include <utility>
 #include <vector>
 
+using qt_test::Units;
 using QuendalText::Char;
 using QuendalText::UTF16String;
 using QuendalText::UTF16Unit;
 using QuendalText::UTF32Unit;
-using qt_test::Units;
 
 namespace {
 
@@ -45,7 +45,8 @@ const std::vector<Classification> kClassifications = {
     {"IsLower", &Char::IsLower, [](wint_t c) { return std::iswlower(c) != 0; }},
     {"IsPrint", &Char::IsPrint, [](wint_t c) { return std::iswprint(c) != 0; }},
     {"IsPunct", &Char::IsPunct, [](wint_t c) { return std::iswpunct(c) != 0; }},
-    {"IsSpace", &Char::IsSpace, [](wint_t c) { return std::iswctype(c, std::wctype("blank")) != 0; }},
+    {"IsSpace", &Char::IsSpace,
+     [](wint_t c) { return std::iswctype(c, std::wctype("blank")) != 0; }},
     {"IsUpper", &Char::IsUpper, [](wint_t c) { return std::iswupper(c) != 0; }},
     {"IsWhiteSpace", &Char::IsWhiteSpace, [](wint_t c) { return std::iswspace(c) != 0; }},
 };
@@ -74,12 +75,15 @@ TEST(Char, ConstructionMatchesEncoderAndCopiesKeepBothUnits) {
     }
     // Units: a surrogate unit gives the invalid character, every other unit itself.
     for (unsigned unit = 0; unit <= 0xFFFF; ++unit) {
-        const UTF16String expected = IsSurrogateValue(unit) ? Held(kInvalid, kInvalid) : Held(unit, 0);
+        const UTF16String expected =
+            IsSurrogateValue(unit) ? Held(kInvalid, kInvalid) : Held(unit, 0);
         ASSERT_EQ(UnitsOfChar(FromUnit(unit)), expected) << std::hex << unit;
     }
     // Bytes: ASCII as it is, anything above the invalid character; no code page.
     for (unsigned byte = 0; byte <= 0xFF; ++byte) {
-        ASSERT_EQ(UnitsOfChar(FromByte(byte)), byte <= 0x7F ? Held(byte, 0) : Held(kInvalid, kInvalid)) << byte;
+        ASSERT_EQ(UnitsOfChar(FromByte(byte)),
+                  byte <= 0x7F ? Held(byte, 0) : Held(kInvalid, kInvalid))
+            << byte;
     }
     EXPECT_TRUE(FromUnit(0x41) == FromByte(0x41) && FromByte(0x41) == FromCodePoint(0x41));
     // Other integer types are code points too.
@@ -119,7 +123,8 @@ TEST(Char, ClassificationAndCaseMappingMatchRuntime) {
         ASSERT_EQ(UnitsOfChar(character.ToUpper()), held);
     };
     expectInertness(FromByte(0x80));
-    for (std::uint32_t codePoint : {0x10000u, 0x1F600u, 0x10428u, 0x10FFFFu}) expectInertness(FromCodePoint(codePoint));
+    for (std::uint32_t codePoint : {0x10000u, 0x1F600u, 0x10428u, 0x10FFFFu})
+        expectInertness(FromCodePoint(codePoint));
 
     for (unsigned unit = 0; unit <= 0xFFFF; ++unit) {
         if (IsSurrogateValue(unit)) {
@@ -128,7 +133,8 @@ TEST(Char, ClassificationAndCaseMappingMatchRuntime) {
         }
         Char character = FromUnit(unit);
         for (const Classification& c : kClassifications) {
-            ASSERT_EQ((character.*c.member)(), c.runtime(unit)) << c.name << " of " << std::hex << unit;
+            ASSERT_EQ((character.*c.member)(), c.runtime(unit))
+                << c.name << " of " << std::hex << unit;
         }
         const wint_t lower = std::towlower(unit);
         const wint_t upper = std::towupper(unit);
@@ -140,7 +146,8 @@ TEST(Char, ClassificationAndCaseMappingMatchRuntime) {
     // Blanks and white space are different classes; the mappings chain on one object.
     EXPECT_TRUE(FromUnit(0x20).IsSpace());
     EXPECT_FALSE(FromUnit(0x0A).IsSpace());
-    for (unsigned whiteSpace : {0x20u, 0x0Au, 0x0Du}) EXPECT_TRUE(FromUnit(whiteSpace).IsWhiteSpace());
+    for (unsigned whiteSpace : {0x20u, 0x0Au, 0x0Du})
+        EXPECT_TRUE(FromUnit(whiteSpace).IsWhiteSpace());
     Char letter = FromUnit(0xE9);
     EXPECT_EQ(&letter.ToUpper().ToLower(), &letter);
 }
@@ -170,7 +177,8 @@ CharModel GenerateChar(std::mt19937& random) {
         return {FromByte(byte), true, byte <= 0x7F ? byte : 0xFFFF};
     }
     if (kind <= 4) {
-        const std::uint32_t codePoint = kind == 3 ? pick(0x1F600, 0x1F607) : pick(0x10000, 0x10FFFF);
+        const std::uint32_t codePoint =
+            kind == 3 ? pick(0x1F600, 0x1F607) : pick(0x10000, 0x10FFFF);
         return {FromCodePoint(codePoint), false, codePoint};
     }
     const std::uint32_t lone = pick(0xD800, 0xDFFF);  // decodes as first * 0x400 + 0 - 0x35FDC00
@@ -179,8 +187,8 @@ CharModel GenerateChar(std::mt19937& random) {
 
 void ExpectOrderingOf(const CharModel& left, const CharModel& right) {
     const bool comparable = left.single == right.single;
-    SCOPED_TRACE(testing::Message() << std::hex << left.key << (left.single ? "s" : "p") << " against "
-                                    << right.key << (right.single ? "s" : "p"));
+    SCOPED_TRACE(testing::Message() << std::hex << left.key << (left.single ? "s" : "p")
+                                    << " against " << right.key << (right.single ? "s" : "p"));
     ASSERT_EQ(left.value == right.value, comparable && left.key == right.key);
     ASSERT_EQ(left.value != right.value, !comparable || left.key != right.key);
     ASSERT_EQ(left.value < right.value, comparable && left.key < right.key);

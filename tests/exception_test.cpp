@@ -31,21 +31,30 @@ bool CaughtAs(Raise raise) {
         } catch (const Handler&) {
             return true;
         }
-    } catch (const std::exception&) {
-    }
+    } catch (const std::exception&) {}
     return false;
 }
 
-void ExpectOrigin(const QuendalLog::Exception& failure, const char* file, const char* function, long line) {
+void ExpectOrigin(const QuendalLog::Exception& failure, const char* file, const char* function,
+                  long line) {
     EXPECT_STREQ(failure.get_FileName(), file);
     EXPECT_STREQ(failure.get_FunctionName(), function);
     EXPECT_EQ(failure.get_LineNum(), line);
 }
 
 // The logic/runtime branch of each standard type, and the branch it must not be caught by.
-template <class E> struct Branch;
-template <> struct Branch<std::runtime_error> { using Same = std::runtime_error; using Other = std::logic_error; };
-template <> struct Branch<std::out_of_range> { using Same = std::logic_error; using Other = std::runtime_error; };
+template <class E>
+struct Branch;
+template <>
+struct Branch<std::runtime_error> {
+    using Same = std::runtime_error;
+    using Other = std::logic_error;
+};
+template <>
+struct Branch<std::out_of_range> {
+    using Same = std::logic_error;
+    using Other = std::runtime_error;
+};
 
 template <class E>
 class CPPExceptionTest : public testing::Test {};
@@ -80,7 +89,8 @@ TYPED_TEST(CPPExceptionTest, CaughtByEveryBaseWithItsRecord) {
         std::memset(message, 'X', sizeof message - 1);
         EXPECT_NE(&thrown, &failure);
         EXPECT_STREQ(static_cast<const TypeParam&>(thrown).what(), "Invalid index: 50% %s %d");
-        EXPECT_STREQ(static_cast<const QuendalLog::Exception&>(thrown).get_MessageText(), "Invalid index: 50% %s %d");
+        EXPECT_STREQ(static_cast<const QuendalLog::Exception&>(thrown).get_MessageText(),
+                     "Invalid index: 50% %s %d");
         ExpectOrigin(thrown, kFile, kFunction, 752);
     }
     EXPECT_STREQ(asLog.get_MessageText(), "Invalid index: 50% %s %d");
@@ -117,10 +127,11 @@ TYPED_TEST(CPPExceptionTest, CopiesAndLogAssignmentKeepTheOrigin) {
 // The conversion raise helper at each site, and real failures of Text caught by their branch only.
 TEST(RaiseSites, ConversionHelperAndTextFailures) {
     using namespace QuendalText::detail;
-    const std::pair<long, long> lines[] = {{kToUTF32Line, 955}, {kToUTF8Line, 986}, {kFromUTF8Line, 229}, {kFromUTF32Line, 290}};
+    const std::pair<long, long> lines[] = {
+        {kToUTF32Line, 955}, {kToUTF8Line, 986}, {kFromUTF8Line, 229}, {kFromUTF32Line, 290}};
     for (const auto& [line, expected] : lines) {
-        EXPECT_RAISES(RaiseConversionError(line, U_INVALID_CHAR_FOUND), std::runtime_error, "Unspecified function",
-                      expected, "U_INVALID_CHAR_FOUND");
+        EXPECT_RAISES(RaiseConversionError(line, U_INVALID_CHAR_FOUND), std::runtime_error,
+                      "Unspecified function", expected, "U_INVALID_CHAR_FOUND");
     }
     const auto badIndex = [] { QuendalText::Text().get_CharacterAt(-1); };
     EXPECT_FALSE(CaughtAs<std::runtime_error>(badIndex));

@@ -13,7 +13,8 @@ int main(void) {
                                                     (int32_t)strlen(source), 1, &status);
     if (result != buffer || status != U_ZERO_ERROR || length != 2 || buffer[0] != 0x68 ||
         buffer[1] != 0xE9 || buffer[2] != 0) {
-        fprintf(stderr, "conversion from C failed: status %d, length %d\n", (int)status, (int)length);
+        fprintf(stderr, "conversion from C failed: status %d, length %d\n", (int)status,
+                (int)length);
         return 1;
     }
     return 0;

@@ -30,21 +30,21 @@ inline UTF16String UnitsOf(const QuendalText::Text& text) {
 }
 
 // Expects `statement` to raise CPPException<E> with the given function, line and message.
-#define EXPECT_RAISES(statement, E, function, line, message)                               \
-    do {                                                                                  \
-        bool raised_ = false;                                                             \
-        try {                                                                             \
-            statement;                                                                    \
-        } catch (const QuendalLog::CPPException<E>& failure_) {                           \
-            raised_ = true;                                                               \
-            EXPECT_STREQ(failure_.what(), message);                                       \
-            EXPECT_STREQ(failure_.get_MessageText(), message);                            \
-            EXPECT_EQ(failure_.get_LineNum(), static_cast<long>(line));                   \
-            EXPECT_STREQ(failure_.get_FunctionName(), function);                          \
-            EXPECT_STREQ(failure_.get_FileName(), ".\\Text.cpp");                         \
-        }                                                                                 \
-        EXPECT_TRUE(raised_) << "expected " #E " from: " #statement;                      \
-    } while (false)
+#define EXPECT_RAISES(statement, E, function, line, message)      \
+  do {                                                            \
+    bool raised_ = false;                                         \
+    try {                                                         \
+      statement;                                                  \
+    } catch (const QuendalLog::CPPException<E>& failure_) {       \
+      raised_ = true;                                             \
+      EXPECT_STREQ(failure_.what(), message);                     \
+      EXPECT_STREQ(failure_.get_MessageText(), message);          \
+      EXPECT_EQ(failure_.get_LineNum(), static_cast<long>(line)); \
+      EXPECT_STREQ(failure_.get_FunctionName(), function);        \
+      EXPECT_STREQ(failure_.get_FileName(), ".\\Text.cpp");       \
+    }                                                             \
+    EXPECT_TRUE(raised_) << "expected " #E " from: " #statement;  \
+  } while (false)
 
 // Switches LC_ALL to `name` for the lifetime of the guard; IsActive() is false when the
 // locale is not available on this machine.

@@ -10,12 +10,12 @@
 #include <utility>
 #include <vector>
 
+using qt_test::Units;
+using qt_test::UnitsOf;
 using QuendalText::Char;
 using QuendalText::Text;
 using QuendalText::UTF16String;
 using QuendalText::UTF16Unit;
-using qt_test::Units;
-using qt_test::UnitsOf;
 
 namespace {
 
@@ -48,8 +48,8 @@ ReferenceResult Reference(const UTF16String& units) {
     return {malformed ? -1 : count, open};
 }
 
-void ExpectText(const char* name, const Text& text, const UTF16String& units, bool caseSensitive = true,
-                bool forward = true) {
+void ExpectText(const char* name, const Text& text, const UTF16String& units,
+                bool caseSensitive = true, bool forward = true) {
     SCOPED_TRACE(name);
     EXPECT_EQ(UnitsOf(text), units);
     EXPECT_EQ(text.get_Length(), static_cast<int>(units.size()));
@@ -63,11 +63,13 @@ void ExpectText(const char* name, const Text& text, const UTF16String& units, bo
 // Up to `maxLength` units of the kinds that matter to the rule: NUL, ASCII, a Latin-1 letter,
 // U+FFFF and both halves of a pair.
 UTF16String GenerateUnits(std::mt19937& random, unsigned maxLength) {
-    static const unsigned kKinds[][2] = {{0, 0}, {1, 0x7F}, {0xE9, 0xE9}, {0xFFFF, 0xFFFF}, {0xD800, 0xDBFF}, {0xDC00, 0xDFFF}};
+    static const unsigned kKinds[][2] = {{0, 0},           {1, 0x7F},        {0xE9, 0xE9},
+                                         {0xFFFF, 0xFFFF}, {0xD800, 0xDBFF}, {0xDC00, 0xDFFF}};
     UTF16String units(std::uniform_int_distribution<unsigned>(0, maxLength)(random), UTF16Unit{0});
     for (UTF16Unit& unit : units) {
         const auto& kind = kKinds[std::uniform_int_distribution<int>(0, 5)(random)];
-        unit = static_cast<UTF16Unit>(std::uniform_int_distribution<unsigned>(kind[0], kind[1])(random));
+        unit = static_cast<UTF16Unit>(
+            std::uniform_int_distribution<unsigned>(kind[0], kind[1])(random));
     }
     return units;
 }
@@ -78,12 +80,20 @@ UTF16String GenerateUnits(std::mt19937& random, unsigned maxLength) {
 // keeps every unit.
 TEST(TextCore, CountsUnitsAndAsciiFromEachConstructor) {
     const std::pair<UTF16String, int> counted[] = {
-        {Units({}), 0}, {Units({0x41, 0xD83D, 0xDE00}), 2}, {Units({0x41, 0xDC00}), -1}, {Units({0xDC00}), -1},
+        {Units({}), 0},
+        {Units({0x41, 0xD83D, 0xDE00}), 2},
+        {Units({0x41, 0xDC00}), -1},
+        {Units({0xDC00}), -1},
         {Units({0x41, 0xD83D, 0xDE00, 0x43, 0xDFFF}), -1},  // a low surrogate after counted text
-        {Units({0xD800, 0x41}), 0},                          // a high surrogate takes the letter
-        {Units({0xD800, 0xD800, 0xDC00}), -1},               // ... and another high surrogate
-        {Units({0x41, 0xD800}), 1}, {Units({0, 0, 0x41}), 1}, {Units({0x41, 0}), 2}, {Units({0}), 0},
-        {Units({0xD800, 0, 0}), 0}, {Units({0xD83D, 0xDE00, 0}), 2}, {Units({'a', 'b', 0, 'c', 'd'}), 5},
+        {Units({0xD800, 0x41}), 0},                         // a high surrogate takes the letter
+        {Units({0xD800, 0xD800, 0xDC00}), -1},              // ... and another high surrogate
+        {Units({0x41, 0xD800}), 1},
+        {Units({0, 0, 0x41}), 1},
+        {Units({0x41, 0}), 2},
+        {Units({0}), 0},
+        {Units({0xD800, 0, 0}), 0},
+        {Units({0xD83D, 0xDE00, 0}), 2},
+        {Units({'a', 'b', 0, 'c', 'd'}), 5},
     };
     for (const auto& [units, count] : counted) {
         SCOPED_TRACE(testing::PrintToString(units));
@@ -93,10 +103,13 @@ TEST(TextCore, CountsUnitsAndAsciiFromEachConstructor) {
     ExpectText("default", Text(), {});
     ExpectText("null pointer", Text(static_cast<const UTF16Unit*>(nullptr)), {});
     ExpectText("pointer", Text(Units({0xDC00, 0x41}).c_str()), Units({0xDC00, 0x41}));
-    ExpectText("pointer stops at the first NUL", Text(Units({'a', 'b', 0, 'c', 'd'}).c_str()), Units({'a', 'b'}));
+    ExpectText("pointer stops at the first NUL", Text(Units({'a', 'b', 0, 'c', 'd'}).c_str()),
+               Units({'a', 'b'}));
     ExpectText("default Char", Text(Char()), {});
-    ExpectText("pair Char", Text(Char(static_cast<QuendalText::UTF32Unit>(0x1F600))), Units({0xD83D, 0xDE00}));
-    ExpectText("lone surrogate Char", Text(Char(static_cast<QuendalText::UTF32Unit>(0xD800))), Units({0xD800}));
+    ExpectText("pair Char", Text(Char(static_cast<QuendalText::UTF32Unit>(0x1F600))),
+               Units({0xD83D, 0xDE00}));
+    ExpectText("lone surrogate Char", Text(Char(static_cast<QuendalText::UTF32Unit>(0xD800))),
+               Units({0xD800}));
     ExpectText("invalid Char", Text(Char(static_cast<char>(0x80))), Units({0xFFFF, 0xFFFF}));
 
     // IsAscii reads every unit, NULs included.
@@ -146,11 +159,13 @@ TEST(CharacterCount, FullCountAndAppendShortcutMatchReference) {
         // Prefixes shaped to stress the shortcut: only NULs, a trailing run of high surrogates of
         // either parity, a low surrogate where a character begins, or anything.
         const UTF16String highRun(1 + trial % 5, static_cast<UTF16Unit>(0xD800 + trial % 0x400));
-        const UTF16String prefixes[] = {UTF16String(1 + trial % 4, UTF16Unit{0}), GenerateUnits(random, 6) + highRun,
-                                        GenerateUnits(random, 4) + Units({0xDC00}) + GenerateUnits(random, 3),
-                                        GenerateUnits(random, 10)};
+        const UTF16String prefixes[] = {
+            UTF16String(1 + trial % 4, UTF16Unit{0}), GenerateUnits(random, 6) + highRun,
+            GenerateUnits(random, 4) + Units({0xDC00}) + GenerateUnits(random, 3),
+            GenerateUnits(random, 10)};
         const UTF16String& prefix = prefixes[trial % 4];
-        const UTF16String whole = prefix + (trial % 7 == 0 ? UTF16String() : GenerateUnits(random, 6));
+        const UTF16String whole =
+            prefix + (trial % 7 == 0 ? UTF16String() : GenerateUnits(random, 6));
         const int expected = Reference(whole).count;
         SCOPED_TRACE(testing::Message() << "trial " << trial);
         ASSERT_EQ(CountCharacters(whole.data(), whole.size()), expected);
@@ -161,7 +176,9 @@ TEST(CharacterCount, FullCountAndAppendShortcutMatchReference) {
         const int prefixCount = CountCharacters(prefix.data(), prefix.size());
         const bool open = EndsWithOpenHighSurrogate(prefix.data(), prefix.size());
         ASSERT_EQ(open, Reference(prefix).endsOpen);
-        ASSERT_EQ(CountAfterAppend(prefixCount, open, whole.data() + prefix.size(), whole.size() - prefix.size()), expected);
+        ASSERT_EQ(CountAfterAppend(prefixCount, open, whole.data() + prefix.size(),
+                                   whole.size() - prefix.size()),
+                  expected);
         openPrefixes += open ? 1 : 0;
         malformedPrefixes += prefixCount == -1 ? 1 : 0;
     }

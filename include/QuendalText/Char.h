@@ -22,7 +22,8 @@ public:
     /// Char(UTF32Unit); without it such a call would be ambiguous between the unit types. A
     /// negative value or one beyond 32 bits gives the invalid character.
     template <class Integer,
-              std::enable_if_t<std::is_integral<Integer>::value && !std::is_same<Integer, bool>::value, int> = 0>
+              std::enable_if_t<
+                  std::is_integral<Integer>::value && !std::is_same<Integer, bool>::value, int> = 0>
     Char(Integer codePoint) : Char(CodePointOf(codePoint)) {}
     Char(const Char& other);
     /// From one byte: 0x00-0x7F as it is, 0x80-0xFF the invalid character (no code page).

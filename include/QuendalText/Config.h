@@ -16,15 +16,15 @@
 
 #ifdef __cplusplus
 
-#include <string>
+#  include <string>
 
-#if defined(_WIN32)
+#  if defined(_WIN32)
 struct HINSTANCE__;
-#endif
+#  endif
 
 namespace QuendalText {
 
-#if defined(_WIN32)
+#  if defined(_WIN32)
 /// One UTF-16 code unit (the platform's 16-bit wchar_t).
 using UTF16Unit = wchar_t;
 /// A standard string of UTF-16 code units.
@@ -33,7 +33,7 @@ using UTF16String = std::wstring;
 using UTF32Unit = unsigned long;
 /// Handle of the module whose string resources are read.
 using ModuleHandle = HINSTANCE__*;
-#else
+#  else
 /// One UTF-16 code unit.
 using UTF16Unit = char16_t;
 /// A standard string of UTF-16 code units.
@@ -44,7 +44,7 @@ using UTF32Unit = char32_t;
 class StringTable;
 /// Handle of the module whose string resources are read: its table of strings.
 using ModuleHandle = const StringTable*;
-#endif
+#  endif
 
 }  // namespace QuendalText
 

@@ -3,10 +3,6 @@
 #define QUENDALTEXT_UTFENCODINGTYPE_H
 
 /// Output encodings; passed by value as a 32-bit integer, so other values can reach the library.
-enum UTFEncodingType : int {
-    UTF8Encoding = 0,
-    UTF16Encoding = 1,
-    UTF32Encoding = 2
-};
+enum UTFEncodingType : int { UTF8Encoding = 0, UTF16Encoding = 1, UTF32Encoding = 2 };
 
 #endif  // QUENDALTEXT_UTFENCODINGTYPE_H

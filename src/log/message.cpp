@@ -3,7 +3,9 @@
 namespace QuendalLog {
 
 namespace {
-std::string NameOrEmpty(const char* name) { return name != nullptr ? std::string(name) : std::string(); }
+std::string NameOrEmpty(const char* name) {
+    return name != nullptr ? std::string(name) : std::string();
+}
 }  // namespace
 
 Message::Message(const char* fileName, const char* functionName)

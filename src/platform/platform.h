@@ -9,7 +9,19 @@
 namespace QuendalText {
 namespace platform {
 
-enum class WideClass { Alpha, AlphaNum, Control, Digit, Graph, Lower, Print, Punct, Blank, Space, Upper };
+enum class WideClass {
+    Alpha,
+    AlphaNum,
+    Control,
+    Digit,
+    Graph,
+    Lower,
+    Print,
+    Punct,
+    Blank,
+    Space,
+    Upper
+};
 
 // Whether `unit` belongs to `wideClass` in the current locale.
 bool IsInClass(UTF16Unit unit, WideClass wideClass);

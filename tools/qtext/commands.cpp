@@ -8,12 +8,12 @@
 #include <QuendalText/Char.h>
 #include <QuendalText/UTFEncodingType.h>
 
+#include <unistd.h>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string_view>
-#include <unistd.h>
 
 namespace qtext {
 
@@ -124,7 +124,8 @@ int FindMatch(const Text& line, const Text& pattern, int start, bool ignoreCase)
         if (candidateFirst.ToLower() != first) continue;  // cheap test before a sub-string
         Text candidate = line.SubString(i, pattern.get_Length());
         candidate.set_CaseSensitivity(false);
-        if (candidate.Compare(pattern, -1) == 0 && SurrogateUnitsEqual(candidate, pattern)) return i;
+        if (candidate.Compare(pattern, -1) == 0 && SurrogateUnitsEqual(candidate, pattern))
+            return i;
     }
     return -1;
 }
@@ -180,7 +181,8 @@ int RunConvert(const Settings& settings, const std::string& path, Encoding from,
     return FinishOutput();
 }
 
-int RunFind(const Settings& settings, const std::string& path, const Text& pattern, bool ignoreCase) {
+int RunFind(const Settings& settings, const std::string& path, const Text& pattern,
+            bool ignoreCase) {
     std::int64_t lineNumber = 0;
     ForEachLine(settings, path, [&](const Text& line, bool) {
         ++lineNumber;

@@ -30,7 +30,8 @@ int RunConvert(const Settings& settings, const std::string& path, Encoding from,
 int RunFind(const Settings& settings, const std::string& path, const QuendalText::Text& pattern,
             bool ignoreCase);
 // Prints the tokens of the input between the units of `delimiters`, one a line.
-int RunTokens(const Settings& settings, const std::string& path, const QuendalText::Text& delimiters);
+int RunTokens(const Settings& settings, const std::string& path,
+              const QuendalText::Text& delimiters);
 // Upper- or lower-cases each all-ASCII line of the input; other lines pass unchanged.
 int RunCaseMapping(const Settings& settings, const std::string& path, bool upper);
 

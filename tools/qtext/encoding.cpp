@@ -24,8 +24,12 @@ constexpr std::uint32_t kLowSurrogateFirst = 0xDC00;
 constexpr std::uint32_t kSurrogateLast = 0xDFFF;
 constexpr std::uint32_t kLastCodePoint = 0x10FFFF;
 
-bool IsHighSurrogate(std::uint32_t unit) { return unit >= kHighSurrogateFirst && unit < kLowSurrogateFirst; }
-bool IsLowSurrogate(std::uint32_t unit) { return unit >= kLowSurrogateFirst && unit <= kSurrogateLast; }
+bool IsHighSurrogate(std::uint32_t unit) {
+    return unit >= kHighSurrogateFirst && unit < kLowSurrogateFirst;
+}
+bool IsLowSurrogate(std::uint32_t unit) {
+    return unit >= kLowSurrogateFirst && unit <= kSurrogateLast;
+}
 
 struct EncodingTraits {
     Encoding encoding;
@@ -231,11 +235,13 @@ Text Decoder::DecodeAvailable(std::string_view bytes, bool inputEnded) {
         std::size_t i = 0;
         while (i < unitCount) {
             const std::uint32_t unit = ReadUnit(&bytes[2 * i], 2, traits.bigEndian);
-            if (IsLowSurrogate(unit)) RaiseIllFormed(offset + 2 * i, "a low surrogate without a high one");
+            if (IsLowSurrogate(unit))
+                RaiseIllFormed(offset + 2 * i, "a low surrogate without a high one");
             if (IsHighSurrogate(unit)) {
                 if (i + 1 == unitCount) break;  // its partner has not arrived yet
                 const std::uint32_t next = ReadUnit(&bytes[2 * (i + 1)], 2, traits.bigEndian);
-                if (!IsLowSurrogate(next)) RaiseIllFormed(offset + 2 * i, "a high surrogate without a low one");
+                if (!IsLowSurrogate(next))
+                    RaiseIllFormed(offset + 2 * i, "a high surrogate without a low one");
                 units.push_back(static_cast<UTF16Unit>(unit));
                 units.push_back(static_cast<UTF16Unit>(next));
                 i += 2;
@@ -264,7 +270,8 @@ Text Decoder::DecodeAvailable(std::string_view bytes, bool inputEnded) {
 
     pendingOffset_ = offset + consumed;
     pending_.assign(bytes.data() + consumed, bytes.size() - consumed);
-    if (inputEnded && !pending_.empty()) RaiseIllFormed(pendingOffset_, "the input ends inside a character");
+    if (inputEnded && !pending_.empty())
+        RaiseIllFormed(pendingOffset_, "the input ends inside a character");
     return text;
 }
 
@@ -282,29 +289,29 @@ void EncodeText(const Text& text, Encoding encoding, std::string* bytes) {
     if (text.IsEmpty()) return;
     const EncodingTraits& traits = TraitsOf(encoding);
     switch (traits.unitBytes) {
-    case 1: {
-        const int size = text.get_EncodingSize(UTF8Encoding, true);
-        bytes->resize(static_cast<std::size_t>(size));
-        text.ToUTF8(&(*bytes)[0], size, true);
-        bytes->resize(static_cast<std::size_t>(size) - 1);
-        break;
-    }
-    case 2: {
-        const int size = text.get_EncodingSize(UTF16Encoding, true);
-        UTF16String units(static_cast<std::size_t>(size) / 2, UTF16Unit(0));
-        text.ToUTF16(&units[0], size, true);
-        AppendUnits(units.data(), units.size() - 1, 2, traits.bigEndian, bytes);
-        break;
-    }
-    default: {
-        // The UTF-32 size follows the character count, which leaves out NUL units at the start;
-        // the conversion writes them all the same, so they get room too.
-        const int size = text.get_EncodingSize(UTF32Encoding, true) / 4 + LeadingNulUnits(text);
-        std::u32string codePoints(static_cast<std::size_t>(size), U'\0');
-        text.ToUTF32(&codePoints[0], size, true);
-        AppendUnits(codePoints.data(), codePoints.size() - 1, 4, traits.bigEndian, bytes);
-        break;
-    }
+        case 1: {
+            const int size = text.get_EncodingSize(UTF8Encoding, true);
+            bytes->resize(static_cast<std::size_t>(size));
+            text.ToUTF8(&(*bytes)[0], size, true);
+            bytes->resize(static_cast<std::size_t>(size) - 1);
+            break;
+        }
+        case 2: {
+            const int size = text.get_EncodingSize(UTF16Encoding, true);
+            UTF16String units(static_cast<std::size_t>(size) / 2, UTF16Unit(0));
+            text.ToUTF16(&units[0], size, true);
+            AppendUnits(units.data(), units.size() - 1, 2, traits.bigEndian, bytes);
+            break;
+        }
+        default: {
+            // The UTF-32 size follows the character count, which leaves out NUL units at the start;
+            // the conversion writes them all the same, so they get room too.
+            const int size = text.get_EncodingSize(UTF32Encoding, true) / 4 + LeadingNulUnits(text);
+            std::u32string codePoints(static_cast<std::size_t>(size), U'\0');
+            text.ToUTF32(&codePoints[0], size, true);
+            AppendUnits(codePoints.data(), codePoints.size() - 1, 4, traits.bigEndian, bytes);
+            break;
+        }
     }
 }
 

@@ -68,7 +68,7 @@ private:
     std::string sourceName_;
     bool markSettled_ = false;
     bool hadByteOrderMark_ = false;
-    std::string pending_;               // bytes of an unfinished character, or of the unsettled start
+    std::string pending_;  // bytes of an unfinished character, or of the unsettled start
     std::uint64_t pendingOffset_ = 0;  // input offset of pending_[0]
 };
 

@@ -5,10 +5,10 @@
 
 #include "errors.h"
 
-#include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
+#include <cerrno>
+#include <cstring>
 
 namespace qtext {
 namespace {
@@ -33,7 +33,9 @@ void AppendHeld(Text* held, const Text& piece, const std::string& sourceName) {
 }  // namespace
 
 ByteSource::ByteSource(const std::string& path, std::size_t blockBytes)
-    : descriptor_(0), ownsDescriptor_(false), name_(IsStandardInput(path) ? "standard input" : path) {
+    : descriptor_(0),
+      ownsDescriptor_(false),
+      name_(IsStandardInput(path) ? "standard input" : path) {
     if (!IsStandardInput(path)) {
         descriptor_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
         if (descriptor_ < 0) throw InputError("cannot open " + path + ": " + std::strerror(errno));

@@ -18,7 +18,7 @@
 #include <vector>
 
 #ifndef QTEXT_VERSION
-#define QTEXT_VERSION "unknown"
+#  define QTEXT_VERSION "unknown"
 #endif
 
 namespace qtext {
@@ -52,19 +52,31 @@ const char* const kEncodingList = "utf-8, utf-16le, utf-16be, utf-32le, utf-32be
 
 const std::vector<CommandSpec>& Commands() {
     static const std::vector<CommandSpec> commands = {
-        {"info", "[--sample] [FILE]", 0, 1, "sizes, length, characters, ASCII test and lines of a text",
+        {"info",
+         "[--sample] [FILE]",
+         0,
+         1,
+         "sizes, length, characters, ASCII test and lines of a text",
          "Reports the size of the text in UTF-8, UTF-16 and UTF-32 bytes (without a terminator),\n"
          "its length in UTF-16 units, its number of characters, whether it is all ASCII and its\n"
          "number of lines (line feeds, plus a last line without one). With no FILE and a terminal\n"
          "as standard input, or with --sample, it reports on a multilingual sample built into\n"
          "the program.\n",
          {{"sample", 0, nullptr, "report on the built-in sample"}}},
-        {"convert", "--from ENC --to ENC [FILE]", 0, 1, "rewrite a text in another encoding",
+        {"convert",
+         "--from ENC --to ENC [FILE]",
+         0,
+         1,
+         "rewrite a text in another encoding",
          "Reads the text in the encoding --from and writes it in the encoding --to. A byte-order\n"
          "mark at the start of the input decides its encoding, whatever --from says, and is\n"
          "dropped; none is written. Encodings: utf-8, utf-16le, utf-16be, utf-32le, utf-32be.\n",
          {{"from", 0, "ENC", "encoding of the input"}, {"to", 0, "ENC", "encoding of the output"}}},
-        {"find", "[--ignore-case] PATTERN [FILE]", 1, 2, "print the lines that hold a pattern",
+        {"find",
+         "[--ignore-case] PATTERN [FILE]",
+         1,
+         2,
+         "print the lines that hold a pattern",
          "Prints LINE:COLUMN:TEXT for each match of PATTERN, the line number counting from 1 and\n"
          "the column being the UTF-16 index of the match in its line, counting from 0. A line\n"
          "with several matches is printed once for each; matches do not overlap and never cross\n"
@@ -72,17 +84,29 @@ const std::vector<CommandSpec>& Commands() {
          {{"ignore-case", 'i', nullptr,
            "ignore case: letters fold by the C library's locale;\n"
            "characters outside the Basic Multilingual Plane match exactly"}}},
-        {"tokens", "[--delimiters CHARS] [FILE]", 0, 1, "print the tokens of a text, one a line",
+        {"tokens",
+         "[--delimiters CHARS] [FILE]",
+         0,
+         1,
+         "print the tokens of a text, one a line",
          "Cuts the text into tokens at the delimiter characters and prints each token on a line\n"
          "of its own. The default delimiters are space, tab, carriage return and line feed.\n",
          {{"delimiters", 'd', "CHARS",
            "the delimiter characters; \\t, \\n, \\r and \\\\ stand for\n"
            "tab, line feed, carriage return and backslash"}}},
-        {"upper", "[FILE]", 0, 1, "upper-case the ASCII lines of a text",
+        {"upper",
+         "[FILE]",
+         0,
+         1,
+         "upper-case the ASCII lines of a text",
          "Upper-cases each line that holds only ASCII characters; a line that holds any other\n"
          "character is written unchanged.\n",
          {}},
-        {"lower", "[FILE]", 0, 1, "lower-case the ASCII lines of a text",
+        {"lower",
+         "[FILE]",
+         0,
+         1,
+         "lower-case the ASCII lines of a text",
          "Lower-cases each line that holds only ASCII characters; a line that holds any other\n"
          "character is written unchanged.\n",
          {}},
@@ -163,7 +187,8 @@ const OptionSpec* FindOption(const CommandSpec& command, const std::string& argu
         return nullptr;
     }
     for (const OptionSpec& option : command.options) {
-        if (argument.size() == 2 && option.shortName != 0 && argument[1] == option.shortName) return &option;
+        if (argument.size() == 2 && option.shortName != 0 && argument[1] == option.shortName)
+            return &option;
     }
     return nullptr;
 }
@@ -196,7 +221,8 @@ Arguments ParseArguments(const CommandSpec& command, int argc, char** argv, int 
             throw UsageError("option " + display + " takes no value");
         }
         if (option->valueName != nullptr && !hasInlineValue) {
-            if (i + 1 >= argc) throw UsageError("option " + display + " needs a value " + option->valueName);
+            if (i + 1 >= argc)
+                throw UsageError("option " + display + " needs a value " + option->valueName);
             value = argv[++i];
         }
         arguments.options[option->longName] = value;
@@ -206,8 +232,8 @@ Arguments ParseArguments(const CommandSpec& command, int argc, char** argv, int 
         throw UsageError(std::string(command.name) + " needs " + command.operands);
     }
     if (arguments.operands.size() > command.maxOperands) {
-        throw UsageError(std::string("unexpected argument '") + arguments.operands.back() + "' for " +
-                         command.name);
+        throw UsageError(std::string("unexpected argument '") + arguments.operands.back() +
+                         "' for " + command.name);
     }
     return arguments;
 }
@@ -224,7 +250,8 @@ Encoding RequiredEncoding(const Arguments& arguments, const char* option) {
 
 // A command-line argument as Text; it must be well-formed UTF-8.
 Text ArgumentText(const std::string& argument, const char* what) {
-    if (ScanUtf8(argument).stop != Utf8Scan::Stop::End) throw UsageError(std::string(what) + " is not valid UTF-8");
+    if (ScanUtf8(argument).stop != Utf8Scan::Stop::End)
+        throw UsageError(std::string(what) + " is not valid UTF-8");
     return TextFromUtf8(argument);
 }
 
@@ -238,11 +265,13 @@ std::string UnescapeDelimiters(const std::string& written) {
         }
         if (++i == written.size()) throw UsageError("--delimiters ends with a lone backslash");
         switch (written[i]) {
-        case 't': delimiters += '\t'; break;
-        case 'n': delimiters += '\n'; break;
-        case 'r': delimiters += '\r'; break;
-        case '\\': delimiters += '\\'; break;
-        default: throw UsageError(std::string("unknown escape '\\") + written[i] + "' in --delimiters");
+            case 't': delimiters += '\t'; break;
+            case 'n': delimiters += '\n'; break;
+            case 'r': delimiters += '\r'; break;
+            case '\\': delimiters += '\\'; break;
+            default:
+                throw UsageError(std::string("unknown escape '\\") + written[i] +
+                                 "' in --delimiters");
         }
     }
     return delimiters;
@@ -255,7 +284,8 @@ Settings ReadSettings() {
         char* end = nullptr;
         const unsigned long long value = std::strtoull(blockBytes, &end, 10);
         if (*end != '\0' || value == 0 || value > kLargestBlockBytes || blockBytes[0] == '-') {
-            throw UsageError(std::string(kBlockBytesVariable) + " must be a number of bytes from 1 to " +
+            throw UsageError(std::string(kBlockBytesVariable) +
+                             " must be a number of bytes from 1 to " +
                              std::to_string(kLargestBlockBytes));
         }
         settings.blockBytes = static_cast<std::size_t>(value);
@@ -279,14 +309,15 @@ int RunCommand(const CommandSpec& command, const Arguments& arguments) {
     if (name == "find") {
         const std::string& patternBytes = arguments.operands[0];
         if (patternBytes.empty()) throw UsageError("PATTERN must not be empty");
-        if (patternBytes.find('\n') != std::string::npos) throw UsageError("PATTERN must not hold a line feed");
+        if (patternBytes.find('\n') != std::string::npos)
+            throw UsageError("PATTERN must not hold a line feed");
         return RunFind(settings, InputPath(arguments, 1), ArgumentText(patternBytes, "PATTERN"),
                        arguments.Has("ignore-case"));
     }
     if (name == "tokens") {
         const std::string* written = arguments.Value("delimiters");
-        const Text delimiters = written ? ArgumentText(UnescapeDelimiters(*written), "--delimiters")
-                                        : Text(u" \t\r\n");
+        const Text delimiters =
+            written ? ArgumentText(UnescapeDelimiters(*written), "--delimiters") : Text(u" \t\r\n");
         return RunTokens(settings, InputPath(arguments, 0), delimiters);
     }
     return RunCaseMapping(settings, InputPath(arguments, 0), name == "upper");
@@ -339,7 +370,8 @@ int Main(int argc, char** argv) {
 // (the plain C locale classifies only ASCII), the C library's UTF-8 locale is used.
 void SelectLocale() {
     const char* selected = std::setlocale(LC_CTYPE, "");
-    if (selected == nullptr || std::strcmp(selected, "C") == 0 || std::strcmp(selected, "POSIX") == 0) {
+    if (selected == nullptr || std::strcmp(selected, "C") == 0 ||
+        std::strcmp(selected, "POSIX") == 0) {
         std::setlocale(LC_CTYPE, "C.UTF-8");
     }
 }

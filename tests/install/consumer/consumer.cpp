@@ -9,16 +9,19 @@
 int main() {
     const QuendalText::Text text(u8"Gr\u00fc\u00dfe \U0001F600");
     if (text.get_Length() != 8 || text.get_NumberOfCharacters() != 7 || text.IsAscii()) {
-        std::fprintf(stderr, "unexpected counts %d %d\n", text.get_Length(), text.get_NumberOfCharacters());
+        std::fprintf(stderr, "unexpected counts %d %d\n", text.get_Length(),
+                     text.get_NumberOfCharacters());
         return 1;
     }
 
     char utf8[32] = {};
     int32_t written = 0;
     UErrorCode status = U_ZERO_ERROR;
-    qutf_ConvertUTF16TextToUTF8Text(utf8, sizeof utf8, &written, text.c_str(), text.get_Length(), 1, &status);
+    qutf_ConvertUTF16TextToUTF8Text(utf8, sizeof utf8, &written, text.c_str(), text.get_Length(), 1,
+                                    &status);
     if (U_FAILURE(status) || written != text.get_EncodingSize(UTF8Encoding, false)) {
-        std::fprintf(stderr, "conversion failed: status %d, %d bytes\n", static_cast<int>(status), written);
+        std::fprintf(stderr, "conversion failed: status %d, %d bytes\n", static_cast<int>(status),
+                     written);
         return 1;
     }
 
