@@ -1,6 +1,6 @@
 #include <QuendalText/Char.h>
 
-#include "internal/character_count.h"
+#include "internal/utf.h"
 #include "platform/platform.h"
 
 #include <cstdint>
@@ -9,13 +9,9 @@ namespace QuendalText {
 
 namespace {
 
-using detail::kInvalidUnit;
-constexpr UTF32Unit kLastBmpCodePoint = 0xFFFF;
-constexpr UTF32Unit kLastCodePoint = 0x10FFFF;
-constexpr UTF32Unit kHighSurrogateBase = 0xD7C0;  // 0xD800 - (0x10000 >> 10)
-constexpr UTF32Unit kLowSurrogateBits = 0x3FF;
-constexpr unsigned char kLastAsciiByte = 0x7F;
 using detail::DecodePair;
+using detail::kInvalidUnit;
+constexpr unsigned char kLastAsciiByte = detail::kLastAsciiCodePoint;
 
 }  // namespace
 
@@ -23,11 +19,11 @@ Char::Char() : Units{0, 0, 0} {}
 
 Char::Char(UTF32Unit codePoint) : Units{0, 0, 0} {
     const auto value = static_cast<std::uint32_t>(codePoint);
-    if (value <= kLastBmpCodePoint) {
+    if (value <= detail::kLastBmpCodePoint) {
         Units[0] = static_cast<UTF16Unit>(value);
-    } else if (value <= kLastCodePoint) {
-        Units[0] = static_cast<UTF16Unit>(kHighSurrogateBase + (value >> 10));
-        Units[1] = static_cast<UTF16Unit>(detail::kLowSurrogateFirst | (value & kLowSurrogateBits));
+    } else if (value <= detail::kLastCodePoint) {
+        Units[0] = detail::HighSurrogateOf(value);
+        Units[1] = detail::LowSurrogateOf(value);
     } else {
         Units[0] = kInvalidUnit;
         Units[1] = kInvalidUnit;
@@ -47,7 +43,7 @@ Char::Char(char byte) : Units{0, 0, 0} {
 }
 
 Char::Char(UTF16Unit unit) : Units{unit, 0, 0} {
-    if (detail::IsSurrogateUnit(unit)) {
+    if (detail::IsSurrogate(unit)) {
         Units[0] = kInvalidUnit;
         Units[1] = kInvalidUnit;
     }
@@ -64,7 +60,7 @@ Char& Char::operator=(const Char& other) {
 
 Char::operator const UTF16Unit*() const { return Units; }
 
-bool Char::IsSingle() const { return !detail::IsSurrogateUnit(Units[0]); }
+bool Char::IsSingle() const { return !detail::IsSurrogate(Units[0]); }
 bool Char::IsSurrogate() const { return !IsSingle(); }
 
 #define QUENDALTEXT_CHAR_CLASS(member, wideClass)                                       \
@@ -86,7 +82,7 @@ QUENDALTEXT_CHAR_CLASS(IsWhiteSpace, Space)
 
 #undef QUENDALTEXT_CHAR_CLASS
 
-bool Char::IsAscii() const { return IsSingle() && Units[0] < 0x80; }
+bool Char::IsAscii() const { return IsSingle() && Units[0] <= detail::kLastAsciiCodePoint; }
 
 Char& Char::ToLower() {
     if (IsSingle()) Units[0] = platform::ToLowerUnit(Units[0]);

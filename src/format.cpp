@@ -3,6 +3,8 @@
 // C library's snprintf and its narrow result widened.
 #include "internal/format.h"
 
+#include "internal/utf.h"
+
 #include <algorithm>
 #include <climits>
 #include <cstdint>
@@ -18,8 +20,8 @@ namespace {
 
 constexpr UTF16Unit kPercentSign = u'%';
 constexpr UTF16Unit kPaddingUnit = u' ';
-constexpr UTF16Unit kReplacementCharacter = 0xFFFD;
-constexpr char16_t kNullStringText[] = u"(null)";
+constexpr auto kReplacementUnit = static_cast<UTF16Unit>(kReplacementCharacter);
+constexpr UTF16Unit kNullStringText[] = QUENDALTEXT_U("(null)");
 // A width or precision that the format does not give.
 constexpr int kNotGiven = -1;
 constexpr std::size_t kUnlimited = std::numeric_limits<std::size_t>::max();
@@ -212,74 +214,19 @@ Conversion ParseConversion(const UTF16Unit* percent) {
     return conversion;
 }
 
-// Decodes the UTF-8 sequence at `bytes`, whose first byte is not NUL, into `codePoint` and
-// returns the number of bytes it takes. An ill-formed sequence gives U+FFFD for its longest
-// well-formed start (at least one byte), the byte that broke it being left for the next call;
-// so a NUL byte is never passed over.
-std::size_t DecodeUTF8(const unsigned char* bytes, char32_t& codePoint) {
-    const unsigned lead = bytes[0];
-    if (lead < 0x80) {
-        codePoint = lead;
-        return 1;
-    }
-    int continuationBytes = 0;
-    unsigned lowest = 0x80;
-    unsigned highest = 0xBF;
-    char32_t value = 0;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        continuationBytes = 1;
-        value = lead & 0x1F;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        continuationBytes = 2;
-        value = lead & 0x0F;
-        if (lead == 0xE0) lowest = 0xA0;   // no overlong forms
-        if (lead == 0xED) highest = 0x9F;  // no surrogates
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        continuationBytes = 3;
-        value = lead & 0x07;
-        if (lead == 0xF0) lowest = 0x90;   // no overlong forms
-        if (lead == 0xF4) highest = 0x8F;  // nothing above U+10FFFF
-    } else {
-        codePoint = kReplacementCharacter;
-        return 1;
-    }
-    std::size_t taken = 1;
-    for (int index = 0; index < continuationBytes; ++index) {
-        const unsigned next = bytes[taken];
-        if (next < lowest || next > highest) {
-            codePoint = kReplacementCharacter;
-            return taken;
-        }
-        value = (value << 6) | (next & 0x3F);
-        ++taken;
-        lowest = 0x80;
-        highest = 0xBF;
-    }
-    codePoint = value;
-    return taken;
-}
-
-// Appends the UTF-16 form of the NUL-terminated UTF-8 `text`, stopping after `maxUnits` units
-// (which may fall between the two units of a pair). Bytes after the last character taken are
-// not read.
+// Appends the UTF-16 form of the NUL-terminated UTF-8 `text`, each ill-formed sequence becoming
+// U+FFFD, and stops after `maxUnits` units (which may fall between the two units of a pair).
+// Bytes after the last character taken are not read: a NUL byte ends every sequence.
 void AppendUTF8(UTF16String& output, const char* text, std::size_t maxUnits) {
     const auto* bytes = reinterpret_cast<const unsigned char*>(text);
     std::size_t appended = 0;
     while (appended < maxUnits && *bytes != 0) {
-        char32_t codePoint = 0;
-        bytes += DecodeUTF8(bytes, codePoint);
-        if (codePoint < 0x10000) {
-            output.push_back(static_cast<UTF16Unit>(codePoint));
-            ++appended;
-            continue;
-        }
-        const char32_t offset = codePoint - 0x10000;
-        output.push_back(static_cast<UTF16Unit>(0xD800 + (offset >> 10)));
-        ++appended;
-        if (appended < maxUnits) {
-            output.push_back(static_cast<UTF16Unit>(0xDC00 + (offset & 0x3FF)));
-            ++appended;
-        }
+        const UTF8Step step = DecodeUTF8(bytes, kUnlimited);
+        bytes += step.length;
+        UTF16Unit units[2];
+        const std::size_t count = std::min(EncodeUTF16(step.codePoint, units), maxUnits - appended);
+        output.append(units, count);
+        appended += count;
     }
 }
 
@@ -460,7 +407,7 @@ private:
         if (IsNarrow(conversion)) {
             // A byte above 0x7F is only part of a UTF-8 sequence, not a character of its own.
             const auto byte = static_cast<unsigned char>(Next<int>());
-            unit = byte < 0x80 ? byte : kReplacementCharacter;
+            unit = byte <= kLastAsciiCodePoint ? byte : kReplacementUnit;
         } else {
             unit = static_cast<UTF16Unit>(Next<int>());
         }

@@ -64,7 +64,7 @@ void Text::Empty() {
 
 bool Text::IsAscii() const {
     for (const UTF16Unit unit : Content) {
-        if (unit > 0x7F) return false;
+        if (unit > detail::kLastAsciiCodePoint) return false;
     }
     return true;
 }

@@ -2,7 +2,7 @@
 #include <QuendalText/Text.h>
 #include <QuendalText/UTFConversion.h>
 
-#include "internal/conversion_capacity.h"
+#include "internal/conversion.h"
 #include "internal/raise_sites.h"
 
 #include <boost/shared_array.hpp>
@@ -13,9 +13,6 @@
 namespace QuendalText {
 namespace {
 
-static_assert(sizeof(UTF16Unit) == sizeof(UChar), "a UTF-16 unit is ICU's UChar");
-static_assert(sizeof(UTF32Unit) == sizeof(UChar32), "a UTF-32 unit is ICU's UChar32");
-
 // The conversions into a Text always ask for the terminating NUL.
 constexpr int32_t kWithTerminator = 1;
 
@@ -25,23 +22,20 @@ struct ConvertedUnits {
     std::size_t length;
 };
 
-template <class SourceUnit>
-using ToUTF16Conversion = UChar* (*)(UChar*, int32_t, int32_t*, const SourceUnit*, int32_t, int32_t,
-                                     UErrorCode*);
-
 // Converts `sourceLength` units of `source` into a new buffer with room for the longest possible
 // output. Raises at `line` for any status but success, and but U_INVALID_CHAR_FOUND when
 // `keepsUnitsBeforeFault`: then the units converted before the ill-formed input are kept.
 template <class SourceUnit>
-ConvertedUnits ConvertToUTF16(ToUTF16Conversion<SourceUnit> convert, const SourceUnit* source,
-                              std::size_t sourceLength, std::size_t unitsPerSourceUnit, long line,
+ConvertedUnits ConvertToUTF16(detail::QutfConversion<UChar, SourceUnit> convert,
+                              const SourceUnit* source, std::size_t sourceLength,
+                              std::size_t unitsPerSourceUnit, long line,
                               bool keepsUnitsBeforeFault) {
     const int32_t capacity = detail::UTF16Capacity(sourceLength, unitsPerSourceUnit);
     if (capacity == detail::kSourceTooLong) {
         detail::RaiseConversionError(line, U_ILLEGAL_ARGUMENT_ERROR);
     }
     boost::shared_array<UTF16Unit> buffer(new UTF16Unit[static_cast<std::size_t>(capacity)]);
-    UChar* const destination = reinterpret_cast<UChar*>(buffer.get());
+    UChar* const destination = detail::AsUChar(buffer.get());
     int32_t outputLength = 0;
     UErrorCode status = U_ZERO_ERROR;
     convert(destination, capacity, &outputLength, source, static_cast<int32_t>(sourceLength),
@@ -71,8 +65,7 @@ ConvertedUnits ConvertUTF8(const char* utf8) {
 }
 
 ConvertedUnits ConvertUTF32(const UTF32Unit* utf32) {
-    return ConvertToUTF16<UChar32>(qutf_ConvertUTF32TextToUTF16Text,
-                                   reinterpret_cast<const UChar32*>(utf32),
+    return ConvertToUTF16<UChar32>(qutf_ConvertUTF32TextToUTF16Text, detail::AsUChar32(utf32),
                                    std::char_traits<UTF32Unit>::length(utf32),
                                    detail::kUTF16UnitsPerUTF32Unit, detail::kFromUTF32Line, false);
 }

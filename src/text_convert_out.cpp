@@ -5,8 +5,9 @@
 
 #include <QuendalLog/CPPException.h>
 
-#include "internal/character_count.h"
+#include "internal/conversion.h"
 #include "internal/raise_sites.h"
+#include "internal/utf.h"
 #include "platform/platform.h"
 
 #include <climits>
@@ -20,13 +21,9 @@
 namespace QuendalText {
 namespace {
 
-static_assert(sizeof(UTF16Unit) == sizeof(UChar), "a UTF-16 unit is ICU's UChar");
-static_assert(sizeof(UTF32Unit) == sizeof(UChar32), "a UTF-32 unit is ICU's UChar32");
-
 constexpr long long kUTF16UnitBytes = 2;
 constexpr long long kUTF32UnitBytes = 4;
 constexpr long long kUTF8TerminatorBytes = 1;
-constexpr long long kUTF8PairBytes = 4;
 
 // What ToDouble answers for a text that holds any unit above 0x7F: -(10^10 - 1).
 constexpr double kNotAsciiNumber = -9999999999.0;
@@ -35,13 +32,6 @@ constexpr double kNotAsciiNumber = -9999999999.0;
 // is still too small, so a buffer sized from it makes the conversion fail instead of overrun.
 int SaturatedSize(long long bytes) { return bytes > INT_MAX ? INT_MAX : static_cast<int>(bytes); }
 
-// UTF-8 bytes of one unit standing on its own (a lone surrogate included).
-long long UTF8BytesOfUnit(UTF16Unit unit) {
-    if (unit < 0x80) return 1;
-    if (unit < 0x800) return 2;
-    return 3;
-}
-
 long long UTF8Size(const UTF16String& units) {
     long long bytes = 0;
     const std::size_t count = units.size();
@@ -49,10 +39,10 @@ long long UTF8Size(const UTF16String& units) {
         const bool startsPair = detail::IsHighSurrogate(units[i]) && i + 1 < count &&
                                 detail::IsLowSurrogate(units[i + 1]);
         if (startsPair) {
-            bytes += kUTF8PairBytes;
+            bytes += static_cast<long long>(detail::kLongestUTF8Sequence);
             ++i;
         } else {
-            bytes += UTF8BytesOfUnit(units[i]);
+            bytes += static_cast<long long>(detail::UTF8Bytes(units[i]));
         }
     }
     return bytes;
@@ -62,19 +52,15 @@ void ZeroFill(void* buffer, int size) {
     if (buffer != nullptr && size > 0) std::memset(buffer, 0, static_cast<std::size_t>(size));
 }
 
-template <class DestUnit>
-using FromUTF16Conversion = DestUnit* (*)(DestUnit*, int32_t, int32_t*, const UChar*, int32_t,
-                                          int32_t, UErrorCode*);
-
 // Converts all `length` units (NUL units inside included) into `dest` and raises at `line` with
 // ICU's name of the status unless the conversion succeeded outright: a warning, such as output
 // that filled the buffer without its terminator, fails as well.
 template <class DestUnit>
-void ConvertFromUTF16(FromUTF16Conversion<DestUnit> convert, DestUnit* dest, int capacity,
+void ConvertFromUTF16(detail::QutfConversion<DestUnit, UChar> convert, DestUnit* dest, int capacity,
                       const UTF16String& units, int length, bool nullTerminated, long line) {
     UErrorCode status = U_ZERO_ERROR;
     int32_t outputLength = 0;  // Not needed: success means everything fitted.
-    convert(dest, capacity, &outputLength, reinterpret_cast<const UChar*>(units.data()), length,
+    convert(dest, capacity, &outputLength, detail::AsUChar(units.data()), length,
             nullTerminated ? 1 : 0, &status);
     if (status != U_ZERO_ERROR) detail::RaiseConversionError(line, status);
 }
@@ -125,8 +111,8 @@ void Text::ToUTF8(char* buffer, int size, bool nullTerminated) const {
 }
 
 void Text::ToUTF32(UTF32Unit* buffer, int size, bool nullTerminated) const {
-    ConvertFromUTF16<UChar32>(qutf_ConvertUTF16TextToUTF32Text, reinterpret_cast<UChar32*>(buffer),
-                              size, Content, Length, nullTerminated, detail::kToUTF32Line);
+    ConvertFromUTF16<UChar32>(qutf_ConvertUTF16TextToUTF32Text, detail::AsUChar32(buffer), size,
+                              Content, Length, nullTerminated, detail::kToUTF32Line);
 }
 
 void Text::ToUTF16(UTF16Unit* buffer, int size, bool nullTerminated) const {

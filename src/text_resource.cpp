@@ -19,7 +19,7 @@ Text::Text(ModuleHandle module, unsigned int id) : Text() { Load(module, id); }
 
 void Text::Load(ModuleHandle module, unsigned int id) {
     int capacity = kFirstResourceCapacity;
-    std::unique_ptr<UTF16Unit[]> buffer(new UTF16Unit[capacity]);
+    std::unique_ptr<UTF16Unit[]> buffer(new UTF16Unit[static_cast<std::size_t>(capacity)]);
     int loaded = LoadString(module, id, buffer.get(), capacity);
     // A string that filled the buffer may have been cut: try again with more room.
     while (loaded >= capacity - 1 && capacity <= INT_MAX - kResourceCapacityStep) {

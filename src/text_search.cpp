@@ -44,14 +44,14 @@ void WalkCharacters(const UTF16Unit* units, std::size_t count, bool forward, Vis
     if (forward) {
         for (std::size_t next = 0; next < count;) {
             const std::size_t width =
-                detail::IsSurrogateUnit(units[next]) ? std::min<std::size_t>(2, count - next) : 1;
+                detail::IsSurrogate(units[next]) ? std::min<std::size_t>(2, count - next) : 1;
             if (!visit(SearchStep{next, width})) return;
             next += width;
         }
     } else {
         for (std::size_t end = count; end > 0;) {
             const std::size_t width =
-                detail::IsSurrogateUnit(units[end - 1]) ? std::min<std::size_t>(2, end) : 1;
+                detail::IsSurrogate(units[end - 1]) ? std::min<std::size_t>(2, end) : 1;
             if (!visit(SearchStep{end - width, width})) return;
             end -= width;
         }
@@ -90,14 +90,14 @@ class DelimiterSet {
 public:
     DelimiterSet(const UTF16Unit* units, std::size_t count, bool forward) {
         WalkCharacters(units, count, forward, [&](SearchStep step) {
-            if (step.width == 1 && !detail::IsSurrogateUnit(units[step.start]))
+            if (step.width == 1 && !detail::IsSurrogate(units[step.start]))
                 Found.set(units[step.start]);
             return true;
         });
     }
 
     bool EndsToken(UTF16Unit unit) const {
-        return Found.test(detail::IsSurrogateUnit(unit) ? detail::kInvalidUnit : unit);
+        return Found.test(detail::IsSurrogate(unit) ? detail::kInvalidUnit : unit);
     }
 
 private:

@@ -70,7 +70,7 @@ using Conversions = testing::Types<Conversion<char, UChar, qutf_ConvertUTF8TextT
                                    Conversion<UChar, char, qutf_ConvertUTF16TextToUTF8Text>,
                                    Conversion<UChar32, UChar, qutf_ConvertUTF32TextToUTF16Text>,
                                    Conversion<UChar, UChar32, qutf_ConvertUTF16TextToUTF32Text>>;
-TYPED_TEST_SUITE(QutfConversion, Conversions);
+TYPED_TEST_SUITE(QutfConversion, Conversions, testing::internal::DefaultNameGenerator);
 
 TYPED_TEST(QutfConversion, RulesAroundICU) {
     using Source = typename TypeParam::Source;
@@ -215,7 +215,8 @@ TYPED_TEST(QutfConversion, RulesAroundICU) {
             const std::size_t from =
                 c.written ? 0 : static_cast<std::size_t>(capacity) * sizeof(Dest);
             EXPECT_EQ(std::vector<unsigned char>(bytes + from, bytes + expected.size()),
-                      std::vector<unsigned char>(expected.begin() + from, expected.end()));
+                      std::vector<unsigned char>(
+                          expected.begin() + static_cast<std::ptrdiff_t>(from), expected.end()));
         }
     }
 }

@@ -2,7 +2,7 @@
 // through every encoding against reference encoders, and a multi-megabyte text in and out.
 #include "test_support.h"
 
-#include "internal/conversion_capacity.h"
+#include "internal/conversion.h"
 
 #include <array>
 #include <cstdint>
@@ -200,7 +200,7 @@ TEST(TextResource, LoadsWholeStringsAndNothingForMissingOnes) {
                                {&table, 99, u""},
                                {nullptr, 1, u""}};
     // Around the first buffer of 256 units and the retries after it.
-    for (const std::size_t length : {0, 1, 254, 255, 256, 300, 511, 512, 5000}) {
+    for (const std::size_t length : {0u, 1u, 254u, 255u, 256u, 300u, 511u, 512u, 5000u}) {
         table.Set(static_cast<unsigned>(length) + 1, ResourceString(length));
         cases.push_back({&table, static_cast<unsigned>(length) + 1, ResourceString(length)});
     }

@@ -212,9 +212,8 @@ TEST(TextConvertOut, Numbers) {
     const std::string pieces[] = {" ", "\t", "\n", "+", "-", "0", "7", "9", "x", ".", "- "};
     for (int trial = 0; trial < 20000; ++trial) {
         std::string input;
-        for (unsigned i = random() % 8; i > 0; --i) input += pieces[random() % std::size(pieces)];
-        for (unsigned i = random() % 24; i > 0; --i)
-            input += static_cast<char>('0' + random() % 10);
+        for (auto i = random() % 8; i > 0; --i) input += pieces[random() % std::size(pieces)];
+        for (auto i = random() % 24; i > 0; --i) input += static_cast<char>('0' + random() % 10);
         const long expected = std::strtol(input.c_str(), nullptr, 10);
         const Text text(input.c_str());
         ASSERT_EQ(text.ToLong(), expected) << '"' << input << '"';

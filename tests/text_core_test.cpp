@@ -158,9 +158,11 @@ TEST(CharacterCount, FullCountAndAppendShortcutMatchReference) {
     for (int trial = 0; trial < 30000; ++trial) {
         // Prefixes shaped to stress the shortcut: only NULs, a trailing run of high surrogates of
         // either parity, a low surrogate where a character begins, or anything.
-        const UTF16String highRun(1 + trial % 5, static_cast<UTF16Unit>(0xD800 + trial % 0x400));
+        const UTF16String highRun(static_cast<std::size_t>(1 + trial % 5),
+                                  static_cast<UTF16Unit>(0xD800 + trial % 0x400));
         const UTF16String prefixes[] = {
-            UTF16String(1 + trial % 4, UTF16Unit{0}), GenerateUnits(random, 6) + highRun,
+            UTF16String(static_cast<std::size_t>(1 + trial % 4), UTF16Unit{0}),
+            GenerateUnits(random, 6) + highRun,
             GenerateUnits(random, 4) + Units({0xDC00}) + GenerateUnits(random, 3),
             GenerateUnits(random, 10)};
         const UTF16String& prefix = prefixes[trial % 4];

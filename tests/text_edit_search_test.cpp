@@ -18,17 +18,23 @@ using QuendalText::Char;
 using QuendalText::Text;
 using QuendalText::UTF32Unit;
 
+std::size_t Size(int count) {
+    return count < 0 ? UTF16String::npos : static_cast<std::size_t>(count);
+}
+
 int ModelFindCharacter(const UTF16String& u, const Char& c, bool forward) {
     const int n = static_cast<int>(u.size()), step = forward ? 1 : -1;
     for (int i = forward ? 0 : n - 1; i >= 0 && i < n;) {
-        if (u[i] < 0xD800 || u[i] > 0xDFFF) {
-            if (c.IsSingle() && Char(u[i]) == c) return i;
+        const UTF16Unit unit = u[Size(i)];
+        if (unit < 0xD800 || unit > 0xDFFF) {
+            if (c.IsSingle() && Char(unit) == c) return i;
             i += step;
             continue;
         }
         const int earlier = forward ? i : i - 1;
         if (earlier < 0 || earlier + 1 >= n) return -1;
-        const std::uint32_t cp = std::uint32_t{u[earlier]} * 0x400u + u[earlier + 1] - 0x35FDC00u;
+        const std::uint32_t cp =
+            std::uint32_t{u[Size(earlier)]} * 0x400u + u[Size(earlier) + 1] - 0x35FDC00u;
         if (c.IsSurrogate() && Char(static_cast<UTF32Unit>(cp)) == c) return earlier;
         i += 2 * step;
     }
@@ -36,7 +42,8 @@ int ModelFindCharacter(const UTF16String& u, const Char& c, bool forward) {
 }
 
 UTF16String ModelRemove(UTF16String u, const Char& c, bool forward) {
-    for (int at; (at = ModelFindCharacter(u, c, forward)) != -1;) u.erase(at, c.IsSingle() ? 1 : 2);
+    for (int at; (at = ModelFindCharacter(u, c, forward)) != -1;)
+        u.erase(Size(at), c.IsSingle() ? 1 : 2);
     return u;
 }
 
@@ -89,10 +96,6 @@ struct Generator {
     }
 };
 
-std::size_t Size(int count) {
-    return count < 0 ? UTF16String::npos : static_cast<std::size_t>(count);
-}
-
 void ExpectMatches(const Text& text, const UTF16String& model) {
     ASSERT_EQ(UnitsOf(text), model);
     EXPECT_EQ(text.get_NumberOfCharacters(), Text(model).get_NumberOfCharacters());
@@ -133,14 +136,14 @@ TEST(TextModel, EditingSequencesKeepUnitsCountsAndSettings) {
                 case 1: text += c, model += cUnits; break;
                 case 2:
                     if (inText)
-                        text.set_CharacterAt(start, c), model.insert(start, cUnits);
+                        text.set_CharacterAt(start, c), model.insert(Size(start), cUnits);
                     else
                         EXPECT_RAISES(text.set_CharacterAt(start, c), std::out_of_range,
                                       "Text::set_CharacterAt", 740, "Invalid index");
                     break;
                 case 3:
                     if (inText)
-                        text.RemoveAt(start), model.erase(start, 1);
+                        text.RemoveAt(start), model.erase(Size(start), 1);
                     else
                         EXPECT_RAISES(text.RemoveAt(start), std::out_of_range, "Text::RemoveAt",
                                       765, "Invalid Index");
@@ -148,7 +151,7 @@ TEST(TextModel, EditingSequencesKeepUnitsCountsAndSettings) {
                 case 4:
                     if (start >= 0 && start <= length) {
                         text.Replace(operand, start, count),
-                            model.replace(start, Size(count), other);
+                            model.replace(Size(start), Size(count), other);
                     } else {  // the standard string's own error, not one of the library
                         try {
                             text.Replace(operand, start, count);
@@ -161,7 +164,7 @@ TEST(TextModel, EditingSequencesKeepUnitsCountsAndSettings) {
                 case 5: {
                     const bool valid = start >= 0 && start <= static_cast<int>(other.size());
                     EXPECT_EQ(text.Concatenate(operand, start, count), valid);
-                    if (valid) model += other.substr(start, Size(count));
+                    if (valid) model += other.substr(Size(start), Size(count));
                     break;
                 }
                 case 6:
@@ -203,7 +206,7 @@ TEST(TextModel, SearchesAndComparisonsAgreeWithModel) {
 
         for (int i = -1; i <= length; ++i) {
             if (i >= 0 && i < length) {
-                EXPECT_TRUE(text[i] == Char(units[i]) && text.get_CharacterAt(i) == text[i]);
+                EXPECT_TRUE(text[i] == Char(units[Size(i)]) && text.get_CharacterAt(i) == text[i]);
             } else {
                 EXPECT_RAISES(text.get_CharacterAt(i), std::out_of_range, "Text::get_CharacterAt",
                               752, "Invalid index");
@@ -235,7 +238,7 @@ TEST(TextModel, SearchesAndComparisonsAgreeWithModel) {
         EXPECT_EQ(text.Compare(pattern, count), (sign > 0) - (sign < 0));
         text.set_CaseSensitivity(false);
         const std::size_t limit =
-            count == -1 ? std::max(units.size(), other.size()) : std::max(count, 0);
+            count == -1 ? std::max(units.size(), other.size()) : Size(std::max(count, 0));
         EXPECT_EQ(text.Compare(pattern, count), ModelCompareIgnoringCase(units, other, limit));
         EXPECT_EQ((std::array{text == pattern, text != pattern,
                               text<pattern, text <= pattern, text> pattern, text >= pattern}),

@@ -1,6 +1,7 @@
 // Platform layer of the public interface: the code unit types, the module handle of string
-// resources and the export macro. Everything that differs between Linux and Windows is decided
-// here, so that no other header needs a platform switch. The export macro is also read by C.
+// resources, the unit literal and the export macro. Everything that differs between Linux and
+// Windows is decided here, so that no other header needs a platform switch. The export macro
+// is also read by C.
 #ifndef QUENDALTEXT_CONFIG_H
 #define QUENDALTEXT_CONFIG_H
 
@@ -14,9 +15,22 @@
 #  define QUENDALTEXT_API __attribute__((visibility("default")))
 #endif
 
+/// A UTF-16 string or unit literal in the platform's unit type: QUENDALTEXT_U("text") is
+/// L"text" on Windows and u"text" elsewhere, so that one source serves both.
+#if defined(_WIN32)
+#  define QUENDALTEXT_U(literal) L##literal
+#else
+#  define QUENDALTEXT_U(literal) u##literal
+#endif
+
 #ifdef __cplusplus
 
+#  if __cplusplus < 201703L && !(defined(_MSVC_LANG) && _MSVC_LANG >= 201703L)
+#    error "QuendalText needs C++17 or later (-std=c++17)"
+#  endif
+
 #  include <string>
+#  include <string_view>
 
 #  if defined(_WIN32)
 struct HINSTANCE__;
@@ -27,8 +41,6 @@ namespace QuendalText {
 #  if defined(_WIN32)
 /// One UTF-16 code unit (the platform's 16-bit wchar_t).
 using UTF16Unit = wchar_t;
-/// A standard string of UTF-16 code units.
-using UTF16String = std::wstring;
 /// One UTF-32 code unit, that is one code point.
 using UTF32Unit = unsigned long;
 /// Handle of the module whose string resources are read.
@@ -36,8 +48,6 @@ using ModuleHandle = HINSTANCE__*;
 #  else
 /// One UTF-16 code unit.
 using UTF16Unit = char16_t;
-/// A standard string of UTF-16 code units.
-using UTF16String = std::u16string;
 /// One UTF-32 code unit, that is one code point.
 using UTF32Unit = char32_t;
 
@@ -45,6 +55,11 @@ class StringTable;
 /// Handle of the module whose string resources are read: its table of strings.
 using ModuleHandle = const StringTable*;
 #  endif
+
+/// A standard string of UTF-16 code units (std::u16string; std::wstring on Windows).
+using UTF16String = std::basic_string<UTF16Unit>;
+/// A view of UTF-16 code units (std::u16string_view; std::wstring_view on Windows).
+using UTF16StringView = std::basic_string_view<UTF16Unit>;
 
 }  // namespace QuendalText
 

@@ -1,6 +1,6 @@
 #include "platform/platform.h"
 
-#include "internal/character_count.h"
+#include "internal/utf.h"
 
 #include <cfenv>
 #include <cwctype>
@@ -13,7 +13,8 @@ namespace {
 wint_t Widen(UTF16Unit unit) { return static_cast<wint_t>(unit); }
 
 UTF16Unit NarrowMapping(UTF16Unit unit, wint_t mapped) {
-    if (mapped > 0xFFFF || detail::IsSurrogateUnit(static_cast<UTF16Unit>(mapped))) return unit;
+    if (mapped > detail::kLastBmpCodePoint || detail::IsSurrogate(static_cast<UTF16Unit>(mapped)))
+        return unit;
     return static_cast<UTF16Unit>(mapped);
 }
 

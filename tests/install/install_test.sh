@@ -1,13 +1,12 @@
 #!/usr/bin/env bash
 # Installs a build into a temporary prefix and builds and runs a small consumer against it
 # twice: through find_package(QuendalText) and through pkg-config. The consumer is compiled
-# with the build's own compiler flags, so a sanitizer build gets a sanitizer consumer.
-# Usage: install_test.sh BUILD_DIR CXX_COMPILER "CXX_FLAGS" "EXE_LINKER_FLAGS"
+# with the build's sanitizer flags, so a sanitizer build gets a sanitizer consumer.
+# Usage: install_test.sh BUILD_DIR CXX_COMPILER "SANITIZER_FLAGS"
 set -euo pipefail
 build=$1
 cxx=$2
-cxx_flags=$3
-linker_flags=$4
+flags=$3
 consumer=$(cd "$(dirname "$0")/consumer" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -33,8 +32,7 @@ fi
 
 step "consumer through find_package"
 cmake -S "$consumer" -B "$work/cmake-consumer" -DCMAKE_PREFIX_PATH="$prefix" \
-  -DCMAKE_CXX_COMPILER="$cxx" -DCMAKE_CXX_FLAGS="$cxx_flags" \
-  -DCMAKE_EXE_LINKER_FLAGS="$linker_flags" > "$work/configure.log" \
+  -DCMAKE_CXX_COMPILER="$cxx" -DCMAKE_CXX_FLAGS="$flags" > "$work/configure.log" \
   || { cat "$work/configure.log" >&2; exit 1; }
 cmake --build "$work/cmake-consumer" > "$work/build.log" || { cat "$work/build.log" >&2; exit 1; }
 env -u LD_LIBRARY_PATH "$work/cmake-consumer/consumer"
@@ -44,7 +42,21 @@ pc_file=$(find "$prefix" -name QuendalText.pc | head -n 1)
 export PKG_CONFIG_PATH=$(dirname "$pc_file")
 # Word splitting of the flags is intended.
 # shellcheck disable=SC2046,SC2086
-"$cxx" -std=c++17 $cxx_flags "$consumer/consumer.cpp" -o "$work/pc-consumer" \
-  $(pkg-config --cflags --libs QuendalText) $linker_flags -Wl,-rpath,"$libdir"
+"$cxx" -std=c++17 $flags "$consumer/consumer.cpp" -o "$work/pc-consumer" \
+  $(pkg-config --cflags --libs QuendalText) -Wl,-rpath,"$libdir"
 env -u LD_LIBRARY_PATH "$work/pc-consumer"
+
+step "a consumer that forces C++14 is told why"
+if cmake -S "$consumer" -B "$work/cxx14-consumer" -DCMAKE_PREFIX_PATH="$prefix" \
+  -DCMAKE_CXX_COMPILER="$cxx" -DCMAKE_CXX_FLAGS="-std=c++14" > "$work/cxx14.log" 2>&1; then
+  echo "configuring with -std=c++14 succeeded" >&2; exit 1
+fi
+grep -q "QuendalText needs C++17 or later" "$work/cxx14.log" \
+  || { cat "$work/cxx14.log" >&2; exit 1; }
+echo '#include <QuendalText/Text.h>' > "$work/cxx14.cpp"
+if "$cxx" -std=c++14 -fsyntax-only -I"$prefix/include" "$work/cxx14.cpp" 2> "$work/cxx14-compile.log"; then
+  echo "compiling with -std=c++14 succeeded" >&2; exit 1
+fi
+grep -q "QuendalText needs C++17 or later" "$work/cxx14-compile.log" \
+  || { cat "$work/cxx14-compile.log" >&2; exit 1; }
 echo "install test passed"
