@@ -7,7 +7,7 @@
 
 #include "internal/conversion.h"
 #include "internal/raise_sites.h"
-#include "internal/utf.h"
+#include "internal/transcode.h"
 #include "platform/platform.h"
 
 #include <climits>
@@ -31,22 +31,6 @@ constexpr double kNotAsciiNumber = -9999999999.0;
 // Sizes are worked out in 64 bits; a size that an int cannot hold is answered as INT_MAX, which
 // is still too small, so a buffer sized from it makes the conversion fail instead of overrun.
 int SaturatedSize(long long bytes) { return bytes > INT_MAX ? INT_MAX : static_cast<int>(bytes); }
-
-long long UTF8Size(const UTF16String& units) {
-    long long bytes = 0;
-    const std::size_t count = units.size();
-    for (std::size_t i = 0; i < count; ++i) {
-        const bool startsPair = detail::IsHighSurrogate(units[i]) && i + 1 < count &&
-                                detail::IsLowSurrogate(units[i + 1]);
-        if (startsPair) {
-            bytes += static_cast<long long>(detail::kLongestUTF8Sequence);
-            ++i;
-        } else {
-            bytes += static_cast<long long>(detail::UTF8Bytes(units[i]));
-        }
-    }
-    return bytes;
-}
 
 void ZeroFill(void* buffer, int size) {
     if (buffer != nullptr && size > 0) std::memset(buffer, 0, static_cast<std::size_t>(size));
@@ -94,7 +78,9 @@ Integer ReadDecimal(const UTF16Unit* units) {
 int Text::get_EncodingSize(UTFEncodingType encoding, bool nullTerminated) const {
     switch (encoding) {
         case UTF8Encoding:
-            return SaturatedSize(UTF8Size(Content) + (nullTerminated ? kUTF8TerminatorBytes : 0));
+            return SaturatedSize(
+                static_cast<long long>(detail::UTF8LengthOfUnits(Content.data(), Content.size())) +
+                (nullTerminated ? kUTF8TerminatorBytes : 0));
         case UTF16Encoding:
             return SaturatedSize(kUTF16UnitBytes * (Length + (nullTerminated ? 1LL : 0LL)));
         case UTF32Encoding:
