@@ -1,7 +1,8 @@
 # Front door: `make run` builds qtext and runs it on its built-in sample; `make test` builds and
-# runs every test in a release build (g++) and again under AddressSanitizer and
-# UndefinedBehaviorSanitizer (clang).
-.PHONY: all deps release asan run test clean
+# runs every test: a release build (g++) with the texts at the 2^31 - 1 unit ceiling, and
+# builds under AddressSanitizer with UndefinedBehaviorSanitizer and under ThreadSanitizer (clang).
+# `make fuzz` runs each fuzzer for a fixed time on an instrumented build.
+.PHONY: all deps release asan tsan fuzz run test clean
 
 # CMake's own makefiles would otherwise announce every directory they enter and leave.
 MAKEFLAGS += --no-print-directory
@@ -11,22 +12,27 @@ all: release
 deps:
 	@scripts/install-deps
 
-release: deps
-	cmake --preset release
-	cmake --build --preset release
-
-asan: deps
-	cmake --preset asan
-	cmake --build --preset asan
+release asan tsan: deps
+	cmake --preset $@
+	cmake --build --preset $@
 
 run: deps
 	cmake --preset release
 	cmake --build --preset release --target qtext
 	./build/release/tools/qtext/qtext info --sample
 
-test: release asan
+test: release asan tsan
 	ctest --preset release
+	ctest --preset limits
 	ctest --preset asan
+	ctest --preset tsan
+
+# FUZZ_SECONDS sets the time of each fuzzer's run.
+FUZZ_SECONDS ?= 45
+fuzz: deps
+	cmake --preset fuzz -DQUENDALTEXT_FUZZ_SECONDS=$(FUZZ_SECONDS)
+	cmake --build --preset fuzz
+	ctest --preset fuzz
 
 clean:
 	rm -rf build

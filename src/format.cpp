@@ -3,6 +3,7 @@
 // C library's snprintf and its narrow result widened.
 #include "internal/format.h"
 
+#include "internal/raise_sites.h"
 #include "internal/utf.h"
 
 #include <algorithm>
@@ -279,13 +280,13 @@ public:
         while (position != formatEnd) {
             const UTF16Unit* runStart = position;
             position = std::find(position, formatEnd, kPercentSign);
-            output_.append(runStart, static_cast<std::size_t>(position - runStart));
+            Append(runStart, static_cast<std::size_t>(position - runStart));
             if (position == formatEnd) break;
             Conversion conversion = ParseConversion(position);
             if (conversion.wellFormed) {
                 Convert(conversion);
             } else {
-                output_.append(position, static_cast<std::size_t>(conversion.end - position));
+                Append(position, static_cast<std::size_t>(conversion.end - position));
             }
             position = conversion.end;
         }
@@ -299,7 +300,7 @@ private:
 
     void Convert(Conversion& conversion) {
         if (conversion.kind == ConversionKind::Percent) {
-            output_.push_back(kPercentSign);
+            Append(&kPercentSign, 1);
             return;
         }
         if (conversion.widthFromArgument) {
@@ -381,16 +382,24 @@ private:
     void AppendNumber(const NarrowConversion& narrow, Value value) {
         char smallBuffer[128];
         const int needed = std::snprintf(smallBuffer, sizeof smallBuffer, narrow.c_str(), value);
-        if (needed < 0) throw std::length_error("formatted number too long");
+        // The C library refuses a number longer than INT_MAX bytes, longer than any text.
+        if (needed < 0) RaiseLengthError(kConstructLengthSite);
         const auto size = static_cast<std::size_t>(needed);
         if (size < sizeof smallBuffer) {
-            AppendUTF8(output_, smallBuffer, kUnlimited);
+            AppendNumberUnits(smallBuffer);
             return;
         }
         std::vector<char> buffer(size + 1);
         std::snprintf(buffer.data(), buffer.size(), narrow.c_str(), value);
         // The locale's decimal point may be a multi-byte character.
-        AppendUTF8(output_, buffer.data(), kUnlimited);
+        AppendNumberUnits(buffer.data());
+    }
+
+    void AppendNumberUnits(const char* digits) {
+        // A number's text is ASCII but for the locale's decimal point, so its units are at most
+        // its bytes.
+        CheckGrowth(output_.size(), std::char_traits<char>::length(digits), kConstructLengthSite);
+        AppendUTF8(output_, digits, kUnlimited);
     }
 
     static bool IsNarrow(const Conversion& conversion) {
@@ -440,9 +449,17 @@ private:
         const std::size_t width =
             conversion.width == kNotGiven ? 0 : static_cast<std::size_t>(conversion.width);
         const std::size_t padding = width > count ? width - count : 0;
+        CheckGrowth(output_.size(), count, kConstructLengthSite);
+        CheckGrowth(output_.size() + count, padding, kConstructLengthSite);
         if (!conversion.leftJustify) output_.append(padding, kPaddingUnit);
         output_.append(units, count);
         if (conversion.leftJustify) output_.append(padding, kPaddingUnit);
+    }
+
+    // Appends units of the format itself, refusing output longer than a text may be.
+    void Append(const UTF16Unit* units, std::size_t count) {
+        CheckGrowth(output_.size(), count, kConstructLengthSite);
+        output_.append(units, count);
     }
 
     va_list* arguments_;

@@ -7,9 +7,10 @@
 #include <stdexcept>
 
 namespace QuendalLog {
-// The two kinds of failure the text library raises.
+// The kinds of failure the text library raises.
 template class CPPException<std::runtime_error>;
 template class CPPException<std::out_of_range>;
+template class CPPException<std::length_error>;
 }  // namespace QuendalLog
 
 namespace QuendalText {
@@ -18,6 +19,11 @@ namespace detail {
 void RaiseIndexError(const IndexRaiseSite& site) {
     QuendalLog::CPPException<std::out_of_range> failure(kRaiseFileName, site.function);
     failure.Throw(site.line, site.message);
+}
+
+void RaiseLengthError(const LengthRaiseSite& site) {
+    QuendalLog::CPPException<std::length_error> failure(kRaiseFileName, site.function);
+    failure.Throw(site.line, kTooLongMessage);
 }
 
 void RaiseConversionError(long line, int status) {

@@ -2,6 +2,9 @@
 #include <QuendalText/Text.h>
 
 #include "internal/character_count.h"
+#include "internal/raise_sites.h"
+
+#include <string>
 
 namespace QuendalText {
 
@@ -15,6 +18,7 @@ Text::Text(const Text& other)
       SearchForward(other.SearchForward) {}
 
 Text::Text(const UTF16String& units) : Text() {
+    detail::CheckLength(units.size(), detail::kConstructLengthSite);
     Content = units;
     RefreshCounts();
 }
@@ -23,7 +27,9 @@ Text::Text(const Char& character) : Text(static_cast<const UTF16Unit*>(character
 
 Text::Text(const UTF16Unit* units) : Text() {
     if (units == nullptr) return;
-    Content = units;
+    const std::size_t length = std::char_traits<UTF16Unit>::length(units);
+    detail::CheckLength(length, detail::kConstructLengthSite);
+    Content.assign(units, length);
     RefreshCounts();
 }
 

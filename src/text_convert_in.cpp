@@ -4,10 +4,10 @@
 
 #include "internal/conversion.h"
 #include "internal/raise_sites.h"
+#include "internal/transcode.h"
 
 #include <boost/shared_array.hpp>
 
-#include <algorithm>
 #include <string>
 
 namespace QuendalText {
@@ -16,84 +16,59 @@ namespace {
 // The conversions into a Text always ask for the terminating NUL.
 constexpr int32_t kWithTerminator = 1;
 
-// Converted units, still in the buffer the conversion wrote them into.
-struct ConvertedUnits {
-    boost::shared_array<UTF16Unit> buffer;
-    std::size_t length;
-};
-
-// Converts `sourceLength` units of `source` into a new buffer with room for the longest possible
-// output. Raises at `line` for any status but success, and but U_INVALID_CHAR_FOUND when
-// `keepsUnitsBeforeFault`: then the units converted before the ill-formed input are kept.
-template <class SourceUnit>
-ConvertedUnits ConvertToUTF16(detail::QutfConversion<UChar, SourceUnit> convert,
-                              const SourceUnit* source, std::size_t sourceLength,
-                              std::size_t unitsPerSourceUnit, long line,
-                              bool keepsUnitsBeforeFault) {
-    const int32_t capacity = detail::UTF16Capacity(sourceLength, unitsPerSourceUnit);
-    if (capacity == detail::kSourceTooLong) {
-        detail::RaiseConversionError(line, U_ILLEGAL_ARGUMENT_ERROR);
+// Writes the UTF-16 form of `size` UTF-8 bytes after the first `kept` units of `content`,
+// straight into its storage. Ill-formed input ends the conversion: the units of the characters
+// before it are kept and nothing is raised. Raises, leaving `content` as it was, when the
+// result would hold more than a text may.
+void AppendUTF8(UTF16String& content, const char* bytes, std::size_t size,
+                const detail::LengthRaiseSite& site) {
+    const std::size_t kept = content.size();
+    // UTF-8 never gives more UTF-16 units than it has bytes; only a longer source needs to be
+    // measured before it is converted.
+    if (size > detail::kMaxTextUnits - kept) {
+        detail::CheckGrowth(kept, detail::ValidateUTF8(bytes, size).written, site);
     }
-    boost::shared_array<UTF16Unit> buffer(new UTF16Unit[static_cast<std::size_t>(capacity)]);
-    UChar* const destination = detail::AsUChar(buffer.get());
-    int32_t outputLength = 0;
-    UErrorCode status = U_ZERO_ERROR;
-    convert(destination, capacity, &outputLength, source, static_cast<int32_t>(sourceLength),
-            kWithTerminator, &status);
-    if (status == U_ZERO_ERROR) return {buffer, static_cast<std::size_t>(outputLength)};
-    if (!keepsUnitsBeforeFault || status != U_INVALID_CHAR_FOUND)
-        detail::RaiseConversionError(line, status);
-
-    // A conversion stopped by ill-formed input writes neither a terminator nor the output
-    // length. Converting again into a zeroed buffer makes the units it wrote those before the
-    // first NUL, since the source holds no NUL. Well-formed input, the usual case, is spared
-    // the zeroing.
-    std::fill_n(buffer.get(), capacity, UTF16Unit{0});
-    status = U_ZERO_ERROR;
-    const UChar* converted = convert(destination, capacity, &outputLength, source,
-                                     static_cast<int32_t>(sourceLength), kWithTerminator, &status);
-    const UTF16Unit* units = reinterpret_cast<const UTF16Unit*>(converted);
-    const std::size_t length =
-        static_cast<std::size_t>(std::find(units, units + capacity, UTF16Unit{0}) - units);
-    return {buffer, length};
-}
-
-ConvertedUnits ConvertUTF8(const char* utf8) {
-    return ConvertToUTF16<char>(qutf_ConvertUTF8TextToUTF16Text, utf8,
-                                std::char_traits<char>::length(utf8),
-                                detail::kUTF16UnitsPerUTF8Byte, detail::kFromUTF8Line, true);
-}
-
-ConvertedUnits ConvertUTF32(const UTF32Unit* utf32) {
-    return ConvertToUTF16<UChar32>(qutf_ConvertUTF32TextToUTF16Text, detail::AsUChar32(utf32),
-                                   std::char_traits<UTF32Unit>::length(utf32),
-                                   detail::kUTF16UnitsPerUTF32Unit, detail::kFromUTF32Line, false);
+    content.resize(kept + size);
+    const detail::TranscodeResult converted = detail::UTF8ToUTF16(bytes, size, &content[kept]);
+    content.resize(kept + converted.written);
 }
 
 }  // namespace
 
 Text::Text(const char* utf8) : Text() {
     if (utf8 == nullptr) return;
-    const ConvertedUnits converted = ConvertUTF8(utf8);
-    Content.assign(converted.buffer.get(), converted.length);
-    RefreshCounts();
-}
-
-Text::Text(const UTF32Unit* utf32) : Text() {
-    if (utf32 == nullptr) return;
-    const ConvertedUnits converted = ConvertUTF32(utf32);
-    Content.assign(converted.buffer.get(), converted.length);
+    AppendUTF8(Content, utf8, std::char_traits<char>::length(utf8), detail::kConstructLengthSite);
     RefreshCounts();
 }
 
 Text& Text::operator+=(const char* utf8) {
     if (utf8 == nullptr) return *this;
-    // Converted before anything changes, so a raise leaves this text as it was.
-    const ConvertedUnits appended = ConvertUTF8(utf8);
     const std::size_t oldLength = Content.size();
-    Content.append(appended.buffer.get(), appended.length);
+    AppendUTF8(Content, utf8, std::char_traits<char>::length(utf8), detail::kAppendLengthSite);
     RefreshCounts(oldLength);
     return *this;
+}
+
+Text::Text(const UTF32Unit* utf32) : Text() {
+    if (utf32 == nullptr) return;
+    const std::size_t count = std::char_traits<UTF32Unit>::length(utf32);
+    // Each code point takes one unit or a pair; only a source that might not fit is measured.
+    std::size_t needed = count * detail::kUTF16UnitsPerUTF32Unit;
+    if (count > detail::kMaxTextUnits / detail::kUTF16UnitsPerUTF32Unit) {
+        needed = count;
+        for (std::size_t i = 0; i < count; ++i) needed += utf32[i] > detail::kLastBmpCodePoint;
+        detail::CheckLength(needed, detail::kConstructLengthSite);
+    }
+    const auto capacity = static_cast<int32_t>(needed + 1);
+    boost::shared_array<UTF16Unit> buffer(new UTF16Unit[needed + 1]);
+    int32_t outputLength = 0;
+    UErrorCode status = U_ZERO_ERROR;
+    qutf_ConvertUTF32TextToUTF16Text(detail::AsUChar(buffer.get()), capacity, &outputLength,
+                                     detail::AsUChar32(utf32), static_cast<int32_t>(count),
+                                     kWithTerminator, &status);
+    if (status != U_ZERO_ERROR) detail::RaiseConversionError(detail::kFromUTF32Line, status);
+    Content.assign(buffer.get(), static_cast<std::size_t>(outputLength));
+    RefreshCounts();
 }
 
 }  // namespace QuendalText

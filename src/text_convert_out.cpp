@@ -29,7 +29,8 @@ constexpr long long kUTF8TerminatorBytes = 1;
 constexpr double kNotAsciiNumber = -9999999999.0;
 
 // Sizes are worked out in 64 bits; a size that an int cannot hold is answered as INT_MAX, which
-// is still too small, so a buffer sized from it makes the conversion fail instead of overrun.
+// is still too small: a buffer sized from it fails the conversion (or is zero-filled by
+// ToUTF16), and nothing is written beyond it.
 int SaturatedSize(long long bytes) { return bytes > INT_MAX ? INT_MAX : static_cast<int>(bytes); }
 
 void ZeroFill(void* buffer, int size) {
@@ -92,6 +93,14 @@ int Text::get_EncodingSize(UTFEncodingType encoding, bool nullTerminated) const 
 }
 
 void Text::ToUTF8(char* buffer, int size, bool nullTerminated) const {
+    // The conversion counts its output in 32 bits, which a text of more than a third of the
+    // largest length can overflow: such output is measured first, and when it is longer than
+    // any buffer can be, the buffer is too small like any other.
+    constexpr std::size_t kSafeUnits = INT32_MAX / detail::kLongestUTF8Sequence;
+    if (Content.size() > kSafeUnits &&
+        detail::UTF8LengthOfUnits(Content.data(), Content.size()) > std::uint64_t{INT32_MAX}) {
+        detail::RaiseConversionError(detail::kToUTF8Line, U_BUFFER_OVERFLOW_ERROR);
+    }
     ConvertFromUTF16<char>(qutf_ConvertUTF16TextToUTF8Text, buffer, size, Content, Length,
                            nullTerminated, detail::kToUTF8Line);
 }
@@ -117,8 +126,7 @@ void Text::ToUTF16(UTF16Unit* buffer, int size, bool nullTerminated) const {
 }
 
 bool Text::ToUnicode(UTF16Unit* buffer, int size, bool nullTerminated) const {
-    [[maybe_unused]] const QuendalLog::CPPException<std::runtime_error> unraised(
-        detail::kRaiseFileName, detail::kToUnicodeFunction);
+    // No exception object is built here: building one allocates, and this never raises.
     ToUTF16(buffer, size, nullTerminated);
     return true;
 }

@@ -5,7 +5,10 @@
 #include "internal/raise_sites.h"
 #include "platform/platform.h"
 
+#include <algorithm>
 #include <cstddef>
+#include <string>
+#include <string_view>
 
 namespace QuendalText {
 
@@ -15,8 +18,8 @@ namespace {
 // start lies beyond every text and a negative count reaches the end.
 std::size_t AsStringSize(int value) { return static_cast<std::size_t>(value); }
 
-// The NUL-terminated units of a character: none, one or two.
-const UTF16Unit* UnitsOf(const Char& character) { return static_cast<const UTF16Unit*>(character); }
+// The units of a character: none, one or two.
+UTF16StringView UnitsOf(const Char& character) { return static_cast<const UTF16Unit*>(character); }
 
 // The single-index operations accept exactly 0 to length - 1 and check before any change.
 void CheckIndex(int index, int length, const detail::IndexRaiseSite& site) {
@@ -37,7 +40,9 @@ Char Text::operator[](int index) const {
 
 void Text::set_CharacterAt(int index, const Char& character) {
     CheckIndex(index, Length, detail::kSetCharacterAtSite);
-    Content.insert(static_cast<std::size_t>(index), UnitsOf(character));
+    const UTF16StringView units = UnitsOf(character);
+    detail::CheckGrowth(Content.size(), units.size(), detail::kInsertLengthSite);
+    Content.insert(static_cast<std::size_t>(index), units.data(), units.size());
     RefreshCounts();
 }
 
@@ -49,8 +54,15 @@ Text& Text::RemoveAt(int index) {
 }
 
 void Text::Replace(const Text& replacement, int start, int count) {
+    // A start beyond the end is left to the standard string, which raises std::out_of_range.
+    const std::size_t position = AsStringSize(start);
+    if (position <= Content.size()) {
+        const std::size_t removed = std::min(AsStringSize(count), Content.size() - position);
+        detail::CheckGrowth(Content.size() - removed, replacement.Content.size(),
+                            detail::kReplaceLengthSite);
+    }
     // The standard string copes with a replacement that is the text itself.
-    Content.replace(AsStringSize(start), AsStringSize(count), replacement.Content);
+    Content.replace(position, AsStringSize(count), replacement.Content);
     RefreshCounts();
 }
 
@@ -71,6 +83,7 @@ bool Text::Concatenate(const Text& source, int start, int count) {
 // Every append recounts only the appended units: the counts of the unchanged prefix stand.
 Text& Text::operator+=(const Text& other) {
     const std::size_t oldLength = Content.size();
+    detail::CheckGrowth(oldLength, other.Content.size(), detail::kAppendLengthSite);
     Content.append(other.Content);
     RefreshCounts(oldLength);
     return *this;
@@ -78,7 +91,9 @@ Text& Text::operator+=(const Text& other) {
 
 Text& Text::operator+=(const Char& character) {
     const std::size_t oldLength = Content.size();
-    Content.append(UnitsOf(character));
+    const UTF16StringView units = UnitsOf(character);
+    detail::CheckGrowth(oldLength, units.size(), detail::kAppendLengthSite);
+    Content.append(units.data(), units.size());
     RefreshCounts(oldLength);
     return *this;
 }
@@ -86,18 +101,24 @@ Text& Text::operator+=(const Char& character) {
 Text& Text::operator+=(const UTF16Unit* units) {
     if (units == nullptr) return *this;
     const std::size_t oldLength = Content.size();
-    Content.append(units);
+    const std::size_t added = std::char_traits<UTF16Unit>::length(units);
+    detail::CheckGrowth(oldLength, added, detail::kAppendLengthSite);
+    Content.append(units, added);
     RefreshCounts(oldLength);
     return *this;
 }
 
 Text Text::operator+(const Char& character) const {
+    const UTF16StringView units = UnitsOf(character);
+    detail::CheckGrowth(Content.size(), units.size(), detail::kJoinLengthSite);
     Text result(Content);
     result += character;
     return result;
 }
 
 Text operator+(const Text& left, const Text& right) {
+    detail::CheckGrowth(static_cast<std::size_t>(left.get_Length()),
+                        static_cast<std::size_t>(right.get_Length()), detail::kJoinLengthSite);
     // A fresh text, so neither operand's settings carry over.
     Text result;
     result += left;

@@ -2,6 +2,8 @@
 #include <QuendalText/StringResource.h>
 #include <QuendalText/Text.h>
 
+#include "internal/raise_sites.h"
+
 #include <algorithm>
 #include <climits>
 #include <memory>
@@ -9,9 +11,8 @@
 namespace QuendalText {
 namespace {
 
-// A first guess that holds most resource strings, and the growth on each retry.
+// A first guess that holds most resource strings.
 constexpr int kFirstResourceCapacity = 256;
-constexpr int kResourceCapacityStep = 256;
 
 }  // namespace
 
@@ -22,9 +23,12 @@ void Text::Load(ModuleHandle module, unsigned int id) {
     std::unique_ptr<UTF16Unit[]> buffer(new UTF16Unit[static_cast<std::size_t>(capacity)]);
     int loaded = LoadString(module, id, buffer.get(), capacity);
     // A string that filled the buffer may have been cut: try again with more room.
-    while (loaded >= capacity - 1 && capacity <= INT_MAX - kResourceCapacityStep) {
+    while (loaded >= capacity - 1) {
+        // A string that fills the largest buffer may be longer than a text can hold.
+        if (capacity == INT_MAX) detail::RaiseLengthError(detail::kLoadLengthSite);
         buffer.reset();
-        capacity += kResourceCapacityStep;
+        // Doubling keeps a long string from being copied again and again.
+        capacity = capacity > INT_MAX / 2 ? INT_MAX : 2 * capacity;
         buffer.reset(new UTF16Unit[static_cast<std::size_t>(capacity)]);
         loaded = LoadString(module, id, buffer.get(), capacity);
     }

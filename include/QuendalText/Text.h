@@ -15,6 +15,11 @@ namespace QuendalText {
 /// get_NumberOfCharacters counts characters. Text that is not well-formed UTF-16 is kept unit
 /// by unit. Failures raise QuendalLog::CPPException<std::runtime_error> (conversions) or
 /// QuendalLog::CPPException<std::out_of_range> (indexes); a failed operation changes nothing.
+///
+/// Limit: a text holds at most 2^31 - 1 (INT_MAX) units, so that every length and count fits
+/// an int. Every operation that would make a text longer (the constructors, +=, +, Replace,
+/// set_CharacterAt, Load) raises QuendalLog::CPPException<std::length_error> before it changes
+/// anything; Concatenate answers false instead.
 class QUENDALTEXT_API Text {
 public:
     // ---- Construction, copying, settings ----

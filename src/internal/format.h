@@ -38,8 +38,8 @@ inline constexpr std::size_t kFormatBlockUnits = 256;
 //    the letter, a width or precision beyond int, or a '%' that the format ends within) is
 //    copied as it stands, from the '%' through the letter, and reads no argument.
 //
-// Throws std::length_error when one numeric conversion alone would exceed what the C library
-// can format (INT_MAX bytes); allocation failures pass through.
+// Raises CPPException<std::length_error> when the result would be longer than a text may be
+// (INT_MAX units), before it grows that long; allocation failures pass through.
 UTF16String FormatUTF16(const UTF16Unit* format, va_list arguments);
 
 }  // namespace detail

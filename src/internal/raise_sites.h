@@ -4,14 +4,16 @@
 #ifndef QUENDALTEXT_INTERNAL_RAISE_SITES_H
 #define QUENDALTEXT_INTERNAL_RAISE_SITES_H
 
+#include <climits>
+#include <cstddef>
+
 namespace QuendalText {
 namespace detail {
 
 inline constexpr char kRaiseFileName[] = ".\\Text.cpp";
 inline constexpr char kUnspecifiedFunction[] = "Unspecified function";
 
-// Functions that create an exception object on entry without ever raising it.
-inline constexpr char kToUnicodeFunction[] = "Text::ToUnicode";
+// ToAscii creates an exception object on entry without ever raising it.
 inline constexpr char kToAsciiFunction[] = "Text::ToAscii";
 
 struct IndexRaiseSite {
@@ -30,6 +32,36 @@ inline constexpr long kToUTF32Line = 955;
 inline constexpr long kToUTF8Line = 986;
 inline constexpr long kFromUTF8Line = 229;
 inline constexpr long kFromUTF32Line = 290;
+
+// A text holds at most INT_MAX units, so that its length and character count fit an int. An
+// operation that would make one longer raises CPPException<std::length_error> before it
+// changes anything.
+inline constexpr std::size_t kMaxTextUnits = INT_MAX;
+inline constexpr char kTooLongMessage[] = "Text longer than 2147483647 UTF-16 units";
+
+struct LengthRaiseSite {
+    const char* function;
+    long line;
+};
+
+inline constexpr LengthRaiseSite kConstructLengthSite{"Text::Text", 1020};
+inline constexpr LengthRaiseSite kAppendLengthSite{"Text::operator+=", 1021};
+inline constexpr LengthRaiseSite kInsertLengthSite{"Text::set_CharacterAt", 1022};
+inline constexpr LengthRaiseSite kReplaceLengthSite{"Text::Replace", 1023};
+inline constexpr LengthRaiseSite kJoinLengthSite{"Text::operator+", 1024};
+inline constexpr LengthRaiseSite kLoadLengthSite{"Text::Load", 1025};
+
+// Raises CPPException<std::length_error> for `site`.
+[[noreturn]] void RaiseLengthError(const LengthRaiseSite& site);
+
+// Raises unless a text may hold `units` units.
+inline void CheckLength(std::size_t units, const LengthRaiseSite& site) {
+    if (units > kMaxTextUnits) RaiseLengthError(site);
+}
+// Raises unless a text of `current` units (at most kMaxTextUnits) may grow by `added`.
+inline void CheckGrowth(std::size_t current, std::size_t added, const LengthRaiseSite& site) {
+    if (added > kMaxTextUnits - current) RaiseLengthError(site);
+}
 
 // Raises CPPException<std::out_of_range> for `site`.
 [[noreturn]] void RaiseIndexError(const IndexRaiseSite& site);
