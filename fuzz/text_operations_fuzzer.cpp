@@ -1,157 +1,157 @@
-// Drives a Text through a sequence of edits, searches and conversions read from the input.
-// Nothing may crash or write outside a buffer, a failed edit must leave the text unchanged, and
-// after every step the cached counts must equal those of a text built afresh from its units.
+// Random sequences of edits and searches on one Text, with negative and huge indexes, against a
+// plain std::basic_string model of its units. After every step the units equal the model's and
+// the cached counts equal a fresh recount; every call that throws leaves the text unchanged.
+#include "fuzz_input.h"
+
 #include <QuendalText/QuendalText.h>
 
-#include <cstdint>
-#include <cstdlib>
+#include <climits>
 #include <stdexcept>
-#include <vector>
 
 namespace {
 
+using fuzz::Check;
 using QuendalText::Char;
 using QuendalText::Text;
 using QuendalText::UTF16String;
 using QuendalText::UTF16Unit;
 
-void Check(bool condition) {
-    if (!condition) std::abort();
-}
-
 UTF16String UnitsOf(const Text& text) {
     return UTF16String(text.c_str(), static_cast<std::size_t>(text.get_Length()));
 }
+UTF16String UnitsOf(const Char& character) { return static_cast<const UTF16Unit*>(character); }
+bool IsSurrogate(UTF16Unit unit) { return unit >= 0xD800 && unit <= 0xDFFF; }
 
-void CheckCounts(const Text& text) {
-    const Text fresh(UnitsOf(text));
-    Check(text.get_Length() == fresh.get_Length());
-    Check(text.get_NumberOfCharacters() == fresh.get_NumberOfCharacters());
+// The character search as its rule reads: a surrogate unit is read with its neighbour in the
+// direction of travel as one two-unit character, which only a surrogate Char can match.
+int ModelFind(const UTF16String& units, const Char& sought, bool forward) {
+    const int n = static_cast<int>(units.size()), step = forward ? 1 : -1;
+    for (int i = forward ? 0 : n - 1; i >= 0 && i < n;) {
+        const UTF16Unit unit = units[static_cast<std::size_t>(i)];
+        if (!IsSurrogate(unit)) {
+            if (sought.IsSingle() && Char(unit) == sought) return i;
+            i += step;
+            continue;
+        }
+        const int first = forward ? i : i - 1;
+        if (first < 0 || first + 1 >= n) return -1;
+        const auto high = units[static_cast<std::size_t>(first)];
+        const auto low = units[static_cast<std::size_t>(first) + 1];
+        const std::uint32_t codePoint = high * 0x400u + low - 0x35FDC00u;
+        if (sought.IsSurrogate() && Char(codePoint) == sought) return first;
+        i += 2 * step;
+    }
+    return -1;
 }
 
-class Input {
-public:
-    Input(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
-    bool Empty() const { return position_ >= size_; }
-    std::uint8_t Byte() { return position_ < size_ ? data_[position_++] : 0; }
-    // Units are drawn mostly from the interesting corners: NUL, ASCII, surrogates, U+FFFF.
-    UTF16Unit Unit() {
-        static const UTF16Unit kCorners[] = {0,      u'a',   u',',   0xE9,  0xD83D,
-                                             0xDE00, 0xDBFF, 0xDC00, 0xFFFF};
-        const std::uint8_t selector = Byte();
-        if (selector < 160) return kCorners[selector % (sizeof kCorners / sizeof kCorners[0])];
-        return static_cast<UTF16Unit>(selector << 8 | Byte());
+int Index(fuzz::Input& input, const UTF16String& model) {
+    switch (input.Byte() % 8) {
+        case 0: return -1 - static_cast<int>(input.Byte());
+        case 1: return INT_MAX - static_cast<int>(input.Byte());
+        case 2: return INT_MIN + static_cast<int>(input.Byte());
+        default: return static_cast<int>(input.Below(static_cast<std::uint32_t>(model.size()) + 2));
     }
-    UTF16String Units() {
-        UTF16String units(Byte() % 8, 0);
-        for (auto& unit : units) unit = Unit();
-        return units;
-    }
-    int Index(const Text& text) { return static_cast<int>(Byte()) % (text.get_Length() + 3) - 1; }
+}
 
-private:
-    const std::uint8_t* data_;
-    std::size_t size_;
-    std::size_t position_ = 0;
-};
+UTF16String Units(fuzz::Input& input) {
+    UTF16String units(input.Byte() % 9, UTF16Unit{0});
+    for (UTF16Unit& unit : units) unit = input.Unit();
+    return units;
+}
 
+// Runs `edit`, which changes `model` the same way when it succeeds; a throw (of the type the
+// model expects, `expectThrow`) must leave both as they were.
 template <class Edit>
-void ExpectUnchangedOnIndexError(Text& text, Edit edit) {
+void Step(Text& text, bool expectThrow, Edit edit) {
     const UTF16String before = UnitsOf(text);
+    const int count = text.get_NumberOfCharacters();
     try {
         edit();
+        Check(!expectThrow);
     } catch (const std::out_of_range&) {
-        Check(UnitsOf(text) == before);
+        Check(expectThrow && UnitsOf(text) == before && text.get_NumberOfCharacters() == count);
     }
-}
-
-void Convert(const Text& text) {
-    std::vector<char> utf8(static_cast<std::size_t>(text.get_EncodingSize(UTF8Encoding, true)) + 1);
-    std::vector<UTF16Unit> utf16(static_cast<std::size_t>(text.get_Length()) + 1);
-    std::vector<QuendalText::UTF32Unit> utf32(static_cast<std::size_t>(text.get_Length()) + 1);
-    try {
-        text.ToUTF8(utf8.data(), static_cast<int>(utf8.size()), true);
-    } catch (const std::runtime_error&) {}
-    try {
-        text.ToUTF32(utf32.data(), static_cast<int>(utf32.size()), true);
-    } catch (const std::runtime_error&) {}
-    text.ToUTF16(utf16.data(), static_cast<int>(utf16.size() * sizeof(UTF16Unit)), true);
-    Check(UTF16String(utf16.data(), utf16.size() - 1) == UnitsOf(text));
-    text.ToAscii(utf8.data(), static_cast<int>(utf8.size()), true);
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    Input input(data, size);
-    Text text(input.Units());
+    fuzz::Input input(data, size);
+    UTF16String model = Units(input);
+    Text text(model);
     while (!input.Empty()) {
-        switch (input.Byte() % 12) {
-            case 0: text += Char(input.Unit()); break;
-            case 1: text += input.Units().c_str(); break;
-            case 2: text += Text(input.Units()); break;
+        const int at = Index(input, model), count = Index(input, model);
+        const auto position = static_cast<std::size_t>(at);
+        const bool inText = at >= 0 && at < static_cast<int>(model.size());
+        const bool reachable = at >= 0 && position <= model.size();
+        const UTF16String units = Units(input);
+        const Char character =
+            input.Byte() % 3 ? Char(input.Unit()) : Char(0x10000u + input.Word() % 0x100000u);
+        switch (input.Byte() % 11) {
+            case 0: text += character, model += UnitsOf(character); break;
+            case 1: text += units.c_str(), model += units.c_str(); break;
+            case 2: text += Text(units), model += units; break;
             case 3:
-                ExpectUnchangedOnIndexError(text, [&] { text.RemoveAt(input.Index(text)); });
+                Step(text, !inText, [&] { text.RemoveAt(at), model.erase(position, 1); });
                 break;
-            case 4: {
-                const Char character(
-                    static_cast<QuendalText::UTF32Unit>(input.Byte() % 2 ? 0x1F600 : u'a'));
-                ExpectUnchangedOnIndexError(
-                    text, [&] { text.set_CharacterAt(input.Index(text), character); });
+            case 4:
+                Step(text, !inText, [&] {
+                    text.set_CharacterAt(at, character), model.insert(position, UnitsOf(character));
+                });
                 break;
-            }
-            case 5: {
-                const Text replacement(input.Units());
-                const int start = input.Index(text);
-                const int count = input.Index(text);
-                ExpectUnchangedOnIndexError(text, [&] { text.Replace(replacement, start, count); });
+            case 5:
+                Step(text, !reachable, [&] {
+                    text.Replace(Text(units), at, count);
+                    model.replace(position, static_cast<std::size_t>(count), units);
+                });
                 break;
-            }
             case 6: {
-                text.set_SearchForward(input.Byte() % 2 == 0);
-                const Char removed(input.Unit());
-                text.Remove(removed);
-                if (removed.IsSingle()) Check(text.FindCharacter(removed) == -1);
+                const Text source(units);
+                const bool fits = at >= 0 && position <= units.size();
+                Check(text.Concatenate(source, at, count) == fits);
+                if (fits) model += units.substr(position, static_cast<std::size_t>(count));
                 break;
             }
             case 7: {
-                const int start = input.Index(text);
-                const int count = input.Index(text);
-                try {
-                    CheckCounts(text.SubString(start, count));
-                } catch (const std::out_of_range&) {
-                    Check(start < 0 || start > text.get_Length());
-                }
-                break;
-            }
-            case 8: {
-                const Text delimiters(input.Units());
-                int position = input.Index(text);
-                for (int steps = 0; steps <= text.get_Length() + 1; ++steps) {
-                    const Text token = text.FindToken(delimiters, &position);
-                    Check(position >= 0 && position <= text.get_Length());
-                    if (token.IsEmpty()) break;
-                }
-                break;
-            }
-            case 9: {
                 text.set_SearchForward(input.Byte() % 2 == 0);
-                const int found = text.FindCharacter(Char(input.Unit()));
-                Check(found >= -1 && found < text.get_Length());
+                Check(text.FindCharacter(character) ==
+                      ModelFind(model, character, text.IsSearchForward()));
+                text.Remove(character);
+                const std::size_t width = character.IsSingle() ? 1 : 2;
+                for (int found;
+                     (found = ModelFind(model, character, text.IsSearchForward())) != -1;) {
+                    model.erase(static_cast<std::size_t>(found), width);
+                }
                 break;
             }
-            case 10: {
-                const Text other(input.Units());
-                text.set_CaseSensitivity(input.Byte() % 2 == 0);
-                const int count = static_cast<int>(input.Byte() % 10) - 2;
-                const int order = text.Compare(other, count);
-                Check(order >= -1 && order <= 1);
-                Check((text == other) == (UnitsOf(text) == UnitsOf(other)));
+            case 8:
+                try {
+                    const Text piece = text.SubString(at, count);
+                    Check(reachable && UnitsOf(piece) ==
+                                           model.substr(position, static_cast<std::size_t>(count)));
+                } catch (const std::out_of_range&) {
+                    Check(!reachable);
+                }
+                break;
+            case 9: {
+                const Text other(units);
+                Check(text.FindString(other, at) ==
+                      (reachable ? static_cast<int>(model.find(units, position)) : -1));
+                const int order = model.compare(units);
+                Check(text.Compare(other, -1) == (order > 0) - (order < 0));
+                Check((text < other) == (model < units) && (text == other) == (model == units));
                 break;
             }
-            default: Convert(text); break;
+            default: {
+                int tokenPosition = at;
+                const Text token = text.FindToken(Text(units), &tokenPosition);
+                Check(tokenPosition >= 0 && tokenPosition <= text.get_Length());
+                Check(token.get_Length() <= text.get_Length());
+                break;
+            }
         }
-        CheckCounts(text);
+        Check(UnitsOf(text) == model);
+        Check(text.get_NumberOfCharacters() == Text(model).get_NumberOfCharacters());
     }
     return 0;
 }

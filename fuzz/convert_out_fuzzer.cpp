@@ -1,0 +1,146 @@
+// Every output function of Text, into buffers of every telling size (negative, 0, exact - 1,
+// exact, exact + 1, or any) with canaries on both sides. ToUTF8 and ToUTF32 must write and
+// raise exactly as ICU called directly on the same buffer; ToUTF16, ToUnicode and ToAscii must
+// follow their rules; nothing may be written outside the buffer.
+#include "fuzz_input.h"
+
+#include <QuendalText/QuendalText.h>
+
+#include <unicode/ustring.h>
+
+#include <cstring>
+#include <vector>
+
+namespace {
+
+using fuzz::Check;
+using QuendalText::Text;
+using QuendalText::UTF16String;
+using QuendalText::UTF16Unit;
+using QuendalText::UTF32Unit;
+
+constexpr unsigned char kCanary = 0xA5;
+constexpr std::size_t kGuard = 16;  // canary bytes on each side
+
+// A buffer of `size` units (none when negative) between two guards of canary bytes.
+template <class Unit>
+struct Guarded {
+    explicit Guarded(int size)
+        : bytes(2 * kGuard + sizeof(Unit) * static_cast<std::size_t>(size > 0 ? size : 0),
+                kCanary) {}
+    Unit* data() { return reinterpret_cast<Unit*>(bytes.data() + kGuard); }
+    bool GuardsIntact() const {
+        for (std::size_t i = 0; i < kGuard; ++i) {
+            if (bytes[i] != kCanary || bytes[bytes.size() - 1 - i] != kCanary) return false;
+        }
+        return true;
+    }
+    std::vector<unsigned char> bytes;
+};
+
+int PickSize(fuzz::Input& input, int exact) {
+    switch (input.Byte() % 6) {
+        case 0: return -static_cast<int>(input.Byte()) - 1;
+        case 1: return 0;
+        case 2: return exact - 1;
+        case 3: return exact;
+        case 4: return exact + 1;
+        default: return static_cast<int>(input.Below(static_cast<std::uint32_t>(exact) + 8));
+    }
+}
+
+// ToUTF8 and ToUTF32 against the ICU conversion they stand on, into equal buffers.
+template <class Unit, class IcuUnit, class Convert, class Raise>
+void AgainstICU(const Text& text, int size, bool terminated, long line, Convert icu, Raise call) {
+    Guarded<Unit> mine(size), theirs(size);
+    UErrorCode status = U_ZERO_ERROR;
+    int32_t length = 0;
+    icu(reinterpret_cast<IcuUnit*>(theirs.data()), size, &length,
+        reinterpret_cast<const UChar*>(text.c_str()), text.get_Length(), &status);
+    // The library asks for the terminator through the one rule it adds to ICU's.
+    if (terminated && status == U_STRING_NOT_TERMINATED_WARNING) status = U_BUFFER_OVERFLOW_ERROR;
+    try {
+        call(mine.data(), size, terminated);
+        Check(status == U_ZERO_ERROR);
+    } catch (const QuendalLog::CPPException<std::runtime_error>& failure) {
+        Check(status != U_ZERO_ERROR && std::strcmp(failure.what(), u_errorName(status)) == 0);
+        Check(failure.get_LineNum() == line);
+    }
+    Check(mine.bytes == theirs.bytes && mine.GuardsIntact());
+}
+
+void ToUTF16(const Text& text, int size, bool terminated, bool throughUnicode) {
+    Guarded<char> buffer(size);
+    const std::vector<unsigned char> before = buffer.bytes;
+    auto* units = reinterpret_cast<UTF16Unit*>(buffer.data());
+    if (throughUnicode) {
+        Check(text.ToUnicode(units, size, terminated));
+    } else {
+        text.ToUTF16(units, size, terminated);
+    }
+    Check(buffer.GuardsIntact());
+    if (size <= 0) return Check(buffer.bytes == before);
+    const long long needed = 2LL * (text.get_Length() + (terminated ? 1 : 0));
+    std::vector<unsigned char> expected(before.begin() + kGuard, before.end() - kGuard);
+    if (size < needed) {
+        expected.assign(expected.size(), 0);
+    } else {
+        const auto copied =
+            static_cast<std::size_t>(std::min<long long>(size, 2LL * (text.get_Length() + 1)));
+        std::memcpy(expected.data(), text.c_str(), copied);
+        if (terminated) std::memset(expected.data() + (size / 2 - 1) * 2, 0, 2);
+    }
+    Check(std::equal(expected.begin(), expected.end(), buffer.bytes.begin() + kGuard));
+}
+
+void ToAscii(const Text& text, int size, bool terminated) {
+    Guarded<char> mine(size), reference(size);
+    const bool written = text.ToAscii(mine.data(), size, terminated);
+    bool ascii = text.IsAscii(), converted = false;
+    if (ascii) {
+        try {
+            text.ToUTF8(reference.data(), size, terminated);
+            converted = true;
+        } catch (const std::exception&) {}
+    } else if (size > 0) {
+        std::memset(reference.data(), 0, static_cast<std::size_t>(size));
+    }
+    Check(written == converted && mine.bytes == reference.bytes && mine.GuardsIntact());
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    fuzz::Input input(data, size);
+    UTF16String units(input.Byte() % 24, UTF16Unit{0});
+    for (UTF16Unit& unit : units) unit = input.Unit();
+    if (input.Byte() % 2) {  // an all-ASCII text now and then, for ToAscii's written path
+        for (UTF16Unit& unit : units) unit = static_cast<UTF16Unit>(unit & 0x7F);
+    }
+    const Text text(units);
+    while (!input.Empty()) {
+        const bool terminated = input.Byte() % 2 == 0;
+        switch (input.Byte() % 5) {
+            case 0: {
+                const int exact = text.get_EncodingSize(UTF8Encoding, terminated);
+                AgainstICU<char, char>(text, PickSize(input, exact), terminated, 986, u_strToUTF8,
+                                       [&](char* b, int s, bool t) { text.ToUTF8(b, s, t); });
+                break;
+            }
+            case 1: {
+                const int exact = text.get_Length() + 1;  // the count leaves leading NULs out
+                AgainstICU<UTF32Unit, UChar32>(
+                    text, PickSize(input, exact), terminated, 955, u_strToUTF32,
+                    [&](UTF32Unit* b, int s, bool t) { text.ToUTF32(b, s, t); });
+                break;
+            }
+            case 2:
+            case 3:
+                ToUTF16(text, PickSize(input, text.get_EncodingSize(UTF16Encoding, terminated)),
+                        terminated, input.Byte() % 2 == 0);
+                break;
+            default: ToAscii(text, PickSize(input, text.get_Length() + 1), terminated); break;
+        }
+    }
+    return 0;
+}
