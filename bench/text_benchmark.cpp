@@ -1,10 +1,14 @@
 // Costs of building a text one character at a time, removing every occurrence of a character,
-// and searching. Each benchmark checks its result once before it is timed.
+// searching, and converting megabytes of UTF-8 in and out. Each benchmark checks its result once before it is timed.
 #include <QuendalText/Text.h>
 
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
+#include <random>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -108,5 +112,43 @@ void BM_FindAtTheFarEnd(benchmark::State& state) {
     state.SetBytesProcessed(state.iterations() * 2 * withSought.get_Length() * kBytesPerUnit);
 }
 BENCHMARK(BM_FindAtTheFarEnd)->ArgName("forward")->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
+
+// Twenty megabytes of UTF-8 of every sequence length into a Text and out again, and appended to
+// a short text. The input is made through the library from UTF-32, and checked to come back.
+void BM_MultiMegabyteUTF8InAndOut(benchmark::State& state) {
+    std::mt19937 random(99);
+    std::vector<QuendalText::UTF32Unit> codePoints;
+    const std::uint32_t ranges[][2] = {
+        {1, 0x7F}, {0x80, 0x7FF}, {0xE000, 0xFFFF}, {0x10000, 0x10FFFF}};
+    for (std::size_t bytes = 0; bytes < 20u * 1024 * 1024;) {
+        const auto& range = ranges[random() % 4];
+        codePoints.push_back(
+            std::uniform_int_distribution<std::uint32_t>(range[0], range[1])(random));
+        const auto last = codePoints.back();
+        bytes += last <= 0x7F ? 1 : last <= 0x7FF ? 2 : last <= 0xFFFF ? 3 : 4;
+    }
+    codePoints.push_back(0);
+    const Text source(codePoints.data());
+    std::string utf8(static_cast<std::size_t>(source.get_EncodingSize(UTF8Encoding, true)), '\0');
+    source.ToUTF8(utf8.data(), static_cast<int>(utf8.size()), true);
+    const auto inAndOut = [&utf8] {
+        const Text text(utf8.c_str());
+        std::string out(static_cast<std::size_t>(text.get_EncodingSize(UTF8Encoding, true)), '\0');
+        text.ToUTF8(out.data(), static_cast<int>(out.size()), true);
+        Text appended("start");
+        appended += utf8.c_str();
+        return std::make_pair(
+            out, appended.get_NumberOfCharacters() - 5 == text.get_NumberOfCharacters());
+    };
+    const auto check = inAndOut();
+    if (check.first != utf8 || !check.second ||
+        Text(utf8.c_str()).get_NumberOfCharacters() != int(codePoints.size() - 1)) {
+        state.SkipWithError("the round trip changed the text");
+        return;
+    }
+    for (auto _ : state) benchmark::DoNotOptimize(inAndOut());
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(2 * utf8.size()));
+}
+BENCHMARK(BM_MultiMegabyteUTF8InAndOut)->Unit(benchmark::kMillisecond);
 
 }  // namespace
