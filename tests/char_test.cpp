@@ -1,219 +1,132 @@
-// Char: construction against an independent UTF-16 encoder, classification and case mapping
-// against the C runtime, comparison against a model of its ordering rules.
+// Char: construction against the reference encoder, classification and case mapping against the
+// C runtime, comparison against a model of its ordering rules.
 #include "test_support.h"
 
-#include <cstdint>
 #include <cwctype>
-#include <random>
-#include <utility>
-#include <vector>
-
-using qt_test::Units;
-using QuendalText::Char;
-using QuendalText::UTF16String;
-using QuendalText::UTF16Unit;
-using QuendalText::UTF32Unit;
 
 namespace {
+using namespace qt_test;
 
-constexpr unsigned kInvalid = 0xFFFF;
+// The three units a Char presents (first, second, terminator), and units padded to three.
+UTF16String Held(const Char& c) { return UTF16String(static_cast<const UTF16Unit*>(c), 3); }
+UTF16String Padded(UTF16String units) { return units.resize(3, 0), units; }
+const UTF16String kInvalid = Padded(Units({0xFFFF, 0xFFFF}));
+Char FromUnit(std::uint32_t unit) { return Char(static_cast<UTF16Unit>(unit)); }
+Char FromCodePoint(std::uint32_t value) { return Char(static_cast<UTF32Unit>(value)); }
+Char FromByte(std::uint32_t byte) { return Char(static_cast<char>(byte)); }
 
-Char FromUnit(unsigned unit) { return Char(static_cast<UTF16Unit>(unit)); }
-Char FromCodePoint(std::uint32_t codePoint) { return Char(static_cast<UTF32Unit>(codePoint)); }
-Char FromByte(unsigned byte) { return Char(static_cast<char>(static_cast<unsigned char>(byte))); }
-bool IsSurrogateValue(std::uint32_t value) { return value >= 0xD800 && value <= 0xDFFF; }
-
-// The three units a Char presents: first, second and terminator.
-UTF16String UnitsOfChar(const Char& character) {
-    return UTF16String(static_cast<const UTF16Unit*>(character), 3);
-}
-UTF16String Held(unsigned first, unsigned second) { return Units({first, second, 0}); }
-
-struct Classification {
-    const char* name;
-    bool (Char::*member)() const;
-    bool (*runtime)(wint_t);
-};
-
-const std::vector<Classification> kClassifications = {
-    {"IsAlpha", &Char::IsAlpha, [](wint_t c) { return std::iswalpha(c) != 0; }},
-    {"IsAlphaNum", &Char::IsAlphaNum, [](wint_t c) { return std::iswalnum(c) != 0; }},
-    {"IsAscii", &Char::IsAscii, [](wint_t c) { return c < 0x80; }},
-    {"IsControl", &Char::IsControl, [](wint_t c) { return std::iswcntrl(c) != 0; }},
-    {"IsDigit", &Char::IsDigit, [](wint_t c) { return std::iswdigit(c) != 0; }},
-    {"IsGraph", &Char::IsGraph, [](wint_t c) { return std::iswgraph(c) != 0; }},
-    {"IsLower", &Char::IsLower, [](wint_t c) { return std::iswlower(c) != 0; }},
-    {"IsPrint", &Char::IsPrint, [](wint_t c) { return std::iswprint(c) != 0; }},
-    {"IsPunct", &Char::IsPunct, [](wint_t c) { return std::iswpunct(c) != 0; }},
-    {"IsSpace", &Char::IsSpace,
-     [](wint_t c) { return std::iswctype(c, std::wctype("blank")) != 0; }},
-    {"IsUpper", &Char::IsUpper, [](wint_t c) { return std::iswupper(c) != 0; }},
-    {"IsWhiteSpace", &Char::IsWhiteSpace, [](wint_t c) { return std::iswspace(c) != 0; }},
-};
-
-}  // namespace
-
-TEST(Char, ConstructionMatchesEncoderAndCopiesKeepBothUnits) {
-    EXPECT_EQ(UnitsOfChar(Char()), Held(0, 0));
-    EXPECT_TRUE(Char().IsSingle());
-    EXPECT_EQ(UnitsOfChar(FromCodePoint(0x1F600)), Held(0xD83D, 0xDE00));
-    // Every code point, the BMP as one unit (surrogate values kept), the rest as a pair, and
-    // beyond 0x10FFFF the invalid character.
-    const auto encode = [](std::uint32_t codePoint) {
-        const std::uint32_t offset = codePoint - 0x10000;
-        return codePoint <= 0xFFFF     ? Held(codePoint, 0)
-               : codePoint <= 0x10FFFF ? Held(0xD800 + (offset >> 10), 0xDC00 + (offset & 0x3FF))
-                                       : Held(kInvalid, kInvalid);
-    };
-    for (std::uint32_t next = 0; next <= 0x110101; ++next) {
-        const std::uint32_t codePoint = next <= 0x110100 ? next : 0xFFFFFFFF;
-        const Char character = FromCodePoint(codePoint);
-        ASSERT_EQ(UnitsOfChar(character), encode(codePoint)) << std::hex << codePoint;
-        const bool surrogate = IsSurrogateValue(encode(codePoint)[0]);
-        ASSERT_EQ(character.IsSurrogate(), surrogate) << std::hex << codePoint;
-        ASSERT_NE(character.IsSingle(), surrogate) << std::hex << codePoint;
+TEST(Char, ConstructionMatchesTheReferenceEncoder) {
+    EXPECT_EQ(Held(Char()), Padded({}));
+    for (std::uint32_t next = 0; next <= 0x110001; ++next) {  // the last a value far beyond
+        const std::uint32_t value = next <= 0x110000 ? next : 0xFFFFFFFF;
+        const UTF16String expected = value <= 0x10FFFF ? Padded(ToUTF16({value})) : kInvalid;
+        const Char c = FromCodePoint(value);
+        ASSERT_TRUE(Held(c) == expected && c.IsSurrogate() == IsSurrogate(expected[0]) &&
+                    c.IsSingle() != c.IsSurrogate())
+            << std::hex << value;
     }
-    // Units: a surrogate unit gives the invalid character, every other unit itself.
-    for (unsigned unit = 0; unit <= 0xFFFF; ++unit) {
-        const UTF16String expected =
-            IsSurrogateValue(unit) ? Held(kInvalid, kInvalid) : Held(unit, 0);
-        ASSERT_EQ(UnitsOfChar(FromUnit(unit)), expected) << std::hex << unit;
-    }
-    // Bytes: ASCII as it is, anything above the invalid character; no code page.
-    for (unsigned byte = 0; byte <= 0xFF; ++byte) {
-        ASSERT_EQ(UnitsOfChar(FromByte(byte)),
-                  byte <= 0x7F ? Held(byte, 0) : Held(kInvalid, kInvalid))
-            << byte;
-    }
-    EXPECT_TRUE(FromUnit(0x41) == FromByte(0x41) && FromByte(0x41) == FromCodePoint(0x41));
-    // Other integer types are code points too.
-    EXPECT_EQ(UnitsOfChar(Char(0x1F600)), Held(0xD83D, 0xDE00));
-    EXPECT_EQ(UnitsOfChar(Char(0xD800UL)), Held(0xD800, 0));
-    EXPECT_EQ(UnitsOfChar(Char(static_cast<unsigned short>(0x41))), Held(0x41, 0));
-    // Values no UTF-32 unit holds are not cut to their low bits (here 0x41).
-    for (const long long outside : {0x100000041LL, -0xFFFFFFBFLL, -1LL}) {
-        EXPECT_EQ(UnitsOfChar(Char(outside)), Held(kInvalid, kInvalid)) << outside;
-    }
-
-    // Copies keep both units.
+    for (std::uint32_t unit = 0; unit <= 0xFFFF; ++unit)  // a surrogate unit is invalid
+        ASSERT_EQ(Held(FromUnit(unit)), IsSurrogate(unit) ? kInvalid : Padded(Units({unit})))
+            << unit;
+    for (std::uint32_t byte = 0; byte <= 0xFF; ++byte)  // no code page: ASCII only
+        ASSERT_EQ(Held(FromByte(byte)), byte <= 0x7F ? Padded(Units({byte})) : kInvalid) << byte;
+    // Any integer type gives a code point; values no UTF-32 unit holds are not cut (here to 'A').
+    EXPECT_EQ(Held(Char(0x1F600)), Held(FromCodePoint(0x1F600)));
+    EXPECT_EQ(Held(Char(static_cast<unsigned short>(0xD800))), Padded(Units({0xD800})));
+    for (const long long outside : {0x100000041LL, -0xFFFFFFBFLL, -1LL})
+        EXPECT_EQ(Held(Char(outside)), kInvalid) << outside;
+    // Copies keep both units; a single character assigned over a pair clears the second.
     const Char pair = FromCodePoint(0x10FFFF);
-    EXPECT_EQ(UnitsOfChar(Char(pair)), Held(0xDBFF, 0xDFFF));
-    Char assigned = FromUnit(0x41);
+    Char assigned = FromUnit('A');
     EXPECT_EQ(&(assigned = pair), &assigned);
-    EXPECT_EQ(UnitsOfChar(assigned), Held(0xDBFF, 0xDFFF));
-    assigned = FromUnit(0x42);  // a single character over a pair clears the second unit
-    EXPECT_EQ(UnitsOfChar(assigned), Held(0x42, 0));
-    assigned = static_cast<const Char&>(assigned);
-    EXPECT_EQ(UnitsOfChar(assigned), Held(0x42, 0));
+    EXPECT_TRUE(Held(Char(pair)) == Held(pair) && Held(assigned) == Held(pair));
+    EXPECT_EQ(Held(assigned = FromUnit('B')), Padded(Units({'B'})));
 }
 
-// All 65,536 units through every classification and both case mappings, against the C
-// runtime under a locale that classifies all of Unicode.
-TEST(Char, ClassificationAndCaseMappingMatchRuntime) {
-    qt_test::LocaleGuard locale("C.UTF-8");
-    if (!locale.IsActive()) GTEST_SKIP() << "locale C.UTF-8 is not available";
+// Classes as bits, in this order: alpha, alphanumeric, ASCII, control, digit, graph, lower, print,
+// punctuation, blank (IsSpace), upper, white space.
+template <std::size_t N>
+unsigned Bits(const bool (&classes)[N]) {
+    unsigned bits = 0;
+    for (std::size_t i = 0; i < N; ++i) bits |= classes[i] ? 1u << i : 0u;
+    return bits;
+}
+unsigned ClassesOf(const Char& c) {
+    return Bits({c.IsAlpha(), c.IsAlphaNum(), c.IsAscii(), c.IsControl(), c.IsDigit(), c.IsGraph(),
+                 c.IsLower(), c.IsPrint(), c.IsPunct(), c.IsSpace(), c.IsUpper(),
+                 c.IsWhiteSpace()});
+}
+unsigned RuntimeClassesOf(wint_t u) {
+    using namespace std;
+    return Bits({iswalpha(u) != 0, iswalnum(u) != 0, u < 0x80, iswcntrl(u) != 0, iswdigit(u) != 0,
+                 iswgraph(u) != 0, iswlower(u) != 0, iswprint(u) != 0, iswpunct(u) != 0,
+                 iswctype(u, wctype("blank")) != 0, iswupper(u) != 0, iswspace(u) != 0});
+}
 
-    // Surrogate Chars and the invalid character are in no class and are not case-mapped.
-    const auto expectInertness = [](Char character) {
-        const UTF16String held = UnitsOfChar(character);
-        for (const Classification& c : kClassifications) {
-            ASSERT_FALSE((character.*c.member)()) << c.name << " of " << std::hex << held[0];
-        }
-        ASSERT_EQ(UnitsOfChar(character.ToLower()), held);
-        ASSERT_EQ(UnitsOfChar(character.ToUpper()), held);
-    };
-    expectInertness(FromByte(0x80));
-    for (std::uint32_t codePoint : {0x10000u, 0x1F600u, 0x10428u, 0x10FFFFu})
-        expectInertness(FromCodePoint(codePoint));
-
-    for (unsigned unit = 0; unit <= 0xFFFF; ++unit) {
-        if (IsSurrogateValue(unit)) {
-            expectInertness(FromCodePoint(unit));  // a lone surrogate
+// Every unit through every class and both case mappings; surrogate Chars (pairs and lone
+// surrogates) and the invalid character are in no class and keep their units.
+TEST(Char, ClassificationAndCaseMappingFollowTheRuntime) {
+    const UnicodeLocale locale;
+    if (!locale.IsActive()) GTEST_SKIP() << "no locale that classifies all of Unicode";
+    std::vector<Char> inert = {FromByte(0x80), FromCodePoint(0x10428), FromCodePoint(0x10FFFF)};
+    for (std::uint32_t unit = 0; unit <= 0xFFFF; ++unit) {
+        const auto u = static_cast<wint_t>(unit);
+        if (IsSurrogate(unit)) {
+            inert.push_back(FromCodePoint(unit));
             continue;
         }
-        Char character = FromUnit(unit);
-        for (const Classification& c : kClassifications) {
-            ASSERT_EQ((character.*c.member)(), c.runtime(unit))
-                << c.name << " of " << std::hex << unit;
-        }
-        const wint_t lower = std::towlower(unit);
-        const wint_t upper = std::towupper(unit);
-        ASSERT_EQ(UnitsOfChar(character.ToLower()), Held(lower, 0)) << std::hex << unit;
-        character = FromUnit(unit);
-        ASSERT_EQ(UnitsOfChar(character.ToUpper()), Held(upper, 0)) << std::hex << unit;
+        Char c = FromUnit(unit);
+        ASSERT_EQ(ClassesOf(c), RuntimeClassesOf(u)) << std::hex << unit;
+        ASSERT_EQ(Held(c.ToLower()), Padded(Units({std::towlower(u)}))) << std::hex << unit;
+        c = FromUnit(unit);
+        ASSERT_EQ(Held(c.ToUpper()), Padded(Units({std::towupper(u)}))) << std::hex << unit;
     }
-
-    // Blanks and white space are different classes; the mappings chain on one object.
-    EXPECT_TRUE(FromUnit(0x20).IsSpace());
-    EXPECT_FALSE(FromUnit(0x0A).IsSpace());
-    for (unsigned whiteSpace : {0x20u, 0x0Au, 0x0Du})
-        EXPECT_TRUE(FromUnit(whiteSpace).IsWhiteSpace());
+    for (Char& c : inert) {
+        const UTF16String held = Held(c);
+        ASSERT_TRUE(ClassesOf(c) == 0 && Held(c.ToLower()) == held && Held(c.ToUpper()) == held)
+            << std::hex << held[0];
+    }
+    EXPECT_TRUE(FromUnit(' ').IsSpace() && !FromUnit('\n').IsSpace() &&
+                FromUnit('\n').IsWhiteSpace());
     Char letter = FromUnit(0xE9);
     EXPECT_EQ(&letter.ToUpper().ToLower(), &letter);
 }
 
-namespace {
-
-// A Char beside what the ordering rules make of it: single characters order by their unit,
-// surrogate ones by the code point decoded from their two units; a single and a surrogate one
-// are neither equal nor ordered.
-struct CharModel {
-    Char value;
-    bool single;
-    std::uint32_t key;
-};
-
-CharModel GenerateChar(std::mt19937& random) {
+// Single characters order by their unit, surrogate ones by the code point decoded from their two
+// units, as lone ones too (0xD800 0 as 0xD800 * 0x400 - 0x35FDC00); a single and a surrogate
+// character are neither equal nor ordered.
+TEST(Char, ComparisonFollowsTheModel) {
+    std::mt19937 random(20240611);
     const auto pick = [&random](std::uint32_t low, std::uint32_t high) {
         return std::uniform_int_distribution<std::uint32_t>(low, high)(random);
     };
-    const std::uint32_t kind = pick(0, 5);
-    if (kind <= 1) {  // a narrow range of units, so that equal values are frequent, or any unit
-        const std::uint32_t unit = kind == 0 ? pick(0x41, 0x48) : pick(0, 0xFFFF);
-        return {FromUnit(unit), true, IsSurrogateValue(unit) ? 0xFFFF : unit};
+    const auto generate = [&pick](bool& single, std::uint32_t& key) {
+        const std::uint32_t kind = pick(0, 5), narrow = pick(0x41, 0x48), any = pick(0, 0xFFFF),
+                            byte = pick(0x70, 0x8F), pair = pick(0x1F600, 0x1F607),
+                            anyPair = pick(0x10000, 0x10FFFF), lone = pick(0xD800, 0xDFFF);
+        const Char chars[] = {FromUnit(narrow),    FromUnit(any),          FromByte(byte),
+                              FromCodePoint(pair), FromCodePoint(anyPair), FromCodePoint(lone)};
+        const std::uint32_t keys[] = {
+            narrow,  IsSurrogate(any) ? 0xFFFF : any, byte <= 0x7F ? byte : 0xFFFF, pair,
+            anyPair, lone * 0x400u - 0x35FDC00u};
+        single = kind <= 2;
+        key = keys[kind];
+        return chars[kind];
+    };
+    for (int trial = 0; trial < 20000; ++trial) {
+        bool leftSingle = false, rightSingle = false;
+        std::uint32_t l = 0, r = 0;
+        const Char left = generate(leftSingle, l), right = generate(rightSingle, r);
+        const bool comparable = leftSingle == rightSingle;
+        SCOPED_TRACE(testing::Message() << std::hex << l << (leftSingle ? "s" : "p") << " against "
+                                        << r << (rightSingle ? "s" : "p"));
+        ASSERT_EQ(left == right, comparable && l == r);
+        ASSERT_EQ(left != right, !comparable || l != r);
+        ASSERT_EQ(left < right, comparable && l < r);
+        ASSERT_EQ(left <= right, comparable && l <= r);
+        ASSERT_EQ(left > right, comparable && l > r);
+        ASSERT_EQ(left >= right, comparable && l >= r);
     }
-    if (kind == 2) {  // above 0x7F the invalid character, which orders as the unit 0xFFFF
-        const std::uint32_t byte = pick(0x70, 0x8F);
-        return {FromByte(byte), true, byte <= 0x7F ? byte : 0xFFFF};
-    }
-    if (kind <= 4) {
-        const std::uint32_t codePoint =
-            kind == 3 ? pick(0x1F600, 0x1F607) : pick(0x10000, 0x10FFFF);
-        return {FromCodePoint(codePoint), false, codePoint};
-    }
-    const std::uint32_t lone = pick(0xD800, 0xDFFF);  // decodes as first * 0x400 + 0 - 0x35FDC00
-    return {FromCodePoint(lone), false, lone * 0x400u - 0x35FDC00u};
-}
-
-void ExpectOrderingOf(const CharModel& left, const CharModel& right) {
-    const bool comparable = left.single == right.single;
-    SCOPED_TRACE(testing::Message() << std::hex << left.key << (left.single ? "s" : "p")
-                                    << " against " << right.key << (right.single ? "s" : "p"));
-    ASSERT_EQ(left.value == right.value, comparable && left.key == right.key);
-    ASSERT_EQ(left.value != right.value, !comparable || left.key != right.key);
-    ASSERT_EQ(left.value < right.value, comparable && left.key < right.key);
-    ASSERT_EQ(left.value <= right.value, comparable && left.key <= right.key);
-    ASSERT_EQ(left.value > right.value, comparable && left.key > right.key);
-    ASSERT_EQ(left.value >= right.value, comparable && left.key >= right.key);
 }
 
 }  // namespace
-
-TEST(Char, ComparisonFollowsModel) {
-    const std::vector<std::pair<CharModel, CharModel>> named = {
-        {{FromUnit(0x61), true, 0x61}, {FromUnit(0x62), true, 0x62}},
-        {{FromCodePoint(0x1F600), false, 0x1F600}, {FromCodePoint(0x1F000), false, 0x1F000}},
-        {{FromUnit(0xFFFD), true, 0xFFFD}, {FromCodePoint(0x10000), false, 0x10000}},
-        {{FromByte(0x80), true, 0xFFFF}, {FromUnit(0xFFFF), true, 0xFFFF}},
-    };
-    for (const auto& [left, right] : named) {
-        ExpectOrderingOf(left, right);
-        ExpectOrderingOf(right, left);
-    }
-    std::mt19937 random(20240611);
-    for (int trial = 0; trial < 20000; ++trial) {
-        SCOPED_TRACE(trial);
-        ExpectOrderingOf(GenerateChar(random), GenerateChar(random));
-        if (HasFatalFailure()) return;
-    }
-}

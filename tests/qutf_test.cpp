@@ -1,71 +1,30 @@
-// The four qutf_ conversions through one table of cases: the library's three rules around ICU
-// (absent source, size query, terminator), the result pointer, and what reaches the destination,
-// byte by byte against canaries.
+// The four qutf_ conversions through one table: the library's three rules around ICU (absent
+// source, size query, terminator), the result pointer, and every unit of the destination.
 #include "test_support.h"
 
 #include <unicode/utypes.h>
 
-#include <cstring>
-#include <optional>
-#include <vector>
-
 namespace {
 
-// The same text in each encoding form: one-, two- and four-byte characters in UTF-8 terms.
-template <class Unit>
-std::vector<Unit> Sample();
-template <>
-std::vector<char> Sample() {
-    return {'A', '\xC3', '\xA9', '\xF0', '\x9F', '\x98', '\x80'};
+// The same text in each form (one-, two- and four-byte characters in UTF-8), then ill-formed ones.
+std::vector<std::vector<char>> Samples(char) {
+    return {{'A', '\xC3', '\xA9', '\xF0', '\x9F', '\x98', '\x80'}, {'A', '\xFF'}, {'\xC0', '\x80'}};
 }
-template <>
-std::vector<UChar> Sample() {
-    return {0x41, 0xE9, 0xD83D, 0xDE00};
+std::vector<std::vector<UChar>> Samples(UChar) {
+    return {{0x41, 0xE9, 0xD83D, 0xDE00}, {0x41, 0xD800}, {0xDC00, 0x41}};
 }
-template <>
-std::vector<UChar32> Sample() {
-    return {0x41, 0xE9, 0x1F600};
+std::vector<std::vector<UChar32>> Samples(UChar32) {
+    return {{0x41, 0xE9, 0x1F600}, {0x41, 0x110000}, {0xD800}};
 }
 
-template <class Unit>
-std::vector<std::vector<Unit>> IllFormed();
-template <>
-std::vector<std::vector<char>> IllFormed() {
-    return {{'A', '\xFF'}, {'\xC0', '\x80'}};
-}
-template <>
-std::vector<std::vector<UChar>> IllFormed() {
-    return {{0x41, 0xD800}, {0xDC00, 0x41}};
-}
-template <>
-std::vector<std::vector<UChar32>> IllFormed() {
-    return {{0x41, 0x110000}, {0xD800}};
-}
-
-// `units` with a zero unit before them, after them, or both.
-template <class Unit>
-std::vector<Unit> WithZeros(const std::vector<Unit>& units, bool before, bool after) {
-    std::vector<Unit> result(before ? 1 : 0, Unit{0});
-    for (const Unit unit : units) result.push_back(unit);
-    if (after) result.push_back(Unit{0});
-    return result;
-}
-
-template <class S, class D,
-          D* (*Function)(D*, int32_t, int32_t*, const S*, int32_t, int32_t, UErrorCode*)>
+template <class S, class D, D* (*F)(D*, int32_t, int32_t*, const S*, int32_t, int32_t, UErrorCode*)>
 struct Conversion {
     using Source = S;
     using Dest = D;
-    static constexpr auto Convert = Function;
+    static constexpr auto Convert = F;
 };
-
-constexpr int32_t kSizeQuery = -1;      // as a capacity: a null destination and capacity 0
-constexpr int32_t kAnyLength = -7;      // the output length is ICU's own business
-constexpr std::size_t kGuardUnits = 4;  // slack after the capacity that must stay untouched
-
 template <class C>
 class QutfConversion : public testing::Test {};
-
 using Conversions = testing::Types<Conversion<char, UChar, qutf_ConvertUTF8TextToUTF16Text>,
                                    Conversion<UChar, char, qutf_ConvertUTF16TextToUTF8Text>,
                                    Conversion<UChar32, UChar, qutf_ConvertUTF32TextToUTF16Text>,
@@ -73,150 +32,71 @@ using Conversions = testing::Types<Conversion<char, UChar, qutf_ConvertUTF8TextT
 TYPED_TEST_SUITE(QutfConversion, Conversions, testing::internal::DefaultNameGenerator);
 
 TYPED_TEST(QutfConversion, RulesAroundICU) {
-    using Source = typename TypeParam::Source;
     using Dest = typename TypeParam::Dest;
-    const auto sample = Sample<Source>();
-    const auto output = Sample<Dest>();
-    const auto sampleLength = static_cast<int32_t>(sample.size());
-    const auto needed = static_cast<int32_t>(output.size());
-    const std::vector<Source> sampleAfterZero = WithZeros(sample, true, false);
-    const std::vector<Source> sampleTerminated = WithZeros(sample, false, true);
-    const std::vector<Dest> outputTerminated = WithZeros(output, false, true);
-    const auto illFormed = IllFormed<Source>();
-
-    struct Case {
-        const char* name;
-        const Source* source;
-        int32_t sourceLength;
-        int32_t capacity;
-        UErrorCode onEntry;
-        UErrorCode status;
-        int32_t length;
-        std::optional<std::vector<Dest>>
-            written;  // then canaries; unset: only canaries after the capacity
-    };
-    for (const int32_t nullTerminated : {0, 1}) {
-        const UErrorCode unterminated =
-            nullTerminated ? U_BUFFER_OVERFLOW_ERROR : U_STRING_NOT_TERMINATED_WARNING;
-        std::vector<Case> cases = {
-            {"absent source", nullptr, 0, 4, U_ZERO_ERROR, U_ZERO_ERROR, 0, std::vector<Dest>{}},
-            {"absent source, failure on entry", nullptr, 0, 4, U_ILLEGAL_ARGUMENT_ERROR,
-             U_ZERO_ERROR, 0, std::vector<Dest>{}},
-            {"absent source, overflow on entry", nullptr, 0, 1, U_BUFFER_OVERFLOW_ERROR,
-             U_ZERO_ERROR, 0, std::vector<Dest>{}},
-            {"absent source, size query",
-             nullptr,
-             0,
-             kSizeQuery,
-             U_INVALID_CHAR_FOUND,
-             U_ZERO_ERROR,
-             0,
-             {}},
-            {"null source with a length",
-             nullptr,
-             3,
-             4,
-             U_ZERO_ERROR,
-             U_ILLEGAL_ARGUMENT_ERROR,
-             kAnyLength,
-             {}},
-            {"empty source", sample.data(), 0, 3, U_ZERO_ERROR, U_ZERO_ERROR, 0,
-             std::vector<Dest>{0}},
-            {"empty source, size query",
-             sample.data(),
-             0,
-             kSizeQuery,
-             U_ZERO_ERROR,
-             unterminated,
-             0,
-             {}},
-            {"size query",
-             sample.data(),
-             sampleLength,
-             kSizeQuery,
-             U_ZERO_ERROR,
-             U_ZERO_ERROR,
-             needed,
-             {}},
-            {"capacity 0 with a buffer",
-             sample.data(),
-             sampleLength,
-             0,
-             U_ZERO_ERROR,
-             U_BUFFER_OVERFLOW_ERROR,
-             needed,
-             {}},
-            {"room for the terminator", sample.data(), sampleLength, needed + 1, U_ZERO_ERROR,
-             U_ZERO_ERROR, needed, outputTerminated},
-            {"exact fit", sample.data(), sampleLength, needed, U_ZERO_ERROR, unterminated, needed,
-             output},
-            {"one unit short",
-             sample.data(),
-             sampleLength,
-             needed - 1,
-             U_ZERO_ERROR,
-             U_BUFFER_OVERFLOW_ERROR,
-             needed,
-             {}},
-            {"one unit",
-             sample.data(),
-             sampleLength,
-             1,
-             U_ZERO_ERROR,
-             U_BUFFER_OVERFLOW_ERROR,
-             needed,
-             {}},
-            {"zero unit inside the counted source", sampleAfterZero.data(), sampleLength + 1,
-             needed + 2, U_ZERO_ERROR, U_ZERO_ERROR, needed + 1, WithZeros(output, true, true)},
-            {"length -1 stops at the zero unit", sampleTerminated.data(), -1, needed + 1,
-             U_ZERO_ERROR, U_ZERO_ERROR, needed, outputTerminated},
+    using Units = std::vector<Dest>;
+    const auto samples = Samples(typename TypeParam::Source{});
+    auto text = samples[0], afterZero = text, terminated = text;
+    afterZero.insert(afterZero.begin(), 0);
+    terminated.push_back(0);
+    const Units output = Samples(Dest{})[0], none;
+    Units outputZ = output, zeroOutputZ = output, zero{0};
+    outputZ.push_back(0);
+    zeroOutputZ.insert(zeroOutputZ.begin(), 0), zeroOutputZ.push_back(0);
+    const auto n = int32_t(text.size()), needed = int32_t(output.size()), query = -1, any = -7;
+    for (const int32_t nul : {0, 1}) {
+        const UErrorCode overflow = U_BUFFER_OVERFLOW_ERROR, ok = U_ZERO_ERROR,
+                         unterminated = nul ? overflow : U_STRING_NOT_TERMINATED_WARNING;
+        const auto* s = text.data();
+        // Capacity `query`: a null destination and capacity 0. Length `any`: ICU's business.
+        // Written: then canaries; null: only canaries after the capacity.
+        const struct {
+            const char* name;
+            const typename TypeParam::Source* source;
+            int32_t sourceLength, capacity;
+            UErrorCode onEntry, status;
+            int32_t length;
+            const Units* written;
+        } cases[] = {
+            {"absent source", nullptr, 0, 4, ok, ok, 0, &none},
+            {"absent source, failure on entry", nullptr, 0, 4, U_ILLEGAL_ARGUMENT_ERROR, ok, 0,
+             &none},
+            {"absent source, size query", nullptr, 0, query, U_INVALID_CHAR_FOUND, ok, 0, nullptr},
+            {"null source with a length", nullptr, 3, 4, ok, U_ILLEGAL_ARGUMENT_ERROR, any,
+             nullptr},
+            {"empty source", s, 0, 3, ok, ok, 0, &zero},
+            {"empty source, size query", s, 0, query, ok, unterminated, 0, nullptr},
+            {"size query", s, n, query, ok, ok, needed, nullptr},
+            {"capacity 0 with a buffer", s, n, 0, ok, overflow, needed, nullptr},
+            {"room for the terminator", s, n, needed + 1, ok, ok, needed, &outputZ},
+            {"exact fit", s, n, needed, ok, unterminated, needed, &output},
+            {"one unit short", s, n, needed - 1, ok, overflow, needed, nullptr},
+            {"zero unit inside", afterZero.data(), n + 1, needed + 2, ok, ok, needed + 1,
+             &zeroOutputZ},
+            {"length -1 stops at a zero", terminated.data(), -1, needed + 1, ok, ok, needed,
+             &outputZ},
+            {"ill-formed", samples[1].data(), 2, 8, ok, U_INVALID_CHAR_FOUND, any, nullptr},
+            {"ill-formed, size query", samples[2].data(), int32_t(samples[2].size()), query, ok,
+             U_INVALID_CHAR_FOUND, any, nullptr},
         };
-        for (const auto& source : illFormed) {
-            const auto length = static_cast<int32_t>(source.size());
-            cases.push_back({"ill-formed",
-                             source.data(),
-                             length,
-                             8,
-                             U_ZERO_ERROR,
-                             U_INVALID_CHAR_FOUND,
-                             kAnyLength,
-                             {}});
-            cases.push_back({"ill-formed, size query",
-                             source.data(),
-                             length,
-                             kSizeQuery,
-                             U_ZERO_ERROR,
-                             U_INVALID_CHAR_FOUND,
-                             kAnyLength,
-                             {}});
-        }
-
-        for (const Case& c : cases) {
-            SCOPED_TRACE(testing::Message() << c.name << ", nullTerminated " << nullTerminated);
-            const bool query = c.capacity == kSizeQuery;
-            const int32_t capacity = query ? 0 : c.capacity;
-            auto buffer =
-                qt_test::CanaryBuffer<Dest>(static_cast<std::size_t>(capacity) + kGuardUnits);
-            Dest* const dest = query ? nullptr : buffer.data();
-            int32_t length = kAnyLength;
+        for (const auto& c : cases) {
+            SCOPED_TRACE(testing::Message() << c.name << ", nullTerminated " << nul);
+            const int32_t capacity = std::max(c.capacity, 0);
+            auto buffer = qt_test::CanaryBuffer<Dest>(std::size_t(capacity) + 4);
+            Dest* const dest = c.capacity == query ? nullptr : buffer.data();
+            int32_t length = any;
             UErrorCode status = c.onEntry;
-            EXPECT_EQ(TypeParam::Convert(dest, capacity, &length, c.source, c.sourceLength,
-                                         nullTerminated, &status),
-                      dest);
+            EXPECT_EQ(
+                TypeParam::Convert(dest, capacity, &length, c.source, c.sourceLength, nul, &status),
+                dest);
             EXPECT_EQ(status, c.status);
-            if (c.length != kAnyLength) {
-                EXPECT_EQ(length, c.length);
+            EXPECT_TRUE(c.length == any || length == c.length) << length;
+            const auto known =
+                std::ptrdiff_t(c.written ? c.written->size() : std::size_t(capacity));
+            if (c.written) {
+                EXPECT_EQ(Units(buffer.begin(), buffer.begin() + known), *c.written);
             }
-
-            std::vector<unsigned char> expected(buffer.size() * sizeof(Dest), qt_test::kCanary);
-            if (c.written && !c.written->empty())
-                std::memcpy(expected.data(), c.written->data(), c.written->size() * sizeof(Dest));
-            const auto* bytes = reinterpret_cast<const unsigned char*>(buffer.data());
-            const std::size_t from =
-                c.written ? 0 : static_cast<std::size_t>(capacity) * sizeof(Dest);
-            EXPECT_EQ(std::vector<unsigned char>(bytes + from, bytes + expected.size()),
-                      std::vector<unsigned char>(
-                          expected.begin() + static_cast<std::ptrdiff_t>(from), expected.end()));
+            EXPECT_EQ(Units(buffer.begin() + known, buffer.end()),
+                      qt_test::CanaryBuffer<Dest>(buffer.size() - std::size_t(known)));
         }
     }
 }

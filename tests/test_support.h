@@ -1,5 +1,5 @@
-// Helpers shared by the tests: building texts from unit lists, checking raises, guarding the
-// locale, canary-filled buffers.
+// What the tests share: references independent of the library and of ICU (encoders, the count
+// rule), checks of a text and of a raise, canary buffers, a generator, the platform locale.
 #ifndef QUENDALTEXT_TESTS_TEST_SUPPORT_H
 #define QUENDALTEXT_TESTS_TEST_SUPPORT_H
 
@@ -7,73 +7,158 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <clocale>
+#include <cstdint>
 #include <cstring>
 #include <initializer_list>
+#include <random>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 namespace qt_test {
 
+using QuendalText::Char;
+using QuendalText::Text;
 using QuendalText::UTF16String;
 using QuendalText::UTF16Unit;
+using QuendalText::UTF32Unit;
+using CodePoints = std::vector<std::uint32_t>;
 
-inline UTF16String Units(std::initializer_list<unsigned> units) {
+inline UTF16String Units(std::initializer_list<std::uint32_t> units) {
     UTF16String result;
-    for (unsigned unit : units) result.push_back(static_cast<UTF16Unit>(unit));
+    for (const std::uint32_t unit : units) result.push_back(static_cast<UTF16Unit>(unit));
     return result;
 }
+inline UTF16String UnitsOf(const Text& t) {
+    return UTF16String(t.c_str(), std::size_t(t.get_Length()));
+}
+inline UTF16String UnitsOf(const Char& c) { return static_cast<const UTF16Unit*>(c); }
+inline bool IsHigh(std::uint32_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
+inline bool IsLow(std::uint32_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
+inline bool IsSurrogate(std::uint32_t unit) { return IsHigh(unit) || IsLow(unit); }
 
-// The units of a text, read through c_str and get_Length.
-inline UTF16String UnitsOf(const QuendalText::Text& text) {
-    return UTF16String(text.c_str(), static_cast<std::size_t>(text.get_Length()));
+// Reference encoders of code points up to 0x10FFFF; a surrogate value stands for itself.
+inline UTF16String ToUTF16(const CodePoints& codePoints) {
+    UTF16String units;
+    for (const std::uint32_t c : codePoints) {
+        if (c <= 0xFFFF) units += Units({c});
+        if (c > 0xFFFF) units += Units({0xD800 + ((c - 0x10000) >> 10), 0xDC00 + c % 0x400});
+    }
+    return units;
+}
+inline std::string ToUTF8(const CodePoints& codePoints) {
+    static constexpr std::uint32_t kLeads[] = {0x00, 0xC0, 0xE0, 0xF0};
+    std::string bytes;
+    for (const std::uint32_t c : codePoints) {
+        const int tail = c < 0x80 ? 0 : c < 0x800 ? 1 : c < 0x10000 ? 2 : 3;
+        bytes += static_cast<char>(kLeads[tail] | c >> (6 * tail));
+        for (int shift = 6 * (tail - 1); shift >= 0; shift -= 6)
+            bytes += static_cast<char>(0x80 | ((c >> shift) & 0x3F));
+    }
+    return bytes;
+}
+// The code points of units: a high and a low surrogate make one, any other unit is one.
+inline CodePoints Decode(const UTF16String& u) {
+    CodePoints codePoints;
+    for (std::size_t i = 0; i < u.size(); ++i) {
+        const bool pair = IsHigh(u[i]) && i + 1 < u.size() && IsLow(u[i + 1]);
+        codePoints.push_back(pair ? 0x10000 + (u[i] - 0xD800u) * 0x400 + (u[i + 1] - 0xDC00u)
+                                  : u[i]);
+        i += pair ? 1 : 0;
+    }
+    return codePoints;
+}
+
+// The count rule as described: pieces are a high surrogate with the unit after it, or one other
+// unit. A high-and-low pair counts, other high pieces do not, others count unless a NUL comes
+// before anything counted; a piece that starts with a low surrogate makes the count -1.
+// `endsOpen`: the last piece is a lone high surrogate, which takes a unit appended after it.
+inline int ReferenceCount(const UTF16String& units, bool* endsOpen = nullptr) {
+    int count = 0;
+    bool malformed = false, open = false;
+    for (std::size_t i = 0; i < units.size();) {
+        const UTF16String piece = units.substr(i, IsHigh(units[i]) ? 2 : 1);
+        malformed = malformed || IsLow(piece[0]);
+        open = IsHigh(piece[0]) && piece.size() == 1;
+        const bool pair = piece.size() == 2 && IsLow(piece[1]);
+        count += (IsHigh(piece[0]) ? pair : piece[0] != 0 || count > 0) ? 1 : 0;
+        i += piece.size();
+    }
+    if (endsOpen != nullptr) *endsOpen = open;
+    return malformed ? -1 : count;
+}
+
+// Whether `text` holds `units` and a NUL after them, with the reference count and the settings.
+inline testing::AssertionResult Holds(const Text& text, const UTF16String& units,
+                                      bool caseSensitive = true, bool forward = true) {
+    const int count = text.get_NumberOfCharacters(), expected = ReferenceCount(units);
+    if (UnitsOf(text) == units && text.c_str()[units.size()] == 0 && count == expected &&
+        text.IsEmpty() == units.empty() && text.IsCaseSensitive() == caseSensitive &&
+        text.IsSearchForward() == forward)
+        return testing::AssertionSuccess();
+    return testing::AssertionFailure()
+           << testing::PrintToString(UnitsOf(text)) << " of " << count << " characters, settings "
+           << text.IsCaseSensitive() << text.IsSearchForward() << "; expected "
+           << testing::PrintToString(units) << " of " << expected << ", " << caseSensitive
+           << forward;
 }
 
 // Expects `statement` to raise CPPException<E> with the given function, line and message.
 #define EXPECT_RAISES(statement, E, function, line, message)      \
   do {                                                            \
-    bool raised_ = false;                                         \
     try {                                                         \
       statement;                                                  \
+      ADD_FAILURE() << "expected " #E " from: " #statement;       \
     } catch (const QuendalLog::CPPException<E>& failure_) {       \
-      raised_ = true;                                             \
       EXPECT_STREQ(failure_.what(), message);                     \
       EXPECT_STREQ(failure_.get_MessageText(), message);          \
       EXPECT_EQ(failure_.get_LineNum(), static_cast<long>(line)); \
       EXPECT_STREQ(failure_.get_FunctionName(), function);        \
       EXPECT_STREQ(failure_.get_FileName(), ".\\Text.cpp");       \
     }                                                             \
-    EXPECT_TRUE(raised_) << "expected " #E " from: " #statement;  \
   } while (false)
 
-// Switches LC_ALL to `name` for the lifetime of the guard; IsActive() is false when the
-// locale is not available on this machine.
-class LocaleGuard {
-public:
-    explicit LocaleGuard(const char* name) {
-        const char* previous = std::setlocale(LC_ALL, nullptr);
-        previous_ = previous != nullptr ? previous : "C";
-        active_ = std::setlocale(LC_ALL, name) != nullptr;
+// A buffer pre-filled with a marker byte, so that writes past the expected end show.
+constexpr unsigned char kCanary = 0xAB;
+template <class Unit>
+std::vector<Unit> CanaryBuffer(std::size_t units) {
+    std::vector<Unit> buffer(units);
+    return std::memset(buffer.data(), kCanary, units * sizeof(Unit)), buffer;
+}
+
+// Random texts of the units that matter to the rules, and characters of every kind (U+102441 also
+// decodes from 0xDC00 'A').
+struct Generator {
+    std::mt19937 engine;
+    int Below(int bound) { return std::uniform_int_distribution<int>(0, bound - 1)(engine); }
+    UTF16String Units(int maxLength) {
+        static const UTF16String kUnits =
+            qt_test::Units({'a', 'b', 'A', ',', 0, 0xE9, 0xFFFF, 0xD83D, 0xD800, 0xDE00, 0xDC00});
+        UTF16String units(std::size_t(Below(maxLength + 1)), 0);
+        for (UTF16Unit& unit : units) unit = kUnits[std::size_t(Below(11))];
+        return units;
     }
-    ~LocaleGuard() { std::setlocale(LC_ALL, previous_.c_str()); }
-    LocaleGuard(const LocaleGuard&) = delete;
-    LocaleGuard& operator=(const LocaleGuard&) = delete;
+    Char AnyChar() {
+        static const Char kChars[] = {
+            'a', ',', UTF16Unit{0}, UTF16Unit{0xFFFF}, '\x80', Char(), 0x1F600, 0x102441, 0xD800};
+        return kChars[Below(9)];
+    }
+};
+
+// The one place that names a platform locale: the C runtime's that classifies and case-maps all
+// of Unicode (glibc's C.UTF-8), while the guard lives; inactive where there is none.
+class UnicodeLocale {
+public:
+    UnicodeLocale() : previous_(std::setlocale(LC_ALL, nullptr)) {}
+    ~UnicodeLocale() { std::setlocale(LC_ALL, previous_.c_str()); }
     bool IsActive() const { return active_; }
 
 private:
     std::string previous_;
-    bool active_ = false;
+    bool active_ = std::setlocale(LC_ALL, "C.UTF-8") != nullptr;
 };
-
-// A byte buffer pre-filled with a marker, so writes past the expected end show.
-constexpr unsigned char kCanary = 0xAB;
-
-template <class Unit>
-std::vector<Unit> CanaryBuffer(std::size_t units) {
-    std::vector<Unit> buffer(units);
-    std::memset(buffer.data(), kCanary, units * sizeof(Unit));
-    return buffer;
-}
 
 }  // namespace qt_test
 

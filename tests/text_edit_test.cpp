@@ -1,0 +1,127 @@
+// Character access and editing against a plain model (units in a standard string) over generated
+// sequences of operations, with the index raises; and case mapping of all-ASCII texts.
+#include "test_support.h"
+
+namespace {
+using namespace qt_test;
+
+std::size_t Size(int count) { return count < 0 ? UTF16String::npos : std::size_t(count); }
+
+// Whether `edit` raises the standard string's own range error, not one of the library.
+template <class Edit>
+bool RaisesStandardRangeError(Edit edit) {
+    try {
+        edit();
+    } catch (const std::out_of_range& error) {
+        return dynamic_cast<const QuendalLog::Exception*>(&error) == nullptr;
+    }
+    return false;
+}
+
+TEST(TextEdit, SequencesOfEditsFollowTheModel) {
+    for (unsigned seed = 0; seed < 400; ++seed) {
+        Generator generate{std::mt19937(seed)};
+        UTF16String model = generate.Units(12);
+        const bool forward = generate.Below(2) == 0;
+        Text text(model);
+        text.set_SearchForward(forward);
+        text.set_CaseSensitivity(false);
+        for (int step = 0; step < 40; ++step) {
+            SCOPED_TRACE(testing::Message() << "seed " << seed << " step " << step);
+            const bool itself = generate.Below(4) == 0;  // the text itself is the other operand
+            const UTF16String before = model, other = itself ? model : generate.Units(6);
+            const Text otherText(other);
+            const Text& operand = itself ? text : otherText;
+            const Char c = generate.AnyChar();
+            const int length = int(model.size()), start = generate.Below(length + 3) - 1,
+                      count = generate.Below(8) - 1;
+            const bool inText = start >= 0 && start < length,
+                       inRange = start >= 0 && start <= length;
+            if (inText) {
+                ASSERT_EQ(UnitsOf(text[start]), UnitsOf(Char(model[Size(start)])));
+                ASSERT_EQ(UnitsOf(text.get_CharacterAt(start)), UnitsOf(text[start]));
+            } else {
+                EXPECT_RAISES(text.get_CharacterAt(start), std::out_of_range,
+                              "Text::get_CharacterAt", 752, "Invalid index");
+                EXPECT_RAISES(text[start], std::out_of_range, "Text::operator[]", 813,
+                              "Invalid index");
+            }
+            if (inRange) {
+                EXPECT_TRUE(
+                    Holds(text.SubString(start, count), model.substr(Size(start), Size(count))));
+            } else {
+                EXPECT_TRUE(RaisesStandardRangeError([&] { text.SubString(start, count); }));
+            }
+            switch (generate.Below(8)) {
+                case 0:
+                    EXPECT_EQ(&(text += operand), &text);
+                    model += other;
+                    break;
+                case 1: text += other.c_str(), model += other.c_str(); break;  // stops at a NUL
+                case 2:
+                    EXPECT_EQ(&(text += c), &text);
+                    model += UnitsOf(c);
+                    break;
+                case 3:
+                    if (inText) {
+                        text.set_CharacterAt(start, c), model.insert(Size(start), UnitsOf(c));
+                    } else {
+                        EXPECT_RAISES(text.set_CharacterAt(start, c), std::out_of_range,
+                                      "Text::set_CharacterAt", 740, "Invalid index");
+                    }
+                    break;
+                case 4:
+                    if (inText) {
+                        EXPECT_EQ(&text.RemoveAt(start), &text);
+                        model.erase(Size(start), 1);
+                    } else {
+                        EXPECT_RAISES(text.RemoveAt(start), std::out_of_range, "Text::RemoveAt",
+                                      765, "Invalid Index");
+                    }
+                    break;
+                case 5:
+                    if (inRange) {
+                        text.Replace(operand, start, count);
+                        model.replace(Size(start), Size(count), other);
+                    } else {
+                        EXPECT_TRUE(
+                            RaisesStandardRangeError([&] { text.Replace(operand, start, count); }));
+                    }
+                    break;
+                case 6: {
+                    const bool valid = start >= 0 && start <= int(other.size());
+                    EXPECT_EQ(text.Concatenate(operand, start, count), valid);
+                    if (valid) model += other.substr(Size(start), Size(count));
+                    break;
+                }
+                default: {  // a new text with both settings true; the operands stay as they were
+                    const bool withText = generate.Below(2) == 0;
+                    const Text joined = withText ? text + operand : text + c;
+                    model += withText ? other : UnitsOf(c);
+                    EXPECT_TRUE(Holds(joined, model));
+                    EXPECT_TRUE(Holds(text, before, false, forward));
+                    text = joined;
+                    text.set_SearchForward(forward);
+                    text.set_CaseSensitivity(false);
+                }
+            }
+            ASSERT_TRUE(Holds(text, model, false, forward));
+        }
+    }
+    EXPECT_TRUE(Holds(Text(QUENDALTEXT_U("x")) += static_cast<const UTF16Unit*>(nullptr),
+                      QUENDALTEXT_U("x")));
+}
+
+// Case mapping touches only all-ASCII texts, here in a locale where U+00E9 has an upper case.
+TEST(TextEdit, CaseMappingOfAllAsciiTextsOnly) {
+    const UnicodeLocale locale;
+    Text ascii(Units({'a', 'b', 'C', '1', 0})), accented(Units({'a', 'b', 0xE9}));
+    ascii.ToUpper();
+    accented.ToUpper();
+    EXPECT_TRUE(Holds(ascii, Units({'A', 'B', 'C', '1', 0})));
+    EXPECT_TRUE(Holds(accented, Units({'a', 'b', 0xE9})));
+    ascii.ToLower();
+    EXPECT_TRUE(Holds(ascii, Units({'a', 'b', 'c', '1', 0})));
+}
+
+}  // namespace

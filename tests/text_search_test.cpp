@@ -1,0 +1,156 @@
+// Searching, Remove, tokens and comparison against plain models (the character search index by
+// index, Remove as search-and-erase until nothing is found) over generated texts, and named rows
+// that pin the models' reading of the rules.
+#include "test_support.h"
+
+#include <tuple>
+
+#include <array>
+
+namespace {
+using namespace qt_test;
+
+std::size_t Size(int count) {
+    return count < 0 ? UTF16String::npos : static_cast<std::size_t>(count);
+}
+int AsIndex(std::size_t found) { return found == UTF16String::npos ? -1 : static_cast<int>(found); }
+
+// A surrogate unit is read with its neighbour in the direction of travel as one character
+// (never with the terminating NUL); pairs match by decoded code point, single characters by unit.
+int ModelFindCharacter(const UTF16String& u, const Char& c, bool forward) {
+    const int n = static_cast<int>(u.size()), step = forward ? 1 : -1;
+    for (int i = forward ? 0 : n - 1; i >= 0 && i < n;) {
+        const UTF16Unit unit = u[Size(i)];
+        if (!IsSurrogate(unit)) {
+            if (c.IsSingle() && Char(unit) == c) return i;
+            i += step;
+            continue;
+        }
+        const int earlier = forward ? i : i - 1;
+        if (earlier < 0 || earlier + 1 >= n) return -1;
+        const std::uint32_t cp = u[Size(earlier)] * 0x400u + u[Size(earlier) + 1] - 0x35FDC00u;
+        if (c.IsSurrogate() && Char(static_cast<UTF32Unit>(cp)) == c) return earlier;
+        i += 2 * step;
+    }
+    return -1;
+}
+
+UTF16String ModelRemove(UTF16String u, const Char& c, bool forward) {
+    for (int at; (at = ModelFindCharacter(u, c, forward)) != -1;)
+        u.erase(Size(at), c.IsSingle() ? 1 : 2);
+    return u;
+}
+
+int ModelCompareIgnoringCase(const UTF16String& a, const UTF16String& b, std::size_t limit) {
+    for (std::size_t i = 0; i < limit; ++i) {
+        if (i >= a.size() || i >= b.size()) return i < a.size() ? 1 : (i < b.size() ? -1 : 0);
+        Char x(a[i]), y(b[i]);
+        if (x.ToLower() != y.ToLower()) return x < y ? -1 : 1;
+    }
+    return 0;
+}
+
+// A token ends at a unit whose Char the character search of the delimiters finds.
+UTF16String ModelToken(const UTF16String& u, const Text& delimiters, int& position) {
+    const UTF16String d = UnitsOf(delimiters);
+    std::size_t start = position < 0 ? u.size() : std::min(Size(position), u.size());
+    while (start < u.size() && d.find(u[start]) != UTF16String::npos) ++start;
+    std::size_t stop = start;
+    while (stop < u.size() &&
+           ModelFindCharacter(d, Char(u[stop]), delimiters.IsSearchForward()) == -1)
+        ++stop;
+    position = static_cast<int>(stop);
+    return u.substr(start, stop - start);
+}
+
+Text WithSettings(const UTF16String& units, bool forward, bool caseSensitive = true) {
+    Text text(units);
+    text.set_SearchForward(forward);
+    text.set_CaseSensitivity(caseSensitive);
+    return text;
+}
+
+TEST(TextSearch, SearchesAndComparisonsFollowTheModels) {
+    Generator generate{std::mt19937(2024)};
+    for (int trial = 0; trial < 6000; ++trial) {
+        SCOPED_TRACE(testing::Message() << "trial " << trial);
+        const UTF16String units = generate.Units(14), other = generate.Units(4);
+        const bool forward = generate.Below(2) == 0;
+        Text text = WithSettings(units, forward),
+             pattern = WithSettings(other, generate.Below(2) == 0);
+        const int start = generate.Below(static_cast<int>(units.size()) + 3) - 1,
+                  count = generate.Below(12) - 6;
+        const std::size_t at = Size(start);
+        const Char c = generate.AnyChar();
+
+        EXPECT_EQ(text.FindCharacter(c), ModelFindCharacter(units, c, forward));
+        for (const bool direction : {true, false}) {
+            Text copy = WithSettings(units, direction);
+            EXPECT_EQ(&copy.Remove(c), &copy);
+            EXPECT_TRUE(Holds(copy, ModelRemove(units, c, direction), true, direction));
+        }
+        EXPECT_EQ(text.FindString(pattern, start), AsIndex(units.find(other, at)));
+        EXPECT_EQ(text.FindString(pattern), AsIndex(units.find(other)));
+        EXPECT_EQ(text.FindFromCharacterSet(pattern, start),
+                  AsIndex(units.find_first_of(other, at)));
+        EXPECT_EQ(text.FindNotFromCharacterSet(pattern, start),
+                  AsIndex(units.find_first_not_of(other, at)));
+
+        int position = start, modelPosition = start;
+        const UTF16String token = ModelToken(units, pattern, modelPosition);
+        EXPECT_TRUE(Holds(text.FindToken(pattern, &position), token));
+        EXPECT_EQ(position, modelPosition);
+
+        // With case: the standard comparison of the first `count` units (negative: all).
+        const int order = units.compare(other),
+                  sign = units.compare(0, Size(count), other, 0, Size(count));
+        EXPECT_EQ(text.Compare(pattern, count), (sign > 0) - (sign < 0));
+        text.set_CaseSensitivity(false);
+        const std::size_t limit =
+            count == -1 ? std::max(units.size(), other.size()) : Size(std::max(count, 0));
+        EXPECT_EQ(text.Compare(pattern, count), ModelCompareIgnoringCase(units, other, limit));
+        EXPECT_EQ((std::array{text == pattern, text != pattern,
+                              text<pattern, text <= pattern, text> pattern, text >= pattern}),
+                  (std::array{order == 0, order != 0, order<0, order <= 0, order> 0, order >= 0}));
+    }
+}
+
+// Rows that pin the models' reading of the rules; each value is that of the named call.
+TEST(TextSearch, NamedCasesPinTheModels) {
+    const auto find = [](const UTF16String& units, const Char& c, bool forward) {
+        return WithSettings(units, forward).FindCharacter(c);
+    };
+    const auto compare = [](const char* left, const char* right, int count, bool caseSensitive) {
+        return WithSettings(Text(left).c_str(), true, caseSensitive).Compare(Text(right), count);
+    };
+    const auto token = [](const char* text, const char* delimiters,
+                          int position) {  // length*100+end
+        return Text(text).FindToken(Text(delimiters), &position).get_Length() * 100 + position;
+    };
+    const UTF16String pairThenA = Units({0xD83D, 0xDE00, 'A'});
+    const std::tuple<const char*, int, int> rows[] = {
+        {"first backward", find(Units({'A', 'B', 'A'}), Char('A'), false), 2},
+        {"letter after a pair", find(pairThenA, Char('A'), false), 2},
+        {"pair backward", find(pairThenA, Char(0x1F600), false), 0},
+        {"half a pair is no character", find(pairThenA, Char(UTF16Unit{0xD83D}), true), -1},
+        {"the invalid character finds U+FFFF", find(Units({'b', 0xFFFF}), Char('\x80'), true), 1},
+        {"a surrogate takes the next unit", find(Units({0xD83D, 'A'}), Char('A'), true), -1},
+        {"backward the one before", find(Units({0xD83D, 'A'}), Char('A'), false), 1},
+        {"never the terminating NUL", find(Units({0xD83D}), Char(0x11800), true), -1},
+        {"0xD800 0xB400 decodes to 0xD800", find(Units({0xD800, 0xB400}), Char(0xD800), true), 0},
+        {"backward 0xD800 has no partner", find(Units({0xD800, 0xB400}), Char(0xD800), false), -1},
+        {"count limits, case ignored", compare("abc", "abd", 2, false), 0},
+        {"count 0", compare("abc", "xyz", 0, true), 0},
+        {"count -5 is none, case ignored", compare("a", "b", -5, false), 0},
+        {"count -5 is all with case", compare("a", "b", -5, true), -1},
+        {"surrogates read as U+FFFF",
+         WithSettings(Units({0xD83D}), true, false).Compare(Text(Units({0xFFFF})), -1), 0},
+        {"token and where it ended", token("a,b", ",", 0), 101},
+        {"no token left", token(",, ", " ,", 0), 3},
+        {"negative position", token("ab", ",", -1), 2},
+    };
+    for (const auto& [name, actual, expected] : rows) EXPECT_EQ(actual, expected) << name;
+    EXPECT_TRUE(Text(QUENDALTEXT_U("ab")).FindToken(Text(QUENDALTEXT_U(",")), nullptr).IsEmpty());
+}
+
+}  // namespace
