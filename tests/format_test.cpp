@@ -138,10 +138,10 @@ TEST(Format, WhatOnlyUTF16OutputHas) {
     int untouched = 7;
     const std::tuple<const char*, Text, UTF16String> rows[] = {
         {"precision counts units and may cut a pair",
-         Text(QUENDALTEXT_U("%s|%.2s|%.3S|%4.2S"), true, pair.c_str(), pair.c_str(),
-              "a\xF0\x9F\x98\x80z", "\xC3\xA9z"),
-         Units({'A', 0xD83D, 0xDE00, 'B', '|', 'A', 0xD83D, '|', 'a', 0xD83D, 0xDE00, '|', ' ', ' ',
-                0xE9, 'z'})},
+         Text(QUENDALTEXT_U("%s|%.2s|%.3S|%.2S|%4.2S"), true, pair.c_str(), pair.c_str(),
+              "a\xF0\x9F\x98\x80z", "a\xF0\x9F\x98\x80", "\xC3\xA9z"),
+         Units({'A', 0xD83D, 0xDE00, 'B', '|', 'A', 0xD83D, '|', 'a', 0xD83D, 0xDE00, '|', 'a',
+                0xD83D, '|', ' ', ' ', 0xE9, 'z'})},
         {"null strings; a precision reads no further than it needs",
          Text(QUENDALTEXT_U("%s|%S|%.3s|%8S|%.3s%.2S"), true, nullWide, nullNarrow, nullWide,
               nullNarrow, unterminated, narrowUnterminated),
