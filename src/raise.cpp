@@ -1,10 +1,12 @@
 #include "internal/raise_sites.h"
 
 #include <QuendalLog/CPPException.h>
+#include <QuendalText/Text.h>
 
 #include <unicode/utypes.h>
 
 #include <stdexcept>
+#include <string>
 
 namespace QuendalLog {
 // The kinds of failure the text library raises.
@@ -14,7 +16,30 @@ template class CPPException<std::length_error>;
 }  // namespace QuendalLog
 
 namespace QuendalText {
+
+MalformedInput::MalformedInput(const char* fileName, const char* functionName, std::size_t offset)
+    : CPPException(fileName, functionName), InputOffset(offset) {}
+
+MalformedInput::MalformedInput(const MalformedInput& other)
+    : CPPException(other), InputOffset(other.InputOffset) {}
+
+// Out of line, so that the type information and virtual table live in this library only.
+MalformedInput::~MalformedInput() = default;
+
+void MalformedInput::Throw(long line, const char* message) {
+    // As CPPException::Throw, but thrown as the derived type, offset included.
+    std::runtime_error::operator=(std::runtime_error(message));
+    LineNum = line;
+    throw MalformedInput(*this);
+}
+
 namespace detail {
+
+void RaiseMalformed(const MalformedRaiseSite& site, std::size_t offset) {
+    MalformedInput failure(kRaiseFileName, site.function, offset);
+    const std::string message = std::string(site.what) + " " + std::to_string(offset);
+    failure.Throw(site.line, message.c_str());
+}
 
 void RaiseIndexError(const IndexRaiseSite& site) {
     QuendalLog::CPPException<std::out_of_range> failure(kRaiseFileName, site.function);

@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
 namespace QuendalText {
 
@@ -105,6 +106,16 @@ private:
 };
 
 int Sign(int value) { return (value > 0) - (value < 0); }
+
+constexpr std::size_t npos = UTF16StringView::npos;
+
+// Whether the surrogate at `at` is one half of a high-low pair.
+bool InsidePair(UTF16StringView units, std::size_t at) {
+    if (detail::IsHighSurrogate(units[at])) {
+        return at + 1 < units.size() && detail::IsLowSurrogate(units[at + 1]);
+    }
+    return at > 0 && detail::IsHighSurrogate(units[at - 1]);
+}
 
 std::basic_string_view<UTF16Unit> ViewOf(const Text& text) {
     return {text.c_str(), static_cast<std::size_t>(text.get_Length())};
@@ -209,6 +220,37 @@ int Text::Compare(const Text& other, int count) const {
         if (mine > theirs) return 1;
     }
     return 0;
+}
+
+bool Text::StartsWith(const Text& prefix) const {
+    return View().substr(0, prefix.Content.size()) == prefix.View();
+}
+
+bool Text::EndsWith(const Text& suffix) const {
+    return Content.size() >= suffix.Content.size() &&
+           View().substr(Content.size() - suffix.Content.size()) == suffix.View();
+}
+
+bool Text::Contains(const Text& part) const { return View().find(part.View()) != npos; }
+
+std::vector<Text> Text::Split(const Char& delimiter) const {
+    // U+0000 has no units as a Char's string; in a text it is one NUL unit.
+    static constexpr UTF16Unit kNul = 0;
+    UTF16StringView sought(static_cast<const UTF16Unit*>(delimiter));
+    if (sought.empty()) sought = UTF16StringView(&kNul, 1);
+    const bool loneSurrogate = sought.size() == 1 && detail::IsSurrogate(sought[0]);
+    const UTF16StringView units = View();
+    std::vector<Text> fields;
+    std::size_t fieldStart = 0;
+    for (std::size_t at = units.find(sought); at != npos; at = units.find(sought, at + 1)) {
+        // A surrogate delimiter matches only where it stands unpaired, as CodePoints reads it.
+        if (loneSurrogate && InsidePair(units, at)) continue;
+        fields.emplace_back(units.substr(fieldStart, at - fieldStart));
+        fieldStart = at + sought.size();
+        at = fieldStart - 1;
+    }
+    fields.emplace_back(units.substr(fieldStart));
+    return fields;
 }
 
 bool operator==(const Text& left, const Text& right) { return ViewOf(left) == ViewOf(right); }

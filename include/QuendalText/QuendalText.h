@@ -11,5 +11,6 @@
 #include <QuendalText/Text.h>
 #include <QuendalText/UTFConversion.h>
 #include <QuendalText/UTFEncodingType.h>
+#include <QuendalText/Validation.h>
 
 #endif  // QUENDALTEXT_QUENDALTEXT_H

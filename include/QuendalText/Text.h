@@ -8,8 +8,149 @@
 #include <QuendalText/UTFEncodingType.h>
 
 #include <cstddef>
+#include <functional>
+#include <iosfwd>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
 
 namespace QuendalText {
+
+// ---- Ill-formed input ------------------------------------------------------------------------
+
+/// What the conversions between Text and the UTF encodings do with an ill-formed sequence.
+enum class Malformed {
+    Raise,    ///< raise MalformedInput at the first one
+    Replace,  ///< write U+FFFD for each maximal ill-formed subpart, as ICU and WHATWG do
+};
+
+/// Raised by the conversions with Malformed::Raise. Catchable also as
+/// CPPException<std::runtime_error>, QuendalLog::Exception and std::runtime_error.
+class QUENDALTEXT_API MalformedInput : public QuendalLog::CPPException<std::runtime_error> {
+public:
+    MalformedInput(const char* fileName, const char* functionName, std::size_t offset);
+    MalformedInput(const MalformedInput& other);
+    ~MalformedInput() override;
+    /// Offset of the first ill-formed sequence, in units of the source (bytes for UTF-8).
+    std::size_t Offset() const { return InputOffset; }
+    /// Stores `line` and `message` and throws a copy of this object as MalformedInput.
+    [[noreturn]] void Throw(long line, const char* message) override;
+
+private:
+    std::size_t InputOffset;
+};
+
+// ---- Ranges over the units of a text -----------------------------------------------------------
+
+/// The code points of UTF-16 units (Text::CodePoints): a surrogate pair gives its code point,
+/// every other unit, an unpaired surrogate included, its own value. A forward range, valid
+/// while the units it views are unchanged.
+class QUENDALTEXT_API CodePointRange {
+public:
+    class QUENDALTEXT_API Iterator {
+    public:
+        using iterator_category = std::forward_iterator_tag;
+        using value_type = char32_t;
+        using difference_type = std::ptrdiff_t;
+        using pointer = void;
+        using reference = char32_t;
+
+        Iterator() = default;
+        char32_t operator*() const { return Current; }
+        Iterator& operator++() {
+            Position += Width;
+            Decode();
+            return *this;
+        }
+        Iterator operator++(int) {
+            const Iterator before = *this;
+            ++*this;
+            return before;
+        }
+        bool operator==(const Iterator& other) const { return Position == other.Position; }
+        bool operator!=(const Iterator& other) const { return Position != other.Position; }
+        /// Index of the current code point's first unit (the size of the units at the end).
+        std::size_t Index() const { return Position; }
+
+    private:
+        friend class CodePointRange;
+        Iterator(UTF16StringView units, std::size_t position) : Units(units), Position(position) {
+            Decode();
+        }
+        // Reads the code point at Position into Current and its units into Width.
+        void Decode();
+
+        UTF16StringView Units;
+        std::size_t Position = 0;
+        std::size_t Width = 0;
+        char32_t Current = 0;
+    };
+
+    explicit CodePointRange(UTF16StringView units) : Units(units) {}
+    Iterator begin() const { return Iterator(Units, 0); }
+    Iterator end() const { return Iterator(Units, Units.size()); }
+
+private:
+    UTF16StringView Units;
+};
+
+namespace detail {
+struct GraphemeBreaks;  // the break iterator that a GraphemeRange and its iterators share
+}
+
+/// The extended grapheme clusters of UTF-16 units (Text::Graphemes), each a view of its units,
+/// as the character break iterator of the linked ICU finds them (root locale). A forward range;
+/// its iterators are valid while the range lives and the units it views are unchanged.
+class QUENDALTEXT_API GraphemeRange {
+public:
+    class QUENDALTEXT_API Iterator {
+    public:
+        using iterator_category = std::forward_iterator_tag;
+        using value_type = UTF16StringView;
+        using difference_type = std::ptrdiff_t;
+        using pointer = void;
+        using reference = UTF16StringView;
+
+        Iterator() = default;
+        UTF16StringView operator*() const { return Units.substr(Start, End - Start); }
+        Iterator& operator++() {
+            Start = End;
+            Advance();
+            return *this;
+        }
+        Iterator operator++(int) {
+            const Iterator before = *this;
+            ++*this;
+            return before;
+        }
+        bool operator==(const Iterator& other) const { return Start == other.Start; }
+        bool operator!=(const Iterator& other) const { return Start != other.Start; }
+
+    private:
+        friend class GraphemeRange;
+        Iterator(const detail::GraphemeBreaks* breaks, UTF16StringView units, std::size_t start)
+            : Breaks(breaks), Units(units), Start(start), End(start) {
+            Advance();
+        }
+        // Moves End to the boundary after Start.
+        void Advance();
+
+        const detail::GraphemeBreaks* Breaks = nullptr;
+        UTF16StringView Units;
+        std::size_t Start = 0;
+        std::size_t End = 0;
+    };
+
+    explicit GraphemeRange(UTF16StringView units);
+    Iterator begin() const { return Iterator(Breaks.get(), Units, 0); }
+    Iterator end() const { return Iterator(Breaks.get(), Units, Units.size()); }
+
+private:
+    UTF16StringView Units;
+    std::shared_ptr<const detail::GraphemeBreaks> Breaks;
+};
 
 /// A UTF-16 string. Every index, position, length and count is in UTF-16 units from 0; only
 /// get_NumberOfCharacters counts characters. Text that is not well-formed UTF-16 is kept unit
@@ -169,6 +310,61 @@ public:
     /// leading units (-1: all), ignoring ASCII and locale case when !IsCaseSensitive().
     int Compare(const Text& other, int count) const;
 
+    // ---- Moving, views, UTF encodings, Unicode case and splitting ----
+    //
+    // Reach for these first: FromUTF8 over Text(const char*) whenever the input may be
+    // ill-formed (it stops at a NUL and silently keeps only what precedes a fault), and
+    // CompareFolded over Compare for case-insensitive comparison (Compare folds one unit at a
+    // time by the C locale). A text never grows beyond 2^31 - 1 units: what would make one
+    // longer raises CPPException<std::length_error> and changes nothing.
+
+    /// Takes the units, counts and settings of `other`, which is left empty (settings kept).
+    Text(Text&& other) noexcept;
+    /// As the move constructor; self-assignment changes nothing.
+    Text& operator=(Text&& other) noexcept;
+    /// Every unit of `units`, NUL units included.
+    explicit Text(UTF16StringView units);
+    /// From UTF-8 `bytes` (NUL bytes are characters). Ill-formed input raises MalformedInput
+    /// with its byte offset, or with Malformed::Replace becomes U+FFFD per maximal subpart.
+    static Text FromUTF8(std::string_view bytes, Malformed malformed = Malformed::Raise);
+    /// From UTF-16 `units`; an unpaired surrogate raises MalformedInput or becomes U+FFFD.
+    static Text FromUTF16(UTF16StringView units, Malformed malformed = Malformed::Raise);
+    /// From UTF-32 `units`; a surrogate or a value above 0x10FFFF raises MalformedInput or
+    /// becomes U+FFFD.
+    static Text FromUTF32(std::u32string_view units, Malformed malformed = Malformed::Raise);
+    /// The text as UTF-8; an unpaired surrogate raises MalformedInput with its unit offset, or
+    /// becomes U+FFFD.
+    std::string ToUTF8String(Malformed malformed = Malformed::Raise) const;
+    /// The text as UTF-32, with unpaired surrogates treated as by ToUTF8String.
+    std::u32string ToUTF32String(Malformed malformed = Malformed::Raise) const;
+    /// The units, without a copy; valid until the text changes.
+    UTF16StringView View() const noexcept;
+    /// The code points, in range-for: a pair gives its code point, an unpaired surrogate its
+    /// own value.
+    CodePointRange CodePoints() const;
+    /// The extended grapheme clusters, each a view of its units (ICU's rules, root locale).
+    GraphemeRange Graphemes() const;
+    /// A new text, fully upper-cased by Unicode's default rules ("straße" gives
+    /// "STRASSE"), whatever the process locale.
+    Text Upper() const;
+    /// A new text, fully lower-cased by Unicode's default rules, whatever the process locale.
+    Text Lower() const;
+    /// A new text, fully case-folded by Unicode's default rules, whatever the process locale.
+    Text Folded() const;
+    /// -1, 0 or 1 as the full case folding of this text orders before, equal to or after that
+    /// of `other`, by UTF-16 units; ignores IsCaseSensitive() and the locale.
+    int CompareFolded(const Text& other) const;
+    /// Whether the units begin with those of `prefix` (always true for an empty one).
+    bool StartsWith(const Text& prefix) const;
+    /// Whether the units end with those of `suffix` (always true for an empty one).
+    bool EndsWith(const Text& suffix) const;
+    /// Whether the units of `part` occur in this text (always true for an empty one).
+    bool Contains(const Text& part) const;
+    /// The fields between the occurrences of `delimiter` (any character; U+0000 is one NUL
+    /// unit), empty ones kept: n occurrences give n + 1 fields. A lone-surrogate delimiter
+    /// never matches half of a pair.
+    std::vector<Text> Split(const Char& delimiter) const;
+
 private:
     // The character-count rule over all units.
     int CharacterCount() const;
@@ -194,7 +390,19 @@ QUENDALTEXT_API bool operator>(const Text& left, const Text& right);
 QUENDALTEXT_API bool operator>=(const Text& left, const Text& right);
 /// A new text of the left units followed by the right ones, with both settings true.
 QUENDALTEXT_API Text operator+(const Text& left, const Text& right);
+/// Writes the text as UTF-8, each unpaired surrogate as U+FFFD.
+QUENDALTEXT_API std::ostream& operator<<(std::ostream& stream, const Text& text);
 
 }  // namespace QuendalText
+
+namespace std {
+/// Hashes the units, so that equal texts hash equally whatever their settings.
+template <>
+struct hash<QuendalText::Text> {
+    std::size_t operator()(const QuendalText::Text& text) const noexcept {
+        return std::hash<QuendalText::UTF16StringView>{}(text.View());
+    }
+};
+}  // namespace std
 
 #endif  // QUENDALTEXT_TEXT_H

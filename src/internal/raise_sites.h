@@ -63,6 +63,32 @@ inline void CheckGrowth(std::size_t current, std::size_t added, const LengthRais
     if (added > kMaxTextUnits - current) RaiseLengthError(site);
 }
 
+// The operations added beside the original interface take line numbers after its last one.
+// MalformedInput carries the function, the line and "WHAT OFFSET".
+struct MalformedRaiseSite {
+    const char* function;
+    long line;
+    const char* what;
+};
+
+inline constexpr MalformedRaiseSite kFromUTF8Site{"Text::FromUTF8", 1001,
+                                                  "Ill-formed UTF-8 at byte offset"};
+inline constexpr MalformedRaiseSite kFromUTF16Site{"Text::FromUTF16", 1002,
+                                                   "Unpaired surrogate at UTF-16 unit offset"};
+inline constexpr MalformedRaiseSite kFromUTF32Site{
+    "Text::FromUTF32", 1003, "Surrogate or value above U+10FFFF at UTF-32 unit offset"};
+inline constexpr MalformedRaiseSite kToUTF8StringSite{"Text::ToUTF8String", 1004,
+                                                      "Unpaired surrogate at UTF-16 unit offset"};
+inline constexpr MalformedRaiseSite kToUTF32StringSite{"Text::ToUTF32String", 1005,
+                                                       "Unpaired surrogate at UTF-16 unit offset"};
+// ICU failures other than ill-formed input (memory, missing data) in case mapping, folded
+// comparison and grapheme breaking report "Unspecified function", the line and ICU's status.
+inline constexpr long kCaseMappingLine = 1006;
+inline constexpr long kGraphemesLine = 1007;
+
+// Raises MalformedInput for `site` at `offset`.
+[[noreturn]] void RaiseMalformed(const MalformedRaiseSite& site, std::size_t offset);
+
 // Raises CPPException<std::out_of_range> for `site`.
 [[noreturn]] void RaiseIndexError(const IndexRaiseSite& site);
 

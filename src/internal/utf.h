@@ -49,6 +49,10 @@ constexpr bool IsHighSurrogate(std::uint32_t unit) {
 constexpr bool IsLowSurrogate(std::uint32_t unit) {
     return (unit & kSurrogateHalfMask) == kLowSurrogateFirst;
 }
+// A code point that UTF-8, UTF-16 and UTF-32 may encode: no surrogate, nothing above U+10FFFF.
+constexpr bool IsScalarValue(std::uint32_t value) {
+    return value <= kLastCodePoint && !IsSurrogate(value);
+}
 
 // The code point of two units read as a pair, in unsigned 32-bit arithmetic whatever they are.
 constexpr std::uint32_t DecodePair(std::uint32_t high, std::uint32_t low) {

@@ -4,7 +4,75 @@
 #include <QuendalText/QuendalText.h>
 
 #include <cstdio>
+#include <functional>
+#include <sstream>
 #include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
+
+// Every operation of the Unicode surface, checked against answers worked out by hand; returns
+// the number of wrong answers.
+int UseUnicodeSurface() {
+    using QuendalText::Malformed;
+    using QuendalText::Text;
+    int wrong = 0;
+    auto check = [&wrong](bool right, const char* what) {
+        if (!right) {
+            std::fprintf(stderr, "wrong: %s\n", what);
+            ++wrong;
+        }
+    };
+    const std::string bytes(
+        "stra\xC3\x9F"
+        "e\0!",
+        9);
+    Text street = Text::FromUTF8(bytes);
+    check(street.get_Length() == 8 && street.View()[6] == 0, "FromUTF8 keeps NUL bytes");
+    check(street.Upper().ToUTF8String() == std::string("STRASSE\0!", 9), "Upper");
+    check(Text("ABC").Lower() == Text("abc") && Text("ABC").Folded() == Text("abc"), "Lower");
+    check(street.CompareFolded(Text::FromUTF8(std::string("STRASSE\0!", 9))) == 0, "CompareFolded");
+    try {
+        Text::FromUTF8("ab\xFF");
+        check(false, "FromUTF8 raises");
+    } catch (const QuendalText::MalformedInput& failure) {
+        check(failure.Offset() == 2 && failure.get_LineNum() > 0, "MalformedInput offset");
+    }
+    try {
+        Text(QuendalText::UTF16StringView(QUENDALTEXT_U("a\xD800"), 2)).ToUTF32String();
+        check(false, "ToUTF32String raises");
+    } catch (const QuendalLog::CPPException<std::runtime_error>& failure) {
+        check(std::string(failure.get_FunctionName()) == "Text::ToUTF32String", "caught as base");
+    }
+    check(Text::FromUTF8("\xC0", Malformed::Replace) == Text(QUENDALTEXT_U("\uFFFD")), "Replace");
+    check(Text::FromUTF16(QUENDALTEXT_U("\xDC00"), Malformed::Replace).ToUTF32String() == U"\uFFFD",
+          "FromUTF16");
+    check(Text::FromUTF32(U"\U0001F600").get_Length() == 2, "FromUTF32");
+    const Text mixed(u8"e\u0301\U0001F600,x");
+    std::u32string codePoints;
+    for (char32_t codePoint : mixed.CodePoints()) codePoints += codePoint;
+    check(codePoints == U"e\u0301\U0001F600,x", "CodePoints");
+    int clusters = 0;
+    for (QuendalText::UTF16StringView cluster : mixed.Graphemes()) clusters += !cluster.empty();
+    check(clusters == 4, "Graphemes");
+    const std::vector<Text> fields = mixed.Split(QuendalText::Char(0x1F600));
+    check(fields.size() == 2 && fields[1] == Text(",x"), "Split");
+    check(mixed.StartsWith(Text("e")) && mixed.EndsWith(Text(",x")) && mixed.Contains(Text(",")),
+          "affixes");
+    Text moved(std::move(street));
+    check(street.IsEmpty() && moved.get_Length() == 8, "move");
+    std::ostringstream stream;
+    stream << Text("ok");
+    check(stream.str() == "ok" && std::hash<Text>{}(Text("a")) == std::hash<Text>{}(Text("a")),
+          "operator<< and hash");
+    const QuendalText::ValidationResult cut = QuendalText::ValidateUTF8("a\xE2\x82");
+    check(cut.validity == QuendalText::Validity::Incomplete && cut.position == 1, "ValidateUTF8");
+    check(QuendalText::ValidateUTF16(QUENDALTEXT_U("\xDC00")).validity ==
+                  QuendalText::Validity::IllFormed &&
+              QuendalText::ValidateUTF32(U"a").validity == QuendalText::Validity::Valid,
+          "ValidateUTF16, ValidateUTF32");
+    return wrong;
+}
 
 int main() {
     const QuendalText::Text text(u8"Gr\u00fc\u00dfe \U0001F600");
@@ -35,6 +103,7 @@ int main() {
             return 1;
         }
     }
+    if (UseUnicodeSurface() != 0) return 1;
     std::printf("consumer: %s\n", utf8);
     return 0;
 }

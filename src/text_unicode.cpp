@@ -1,0 +1,308 @@
+// Text and the Unicode encodings: moving, views, conversion from and to UTF-8, UTF-16 and
+// UTF-32 with a choice for ill-formed input, the code point and grapheme ranges, full case
+// mapping and folded comparison through ICU's root rules, and UTF-8 output to streams.
+#include <QuendalText/Text.h>
+
+#include "internal/conversion.h"
+#include "internal/raise_sites.h"
+#include "internal/transcode.h"
+
+#include <unicode/ubrk.h>
+#include <unicode/ustring.h>
+
+#include <climits>
+#include <ostream>
+#include <stdexcept>
+#include <utility>
+
+namespace QuendalText {
+
+namespace detail {
+
+// The character break iterator over the units of one GraphemeRange.
+struct GraphemeBreaks {
+    explicit GraphemeBreaks(UBreakIterator* opened) : iterator(opened) {}
+    GraphemeBreaks(const GraphemeBreaks&) = delete;
+    GraphemeBreaks& operator=(const GraphemeBreaks&) = delete;
+    ~GraphemeBreaks() { ubrk_close(iterator); }
+    UBreakIterator* iterator;
+};
+
+}  // namespace detail
+
+namespace {
+
+// The longest text, in units: what an int counts.
+constexpr std::size_t kLongestText = INT_MAX;
+
+void CheckTextLength(std::size_t units) {
+    if (units > kLongestText) {
+        QuendalLog::CPPException<std::length_error> failure(detail::kRaiseFileName,
+                                                            detail::kUnspecifiedFunction);
+        failure.Throw(0, "Text too long");
+    }
+}
+
+int Sign(int value) { return (value > 0) - (value < 0); }
+
+// The units of `source` mapped by one of ICU's full case mappings, which may lengthen them:
+// a first try with some room to spare, a second with the exact length ICU asked for.
+template <class Map>
+UTF16String CaseMapped(UTF16StringView source, Map map) {
+    UTF16String mapped;
+    if (source.empty()) return mapped;
+    std::size_t capacity = source.size() + source.size() / 8 + 16;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        if (capacity > kLongestText) capacity = kLongestText;
+        mapped.resize(capacity);
+        UErrorCode status = U_ZERO_ERROR;
+        const int32_t length =
+            map(detail::AsUChar(mapped.data()), static_cast<int32_t>(capacity),
+                detail::AsUChar(source.data()), static_cast<int32_t>(source.size()), &status);
+        if (U_SUCCESS(status)) {
+            mapped.resize(static_cast<std::size_t>(length));
+            return mapped;
+        }
+        const bool tooShort = status == U_BUFFER_OVERFLOW_ERROR;
+        if (!tooShort && status != U_INDEX_OUTOFBOUNDS_ERROR) {
+            detail::RaiseConversionError(detail::kCaseMappingLine, status);
+        }
+        // Longer than a text may be, or than ICU can count.
+        if (!tooShort || capacity == kLongestText) CheckTextLength(kLongestText + 1);
+        capacity = static_cast<std::size_t>(length);
+    }
+    detail::RaiseConversionError(detail::kCaseMappingLine, U_INTERNAL_PROGRAM_ERROR);
+}
+
+// ICU's full mappings, in one shape. The empty locale name is ICU's root locale: the same
+// mapping in every process, whatever its locale.
+int32_t ToUpperRoot(UChar* dest, int32_t capacity, const UChar* source, int32_t length,
+                    UErrorCode* status) {
+    return u_strToUpper(dest, capacity, source, length, "", status);
+}
+int32_t ToLowerRoot(UChar* dest, int32_t capacity, const UChar* source, int32_t length,
+                    UErrorCode* status) {
+    return u_strToLower(dest, capacity, source, length, "", status);
+}
+int32_t FoldCase(UChar* dest, int32_t capacity, const UChar* source, int32_t length,
+                 UErrorCode* status) {
+    return u_strFoldCase(dest, capacity, source, length, U_FOLD_CASE_DEFAULT, status);
+}
+
+}  // namespace
+
+Text::Text(Text&& other) noexcept
+    : Content(std::move(other.Content)),
+      Length(other.Length),
+      NumberOfCharacters(other.NumberOfCharacters),
+      CaseSensitivity(other.CaseSensitivity),
+      SearchForward(other.SearchForward) {
+    other.Content.clear();
+    other.Length = 0;
+    other.NumberOfCharacters = 0;
+}
+
+Text& Text::operator=(Text&& other) noexcept {
+    if (this == &other) return *this;
+    Content = std::move(other.Content);
+    Length = other.Length;
+    NumberOfCharacters = other.NumberOfCharacters;
+    CaseSensitivity = other.CaseSensitivity;
+    SearchForward = other.SearchForward;
+    other.Content.clear();
+    other.Length = 0;
+    other.NumberOfCharacters = 0;
+    return *this;
+}
+
+Text::Text(UTF16StringView units) : Text() {
+    CheckTextLength(units.size());
+    Content.assign(units.data(), units.size());
+    RefreshCounts();
+}
+
+Text Text::FromUTF8(std::string_view bytes, Malformed malformed) {
+    // UTF-8 never gives more units than it has bytes, and U+FFFD takes one unit for at least
+    // one byte, so the units are written straight into the text's own storage.
+    Text text;
+    text.Content.resize(bytes.size());
+    UTF16Unit* const out = text.Content.data();
+    std::size_t read = 0;
+    std::size_t written = 0;
+    while (true) {
+        const detail::TranscodeResult pass =
+            detail::UTF8ToUTF16(bytes.data() + read, bytes.size() - read, out + written);
+        read += pass.read;
+        written += pass.written;
+        if (pass.stop == detail::Stop::End) break;
+        if (malformed == Malformed::Raise) detail::RaiseMalformed(detail::kFromUTF8Site, read);
+        out[written++] = static_cast<UTF16Unit>(detail::kReplacementCharacter);
+        const auto* rest = reinterpret_cast<const unsigned char*>(bytes.data()) + read;
+        read += detail::DecodeUTF8(rest, bytes.size() - read).length;  // the maximal subpart
+    }
+    CheckTextLength(written);
+    text.Content.resize(written);
+    text.RefreshCounts();
+    return text;
+}
+
+Text Text::FromUTF16(UTF16StringView units, Malformed malformed) {
+    CheckTextLength(units.size());
+    Text text;
+    text.Content.reserve(units.size());
+    std::size_t read = 0;
+    while (true) {
+        const detail::TranscodeResult pass =
+            detail::ValidateUTF16(units.data() + read, units.size() - read);
+        text.Content.append(units.data() + read, pass.read);
+        read += pass.read;
+        if (pass.stop == detail::Stop::End) break;
+        if (malformed == Malformed::Raise) detail::RaiseMalformed(detail::kFromUTF16Site, read);
+        text.Content.push_back(static_cast<UTF16Unit>(detail::kReplacementCharacter));
+        ++read;  // an unpaired surrogate is one unit
+    }
+    text.RefreshCounts();
+    return text;
+}
+
+Text Text::FromUTF32(std::u32string_view units, Malformed malformed) {
+    // Each unit gives one or two UTF-16 units.
+    CheckTextLength(units.size());
+    Text text;
+    text.Content.resize(detail::kUTF16UnitsPerUTF32Unit * units.size());
+    std::size_t written = 0;
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        std::uint32_t value = units[i];
+        if (!detail::IsScalarValue(value)) {
+            if (malformed == Malformed::Raise) detail::RaiseMalformed(detail::kFromUTF32Site, i);
+            value = detail::kReplacementCharacter;
+        }
+        written += detail::EncodeUTF16(value, text.Content.data() + written);
+    }
+    CheckTextLength(written);
+    text.Content.resize(written);
+    text.RefreshCounts();
+    return text;
+}
+
+std::string Text::ToUTF8String(Malformed malformed) const {
+    // At most three bytes a unit: a pair takes four for two, U+FFFD three for one.
+    std::string bytes(3 * Content.size(), '\0');
+    std::size_t read = 0;
+    std::size_t written = 0;
+    while (true) {
+        const detail::TranscodeResult pass =
+            detail::UTF16ToUTF8(Content.data() + read, Content.size() - read, &bytes[written]);
+        read += pass.read;
+        written += pass.written;
+        if (pass.stop == detail::Stop::End) break;
+        if (malformed == Malformed::Raise) detail::RaiseMalformed(detail::kToUTF8StringSite, read);
+        written += detail::EncodeUTF8(detail::kReplacementCharacter, &bytes[written]);
+        ++read;
+    }
+    bytes.resize(written);
+    return bytes;
+}
+
+std::u32string Text::ToUTF32String(Malformed malformed) const {
+    std::u32string units;
+    units.reserve(Content.size());
+    const CodePointRange codePoints = CodePoints();
+    for (auto at = codePoints.begin(); at != codePoints.end(); ++at) {
+        char32_t codePoint = *at;
+        // A surrogate value comes only from an unpaired surrogate unit.
+        if (detail::IsSurrogate(codePoint)) {
+            if (malformed == Malformed::Raise) {
+                detail::RaiseMalformed(detail::kToUTF32StringSite, at.Index());
+            }
+            codePoint = detail::kReplacementCharacter;
+        }
+        units.push_back(codePoint);
+    }
+    return units;
+}
+
+UTF16StringView Text::View() const noexcept { return {Content.data(), Content.size()}; }
+
+CodePointRange Text::CodePoints() const { return CodePointRange(View()); }
+
+GraphemeRange Text::Graphemes() const { return GraphemeRange(View()); }
+
+void CodePointRange::Iterator::Decode() {
+    if (Position >= Units.size()) {
+        Width = 0;
+        Current = 0;
+        return;
+    }
+    const std::uint32_t unit = Units[Position];
+    if (detail::IsHighSurrogate(unit) && Position + 1 < Units.size() &&
+        detail::IsLowSurrogate(Units[Position + 1])) {
+        Current = detail::DecodePair(unit, Units[Position + 1]);
+        Width = 2;
+        return;
+    }
+    Current = unit;
+    Width = 1;
+}
+
+GraphemeRange::GraphemeRange(UTF16StringView units) : Units(units) {
+    if (units.empty()) return;
+    CheckTextLength(units.size());
+    UErrorCode status = U_ZERO_ERROR;
+    // The empty locale name is ICU's root locale: the same clusters in every process.
+    UBreakIterator* iterator = ubrk_open(UBRK_CHARACTER, "", detail::AsUChar(units.data()),
+                                         static_cast<int32_t>(units.size()), &status);
+    if (U_FAILURE(status)) {
+        ubrk_close(iterator);
+        detail::RaiseConversionError(detail::kGraphemesLine, status);
+    }
+    Breaks = std::make_shared<const detail::GraphemeBreaks>(iterator);
+}
+
+void GraphemeRange::Iterator::Advance() {
+    if (Start >= Units.size()) {
+        End = Start;
+        return;
+    }
+    // following() repositions the shared iterator, so each Iterator walks on its own.
+    const int32_t next = ubrk_following(Breaks->iterator, static_cast<int32_t>(Start));
+    End = next == UBRK_DONE ? Units.size() : static_cast<std::size_t>(next);
+}
+
+Text Text::Upper() const {
+    Text mapped;
+    mapped.Content = CaseMapped(View(), ToUpperRoot);
+    mapped.RefreshCounts();
+    return mapped;
+}
+
+Text Text::Lower() const {
+    Text mapped;
+    mapped.Content = CaseMapped(View(), ToLowerRoot);
+    mapped.RefreshCounts();
+    return mapped;
+}
+
+Text Text::Folded() const {
+    Text mapped;
+    mapped.Content = CaseMapped(View(), FoldCase);
+    mapped.RefreshCounts();
+    return mapped;
+}
+
+int Text::CompareFolded(const Text& other) const {
+    UErrorCode status = U_ZERO_ERROR;
+    // Without U_COMPARE_CODE_POINT_ORDER ICU orders by UTF-16 units, as Compare does.
+    const int32_t order = u_strCaseCompare(detail::AsUChar(Content.data()), Length,
+                                           detail::AsUChar(other.Content.data()), other.Length,
+                                           U_FOLD_CASE_DEFAULT, &status);
+    if (U_FAILURE(status)) detail::RaiseConversionError(detail::kCaseMappingLine, status);
+    return Sign(order);
+}
+
+std::ostream& operator<<(std::ostream& stream, const Text& text) {
+    const std::string bytes = text.ToUTF8String(Malformed::Replace);
+    return stream.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+}  // namespace QuendalText

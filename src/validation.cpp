@@ -1,0 +1,46 @@
+// The block validators: the library's validating passes, with the extent of what stopped them.
+#include <QuendalText/Validation.h>
+
+#include "internal/transcode.h"
+
+#include <algorithm>
+
+namespace QuendalText {
+namespace {
+
+// The answer for a pass that stopped at `stop` after `read` of `size` units, where an ill-formed
+// sequence takes `illFormedLength` units.
+ValidationResult ResultOf(const detail::TranscodeResult& pass, std::size_t size,
+                          std::size_t illFormedLength) {
+    switch (pass.stop) {
+        case detail::Stop::End: return {Validity::Valid, size, 0};
+        case detail::Stop::Truncated: return {Validity::Incomplete, pass.read, size - pass.read};
+        case detail::Stop::IllFormed: break;
+    }
+    return {Validity::IllFormed, pass.read, illFormedLength};
+}
+
+}  // namespace
+
+ValidationResult ValidateUTF8(std::string_view bytes) noexcept {
+    const detail::TranscodeResult pass = detail::ValidateUTF8(bytes.data(), bytes.size());
+    std::size_t subpart = 0;
+    if (pass.stop == detail::Stop::IllFormed) {
+        const auto* fault = reinterpret_cast<const unsigned char*>(bytes.data()) + pass.read;
+        subpart = detail::DecodeUTF8(fault, bytes.size() - pass.read).length;
+    }
+    return ResultOf(pass, bytes.size(), subpart);
+}
+
+ValidationResult ValidateUTF16(UTF16StringView units) noexcept {
+    return ResultOf(detail::ValidateUTF16(units.data(), units.size()), units.size(), 1);
+}
+
+ValidationResult ValidateUTF32(std::u32string_view units) noexcept {
+    const auto fault = std::find_if(units.begin(), units.end(),
+                                    [](char32_t unit) { return !detail::IsScalarValue(unit); });
+    if (fault == units.end()) return {Validity::Valid, units.size(), 0};
+    return {Validity::IllFormed, static_cast<std::size_t>(fault - units.begin()), 1};
+}
+
+}  // namespace QuendalText

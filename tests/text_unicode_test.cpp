@@ -1,0 +1,423 @@
+// The Unicode operations of Text held to independent references: ICU called directly for the
+// conversions and the code points, the Unicode Character Database of Debian's unicode-data (the
+// version ICU 72 implements) for case mapping and grapheme clusters, and a code point model of
+// splitting. Random cases use fixed seeds.
+#include "test_support.h"
+
+#include <unicode/uloc.h>
+#include <unicode/ustring.h>
+#include <unicode/utf16.h>
+
+#include <climits>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <random>
+#include <sstream>
+
+namespace {
+
+using qt_test::UnitsOf;
+using qt_test::UTF16String;
+using qt_test::UTF16Unit;
+using QuendalText::Malformed;
+using QuendalText::MalformedInput;
+using QuendalText::Text;
+using QuendalText::UTF16StringView;
+using QuendalText::Validity;
+
+const UChar* AsUChar(const UTF16Unit* units) { return reinterpret_cast<const UChar*>(units); }
+
+// ICU's conversions with U+FFFD for ill-formed input, and how many it wrote.
+template <class Dest, class Source, class Convert>
+std::pair<Dest, int32_t> IcuWithSub(const Source& source, Convert convert) {
+    Dest dest(4 * source.size() + 4, {});
+    int32_t length = 0;
+    int32_t substitutions = 0;
+    UErrorCode status = U_ZERO_ERROR;
+    convert(dest.data(), static_cast<int32_t>(dest.size()), &length, source.data(),
+            static_cast<int32_t>(source.size()), &substitutions, &status);
+    EXPECT_TRUE(U_SUCCESS(status)) << u_errorName(status);
+    dest.resize(static_cast<std::size_t>(length));
+    return {dest, substitutions};
+}
+std::pair<UTF16String, int32_t> IcuFromUTF8(const std::string& bytes) {
+    return IcuWithSub<UTF16String>(bytes, [](UTF16Unit* d, int32_t c, int32_t* l, const char* s,
+                                             int32_t n, int32_t* subs, UErrorCode* e) {
+        u_strFromUTF8WithSub(reinterpret_cast<UChar*>(d), c, l, s, n, 0xFFFD, subs, e);
+    });
+}
+std::pair<std::string, int32_t> IcuToUTF8(const UTF16String& units) {
+    return IcuWithSub<std::string>(
+        units, [](char* d, int32_t c, int32_t* l, const UTF16Unit* s, int32_t n, int32_t* subs,
+                  UErrorCode* e) { u_strToUTF8WithSub(d, c, l, AsUChar(s), n, 0xFFFD, subs, e); });
+}
+std::pair<std::u32string, int32_t> IcuToUTF32(const UTF16String& units) {
+    return IcuWithSub<std::u32string>(units, [](char32_t* d, int32_t c, int32_t* l,
+                                                const UTF16Unit* s, int32_t n, int32_t* subs,
+                                                UErrorCode* e) {
+        u_strToUTF32WithSub(reinterpret_cast<UChar32*>(d), c, l, AsUChar(s), n, 0xFFFD, subs, e);
+    });
+}
+std::pair<UTF16String, int32_t> IcuFromUTF32(const std::u32string& units) {
+    return IcuWithSub<UTF16String>(units, [](UTF16Unit* d, int32_t c, int32_t* l, const char32_t* s,
+                                             int32_t n, int32_t* subs, UErrorCode* e) {
+        u_strFromUTF32WithSub(reinterpret_cast<UChar*>(d), c, l,
+                              reinterpret_cast<const UChar32*>(s), n, 0xFFFD, subs, e);
+    });
+}
+
+// Code points at the encoding boundaries, surrogates, NUL and values beyond Unicode.
+constexpr char32_t kEdges[] = {0,       0x41,    0x7F,     0x80,     0x7FF,     0x800,  0xD7FF,
+                               0xD800,  0xDBFF,  0xDC00,   0xDFFF,   0xE000,    0xFFFD, 0xFFFF,
+                               0x10000, 0x1F600, 0x10FFFF, 0x110000, 0xFFFFFFFF};
+
+std::u32string RandomValues(std::mt19937& random) {
+    std::u32string values(random() % 12, U'\0');
+    for (char32_t& value : values) value = kEdges[random() % std::size(kEdges)];
+    return values;
+}
+
+// Well-formed UTF-8 of random code points with stray, cut and overlong bytes mixed in.
+std::string RandomBytes(std::mt19937& random) {
+    static const std::string kStray[] = {"\x80",     "\xBF",     "\xC0\xAF", "\xC1",
+                                         "\xE0\x80", "\xED\xA0", "\xF0\x8F", "\xF4\x90",
+                                         "\xF5",     "\xFF",     "\xE2\x82", "\xF0\x9F\x98"};
+    std::string bytes;
+    for (char32_t value : RandomValues(random)) {
+        if (random() % 3 == 0) {
+            bytes += kStray[random() % std::size(kStray)];
+        } else if (value <= 0x10FFFF && (value < 0xD800 || value > 0xDFFF)) {
+            const Text one = Text::FromUTF32(std::u32string(1, value));
+            bytes += one.ToUTF8String();
+        }
+    }
+    return bytes;
+}
+
+UTF16String RandomUnits(std::mt19937& random) {
+    UTF16String units;
+    for (char32_t value : RandomValues(random)) {
+        UTF16Unit pair[2];
+        std::size_t length = 0;
+        U16_APPEND_UNSAFE(pair, length, value % 0x110000);
+        units.append(pair, value <= 0xFFFF || random() % 4 ? length : 1);  // sometimes cut
+    }
+    return units;
+}
+
+// Each code point as ICU's U16_NEXT reads it, which gives a lone surrogate as its value, and
+// the index of its first unit.
+std::vector<std::pair<std::size_t, char32_t>> IcuCodePoints(const UTF16String& units) {
+    std::vector<std::pair<std::size_t, char32_t>> codePoints;
+    const auto length = static_cast<int32_t>(units.size());
+    for (int32_t i = 0; i < length;) {
+        const int32_t start = i;
+        UChar32 value;
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wsign-conversion"  // inside ICU's macro
+        U16_NEXT(AsUChar(units.data()), i, length, value);
+#pragma GCC diagnostic pop
+        codePoints.emplace_back(static_cast<std::size_t>(start), static_cast<char32_t>(value));
+    }
+    return codePoints;
+}
+
+// Calls `raise` and returns the offset of the MalformedInput it raised, after checking that
+// it is caught by every base; -1 when nothing was raised.
+long long MalformedOffset(const std::function<void()>& raise) {
+    try {
+        raise();
+    } catch (const MalformedInput& failure) {
+        EXPECT_STREQ(failure.get_FileName(), ".\\Text.cpp");
+        EXPECT_GT(failure.get_LineNum(), 0);
+        EXPECT_NE(std::string(failure.what()).find(std::to_string(failure.Offset())),
+                  std::string::npos);
+        try {
+            MalformedInput copy = failure;
+            copy.Throw(failure.get_LineNum(), failure.what());
+        } catch (const QuendalLog::CPPException<std::runtime_error>& rethrown) {
+            EXPECT_EQ(dynamic_cast<const MalformedInput&>(rethrown).Offset(), failure.Offset());
+        }
+        return static_cast<long long>(failure.Offset());
+    }
+    return -1;
+}
+
+TEST(TextUnicode, ConversionsAgreeWithIcuOnRandomInput) {
+    for (unsigned trial = 0; trial < 3000; ++trial) {
+        std::mt19937 random(1234 + trial);
+        const std::string bytes = RandomBytes(random);
+        const auto [fromBytes, bytesSubs] = IcuFromUTF8(bytes);
+        EXPECT_EQ(UnitsOf(Text::FromUTF8(bytes, Malformed::Replace)), fromBytes);
+        const auto check = QuendalText::ValidateUTF8(bytes);
+        const long long offset = MalformedOffset([&] { Text::FromUTF8(bytes); });
+        if (bytesSubs == 0) {
+            EXPECT_EQ(offset, -1);
+            EXPECT_EQ(check.validity, Validity::Valid);
+            EXPECT_EQ(UnitsOf(Text::FromUTF8(bytes)), fromBytes);
+        } else {
+            // The offset ends ICU's well-formed prefix; the subpart there is one U+FFFD.
+            EXPECT_EQ(offset, static_cast<long long>(check.position)) << trial;
+            EXPECT_EQ(IcuFromUTF8(bytes.substr(0, check.position)).second, 0);
+            EXPECT_EQ(IcuFromUTF8(bytes.substr(0, check.position + check.length)).second, 1);
+            // Incomplete: some continuation bytes would make the cut character whole.
+            bool completable = false;
+            for (const char* next : {"\x80", "\x90", "\xA0"}) {
+                for (std::string tail = next; tail.size() < 4; tail += "\x80") {
+                    completable = completable ||
+                                  (check.position + check.length == bytes.size() &&
+                                   IcuFromUTF8(bytes.substr(check.position) + tail).second == 0);
+                }
+            }
+            EXPECT_EQ(check.validity == Validity::Incomplete, completable) << trial;
+        }
+
+        const UTF16String units = RandomUnits(random);
+        const Text text{UTF16StringView(units)};
+        const auto [utf8, unitSubs] = IcuToUTF8(units);
+        const auto utf32 = IcuToUTF32(units).first;
+        EXPECT_EQ(text.ToUTF8String(Malformed::Replace), utf8);
+        EXPECT_EQ(text.ToUTF32String(Malformed::Replace), utf32);
+        EXPECT_EQ(UnitsOf(Text::FromUTF16(units, Malformed::Replace)), IcuFromUTF32(utf32).first);
+        std::ostringstream stream;
+        stream << text;
+        EXPECT_EQ(stream.str(), utf8);
+        const long long unitOffset = MalformedOffset([&] { text.ToUTF8String(); });
+        EXPECT_EQ(MalformedOffset([&] { text.ToUTF32String(); }), unitOffset);
+        EXPECT_EQ(MalformedOffset([&] { Text::FromUTF16(units); }), unitOffset);
+        const auto unitCheck = QuendalText::ValidateUTF16(units);
+        if (unitSubs == 0) {
+            EXPECT_EQ(unitOffset, -1);
+            EXPECT_EQ(UnitsOf(Text::FromUTF8(text.ToUTF8String())), units);
+        } else {
+            EXPECT_EQ(unitOffset, static_cast<long long>(unitCheck.position));
+            EXPECT_EQ(IcuToUTF8(units.substr(0, unitCheck.position)).second, 0);
+            EXPECT_TRUE(U16_IS_SURROGATE(units[unitCheck.position]));
+        }
+
+        std::u32string codePoints;
+        for (const auto& codePoint : IcuCodePoints(units)) codePoints += codePoint.second;
+        const auto range = text.CodePoints();
+        EXPECT_EQ(std::u32string(range.begin(), range.end()), codePoints);
+
+        const std::u32string values = RandomValues(random);
+        const auto [fromValues, valueSubs] = IcuFromUTF32(values);
+        EXPECT_EQ(UnitsOf(Text::FromUTF32(values, Malformed::Replace)), fromValues);
+        const long long valueOffset = MalformedOffset([&] { Text::FromUTF32(values); });
+        EXPECT_EQ(valueOffset, valueSubs == 0 ? -1
+                                              : static_cast<long long>(
+                                                    QuendalText::ValidateUTF32(values).position));
+        if (valueSubs > 0) {
+            EXPECT_EQ(IcuFromUTF32(values.substr(0, static_cast<std::size_t>(valueOffset))).second,
+                      0);
+        }
+    }
+}
+
+TEST(TextUnicode, ValidatorsTellIncompleteFromIllFormed) {
+    struct Row {
+        const char* bytes;
+        Validity validity;
+        std::size_t position, length;
+    };
+    const Row rows[] = {{"", Validity::Valid, 0, 0},
+                        {"a\xC3\xA9", Validity::Valid, 3, 0},
+                        {"a\xF0\x9F\x98", Validity::Incomplete, 1, 3},
+                        {"a\xF0\x9F\x98"
+                         "b",
+                         Validity::IllFormed, 1, 3},
+                        {"\xE0\x80\x80", Validity::IllFormed, 0, 1},
+                        {"ab\xF4\x90", Validity::IllFormed, 2, 1}};
+    for (const Row& row : rows) {
+        const auto result = QuendalText::ValidateUTF8(row.bytes);
+        EXPECT_EQ(result.validity, row.validity) << row.bytes;
+        EXPECT_EQ(result.position, row.position) << row.bytes;
+        EXPECT_EQ(result.length, row.length) << row.bytes;
+    }
+    const auto cutPair = QuendalText::ValidateUTF16(QUENDALTEXT_U("a\xD83D"));
+    EXPECT_EQ(cutPair.validity, Validity::Incomplete);
+    EXPECT_EQ(cutPair.position, 1u);
+    EXPECT_EQ(QuendalText::ValidateUTF16(QUENDALTEXT_U("\xDE00"
+                                                       "a"))
+                  .validity,
+              Validity::IllFormed);
+    EXPECT_EQ(QuendalText::ValidateUTF32(U"ab").validity, Validity::Valid);
+}
+
+// Fields of a UCD file, split at ';' with comments dropped, for each data line.
+void ForEachRecord(const char* file, const std::function<void(std::vector<std::string>)>& visit) {
+    std::ifstream input(std::string(QUENDALTEXT_UCD_DIR) + "/" + file);
+    ASSERT_TRUE(input) << "missing " << file << " (Debian package unicode-data)";
+    for (std::string line; std::getline(input, line);) {
+        line = line.substr(0, line.find('#'));
+        if (line.find(';') == std::string::npos) continue;
+        std::vector<std::string> fields;
+        std::istringstream cells(line);
+        for (std::string cell; std::getline(cells, cell, ';');) fields.push_back(cell);
+        visit(fields);
+    }
+}
+
+// The UTF-16 units of space-separated hexadecimal code points; a surrogate stays one unit.
+UTF16String UnitsOfHex(const std::string& hex) {
+    UTF16String units;
+    std::istringstream in(hex);
+    for (std::string value; in >> value;) {
+        UTF16Unit pair[2];
+        std::size_t length = 0;
+        U16_APPEND_UNSAFE(pair, length, std::stoul(value, nullptr, 16));
+        units.append(pair, length);
+    }
+    return units;
+}
+
+TEST(TextUnicode, CaseMappingFollowsTheCharacterDatabase) {
+    // Full mappings: SpecialCasing's unconditional entries over UnicodeData's simple ones; full
+    // folding: CaseFolding's C and F entries.
+    std::map<UTF16String, UTF16String> lower, upper, folded;
+    ForEachRecord("UnicodeData.txt", [&](const std::vector<std::string>& f) {
+        const UTF16String self = UnitsOfHex(f[0]);
+        upper[self] = f[12].empty() ? self : UnitsOfHex(f[12]);
+        lower[self] = f[13].empty() ? self : UnitsOfHex(f[13]);
+        folded[self] = self;
+    });
+    ForEachRecord("SpecialCasing.txt", [&](const std::vector<std::string>& f) {
+        if (f.size() > 4 && f[4].find_first_not_of(' ') != std::string::npos) return;
+        lower[UnitsOfHex(f[0])] = UnitsOfHex(f[1]);
+        upper[UnitsOfHex(f[0])] = UnitsOfHex(f[3]);
+    });
+    ForEachRecord("CaseFolding.txt", [&](const std::vector<std::string>& f) {
+        if (f[1] == " C" || f[1] == " F") folded[UnitsOfHex(f[0])] = UnitsOfHex(f[2]);
+    });
+    // ICU's default locale must not matter: Turkish would map i to U+0130.
+    UErrorCode status = U_ZERO_ERROR;
+    const std::string previous = uloc_getDefault();
+    uloc_setDefault("tr_TR", &status);
+    for (const auto& [self, expected] : folded) {
+        const Text text{UTF16StringView(self)};
+        ASSERT_EQ(UnitsOf(text.Folded()), expected) << std::hex << *text.CodePoints().begin();
+        ASSERT_EQ(UnitsOf(text.Upper()), upper[self]);
+        ASSERT_EQ(UnitsOf(text.Lower()), lower[self]);
+        ASSERT_EQ(UnitsOf(text), self);  // unchanged
+    }
+    // Context: a final sigma lowers to U+03C2, as no single character does.
+    EXPECT_EQ(Text(u8"\u039F\u03A3").Lower(), Text(u8"\u03BF\u03C2"));
+    EXPECT_EQ(Text("stra\xC3\x9F"
+                   "e")
+                  .Upper(),
+              Text("STRASSE"));
+
+    // Folded comparison orders by units after folding, whatever CaseSensitivity says.
+    Text sensitive("STRASSE");
+    EXPECT_EQ(sensitive.CompareFolded(Text(u8"stra\u00DFe")), 0);
+    EXPECT_EQ(Text("I").CompareFolded(Text("i")), 0);
+    EXPECT_EQ(Text("a").CompareFolded(Text("B")), -1);
+    EXPECT_EQ(Text("Z").CompareFolded(Text("a")), 1);
+    // By units: U+FF41 orders after the high surrogate of U+10428.
+    EXPECT_EQ(Text(u8"\uFF21").CompareFolded(Text(u8"\U00010400")), 1);
+    sensitive.set_CaseSensitivity(false);
+    EXPECT_EQ(sensitive.CompareFolded(Text("strasse ")), -1);
+    uloc_setDefault(previous.c_str(), &status);
+}
+
+TEST(TextUnicode, GraphemesFollowTheBreakTests) {
+    int cases = 0;
+    std::ifstream input(std::string(QUENDALTEXT_UCD_DIR) + "/auxiliary/GraphemeBreakTest.txt");
+    ASSERT_TRUE(input) << "missing GraphemeBreakTest.txt (Debian package unicode-data)";
+    for (std::string line; std::getline(input, line);) {
+        // "÷ 0020 × 0308 ÷ 0020 ÷": clusters are the runs between the ÷ marks.
+        line = line.substr(0, line.find('#'));
+        std::vector<UTF16String> expected;
+        UTF16String joined;
+        std::istringstream tokens(line);
+        for (std::string token; tokens >> token;) {
+            if (token == "\xC3\xB7") {
+                expected.emplace_back();
+            } else if (token != "\xC3\x97") {
+                const UTF16String units = UnitsOfHex(token);
+                expected.back() += units;
+                joined += units;
+            }
+        }
+        if (expected.empty()) continue;
+        expected.pop_back();  // after the last ÷ comes nothing
+        const Text text{UTF16StringView(joined)};
+        std::vector<UTF16String> clusters;
+        for (UTF16StringView cluster : text.Graphemes()) clusters.emplace_back(cluster);
+        EXPECT_EQ(clusters, expected) << line;
+        ++cases;
+    }
+    EXPECT_GT(cases, 500);
+    const auto none = Text().Graphemes();
+    EXPECT_TRUE(none.begin() == none.end());
+}
+
+TEST(TextUnicode, SplitAndAffixesAgreeWithACodePointModel) {
+    const UTF16Unit pieces[][3] = {{u'a'}, {u','}, {0xD83D, 0xDE00}, {0xD83D}, {0xDE00}, {0}};
+    const QuendalText::Char delimiters[] = {QuendalText::Char(u','), QuendalText::Char(0x1F600),
+                                            QuendalText::Char(), QuendalText::Char(0xD83D),
+                                            QuendalText::Char(0xDE00)};
+    std::mt19937 random(77);
+    for (std::size_t trial = 0; trial < 2000; ++trial) {
+        UTF16String units;
+        for (auto n = random() % 9; n > 0; --n) {
+            const UTF16Unit* piece = pieces[random() % std::size(pieces)];
+            units.append(piece, piece[0] == 0 ? 1 : std::char_traits<UTF16Unit>::length(piece));
+        }
+        const Text text{UTF16StringView(units)};
+        const QuendalText::Char& delimiter = delimiters[trial % std::size(delimiters)];
+        const UTF16String sought = UnitsOf(Text(delimiter));
+        const char32_t soughtValue = sought.empty() ? U'\0' : IcuCodePoints(sought).front().second;
+        std::vector<UTF16String> expected(1);
+        const auto codePoints = IcuCodePoints(units);
+        for (std::size_t i = 0; i < codePoints.size(); ++i) {
+            const std::size_t end =
+                i + 1 < codePoints.size() ? codePoints[i + 1].first : units.size();
+            if (codePoints[i].second == soughtValue) {
+                expected.emplace_back();
+            } else {
+                expected.back() += units.substr(codePoints[i].first, end - codePoints[i].first);
+            }
+        }
+        std::vector<UTF16String> fields;
+        for (const Text& field : text.Split(delimiter)) fields.push_back(UnitsOf(field));
+        EXPECT_EQ(fields, expected);
+        const UTF16String part = units.substr(random() % (units.size() + 1));
+        const Text affix{UTF16StringView(part)};
+        EXPECT_TRUE(text.EndsWith(affix) && text.Contains(affix));
+        EXPECT_EQ(text.StartsWith(affix), units.compare(0, part.size(), part) == 0);
+        EXPECT_EQ(affix.StartsWith(text), part.size() == units.size() || units.empty());
+    }
+    EXPECT_FALSE(Text("abc").Contains(Text("abd")));
+}
+
+TEST(TextUnicode, MovesHashesAndTheLengthCeiling) {
+    Text source(u8"caf\u00E9 \U0001F600");
+    source.set_SearchForward(false);
+    const Text copy = source;
+    Text moved(std::move(source));
+    EXPECT_EQ(moved, copy);
+    EXPECT_EQ(moved.get_NumberOfCharacters(), 6);
+    EXPECT_FALSE(moved.IsSearchForward());
+    EXPECT_TRUE(source.IsEmpty());  // NOLINT(bugprone-use-after-move): left empty on purpose
+    EXPECT_EQ(source.get_NumberOfCharacters(), 0);
+    EXPECT_EQ(source.View().size(), 0u);
+    source = std::move(moved);
+    EXPECT_EQ(source, copy);
+    EXPECT_TRUE(moved.IsEmpty() && moved.get_Length() == 0);
+    source += Text("!");
+    EXPECT_EQ(source.get_NumberOfCharacters(), 7);
+
+    Text other = copy;
+    other.set_CaseSensitivity(false);
+    EXPECT_EQ(std::hash<Text>{}(other), std::hash<Text>{}(copy));
+    EXPECT_EQ(Text(UTF16StringView(QUENDALTEXT_U("a\0b"), 3)).get_Length(), 3);
+
+    // A view longer than a text may be is refused before any unit is read.
+    const UTF16StringView huge(QUENDALTEXT_U("x"), std::size_t{INT_MAX} + 1);
+    EXPECT_THROW(Text{huge}, std::length_error);
+    EXPECT_THROW(Text::FromUTF16(huge), std::length_error);
+}
+
+}  // namespace
