@@ -1,19 +1,25 @@
 // The commands of qtext over the readers of input.h. Text read is UTF-8 unless a byte-order
-// mark names another encoding; text written is UTF-8, except for convert.
+// mark names another encoding (convert: --from); text written is UTF-8 (convert: --to).
 #include "commands.h"
 
 #include "errors.h"
 #include "input.h"
 
-#include <QuendalText/Char.h>
 #include <QuendalText/UTFEncodingType.h>
+
+#include <unicode/uchar.h>
+#include <unicode/ustring.h>
 
 #include <unistd.h>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <functional>
+#include <iterator>
+#include <optional>
 #include <string_view>
+#include <vector>
 
 namespace qtext {
 
@@ -26,8 +32,9 @@ const char* const kSampleText =
 
 namespace {
 
-using QuendalText::Char;
 using QuendalText::Text;
+using QuendalText::UTF16StringView;
+using QuendalText::UTF16Unit;
 
 void WriteOut(std::string_view bytes) {
     if (bytes.empty()) return;
@@ -36,16 +43,48 @@ void WriteOut(std::string_view bytes) {
     }
 }
 
-int FinishOutput() {
+void FlushOutput() {
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
         throw InputError(std::string("cannot write the output: ") + std::strerror(errno));
     }
-    return kExitSuccess;
 }
 
 const Text& LineFeed() {
-    static const Text lineFeed(u"\n");
+    static const Text lineFeed(QUENDALTEXT_U("\n"));
     return lineFeed;
+}
+
+// Runs `read` for each input (standard input when there is none), reporting a failing input on
+// standard error and going on with the next. Returns whether every input was read.
+bool ForEachInput(const std::vector<std::string>& paths,
+                  const std::function<void(const std::string&)>& read) {
+    const std::vector<std::string> inputs = paths.empty() ? std::vector<std::string>{""} : paths;
+    bool allRead = true;
+    for (const std::string& path : inputs) {
+        try {
+            read(path);
+        } catch (const InputError& error) {
+            std::fflush(stdout);  // what the input gave so far comes before the complaint
+            std::fprintf(stderr, "qtext: %s\n", error.what());
+            allRead = false;
+        }
+    }
+    FlushOutput();
+    return allRead;
+}
+
+int StatusOf(bool allRead) { return allRead ? kExitSuccess : kExitInputError; }
+
+// Calls visit(line, terminated) for each line of the input, read as UTF-8 or as its
+// byte-order mark says; `terminated` tells whether an LF ended the line.
+template <class Visit>
+void ForEachLine(const Settings& settings, const std::string& path, Visit visit) {
+    ByteSource source(path, settings.blockBytes);
+    TextReader reader(source, std::string(), OnFault::Stop);
+    LineReader lines(reader);
+    Text line;
+    bool terminated = false;
+    while (lines.Next(&line, &terminated)) visit(line, terminated);
 }
 
 // What info reports, gathered piece by piece as if over the whole input as one Text.
@@ -53,169 +92,266 @@ class Measures {
 public:
     void Add(const Text& piece) {
         if (piece.IsEmpty()) return;
-        // NUL units at the start of a text are no characters; in the middle of the input they
-        // are, but a piece cannot know that a character came before it.
-        const int nulsAfterCharacters = characters_ > 0 ? LeadingNulUnits(piece) : 0;
-        characters_ += piece.get_NumberOfCharacters() + nulsAfterCharacters;
-        utf32Bytes_ += piece.get_EncodingSize(UTF32Encoding, false) + 4 * nulsAfterCharacters;
+        // The input is well-formed, so these are the sizes convert writes.
         utf8Bytes_ += piece.get_EncodingSize(UTF8Encoding, false);
-        utf16Bytes_ += piece.get_EncodingSize(UTF16Encoding, false);
+        const QuendalText::CodePointRange codePoints = piece.CodePoints();
+        codePoints_ += std::distance(codePoints.begin(), codePoints.end());
         utf16Units_ += piece.get_Length();
         ascii_ = ascii_ && piece.IsAscii();
         for (int at = piece.FindFromCharacterSet(LineFeed(), 0); at >= 0;
              at = piece.FindFromCharacterSet(LineFeed(), at + 1)) {
             ++lineFeeds_;
         }
-        endsWithLineFeed_ = piece.get_CharacterAt(piece.get_Length() - 1) == Char(u'\n');
+        endsWithLineFeed_ = piece.EndsWith(LineFeed());
+        // The last cluster may go on in the next piece: it waits for it.
+        unfinished_ += piece;
+        CountClusters(false);
     }
 
-    void Print(const std::string& source, const std::string& encoding) const {
+    void Print(const std::string& source, const std::string& encoding) {
+        CountClusters(true);
         // A last line without a line feed counts too.
         const std::int64_t lines = lineFeeds_ + (utf16Units_ > 0 && !endsWithLineFeed_ ? 1 : 0);
         std::string report;
         auto row = [&report](const char* name, const std::string& value) {
             report += name;
-            report.append(16 - std::strlen(name), ' ');
+            report.append(20 - std::strlen(name), ' ');
             report += value + "\n";
         };
         row("input:", source);
         row("encoding:", encoding);
         row("UTF-8 bytes:", std::to_string(utf8Bytes_));
-        row("UTF-16 bytes:", std::to_string(utf16Bytes_));
-        row("UTF-32 bytes:", std::to_string(utf32Bytes_));
+        row("UTF-16 bytes:", std::to_string(2 * utf16Units_));
+        row("UTF-32 bytes:", std::to_string(4 * codePoints_));
         row("UTF-16 units:", std::to_string(utf16Units_));
-        row("characters:", std::to_string(characters_));
+        row("code points:", std::to_string(codePoints_));
+        row("grapheme clusters:", std::to_string(clusters_));
         row("ASCII:", ascii_ ? "yes" : "no");
         row("lines:", std::to_string(lines));
         WriteOut(report);
     }
 
 private:
+    void CountClusters(bool ended) {
+        const UTF16StringView units = unfinished_.View();
+        const QuendalText::GraphemeRange clusters = unfinished_.Graphemes();
+        std::size_t lastStart = 0;
+        std::int64_t count = 0;
+        for (const UTF16StringView cluster : clusters) {
+            lastStart = static_cast<std::size_t>(cluster.data() - units.data());
+            ++count;
+        }
+        if (ended || count == 0) {
+            clusters_ += count;
+            unfinished_ = Text();
+        } else {
+            clusters_ += count - 1;
+            unfinished_ = Text(units.substr(lastStart));
+        }
+    }
+
     std::int64_t utf8Bytes_ = 0;
-    std::int64_t utf16Bytes_ = 0;
-    std::int64_t utf32Bytes_ = 0;
     std::int64_t utf16Units_ = 0;
-    std::int64_t characters_ = 0;
+    std::int64_t codePoints_ = 0;
+    std::int64_t clusters_ = 0;
     std::int64_t lineFeeds_ = 0;
     bool ascii_ = true;
     bool endsWithLineFeed_ = false;
+    Text unfinished_;  // the last cluster seen, which the next piece may extend
 };
 
-// Compare with case ignored reads every surrogate unit as the same invalid character, so the
-// units of characters outside the Basic Multilingual Plane are compared exactly here.
-bool SurrogateUnitsEqual(const Text& candidate, const Text& pattern) {
-    const QuendalText::UTF16Unit* left = candidate.c_str();
-    const QuendalText::UTF16Unit* right = pattern.c_str();
-    for (int i = 0; i < pattern.get_Length(); ++i) {
-        const bool surrogate = (left[i] & 0xF800) == 0xD800 || (right[i] & 0xF800) == 0xD800;
-        if (surrogate && left[i] != right[i]) return false;
-    }
-    return true;
-}
+// Finds a pattern in lines: as it is, or by full case folding of both, in time linear in the
+// line. Folding maps each code point on its own (full case folding needs no context), so each
+// folded unit knows the code point it came from, and a match counts only where it begins and
+// ends with whole foldings.
+class Matcher {
+public:
+    Matcher(const Text& pattern, bool ignoreCase)
+        : ignoreCase_(ignoreCase),
+          pattern_(ignoreCase ? pattern.Folded() : pattern),
+          searcher_(pattern_.View().data(), pattern_.View().data() + pattern_.View().size()) {}
 
-// Index of the first match of `pattern` in `line` at or after `start`, or -1.
-int FindMatch(const Text& line, const Text& pattern, int start, bool ignoreCase) {
-    if (!ignoreCase) return line.FindString(pattern, start);
-    Char first = pattern.get_CharacterAt(0);
-    first.ToLower();
-    const int lastStart = line.get_Length() - pattern.get_Length();
-    for (int i = start; i <= lastStart; ++i) {
-        Char candidateFirst = line.get_CharacterAt(i);
-        if (candidateFirst.ToLower() != first) continue;  // cheap test before a sub-string
-        Text candidate = line.SubString(i, pattern.get_Length());
-        candidate.set_CaseSensitivity(false);
-        if (candidate.Compare(pattern, -1) == 0 && SurrogateUnitsEqual(candidate, pattern))
-            return i;
+    // Calls found(column) for each match in `line`, left to right and without overlaps, while
+    // it returns true.
+    void ForEachMatch(const Text& line, const std::function<bool(std::size_t)>& found) {
+        if (!ignoreCase_) {
+            Search(line.View(),
+                   [&found](std::size_t at) { return std::optional<bool>(found(at)); });
+            return;
+        }
+        Fold(line);
+        Search(UTF16StringView(folded_), [&](std::size_t at) -> std::optional<bool> {
+            const std::size_t end = at + pattern_.View().size();
+            if ((at > 0 && origin_[at] == origin_[at - 1]) || origin_[end] == origin_[end - 1]) {
+                return std::nullopt;  // inside the folding of one code point
+            }
+            return found(origin_[at]);
+        });
     }
-    return -1;
-}
 
-// Calls visit(line, terminated) for each line of the input, read as UTF-8 or as its
-// byte-order mark says; `terminated` tells whether an LF ended the line.
-template <class Visit>
-void ForEachLine(const Settings& settings, const std::string& path, Visit visit) {
-    ByteSource source(path, settings.blockBytes);
-    TextReader reader(source, Encoding::Utf8);
-    LineReader lines(reader);
-    Text line;
-    bool terminated = false;
-    while (lines.Next(&line, &terminated)) visit(line, terminated);
-}
+private:
+    // Calls accept(index) for each match; accept answers whether to go on, or nothing when the
+    // match does not count and the search goes on from the next unit.
+    template <class Accept>
+    void Search(UTF16StringView units, Accept accept) const {
+        const UTF16Unit* const begin = units.data();
+        const UTF16Unit* const end = begin + units.size();
+        for (const UTF16Unit* from = begin; from < end;) {
+            const auto match = searcher_(from, end);
+            if (match.first == end) return;
+            const std::optional<bool> goOn = accept(static_cast<std::size_t>(match.first - begin));
+            if (goOn.has_value() && !*goOn) return;
+            from = goOn.has_value() ? match.second : match.first + 1;
+        }
+    }
+
+    void Fold(const Text& line) {
+        // Room for the full folding of one code point, which is at most a few units.
+        constexpr int32_t kFoldingRoom = 16;
+        folded_.clear();
+        origin_.clear();
+        const UTF16StringView units = line.View();
+        const QuendalText::CodePointRange codePoints = line.CodePoints();
+        for (auto at = codePoints.begin(); at != codePoints.end();) {
+            const std::size_t start = at.Index();
+            const std::size_t width = (++at).Index() - start;
+            UChar folding[kFoldingRoom];
+            UErrorCode status = U_ZERO_ERROR;
+            const int32_t length =
+                u_strFoldCase(folding, kFoldingRoom, reinterpret_cast<const UChar*>(&units[start]),
+                              static_cast<int32_t>(width), U_FOLD_CASE_DEFAULT, &status);
+            if (U_SUCCESS(status)) {
+                folded_.append(reinterpret_cast<const UTF16Unit*>(folding),
+                               static_cast<std::size_t>(length));
+                origin_.insert(origin_.end(), static_cast<std::size_t>(length), start);
+            } else {
+                folded_.append(units.substr(start, width));
+                origin_.insert(origin_.end(), width, start);
+            }
+        }
+        origin_.push_back(units.size());  // the end is a boundary
+    }
+
+    bool ignoreCase_;
+    Text pattern_;
+    std::boyer_moore_searcher<const UTF16Unit*> searcher_;
+    QuendalText::UTF16String folded_;  // the folded line
+    std::vector<std::size_t> origin_;  // for each folded unit, the line index it comes from
+};
 
 }  // namespace
 
-int RunInfo(const Settings& settings, const std::string& path, bool useSample) {
-    Measures measures;
-    if (useSample || (path.empty() && ::isatty(STDIN_FILENO))) {
-        const Text sample(kSampleText);
+int RunInfo(const Settings& settings, const std::vector<std::string>& paths, bool useSample) {
+    if (useSample || (paths.empty() && ::isatty(STDIN_FILENO))) {
+        const Text sample = Text::FromUTF8(kSampleText);
         WriteOut("Built-in sample (ASCII, accented Latin, Greek, CJK, emoji):\n");
-        int position = 0;
-        for (Text line = sample.FindToken(LineFeed(), &position); !line.IsEmpty();
-             line = sample.FindToken(LineFeed(), &position)) {
-            WriteOut("  " + ToUtf8(line) + "\n");
-        }
+        const std::vector<Text> lines = sample.Split(QuendalText::Char(u'\n'));
+        for (std::size_t i = 0; i + 1 < lines.size(); ++i)
+            WriteOut("  " + lines[i].ToUTF8String() + "\n");
         WriteOut("\n");
+        Measures measures;
         measures.Add(sample);
-        measures.Print("built-in sample", "utf-8");
-        return FinishOutput();
+        measures.Print("built-in sample", "UTF-8");
+        FlushOutput();
+        return kExitSuccess;
     }
-    ByteSource source(path, settings.blockBytes);
-    TextReader reader(source, Encoding::Utf8);
-    Text piece;
-    while (reader.Next(&piece)) measures.Add(piece);
-    const Decoder& decoder = reader.decoder();
-    measures.Print(source.name(), std::string(EncodingName(decoder.encoding())) +
-                                      (decoder.hadByteOrderMark() ? " (byte-order mark)" : ""));
-    return FinishOutput();
+    bool first = true;
+    return StatusOf(ForEachInput(paths, [&](const std::string& path) {
+        ByteSource source(path, settings.blockBytes);
+        TextReader reader(source, std::string(), OnFault::Stop);
+        Measures measures;
+        Text piece;
+        while (reader.Next(&piece)) measures.Add(piece);
+        const Decoder& decoder = reader.decoder();
+        if (!first) WriteOut("\n");
+        first = false;
+        measures.Print(source.name(), decoder.encodingName() +
+                                          (decoder.hadByteOrderMark() ? " (byte-order mark)" : ""));
+    }));
 }
 
-int RunConvert(const Settings& settings, const std::string& path, Encoding from, Encoding to) {
-    ByteSource source(path, settings.blockBytes);
-    TextReader reader(source, from);
-    Text piece;
-    std::string bytes;
-    while (reader.Next(&piece)) {
-        EncodeText(piece, to, &bytes);
+int RunConvert(const Settings& settings, const std::vector<std::string>& paths,
+               const ConvertOptions& options) {
+    // Unknown names are bad usage, found before any input is read.
+    Decoder(options.from, options.onFault, std::string());
+    Encoder(options.to, options.onFault);
+    return StatusOf(ForEachInput(paths, [&](const std::string& path) {
+        ByteSource source(path, settings.blockBytes);
+        TextReader reader(source, options.from, options.onFault);
+        Encoder encoder(options.to, options.onFault);
+        // UTF-8 to UTF-8 is checked and passed on as it is.
+        std::string bytes;
+        std::string* const utf8 = encoder.isUtf8() ? &bytes : nullptr;
+        Text piece;
+        while (true) {
+            bytes.clear();
+            if (!reader.Next(&piece, utf8)) break;
+            if (!piece.IsEmpty()) encoder.Encode(piece, &bytes);
+            WriteOut(bytes);
+        }
+        encoder.Finish(&bytes);
         WriteOut(bytes);
-    }
-    return FinishOutput();
+    }));
 }
 
-int RunFind(const Settings& settings, const std::string& path, const Text& pattern,
-            bool ignoreCase) {
-    std::int64_t lineNumber = 0;
-    ForEachLine(settings, path, [&](const Text& line, bool) {
-        ++lineNumber;
-        std::string lineBytes;  // encoded at the first match only
-        for (int column = FindMatch(line, pattern, 0, ignoreCase); column >= 0;
-             column = FindMatch(line, pattern, column + pattern.get_Length(), ignoreCase)) {
-            if (lineBytes.empty()) lineBytes = ToUtf8(line) + "\n";
-            WriteOut(std::to_string(lineNumber) + ":" + std::to_string(column) + ":" + lineBytes);
-        }
+int RunFind(const Settings& settings, const std::vector<std::string>& paths,
+            const FindOptions& options) {
+    Matcher matcher(options.pattern, options.ignoreCase);
+    bool anyMatched = false;
+    const bool allRead = ForEachInput(paths, [&](const std::string& path) {
+        const std::string prefix =
+            paths.size() > 1 ? (path == "-" ? "(standard input)" : path) + ":" : "";
+        std::int64_t lineNumber = 0;
+        std::int64_t matchingLines = 0;
+        ForEachLine(settings, path, [&](const Text& line, bool) {
+            ++lineNumber;
+            bool matched = false;
+            std::string lineBytes;  // encoded at the first match only
+            matcher.ForEachMatch(line, [&](std::size_t column) {
+                matched = true;
+                if (options.countOnly) return false;
+                if (lineBytes.empty()) lineBytes = line.ToUTF8String() + "\n";
+                WriteOut(prefix + std::to_string(lineNumber) + ":" + std::to_string(column) + ":" +
+                         lineBytes);
+                return true;
+            });
+            matchingLines += matched ? 1 : 0;
+        });
+        if (options.countOnly) WriteOut(prefix + std::to_string(matchingLines) + "\n");
+        anyMatched = anyMatched || matchingLines > 0;
     });
-    return FinishOutput();
+    if (!allRead) return kExitFindTrouble;
+    return anyMatched ? kExitSuccess : kExitNothingFound;
 }
 
-int RunTokens(const Settings& settings, const std::string& path, const Text& delimiters) {
-    ByteSource source(path, settings.blockBytes);
-    TextReader reader(source, Encoding::Utf8);
-    TokenReader tokens(reader, delimiters);
-    Text token;
-    while (tokens.Next(&token)) WriteOut(ToUtf8(token) + "\n");
-    return FinishOutput();
+int RunTokens(const Settings& settings, const std::vector<std::string>& paths,
+              const std::u32string& delimiters, bool keepEmpty) {
+    return StatusOf(ForEachInput(paths, [&](const std::string& path) {
+        ByteSource source(path, settings.blockBytes);
+        TextReader reader(source, std::string(), OnFault::Stop);
+        TokenReader tokens(reader, delimiters, keepEmpty);
+        Text token;
+        while (tokens.Next(&token)) WriteOut(token.ToUTF8String() + "\n");
+    }));
 }
 
-int RunCaseMapping(const Settings& settings, const std::string& path, bool upper) {
-    ForEachLine(settings, path, [upper](Text& line, bool terminated) {
-        if (upper) {
-            line.ToUpper();
-        } else {
-            line.ToLower();
-        }
-        WriteOut(ToUtf8(line));
-        if (terminated) WriteOut("\n");
-    });
-    return FinishOutput();
+int RunCaseMapping(const Settings& settings, const std::vector<std::string>& paths, bool upper,
+                   bool asciiOnly) {
+    return StatusOf(ForEachInput(paths, [&](const std::string& path) {
+        ForEachLine(settings, path, [&](Text& line, bool terminated) {
+            if (asciiOnly) {
+                if (upper) {
+                    line.ToUpper();
+                } else {
+                    line.ToLower();
+                }
+            } else {
+                line = upper ? line.Upper() : line.Lower();
+            }
+            WriteOut(line.ToUTF8String());
+            if (terminated) WriteOut("\n");
+        });
+    }));
 }
 
 }  // namespace qtext

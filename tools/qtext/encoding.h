@@ -1,4 +1,6 @@
-// The byte encodings qtext reads and writes, and the translation between their bytes and Text.
+// The byte encodings qtext reads and writes: every encoding ICU's converters know, under any of
+// the names ICU accepts. UTF-8 goes through the library's own validating passes, every other
+// encoding through ICU's converters; neither is decoded here.
 #ifndef QTEXT_ENCODING_H
 #define QTEXT_ENCODING_H
 
@@ -6,85 +8,90 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
+struct UConverter;
+
 namespace qtext {
 
-enum class Encoding { Utf8, Utf16LE, Utf16BE, Utf32LE, Utf32BE };
-
-// The command-line name ("utf-8", "utf-16le", ...); case is ignored when parsing. False for a
-// name that is none of the five.
-bool ParseEncoding(std::string_view name, Encoding* encoding);
-const char* EncodingName(Encoding encoding);
-
-// Longest byte-order mark, in bytes.
-constexpr std::size_t kLongestByteOrderMark = 4;
-
-// Length of the byte-order mark that `start` begins with (0 when none) and, through `found`, the
-// encoding it names. The mark of `declared` wins where two marks fit the same bytes (FF FE 00 00
-// is UTF-32LE unless UTF-16LE was declared); otherwise UTF-32 marks are tried before UTF-16 ones.
-std::size_t DetectByteOrderMark(std::string_view start, Encoding declared, Encoding* found);
-
-// How a UTF-8 byte sequence ends, as far as it is well-formed.
-struct Utf8Scan {
-    enum class Stop { End, Incomplete, IllFormed };
-    std::size_t wellFormedBytes;  // bytes of whole, well-formed characters from the start
-    Stop stop;                    // what follows them
+// What a conversion does with input that is ill-formed in its encoding, or with a character
+// the output encoding cannot hold.
+enum class OnFault {
+    Stop,     // fail, naming the byte offset of the input
+    Skip,     // drop it, as iconv -c does
+    Replace,  // write a substitute: U+FFFD when decoding, the encoding's own when encoding
 };
-// Scans `bytes` for the longest prefix of whole well-formed UTF-8 characters (no overlong
-// forms, no surrogates, nothing above U+10FFFF). A character cut short by the end of `bytes`
-// stops the scan as Incomplete, anything else that is not well-formed as IllFormed.
-Utf8Scan ScanUtf8(std::string_view bytes);
 
-// Turns bytes of one encoding into Text, piece by piece, checking that they are well-formed.
-// A byte-order mark at the very start decides the encoding and is dropped.
+// Writes every encoding ICU knows, one a line: its name, then its aliases.
+void ListEncodings(std::string* out);
+
+// An open ICU converter, closed when the last owner lets go of it.
+using Converter = std::shared_ptr<UConverter>;
+
+// Opens ICU's converter for `name`; throws UsageError when ICU knows no such encoding.
+Converter OpenConverter(const std::string& name);
+
+// Turns the bytes of one input into UTF-16 text, a block at a time. Without a declared
+// encoding a byte-order mark at the start decides (and is dropped), else UTF-8.
 class Decoder {
 public:
-    // `declared` is the encoding of input without a byte-order mark; `sourceName` names the
-    // input in messages.
-    Decoder(Encoding declared, std::string sourceName);
+    // `declared` is the encoding named by the user, or empty; `sourceName` names the input in
+    // messages.
+    Decoder(const std::string& declared, OnFault onFault, std::string sourceName);
 
-    // Decodes `bytes`, which follow the bytes of the earlier calls, and returns the characters
-    // they complete; a character cut at the end of `bytes` waits for the next call. Throws
-    // InputError naming the input offset of the first ill-formed sequence.
-    QuendalText::Text Decode(std::string_view bytes);
-    // Ends the input: returns what was waiting, or throws InputError when it is an incomplete
-    // character.
-    QuendalText::Text Finish();
+    // Decodes `bytes`, which follow the bytes consumed by the earlier calls, into the text of
+    // the characters they hold and sets *consumed. Bytes left at the end (the start of a cut
+    // character, or of a byte-order mark) must begin the next call's `bytes`; with `ended`,
+    // nothing is left and a cut character is a fault. When `utf8` is given and the input is
+    // UTF-8, its well-formed bytes (faults dropped or replaced) are appended to *utf8 instead,
+    // sparing a conversion there and back. Throws InputError at the first fault under
+    // OnFault::Stop, naming its byte offset.
+    QuendalText::Text Decode(std::string_view bytes, bool ended, std::size_t* consumed,
+                             std::string* utf8 = nullptr);
 
-    // The encoding in use: the declared one until a byte-order mark says otherwise.
-    Encoding encoding() const { return encoding_; }
-    // True when the input began with a byte-order mark.
+    // The encoding in use, as ICU names it; valid once a block was decoded.
+    const std::string& encodingName() const { return encodingName_; }
     bool hadByteOrderMark() const { return hadByteOrderMark_; }
-    // The input as messages name it.
     const std::string& sourceName() const { return sourceName_; }
 
 private:
-    QuendalText::Text DecodeAvailable(std::string_view bytes, bool inputEnded);
-    [[noreturn]] void RaiseIllFormed(std::uint64_t offset, const char* reason) const;
+    std::size_t Settle(std::string_view start);
+    std::size_t DecodeUtf8(std::string_view bytes, bool ended, QuendalText::Text* text,
+                           std::string* utf8) const;
+    QuendalText::Text DecodeWithIcu(std::string_view bytes, bool ended);
+    [[noreturn]] void RaiseIllFormed(std::uint64_t offset) const;
 
-    Encoding encoding_;
+    std::string declared_;
+    OnFault onFault_;
     std::string sourceName_;
-    bool markSettled_ = false;
+    std::string encodingName_;
+    Converter converter_;  // null for UTF-8, which the library decodes
+    bool settled_ = false;
     bool hadByteOrderMark_ = false;
-    std::string pending_;  // bytes of an unfinished character, or of the unsettled start
-    std::uint64_t pendingOffset_ = 0;  // input offset of pending_[0]
+    std::uint64_t offset_ = 0;        // input offset of the first byte not yet consumed
+    QuendalText::UTF16String units_;  // ICU's output, reused from block to block
 };
 
-// Writes the units of `text` (well-formed UTF-16, NUL units included) to `bytes` in `encoding`,
-// replacing what `bytes` held. Conversion goes through the Text output operations.
-void EncodeText(const QuendalText::Text& text, Encoding encoding, std::string* bytes);
+// Turns UTF-16 text into the bytes of one encoding, a piece at a time.
+class Encoder {
+public:
+    Encoder(const std::string& name, OnFault onFault);
+    // True when the output is UTF-8, which the library writes.
+    bool isUtf8() const { return converter_ == nullptr; }
+    // Appends the bytes of `text` (well-formed) to *bytes. Throws InputError for a character
+    // the encoding cannot hold under OnFault::Stop.
+    void Encode(const QuendalText::Text& text, std::string* bytes);
+    // Appends what a stateful encoding still owes at the end of the output.
+    void Finish(std::string* bytes);
 
-// The UTF-8 bytes of `text`.
-std::string ToUtf8(const QuendalText::Text& text);
+private:
+    void Convert(QuendalText::UTF16StringView text, bool flush, std::string* bytes);
 
-// A Text from UTF-8 that may hold NUL bytes (each becomes a NUL unit). The bytes must be
-// well-formed UTF-8.
-QuendalText::Text TextFromUtf8(std::string_view bytes);
-
-// Number of NUL units at the start of `text`.
-int LeadingNulUnits(const QuendalText::Text& text);
+    Converter converter_;
+    std::string name_;
+};
 
 }  // namespace qtext
 

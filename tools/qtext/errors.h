@@ -10,6 +10,9 @@ namespace qtext {
 constexpr int kExitSuccess = 0;
 constexpr int kExitInputError = 1;
 constexpr int kExitUsageError = 2;
+// find follows grep: 1 when no line matched, 2 for any trouble.
+constexpr int kExitNothingFound = 1;
+constexpr int kExitFindTrouble = 2;
 
 // The command line asks for something the program does not offer (exit status 2).
 class UsageError : public std::runtime_error {

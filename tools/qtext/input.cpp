@@ -7,8 +7,10 @@
 
 #include <fcntl.h>
 #include <unistd.h>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <iterator>
 
 namespace qtext {
 namespace {
@@ -35,23 +37,27 @@ void AppendHeld(Text* held, const Text& piece, const std::string& sourceName) {
 ByteSource::ByteSource(const std::string& path, std::size_t blockBytes)
     : descriptor_(0),
       ownsDescriptor_(false),
-      name_(IsStandardInput(path) ? "standard input" : path) {
+      name_(IsStandardInput(path) ? "standard input" : path),
+      blockBytes_(blockBytes) {
     if (!IsStandardInput(path)) {
         descriptor_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
         if (descriptor_ < 0) throw InputError("cannot open " + path + ": " + std::strerror(errno));
         ownsDescriptor_ = true;
     }
-    buffer_.resize(blockBytes);
+    buffer_.resize(kLongestKept + blockBytes);
 }
 
 ByteSource::~ByteSource() {
     if (ownsDescriptor_) ::close(descriptor_);
 }
 
-bool ByteSource::Read(std::string_view* block) {
-    std::size_t filled = 0;
-    while (filled < buffer_.size()) {
-        const ssize_t got = ::read(descriptor_, &buffer_[filled], buffer_.size() - filled);
+bool ByteSource::Read(std::string_view* block, std::size_t keep) {
+    // The kept bytes move to the front; the new ones are read right after them.
+    keep = std::min({keep, filled_, kLongestKept});
+    std::memmove(&buffer_[0], buffer_.data() + filled_ - keep, keep);
+    std::size_t filled = keep;
+    while (filled < keep + blockBytes_) {
+        const ssize_t got = ::read(descriptor_, &buffer_[filled], keep + blockBytes_ - filled);
         if (got == 0) break;
         if (got < 0) {
             if (errno == EINTR) continue;
@@ -59,29 +65,28 @@ bool ByteSource::Read(std::string_view* block) {
         }
         filled += static_cast<std::size_t>(got);
     }
+    filled_ = filled;
     *block = std::string_view(buffer_.data(), filled);
-    return filled > 0;
+    return filled > keep;
 }
 
-TextReader::TextReader(ByteSource& source, Encoding declared)
-    : source_(source), decoder_(declared, source.name()) {}
+TextReader::TextReader(ByteSource& source, const std::string& declared, OnFault onFault)
+    : source_(source), decoder_(declared, onFault, source.name()) {}
 
-bool TextReader::Next(Text* piece) {
+bool TextReader::Next(Text* piece, std::string* utf8) {
     if (ended_) return false;
     std::string_view block;
-    if (source_.Read(&block)) {
-        *piece = decoder_.Decode(block);
-    } else {
-        ended_ = true;
-        *piece = decoder_.Finish();
-    }
+    ended_ = !source_.Read(&block, left_);
+    std::size_t consumed = 0;
+    *piece = decoder_.Decode(block, ended_, &consumed, utf8);
+    left_ = block.size() - consumed;
     return true;
 }
 
 LineReader::LineReader(TextReader& reader) : reader_(reader) {}
 
 bool LineReader::Next(Text* line, bool* terminated) {
-    static const Text lineFeed(u"\n");
+    static const Text lineFeed(QUENDALTEXT_U("\n"));
     while (true) {
         const int lineEnd = pending_.FindFromCharacterSet(lineFeed, scanFrom_);
         if (lineEnd >= 0) {
@@ -112,49 +117,43 @@ bool LineReader::Next(Text* line, bool* terminated) {
     }
 }
 
-TokenReader::TokenReader(TextReader& reader, const Text& delimiters)
-    : reader_(reader), delimiters_(delimiters) {}
+TokenReader::TokenReader(TextReader& reader, std::u32string delimiters, bool keepEmpty)
+    : reader_(reader), delimiters_(std::move(delimiters)), keepEmpty_(keepEmpty) {}
 
 bool TokenReader::Next(Text* token) {
     while (true) {
-        const int length = pending_.get_Length();
-        if (position_ < length) {
-            int end = position_;
-            const Text found = pending_.FindToken(delimiters_, &end);
-            // A token that runs to the end of what was read may go on in the next block.
-            const bool mayContinue = !inputEnded_ && end >= length;
-            if (!found.IsEmpty() && !mayContinue) {
-                *token = found;
-                position_ = end;
+        const QuendalText::UTF16StringView units = pending_.View();
+        const QuendalText::CodePointRange unscanned(units.substr(scanFrom_));
+        for (auto at = unscanned.begin(); at != unscanned.end(); ++at) {
+            if (delimiters_.find(*at) == std::u32string::npos) continue;
+            const std::size_t end = scanFrom_ + at.Index();
+            const std::size_t tokenStart = start_;
+            start_ = scanFrom_ + std::next(at).Index();
+            if (end > tokenStart || keepEmpty_) {
+                scanFrom_ = start_;
+                *token = Text(units.substr(tokenStart, end - tokenStart));
                 return true;
             }
-            if (found.IsEmpty() && end < length) {
-                // A unit that ends a token where one would start (a surrogate unit when the
-                // delimiters hold U+FFFF) makes an empty token: step over it.
-                position_ = (end > position_ ? end : position_) + 1;
-                continue;
-            }
-            if (found.IsEmpty()) position_ = length;  // only delimiters were left
         }
-        if (inputEnded_) return false;
-        ReadMore();
-    }
-}
-
-void TokenReader::ReadMore() {
-    if (position_ > 0) {
-        pending_ = pending_.SubString(position_, -1);
-        position_ = 0;
-    }
-    // Reading goes on until a delimiter arrives, so that a long token is not cut again and
-    // again before it can end.
-    Text piece;
-    while (reader_.Next(&piece)) {
-        const int heldBefore = pending_.get_Length();
+        scanFrom_ = units.size();
+        if (inputEnded_) {
+            const bool last = !lastHandedOut_ && (start_ < units.size() || keepEmpty_);
+            lastHandedOut_ = true;
+            if (last) *token = Text(units.substr(start_));
+            return last;
+        }
+        Text piece;
+        if (!reader_.Next(&piece)) {
+            inputEnded_ = true;
+            continue;
+        }
+        if (start_ > 0) {
+            pending_ = Text(units.substr(start_));
+            scanFrom_ -= start_;
+            start_ = 0;
+        }
         AppendHeld(&pending_, piece, reader_.decoder().sourceName());
-        if (pending_.FindFromCharacterSet(delimiters_, heldBefore) >= 0) return;
     }
-    inputEnded_ = true;
 }
 
 }  // namespace qtext

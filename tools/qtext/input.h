@@ -26,9 +26,13 @@ public:
     ByteSource(const ByteSource&) = delete;
     ByteSource& operator=(const ByteSource&) = delete;
 
-    // The next block (up to the block size, shorter only at the end); false at the end of the
-    // input. Throws InputError when reading fails. The block is valid until the next call.
-    bool Read(std::string_view* block);
+    // The next block: the last `keep` bytes of the previous block (at most kLongestKept),
+    // then up to the block size of new bytes, fewer only at the end. False when no new byte
+    // came: the end of the input. Throws InputError when reading fails. The block is valid
+    // until the next call.
+    bool Read(std::string_view* block, std::size_t keep);
+    // The most bytes a block may carry over to the next.
+    static constexpr std::size_t kLongestKept = 16;
     // The input as messages name it.
     const std::string& name() const { return name_; }
 
@@ -36,20 +40,25 @@ private:
     int descriptor_;
     bool ownsDescriptor_;
     std::string name_;
+    std::size_t blockBytes_;
     std::string buffer_;
+    std::size_t filled_ = 0;  // bytes of the last block
 };
 
 // Decoded text of a ByteSource, a block at a time.
 class TextReader {
 public:
-    TextReader(ByteSource& source, Encoding declared);
+    // `declared` is the input's encoding, or empty: a byte-order mark decides, else UTF-8.
+    TextReader(ByteSource& source, const std::string& declared, OnFault onFault);
     // The characters completed by the next block (possibly none); false after the last piece.
-    bool Next(QuendalText::Text* piece);
+    // With `utf8`, UTF-8 input is handed over as checked bytes instead (Decoder::Decode).
+    bool Next(QuendalText::Text* piece, std::string* utf8 = nullptr);
     const Decoder& decoder() const { return decoder_; }
 
 private:
     ByteSource& source_;
     Decoder decoder_;
+    std::size_t left_ = 0;  // bytes the decoder left at the end of the last block
     bool ended_ = false;
 };
 
@@ -69,21 +78,25 @@ private:
     bool inputEnded_ = false;
 };
 
-// Cuts decoded text into tokens with Text::FindToken.
+// Cuts decoded text into tokens at any of a set of code points.
 class TokenReader {
 public:
-    TokenReader(TextReader& reader, const QuendalText::Text& delimiters);
+    // Without `keepEmpty` tokens are the non-empty runs between delimiters; with it every
+    // delimiter ends a field, empty or not, and the input's end ends the last one, so n
+    // delimiters give n + 1 fields (as Text::Split).
+    TokenReader(TextReader& reader, std::u32string delimiters, bool keepEmpty);
     // The next token; false when none is left.
     bool Next(QuendalText::Text* token);
 
 private:
-    void ReadMore();
-
     TextReader& reader_;
-    QuendalText::Text delimiters_;
-    QuendalText::Text pending_;  // text read but not yet cut, from position_ on
-    int position_ = 0;
+    std::u32string delimiters_;
+    bool keepEmpty_;
+    QuendalText::Text pending_;  // text read but not yet handed out, from start_ on
+    std::size_t start_ = 0;      // where the next token starts
+    std::size_t scanFrom_ = 0;   // units before it hold no delimiter after start_
     bool inputEnded_ = false;
+    bool lastHandedOut_ = false;
 };
 
 }  // namespace qtext

@@ -48,77 +48,93 @@ struct CommandSpec {
     std::vector<OptionSpec> options;
 };
 
-const char* const kEncodingList = "utf-8, utf-16le, utf-16be, utf-32le, utf-32be";
+constexpr std::size_t kAnyNumber = static_cast<std::size_t>(-1);
 
 const std::vector<CommandSpec>& Commands() {
     static const std::vector<CommandSpec> commands = {
         {"info",
-         "[--sample] [FILE]",
+         "[--sample] [FILE]...",
          0,
-         1,
-         "sizes, length, characters, ASCII test and lines of a text",
-         "Reports the size of the text in UTF-8, UTF-16 and UTF-32 bytes (without a terminator),\n"
-         "its length in UTF-16 units, its number of characters, whether it is all ASCII and its\n"
-         "number of lines (line feeds, plus a last line without one). With no FILE and a terminal\n"
-         "as standard input, or with --sample, it reports on a multilingual sample built into\n"
-         "the program.\n",
+         kAnyNumber,
+         "sizes, code points, grapheme clusters and lines of a text",
+         "Reports, for each FILE, the size of the text in UTF-8, UTF-16 and UTF-32 bytes (what\n"
+         "convert writes, without a byte-order mark), its length in UTF-16 units, its number of\n"
+         "code points and of grapheme clusters (user-perceived characters, by ICU's rules),\n"
+         "whether it is all ASCII and its number of lines (line feeds, plus a last line without\n"
+         "one). With no FILE and a terminal as standard input, or with --sample, it reports on a\n"
+         "multilingual sample built into the program.\n",
          {{"sample", 0, nullptr, "report on the built-in sample"}}},
         {"convert",
-         "--from ENC --to ENC [FILE]",
+         "[-f ENC] -t ENC [-c | --replace] [FILE]...  |  convert --list",
          0,
-         1,
+         kAnyNumber,
          "rewrite a text in another encoding",
-         "Reads the text in the encoding --from and writes it in the encoding --to. A byte-order\n"
-         "mark at the start of the input decides its encoding, whatever --from says, and is\n"
-         "dropped; none is written. Encodings: utf-8, utf-16le, utf-16be, utf-32le, utf-32be.\n",
-         {{"from", 0, "ENC", "encoding of the input"}, {"to", 0, "ENC", "encoding of the output"}}},
+         "Reads each FILE in the encoding --from and writes it in the encoding --to. Every\n"
+         "encoding that ICU's converters know is offered, under any of its names (utf8, UTF-16LE,\n"
+         "latin1, windows-1252, shift_jis, gb18030, ...). Without --from a byte-order mark at\n"
+         "the start decides the encoding and is dropped, else the input is UTF-8; none is\n"
+         "written. Ill-formed input, or a character the output encoding lacks, ends the\n"
+         "conversion with the byte offset of the input unless --skip or --replace is given.\n",
+         {{"from", 'f', "ENC", "encoding of the input"},
+          {"to", 't', "ENC", "encoding of the output"},
+          {"list", 'l', nullptr, "list the encodings with their aliases"},
+          {"skip", 'c', nullptr, "drop what cannot be read or written, as iconv -c"},
+          {"replace", 0, nullptr,
+           "write U+FFFD for ill-formed input and the output encoding's\n"
+           "substitute for characters it lacks"}}},
         {"find",
-         "[--ignore-case] PATTERN [FILE]",
+         "[-i] [-c] PATTERN [FILE]...",
          1,
-         2,
+         kAnyNumber,
          "print the lines that hold a pattern",
          "Prints LINE:COLUMN:TEXT for each match of PATTERN, the line number counting from 1 and\n"
-         "the column being the UTF-16 index of the match in its line, counting from 0. A line\n"
-         "with several matches is printed once for each; matches do not overlap and never cross\n"
-         "a line break.\n",
+         "the column being the UTF-16 index of the match in its line, counting from 0; with\n"
+         "several files each line starts with the file's name. A line with several matches is\n"
+         "printed once for each; matches do not overlap and never cross a line break. Exit\n"
+         "status, as grep's: 0 when a line matched, 1 when none did, 2 on trouble.\n",
          {{"ignore-case", 'i', nullptr,
-           "ignore case: letters fold by the C library's locale;\n"
-           "characters outside the Basic Multilingual Plane match exactly"}}},
+           "ignore case by full Unicode case folding, the same in\n"
+           "every locale (STRASSE matches stra\u00dfe)"},
+          {"count", 'c', nullptr, "print only the number of matching lines"}}},
         {"tokens",
-         "[--delimiters CHARS] [FILE]",
+         "[-d CHARS] [--keep-empty] [FILE]...",
          0,
-         1,
+         kAnyNumber,
          "print the tokens of a text, one a line",
          "Cuts the text into tokens at the delimiter characters and prints each token on a line\n"
          "of its own. The default delimiters are space, tab, carriage return and line feed.\n",
          {{"delimiters", 'd', "CHARS",
-           "the delimiter characters; \\t, \\n, \\r and \\\\ stand for\n"
-           "tab, line feed, carriage return and backslash"}}},
+           "the delimiter characters, any of Unicode; \\t, \\n, \\r\n"
+           "and \\\\ stand for tab, line feed, carriage return, backslash"},
+          {"keep-empty", 0, nullptr, "keep empty fields: n delimiters give n + 1 fields (CSV)"}}},
         {"upper",
-         "[FILE]",
+         "[--ascii] [FILE]...",
          0,
-         1,
-         "upper-case the ASCII lines of a text",
-         "Upper-cases each line that holds only ASCII characters; a line that holds any other\n"
-         "character is written unchanged.\n",
-         {}},
+         kAnyNumber,
+         "upper-case a text",
+         "Upper-cases each line by Unicode's full mappings (stra\u00dfe gives STRASSE), the same\n"
+         "in every locale.\n",
+         {{"ascii", 0, nullptr,
+           "only lines that are all ASCII, by the C library;\n"
+           "other lines pass unchanged"}}},
         {"lower",
-         "[FILE]",
+         "[--ascii] [FILE]...",
          0,
-         1,
-         "lower-case the ASCII lines of a text",
-         "Lower-cases each line that holds only ASCII characters; a line that holds any other\n"
-         "character is written unchanged.\n",
-         {}},
+         kAnyNumber,
+         "lower-case a text",
+         "Lower-cases each line by Unicode's full mappings, the same in every locale.\n",
+         {{"ascii", 0, nullptr,
+           "only lines that are all ASCII, by the C library;\n"
+           "other lines pass unchanged"}}},
     };
     return commands;
 }
 
 void PrintProgramHelp(std::FILE* stream) {
     std::string help =
-        "Usage: qtext COMMAND [OPTIONS] [FILE]\n"
+        "Usage: qtext COMMAND [OPTIONS] [FILE]...\n"
         "Measures, converts, searches and cuts Unicode text with the QuendalText library.\n"
-        "FILE is read as UTF-8 unless it begins with a byte-order mark (convert: --from);\n"
+        "Each FILE is read as UTF-8 unless it begins with a byte-order mark (convert: --from);\n"
         "without FILE, or with -, standard input is read. Output is UTF-8 (convert: --to).\n\n"
         "Commands:\n";
     for (const CommandSpec& command : Commands()) {
@@ -128,7 +144,8 @@ void PrintProgramHelp(std::FILE* stream) {
     }
     help +=
         "\nRun 'qtext COMMAND --help' for the options of a command.\n"
-        "Exit status: 0 success, 1 unreadable or ill-formed input, 2 bad usage.\n";
+        "Exit status: 0 success, 1 unreadable or ill-formed input, 2 bad usage\n"
+        "(find: 0 a line matched, 1 none did, 2 trouble).\n";
     std::fputs(help.c_str(), stream);
 }
 
@@ -238,21 +255,13 @@ Arguments ParseArguments(const CommandSpec& command, int argc, char** argv, int 
     return arguments;
 }
 
-Encoding RequiredEncoding(const Arguments& arguments, const char* option) {
-    const std::string* name = arguments.Value(option);
-    if (name == nullptr) throw UsageError(std::string("convert needs --") + option + " ENC");
-    Encoding encoding;
-    if (!ParseEncoding(*name, &encoding)) {
-        throw UsageError("unknown encoding '" + *name + "' (known: " + kEncodingList + ")");
-    }
-    return encoding;
-}
-
 // A command-line argument as Text; it must be well-formed UTF-8.
 Text ArgumentText(const std::string& argument, const char* what) {
-    if (ScanUtf8(argument).stop != Utf8Scan::Stop::End)
+    try {
+        return Text::FromUTF8(argument);
+    } catch (const QuendalText::MalformedInput&) {
         throw UsageError(std::string(what) + " is not valid UTF-8");
-    return TextFromUtf8(argument);
+    }
 }
 
 // The delimiters of --delimiters, with \t, \n, \r and \\ read as escapes.
@@ -293,34 +302,45 @@ Settings ReadSettings() {
     return settings;
 }
 
-// The input path: the operand at `index`, or standard input.
-std::string InputPath(const Arguments& arguments, std::size_t index) {
-    return index < arguments.operands.size() ? arguments.operands[index] : std::string();
-}
-
 int RunCommand(const CommandSpec& command, const Arguments& arguments) {
     const Settings settings = ReadSettings();
     const std::string name = command.name;
-    if (name == "info") return RunInfo(settings, InputPath(arguments, 0), arguments.Has("sample"));
+    const std::vector<std::string>& files = arguments.operands;
+    if (name == "info") return RunInfo(settings, files, arguments.Has("sample"));
     if (name == "convert") {
-        return RunConvert(settings, InputPath(arguments, 0), RequiredEncoding(arguments, "from"),
-                          RequiredEncoding(arguments, "to"));
+        if (arguments.Has("list")) {
+            std::string list;
+            ListEncodings(&list);
+            std::fputs(list.c_str(), stdout);
+            return kExitSuccess;
+        }
+        const std::string* to = arguments.Value("to");
+        if (to == nullptr) throw UsageError("convert needs --to ENC (or --list)");
+        if (arguments.Has("skip") && arguments.Has("replace"))
+            throw UsageError("--skip and --replace exclude each other");
+        const OnFault onFault = arguments.Has("skip")      ? OnFault::Skip
+                                : arguments.Has("replace") ? OnFault::Replace
+                                                           : OnFault::Stop;
+        const std::string* from = arguments.Value("from");
+        return RunConvert(settings, files, {from ? *from : std::string(), *to, onFault});
     }
     if (name == "find") {
-        const std::string& patternBytes = arguments.operands[0];
+        const std::string& patternBytes = files[0];
         if (patternBytes.empty()) throw UsageError("PATTERN must not be empty");
         if (patternBytes.find('\n') != std::string::npos)
             throw UsageError("PATTERN must not hold a line feed");
-        return RunFind(settings, InputPath(arguments, 1), ArgumentText(patternBytes, "PATTERN"),
-                       arguments.Has("ignore-case"));
+        const FindOptions options{ArgumentText(patternBytes, "PATTERN"),
+                                  arguments.Has("ignore-case"), arguments.Has("count")};
+        return RunFind(settings, std::vector<std::string>(files.begin() + 1, files.end()), options);
     }
     if (name == "tokens") {
         const std::string* written = arguments.Value("delimiters");
-        const Text delimiters =
-            written ? ArgumentText(UnescapeDelimiters(*written), "--delimiters") : Text(u" \t\r\n");
-        return RunTokens(settings, InputPath(arguments, 0), delimiters);
+        const std::u32string delimiters =
+            written ? ArgumentText(UnescapeDelimiters(*written), "--delimiters").ToUTF32String()
+                    : std::u32string(U" \t\r\n");
+        return RunTokens(settings, files, delimiters, arguments.Has("keep-empty"));
     }
-    return RunCaseMapping(settings, InputPath(arguments, 0), name == "upper");
+    return RunCaseMapping(settings, files, name == "upper", arguments.Has("ascii"));
 }
 
 int Main(int argc, char** argv) {
@@ -356,7 +376,8 @@ int Main(int argc, char** argv) {
         return kExitUsageError;
     } catch (const InputError& error) {
         std::fprintf(stderr, "qtext: %s\n", error.what());
-        return kExitInputError;
+        return command != nullptr && std::strcmp(command->name, "find") == 0 ? kExitFindTrouble
+                                                                             : kExitInputError;
     } catch (const std::bad_alloc&) {
         std::fputs("qtext: out of memory\n", stderr);
         return kExitInputError;
@@ -366,8 +387,8 @@ int Main(int argc, char** argv) {
     }
 }
 
-// Case folding of --ignore-case follows the locale of the environment; where that names none
-// (the plain C locale classifies only ASCII), the C library's UTF-8 locale is used.
+// Only --ascii case mapping reads the C library's locale: the one of the environment, or where
+// that names none (the plain C locale classifies only ASCII), the C library's UTF-8 locale.
 void SelectLocale() {
     const char* selected = std::setlocale(LC_CTYPE, "");
     if (selected == nullptr || std::strcmp(selected, "C") == 0 ||
