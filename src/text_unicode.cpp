@@ -205,20 +205,22 @@ std::string Text::ToUTF8String(Malformed malformed) const {
 }
 
 std::u32string Text::ToUTF32String(Malformed malformed) const {
-    std::u32string units;
-    units.reserve(Content.size());
-    const CodePointRange codePoints = CodePoints();
-    for (auto at = codePoints.begin(); at != codePoints.end(); ++at) {
-        char32_t codePoint = *at;
-        // A surrogate value comes only from an unpaired surrogate unit.
-        if (detail::IsSurrogate(codePoint)) {
-            if (malformed == Malformed::Raise) {
-                detail::RaiseMalformed(detail::kToUTF32StringSite, at.Index());
-            }
-            codePoint = detail::kReplacementCharacter;
+    if (malformed == Malformed::Raise) {
+        const detail::TranscodeResult check = detail::ValidateUTF16(Content.data(), Content.size());
+        if (check.stop != detail::Stop::End) {
+            detail::RaiseMalformed(detail::kToUTF32StringSite, check.read);
         }
-        units.push_back(codePoint);
     }
+    // Never more code points than units; the text's length fits ICU's counts.
+    std::u32string units(Content.size(), U'\0');
+    if (units.empty()) return units;
+    int32_t length = 0;
+    UErrorCode status = U_ZERO_ERROR;
+    u_strToUTF32WithSub(detail::AsUChar32(units.data()), Length, &length,
+                        detail::AsUChar(Content.data()), Length,
+                        static_cast<UChar32>(detail::kReplacementCharacter), nullptr, &status);
+    if (U_FAILURE(status)) detail::RaiseConversionError(detail::kToUTF32Line, status);
+    units.resize(static_cast<std::size_t>(length));
     return units;
 }
 

@@ -43,4 +43,20 @@ ValidationResult ValidateUTF32(std::u32string_view units) noexcept {
     return {Validity::IllFormed, static_cast<std::size_t>(fault - units.begin()), 1};
 }
 
+std::size_t CompleteUTF8Prefix(std::string_view bytes) noexcept {
+    // A cut character is a lead byte followed by fewer continuation bytes than it announces.
+    const std::size_t size = bytes.size();
+    for (std::size_t back = 1; back < detail::kLongestUTF8Sequence && back <= size; ++back) {
+        const auto byte = static_cast<unsigned char>(bytes[size - back]);
+        if (byte >= detail::kContinuationFirst && byte <= detail::kContinuationLast) continue;
+        return detail::UTF8SequenceLength(byte) > back ? size - back : size;
+    }
+    return size;
+}
+
+std::size_t CompleteUTF16Prefix(UTF16StringView units) noexcept {
+    return !units.empty() && detail::IsHighSurrogate(units.back()) ? units.size() - 1
+                                                                   : units.size();
+}
+
 }  // namespace QuendalText

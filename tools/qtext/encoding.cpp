@@ -136,6 +136,19 @@ Text Decoder::Decode(std::string_view bytes, bool ended, std::size_t* consumed, 
 
 std::size_t Decoder::DecodeUtf8(std::string_view bytes, bool ended, Text* text,
                                 std::string* utf8) const {
+    if (utf8 == nullptr && onFault_ != OnFault::Skip) {
+        // One pass: the library converts the block but a character cut at its end.
+        const std::size_t whole = ended ? bytes.size() : QuendalText::CompleteUTF8Prefix(bytes);
+        try {
+            *text = Text::FromUTF8(bytes.substr(0, whole), onFault_ == OnFault::Replace
+                                                               ? Malformed::Replace
+                                                               : Malformed::Raise);
+        } catch (const QuendalText::MalformedInput& fault) {
+            RaiseIllFormed(offset_ + fault.Offset());
+        }
+        return whole;
+    }
+    // Bytes handed on as they are, or faults to drop: the validator finds each fault.
     const auto emit = [text, utf8](Text piece, std::string_view sameBytes) {
         if (utf8 != nullptr) {
             if (sameBytes.data() != nullptr) {
@@ -199,7 +212,11 @@ Text Decoder::DecodeWithIcu(std::string_view bytes, bool ended) {
 Encoder::Encoder(const std::string& name, OnFault onFault) : name_(name) {
     Converter converter = OpenConverter(name);
     name_ = NameOf(converter);
-    if (ucnv_getType(converter.get()) == UCNV_UTF8) return;  // the library writes UTF-8
+    const UConverterType type = ucnv_getType(converter.get());
+    if (type == UCNV_UTF8) return;  // the library writes UTF-8
+    // UTF-16 or UTF-32 in the machine's byte order, as ICU tells both, is the units themselves.
+    nativeUtf16_ = type == (U_IS_BIG_ENDIAN ? UCNV_UTF16_BigEndian : UCNV_UTF16_LittleEndian);
+    nativeUtf32_ = type == (U_IS_BIG_ENDIAN ? UCNV_UTF32_BigEndian : UCNV_UTF32_LittleEndian);
     UErrorCode status = U_ZERO_ERROR;
     const UConverterFromUCallback callback = onFault == OnFault::Stop ? UCNV_FROM_U_CALLBACK_STOP
                                              : onFault == OnFault::Skip
@@ -211,10 +228,23 @@ Encoder::Encoder(const std::string& name, OnFault onFault) : name_(name) {
 
 void Encoder::Encode(const Text& text, std::string* bytes) {
     if (converter_ == nullptr) {
-        *bytes += text.ToUTF8String();
-        return;
+        if (bytes->empty()) {
+            *bytes = text.ToUTF8String();
+        } else {
+            *bytes += text.ToUTF8String();
+        }
+    } else if (nativeUtf16_) {
+        const UTF16StringView units = text.View();
+        bytes->append(reinterpret_cast<const char*>(units.data()),
+                      units.size() * sizeof(QuendalText::UTF16Unit));
+    } else if (nativeUtf32_) {
+        // The decoders give well-formed text: nothing to replace, and no need to check.
+        const std::u32string codePoints = text.ToUTF32String(Malformed::Replace);
+        bytes->append(reinterpret_cast<const char*>(codePoints.data()),
+                      codePoints.size() * sizeof(char32_t));
+    } else {
+        Convert(text.View(), false, bytes);
     }
-    Convert(text.View(), false, bytes);
 }
 
 void Encoder::Finish(std::string* bytes) {

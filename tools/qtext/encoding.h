@@ -89,8 +89,10 @@ public:
 private:
     void Convert(QuendalText::UTF16StringView text, bool flush, std::string* bytes);
 
-    Converter converter_;
+    Converter converter_;  // null for UTF-8, which the library writes
     std::string name_;
+    bool nativeUtf16_ = false;
+    bool nativeUtf32_ = false;
 };
 
 }  // namespace qtext
