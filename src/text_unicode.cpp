@@ -10,7 +10,6 @@
 #include <unicode/ubrk.h>
 #include <unicode/ustring.h>
 
-#include <climits>
 #include <ostream>
 #include <stdexcept>
 #include <utility>
@@ -32,28 +31,17 @@ struct GraphemeBreaks {
 
 namespace {
 
-// The longest text, in units: what an int counts.
-constexpr std::size_t kLongestText = INT_MAX;
-
-void CheckTextLength(std::size_t units) {
-    if (units > kLongestText) {
-        QuendalLog::CPPException<std::length_error> failure(detail::kRaiseFileName,
-                                                            detail::kUnspecifiedFunction);
-        failure.Throw(0, "Text too long");
-    }
-}
-
 int Sign(int value) { return (value > 0) - (value < 0); }
 
 // The units of `source` mapped by one of ICU's full case mappings, which may lengthen them:
 // a first try with some room to spare, a second with the exact length ICU asked for.
 template <class Map>
-UTF16String CaseMapped(UTF16StringView source, Map map) {
+UTF16String CaseMapped(UTF16StringView source, Map map, const detail::LengthRaiseSite& site) {
     UTF16String mapped;
     if (source.empty()) return mapped;
     std::size_t capacity = source.size() + source.size() / 8 + 16;
     for (int attempt = 0; attempt < 2; ++attempt) {
-        if (capacity > kLongestText) capacity = kLongestText;
+        if (capacity > detail::kMaxTextUnits) capacity = detail::kMaxTextUnits;
         mapped.resize(capacity);
         UErrorCode status = U_ZERO_ERROR;
         const int32_t length =
@@ -68,7 +56,7 @@ UTF16String CaseMapped(UTF16StringView source, Map map) {
             detail::RaiseConversionError(detail::kCaseMappingLine, status);
         }
         // Longer than a text may be, or than ICU can count.
-        if (!tooShort || capacity == kLongestText) CheckTextLength(kLongestText + 1);
+        if (!tooShort || capacity == detail::kMaxTextUnits) detail::RaiseLengthError(site);
         capacity = static_cast<std::size_t>(length);
     }
     detail::RaiseConversionError(detail::kCaseMappingLine, U_INTERNAL_PROGRAM_ERROR);
@@ -116,7 +104,7 @@ Text& Text::operator=(Text&& other) noexcept {
 }
 
 Text::Text(UTF16StringView units) : Text() {
-    CheckTextLength(units.size());
+    detail::CheckLength(units.size(), detail::kConstructLengthSite);
     Content.assign(units.data(), units.size());
     RefreshCounts();
 }
@@ -140,14 +128,14 @@ Text Text::FromUTF8(std::string_view bytes, Malformed malformed) {
         const auto* rest = reinterpret_cast<const unsigned char*>(bytes.data()) + read;
         read += detail::DecodeUTF8(rest, bytes.size() - read).length;  // the maximal subpart
     }
-    CheckTextLength(written);
+    detail::CheckLength(written, detail::kFromUTF8LengthSite);
     text.Content.resize(written);
     text.RefreshCounts();
     return text;
 }
 
 Text Text::FromUTF16(UTF16StringView units, Malformed malformed) {
-    CheckTextLength(units.size());
+    detail::CheckLength(units.size(), detail::kFromUTF16LengthSite);
     Text text;
     text.Content.reserve(units.size());
     std::size_t read = 0;
@@ -167,7 +155,7 @@ Text Text::FromUTF16(UTF16StringView units, Malformed malformed) {
 
 Text Text::FromUTF32(std::u32string_view units, Malformed malformed) {
     // Each unit gives one or two UTF-16 units.
-    CheckTextLength(units.size());
+    detail::CheckLength(units.size(), detail::kFromUTF32LengthSite);
     Text text;
     text.Content.resize(detail::kUTF16UnitsPerUTF32Unit * units.size());
     std::size_t written = 0;
@@ -179,7 +167,7 @@ Text Text::FromUTF32(std::u32string_view units, Malformed malformed) {
         }
         written += detail::EncodeUTF16(value, text.Content.data() + written);
     }
-    CheckTextLength(written);
+    detail::CheckLength(written, detail::kFromUTF32LengthSite);
     text.Content.resize(written);
     text.RefreshCounts();
     return text;
@@ -249,7 +237,7 @@ void CodePointRange::Iterator::Decode() {
 
 GraphemeRange::GraphemeRange(UTF16StringView units) : Units(units) {
     if (units.empty()) return;
-    CheckTextLength(units.size());
+    detail::CheckLength(units.size(), detail::kGraphemesLengthSite);
     UErrorCode status = U_ZERO_ERROR;
     // The empty locale name is ICU's root locale: the same clusters in every process.
     UBreakIterator* iterator = ubrk_open(UBRK_CHARACTER, "", detail::AsUChar(units.data()),
@@ -273,21 +261,21 @@ void GraphemeRange::Iterator::Advance() {
 
 Text Text::Upper() const {
     Text mapped;
-    mapped.Content = CaseMapped(View(), ToUpperRoot);
+    mapped.Content = CaseMapped(View(), ToUpperRoot, detail::kUpperLengthSite);
     mapped.RefreshCounts();
     return mapped;
 }
 
 Text Text::Lower() const {
     Text mapped;
-    mapped.Content = CaseMapped(View(), ToLowerRoot);
+    mapped.Content = CaseMapped(View(), ToLowerRoot, detail::kLowerLengthSite);
     mapped.RefreshCounts();
     return mapped;
 }
 
 Text Text::Folded() const {
     Text mapped;
-    mapped.Content = CaseMapped(View(), FoldCase);
+    mapped.Content = CaseMapped(View(), FoldCase, detail::kFoldedLengthSite);
     mapped.RefreshCounts();
     return mapped;
 }

@@ -50,6 +50,13 @@ inline constexpr LengthRaiseSite kInsertLengthSite{"Text::set_CharacterAt", 1022
 inline constexpr LengthRaiseSite kReplaceLengthSite{"Text::Replace", 1023};
 inline constexpr LengthRaiseSite kJoinLengthSite{"Text::operator+", 1024};
 inline constexpr LengthRaiseSite kLoadLengthSite{"Text::Load", 1025};
+inline constexpr LengthRaiseSite kFromUTF8LengthSite{"Text::FromUTF8", 1026};
+inline constexpr LengthRaiseSite kFromUTF16LengthSite{"Text::FromUTF16", 1027};
+inline constexpr LengthRaiseSite kFromUTF32LengthSite{"Text::FromUTF32", 1028};
+inline constexpr LengthRaiseSite kUpperLengthSite{"Text::Upper", 1029};
+inline constexpr LengthRaiseSite kLowerLengthSite{"Text::Lower", 1030};
+inline constexpr LengthRaiseSite kFoldedLengthSite{"Text::Folded", 1031};
+inline constexpr LengthRaiseSite kGraphemesLengthSite{"Text::Graphemes", 1032};
 
 // Raises CPPException<std::length_error> for `site`.
 [[noreturn]] void RaiseLengthError(const LengthRaiseSite& site);
