@@ -73,8 +73,9 @@ const std::vector<CommandSpec>& Commands() {
          "encoding that ICU's converters know is offered, under any of its names (utf8, UTF-16LE,\n"
          "latin1, windows-1252, shift_jis, gb18030, ...). Without --from a byte-order mark at\n"
          "the start decides the encoding and is dropped, else the input is UTF-8; none is\n"
-         "written. Ill-formed input, or a character the output encoding lacks, ends the\n"
-         "conversion with the byte offset of the input unless --skip or --replace is given.\n",
+         "written. Ill-formed input ends the conversion, naming the byte offset of the bad\n"
+         "sequence, and a character the output encoding lacks ends it, naming the character,\n"
+         "unless --skip or --replace is given.\n",
          {{"from", 'f', "ENC", "encoding of the input"},
           {"to", 't', "ENC", "encoding of the output"},
           {"list", 'l', nullptr, "list the encodings with their aliases"},
