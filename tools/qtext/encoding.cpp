@@ -9,6 +9,7 @@
 
 #include <unicode/ucnv.h>
 #include <unicode/ucnv_err.h>
+#include <unicode/ustring.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -238,10 +239,19 @@ void Encoder::Encode(const Text& text, std::string* bytes) {
         bytes->append(reinterpret_cast<const char*>(units.data()),
                       units.size() * sizeof(QuendalText::UTF16Unit));
     } else if (nativeUtf32_) {
-        // The decoders give well-formed text: nothing to replace, and no need to check.
-        const std::u32string codePoints = text.ToUTF32String(Malformed::Replace);
-        bytes->append(reinterpret_cast<const char*>(codePoints.data()),
-                      codePoints.size() * sizeof(char32_t));
+        // ICU's plain UTF-32 conversion into a buffer kept from piece to piece; the decoders
+        // give well-formed text, which it converts without a fault.
+        const UTF16StringView units = text.View();
+        if (codePoints_.size() < units.size()) codePoints_.resize(units.size());
+        int32_t length = 0;
+        UErrorCode status = U_ZERO_ERROR;
+        u_strToUTF32(reinterpret_cast<UChar32*>(codePoints_.data()),
+                     static_cast<int32_t>(codePoints_.size()), &length, AsUChar(units.data()),
+                     static_cast<int32_t>(units.size()), &status);
+        if (U_FAILURE(status))
+            throw InputError(std::string("cannot write UTF-32: ") + u_errorName(status));
+        bytes->append(reinterpret_cast<const char*>(codePoints_.data()),
+                      static_cast<std::size_t>(length) * sizeof(char32_t));
     } else {
         Convert(text.View(), false, bytes);
     }

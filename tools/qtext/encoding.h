@@ -93,6 +93,7 @@ private:
     std::string name_;
     bool nativeUtf16_ = false;
     bool nativeUtf32_ = false;
+    std::u32string codePoints_;  // UTF-32 output, reused from piece to piece
 };
 
 }  // namespace qtext
