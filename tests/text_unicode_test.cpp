@@ -291,10 +291,11 @@ TEST(TextUnicode, GraphemesFollowTheBreakTests) {
 }
 
 TEST(TextUnicode, SplitAndAffixesAgreeWithACodePointModel) {
-    const UTF16Unit pieces[][3] = {{u'a'}, {u','}, {0xD83D, 0xDE00}, {0xD83D}, {0xDE00}, {0}};
-    const QuendalText::Char delimiters[] = {QuendalText::Char(u','), QuendalText::Char(0x1F600),
-                                            QuendalText::Char(), QuendalText::Char(0xD83D),
-                                            QuendalText::Char(0xDE00)};
+    const UTF16Unit pieces[][3] = {
+        {QUENDALTEXT_U('a')}, {QUENDALTEXT_U(',')}, {0xD83D, 0xDE00}, {0xD83D}, {0xDE00}, {0}};
+    const QuendalText::Char delimiters[] = {QuendalText::Char(QUENDALTEXT_U(',')),
+                                            QuendalText::Char(0x1F600), QuendalText::Char(),
+                                            QuendalText::Char(0xD83D), QuendalText::Char(0xDE00)};
     std::mt19937 random(77);
     for (std::size_t trial = 0; trial < 2000; ++trial) {
         UTF16String units;

@@ -315,8 +315,8 @@ public:
     // Reach for these first: FromUTF8 over Text(const char*) whenever the input may be
     // ill-formed (it stops at a NUL and silently keeps only what precedes a fault), and
     // CompareFolded over Compare for case-insensitive comparison (Compare folds one unit at a
-    // time by the C locale). A text never grows beyond 2^31 - 1 units: what would make one
-    // longer raises CPPException<std::length_error> and changes nothing.
+    // time by the C locale). The factories, Text(UTF16StringView) and the case mappings raise
+    // CPPException<std::length_error> for a result beyond the limit above.
 
     /// Takes the units, counts and settings of `other`, which is left empty (settings kept).
     Text(Text&& other) noexcept;

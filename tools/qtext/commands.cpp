@@ -245,7 +245,7 @@ int RunInfo(const Settings& settings, const std::vector<std::string>& paths, boo
     if (useSample || (paths.empty() && ::isatty(STDIN_FILENO))) {
         const Text sample = Text::FromUTF8(kSampleText);
         WriteOut("Built-in sample (ASCII, accented Latin, Greek, CJK, emoji):\n");
-        const std::vector<Text> lines = sample.Split(QuendalText::Char(u'\n'));
+        const std::vector<Text> lines = sample.Split(QuendalText::Char(QUENDALTEXT_U('\n')));
         for (std::size_t i = 0; i + 1 < lines.size(); ++i)
             WriteOut("  " + lines[i].ToUTF8String() + "\n");
         WriteOut("\n");
