@@ -36,6 +36,18 @@ bool UnicodeSurfaceWorks() {
     } catch (const QuendalText::MalformedInput& failure) {
         offset = static_cast<long>(failure.Offset());
     }
+    bool caughtAsLog = false;
+    try {
+        Text::FromUTF16(QUENDALTEXT_U("\xDC00"));
+    } catch (const QuendalLog::Exception& failure) {
+        caughtAsLog = std::string(failure.get_FunctionName()) == "Text::FromUTF16";
+    }
+    bool caughtAsStandard = false;
+    try {
+        Text::FromUTF32(U"a\xD800");
+    } catch (const std::runtime_error& failure) {
+        caughtAsStandard = std::string(failure.what()).find(" 1") != std::string::npos;
+    }
     bool caughtAsBase = false;
     try {
         Text(QuendalText::UTF16StringView(QUENDALTEXT_U("a\xD800"), 2)).ToUTF32String();
@@ -53,6 +65,7 @@ bool UnicodeSurfaceWorks() {
         mixed.StartsWith(Text("e")) && mixed.EndsWith(Text(",x")) && mixed.Contains(Text(",")) &&
         stream.str() == "ok" && std::hash<Text>{}(Text("a")) == std::hash<Text>{}(Text("a")) &&
         cut.validity == Validity::Incomplete && cut.position == 1 && offset == 2 && caughtAsBase &&
+        caughtAsLog && caughtAsStandard &&
         QuendalText::ValidateUTF16(QUENDALTEXT_U("\xDC00")).validity == Validity::IllFormed &&
         QuendalText::ValidateUTF32(U"a").validity == Validity::Valid &&
         QuendalText::CompleteUTF8Prefix("a\xE2\x82") == 1 &&
