@@ -6,7 +6,6 @@
 
 #include <unicode/uloc.h>
 #include <unicode/ustring.h>
-#include <unicode/utf16.h>
 
 #include <climits>
 #include <fstream>
@@ -88,32 +87,11 @@ std::string RandomBytes(std::mt19937& random) {
     return bytes;
 }
 
+// Units of random code points; a surrogate value stays a lone unit.
 UTF16String RandomUnits(std::mt19937& random) {
-    UTF16String units;
-    for (char32_t value : RandomValues(random)) {
-        UTF16Unit pair[2];
-        std::size_t length = 0;
-        U16_APPEND_UNSAFE(pair, length, value % 0x110000);
-        units.append(pair, value <= 0xFFFF || random() % 4 ? length : 1);  // sometimes cut
-    }
-    return units;
-}
-
-// Each code point as ICU's U16_NEXT reads it, which gives a lone surrogate as its value, and
-// the index of its first unit.
-std::vector<std::pair<std::size_t, char32_t>> IcuCodePoints(const UTF16String& units) {
-    std::vector<std::pair<std::size_t, char32_t>> codePoints;
-    const auto length = static_cast<int32_t>(units.size());
-    for (int32_t i = 0; i < length;) {
-        const int32_t start = i;
-        UChar32 value;
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wsign-conversion"  // inside ICU's macro
-        U16_NEXT(AsUChar(units.data()), i, length, value);
-#pragma GCC diagnostic pop
-        codePoints.emplace_back(static_cast<std::size_t>(start), static_cast<char32_t>(value));
-    }
-    return codePoints;
+    qt_test::CodePoints values;
+    for (char32_t value : RandomValues(random)) values.push_back(value % 0x110000);
+    return qt_test::ToUTF16(values);
 }
 
 // The offset of the MalformedInput that `raise` raises (-1 for none), after checking its origin
@@ -165,12 +143,11 @@ TEST(TextUnicode, ConversionsAgreeWithIcuOnRandomInput) {
         EXPECT_EQ(unitOffset, unitSubs == 0 ? -1 : static_cast<long long>(unitCheck.position));
         EXPECT_TRUE(unitSubs == 0 || IcuToUTF8(units.substr(0, unitCheck.position)).second == 0);
 
-        // The code points of U16_NEXT, which reads an unpaired surrogate as its value; UTF-32 has
-        // U+FFFD for it.
+        // The code points read a lone surrogate as its value; UTF-32 has U+FFFD for it.
         std::u32string codePoints, utf32;
-        for (const auto& [start, value] : IcuCodePoints(units)) {
+        for (const std::uint32_t value : qt_test::Decode(units)) {
             codePoints += value;
-            utf32 += U16_IS_SURROGATE(value) ? U'\uFFFD' : value;
+            utf32 += qt_test::IsSurrogate(value) ? U'\uFFFD' : value;
         }
         const auto range = text.CodePoints();
         EXPECT_EQ(std::u32string(range.begin(), range.end()), codePoints);
@@ -203,15 +180,11 @@ void ForEachRecord(const char* file, const std::function<void(std::vector<std::s
 
 // The UTF-16 units of space-separated hexadecimal code points; a surrogate stays one unit.
 UTF16String UnitsOfHex(const std::string& hex) {
-    UTF16String units;
+    qt_test::CodePoints values;
     std::istringstream in(hex);
-    for (std::string value; in >> value;) {
-        UTF16Unit pair[2];
-        std::size_t length = 0;
-        U16_APPEND_UNSAFE(pair, length, std::stoul(value, nullptr, 16));
-        units.append(pair, length);
-    }
-    return units;
+    for (std::string value; in >> value;)
+        values.push_back(std::uint32_t(std::stoul(value, nullptr, 16)));
+    return qt_test::ToUTF16(values);
 }
 
 TEST(TextUnicode, CaseMappingFollowsTheCharacterDatabase) {
@@ -289,37 +262,31 @@ TEST(TextUnicode, GraphemesFollowTheBreakTests) {
 }
 
 TEST(TextUnicode, SplitAndAffixesAgreeWithACodePointModel) {
-    const UTF16Unit pieces[][3] = {
-        {QUENDALTEXT_U('a')}, {QUENDALTEXT_U(',')}, {0xD83D, 0xDE00}, {0xD83D}, {0xDE00}, {0}};
-    const QuendalText::Char delimiters[] = {QuendalText::Char(QUENDALTEXT_U(',')),
-                                            QuendalText::Char(0x1F600), QuendalText::Char(),
-                                            QuendalText::Char(0xD83D), QuendalText::Char(0xDE00)};
-    std::mt19937 random(77);
-    for (std::size_t trial = 0; trial < 2000; ++trial) {
-        UTF16String units;
-        for (auto n = random() % 9; n > 0; --n) {
-            const UTF16Unit* piece = pieces[random() % std::size(pieces)];
-            units.append(piece, piece[0] == 0 ? 1 : std::char_traits<UTF16Unit>::length(piece));
-        }
+    qt_test::Generator generate{std::mt19937(77)};
+    for (int trial = 0; trial < 3000; ++trial) {
+        const UTF16String units = generate.Units(10);
         const Text text{UTF16StringView(units)};
-        const QuendalText::Char& delimiter = delimiters[trial % std::size(delimiters)];
-        const UTF16String sought = UnitsOf(Text(delimiter));
-        const char32_t soughtValue = sought.empty() ? U'\0' : IcuCodePoints(sought).front().second;
+        const QuendalText::Char delimiter = generate.AnyChar();
+        // The model: a field ends where the delimiter's code points come whole (U+0000: a NUL).
+        UTF16String sought = qt_test::UnitsOf(delimiter);
+        if (sought.empty()) sought = qt_test::Units({0});
+        const qt_test::CodePoints points = qt_test::Decode(units);
+        const qt_test::CodePoints soughtPoints = qt_test::Decode(sought);
         std::vector<UTF16String> expected(1);
-        const auto codePoints = IcuCodePoints(units);
-        for (std::size_t i = 0; i < codePoints.size(); ++i) {
-            const std::size_t end =
-                i + 1 < codePoints.size() ? codePoints[i + 1].first : units.size();
-            if (codePoints[i].second == soughtValue) {
+        for (std::size_t i = 0; i < points.size(); ++i) {
+            const std::size_t end = std::min(points.size(), i + soughtPoints.size());
+            if (std::equal(soughtPoints.begin(), soughtPoints.end(), points.data() + i,
+                           points.data() + end)) {
                 expected.emplace_back();
+                i = end - 1;
             } else {
-                expected.back() += units.substr(codePoints[i].first, end - codePoints[i].first);
+                expected.back() += qt_test::ToUTF16({points[i]});
             }
         }
         std::vector<UTF16String> fields;
         for (const Text& field : text.Split(delimiter)) fields.push_back(UnitsOf(field));
-        EXPECT_EQ(fields, expected);
-        const UTF16String part = units.substr(random() % (units.size() + 1));
+        EXPECT_EQ(fields, expected) << trial;
+        const UTF16String part = units.substr(std::size_t(generate.Below(int(units.size()) + 1)));
         const Text affix{UTF16StringView(part)};
         EXPECT_TRUE(text.EndsWith(affix) && text.Contains(affix));
         EXPECT_EQ(text.StartsWith(affix), units.compare(0, part.size(), part) == 0);
