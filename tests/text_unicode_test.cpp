@@ -123,9 +123,17 @@ TEST(TextUnicode, ConversionsAgreeWithIcuOnRandomInput) {
         EXPECT_EQ(offset, bytesSubs == 0 ? -1 : static_cast<long long>(check.position)) << trial;
         if (bytesSubs == 0) {
             EXPECT_EQ(UnitsOf(Text::FromUTF8(bytes)), fromBytes);
+            // A block cut anywhere: what precedes a cut character is whole.
+            const std::size_t cut = random() % (bytes.size() + 1);
+            const std::size_t whole = QuendalText::CompleteUTF8Prefix(bytes.substr(0, cut));
+            EXPECT_EQ(IcuFromUTF8(bytes.substr(0, whole)).second, 0);
+            EXPECT_EQ(whole == cut, IcuFromUTF8(bytes.substr(0, cut)).second == 0);
         } else {
             EXPECT_EQ(IcuFromUTF8(bytes.substr(0, check.position)).second, 0);
-            EXPECT_EQ(IcuFromUTF8(bytes.substr(0, check.position + check.length)).second, 1);
+            // The subpart is maximal: ICU replaces it alone and reads on after it.
+            EXPECT_EQ(IcuFromUTF8(bytes.substr(check.position)).first,
+                      UTF16String(QUENDALTEXT_U("\uFFFD")) +
+                          IcuFromUTF8(bytes.substr(check.position + check.length)).first);
         }
 
         const UTF16String units = RandomUnits(random);

@@ -55,6 +55,7 @@ done
 # Unicode and for ISO-2022-JP, whose shift state must be closed at the end.
 printf 'Gr\xc3\xbc\xc3\x9fe \xe2\x82\xac 5\n' > "$work/latin"
 printf '\xe6\x97\xa5\xe6\x9c\xac\xe8\xaa\x9e\xe3\x81\xae\xe3\x83\x86\xe3\x82\xad\xe3\x82\xb9\xe3\x83\x88 abc\n' > "$work/japanese"
+printf 'ab\xe6\x97\xa5\xe6\x9c\xac' > "$work/kanji"  # ends shifted
 while read -r file encoding reference; do
   if [[ $reference == uconv ]]; then uconv -f utf-8 -t "$encoding" "$work/$file"; else iconv -f UTF-8 -t "$reference" "$work/$file"; fi > "$work/expected"
   for size in 1 4096; do
@@ -69,7 +70,7 @@ latin iso-8859-15 ISO-8859-15
 japanese shift_jis SHIFT_JIS
 japanese EUC-JP EUC-JP
 random.utf-8 gb18030 uconv
-japanese ISO-2022-JP uconv
+kanji ISO-2022-JP uconv
 END
 "$qtext" convert --list > "$work/out"
 grep -q '^UTF-8 .*ibm-1208' "$work/out" && grep -qiw 'shift_jis' "$work/out" || fail "convert --list"
