@@ -11,6 +11,7 @@
 #include <unicode/ustring.h>
 
 #include <unistd.h>
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -205,38 +206,62 @@ private:
         }
     }
 
+    // ICU's full case folding of the `width` units at `units`, into `folding`; its length.
+    static std::size_t FoldWithIcu(const UTF16Unit* units, std::size_t width, UTF16Unit* folding,
+                                   std::size_t room) {
+        UErrorCode status = U_ZERO_ERROR;
+        const int32_t length =
+            u_strFoldCase(reinterpret_cast<UChar*>(folding), static_cast<int32_t>(room),
+                          reinterpret_cast<const UChar*>(units), static_cast<int32_t>(width),
+                          U_FOLD_CASE_DEFAULT, &status);
+        if (U_SUCCESS(status)) return static_cast<std::size_t>(length);
+        std::copy(units, units + width, folding);  // no room: left as it is
+        return width;
+    }
+
     void Fold(const Text& line) {
-        // Room for the full folding of one code point, which is at most a few units.
-        constexpr int32_t kFoldingRoom = 16;
         folded_.clear();
         origin_.clear();
+        if (knownFoldings_.empty())
+            knownFoldings_.resize(std::size_t{1} << (8 * sizeof(UTF16Unit)));
         const UTF16StringView units = line.View();
         const QuendalText::CodePointRange codePoints = line.CodePoints();
         for (auto at = codePoints.begin(); at != codePoints.end();) {
             const std::size_t start = at.Index();
             const std::size_t width = (++at).Index() - start;
-            UChar folding[kFoldingRoom];
-            UErrorCode status = U_ZERO_ERROR;
-            const int32_t length =
-                u_strFoldCase(folding, kFoldingRoom, reinterpret_cast<const UChar*>(&units[start]),
-                              static_cast<int32_t>(width), U_FOLD_CASE_DEFAULT, &status);
-            if (U_SUCCESS(status)) {
-                folded_.append(reinterpret_cast<const UTF16Unit*>(folding),
-                               static_cast<std::size_t>(length));
-                origin_.insert(origin_.end(), static_cast<std::size_t>(length), start);
+            UTF16Unit folding[kFoldingRoom];
+            std::size_t length = 0;
+            if (width == 1) {
+                // The folding of a one-unit code point is asked of ICU once and remembered.
+                Folding& known = knownFoldings_[units[start]];
+                if (known.length == 0) {
+                    known.length = static_cast<std::uint8_t>(
+                        FoldWithIcu(&units[start], 1, known.units, kFoldingRoom));
+                }
+                length = known.length;
+                std::copy(known.units, known.units + length, folding);
             } else {
-                folded_.append(units.substr(start, width));
-                origin_.insert(origin_.end(), width, start);
+                length = FoldWithIcu(&units[start], width, folding, kFoldingRoom);
             }
+            folded_.append(folding, length);
+            origin_.insert(origin_.end(), length, start);
         }
         origin_.push_back(units.size());  // the end is a boundary
     }
 
+    // Room for the full folding of one code point, which is at most a few units.
+    static constexpr std::size_t kFoldingRoom = 8;
+    struct Folding {
+        std::uint8_t length = 0;  // 0: not asked yet
+        UTF16Unit units[kFoldingRoom];
+    };
+
     bool ignoreCase_;
     Text pattern_;
     std::boyer_moore_searcher<const UTF16Unit*> searcher_;
-    QuendalText::UTF16String folded_;  // the folded line
-    std::vector<std::size_t> origin_;  // for each folded unit, the line index it comes from
+    QuendalText::UTF16String folded_;     // the folded line
+    std::vector<std::size_t> origin_;     // for each folded unit, the line index it comes from
+    std::vector<Folding> knownFoldings_;  // by unit value, for the code points of one unit
 };
 
 }  // namespace
