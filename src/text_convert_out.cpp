@@ -13,10 +13,8 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
-#include <limits>
 #include <stdexcept>
 #include <string>
-#include <type_traits>
 
 namespace QuendalText {
 namespace {
@@ -48,30 +46,6 @@ void ConvertFromUTF16(detail::QutfConversion<DestUnit, UChar> convert, DestUnit*
     convert(dest, capacity, &outputLength, detail::AsUChar(units.data()), length,
             nullTerminated ? 1 : 0, &status);
     if (status != U_ZERO_ERROR) detail::RaiseConversionError(line, status);
-}
-
-// The library's reading of a decimal integer: leading white space of the current locale, an
-// optional sign, then ASCII digits up to the first other unit. A value beyond the type's range
-// reads as its nearest limit; a text without digits reads as 0.
-template <class Integer>
-Integer ReadDecimal(const UTF16Unit* units) {
-    using Magnitude = std::make_unsigned_t<Integer>;
-    while (*units != 0 && platform::IsInClass(*units, platform::WideClass::Space)) ++units;
-    bool negative = false;
-    if (*units == u'-' || *units == u'+') {
-        negative = *units == u'-';
-        ++units;
-    }
-    const Magnitude largest = static_cast<Magnitude>(std::numeric_limits<Integer>::max());
-    const Magnitude limit = negative ? largest + 1 : largest;
-    Magnitude magnitude = 0;
-    for (; *units >= u'0' && *units <= u'9'; ++units) {
-        const Magnitude digit = static_cast<Magnitude>(*units - u'0');
-        magnitude = magnitude > (limit - digit) / 10 ? limit : magnitude * 10 + digit;
-    }
-    if (!negative) return static_cast<Integer>(magnitude);
-    // Negated through magnitude - 1, so that the type's minimum is reached without overflow.
-    return magnitude == 0 ? 0 : static_cast<Integer>(-static_cast<Integer>(magnitude - 1) - 1);
 }
 
 }  // namespace
@@ -153,9 +127,9 @@ bool Text::ToAscii(char* buffer, int size, bool nullTerminated) const {
     return written;
 }
 
-int Text::ToInteger() const { return ReadDecimal<int>(Content.c_str()); }
+int Text::ToInteger() const { return platform::ReadInt(Content.c_str()); }
 
-long Text::ToLong() const { return ReadDecimal<long>(Content.c_str()); }
+long Text::ToLong() const { return platform::ReadLong(Content.c_str()); }
 
 double Text::ToDouble() const {
     if (!IsAscii()) return kNotAsciiNumber;

@@ -1,8 +1,8 @@
 // Filling a Text from a module's string resources.
-#include <QuendalText/StringResource.h>
 #include <QuendalText/Text.h>
 
 #include "internal/raise_sites.h"
+#include "platform/platform.h"
 
 #include <algorithm>
 #include <climits>
@@ -21,7 +21,7 @@ Text::Text(ModuleHandle module, unsigned int id) : Text() { Load(module, id); }
 void Text::Load(ModuleHandle module, unsigned int id) {
     int capacity = kFirstResourceCapacity;
     std::unique_ptr<UTF16Unit[]> buffer(new UTF16Unit[static_cast<std::size_t>(capacity)]);
-    int loaded = LoadString(module, id, buffer.get(), capacity);
+    int loaded = platform::LoadResourceString(module, id, buffer.get(), capacity);
     // A string that filled the buffer may have been cut: try again with more room.
     while (loaded >= capacity - 1) {
         // A string that fills the largest buffer may be longer than a text can hold.
@@ -30,7 +30,7 @@ void Text::Load(ModuleHandle module, unsigned int id) {
         // Doubling keeps a long string from being copied again and again.
         capacity = capacity > INT_MAX / 2 ? INT_MAX : 2 * capacity;
         buffer.reset(new UTF16Unit[static_cast<std::size_t>(capacity)]);
-        loaded = LoadString(module, id, buffer.get(), capacity);
+        loaded = platform::LoadResourceString(module, id, buffer.get(), capacity);
     }
     const UTF16Unit* units = buffer.get();
     const UTF16Unit* end = std::find(units, units + std::max(loaded, 0), UTF16Unit{0});

@@ -14,7 +14,7 @@ namespace QuendalLog {
 /// E that carries the message and answers what(). Catchable as CPPException<E>, Exception,
 /// Message, E and E's bases. E needs a constructor from const std::string&.
 template <class E>
-class QUENDALLOG_API CPPException : public Exception, public E {
+class QUENDALLOG_TEMPLATE_API CPPException : public Exception, public E {
 public:
     /// Records both names; the message is "Unspecified" until Throw.
     CPPException(const char* fileName, const char* functionName)

@@ -1,12 +1,18 @@
 // String resources: a module's table of numbered UTF-16 strings, and the loader that Text reads
 // them through.
+//
+// On Windows a module's string resources are its STRINGTABLE, compiled in from a .rc file, and
+// Text reads them with LoadStringW from the module's HINSTANCE; this header then declares
+// nothing (no LoadString that <windows.h> would rename to LoadStringW).
 #ifndef QUENDALTEXT_STRINGRESOURCE_H
 #define QUENDALTEXT_STRINGRESOURCE_H
 
 #include <QuendalText/Config.h>
 
-#include <initializer_list>
-#include <map>
+#if !defined(_WIN32)
+
+#  include <initializer_list>
+#  include <map>
 
 namespace QuendalText {
 
@@ -40,5 +46,7 @@ QUENDALTEXT_API int LoadString(ModuleHandle module, unsigned int id, UTF16Unit* 
                                int capacity);
 
 }  // namespace QuendalText
+
+#endif  // !_WIN32
 
 #endif  // QUENDALTEXT_STRINGRESOURCE_H

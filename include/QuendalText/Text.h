@@ -215,7 +215,8 @@ public:
     /// String resource `id` of `module` (see Load).
     Text(ModuleHandle module, unsigned int id);
     /// Replaces the units with string resource `id` of `module`; a null module or a missing
-    /// id gives an empty text. Settings are kept.
+    /// id gives an empty text (on Windows, where LoadStringW reads the module's STRINGTABLE, a
+    /// null module is the program itself). Settings are kept.
     void Load(ModuleHandle module, unsigned int id);
     /// Appends NUL-terminated UTF-8; null changes nothing. Raises as Text(const char*).
     Text& operator+=(const char* utf8);

@@ -1,51 +1,53 @@
+// The platform layer where Windows' C runtime and module resources are absent: the library's own
+// reading of decimal integers with _wtoi's rules, <cfenv> for the floating-point reset, and the
+// StringTable a module handle points to.
 #include "platform/platform.h"
 
-#include "internal/utf.h"
+#include <QuendalText/StringResource.h>
 
 #include <cfenv>
-#include <cwctype>
+#include <limits>
+#include <type_traits>
 
 namespace QuendalText {
 namespace platform {
 
 namespace {
 
-wint_t Widen(UTF16Unit unit) { return static_cast<wint_t>(unit); }
-
-UTF16Unit NarrowMapping(UTF16Unit unit, wint_t mapped) {
-    if (mapped > detail::kLastBmpCodePoint || detail::IsSurrogate(static_cast<UTF16Unit>(mapped)))
-        return unit;
-    return static_cast<UTF16Unit>(mapped);
+template <class Integer>
+Integer ReadDecimal(const UTF16Unit* units) {
+    using Magnitude = std::make_unsigned_t<Integer>;
+    while (*units != 0 && IsInClass(*units, WideClass::Space)) ++units;
+    bool negative = false;
+    if (*units == u'-' || *units == u'+') {
+        negative = *units == u'-';
+        ++units;
+    }
+    const Magnitude largest = static_cast<Magnitude>(std::numeric_limits<Integer>::max());
+    const Magnitude limit = negative ? largest + 1 : largest;
+    Magnitude magnitude = 0;
+    for (; *units >= u'0' && *units <= u'9'; ++units) {
+        const Magnitude digit = static_cast<Magnitude>(*units - u'0');
+        magnitude = magnitude > (limit - digit) / 10 ? limit : magnitude * 10 + digit;
+    }
+    if (!negative) return static_cast<Integer>(magnitude);
+    // Negated through magnitude - 1, so that the type's minimum is reached without overflow.
+    return magnitude == 0 ? 0 : static_cast<Integer>(-static_cast<Integer>(magnitude - 1) - 1);
 }
 
 }  // namespace
 
-bool IsInClass(UTF16Unit unit, WideClass wideClass) {
-    const wint_t c = Widen(unit);
-    switch (wideClass) {
-        case WideClass::Alpha: return std::iswalpha(c) != 0;
-        case WideClass::AlphaNum: return std::iswalnum(c) != 0;
-        case WideClass::Control: return std::iswcntrl(c) != 0;
-        case WideClass::Digit: return std::iswdigit(c) != 0;
-        case WideClass::Graph: return std::iswgraph(c) != 0;
-        case WideClass::Lower: return std::iswlower(c) != 0;
-        case WideClass::Print: return std::iswprint(c) != 0;
-        case WideClass::Punct: return std::iswpunct(c) != 0;
-        // The descriptor belongs to the current locale, so it is looked up on every call.
-        case WideClass::Blank: return std::iswctype(c, std::wctype("blank")) != 0;
-        case WideClass::Space: return std::iswspace(c) != 0;
-        case WideClass::Upper: return std::iswupper(c) != 0;
-    }
-    return false;
-}
+int ReadInt(const UTF16Unit* units) { return ReadDecimal<int>(units); }
 
-UTF16Unit ToLowerUnit(UTF16Unit unit) { return NarrowMapping(unit, std::towlower(Widen(unit))); }
-
-UTF16Unit ToUpperUnit(UTF16Unit unit) { return NarrowMapping(unit, std::towupper(Widen(unit))); }
+long ReadLong(const UTF16Unit* units) { return ReadDecimal<long>(units); }
 
 void ResetFloatingPoint() {
     std::feclearexcept(FE_ALL_EXCEPT);
     std::fesetenv(FE_DFL_ENV);
+}
+
+int LoadResourceString(ModuleHandle module, unsigned int id, UTF16Unit* buffer, int capacity) {
+    return LoadString(module, id, buffer, capacity);
 }
 
 }  // namespace platform
