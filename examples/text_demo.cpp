@@ -10,10 +10,10 @@ int main() {
         Text text;
     };
     const Sample samples[] = {
-        {"ASCII", Text(u"Hello, world")},
-        {"accented Latin", Text(u"Cr\u00e8me br\u00fbl\u00e9e")},
-        {"CJK", Text(u"\u6587\u5b57\u5217")},
-        {"emoji", Text(u"smile \U0001F600")},
+        {"ASCII", Text(QUENDALTEXT_U("Hello, world"))},
+        {"accented Latin", Text(QUENDALTEXT_U("Cr\u00e8me br\u00fbl\u00e9e"))},
+        {"CJK", Text(QUENDALTEXT_U("\u6587\u5b57\u5217"))},
+        {"emoji", Text(QUENDALTEXT_U("smile \U0001F600"))},
     };
     std::printf("%-16s %6s %10s %6s\n", "sample", "units", "characters", "ascii");
     for (const Sample& sample : samples) {
