@@ -1,8 +1,10 @@
 # Front door: `make run` builds qtext and runs it on its built-in sample; `make test` builds and
 # runs every test: a release build (g++) with the texts at the 2^31 - 1 unit ceiling, and
 # builds under AddressSanitizer with UndefinedBehaviorSanitizer and under ThreadSanitizer (clang).
-# `make fuzz` runs each fuzzer for a fixed time on an instrumented build.
-.PHONY: all deps release asan tsan fuzz run test clean
+# `make fuzz` runs each fuzzer for a fixed time on an instrumented build. `make test-windows`
+# builds the library as Windows DLLs with mingw-w64 for x86-64 and x86, runs the tests of the
+# x86-64 build under wine and checks the x86 DLLs' exports.
+.PHONY: all deps release asan tsan fuzz run test test-windows clean
 
 # CMake's own makefiles would otherwise announce every directory they enter and leave.
 MAKEFLAGS += --no-print-directory
@@ -33,6 +35,9 @@ fuzz: deps
 	cmake --preset fuzz -DQUENDALTEXT_FUZZ_SECONDS=$(FUZZ_SECONDS)
 	cmake --build --preset fuzz
 	ctest --preset fuzz
+
+test-windows: deps
+	@scripts/test-windows
 
 clean:
 	rm -rf build
