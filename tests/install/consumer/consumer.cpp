@@ -85,8 +85,10 @@ int main() {
     char utf8[32] = {};
     int32_t written = 0;
     UErrorCode status = U_ZERO_ERROR;
-    qutf_ConvertUTF16TextToUTF8Text(utf8, sizeof utf8, &written, text.c_str(), text.get_Length(), 1,
-                                    &status);
+    // ICU's UChar is char16_t; the text's units are wchar_t on Windows.
+    qutf_ConvertUTF16TextToUTF8Text(utf8, sizeof utf8, &written,
+                                    reinterpret_cast<const UChar*>(text.c_str()), text.get_Length(),
+                                    1, &status);
     if (U_FAILURE(status) || written != text.get_EncodingSize(UTF8Encoding, false)) {
         std::fprintf(stderr, "conversion failed: status %d, %d bytes\n", static_cast<int>(status),
                      written);
