@@ -4,13 +4,13 @@
 
 #include "errors.h"
 #include "input.h"
+#include "system.h"
 
 #include <QuendalText/UTFEncodingType.h>
 
 #include <unicode/uchar.h>
 #include <unicode/ustring.h>
 
-#include <unistd.h>
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
@@ -267,7 +267,7 @@ private:
 }  // namespace
 
 int RunInfo(const Settings& settings, const std::vector<std::string>& paths, bool useSample) {
-    if (useSample || (paths.empty() && ::isatty(STDIN_FILENO))) {
+    if (useSample || (paths.empty() && StandardInputIsTerminal())) {
         const Text sample = Text::FromUTF8(kSampleText);
         WriteOut("Built-in sample (ASCII, accented Latin, Greek, CJK, emoji):\n");
         const std::vector<Text> lines = sample.Split(QuendalText::Char(QUENDALTEXT_U('\n')));

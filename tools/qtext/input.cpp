@@ -1,12 +1,11 @@
-// Block reading with read(2) and the cutting of decoded text into lines and tokens. Text that
-// waits for the rest of its line or token is held in one Text that grows by appending; the
-// part already handed out is dropped only when more input is needed.
+// Block reading through a file descriptor and the cutting of decoded text into lines and
+// tokens. Text that waits for the rest of its line or token is held in one Text that grows by
+// appending; the part already handed out is dropped only when more input is needed.
 #include "input.h"
 
 #include "errors.h"
+#include "system.h"
 
-#include <fcntl.h>
-#include <unistd.h>
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -40,7 +39,7 @@ ByteSource::ByteSource(const std::string& path, std::size_t blockBytes)
       name_(IsStandardInput(path) ? "standard input" : path),
       blockBytes_(blockBytes) {
     if (!IsStandardInput(path)) {
-        descriptor_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        descriptor_ = OpenForReading(path.c_str());
         if (descriptor_ < 0) throw InputError("cannot open " + path + ": " + std::strerror(errno));
         ownsDescriptor_ = true;
     }
@@ -48,7 +47,7 @@ ByteSource::ByteSource(const std::string& path, std::size_t blockBytes)
 }
 
 ByteSource::~ByteSource() {
-    if (ownsDescriptor_) ::close(descriptor_);
+    if (ownsDescriptor_) CloseDescriptor(descriptor_);
 }
 
 bool ByteSource::Read(std::string_view* block, std::size_t keep) {
@@ -57,7 +56,7 @@ bool ByteSource::Read(std::string_view* block, std::size_t keep) {
     std::memmove(&buffer_[0], buffer_.data() + filled_ - keep, keep);
     std::size_t filled = keep;
     while (filled < keep + blockBytes_) {
-        const ssize_t got = ::read(descriptor_, &buffer_[filled], keep + blockBytes_ - filled);
+        const long got = ReadSome(descriptor_, &buffer_[filled], keep + blockBytes_ - filled);
         if (got == 0) break;
         if (got < 0) {
             if (errno == EINTR) continue;

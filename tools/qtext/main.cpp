@@ -4,6 +4,7 @@
 #include "encoding.h"
 #include "errors.h"
 #include "input.h"
+#include "system.h"
 
 #include <QuendalText/Text.h>
 
@@ -402,6 +403,11 @@ void SelectLocale() {
 }  // namespace qtext
 
 int main(int argc, char** argv) {
+    qtext::UseBinaryStandardStreams();
     qtext::SelectLocale();
-    return qtext::Main(argc, argv);
+    std::vector<std::string> arguments = qtext::ArgumentsAsUtf8(argc, argv);
+    std::vector<char*> pointers;
+    for (std::string& argument : arguments) pointers.push_back(&argument[0]);
+    pointers.push_back(nullptr);
+    return qtext::Main(static_cast<int>(arguments.size()), pointers.data());
 }

@@ -1,0 +1,32 @@
+// What qtext asks of the operating system beyond standard C++: its arguments as UTF-8, files read
+// through descriptors, whether standard input is a terminal, and standard streams that carry
+// bytes untranslated.
+#ifndef QTEXT_SYSTEM_H
+#define QTEXT_SYSTEM_H
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace qtext {
+
+// The program's arguments, argv[0] included, as UTF-8. Windows hands main() its arguments in
+// the ANSI code page, so there they are read again from the UTF-16 command line; an unpaired
+// surrogate in it becomes its three-byte form, which is not UTF-8 and is refused as such.
+std::vector<std::string> ArgumentsAsUtf8(int argc, char** argv);
+
+// A descriptor open for reading the bytes of `path`, or -1 with errno set.
+int OpenForReading(const char* path);
+// Reads up to `count` bytes: the number read, 0 at the end, -1 with errno set.
+long ReadSome(int descriptor, char* buffer, std::size_t count);
+void CloseDescriptor(int descriptor);
+
+bool StandardInputIsTerminal();
+
+// Puts standard input and output in binary mode where the C runtime would otherwise translate
+// (Windows: "\n" written as "\r\n", reading stopped at a Ctrl-Z byte).
+void UseBinaryStandardStreams();
+
+}  // namespace qtext
+
+#endif  // QTEXT_SYSTEM_H
