@@ -58,9 +58,14 @@ unsigned ClassesOf(const Char& c) {
 }
 unsigned RuntimeClassesOf(wint_t u) {
     using namespace std;
+#if defined(_WIN32)  // Windows' runtime names the blank class by its mask only
+    const bool blank = iswctype(u, _BLANK) != 0;
+#else
+    const bool blank = iswctype(u, wctype("blank")) != 0;
+#endif
     return Bits({iswalpha(u) != 0, iswalnum(u) != 0, u < 0x80, iswcntrl(u) != 0, iswdigit(u) != 0,
-                 iswgraph(u) != 0, iswlower(u) != 0, iswprint(u) != 0, iswpunct(u) != 0,
-                 iswctype(u, wctype("blank")) != 0, iswupper(u) != 0, iswspace(u) != 0});
+                 iswgraph(u) != 0, iswlower(u) != 0, iswprint(u) != 0, iswpunct(u) != 0, blank,
+                 iswupper(u) != 0, iswspace(u) != 0});
 }
 
 // Every unit through every class and both case mappings; surrogate Chars (pairs and lone

@@ -110,6 +110,9 @@ TEST(Format, GeneratedConversionsMatchTheCLibrary) {
             if (longDouble) check("L" + letter, "L" + letter, third, third);
             if (!longDouble) check((pick(2) == 0 ? "l" : "") + letter, letter, number, number);
         } else if (kind == 9) {
+#if defined(_WIN32)  // mingw-w64's printf pads %p one way for '*' and another for digits
+            if (widthChoice >= 2 || precisionChoice >= 3) continue;
+#endif
             const void* pointer = reinterpret_cast<void*>(static_cast<std::uintptr_t>(value));
             check("p", "p", pointer, pointer);
         } else {  // narrow with 'h', or with an upper-case letter and no length

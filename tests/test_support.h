@@ -148,7 +148,9 @@ struct Generator {
 };
 
 // The one place that names a platform locale: the C runtime's that classifies and case-maps all
-// of Unicode (glibc's C.UTF-8), while the guard lives; inactive where there is none.
+// of Unicode (glibc's C.UTF-8; on Windows, which has no such name, the system's own, since its
+// runtime case-maps beyond ASCII in every locale but "C"), while the guard lives; inactive where
+// there is none.
 class UnicodeLocale {
 public:
     UnicodeLocale() : previous_(std::setlocale(LC_ALL, nullptr)) {}
@@ -157,7 +159,12 @@ public:
 
 private:
     std::string previous_;
+#if defined(_WIN32)
+    bool active_ = std::setlocale(LC_ALL, "") != nullptr &&
+                   std::strcmp(std::setlocale(LC_ALL, nullptr), "C") != 0;
+#else
     bool active_ = std::setlocale(LC_ALL, "C.UTF-8") != nullptr;
+#endif
 };
 
 }  // namespace qt_test

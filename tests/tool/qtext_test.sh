@@ -210,6 +210,8 @@ usage_errors=("" "frobnicate" "info --bogus" "convert --from utf-8" "convert -t 
   "convert -f no-such-encoding -t utf-8" "convert -t utf-8 -c --replace" "convert --from=utf-8 --to"
   "find" "find ''" "find \$'\\xff' x" "info --sample=yes" "tokens --delimiters 'a\\'"
   "tokens --delimiters '\\q'" "upper -x")
+# Windows hands a program its arguments as UTF-16, which cannot carry the ill-formed byte.
+[[ -z ${QTEXT_TEST_WINDOWS:-} ]] || unset 'usage_errors[10]'
 for arguments in "${usage_errors[@]}"; do
   eval "set -- $arguments"
   "$qtext" "$@" < /dev/null > "$work/out" 2> "$work/err"
