@@ -28,8 +28,15 @@ inline UChar* AsUChar(UTF16Unit* units) { return reinterpret_cast<UChar*>(units)
 inline const UChar* AsUChar(const UTF16Unit* units) {
     return reinterpret_cast<const UChar*>(units);
 }
-inline UChar32* AsUChar32(UTF32Unit* units) { return reinterpret_cast<UChar32*>(units); }
-inline const UChar32* AsUChar32(const UTF32Unit* units) {
+// Any 32-bit code unit: the library's UTF32Unit (unsigned long on Windows) and char32_t.
+template <class Unit32>
+UChar32* AsUChar32(Unit32* units) {
+    static_assert(sizeof(Unit32) == sizeof(UChar32), "a 32-bit code unit");
+    return reinterpret_cast<UChar32*>(units);
+}
+template <class Unit32>
+const UChar32* AsUChar32(const Unit32* units) {
+    static_assert(sizeof(Unit32) == sizeof(UChar32), "a 32-bit code unit");
     return reinterpret_cast<const UChar32*>(units);
 }
 
