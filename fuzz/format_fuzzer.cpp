@@ -28,6 +28,7 @@ std::string MakeFormat(fuzz::Input& input, Kind kind) {
     static const char* const kIntLengths[] = {"", "h", "hh"};
     static const char* const kDoubleLetters[] = {"e", "E", "f", "F", "g", "G", "a", "A"};
     std::string format;
+    int arguments = 0;  // read by the conversions so far: never more than the four passed
     for (int pieces = input.Byte() % 6; pieces >= 0 && !input.Empty(); --pieces) {
         if (input.Byte() % 3 == 0) {
             for (int n = input.Byte() % 4; n >= 0; --n) {
@@ -36,12 +37,25 @@ std::string MakeFormat(fuzz::Input& input, Kind kind) {
             }
             continue;
         }
+        const std::size_t conversionStart = format.size();
         format += '%';
         for (int n = input.Byte() % 3; n > 0; --n) format += kFlags[input.Below(5)];
         // '*' reads an int, so only formats whose arguments are ints may use it.
         const bool star = kind == Kind::Int && input.Byte() % 4 == 0;
-        if (input.Byte() % 2) format += star ? "*" : Number(input);
-        if (input.Byte() % 2) format += "." + (star ? std::string("*") : Number(input));
+        int read = 1;  // the value, and an int for each '*'
+        if (input.Byte() % 2) {
+            format += star ? "*" : Number(input);
+            read += star ? 1 : 0;
+        }
+        if (input.Byte() % 2) {
+            format += "." + (star ? std::string("*") : Number(input));
+            read += star ? 1 : 0;
+        }
+        if (arguments + read > 4) {
+            format.resize(conversionStart);  // a conversion more would read past the arguments
+            break;
+        }
+        arguments += read;
         if (kind == Kind::Double) {
             format += kDoubleLetters[input.Below(8)];
         } else {
