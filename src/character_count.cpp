@@ -1,17 +1,20 @@
 #include "internal/character_count.h"
 
+#include "internal/kernels.h"
+
+#include <algorithm>
+
 namespace QuendalText {
 namespace detail {
 
-namespace {
+namespace reference {
 
-// Runs the counting pass over `units`, starting with `running` characters already counted
-// before them. Returns the final count, or -1 at the first low surrogate at a character start.
-int ContinueCount(const UTF16Unit* units, std::size_t count, int running) {
+CountProgress CountUntil(const UTF16Unit* units, std::size_t count, int running,
+                         std::size_t until) {
     std::size_t i = 0;
-    while (i < count) {
+    while (i < count && i < until) {
         const UTF16Unit unit = units[i];
-        if (IsLowSurrogate(unit)) return kMalformedCount;
+        if (IsLowSurrogate(unit)) return {kMalformedCount, count};
         if (IsHighSurrogate(unit)) {
             // The next unit belongs to this character whatever it is; only a low surrogate
             // makes the pair a counted character.
@@ -23,13 +26,17 @@ int ContinueCount(const UTF16Unit* units, std::size_t count, int running) {
         if (unit != 0 || running > 0) ++running;
         ++i;
     }
-    return running;
+    return {running, std::min(i, count)};
 }
 
-}  // namespace
+int ContinueCount(const UTF16Unit* units, std::size_t count, int running) {
+    return CountUntil(units, count, running, count).running;
+}
+
+}  // namespace reference
 
 int CountCharacters(const UTF16Unit* units, std::size_t count) {
-    return ContinueCount(units, count, 0);
+    return ActiveKernels().continueCount(units, count, 0);
 }
 
 bool EndsWithOpenHighSurrogate(const UTF16Unit* units, std::size_t count) {
@@ -51,7 +58,74 @@ int CountAfterAppend(int prefixCount, bool prefixEndsWithOpenHigh, const UTF16Un
         if (IsLowSurrogate(piece[0])) ++running;
         start = 1;
     }
-    return ContinueCount(piece + start, pieceCount - start, running);
+    return ActiveKernels().continueCount(piece + start, pieceCount - start, running);
+}
+
+namespace {
+
+// Feeds one unit to the rule's machine; answers what it adds to the count, or -1.
+int Feed(CountState& state, UTF16Unit unit) {
+    if (state.openHigh) {
+        state.openHigh = false;
+        if (!IsLowSurrogate(unit)) return 0;
+        state.positive = true;
+        return 1;
+    }
+    if (IsLowSurrogate(unit)) return kMalformedCount;
+    if (IsHighSurrogate(unit)) {
+        state.openHigh = true;
+        return 0;
+    }
+    if (unit == 0 && !state.positive) return 0;
+    state.positive = true;
+    return 1;
+}
+
+// Feeds `size` units; answers what they add, or -1.
+int FeedAll(CountState& state, const UTF16Unit* units, std::size_t size) {
+    int added = 0;
+    for (std::size_t i = 0; i < size; ++i) {
+        const int step = Feed(state, units[i]);
+        if (step == kMalformedCount) return kMalformedCount;
+        added += step;
+    }
+    return added;
+}
+
+}  // namespace
+
+EditRecount::EditRecount(int count, const UTF16Unit* units, std::size_t size, std::size_t at,
+                         std::size_t removed)
+    : OldCount(count), At(at), Whole(true), Before{false, false} {
+    if (count == kMalformedCount) return;
+    // Whether a character was counted before `at`: none when nothing was counted at all; one
+    // when the first unit is a character of its own that counts.
+    if (at > 0 && count > 0) {
+        if (units[0] == 0 || IsSurrogate(units[0])) return;
+        Before.positive = true;
+    }
+    Before.openHigh = EndsWithOpenHighSurrogate(units, at);
+    AfterRemoved = Before;
+    RemovedCount = FeedAll(AfterRemoved, units + at, std::min(removed, size - at));
+    Whole = false;
+}
+
+int EditRecount::Count(const UTF16Unit* units, std::size_t size, std::size_t inserted) const {
+    if (Whole) return CountCharacters(units, size);
+    CountState now = Before;
+    const int insertedCount = FeedAll(now, units + At, inserted);
+    if (insertedCount == kMalformedCount) return kMalformedCount;
+    // The units after the edit, read by both machines until they agree from there on.
+    CountState then = AfterRemoved;
+    int thenCount = 0;
+    int nowCount = 0;
+    for (std::size_t i = At + inserted; i < size && !(now == then); ++i) {
+        thenCount += Feed(then, units[i]);  // the text was counted whole without a -1
+        const int step = Feed(now, units[i]);
+        if (step == kMalformedCount) return kMalformedCount;
+        nowCount += step;
+    }
+    return OldCount - RemovedCount - thenCount + insertedCount + nowCount;
 }
 
 }  // namespace detail

@@ -2,7 +2,9 @@
 #include <QuendalText/Text.h>
 
 #include "internal/character_count.h"
+#include "internal/kernels.h"
 #include "internal/raise_sites.h"
+#include "internal/string_storage.h"
 
 #include <string>
 
@@ -19,8 +21,12 @@ Text::Text(const Text& other)
 
 Text::Text(const UTF16String& units) : Text() {
     detail::CheckLength(units.size(), detail::kConstructLengthSite);
-    Content = units;
-    RefreshCounts();
+    // One pass copies the units and counts them.
+    detail::ResizeForOverwrite(Content, units.size(), [&](UTF16Unit* data) {
+        NumberOfCharacters = detail::ActiveKernels().copyAndCount(units.data(), units.size(), data);
+        return units.size();
+    });
+    Length = static_cast<int>(units.size());
 }
 
 Text::Text(const Char& character) : Text(static_cast<const UTF16Unit*>(character)) {}
@@ -69,10 +75,7 @@ void Text::Empty() {
 }
 
 bool Text::IsAscii() const {
-    for (const UTF16Unit unit : Content) {
-        if (unit > detail::kLastAsciiCodePoint) return false;
-    }
-    return true;
+    return detail::ActiveKernels().isAscii(Content.data(), Content.size());
 }
 
 int Text::CharacterCount() const { return detail::CountCharacters(Content.data(), Content.size()); }

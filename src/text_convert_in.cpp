@@ -2,8 +2,10 @@
 #include <QuendalText/Text.h>
 #include <QuendalText/UTFConversion.h>
 
+#include "internal/character_count.h"
 #include "internal/conversion.h"
 #include "internal/raise_sites.h"
+#include "internal/string_storage.h"
 #include "internal/transcode.h"
 
 #include <boost/shared_array.hpp>
@@ -16,36 +18,51 @@ namespace {
 // The conversions into a Text always ask for the terminating NUL.
 constexpr int32_t kWithTerminator = 1;
 
-// Writes the UTF-16 form of `size` UTF-8 bytes after the first `kept` units of `content`,
-// straight into its storage. Ill-formed input ends the conversion: the units of the characters
-// before it are kept and nothing is raised. Raises, leaving `content` as it was, when the
-// result would hold more than a text may.
-void AppendUTF8(UTF16String& content, const char* bytes, std::size_t size,
-                const detail::LengthRaiseSite& site) {
+// Writes the UTF-16 form of `size` UTF-8 bytes after the units of `content`, straight into its
+// storage. Ill-formed input ends the conversion: the units of the characters before it are kept
+// and nothing is raised. Raises, leaving `content` as it was, when the result would hold more
+// than a text may. Answers the conversion's result, whose character count the callers keep.
+detail::TranscodeResult AppendUTF8(UTF16String& content, const char* bytes, std::size_t size,
+                                   const detail::LengthRaiseSite& site) {
     const std::size_t kept = content.size();
     // UTF-8 never gives more UTF-16 units than it has bytes; only a longer source needs to be
     // measured before it is converted.
     if (size > detail::kMaxTextUnits - kept) {
         detail::CheckGrowth(kept, detail::ValidateUTF8(bytes, size).written, site);
     }
-    content.resize(kept + size);
-    const detail::TranscodeResult converted = detail::UTF8ToUTF16(bytes, size, &content[kept]);
-    content.resize(kept + converted.written);
+    detail::TranscodeResult converted{};
+    detail::ResizeForOverwrite(content, kept + size, [&](UTF16Unit* units) {
+        converted = detail::UTF8ToUTF16(bytes, size, units + kept);
+        return kept + converted.written;
+    });
+    return converted;
 }
 
 }  // namespace
 
+// The converted prefix is well-formed and holds no NUL unit, so its characters are its code
+// points, which the conversion counted.
 Text::Text(const char* utf8) : Text() {
     if (utf8 == nullptr) return;
-    AppendUTF8(Content, utf8, std::char_traits<char>::length(utf8), detail::kConstructLengthSite);
-    RefreshCounts();
+    const detail::TranscodeResult converted = AppendUTF8(
+        Content, utf8, std::char_traits<char>::length(utf8), detail::kConstructLengthSite);
+    Length = static_cast<int>(converted.written);
+    NumberOfCharacters = static_cast<int>(converted.codePoints);
 }
 
 Text& Text::operator+=(const char* utf8) {
     if (utf8 == nullptr) return *this;
     const std::size_t oldLength = Content.size();
-    AppendUTF8(Content, utf8, std::char_traits<char>::length(utf8), detail::kAppendLengthSite);
-    RefreshCounts(oldLength);
+    const detail::TranscodeResult converted =
+        AppendUTF8(Content, utf8, std::char_traits<char>::length(utf8), detail::kAppendLengthSite);
+    if (NumberOfCharacters != detail::kMalformedCount &&
+        !detail::EndsWithOpenHighSurrogate(Content.data(), oldLength)) {
+        // The piece begins a character and counts as its code points.
+        NumberOfCharacters += static_cast<int>(converted.codePoints);
+        Length = static_cast<int>(Content.size());
+    } else {
+        RefreshCounts(oldLength);
+    }
     return *this;
 }
 

@@ -75,6 +75,18 @@ void Text::ToUTF8(char* buffer, int size, bool nullTerminated) const {
         detail::UTF8LengthOfUnits(Content.data(), Content.size()) > std::uint64_t{INT32_MAX}) {
         detail::RaiseConversionError(detail::kToUTF8Line, U_BUFFER_OVERFLOW_ERROR);
     }
+    // The library's own pass writes the output when the conversion succeeds: well-formed units
+    // whose bytes fit the buffer with the terminator after them. Otherwise ICU converts and
+    // names the failure; it writes every whole character that fits up to the first ill-formed
+    // one, so the bytes the pass wrote are among its own, with the same values.
+    if (buffer != nullptr && size > 0) {
+        const detail::TranscodeResult converted = detail::UTF16ToUTF8(
+            Content.data(), Content.size(), buffer, static_cast<std::size_t>(size) - 1);
+        if (converted.stop == detail::Stop::End) {
+            buffer[converted.written] = '\0';
+            return;
+        }
+    }
     ConvertFromUTF16<char>(qutf_ConvertUTF16TextToUTF8Text, buffer, size, Content, Length,
                            nullTerminated, detail::kToUTF8Line);
 }

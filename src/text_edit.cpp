@@ -2,8 +2,11 @@
 // cutting out, appending and case mapping of all-ASCII texts.
 #include <QuendalText/Text.h>
 
+#include "internal/case_map.h"
+#include "internal/character_count.h"
+#include "internal/kernels.h"
 #include "internal/raise_sites.h"
-#include "platform/platform.h"
+#include "internal/string_storage.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -42,14 +45,20 @@ void Text::set_CharacterAt(int index, const Char& character) {
     CheckIndex(index, Length, detail::kSetCharacterAtSite);
     const UTF16StringView units = UnitsOf(character);
     detail::CheckGrowth(Content.size(), units.size(), detail::kInsertLengthSite);
-    Content.insert(static_cast<std::size_t>(index), units.data(), units.size());
-    RefreshCounts();
+    const auto at = static_cast<std::size_t>(index);
+    const detail::EditRecount recount(NumberOfCharacters, Content.data(), Content.size(), at, 0);
+    Content.insert(at, units.data(), units.size());
+    NumberOfCharacters = recount.Count(Content.data(), Content.size(), units.size());
+    Length = static_cast<int>(Content.size());
 }
 
 Text& Text::RemoveAt(int index) {
     CheckIndex(index, Length, detail::kRemoveAtSite);
-    Content.erase(static_cast<std::size_t>(index), 1);
-    RefreshCounts();
+    const auto at = static_cast<std::size_t>(index);
+    const detail::EditRecount recount(NumberOfCharacters, Content.data(), Content.size(), at, 1);
+    Content.erase(at, 1);
+    NumberOfCharacters = recount.Count(Content.data(), Content.size(), 0);
+    Length = static_cast<int>(Content.size());
     return *this;
 }
 
@@ -61,13 +70,32 @@ void Text::Replace(const Text& replacement, int start, int count) {
         detail::CheckGrowth(Content.size() - removed, replacement.Content.size(),
                             detail::kReplaceLengthSite);
     }
+    // A start beyond the end raises below before anything is read.
+    const std::size_t removed =
+        position <= Content.size() ? std::min(AsStringSize(count), Content.size() - position) : 0;
+    const detail::EditRecount recount(NumberOfCharacters, Content.data(), Content.size(),
+                                      std::min(position, Content.size()), removed);
+    const std::size_t inserted = replacement.Content.size();
     // The standard string copes with a replacement that is the text itself.
     Content.replace(position, AsStringSize(count), replacement.Content);
-    RefreshCounts();
+    NumberOfCharacters = recount.Count(Content.data(), Content.size(), inserted);
+    Length = static_cast<int>(Content.size());
 }
 
 Text Text::SubString(int start, int count) const {
-    return Text(Content.substr(AsStringSize(start), AsStringSize(count)));
+    const std::size_t position = AsStringSize(start);
+    // A start beyond the end gets the standard string's own out_of_range.
+    if (position > Content.size()) return Text(Content.substr(position));
+    // The piece is copied and counted in one pass, without a string in between.
+    const std::size_t size = std::min(AsStringSize(count), Content.size() - position);
+    Text piece;
+    detail::ResizeForOverwrite(piece.Content, size, [&](UTF16Unit* data) {
+        piece.NumberOfCharacters =
+            detail::ActiveKernels().copyAndCount(Content.data() + position, size, data);
+        return size;
+    });
+    piece.Length = static_cast<int>(size);
+    return piece;
 }
 
 bool Text::Concatenate(const Text& source, int start, int count) {
@@ -84,6 +112,13 @@ bool Text::Concatenate(const Text& source, int start, int count) {
 Text& Text::operator+=(const Text& other) {
     const std::size_t oldLength = Content.size();
     detail::CheckGrowth(oldLength, other.Content.size(), detail::kAppendLengthSite);
+    if (oldLength == 0) {
+        // The same units as `other`: its counts stand.
+        Content = other.Content;
+        Length = other.Length;
+        NumberOfCharacters = other.NumberOfCharacters;
+        return *this;
+    }
     Content.append(other.Content);
     RefreshCounts(oldLength);
     return *this;
@@ -91,9 +126,22 @@ Text& Text::operator+=(const Text& other) {
 
 Text& Text::operator+=(const Char& character) {
     const std::size_t oldLength = Content.size();
-    const UTF16StringView units = UnitsOf(character);
-    detail::CheckGrowth(oldLength, units.size(), detail::kAppendLengthSite);
-    Content.append(units.data(), units.size());
+    const auto* units = static_cast<const UTF16Unit*>(character);
+    // A Char holds at most two units before its terminator.
+    const std::size_t count = units[0] == 0 ? 0 : units[1] == 0 ? 1 : 2;
+    detail::CheckGrowth(oldLength, count, detail::kAppendLengthSite);
+    const UTF16Unit unit = units[0];
+    if (count == 1 && !detail::IsSurrogate(unit) &&
+        (oldLength == 0 || !detail::IsHighSurrogate(Content.back()))) {
+        // One unit that begins a character of its own: it counts unless it is a NUL unit
+        // before any character, or the text's count is already -1.
+        Content.push_back(unit);
+        if (NumberOfCharacters != detail::kMalformedCount && (unit != 0 || NumberOfCharacters > 0))
+            ++NumberOfCharacters;
+        ++Length;
+        return *this;
+    }
+    Content.append(units, count);
     RefreshCounts(oldLength);
     return *this;
 }
@@ -111,7 +159,12 @@ Text& Text::operator+=(const UTF16Unit* units) {
 Text Text::operator+(const Char& character) const {
     const UTF16StringView units = UnitsOf(character);
     detail::CheckGrowth(Content.size(), units.size(), detail::kJoinLengthSite);
-    Text result(Content);
+    // A fresh text with both settings true, whose counts are this text's before the append.
+    Text result;
+    result.Content.reserve(Content.size() + units.size());
+    result.Content = Content;
+    result.Length = Length;
+    result.NumberOfCharacters = NumberOfCharacters;
     result += character;
     return result;
 }
@@ -127,21 +180,27 @@ Text operator+(const Text& left, const Text& right) {
 }
 
 // Case mapping touches only all-ASCII texts; it keeps the number and kind of units, so the
-// counts stay true without a refresh.
+// counts stay true without a refresh. Each unit maps as the C runtime's locale says (the class
+// test, then the mapping), asked once per distinct unit; when the locale maps all 128 ASCII
+// units as ASCII does, a long text is mapped a vector at a time.
 void Text::ToUpper() {
     if (!IsAscii()) return;
-    for (UTF16Unit& unit : Content) {
-        if (platform::IsInClass(unit, platform::WideClass::Lower))
-            unit = platform::ToUpperUnit(unit);
+    detail::AsciiCaseMap map(detail::AsciiCaseMap::Upper);
+    if (map.IsPlainForLength(Content.size())) {
+        detail::ActiveKernels().asciiToUpper(Content.data(), Content.size());
+        return;
     }
+    for (UTF16Unit& unit : Content) unit = map(unit);
 }
 
 void Text::ToLower() {
     if (!IsAscii()) return;
-    for (UTF16Unit& unit : Content) {
-        if (platform::IsInClass(unit, platform::WideClass::Upper))
-            unit = platform::ToLowerUnit(unit);
+    detail::AsciiCaseMap map(detail::AsciiCaseMap::Lower);
+    if (map.IsPlainForLength(Content.size())) {
+        detail::ActiveKernels().asciiToLower(Content.data(), Content.size());
+        return;
     }
+    for (UTF16Unit& unit : Content) unit = map(unit);
 }
 
 }  // namespace QuendalText

@@ -3,12 +3,16 @@
 // without case, and the relational operators.
 #include <QuendalText/Text.h>
 
+#include "internal/case_map.h"
 #include "internal/character_count.h"
+#include "internal/character_walk.h"
+#include "internal/kernels.h"
 
 #include <algorithm>
 #include <bitset>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -28,37 +32,6 @@ int AsIndex(std::size_t position) {
     return position == UTF16String::npos ? kNotFound : static_cast<int>(position);
 }
 
-// One character as the character search steps over it: `width` units from `start`.
-struct SearchStep {
-    std::size_t start;
-    std::size_t width;
-};
-
-// Calls `visit(step)` for every character that the character search looks at, in its order,
-// until `visit` returns false. A surrogate unit is read together with its neighbour in the
-// direction of travel (the next unit forward, the previous one backward) as one two-unit
-// character, whatever that neighbour is. A surrogate unit without such a neighbour inside the
-// text (the last unit forward, the first backward) is a one-unit step that ends the walk.
-// Reads nothing outside units[0, count).
-template <class Visit>
-void WalkCharacters(const UTF16Unit* units, std::size_t count, bool forward, Visit visit) {
-    if (forward) {
-        for (std::size_t next = 0; next < count;) {
-            const std::size_t width =
-                detail::IsSurrogate(units[next]) ? std::min<std::size_t>(2, count - next) : 1;
-            if (!visit(SearchStep{next, width})) return;
-            next += width;
-        }
-    } else {
-        for (std::size_t end = count; end > 0;) {
-            const std::size_t width =
-                detail::IsSurrogate(units[end - 1]) ? std::min<std::size_t>(2, end) : 1;
-            if (!visit(SearchStep{end - width, width})) return;
-            end -= width;
-        }
-    }
-}
-
 // Whether a step of the character search is an occurrence of the sought character. A single
 // character matches a one-unit step holding its unit (equality of single characters compares
 // first units; its unit is never a surrogate, so an unpartnered surrogate step never matches).
@@ -70,7 +43,7 @@ public:
           SoughtUnit(static_cast<const UTF16Unit*>(sought)[0]),
           SoughtSingle(sought.IsSingle()) {}
 
-    bool Matches(const UTF16Unit* units, SearchStep step) const {
+    bool Matches(const UTF16Unit* units, detail::SearchStep step) const {
         if (step.width == 2) {
             return !SoughtSingle && Char(static_cast<UTF32Unit>(detail::DecodePair(
                                         units[step.start], units[step.start + 1]))) == Sought;
@@ -86,23 +59,53 @@ private:
 
 // The units that end a token: those whose Char the character search of the delimiter text
 // finds, that is the units of its one-unit steps in its own direction. A surrogate unit of the
-// searched text reads as the invalid character and so ends a token only when U+FFFF does.
+// searched text reads as the invalid character and so ends a token only when U+FFFF does. A
+// few such units are kept in a list searched a vector at a time; more of them in a table of
+// all units, cleared only then.
 class DelimiterSet {
 public:
     DelimiterSet(const UTF16Unit* units, std::size_t count, bool forward) {
-        WalkCharacters(units, count, forward, [&](SearchStep step) {
-            if (step.width == 1 && !detail::IsSurrogate(units[step.start]))
-                Found.set(units[step.start]);
+        detail::WalkCharacters(units, count, forward, [&](detail::SearchStep step) {
+            const UTF16Unit unit = units[step.start];
+            if (step.width != 1 || detail::IsSurrogate(unit)) return true;
+            if (unit == detail::kInvalidUnit) endsAtSurrogates_ = true;
+            if (std::find(list_, list_ + listSize_, unit) != list_ + listSize_) return true;
+            if (listSize_ < detail::kSmallSetUnits) {
+                list_[listSize_++] = unit;
+            } else {
+                if (!table_) {
+                    table_.emplace();
+                    for (const UTF16Unit listed : list_) table_->set(listed);
+                }
+                table_->set(unit);
+            }
             return true;
         });
     }
 
-    bool EndsToken(UTF16Unit unit) const {
-        return Found.test(detail::IsSurrogate(unit) ? detail::kInvalidUnit : unit);
+    // The first index from `start` whose unit ends a token, or `count`.
+    std::size_t FindEnd(const UTF16Unit* units, std::size_t start, std::size_t count) const {
+        if (!table_ && !endsAtSurrogates_) {
+            if (listSize_ == 0) return count;
+            return start + detail::ActiveKernels().findAnyOf(units + start, count - start, list_,
+                                                             listSize_);
+        }
+        std::size_t stop = start;
+        while (stop < count && !EndsToken(units[stop])) ++stop;
+        return stop;
     }
 
 private:
-    std::bitset<0x10000> Found;
+    bool EndsToken(UTF16Unit unit) const {
+        if (detail::IsSurrogate(unit)) return endsAtSurrogates_;
+        if (table_) return table_->test(unit);
+        return std::find(list_, list_ + listSize_, unit) != list_ + listSize_;
+    }
+
+    UTF16Unit list_[detail::kSmallSetUnits] = {};
+    std::size_t listSize_ = 0;
+    bool endsAtSurrogates_ = false;
+    std::optional<std::bitset<0x10000>> table_;
 };
 
 int Sign(int value) { return (value > 0) - (value < 0); }
@@ -126,22 +129,55 @@ std::basic_string_view<UTF16Unit> ViewOf(const Text& text) {
 int Text::FindString(const Text& pattern) const { return FindString(pattern, 0); }
 
 int Text::FindString(const Text& pattern, int start) const {
-    return AsIndex(Content.find(pattern.Content, AsStringPosition(start)));
+    const std::size_t size = Content.size();
+    const std::size_t from = AsStringPosition(start);
+    const std::size_t patternSize = pattern.Content.size();
+    // The standard string's rules: an empty pattern is found at any start up to the length.
+    if (from > size || patternSize > size - from) return kNotFound;
+    if (patternSize == 0) return static_cast<int>(from);
+    const detail::Kernels& kernels = detail::ActiveKernels();
+    const UTF16Unit* units = Content.data() + from;
+    const std::size_t found =
+        patternSize == 1
+            ? kernels.findUnit(units, size - from, pattern.Content[0])
+            : kernels.findPattern(units, size - from, pattern.Content.data(), patternSize);
+    return found == size - from ? kNotFound : static_cast<int>(from + found);
 }
 
 int Text::FindFromCharacterSet(const Text& set, int start) const {
-    return AsIndex(Content.find_first_of(set.Content, AsStringPosition(start)));
+    const std::size_t from = AsStringPosition(start);
+    const std::size_t setSize = set.Content.size();
+    if (setSize == 0 || setSize > detail::kSmallSetUnits || from >= Content.size()) {
+        return AsIndex(Content.find_first_of(set.Content, from));
+    }
+    const std::size_t found = detail::ActiveKernels().findAnyOf(
+        Content.data() + from, Content.size() - from, set.Content.data(), setSize);
+    return from + found == Content.size() ? kNotFound : static_cast<int>(from + found);
 }
 
 int Text::FindNotFromCharacterSet(const Text& set, int start) const {
-    return AsIndex(Content.find_first_not_of(set.Content, AsStringPosition(start)));
+    const std::size_t from = AsStringPosition(start);
+    const std::size_t setSize = set.Content.size();
+    if (setSize == 0 || setSize > detail::kSmallSetUnits || from >= Content.size()) {
+        return AsIndex(Content.find_first_not_of(set.Content, from));
+    }
+    const std::size_t found = detail::ActiveKernels().findNoneOf(
+        Content.data() + from, Content.size() - from, set.Content.data(), setSize);
+    return from + found == Content.size() ? kNotFound : static_cast<int>(from + found);
 }
 
+// A single character is sought a vector at a time, a surrogate one along the walk.
 int Text::FindCharacter(const Char& character) const {
-    const CharacterMatcher matcher(character);
     const UTF16Unit* units = Content.data();
+    if (character.IsSingle()) {
+        const UTF16Unit sought = static_cast<const UTF16Unit*>(character)[0];
+        const std::size_t found = detail::FindSingleCharacter(
+            detail::ActiveKernels(), units, Content.size(), sought, SearchForward);
+        return found == Content.size() ? kNotFound : static_cast<int>(found);
+    }
+    const CharacterMatcher matcher(character);
     int found = kNotFound;
-    WalkCharacters(units, Content.size(), SearchForward, [&](SearchStep step) {
+    detail::WalkCharacters(units, Content.size(), SearchForward, [&](detail::SearchStep step) {
         if (!matcher.Matches(units, step)) return true;
         found = static_cast<int>(step.start);
         return false;
@@ -150,18 +186,40 @@ int Text::FindCharacter(const Char& character) const {
 }
 
 Text& Text::Remove(const Char& character) {
-    // Searching and erasing over and over in one pass: erasing the occurrence that a search
-    // found leaves every unit on the near side of it, and the search's steps there depend only
-    // on those units. A fresh search therefore takes the same steps without a match up to the
-    // erased stretch and goes on with the units beyond it, exactly as one walk in the same
-    // direction does when it drops every matching step. The kept units are packed in place
-    // towards the end the walk started from; the walk never reads a unit that was overwritten.
-    const CharacterMatcher matcher(character);
+    // Searching and erasing over and over comes to one pass: erasing the occurrence that a
+    // search found leaves every unit on the near side of it, and the search's steps there depend
+    // only on those units. A fresh search therefore takes the same steps without a match up to
+    // the erased stretch and goes on with the units beyond it, exactly as one walk in the same
+    // direction does when it drops every matching step.
     UTF16Unit* units = Content.data();
     const std::size_t count = Content.size();
+    if (character.IsSingle()) {
+        // Each unit erased is a character of its own to the count rule (which reads the text
+        // as the forward search does unless its count is -1), and counts one. That stands when
+        // the text begins with a character that counts and stays, so that NUL units count
+        // wherever they are before and after. Otherwise, and after a backward search that erased
+        // a unit which the forward one takes with a surrogate, the text is counted again.
+        const UTF16Unit sought = static_cast<const UTF16Unit*>(character)[0];
+        const UTF16Unit first = count > 0 ? units[0] : UTF16Unit{0};
+        const bool firstStays = first != 0 && first != sought && !detail::IsSurrogate(first);
+        bool forwardStarts = true;
+        const std::size_t kept =
+            detail::ActiveKernels().removeUnit(units, count, sought, SearchForward, &forwardStarts);
+        Content.resize(kept);
+        Length = static_cast<int>(kept);
+        if (!firstStays || !forwardStarts) {
+            NumberOfCharacters = CharacterCount();
+        } else if (NumberOfCharacters != detail::kMalformedCount) {
+            NumberOfCharacters -= static_cast<int>(count - kept);
+        }
+        return *this;
+    }
+    // The kept units are packed in place towards the end the walk started from; the walk never
+    // reads a unit that was overwritten.
+    const CharacterMatcher matcher(character);
     if (SearchForward) {
         std::size_t keptEnd = 0;  // kept units occupy [0, keptEnd)
-        WalkCharacters(units, count, true, [&](SearchStep step) {
+        detail::WalkCharacters(units, count, true, [&](detail::SearchStep step) {
             if (!matcher.Matches(units, step)) {
                 std::copy(units + step.start, units + step.start + step.width, units + keptEnd);
                 keptEnd += step.width;
@@ -171,7 +229,7 @@ Text& Text::Remove(const Char& character) {
         Content.resize(keptEnd);
     } else {
         std::size_t keptStart = count;  // kept units occupy [keptStart, count)
-        WalkCharacters(units, count, false, [&](SearchStep step) {
+        detail::WalkCharacters(units, count, false, [&](detail::SearchStep step) {
             if (!matcher.Matches(units, step)) {
                 std::copy_backward(units + step.start, units + step.start + step.width,
                                    units + keptStart);
@@ -195,8 +253,8 @@ Text Text::FindToken(const Text& delimiters, int* position) const {
     }
     const DelimiterSet ends(delimiters.Content.data(), delimiters.Content.size(),
                             delimiters.SearchForward);
-    std::size_t stop = static_cast<std::size_t>(start);
-    while (stop < Content.size() && !ends.EndsToken(Content[stop])) ++stop;
+    const std::size_t stop =
+        ends.FindEnd(Content.data(), static_cast<std::size_t>(start), Content.size());
     *position = static_cast<int>(stop);
     return SubString(start, *position - start);
 }
@@ -209,17 +267,28 @@ int Text::Compare(const Text& other, int count) const {
     }
     int limit = std::max(Length, other.Length);
     if (count != kAllUnits && count < limit) limit = count;
-    for (int i = 0; i < limit; ++i) {
-        if (i >= Length) return -1;
-        if (i >= other.Length) return 1;
-        Char mine = get_CharacterAt(i);
-        Char theirs = other.get_CharacterAt(i);
-        mine.ToLower();
-        theirs.ToLower();
-        if (mine < theirs) return -1;
-        if (mine > theirs) return 1;
+    if (limit <= 0) return 0;
+    // Units compared as Char::ToLower lower-cases the Chars that get_CharacterAt makes of them;
+    // equal units are equal lower-cased, and runs of ASCII are compared folded when the locale
+    // lower-cases ASCII as ASCII does.
+    const auto common = static_cast<std::size_t>(std::min({limit, Length, other.Length}));
+    const UTF16Unit* mine = Content.data();
+    const UTF16Unit* theirs = other.Content.data();
+    const detail::Kernels& kernels = detail::ActiveKernels();
+    detail::LowerCaseMap lower;
+    for (std::size_t i = 0; i < common; ++i) {
+        i += kernels.mismatch(mine + i, theirs + i, common - i);
+        if (i == common) break;
+        if (lower.IsPlainForLength(common - i)) {
+            i += kernels.mismatchAsciiFolded(mine + i, theirs + i, common - i);
+            if (i == common) break;
+        }
+        const UTF16Unit left = lower(mine[i]);
+        const UTF16Unit right = lower(theirs[i]);
+        if (left != right) return left < right ? -1 : 1;
     }
-    return 0;
+    if (static_cast<int>(common) == limit) return 0;
+    return common == static_cast<std::size_t>(Length) ? -1 : 1;
 }
 
 bool Text::StartsWith(const Text& prefix) const {

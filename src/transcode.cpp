@@ -1,17 +1,21 @@
-// The plain forms of the transcoding passes: one character at a time, by the rules of utf.h.
+// The plain forms of the transcoding passes: one character at a time, by the rules of utf.h. The
+// passes the library runs are the active kernels' (internal/kernels.h).
 #include "internal/transcode.h"
+
+#include "internal/kernels.h"
 
 namespace QuendalText {
 namespace detail {
 namespace reference {
 namespace {
 
-// Calls `emit(codePoint, length)` for each well-formed UTF-8 character from the start.
+// Calls `emit(codePoint, length)` for each well-formed UTF-8 character from the start, up to
+// the first that begins at or after `until`.
 template <class Emit>
-TranscodeResult WalkUTF8(const char* bytes, std::size_t size, Emit emit) {
+TranscodeResult WalkUTF8(const char* bytes, std::size_t size, std::size_t until, Emit emit) {
     const auto* input = reinterpret_cast<const unsigned char*>(bytes);
     TranscodeResult result{0, 0, 0, Stop::End};
-    while (result.read < size) {
+    while (result.read < size && result.read < until) {
         const UTF8Step step = DecodeUTF8(input + result.read, size - result.read);
         if (!step.wellFormed) {
             result.stop = step.truncated ? Stop::Truncated : Stop::IllFormed;
@@ -24,11 +28,14 @@ TranscodeResult WalkUTF8(const char* bytes, std::size_t size, Emit emit) {
     return result;
 }
 
-// Calls `emit(codePoint, written)` for each well-formed UTF-16 character from the start.
-template <class Emit>
-TranscodeResult WalkUTF16(const UTF16Unit* units, std::size_t size, Emit emit) {
+// Calls `emit(codePoint, written)` for each well-formed UTF-16 character from the start whose
+// output, `measure(codePoint)` units, fits within `capacity`, up to the first that begins at or
+// after `until`.
+template <class Measure, class Emit>
+TranscodeResult WalkUTF16(const UTF16Unit* units, std::size_t size, std::size_t capacity,
+                          std::size_t until, Measure measure, Emit emit) {
     TranscodeResult result{0, 0, 0, Stop::End};
-    while (result.read < size) {
+    while (result.read < size && result.read < until) {
         const std::uint32_t unit = units[result.read];
         std::uint32_t codePoint = unit;
         std::size_t length = 1;
@@ -49,6 +56,10 @@ TranscodeResult WalkUTF16(const UTF16Unit* units, std::size_t size, Emit emit) {
             codePoint = DecodePair(unit, next);
             length = 2;
         }
+        if (measure(codePoint) > capacity - result.written) {
+            result.stop = Stop::NoRoom;
+            return result;
+        }
         result.written += emit(codePoint, result.written);
         result.read += length;
         ++result.codePoints;
@@ -56,28 +67,45 @@ TranscodeResult WalkUTF16(const UTF16Unit* units, std::size_t size, Emit emit) {
     return result;
 }
 
+std::size_t UTF16Length(std::uint32_t codePoint) { return codePoint <= kLastBmpCodePoint ? 1 : 2; }
+
 }  // namespace
 
-TranscodeResult UTF8ToUTF16(const char* bytes, std::size_t size, UTF16Unit* out) {
-    return WalkUTF8(bytes, size, [out](std::uint32_t codePoint, std::size_t written) {
+TranscodeResult UTF8ToUTF16Until(const char* bytes, std::size_t size, UTF16Unit* out,
+                                 std::size_t until) {
+    return WalkUTF8(bytes, size, until, [out](std::uint32_t codePoint, std::size_t written) {
         return EncodeUTF16(codePoint, out + written);
     });
 }
 
+TranscodeResult UTF16ToUTF8Until(const UTF16Unit* units, std::size_t size, char* out,
+                                 std::size_t capacity, std::size_t until) {
+    return WalkUTF16(units, size, capacity, until, UTF8Bytes,
+                     [out](std::uint32_t codePoint, std::size_t written) {
+                         return EncodeUTF8(codePoint, out + written);
+                     });
+}
+
+TranscodeResult UTF8ToUTF16(const char* bytes, std::size_t size, UTF16Unit* out) {
+    return UTF8ToUTF16Until(bytes, size, out, size);
+}
+
+TranscodeResult UTF16ToUTF8(const UTF16Unit* units, std::size_t size, char* out,
+                            std::size_t capacity) {
+    return UTF16ToUTF8Until(units, size, out, capacity, size);
+}
+
 TranscodeResult UTF16ToUTF8(const UTF16Unit* units, std::size_t size, char* out) {
-    return WalkUTF16(units, size, [out](std::uint32_t codePoint, std::size_t written) {
-        return EncodeUTF8(codePoint, out + written);
-    });
+    return UTF16ToUTF8(units, size, out, UTF8Room(size));
 }
 
 TranscodeResult ValidateUTF8(const char* bytes, std::size_t size) {
-    return WalkUTF8(bytes, size, [](std::uint32_t codePoint, std::size_t) {
-        return codePoint <= kLastBmpCodePoint ? std::size_t{1} : std::size_t{2};
-    });
+    return WalkUTF8(bytes, size, size,
+                    [](std::uint32_t codePoint, std::size_t) { return UTF16Length(codePoint); });
 }
 
 TranscodeResult ValidateUTF16(const UTF16Unit* units, std::size_t size) {
-    return WalkUTF16(units, size,
+    return WalkUTF16(units, size, SIZE_MAX, size, UTF8Bytes,
                      [](std::uint32_t codePoint, std::size_t) { return UTF8Bytes(codePoint); });
 }
 
@@ -95,18 +123,17 @@ std::uint64_t UTF8LengthOfUnits(const UTF16Unit* units, std::size_t size) {
 }
 
 }  // namespace reference
-}  // namespace detail
-}  // namespace QuendalText
 
-namespace QuendalText {
-namespace detail {
-
-// The passes the library runs; vector forms take their place where the processor has them.
+// The passes the library runs: the active kernels', where the processor has vector forms.
 TranscodeResult UTF8ToUTF16(const char* bytes, std::size_t size, UTF16Unit* out) {
-    return reference::UTF8ToUTF16(bytes, size, out);
+    return ActiveKernels().utf8ToUTF16(bytes, size, out);
+}
+TranscodeResult UTF16ToUTF8(const UTF16Unit* units, std::size_t size, char* out,
+                            std::size_t capacity) {
+    return ActiveKernels().utf16ToUTF8(units, size, out, capacity);
 }
 TranscodeResult UTF16ToUTF8(const UTF16Unit* units, std::size_t size, char* out) {
-    return reference::UTF16ToUTF8(units, size, out);
+    return ActiveKernels().utf16ToUTF8(units, size, out, UTF8Room(size));
 }
 TranscodeResult ValidateUTF8(const char* bytes, std::size_t size) {
     return reference::ValidateUTF8(bytes, size);
@@ -115,7 +142,7 @@ TranscodeResult ValidateUTF16(const UTF16Unit* units, std::size_t size) {
     return reference::ValidateUTF16(units, size);
 }
 std::uint64_t UTF8LengthOfUnits(const UTF16Unit* units, std::size_t size) {
-    return reference::UTF8LengthOfUnits(units, size);
+    return ActiveKernels().utf8LengthOfUnits(units, size);
 }
 
 }  // namespace detail

@@ -16,6 +16,7 @@ ValidationResult ResultOf(const detail::TranscodeResult& pass, std::size_t size,
         case detail::Stop::End: return {Validity::Valid, size, 0};
         case detail::Stop::Truncated: return {Validity::Incomplete, pass.read, size - pass.read};
         case detail::Stop::IllFormed: break;
+        case detail::Stop::NoRoom: break;  // not reached: validation writes no output
     }
     return {Validity::IllFormed, pass.read, illFormedLength};
 }

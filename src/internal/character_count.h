@@ -1,4 +1,5 @@
-// The character-count rule, over a whole text and over a piece appended to a counted prefix.
+// The character-count rule, over a whole text, over a piece appended to a counted prefix, and
+// around a stretch replaced inside a counted text.
 #ifndef QUENDALTEXT_INTERNAL_CHARACTER_COUNT_H
 #define QUENDALTEXT_INTERNAL_CHARACTER_COUNT_H
 
@@ -27,6 +28,37 @@ bool EndsWithOpenHighSurrogate(const UTF16Unit* units, std::size_t count);
 // joined units.
 int CountAfterAppend(int prefixCount, bool prefixEndsWithOpenHigh, const UTF16Unit* piece,
                      std::size_t pieceCount);
+
+// The rule read as a machine that takes one unit at a time, for the count after an edit.
+struct CountState {
+    bool openHigh;  // the last unit is a high surrogate that begins a character
+    bool positive;  // a character has been counted, so NUL units count
+    bool operator==(const CountState& other) const {
+        return openHigh == other.openHigh && positive == other.positive;
+    }
+};
+
+// The count of a text after units [at, at + removed) were replaced by `inserted` units, from its
+// count before: it reads the removed units (before the change), the inserted ones, and the units
+// after them only until the rule reads them the same way as before, which is at once in
+// well-formed text. A text whose count was -1, or whose first unit is a NUL unit or a surrogate
+// (so that the count of the units before the edit may be 0), is counted whole instead.
+class EditRecount {
+public:
+    // Before the change: the text's `size` units, of count `count`.
+    EditRecount(int count, const UTF16Unit* units, std::size_t size, std::size_t at,
+                std::size_t removed);
+    // After the change: the text's `size` units, the `inserted` new ones at `at`.
+    int Count(const UTF16Unit* units, std::size_t size, std::size_t inserted) const;
+
+private:
+    int OldCount;
+    std::size_t At;
+    bool Whole;            // count the whole text after the change
+    CountState Before;     // the rule's state where the edit begins
+    int RemovedCount = 0;  // what the removed units counted from Before
+    CountState AfterRemoved{};
+};
 
 }  // namespace detail
 }  // namespace QuendalText

@@ -17,6 +17,7 @@ enum class Stop {
     End,        // every unit was taken
     IllFormed,  // at `read` stands an ill-formed sequence
     Truncated,  // at `read` stands the start of a sequence that the input ends inside
+    NoRoom,     // at `read` stands a character whose output does not fit the room left
 };
 
 struct TranscodeResult {
@@ -27,13 +28,23 @@ struct TranscodeResult {
 };
 
 // UTF-8 to UTF-16: converts the longest well-formed prefix of `bytes` (NUL bytes included) into
-// `out`, which has room for `size` units.
+// `out`, which has room for `size` units (any of which may be written).
 TranscodeResult UTF8ToUTF16(const char* bytes, std::size_t size, UTF16Unit* out);
 
 // UTF-16 to UTF-8: converts the longest well-formed prefix of `units` (an unpaired surrogate
-// ends it; a high surrogate as the last unit is Stop::Truncated) into `out`, which has room for
-// 3 * `size` bytes.
+// ends it; a high surrogate as the last unit is Stop::Truncated) whose output fits the
+// `capacity` bytes at `out`, and writes no byte beyond its output: a buffer that a caller owns
+// keeps everything after it.
+TranscodeResult UTF16ToUTF8(const UTF16Unit* units, std::size_t size, char* out,
+                            std::size_t capacity);
+// As above into `out`, which has room for 3 * `size` bytes.
 TranscodeResult UTF16ToUTF8(const UTF16Unit* units, std::size_t size, char* out);
+
+// The room for the UTF-8 form of `size` units: three bytes each at most.
+constexpr std::size_t UTF8Room(std::size_t size) {
+    constexpr std::size_t kMostBytesPerUnit = 3;
+    return size <= SIZE_MAX / kMostBytesPerUnit ? kMostBytesPerUnit * size : SIZE_MAX;
+}
 
 // As the transcoders, without output: `written` is the size the output would have.
 TranscodeResult ValidateUTF8(const char* bytes, std::size_t size);
@@ -45,10 +56,19 @@ std::uint64_t UTF8LengthOfUnits(const UTF16Unit* units, std::size_t size);
 
 namespace reference {
 TranscodeResult UTF8ToUTF16(const char* bytes, std::size_t size, UTF16Unit* out);
+TranscodeResult UTF16ToUTF8(const UTF16Unit* units, std::size_t size, char* out,
+                            std::size_t capacity);
 TranscodeResult UTF16ToUTF8(const UTF16Unit* units, std::size_t size, char* out);
 TranscodeResult ValidateUTF8(const char* bytes, std::size_t size);
 TranscodeResult ValidateUTF16(const UTF16Unit* units, std::size_t size);
 std::uint64_t UTF8LengthOfUnits(const UTF16Unit* units, std::size_t size);
+
+// The transcoders, stopping without a fault (Stop::End) before the first character that begins
+// at or after `until`: the vector kernels hand them the stretches they leave.
+TranscodeResult UTF8ToUTF16Until(const char* bytes, std::size_t size, UTF16Unit* out,
+                                 std::size_t until);
+TranscodeResult UTF16ToUTF8Until(const UTF16Unit* units, std::size_t size, char* out,
+                                 std::size_t capacity, std::size_t until);
 }  // namespace reference
 
 }  // namespace detail

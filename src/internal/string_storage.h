@@ -1,0 +1,30 @@
+// Growing a text's storage for units that are then written in place, without filling the new
+// units first (the standard string's resize writes every one of them).
+#ifndef QUENDALTEXT_INTERNAL_STRING_STORAGE_H
+#define QUENDALTEXT_INTERNAL_STRING_STORAGE_H
+
+#include <QuendalText/Config.h>
+
+#include <cstddef>
+
+namespace QuendalText {
+namespace detail {
+
+// Makes `units` `size` units long, keeping its present units, then lets `fill(data, context)`
+// write from data[units.size()] on; the string ends up as long as `fill` answers (at most
+// `size`). `fill` must not throw. If the storage cannot grow, `units` is left as it was.
+void ResizeForOverwrite(UTF16String& units, std::size_t size,
+                        std::size_t (*fill)(UTF16Unit* data, void* context), void* context);
+
+// The same with any callable `fill(data)`.
+template <class Fill>
+void ResizeForOverwrite(UTF16String& units, std::size_t size, Fill&& fill) {
+    ResizeForOverwrite(
+        units, size,
+        [](UTF16Unit* data, void* context) { return (*static_cast<Fill*>(context))(data); }, &fill);
+}
+
+}  // namespace detail
+}  // namespace QuendalText
+
+#endif  // QUENDALTEXT_INTERNAL_STRING_STORAGE_H

@@ -1,0 +1,424 @@
+// The kernels that every x86 level writes the same way over its own vector type: searches,
+// comparisons, the ASCII test and case mapping, the character count and the UTF-8 size. Each
+// level's source includes this after switching its target on, with a traits type `L`:
+//
+//   V, kUnits                  a vector of kUnits 16-bit units
+//   Load, Store, Splat         unaligned load and store, a vector of one unit
+//   Equal(a, b)                one bit per unit where a == b, in a Mask (unsigned)
+//   Above(v, bound)            one bit per unit above `bound`
+//   Surrogates, Highs, Lows    one bit per surrogate, high surrogate, low surrogate unit
+//   AnyAbove(v, bound)         whether any unit is above `bound`, which is 2^k - 1
+//   Or(a, b), Fold(v), Unfold(v)   (Fold and Unfold map ASCII letters as AsciiFold/AsciiUnfold)
+//
+// Everything here has internal linkage, so that each level's copy keeps its own target.
+#ifndef QUENDALTEXT_KERNELS_X86_GENERIC_H
+#define QUENDALTEXT_KERNELS_X86_GENERIC_H
+
+namespace QuendalText {
+namespace detail {
+namespace {
+
+// The lowest set bit's index; `mask` must not be 0.
+template <class Mask>
+std::size_t LowestBit(Mask mask) {
+    if constexpr (sizeof(Mask) > sizeof(unsigned)) {
+        return static_cast<std::size_t>(__builtin_ctzll(mask));
+    } else {
+        return static_cast<std::size_t>(__builtin_ctz(mask));
+    }
+}
+
+// The highest set bit's index; `mask` must not be 0.
+template <class Mask>
+std::size_t HighestBit(Mask mask) {
+    if constexpr (sizeof(Mask) > sizeof(unsigned)) {
+        return static_cast<std::size_t>(63 - __builtin_clzll(mask));
+    } else {
+        return static_cast<std::size_t>(31 - __builtin_clz(mask));
+    }
+}
+
+template <class Mask>
+std::size_t BitCount(Mask mask) {
+    if constexpr (sizeof(Mask) > sizeof(unsigned)) {
+        return static_cast<std::size_t>(__builtin_popcountll(mask));
+    } else {
+        return static_cast<std::size_t>(__builtin_popcount(mask));
+    }
+}
+
+// All kUnits bits of a mask.
+template <class L>
+constexpr typename L::Mask kAllUnits = static_cast<typename L::Mask>(~typename L::Mask{0} >>
+                                                                     (8 * sizeof(typename L::Mask) -
+                                                                      L::kUnits));
+
+template <class L>
+bool IsAsciiKernel(const UTF16Unit* units, std::size_t size) {
+    std::size_t i = 0;
+    for (; i + 4 * L::kUnits <= size; i += 4 * L::kUnits) {
+        const auto any =
+            L::Or(L::Or(L::Load(units + i), L::Load(units + i + L::kUnits)),
+                  L::Or(L::Load(units + i + 2 * L::kUnits), L::Load(units + i + 3 * L::kUnits)));
+        if (L::AnyAbove(any, kLastAsciiCodePoint)) return false;
+    }
+    for (; i + L::kUnits <= size; i += L::kUnits) {
+        if (L::AnyAbove(L::Load(units + i), kLastAsciiCodePoint)) return false;
+    }
+    return reference::IsAscii(units + i, size - i);
+}
+
+template <class L>
+std::size_t FindUnitKernel(const UTF16Unit* units, std::size_t size, UTF16Unit unit) {
+    const auto sought = L::Splat(unit);
+    std::size_t i = 0;
+    for (; i + 4 * L::kUnits <= size; i += 4 * L::kUnits) {
+        const auto m0 = L::Equal(L::Load(units + i), sought);
+        const auto m1 = L::Equal(L::Load(units + i + L::kUnits), sought);
+        const auto m2 = L::Equal(L::Load(units + i + 2 * L::kUnits), sought);
+        const auto m3 = L::Equal(L::Load(units + i + 3 * L::kUnits), sought);
+        if ((m0 | m1 | m2 | m3) == 0) continue;
+        if (m0 != 0) return i + LowestBit(m0);
+        if (m1 != 0) return i + L::kUnits + LowestBit(m1);
+        if (m2 != 0) return i + 2 * L::kUnits + LowestBit(m2);
+        return i + 3 * L::kUnits + LowestBit(m3);
+    }
+    for (; i + L::kUnits <= size; i += L::kUnits) {
+        const auto m = L::Equal(L::Load(units + i), sought);
+        if (m != 0) return i + LowestBit(m);
+    }
+    return i + reference::FindUnit(units + i, size - i, unit);
+}
+
+template <class L>
+std::size_t FindLastUnitKernel(const UTF16Unit* units, std::size_t size, UTF16Unit unit) {
+    const auto sought = L::Splat(unit);
+    std::size_t end = size;
+    for (; end >= L::kUnits; end -= L::kUnits) {
+        const auto m = L::Equal(L::Load(units + end - L::kUnits), sought);
+        if (m != 0) return end - L::kUnits + HighestBit(m);
+    }
+    const std::size_t found = reference::FindLastUnit(units, end, unit);
+    return found == end ? size : found;
+}
+
+// One bit per unit that is in the set.
+template <class L>
+typename L::Mask SetMembers(typename L::V v, const typename L::V* set, std::size_t setSize) {
+    typename L::Mask members = L::Equal(v, set[0]);
+    for (std::size_t k = 1; k < setSize; ++k) members |= L::Equal(v, set[k]);
+    return members;
+}
+
+template <class L, bool kMembers>
+std::size_t FindInSetKernel(const UTF16Unit* units, std::size_t size, const UTF16Unit* set,
+                            std::size_t setSize) {
+    typename L::V splats[kSmallSetUnits];
+    for (std::size_t k = 0; k < setSize; ++k) splats[k] = L::Splat(set[k]);
+    std::size_t i = 0;
+    for (; i + L::kUnits <= size; i += L::kUnits) {
+        auto m = SetMembers<L>(L::Load(units + i), splats, setSize);
+        if constexpr (!kMembers) m = static_cast<typename L::Mask>(~m & kAllUnits<L>);
+        if (m != 0) return i + LowestBit(m);
+    }
+    return i + (kMembers ? reference::FindAnyOf(units + i, size - i, set, setSize)
+                         : reference::FindNoneOf(units + i, size - i, set, setSize));
+}
+
+// Candidates are where the pattern's first and last units both stand at the right distance;
+// each is then compared whole.
+template <class L>
+std::size_t FindPatternKernel(const UTF16Unit* units, std::size_t size, const UTF16Unit* pattern,
+                              std::size_t patternSize) {
+    if (patternSize > size) return size;
+    const auto first = L::Splat(pattern[0]);
+    const auto last = L::Splat(pattern[patternSize - 1]);
+    const std::size_t lastOffset = patternSize - 1;
+    std::size_t i = 0;
+    for (; i + L::kUnits + lastOffset <= size; i += L::kUnits) {
+        auto m =
+            L::Equal(L::Load(units + i), first) & L::Equal(L::Load(units + i + lastOffset), last);
+        while (m != 0) {
+            const std::size_t at = i + LowestBit(m);
+            if (std::equal(pattern + 1, pattern + lastOffset, units + at + 1)) return at;
+            m = static_cast<typename L::Mask>(m & (m - 1));
+        }
+    }
+    return i + reference::FindPattern(units + i, size - i, pattern, patternSize);
+}
+
+template <class L, bool kFolded>
+std::size_t MismatchKernel(const UTF16Unit* a, const UTF16Unit* b, std::size_t size) {
+    std::size_t i = 0;
+    for (; i + L::kUnits <= size; i += L::kUnits) {
+        auto va = L::Load(a + i);
+        auto vb = L::Load(b + i);
+        if constexpr (kFolded) {
+            va = L::Fold(va);
+            vb = L::Fold(vb);
+        }
+        const auto differ = static_cast<typename L::Mask>(~L::Equal(va, vb) & kAllUnits<L>);
+        if (differ != 0) return i + LowestBit(differ);
+    }
+    return i + (kFolded ? reference::MismatchAsciiFolded(a + i, b + i, size - i)
+                        : reference::Mismatch(a + i, b + i, size - i));
+}
+
+template <class L, bool kUpper>
+void AsciiCaseKernel(UTF16Unit* units, std::size_t size) {
+    std::size_t i = 0;
+    for (; i + L::kUnits <= size; i += L::kUnits) {
+        const auto v = L::Load(units + i);
+        L::Store(units + i, kUpper ? L::Unfold(v) : L::Fold(v));
+    }
+    if (kUpper) {
+        reference::AsciiToUpper(units + i, size - i);
+    } else {
+        reference::AsciiToLower(units + i, size - i);
+    }
+}
+
+// The count rule a vector at a time from a unit that begins a character, once a character has
+// been counted (so that NUL units count). A vector is taken whole when each of its surrogates is
+// half of a pair: a high one followed by a low one (the unit after the vector read for the
+// last), a low one preceded by a high one in the vector. Then every unit but the low halves
+// counts, and a pair across the vector's end moves the start one unit further. Any other vector
+// goes to the plain pass, for one vector's worth of units.
+template <class L, bool kCopy>
+int CountKernel(const UTF16Unit* units, std::size_t size, int running, UTF16Unit* to) {
+    using Mask = typename L::Mask;
+    std::size_t i = 0;
+    // Hands the characters that begin within `stretch` units to the plain pass.
+    const auto plain = [&](std::size_t stretch) {
+        const reference::CountProgress done =
+            reference::CountUntil(units + i, size - i, running, stretch);
+        const std::size_t end = i + done.next;  // the end of the text after a -1
+        if constexpr (kCopy) std::copy(units + i, units + end, to + i);
+        running = done.running;
+        i = end;
+    };
+    while (i < size && running != kMalformedCount) {
+        if (running == 0 || size - i <= L::kUnits) {
+            // Leading NUL units one at a time; the last vector's worth all at once.
+            plain(running == 0 ? 1 : L::kUnits);
+            continue;
+        }
+        // Four vectors at a time while none holds a surrogate.
+        while (i + 4 * L::kUnits < size) {
+            const auto v0 = L::Load(units + i);
+            const auto v1 = L::Load(units + i + L::kUnits);
+            const auto v2 = L::Load(units + i + 2 * L::kUnits);
+            const auto v3 = L::Load(units + i + 3 * L::kUnits);
+            if constexpr (kCopy) {
+                L::Store(to + i, v0);
+                L::Store(to + i + L::kUnits, v1);
+                L::Store(to + i + 2 * L::kUnits, v2);
+                L::Store(to + i + 3 * L::kUnits, v3);
+            }
+            if ((L::Surrogates(v0) | L::Surrogates(v1) | L::Surrogates(v2) | L::Surrogates(v3)) !=
+                0) {
+                break;
+            }
+            running += static_cast<int>(4 * L::kUnits);
+            i += 4 * L::kUnits;
+        }
+        if (size - i <= L::kUnits) continue;
+        const auto v = L::Load(units + i);
+        if constexpr (kCopy) L::Store(to + i, v);
+        const Mask highs = L::Highs(v);
+        const Mask lows = L::Lows(v);
+        const Mask nextLow = IsLowSurrogate(units[i + L::kUnits]) ? Mask{1} : Mask{0};
+        const Mask lowAfter = static_cast<Mask>((lows >> 1) | (nextLow << (L::kUnits - 1)));
+        const Mask highBefore = static_cast<Mask>(highs << 1);
+        if ((highs & ~lowAfter) != 0 || (lows & ~highBefore) != 0) {
+            plain(L::kUnits);  // an unpaired surrogate: the plain pass decides
+            continue;
+        }
+        running += static_cast<int>(L::kUnits - BitCount(lows));
+        i += L::kUnits;
+        if ((highs >> (L::kUnits - 1)) != 0) {
+            // The pair's low half, after the vector, is taken with it.
+            if constexpr (kCopy) to[i] = units[i];
+            ++i;
+        }
+    }
+    return running;
+}
+
+template <class L>
+int ContinueCountKernel(const UTF16Unit* units, std::size_t size, int running) {
+    return CountKernel<L, false>(units, size, running, nullptr);
+}
+
+template <class L>
+int CopyAndCountKernel(const UTF16Unit* from, std::size_t size, UTF16Unit* to) {
+    return CountKernel<L, true>(from, size, 0, to);
+}
+
+// Every unit takes one byte, two from 0x80 and three from 0x800 (a lone surrogate included);
+// a high surrogate followed by a low one takes four instead of six.
+template <class L>
+std::uint64_t UTF8LengthKernel(const UTF16Unit* units, std::size_t size) {
+    using Mask = typename L::Mask;
+    std::uint64_t bytes = 0;
+    std::size_t i = 0;
+    for (; i + L::kUnits <= size; i += L::kUnits) {
+        const auto v = L::Load(units + i);
+        bytes += L::kUnits + BitCount(L::Above(v, kLastAsciiCodePoint)) +
+                 BitCount(L::Above(v, kLastTwoByteCodePoint));
+        const Mask highs = L::Highs(v);
+        if (highs == 0) continue;
+        const Mask nextLow =
+            i + L::kUnits < size && IsLowSurrogate(units[i + L::kUnits]) ? Mask{1} : Mask{0};
+        const Mask lowAfter = static_cast<Mask>((L::Lows(v) >> 1) | (nextLow << (L::kUnits - 1)));
+        bytes -= 2 * BitCount(static_cast<Mask>(highs & lowAfter));
+    }
+    return bytes + reference::UTF8LengthOfUnits(units + i, size - i);
+}
+
+// ---- Drivers of the level-specific kernels ---------------------------------------------------
+
+// What a vector block converted: source units taken, output units written, characters.
+struct BlockDone {
+    std::size_t read;
+    std::size_t written;
+    std::size_t codePoints;
+};
+
+void Accumulate(TranscodeResult& done, const TranscodeResult& part) {
+    done.read += part.read;
+    done.written += part.written;
+    done.codePoints += part.codePoints;
+    done.stop = part.stop;
+}
+
+// UTF-8 to UTF-16 a block of L::kBlockBytes at a time, from a character start to a character
+// start. L::UTF8Block(in, out) converts a block whose characters it can take (read 0 when it
+// cannot: a fault, or a kind of block it leaves); the plain pass takes every other block's
+// characters, and the last bytes.
+template <class L>
+TranscodeResult UTF8ToUTF16Kernel(const char* bytes, std::size_t size, UTF16Unit* out) {
+    const auto* input = reinterpret_cast<const unsigned char*>(bytes);
+    TranscodeResult done{0, 0, 0, Stop::End};
+    while (size - done.read >= L::kBlockBytes) {
+        const BlockDone block = L::UTF8Block(input + done.read, out + done.written);
+        if (block.read != 0) {
+            done.read += block.read;
+            done.written += block.written;
+            done.codePoints += block.codePoints;
+            continue;
+        }
+        Accumulate(done, reference::UTF8ToUTF16Until(bytes + done.read, size - done.read,
+                                                     out + done.written, L::kBlockBytes));
+        if (done.stop != Stop::End) return done;
+    }
+    Accumulate(done,
+               reference::UTF8ToUTF16(bytes + done.read, size - done.read, out + done.written));
+    return done;
+}
+
+// UTF-16 to UTF-8 a block of L::kBlockUnits at a time. L::UTF16Block(units, out, room) converts
+// a block when it can and its output fits `room`, writing exactly its output; the unit after
+// the block may be read (a pair across the block's end is taken whole).
+template <class L>
+TranscodeResult UTF16ToUTF8Kernel(const UTF16Unit* units, std::size_t size, char* out,
+                                  std::size_t capacity) {
+    TranscodeResult done{0, 0, 0, Stop::End};
+    while (size - done.read > L::kBlockUnits) {
+        const BlockDone block =
+            L::UTF16Block(units + done.read, out + done.written, capacity - done.written);
+        if (block.read != 0) {
+            done.read += block.read;
+            done.written += block.written;
+            done.codePoints += block.codePoints;
+            continue;
+        }
+        Accumulate(done, reference::UTF16ToUTF8Until(units + done.read, size - done.read,
+                                                     out + done.written, capacity - done.written,
+                                                     L::kBlockUnits));
+        if (done.stop != Stop::End) return done;
+    }
+    Accumulate(done, reference::UTF16ToUTF8(units + done.read, size - done.read, out + done.written,
+                                            capacity - done.written));
+    return done;
+}
+
+// Whether the run of surrogate units that begins at `from` has an odd length.
+bool OddRunFrom(const UTF16Unit* units, std::size_t size, std::size_t from) {
+    std::size_t run = 0;
+    while (from + run < size && IsSurrogate(units[from + run])) ++run;
+    return run % 2 == 1;
+}
+
+// The parity of the run of surrogates that ends before lane `j` of a vector whose surrogate
+// lanes are `surrogates`, the run before the vector being odd when `oddBefore`.
+template <class Mask>
+bool OddRunBefore(Mask surrogates, std::size_t j, bool oddBefore) {
+    const auto before = static_cast<Mask>(~surrogates & ((Mask{1} << j) - 1));
+    return before == 0 ? ((j % 2 == 1) != oddBefore) : (j - 1 - HighestBit(before)) % 2 == 1;
+}
+
+// Removes the unit where the character search steps on it alone: forward, where the run of
+// surrogates before it is even, carried across vectors as `oddBefore`; backward, where the run
+// after it is even, read ahead in the units, which the packing has not reached. Each vector's
+// kept units go out through L::Pack(v, keep, to), which writes kUnits units at `to` (at most
+// where the vector was read) and answers how many were kept.
+template <class L>
+std::size_t RemoveUnitKernel(UTF16Unit* units, std::size_t size, UTF16Unit unit, bool forward,
+                             bool* forwardStarts) {
+    using Mask = typename L::Mask;
+    const auto sought = L::Splat(unit);
+    std::size_t kept = 0;
+    bool oddBefore = false;
+    *forwardStarts = true;
+    std::size_t i = 0;
+    for (; i + L::kUnits <= size; i += L::kUnits) {
+        const auto v = L::Load(units + i);
+        Mask matches = L::Equal(v, sought);
+        const Mask surrogates = L::Surrogates(v);
+        const bool nextSurrogate = i + L::kUnits < size && IsSurrogate(units[i + L::kUnits]);
+        if (matches != 0 && (surrogates != 0 || oddBefore || nextSurrogate)) {
+            const auto before = static_cast<Mask>((surrogates << 1) | (oddBefore ? 1u : 0u));
+            const auto after = static_cast<Mask>((surrogates >> 1) |
+                                                 (nextSurrogate ? Mask{1} << (L::kUnits - 1) : 0));
+            for (Mask check = static_cast<Mask>(matches & (forward ? before : before | after));
+                 check != 0; check = static_cast<Mask>(check & (check - 1))) {
+                const std::size_t j = LowestBit(check);
+                const bool oddRunBefore = OddRunBefore(surrogates, j, oddBefore);
+                const bool stays = forward ? oddRunBefore : OddRunFrom(units, size, i + j + 1);
+                if (stays) {
+                    matches = static_cast<Mask>(matches & ~(Mask{1} << j));
+                } else if (oddRunBefore) {
+                    *forwardStarts = false;
+                }
+            }
+        }
+        if (surrogates == 0) {
+            oddBefore = false;
+        } else {
+            const auto others = static_cast<Mask>(~surrogates & kAllUnits<L>);
+            if (others != 0) oddBefore = (L::kUnits - 1 - HighestBit(others)) % 2 == 1;
+        }
+        if (matches == 0) {
+            if (kept != i) L::Store(units + kept, v);
+            kept += L::kUnits;
+        } else {
+            kept += L::Pack(v, static_cast<Mask>(~matches & kAllUnits<L>), units + kept);
+        }
+    }
+    for (; i < size; ++i) {
+        const UTF16Unit current = units[i];
+        const bool removed =
+            current == unit && !(forward ? oddBefore : OddRunFrom(units, size, i + 1));
+        if (removed && oddBefore) *forwardStarts = false;
+        oddBefore = OddRunAfter(oddBefore, current);
+        if (!removed) units[kept++] = current;
+    }
+    return kept;
+}
+
+}  // namespace
+}  // namespace detail
+}  // namespace QuendalText
+
+#endif  // QUENDALTEXT_KERNELS_X86_GENERIC_H

@@ -1,0 +1,215 @@
+// Every level's kernels against the plain reference forms, on generated inputs that put each
+// kind of fault, surrogate and sought unit at every position relative to the vector widths
+// (8, 16 and 32 units; 16, 32 and 64 bytes), in front of backgrounds of every character length.
+#include "internal/kernels.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+using QuendalText::UTF16String;
+using QuendalText::UTF16Unit;
+using namespace QuendalText::detail;
+
+// Positions swept: past two blocks of the widest level and its tail, in bytes and in units.
+constexpr std::size_t kPositions = 140;
+constexpr std::size_t kUnitPositions = 100;
+
+// The vector levels this processor runs.
+std::vector<const Kernels*> VectorLevels() {
+    std::vector<const Kernels*> levels;
+    for (const SimdLevel level : {SimdLevel::SSE2, SimdLevel::AVX2, SimdLevel::AVX512}) {
+        if (const Kernels* kernels = KernelsFor(level)) levels.push_back(kernels);
+    }
+    return levels;
+}
+
+// UTF-8 faults of every kind (and well-formed neighbours of them).
+const std::string kUTF8Specials[] = {
+    "\xc2\x80",         "\xdf\xbf",     "\xe0\xa0\x80", "\xef\xbf\xbf",      "\xf0\x90\x80\x80",
+    "\xf4\x8f\xbf\xbf", "\xc0\xaf",     "\xc1\xbf",     "\xe0\x80\x80",      "\xe0\x9f\xbf",
+    "\xed\xa0\x80",     "\xed\xbf\xbf", "\xf0\x80\x80", "\xf0\x8f\xbf",      "\xf4\x90\x80\x80",
+    "\xf5\x80",         "\xff",         "\x80",         "\xbf\xbf",          "\xe2\x82",
+    "\xf0\x9f\x98",     "\xc3",         "\xe2\x28\xa1", std::string(1, '\0')};
+// Background characters of each length.
+const char* const kUTF8Background[] = {
+    "a", "~", "\xc3\xa9", "\xe2\x82\xac", "\xe6\x97\xa5", "\xf0\x9f\x98\x80"};
+
+// Units of every class: ASCII, two- and three-byte, each surrogate half, NUL, U+FFFF.
+const unsigned kUnitSpecials[] = {0x41,   0x7F,   0x80,   0x7FF,  0x800, 0xD7FF, 0xD800, 0xDBFF,
+                                  0xDC00, 0xDFFF, 0xE000, 0xFFFF, 0,     u'|',   u'a',   u'Z'};
+
+std::string UTF8Background(std::mt19937& random, std::size_t bytes, bool ascii) {
+    std::string text;
+    while (text.size() < bytes) text += ascii ? "a" : kUTF8Background[random() % 6];
+    return text;
+}
+
+UTF16String UnitBackground(std::mt19937& random, std::size_t units, unsigned kinds) {
+    // Kinds: 1 ASCII only; 2 up to U+07FF; 3 BMP with pairs.
+    static const unsigned kPairHalves[] = {0xD83D, 0xDE00};
+    UTF16String text;
+    while (text.size() < units) {
+        const unsigned kind = static_cast<unsigned>(random() % kinds);
+        if (kind == 2 && random() % 3 == 0) {
+            text.append(
+                {static_cast<UTF16Unit>(kPairHalves[0]), static_cast<UTF16Unit>(kPairHalves[1])});
+        } else {
+            const unsigned limits[] = {0x60, 0x780, 0xC000};
+            text.push_back(static_cast<UTF16Unit>(0x20 + random() % limits[kind]));
+        }
+    }
+    return text;
+}
+
+// Unit strings: a background (ASCII, up to U+07FF, or anything with pairs, by turns) with a run
+// of one to three special units at every position, then cut just before that run.
+template <class Check>
+void ForEachUnitString(Check check) {
+    std::mt19937 random(1234);
+    for (const unsigned special : kUnitSpecials) {
+        for (std::size_t at = 0; at < kUnitPositions; ++at) {
+            const auto kinds = static_cast<unsigned>(1 + at % 3);
+            UTF16String text = UnitBackground(random, kUnitPositions + random() % 40, kinds);
+            text.insert(std::min(at, text.size()), 1 + random() % 3,
+                        static_cast<UTF16Unit>(special));
+            check(text);
+            text.resize(at);
+            check(text);
+        }
+    }
+}
+
+TEST(Kernels, TranscodersMatchReference) {
+    std::mt19937 random(99);
+    for (const Kernels* kernels : VectorLevels()) {
+        SCOPED_TRACE(kernels->name);
+        for (const std::string& special : kUTF8Specials) {
+            for (std::size_t at = 0; at < kPositions; ++at) {
+                std::string bytes = UTF8Background(random, at, random() % 2 == 0);
+                bytes += special + UTF8Background(random, random() % 150, false);
+                for (const std::size_t size : {bytes.size(), at + special.size() - 1}) {
+                    std::vector<UTF16Unit> plain(size + 1), fast(size + 1);
+                    const TranscodeResult r =
+                        reference::UTF8ToUTF16(bytes.data(), size, plain.data());
+                    const TranscodeResult k = kernels->utf8ToUTF16(bytes.data(), size, fast.data());
+                    ASSERT_EQ(std::tie(r.read, r.written, r.codePoints, r.stop),
+                              std::tie(k.read, k.written, k.codePoints, k.stop))
+                        << at << " " << special.size();
+                    ASSERT_TRUE(std::equal(
+                        plain.begin(), plain.begin() + static_cast<long>(r.written), fast.begin()));
+                }
+            }
+        }
+        ForEachUnitString([&](const UTF16String& units) {
+            ASSERT_EQ(kernels->utf8LengthOfUnits(units.data(), units.size()),
+                      reference::UTF8LengthOfUnits(units.data(), units.size()));
+            // Rooms around the whole output's size; nothing beyond the output is written.
+            const std::size_t most = 3 * units.size();
+            std::string plain(most + 1, '#'), fast(most + 1, '#');
+            const std::size_t whole =
+                reference::UTF16ToUTF8(units.data(), units.size(), &plain[0], most).written;
+            for (const std::size_t room : {most, whole, whole - (whole > 0), whole / 2}) {
+                plain.assign(most + 1, '#');
+                fast.assign(most + 1, '#');
+                const TranscodeResult r =
+                    reference::UTF16ToUTF8(units.data(), units.size(), &plain[0], room);
+                const TranscodeResult k =
+                    kernels->utf16ToUTF8(units.data(), units.size(), &fast[0], room);
+                ASSERT_EQ(std::tie(r.read, r.written, r.codePoints, r.stop),
+                          std::tie(k.read, k.written, k.codePoints, k.stop));
+                ASSERT_EQ(plain, fast);
+            }
+        });
+    }
+}
+
+TEST(Kernels, CountsAndTestsMatchReference) {
+    for (const Kernels* kernels : VectorLevels()) {
+        SCOPED_TRACE(kernels->name);
+        ForEachUnitString([&](const UTF16String& units) {
+            const UTF16Unit* data = units.data();
+            const std::size_t size = units.size();
+            for (const int running : {0, 1}) {
+                ASSERT_EQ(kernels->continueCount(data, size, running),
+                          reference::ContinueCount(data, size, running));
+            }
+            std::vector<UTF16Unit> copy(size + 1, UTF16Unit{0x2A});
+            ASSERT_EQ(kernels->copyAndCount(data, size, copy.data()),
+                      reference::ContinueCount(data, size, 0));
+            ASSERT_EQ(UTF16String(copy.data(), size), units);
+            ASSERT_EQ(copy[size], 0x2A);
+            ASSERT_EQ(kernels->isAscii(data, size), reference::IsAscii(data, size));
+        });
+    }
+}
+
+TEST(Kernels, SearchesAndEditsMatchReference) {
+    const UTF16Unit kSets[][kSmallSetUnits] = {{u'|'},
+                                               {u'~', u'^', u'|', u'`'},
+                                               {0, 0xFFFF, 0xD800},
+                                               {u'a', u'b', u'c', u'd', u'e', u'f', u'g', u'|'}};
+    const std::size_t kSetSizes[] = {1, 4, 3, 8};
+    for (const Kernels* kernels : VectorLevels()) {
+        SCOPED_TRACE(kernels->name);
+        ForEachUnitString([&](const UTF16String& units) {
+            const UTF16Unit* data = units.data();
+            const std::size_t size = units.size();
+            for (const unsigned sought : {0u, 0x7Fu, 0xFFFFu, unsigned{u'|'}, unsigned{u'a'}}) {
+                const auto unit = static_cast<UTF16Unit>(sought);
+                ASSERT_EQ(kernels->findUnit(data, size, unit),
+                          reference::FindUnit(data, size, unit));
+                ASSERT_EQ(kernels->findLastUnit(data, size, unit),
+                          reference::FindLastUnit(data, size, unit));
+                for (const bool forward : {true, false}) {
+                    ASSERT_EQ(FindSingleCharacter(*kernels, data, size, unit, forward),
+                              reference::FindSingleCharacter(data, size, unit, forward));
+                    UTF16String plain = units, fast = units;
+                    bool plainStarts = false, fastStarts = false;
+                    const std::size_t kept =
+                        reference::RemoveUnit(&plain[0], size, unit, forward, &plainStarts);
+                    ASSERT_EQ(kernels->removeUnit(&fast[0], size, unit, forward, &fastStarts),
+                              kept);
+                    ASSERT_EQ(plain.substr(0, kept), fast.substr(0, kept));
+                    ASSERT_EQ(plainStarts, fastStarts);
+                }
+            }
+            for (std::size_t s = 0; s < std::size(kSets); ++s) {
+                ASSERT_EQ(kernels->findAnyOf(data, size, kSets[s], kSetSizes[s]),
+                          reference::FindAnyOf(data, size, kSets[s], kSetSizes[s]));
+                ASSERT_EQ(kernels->findNoneOf(data, size, kSets[s], kSetSizes[s]),
+                          reference::FindNoneOf(data, size, kSets[s], kSetSizes[s]));
+            }
+            // Patterns from the text itself, so that they are found, and near misses.
+            for (std::size_t length = 2; length <= 9 && length <= size; length += 7) {
+                UTF16String pattern = units.substr(size - length);
+                for (int miss = 0; miss < 2; ++miss, pattern[length / 2] ^= 1) {
+                    ASSERT_EQ(kernels->findPattern(data, size, pattern.data(), length),
+                              reference::FindPattern(data, size, pattern.data(), length));
+                }
+            }
+            // The text against itself with one unit changed in case or value.
+            UTF16String other = units;
+            if (size > 0)
+                other[size / 2] =
+                    static_cast<UTF16Unit>(AsciiUnfold(AsciiFold(other[size / 2]) ^ 0x20));
+            ASSERT_EQ(kernels->mismatch(data, other.data(), size),
+                      reference::Mismatch(data, other.data(), size));
+            ASSERT_EQ(kernels->mismatchAsciiFolded(data, other.data(), size),
+                      reference::MismatchAsciiFolded(data, other.data(), size));
+            UTF16String plain = units, fast = units;
+            reference::AsciiToUpper(&plain[0], size);
+            kernels->asciiToUpper(&fast[0], size);
+            ASSERT_EQ(plain, fast);
+            reference::AsciiToLower(&plain[0], size);
+            kernels->asciiToLower(&fast[0], size);
+            ASSERT_EQ(plain, fast);
+        });
+    }
+}
+
+}  // namespace
