@@ -9,6 +9,7 @@
 #  include <immintrin.h>
 
 #  include <algorithm>
+#  include <array>
 #  include <cstdint>
 
 #  if defined(__clang__)
@@ -25,6 +26,7 @@
 #    pragma GCC target("avx2,bmi,popcnt,avx512f,avx512bw,avx512vl,avx512vbmi,avx512vbmi2")
 #  endif
 
+#  include "kernels/utf8_tables.h"
 #  include "kernels/x86_generic.h"
 
 namespace QuendalText {
@@ -66,19 +68,253 @@ struct AVX512 {
         return BitCount(keep);
     }
 
+    // ---- UTF-8 to UTF-16, 64 bytes at a time ----
+
+    static V Bytes(std::uint32_t byte) { return _mm512_set1_epi8(static_cast<char>(byte)); }
+
+    // The bytes moved up by `by` lanes, zeros coming in: the bytes before each, as at the start
+    // of a text, which a block's start is like since it begins a character.
+    static V Before(V bytes, unsigned by) {
+        alignas(64) static constexpr auto kIndexes = [] {
+            std::array<std::uint8_t, 64> indexes{};
+            for (unsigned i = 0; i < 64; ++i) indexes[i] = static_cast<std::uint8_t>((i - 1) & 63);
+            return indexes;
+        }();
+        V moved = bytes;
+        const V down = _mm512_load_si512(kIndexes.data());
+        for (unsigned i = 0; i < by; ++i)
+            moved = _mm512_maskz_permutexvar_epi8(~std::uint64_t{1}, down, moved);
+        return moved;
+    }
+
+    static V Lookup(const utf8_tables::Table& table, V nibbles) {
+        const __m128i lanes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(table.data()));
+        return _mm512_shuffle_epi8(_mm512_broadcast_i32x4(lanes), nibbles);
+    }
+
+    // Whether any byte of the block breaks a sequence, the block beginning a character.
+    static bool HasFault(V bytes, V before1, V before2, V before3) {
+        const V lowNibble = Bytes(utf8_tables::kNibbles - 1);
+        const V high =
+            _mm512_and_si512(_mm512_srli_epi16(bytes, utf8_tables::kNibbleBits), lowNibble);
+        const V beforeHigh =
+            _mm512_and_si512(_mm512_srli_epi16(before1, utf8_tables::kNibbleBits), lowNibble);
+        const V found = _mm512_and_si512(
+            _mm512_and_si512(Lookup(utf8_tables::kBeforeHigh, beforeHigh),
+                             Lookup(utf8_tables::kBeforeLow, _mm512_and_si512(before1, lowNibble))),
+            Lookup(utf8_tables::kHigh, high));
+        const __mmask64 thirdOrFourth = _mm512_cmpge_epu8_mask(before2, Bytes(kThreeByteLeadTag)) |
+                                        _mm512_cmpge_epu8_mask(before3, Bytes(kFourByteLeadTag));
+        const __mmask64 twoContinuations =
+            _mm512_test_epi8_mask(found, Bytes(utf8_tables::kTwoContinuations));
+        const __mmask64 faults = _mm512_test_epi8_mask(found, Bytes(utf8_tables::kFaultBits));
+        return (faults | (twoContinuations ^ thirdOrFourth)) != 0;
+    }
+
+    // Widens the half `half` of 64 bytes to 32 units.
+    static V Widen(V bytes, int half) {
+        return _mm512_cvtepu8_epi16(half == 0 ? _mm512_castsi512_si256(bytes)
+                                              : _mm512_extracti64x4_epi64(bytes, 1));
+    }
+
+    // Converts 64 bytes from a character start: the characters that end within them, when none
+    // is ill-formed. Each byte that ends a sequence gives the unit of its character, the third
+    // byte of a four-byte sequence the high surrogate; the units are packed by compression.
     static BlockDone UTF8Block(const unsigned char* in, UTF16Unit* out) {
         const V bytes = Load(in);
-        if (_mm512_movepi8_mask(bytes) != 0) return {0, 0, 0};
-        Store(out, _mm512_cvtepu8_epi16(_mm512_castsi512_si256(bytes)));
-        Store(out + kUnits, _mm512_cvtepu8_epi16(_mm512_extracti64x4_epi64(bytes, 1)));
-        return {kBlockBytes, kBlockBytes, kBlockBytes};
+        const std::uint64_t nonAscii = _mm512_movepi8_mask(bytes);
+        if (nonAscii == 0) {
+            Store(out, Widen(bytes, 0));
+            Store(out + kUnits, Widen(bytes, 1));
+            return {kBlockBytes, kBlockBytes, kBlockBytes};
+        }
+        const V before1 = Before(bytes, 1);
+        const V before2 = Before(before1, 1);
+        if (HasFault(bytes, before1, before2, Before(before2, 1))) return {0, 0, 0};
+        const std::uint64_t leads = _mm512_cmpge_epu8_mask(bytes, Bytes(kTwoByteLeadTag));
+        const std::uint64_t lead3 = _mm512_cmpge_epu8_mask(bytes, Bytes(kThreeByteLeadTag));
+        const std::uint64_t lead4 = _mm512_cmpge_epu8_mask(bytes, Bytes(kFourByteLeadTag));
+        const std::uint64_t lead2 = leads & ~lead3;
+        // The block ends before a sequence that it holds only the start of.
+        std::size_t end = kBlockBytes;
+        if (leads >> 63) {
+            end = 63;
+        } else if ((lead3 >> 62) & 1) {
+            end = 62;
+        } else if ((lead4 >> 61) & 1) {
+            end = 61;
+        }
+        const std::uint64_t taken =
+            end == kBlockBytes ? ~std::uint64_t{0} : (std::uint64_t{1} << end) - 1;
+        const std::uint64_t continuations = nonAscii & ~leads;
+        const std::uint64_t lead3Only = lead3 & ~lead4;
+        const std::uint64_t ends3 = lead3Only << 2, ends4 = lead4 << 3, thirds4 = lead4 << 2;
+        const std::uint64_t emitted = (~nonAscii | (lead2 << 1) | ends3 | ends4 | thirds4) & taken;
+        std::size_t written = 0;
+        for (int half = 0; half < 2; ++half) {
+            const auto part = [half](std::uint64_t mask) {
+                return static_cast<__mmask32>(mask >> (32 * half));
+            };
+            const V c0 = Widen(bytes, half), c1 = Widen(before1, half), c2 = Widen(before2, half);
+            const V payload = Splat(kContinuationPayload);
+            // The last two bytes' payloads, which every form below ends with.
+            const V base = _mm512_or_si512(
+                _mm512_slli_epi16(_mm512_and_si512(c1, payload), kContinuationPayloadBits),
+                _mm512_and_si512(c0, payload));
+            V units = _mm512_mask_mov_epi16(
+                base, part(ends3),
+                _mm512_or_si512(base, _mm512_slli_epi16(c2, 2 * kContinuationPayloadBits)));
+            units = _mm512_mask_mov_epi16(units, part(~nonAscii), c0);
+            if (lead4 != 0) {
+                units = _mm512_mask_mov_epi16(
+                    units, part(ends4),
+                    _mm512_or_si512(_mm512_and_si512(base, Splat(kPairHalfPayload)),
+                                    Splat(kLowSurrogateFirst)));
+                // The code point's bits above the low ten, from the lead and the two bytes after.
+                const V top = _mm512_or_si512(
+                    _mm512_slli_epi16(_mm512_and_si512(c2, Splat(kFourByteLeadPayload)),
+                                      3 * kContinuationPayloadBits - kPairHalfBits),
+                    _mm512_srli_epi16(base, kPairHalfBits - kContinuationPayloadBits));
+                units = _mm512_mask_mov_epi16(units, part(thirds4),
+                                              _mm512_add_epi16(top, Splat(kHighSurrogateBase)));
+            }
+            const __mmask32 keep = part(emitted);
+            Store(out + written, _mm512_maskz_compress_epi16(keep, units));
+            written += BitCount(keep);
+        }
+        return {end, written, BitCount(~continuations & taken)};
+    }
+
+    // ---- UTF-16 to UTF-8, 32 units at a time ----
+
+    static V Words(std::uint32_t value) { return _mm512_set1_epi32(static_cast<int>(value)); }
+
+    // A continuation byte of the payload bits of `value` from `kShift` on.
+    template <unsigned kShift>
+    static V Continuation(V value) {
+        return _mm512_or_si512(
+            Words(kContinuationTag),
+            _mm512_and_si512(_mm512_srli_epi32(value, kShift), Words(kContinuationPayload)));
+    }
+    // A byte moved to byte `kPosition` of its lane.
+    template <unsigned kPosition>
+    static V At(V byte) {
+        return _mm512_slli_epi32(byte, 8 * kPosition);
+    }
+    // A pair's code point above its low ten bits, from the high half.
+    static V AbovePairPayload(V high) {
+        return _mm512_add_epi32(_mm512_and_si512(high, Words(kPairHalfPayload)),
+                                Words(kFirstSupplementary >> kPairHalfBits));
+    }
+
+    // The UTF-8 bytes of 16 units (widened to 32 bits, with the unit before each) in the low
+    // bytes of each lane, and their number in each byte of `lengths`.
+    static V EncodeUTF8(V units, V before, __mmask16 two, __mmask16 three, __mmask16 highs,
+                        __mmask16 lows, V& lengths) {
+        const V last = Continuation<0>(units);
+        const V middle = Continuation<kContinuationPayloadBits>(units);
+        V encoded = _mm512_mask_or_epi32(
+            units, two,
+            _mm512_or_si512(Words(kTwoByteLeadTag),
+                            _mm512_srli_epi32(units, kContinuationPayloadBits)),
+            At<1>(last));
+        encoded = _mm512_mask_or_epi32(
+            encoded, three,
+            _mm512_or_si512(Words(kThreeByteLeadTag),
+                            _mm512_srli_epi32(units, 2 * kContinuationPayloadBits)),
+            _mm512_or_si512(At<1>(middle), At<2>(last)));
+        const V fromHigh = AbovePairPayload(units);
+        encoded = _mm512_mask_or_epi32(
+            encoded, highs,
+            _mm512_or_si512(
+                Words(kFourByteLeadTag),
+                _mm512_srli_epi32(fromHigh, 3 * kContinuationPayloadBits - kPairHalfBits)),
+            At<1>(Continuation<2 * kContinuationPayloadBits - kPairHalfBits>(fromHigh)));
+        const V codePoint =
+            _mm512_or_si512(_mm512_slli_epi32(AbovePairPayload(before), kPairHalfBits),
+                            _mm512_and_si512(units, Words(kPairHalfPayload)));
+        encoded = _mm512_mask_or_epi32(
+            encoded, lows, Continuation<kContinuationPayloadBits>(codePoint), At<1>(last));
+        constexpr std::uint32_t kEachByte = 0x01010101u;
+        lengths = _mm512_mask_mov_epi32(
+            _mm512_mask_mov_epi32(Words(kEachByte), two | highs | lows, Words(2 * kEachByte)),
+            three, Words(3 * kEachByte));
+        return encoded;
+    }
+
+    static V WidenUnits(V units, int half) {
+        return _mm512_cvtepu16_epi32(half == 0 ? _mm512_castsi512_si256(units)
+                                               : _mm512_extracti64x4_epi64(units, 1));
     }
 
     static BlockDone UTF16Block(const UTF16Unit* units, char* out, std::size_t room) {
         const V v = Load(units);
-        if (room < kBlockUnits || AnyAbove(v, kLastAsciiCodePoint)) return {0, 0, 0};
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), _mm512_cvtepi16_epi8(v));
-        return {kBlockUnits, kBlockUnits, kBlockUnits};
+        if (!AnyAbove(v, kLastAsciiCodePoint)) {
+            if (room < kBlockUnits) return {0, 0, 0};
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), _mm512_cvtepi16_epi8(v));
+            return {kBlockUnits, kBlockUnits, kBlockUnits};
+        }
+        if (!AnyAbove(v, kLastTwoByteCodePoint)) {
+            // One or two bytes a unit: each 16-bit lane holds both, and the second byte of an
+            // ASCII unit's lane is dropped.
+            const Mask ascii = ~Above(v, kLastAsciiCodePoint);
+            const V two = _mm512_or_si512(
+                _mm512_or_si512(Splat(kTwoByteLeadTag),
+                                _mm512_srli_epi16(v, kContinuationPayloadBits)),
+                _mm512_slli_epi16(_mm512_or_si512(Splat(kContinuationTag),
+                                                  _mm512_and_si512(v, Splat(kContinuationPayload))),
+                                  8));
+            const V encoded = _mm512_mask_mov_epi16(two, ascii, v);
+            constexpr std::uint32_t kFirstByte = 0x00FF;
+            const V kept = _mm512_mask_mov_epi16(Splat(kFirstByte), ~ascii, Splat(0xFFFF));
+            const std::uint64_t keep = _mm512_movepi8_mask(kept);
+            const std::size_t written = BitCount(keep);
+            if (written > room) return {0, 0, 0};
+            _mm512_mask_storeu_epi8(
+                out, written == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << written) - 1,
+                _mm512_maskz_compress_epi8(keep, encoded));
+            return {kBlockUnits, written, kBlockUnits};
+        }
+        const Mask highs = Highs(v), lows = Lows(v);
+        const Mask nextLow = IsLowSurrogate(units[kBlockUnits]) ? 1u : 0u;
+        if ((lows & ~(highs << 1)) != 0 || (highs & ~((lows >> 1) | (nextLow << 31))) != 0) {
+            return {0, 0, 0};  // an unpaired surrogate
+        }
+        // A pair across the block's end is left to the next block.
+        const Mask taken = (highs >> 31) != 0 ? 0x7FFFFFFFu : 0xFFFFFFFFu;
+        const Mask two = Above(v, kLastAsciiCodePoint) & ~Above(v, kLastTwoByteCodePoint);
+        const Mask three = Above(v, kLastTwoByteCodePoint) & ~highs & ~lows;
+        alignas(64) static constexpr auto kDown = [] {
+            std::array<std::uint16_t, 32> indexes{};
+            for (unsigned i = 0; i < 32; ++i) indexes[i] = static_cast<std::uint16_t>((i - 1) & 31);
+            return indexes;
+        }();
+        const V before = _mm512_permutexvar_epi16(_mm512_load_si512(kDown.data()), v);
+        alignas(64) static constexpr auto kPositions = [] {
+            std::array<std::uint8_t, 64> positions{};
+            for (unsigned i = 0; i < 64; ++i) positions[i] = static_cast<std::uint8_t>(i % 4);
+            return positions;
+        }();
+        const V positions = _mm512_load_si512(kPositions.data());
+        V packed[2];
+        std::size_t counts[2];
+        for (int half = 0; half < 2; ++half) {
+            const auto part = [half](Mask mask) {
+                return static_cast<__mmask16>(mask >> (16 * half));
+            };
+            V lengths;
+            const V encoded = EncodeUTF8(WidenUnits(v, half), WidenUnits(before, half), part(two),
+                                         part(three), part(highs), part(lows), lengths);
+            lengths = _mm512_maskz_mov_epi32(part(taken), lengths);
+            const __mmask64 keep = _mm512_cmplt_epu8_mask(positions, lengths);
+            packed[half] = _mm512_maskz_compress_epi8(keep, encoded);
+            counts[half] = BitCount(static_cast<std::uint64_t>(keep));
+        }
+        const std::size_t written = counts[0] + counts[1];
+        if (written > room) return {0, 0, 0};
+        _mm512_mask_storeu_epi8(out, (std::uint64_t{1} << counts[0]) - 1, packed[0]);
+        _mm512_mask_storeu_epi8(out + counts[0], (std::uint64_t{1} << counts[1]) - 1, packed[1]);
+        return {BitCount(taken), written, BitCount(taken & ~lows)};
     }
 };
 

@@ -285,12 +285,21 @@ struct BlockDone {
     std::size_t codePoints;
 };
 
-void Accumulate(TranscodeResult& done, const TranscodeResult& part) {
-    done.read += part.read;
-    done.written += part.written;
-    done.codePoints += part.codePoints;
-    done.stop = part.stop;
-}
+// What a driver has converted so far, in locals the compiler keeps in registers.
+struct Progress {
+    std::size_t read = 0;
+    std::size_t written = 0;
+    std::size_t codePoints = 0;
+
+    void Add(const BlockDone& block) {
+        read += block.read;
+        written += block.written;
+        codePoints += block.codePoints;
+    }
+    TranscodeResult Then(const TranscodeResult& part) const {
+        return {read + part.read, written + part.written, codePoints + part.codePoints, part.stop};
+    }
+};
 
 // UTF-8 to UTF-16 a block of L::kBlockBytes at a time, from a character start to a character
 // start. L::UTF8Block(in, out) converts a block whose characters it can take (read 0 when it
@@ -299,22 +308,20 @@ void Accumulate(TranscodeResult& done, const TranscodeResult& part) {
 template <class L>
 TranscodeResult UTF8ToUTF16Kernel(const char* bytes, std::size_t size, UTF16Unit* out) {
     const auto* input = reinterpret_cast<const unsigned char*>(bytes);
-    TranscodeResult done{0, 0, 0, Stop::End};
+    Progress done;
     while (size - done.read >= L::kBlockBytes) {
         const BlockDone block = L::UTF8Block(input + done.read, out + done.written);
         if (block.read != 0) {
-            done.read += block.read;
-            done.written += block.written;
-            done.codePoints += block.codePoints;
+            done.Add(block);
             continue;
         }
-        Accumulate(done, reference::UTF8ToUTF16Until(bytes + done.read, size - done.read,
-                                                     out + done.written, L::kBlockBytes));
-        if (done.stop != Stop::End) return done;
+        const TranscodeResult part = reference::UTF8ToUTF16Until(
+            bytes + done.read, size - done.read, out + done.written, L::kBlockBytes);
+        if (part.stop != Stop::End) return done.Then(part);
+        done.Add({part.read, part.written, part.codePoints});
     }
-    Accumulate(done,
-               reference::UTF8ToUTF16(bytes + done.read, size - done.read, out + done.written));
-    return done;
+    return done.Then(
+        reference::UTF8ToUTF16(bytes + done.read, size - done.read, out + done.written));
 }
 
 // UTF-16 to UTF-8 a block of L::kBlockUnits at a time. L::UTF16Block(units, out, room) converts
@@ -323,24 +330,22 @@ TranscodeResult UTF8ToUTF16Kernel(const char* bytes, std::size_t size, UTF16Unit
 template <class L>
 TranscodeResult UTF16ToUTF8Kernel(const UTF16Unit* units, std::size_t size, char* out,
                                   std::size_t capacity) {
-    TranscodeResult done{0, 0, 0, Stop::End};
+    Progress done;
     while (size - done.read > L::kBlockUnits) {
         const BlockDone block =
             L::UTF16Block(units + done.read, out + done.written, capacity - done.written);
         if (block.read != 0) {
-            done.read += block.read;
-            done.written += block.written;
-            done.codePoints += block.codePoints;
+            done.Add(block);
             continue;
         }
-        Accumulate(done, reference::UTF16ToUTF8Until(units + done.read, size - done.read,
-                                                     out + done.written, capacity - done.written,
-                                                     L::kBlockUnits));
-        if (done.stop != Stop::End) return done;
+        const TranscodeResult part =
+            reference::UTF16ToUTF8Until(units + done.read, size - done.read, out + done.written,
+                                        capacity - done.written, L::kBlockUnits);
+        if (part.stop != Stop::End) return done.Then(part);
+        done.Add({part.read, part.written, part.codePoints});
     }
-    Accumulate(done, reference::UTF16ToUTF8(units + done.read, size - done.read, out + done.written,
+    return done.Then(reference::UTF16ToUTF8(units + done.read, size - done.read, out + done.written,
                                             capacity - done.written));
-    return done;
 }
 
 // Whether the run of surrogate units that begins at `from` has an odd length.

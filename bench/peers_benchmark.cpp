@@ -1,0 +1,534 @@
+// The library's hot operations against ICU, the standard library and, when it is installed, Qt
+// 5, on the same 1 MiB texts in the same run. Benchmarks are named GROUP/INPUT/IMPLEMENTATION;
+// `make bench` prints, for each GROUP/INPUT, the library's median time over the fastest peer's
+// (scripts/bench-ratios). Every implementation's result is checked against the library's once
+// before anything is timed.
+#include <QuendalText/QuendalText.h>
+
+#include <benchmark/benchmark.h>
+#include <unicode/uniset.h>
+#include <unicode/unistr.h>
+#include <unicode/ustring.h>
+
+#if defined(QUENDALTEXT_BENCH_QT)
+#  include <QString>
+#  include <QStringList>
+#endif
+
+#include "corpus.h"
+
+#include <algorithm>
+#include <codecvt>
+#include <cstdio>
+#include <cstdlib>
+#include <cwchar>
+#include <cwctype>
+#include <functional>
+#include <locale>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+using QuendalText::Char;
+using QuendalText::Text;
+
+// The standard's own UTF-8 conversion is deprecated, not gone; it is the standard peer.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+using StdConverter = std::wstring_convert<std::codecvt_utf8_utf16<char16_t>, char16_t>;
+#pragma GCC diagnostic pop
+
+std::u16string UnitsOf(const Text& text) {
+    return std::u16string(text.c_str(), static_cast<std::size_t>(text.get_Length()));
+}
+
+void Check(bool ok, const std::string& what) {
+    if (ok) return;
+    std::fprintf(stderr, "check failed: %s\n", what.c_str());
+    std::exit(1);
+}
+
+// Registers GROUP/INPUT/IMPLEMENTATION, reporting `bytes` per iteration.
+void Add(const std::string& group, const std::string& input, const std::string& implementation,
+         std::int64_t bytes, std::function<void(benchmark::State&)> body) {
+    const std::string name = group + "/" + input + "/" + implementation;
+    benchmark::RegisterBenchmark(name.c_str(), [bytes, body](benchmark::State& state) {
+        body(state);
+        if (bytes > 0) state.SetBytesProcessed(state.iterations() * bytes);
+    })->Unit(benchmark::kMicrosecond);
+}
+
+std::int64_t BytesOf(const std::u16string& units) {
+    return static_cast<std::int64_t>(units.size() * sizeof(char16_t));
+}
+
+std::u16string ToUTF16(const std::string& utf8) { return UnitsOf(Text(utf8.c_str())); }
+
+#if defined(QUENDALTEXT_BENCH_QT)
+QString ToQt(const std::u16string& units) {
+    return QString(reinterpret_cast<const QChar*>(units.data()), static_cast<int>(units.size()));
+}
+#endif
+
+void Conversions(const bench::Corpus& corpus) {
+    const std::string input = corpus.name;
+    const char* bytes = corpus.utf8.c_str();
+    const auto size = corpus.utf8.size();
+    const auto utf8Bytes = static_cast<std::int64_t>(size);
+    auto units = std::make_shared<std::u16string>(ToUTF16(corpus.utf8));
+    std::vector<UChar> icuCheck(size);
+    int32_t icuLength = 0;
+    UErrorCode status = U_ZERO_ERROR;
+    u_strFromUTF8(icuCheck.data(), static_cast<int32_t>(size), &icuLength, bytes,
+                  static_cast<int32_t>(size), &status);
+    Check(std::u16string(icuCheck.data(), static_cast<std::size_t>(icuLength)) == *units,
+          input + ": Text(const char*) against ICU");
+
+    Add("utf8 to utf16", input, "QuendalText Text(const char*)", utf8Bytes,
+        [bytes](benchmark::State& state) {
+            for (auto _ : state) benchmark::DoNotOptimize(Text(bytes).c_str());
+        });
+    Add("utf8 to utf16", input, "ICU u_strFromUTF8", utf8Bytes, [bytes, size](benchmark::State& state) {
+        for (auto _ : state) {
+            std::u16string out(size, u'\0');
+            int32_t length = 0;
+            UErrorCode error = U_ZERO_ERROR;
+            u_strFromUTF8(out.data(), static_cast<int32_t>(size), &length, bytes,
+                          static_cast<int32_t>(size), &error);
+            out.resize(static_cast<std::size_t>(length));
+            benchmark::DoNotOptimize(out.data());
+        }
+    });
+    Add("utf8 to utf16", input, "std wstring_convert", utf8Bytes, [bytes](benchmark::State& state) {
+        StdConverter converter;
+        for (auto _ : state) benchmark::DoNotOptimize(converter.from_bytes(bytes).data());
+    });
+#if defined(QUENDALTEXT_BENCH_QT)
+    Add("utf8 to utf16", input, "Qt QString::fromUtf8", utf8Bytes, [bytes, size](benchmark::State& state) {
+        for (auto _ : state) {
+            benchmark::DoNotOptimize(QString::fromUtf8(bytes, static_cast<int>(size)).constData());
+        }
+    });
+#endif
+
+    auto text = std::make_shared<Text>(*units);
+    const int needed = text->get_EncodingSize(UTF8Encoding, true);
+    Check(needed == static_cast<int>(size) + 1, input + ": get_EncodingSize");
+    const std::int64_t utf16Bytes = BytesOf(*units);
+    Add("utf16 to utf8, size known", input, "QuendalText ToUTF8", utf16Bytes,
+        [text, needed](benchmark::State& state) {
+            std::vector<char> out(static_cast<std::size_t>(needed));
+            for (auto _ : state) {
+                text->ToUTF8(out.data(), needed, true);
+                benchmark::DoNotOptimize(out.data());
+            }
+        });
+    Add("utf16 to utf8, size asked", input, "QuendalText get_EncodingSize + ToUTF8", utf16Bytes,
+        [text, needed](benchmark::State& state) {
+            std::vector<char> out(static_cast<std::size_t>(needed));
+            for (auto _ : state) {
+                const int asked = text->get_EncodingSize(UTF8Encoding, true);
+                text->ToUTF8(out.data(), asked, true);
+                benchmark::DoNotOptimize(out.data());
+            }
+        });
+    for (const char* group : {"utf16 to utf8, size known", "utf16 to utf8, size asked"}) {
+        Add(group, input, "ICU u_strToUTF8", utf16Bytes, [units, needed](benchmark::State& state) {
+            std::vector<char> out(static_cast<std::size_t>(needed));
+            for (auto _ : state) {
+                int32_t length = 0;
+                UErrorCode error = U_ZERO_ERROR;
+                u_strToUTF8(out.data(), needed, &length, units->data(),
+                            static_cast<int32_t>(units->size()), &error);
+                benchmark::DoNotOptimize(out.data());
+            }
+        });
+        Add(group, input, "std wstring_convert", utf16Bytes, [units](benchmark::State& state) {
+            StdConverter converter;
+            for (auto _ : state) benchmark::DoNotOptimize(converter.to_bytes(*units).data());
+        });
+#if defined(QUENDALTEXT_BENCH_QT)
+        auto qt = std::make_shared<QString>(ToQt(*units));
+        Add(group, input, "Qt QString::toUtf8", utf16Bytes, [qt](benchmark::State& state) {
+            for (auto _ : state) benchmark::DoNotOptimize(qt->toUtf8().constData());
+        });
+#endif
+    }
+    Add("utf8 size", input, "QuendalText get_EncodingSize", utf16Bytes, [text](benchmark::State& state) {
+        for (auto _ : state) benchmark::DoNotOptimize(text->get_EncodingSize(UTF8Encoding, true));
+    });
+    Add("utf8 size", input, "ICU u_strToUTF8 preflight", utf16Bytes, [units](benchmark::State& state) {
+        for (auto _ : state) {
+            int32_t length = 0;
+            UErrorCode error = U_ZERO_ERROR;
+            u_strToUTF8(nullptr, 0, &length, units->data(), static_cast<int32_t>(units->size()),
+                        &error);
+            benchmark::DoNotOptimize(length);
+        }
+    });
+
+    Check(text->get_NumberOfCharacters() ==
+              u_countChar32(units->data(), static_cast<int32_t>(units->size())),
+          input + ": count");
+    Add("copy and count", input, "QuendalText Text(const UTF16String&)", utf16Bytes,
+        [units](benchmark::State& state) {
+            for (auto _ : state) benchmark::DoNotOptimize(Text(*units).get_NumberOfCharacters());
+        });
+    Add("copy and count", input, "ICU copy + u_countChar32", utf16Bytes, [units](benchmark::State& state) {
+        for (auto _ : state) {
+            const std::u16string copy(*units);
+            benchmark::DoNotOptimize(u_countChar32(copy.data(), static_cast<int32_t>(copy.size())));
+        }
+    });
+    if (text->IsAscii()) {
+        Add("is ascii", input, "QuendalText IsAscii", utf16Bytes, [text](benchmark::State& state) {
+            for (auto _ : state) benchmark::DoNotOptimize(text->IsAscii());
+        });
+        Add("is ascii", input, "std all_of", utf16Bytes, [units](benchmark::State& state) {
+            for (auto _ : state) {
+                benchmark::DoNotOptimize(std::all_of(units->begin(), units->end(),
+                                                     [](char16_t unit) { return unit < 0x80; }));
+            }
+        });
+    }
+}
+
+// The unit that the text holds most often.
+char16_t MostFrequent(const std::u16string& units) {
+    std::vector<std::size_t> counts(0x10000);
+    for (const char16_t unit : units) ++counts[unit];
+    return static_cast<char16_t>(std::max_element(counts.begin(), counts.end()) - counts.begin());
+}
+
+void Searches(const bench::Corpus& corpus) {
+    const std::string input = corpus.name;
+    const std::u16string units = ToUTF16(corpus.utf8);
+    // A pattern that stands only at the end and begins with the commonest unit.
+    const std::u16string pattern = std::u16string(1, MostFrequent(units)) + u"#%@#%@~";
+    auto hay = std::make_shared<std::u16string>(units + pattern);
+    auto text = std::make_shared<Text>(*hay);
+    auto patternText = std::make_shared<Text>(pattern);
+    const auto where = static_cast<int>(units.size());
+    Check(text->FindString(*patternText) == where && hay->find(pattern) == units.size(),
+          input + ": FindString");
+    const std::int64_t bytes = BytesOf(*hay);
+    Add("find string", input, "QuendalText FindString", bytes, [text, patternText](benchmark::State& state) {
+        for (auto _ : state) benchmark::DoNotOptimize(text->FindString(*patternText));
+    });
+    Add("find string", input, "std u16string::find", bytes, [hay, pattern](benchmark::State& state) {
+        for (auto _ : state) benchmark::DoNotOptimize(hay->find(pattern));
+    });
+    auto icuHay = std::make_shared<icu::UnicodeString>(hay->data(), static_cast<int32_t>(hay->size()));
+    auto icuPattern = std::make_shared<icu::UnicodeString>(pattern.data(), static_cast<int32_t>(pattern.size()));
+    Check(icuHay->indexOf(*icuPattern) == where, input + ": ICU indexOf");
+    Add("find string", input, "ICU UnicodeString::indexOf", bytes, [icuHay, icuPattern](benchmark::State& state) {
+        for (auto _ : state) benchmark::DoNotOptimize(icuHay->indexOf(*icuPattern));
+    });
+#if defined(QUENDALTEXT_BENCH_QT)
+    auto qtHay = std::make_shared<QString>(ToQt(*hay));
+    auto qtPattern = std::make_shared<QString>(ToQt(pattern));
+    Add("find string", input, "Qt QString::indexOf", bytes, [qtHay, qtPattern](benchmark::State& state) {
+        for (auto _ : state) benchmark::DoNotOptimize(qtHay->indexOf(*qtPattern));
+    });
+    Add("find character", input, "Qt QString::indexOf(QChar)", bytes, [qtHay](benchmark::State& state) {
+        for (auto _ : state) benchmark::DoNotOptimize(qtHay->indexOf(QChar(u'~')));
+    });
+#endif
+    // The last unit of the pattern, '~', stands only at the very end.
+    const auto last = static_cast<int>(hay->size() - 1);
+    Check(text->FindCharacter(Char(u'~')) == last && hay->find(u'~') == hay->size() - 1,
+          input + ": FindCharacter");
+    Add("find character", input, "QuendalText FindCharacter", bytes, [text](benchmark::State& state) {
+        const Char tilde(u'~');
+        for (auto _ : state) benchmark::DoNotOptimize(text->FindCharacter(tilde));
+    });
+    Add("find character", input, "std u16string::find(char16_t)", bytes, [hay](benchmark::State& state) {
+        for (auto _ : state) benchmark::DoNotOptimize(hay->find(u'~'));
+    });
+    Add("find character", input, "ICU UnicodeString::indexOf(UChar)", bytes, [icuHay](benchmark::State& state) {
+        for (auto _ : state) benchmark::DoNotOptimize(icuHay->indexOf(char16_t{u'~'}));
+    });
+
+    const std::u16string set = u"~^`|";
+    auto setText = std::make_shared<Text>(set);
+    Check(text->FindFromCharacterSet(*setText, 0) == last, input + ": FindFromCharacterSet");
+    Add("find from set of 4", input, "QuendalText FindFromCharacterSet", bytes,
+        [text, setText](benchmark::State& state) {
+            for (auto _ : state) benchmark::DoNotOptimize(text->FindFromCharacterSet(*setText, 0));
+        });
+    Add("find from set of 4", input, "std u16string::find_first_of", bytes, [hay, set](benchmark::State& state) {
+        for (auto _ : state) benchmark::DoNotOptimize(hay->find_first_of(set));
+    });
+    UErrorCode status = U_ZERO_ERROR;
+    auto icuSet = std::make_shared<icu::UnicodeSet>(icu::UnicodeString(u"[~\\^`|]"), status);
+    icuSet->freeze();
+    Check(icuSet->span(hay->data(), static_cast<int32_t>(hay->size()), USET_SPAN_NOT_CONTAINED) == last,
+          input + ": UnicodeSet::span");
+    Add("find from set of 4", input, "ICU UnicodeSet::span", bytes, [hay, icuSet](benchmark::State& state) {
+        for (auto _ : state) {
+            benchmark::DoNotOptimize(icuSet->span(hay->data(), static_cast<int32_t>(hay->size()),
+                                                  USET_SPAN_NOT_CONTAINED));
+        }
+    });
+
+    // Removing a unit that makes a tenth of the text, restored untimed before each removal.
+    std::u16string marked;
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        marked += units[i];
+        if (i % 9 == 8 && !(units[i] >= 0xD800 && units[i] <= 0xDBFF)) marked += u'|';
+    }
+    auto markedText = std::make_shared<Text>(marked);
+    Text removed(*markedText);
+    removed.Remove(Char(u'|'));
+    std::u16string stdRemoved = marked;
+    stdRemoved.erase(std::remove(stdRemoved.begin(), stdRemoved.end(), u'|'), stdRemoved.end());
+    Check(UnitsOf(removed) == stdRemoved, input + ": Remove");
+    auto markedUnits = std::make_shared<std::u16string>(marked);
+    const std::int64_t markedBytes = BytesOf(marked);
+    Add("remove a tenth", input, "QuendalText Remove(Char)", markedBytes, [markedText](benchmark::State& state) {
+        const Char bar(u'|');
+        Text work;
+        for (auto _ : state) {
+            state.PauseTiming();
+            work = *markedText;
+            state.ResumeTiming();
+            benchmark::DoNotOptimize(work.Remove(bar).c_str());
+        }
+    });
+    Add("remove a tenth", input, "std remove + erase", markedBytes, [markedUnits](benchmark::State& state) {
+        std::u16string work;
+        for (auto _ : state) {
+            state.PauseTiming();
+            work = *markedUnits;
+            state.ResumeTiming();
+            work.erase(std::remove(work.begin(), work.end(), u'|'), work.end());
+            benchmark::DoNotOptimize(work.data());
+        }
+    });
+#if defined(QUENDALTEXT_BENCH_QT)
+    auto qtMarked = std::make_shared<QString>(ToQt(marked));
+    Add("remove a tenth", input, "Qt QString::remove(QChar)", markedBytes, [qtMarked](benchmark::State& state) {
+        QString work;
+        for (auto _ : state) {
+            state.PauseTiming();
+            work = QString(qtMarked->constData(), qtMarked->size());
+            state.ResumeTiming();
+            benchmark::DoNotOptimize(work.remove(QChar(u'|')).constData());
+        }
+    });
+#endif
+}
+
+void Singles(const std::vector<bench::Corpus>& corpora) {
+    const std::u16string frde = ToUTF16(corpora[1].utf8);
+    auto million = std::make_shared<std::u16string>();
+    while (million->size() < 1000000) million->append(frde, 0, 1000000 - million->size());
+    {
+        Text appended;
+        for (const char16_t unit : *million) appended += Char(unit);
+        Check(UnitsOf(appended) == *million, "+= Char");
+    }
+    const std::int64_t millionBytes = BytesOf(*million);
+    Add("append 1M characters", "fr-de", "QuendalText += Char", millionBytes, [million](benchmark::State& state) {
+        for (auto _ : state) {
+            Text text;
+            for (const char16_t unit : *million) text += Char(unit);
+            benchmark::DoNotOptimize(text.c_str());
+        }
+    });
+    Add("append 1M characters", "fr-de", "std push_back", millionBytes, [million](benchmark::State& state) {
+        for (auto _ : state) {
+            std::u16string text;
+            for (const char16_t unit : *million) text.push_back(unit);
+            benchmark::DoNotOptimize(text.data());
+        }
+    });
+    Add("append 1M characters", "fr-de", "ICU UnicodeString::append", millionBytes,
+        [million](benchmark::State& state) {
+            for (auto _ : state) {
+                icu::UnicodeString text;
+                for (const char16_t unit : *million) text.append(unit);
+                benchmark::DoNotOptimize(text.getBuffer());
+            }
+        });
+
+    // Fields of comma-separated values, one owning string per token.
+    std::string csvBytes;
+    bench::Lcg random(21);
+    while (csvBytes.size() < bench::kCorpusBytes) {
+        csvBytes += random.Below(2) == 0 ? std::to_string(random.Below(99999)) : "field";
+        csvBytes += ',';
+    }
+    csvBytes += "end";
+    auto csv = std::make_shared<std::u16string>(ToUTF16(csvBytes));
+    auto csvText = std::make_shared<Text>(*csv);
+    auto comma = std::make_shared<Text>(u",");
+    const auto textTokens = [](const Text& text, const Text& delimiters) {
+        std::size_t tokens = 0;
+        int position = 0;
+        while (!text.FindToken(delimiters, &position).IsEmpty()) ++tokens;
+        return tokens;
+    };
+    const auto stdTokens = [](const std::u16string& text) {
+        std::size_t tokens = 0;
+        for (std::size_t at = text.find_first_not_of(u','); at != std::u16string::npos;
+             at = text.find_first_not_of(u',', at)) {
+            const std::size_t end = std::min(text.find_first_of(u',', at), text.size());
+            benchmark::DoNotOptimize(text.substr(at, end - at).data());
+            ++tokens;
+            at = end;
+        }
+        return tokens;
+    };
+    Check(textTokens(*csvText, *comma) == stdTokens(*csv), "FindToken");
+    const std::int64_t csvUnits = BytesOf(*csv);
+    Add("tokens", "csv", "QuendalText FindToken loop", csvUnits, [csvText, comma, textTokens](benchmark::State& state) {
+        for (auto _ : state) benchmark::DoNotOptimize(textTokens(*csvText, *comma));
+    });
+    Add("tokens", "csv", "std find_first_of loop", csvUnits, [csv, stdTokens](benchmark::State& state) {
+        for (auto _ : state) benchmark::DoNotOptimize(stdTokens(*csv));
+    });
+#if defined(QUENDALTEXT_BENCH_QT)
+    auto qtCsv = std::make_shared<QString>(ToQt(*csv));
+    Add("tokens", "csv", "Qt QString::split", csvUnits, [qtCsv](benchmark::State& state) {
+        for (auto _ : state) {
+            benchmark::DoNotOptimize(qtCsv->split(QChar(u','), Qt::SkipEmptyParts).size());
+        }
+    });
+#endif
+
+    // Case: the ASCII text in small letters against the same in capitals.
+    const std::u16string ascii = ToUTF16(corpora[0].utf8);
+    std::u16string lower = ascii, upper = ascii;
+    for (char16_t& unit : lower) unit = static_cast<char16_t>(std::towlower(unit));
+    for (char16_t& unit : upper) unit = static_cast<char16_t>(std::towupper(unit));
+    auto lowerText = std::make_shared<Text>(lower);
+    auto upperText = std::make_shared<Text>(upper);
+    lowerText->set_CaseSensitivity(false);
+    Check(lowerText->Compare(*upperText, -1) == 0, "Compare");
+    auto lowerUnits = std::make_shared<std::u16string>(lower);
+    auto upperUnits = std::make_shared<std::u16string>(upper);
+    const std::int64_t asciiBytes = BytesOf(ascii);
+    Add("compare ignoring case", "ascii", "QuendalText Compare", asciiBytes,
+        [lowerText, upperText](benchmark::State& state) {
+            for (auto _ : state) benchmark::DoNotOptimize(lowerText->Compare(*upperText, -1));
+        });
+    Add("compare ignoring case", "ascii", "ICU u_strcasecmp", asciiBytes,
+        [lowerUnits, upperUnits](benchmark::State& state) {
+            for (auto _ : state) {
+                benchmark::DoNotOptimize(
+                    u_strcasecmp(lowerUnits->c_str(), upperUnits->c_str(), U_FOLD_CASE_DEFAULT));
+            }
+        });
+    Add("compare ignoring case", "ascii", "std towlower loop", asciiBytes,
+        [lowerUnits, upperUnits](benchmark::State& state) {
+            for (auto _ : state) {
+                benchmark::DoNotOptimize(std::lexicographical_compare(
+                    lowerUnits->begin(), lowerUnits->end(), upperUnits->begin(), upperUnits->end(),
+                    [](char16_t a, char16_t b) { return std::towlower(a) < std::towlower(b); }));
+            }
+        });
+#if defined(QUENDALTEXT_BENCH_QT)
+    auto qtLower = std::make_shared<QString>(ToQt(lower));
+    auto qtUpper = std::make_shared<QString>(ToQt(upper));
+    Add("compare ignoring case", "ascii", "Qt QString::compare", asciiBytes, [qtLower, qtUpper](benchmark::State& state) {
+        for (auto _ : state) {
+            benchmark::DoNotOptimize(QString::compare(*qtLower, *qtUpper, Qt::CaseInsensitive));
+        }
+    });
+#endif
+
+    auto asciiText = std::make_shared<Text>(ascii);
+    {
+        Text upperCased(ascii);
+        upperCased.ToUpper();
+        Check(UnitsOf(upperCased) == upper, "ToUpper");
+    }
+    auto asciiUnits = std::make_shared<std::u16string>(ascii);
+    Add("to upper", "ascii", "QuendalText ToUpper", asciiBytes, [asciiText](benchmark::State& state) {
+        Text work;
+        for (auto _ : state) {
+            state.PauseTiming();
+            work = *asciiText;
+            state.ResumeTiming();
+            work.ToUpper();
+            benchmark::DoNotOptimize(work.c_str());
+        }
+    });
+    Add("to upper", "ascii", "ICU UnicodeString::toUpper", asciiBytes, [asciiUnits](benchmark::State& state) {
+        icu::UnicodeString work;
+        for (auto _ : state) {
+            state.PauseTiming();
+            work = icu::UnicodeString(asciiUnits->data(), static_cast<int32_t>(asciiUnits->size()));
+            state.ResumeTiming();
+            benchmark::DoNotOptimize(work.toUpper().getBuffer());
+        }
+    });
+    Add("to upper", "ascii", "std towupper loop", asciiBytes, [asciiUnits](benchmark::State& state) {
+        std::u16string work;
+        for (auto _ : state) {
+            state.PauseTiming();
+            work = *asciiUnits;
+            state.ResumeTiming();
+            for (char16_t& unit : work) unit = static_cast<char16_t>(std::towupper(unit));
+            benchmark::DoNotOptimize(work.data());
+        }
+    });
+#if defined(QUENDALTEXT_BENCH_QT)
+    auto qtAscii = std::make_shared<QString>(ToQt(ascii));
+    Add("to upper", "ascii", "Qt QString::toUpper", asciiBytes, [qtAscii](benchmark::State& state) {
+        QString work;
+        for (auto _ : state) {
+            state.PauseTiming();
+            work = QString(qtAscii->constData(), qtAscii->size());
+            state.ResumeTiming();
+            work = std::move(work).toUpper();
+            benchmark::DoNotOptimize(work.constData());
+        }
+    });
+#endif
+
+    Check(UnitsOf(Text(u"%d %s %f", true, 42, u"hello", 3.14159)) == u"42 hello 3.141590", "format");
+    Add("format %d %s %f", "call", "QuendalText Text(format, true, ...)", 0, [](benchmark::State& state) {
+        for (auto _ : state) benchmark::DoNotOptimize(Text(u"%d %s %f", true, 42, u"hello", 3.14159).c_str());
+    });
+    Add("format %d %s %f", "call", "std swprintf", 0, [](benchmark::State& state) {
+        wchar_t out[64];
+        for (auto _ : state) {
+            std::swprintf(out, 64, L"%d %ls %f", 42, L"hello", 3.14159);
+            benchmark::DoNotOptimize(out);
+        }
+    });
+#if defined(QUENDALTEXT_BENCH_QT)
+    Add("format %d %s %f", "call", "Qt QString::asprintf", 0, [](benchmark::State& state) {
+        for (auto _ : state) {
+            benchmark::DoNotOptimize(QString::asprintf("%d %s %f", 42, "hello", 3.14159).constData());
+        }
+    });
+#endif
+
+    auto half = std::make_shared<std::u16string>(ascii.substr(0, bench::kCorpusBytes / 2));
+    auto halfText = std::make_shared<Text>(*half);
+    Add("copy 1 MiB", "ascii", "QuendalText Text(const Text&)", BytesOf(*half), [halfText](benchmark::State& state) {
+        for (auto _ : state) benchmark::DoNotOptimize(Text(*halfText).c_str());
+    });
+    Add("copy 1 MiB", "ascii", "std u16string copy", BytesOf(*half), [half](benchmark::State& state) {
+        for (auto _ : state) benchmark::DoNotOptimize(std::u16string(*half).data());
+    });
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    static const std::vector<bench::Corpus> corpora = bench::MakeCorpora();
+    for (const bench::Corpus& corpus : corpora) Conversions(corpus);
+    for (const bench::Corpus& corpus : corpora) Searches(corpus);
+    Singles(corpora);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
