@@ -62,26 +62,31 @@ inline std::string Prose(const std::vector<const char*>& words, std::uint64_t se
 
 inline std::vector<Corpus> MakeCorpora() {
     const std::vector<const char*> english = {
-        "river", "stone", "window", "market", "letter", "garden", "winter", "engine", "silver",
-        "harbor", "pencil", "forest", "bridge", "candle", "number", "story", "travel", "paper",
+        "river",  "stone",  "window", "market", "letter", "garden", "winter", "engine", "silver",
+        "harbor", "pencil", "forest", "bridge", "candle", "number", "story",  "travel", "paper",
         "mirror", "valley", "coffee", "planet", "shadow", "button", "ladder", "meadow", "orange",
-        "a", "the", "of", "and", "to", "in", "is", "was", "for", "on", "with", "at", "by", "it",
-        "this", "that", "from", "we", "they", "some", "many", "every", "quiet", "bright", "slowly"};
+        "a",      "the",    "of",     "and",    "to",     "in",     "is",     "was",    "for",
+        "on",     "with",   "at",     "by",     "it",     "this",   "that",   "from",   "we",
+        "they",   "some",   "many",   "every",  "quiet",  "bright", "slowly"};
     const std::vector<const char*> frenchGerman = {
-        "le", "la", "et", "une", "où", "très", "déjà", "être", "fenêtre", "hôtel", "été", "élève",
-        "noël", "garçon", "français", "là", "cœur", "forêt", "île", "début", "après", "der",
-        "und", "für", "über", "Straße", "Bär", "Mädchen", "schön", "Größe", "Übung", "grün",
-        "Käse", "Tür", "Brötchen", "Fluss", "Haus", "Zeit", "Baum", "mit", "nicht", "auch",
-        "avec", "pour", "dans", "maison", "jardin", "rivière", "Wald", "Stadt"};
+        "le",      "la",     "et",       "une",     "où",    "très",   "déjà",     "être",
+        "fenêtre", "hôtel",  "été",      "élève",   "noël",  "garçon", "français", "là",
+        "cœur",    "forêt",  "île",      "début",   "après", "der",    "und",      "für",
+        "über",    "Straße", "Bär",      "Mädchen", "schön", "Größe",  "Übung",    "grün",
+        "Käse",    "Tür",    "Brötchen", "Fluss",   "Haus",  "Zeit",   "Baum",     "mit",
+        "nicht",   "auch",   "avec",     "pour",    "dans",  "maison", "jardin",   "rivière",
+        "Wald",    "Stadt"};
     const std::vector<const char*> cjk = {
-        "山", "川", "花", "春", "夏", "秋", "冬", "空", "海", "電車", "学校", "先生", "友達",
-        "図書館", "料理", "天気", "時間", "世界", "音楽", "映画", "新聞", "写真", "旅行", "仕事",
+        "山",         "川",         "花",     "春",     "夏",     "秋",       "冬",     "空",
+        "海",         "電車",       "学校",   "先生",   "友達",   "図書館",   "料理",   "天気",
+        "時間",       "世界",       "音楽",   "映画",   "新聞",   "写真",     "旅行",   "仕事",
         "ありがとう", "こんにちは", "さくら", "ひかり", "カメラ", "コーヒー", "テレビ", "我们",
-        "你好", "城市", "朋友", "学习", "工作", "电脑", "手机", "今天", "明天", "中文", "汉字",
-        "的", "是", "在", "有", "和", "、", "。"};
-    const std::vector<const char*> emoji = {"😀", "😃", "😉", "🙂", "🤖", "🚀", "🌍", "🌟",
-                                            "🎉", "🍀", "🍕", "🐍", "🐢", "📚", "💡", "🔥",
-                                            "🎵", "🧩", "☕", "✨", "❤️", "👍🏽", "🇯🇵"};
+        "你好",       "城市",       "朋友",   "学习",   "工作",   "电脑",     "手机",   "今天",
+        "明天",       "中文",       "汉字",   "的",     "是",     "在",       "有",     "和",
+        "、",         "。"};
+    const std::vector<const char*> emoji = {
+        "😀", "😃", "😉", "🙂", "🤖", "🚀",    "🌍", "🌟", "🎉",      "🍀",        "🍕", "🐍",
+        "🐢", "📚", "💡", "🔥",    "🎵",    "🧩", "☕", "✨", "❤️", "👍🏽", "🇯🇵"};
     return {{"ascii", Prose(english, 11, {}, 1, " ")},
             {"fr-de", Prose(frenchGerman, 12, {}, 1, " ")},
             {"cjk", Prose(cjk, 13, {}, 1, "")},

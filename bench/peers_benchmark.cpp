@@ -90,27 +90,30 @@ void Conversions(const bench::Corpus& corpus) {
         [bytes](benchmark::State& state) {
             for (auto _ : state) benchmark::DoNotOptimize(Text(bytes).c_str());
         });
-    Add("utf8 to utf16", input, "ICU u_strFromUTF8", utf8Bytes, [bytes, size](benchmark::State& state) {
-        for (auto _ : state) {
-            std::u16string out(size, u'\0');
-            int32_t length = 0;
-            UErrorCode error = U_ZERO_ERROR;
-            u_strFromUTF8(out.data(), static_cast<int32_t>(size), &length, bytes,
-                          static_cast<int32_t>(size), &error);
-            out.resize(static_cast<std::size_t>(length));
-            benchmark::DoNotOptimize(out.data());
-        }
-    });
+    Add("utf8 to utf16", input, "ICU u_strFromUTF8", utf8Bytes,
+        [bytes, size](benchmark::State& state) {
+            for (auto _ : state) {
+                std::u16string out(size, u'\0');
+                int32_t length = 0;
+                UErrorCode error = U_ZERO_ERROR;
+                u_strFromUTF8(out.data(), static_cast<int32_t>(size), &length, bytes,
+                              static_cast<int32_t>(size), &error);
+                out.resize(static_cast<std::size_t>(length));
+                benchmark::DoNotOptimize(out.data());
+            }
+        });
     Add("utf8 to utf16", input, "std wstring_convert", utf8Bytes, [bytes](benchmark::State& state) {
         StdConverter converter;
         for (auto _ : state) benchmark::DoNotOptimize(converter.from_bytes(bytes).data());
     });
 #if defined(QUENDALTEXT_BENCH_QT)
-    Add("utf8 to utf16", input, "Qt QString::fromUtf8", utf8Bytes, [bytes, size](benchmark::State& state) {
-        for (auto _ : state) {
-            benchmark::DoNotOptimize(QString::fromUtf8(bytes, static_cast<int>(size)).constData());
-        }
-    });
+    Add("utf8 to utf16", input, "Qt QString::fromUtf8", utf8Bytes,
+        [bytes, size](benchmark::State& state) {
+            for (auto _ : state) {
+                benchmark::DoNotOptimize(
+                    QString::fromUtf8(bytes, static_cast<int>(size)).constData());
+            }
+        });
 #endif
 
     auto text = std::make_shared<Text>(*units);
@@ -156,18 +159,21 @@ void Conversions(const bench::Corpus& corpus) {
         });
 #endif
     }
-    Add("utf8 size", input, "QuendalText get_EncodingSize", utf16Bytes, [text](benchmark::State& state) {
-        for (auto _ : state) benchmark::DoNotOptimize(text->get_EncodingSize(UTF8Encoding, true));
-    });
-    Add("utf8 size", input, "ICU u_strToUTF8 preflight", utf16Bytes, [units](benchmark::State& state) {
-        for (auto _ : state) {
-            int32_t length = 0;
-            UErrorCode error = U_ZERO_ERROR;
-            u_strToUTF8(nullptr, 0, &length, units->data(), static_cast<int32_t>(units->size()),
-                        &error);
-            benchmark::DoNotOptimize(length);
-        }
-    });
+    Add("utf8 size", input, "QuendalText get_EncodingSize", utf16Bytes,
+        [text](benchmark::State& state) {
+            for (auto _ : state)
+                benchmark::DoNotOptimize(text->get_EncodingSize(UTF8Encoding, true));
+        });
+    Add("utf8 size", input, "ICU u_strToUTF8 preflight", utf16Bytes,
+        [units](benchmark::State& state) {
+            for (auto _ : state) {
+                int32_t length = 0;
+                UErrorCode error = U_ZERO_ERROR;
+                u_strToUTF8(nullptr, 0, &length, units->data(), static_cast<int32_t>(units->size()),
+                            &error);
+                benchmark::DoNotOptimize(length);
+            }
+        });
 
     Check(text->get_NumberOfCharacters() ==
               u_countChar32(units->data(), static_cast<int32_t>(units->size())),
@@ -176,12 +182,14 @@ void Conversions(const bench::Corpus& corpus) {
         [units](benchmark::State& state) {
             for (auto _ : state) benchmark::DoNotOptimize(Text(*units).get_NumberOfCharacters());
         });
-    Add("copy and count", input, "ICU copy + u_countChar32", utf16Bytes, [units](benchmark::State& state) {
-        for (auto _ : state) {
-            const std::u16string copy(*units);
-            benchmark::DoNotOptimize(u_countChar32(copy.data(), static_cast<int32_t>(copy.size())));
-        }
-    });
+    Add("copy and count", input, "ICU copy + u_countChar32", utf16Bytes,
+        [units](benchmark::State& state) {
+            for (auto _ : state) {
+                const std::u16string copy(*units);
+                benchmark::DoNotOptimize(
+                    u_countChar32(copy.data(), static_cast<int32_t>(copy.size())));
+            }
+        });
     if (text->IsAscii()) {
         Add("is ascii", input, "QuendalText IsAscii", utf16Bytes, [text](benchmark::State& state) {
             for (auto _ : state) benchmark::DoNotOptimize(text->IsAscii());
@@ -214,42 +222,52 @@ void Searches(const bench::Corpus& corpus) {
     Check(text->FindString(*patternText) == where && hay->find(pattern) == units.size(),
           input + ": FindString");
     const std::int64_t bytes = BytesOf(*hay);
-    Add("find string", input, "QuendalText FindString", bytes, [text, patternText](benchmark::State& state) {
-        for (auto _ : state) benchmark::DoNotOptimize(text->FindString(*patternText));
-    });
-    Add("find string", input, "std u16string::find", bytes, [hay, pattern](benchmark::State& state) {
-        for (auto _ : state) benchmark::DoNotOptimize(hay->find(pattern));
-    });
-    auto icuHay = std::make_shared<icu::UnicodeString>(hay->data(), static_cast<int32_t>(hay->size()));
-    auto icuPattern = std::make_shared<icu::UnicodeString>(pattern.data(), static_cast<int32_t>(pattern.size()));
+    Add("find string", input, "QuendalText FindString", bytes,
+        [text, patternText](benchmark::State& state) {
+            for (auto _ : state) benchmark::DoNotOptimize(text->FindString(*patternText));
+        });
+    Add("find string", input, "std u16string::find", bytes,
+        [hay, pattern](benchmark::State& state) {
+            for (auto _ : state) benchmark::DoNotOptimize(hay->find(pattern));
+        });
+    auto icuHay =
+        std::make_shared<icu::UnicodeString>(hay->data(), static_cast<int32_t>(hay->size()));
+    auto icuPattern =
+        std::make_shared<icu::UnicodeString>(pattern.data(), static_cast<int32_t>(pattern.size()));
     Check(icuHay->indexOf(*icuPattern) == where, input + ": ICU indexOf");
-    Add("find string", input, "ICU UnicodeString::indexOf", bytes, [icuHay, icuPattern](benchmark::State& state) {
-        for (auto _ : state) benchmark::DoNotOptimize(icuHay->indexOf(*icuPattern));
-    });
+    Add("find string", input, "ICU UnicodeString::indexOf", bytes,
+        [icuHay, icuPattern](benchmark::State& state) {
+            for (auto _ : state) benchmark::DoNotOptimize(icuHay->indexOf(*icuPattern));
+        });
 #if defined(QUENDALTEXT_BENCH_QT)
     auto qtHay = std::make_shared<QString>(ToQt(*hay));
     auto qtPattern = std::make_shared<QString>(ToQt(pattern));
-    Add("find string", input, "Qt QString::indexOf", bytes, [qtHay, qtPattern](benchmark::State& state) {
-        for (auto _ : state) benchmark::DoNotOptimize(qtHay->indexOf(*qtPattern));
-    });
-    Add("find character", input, "Qt QString::indexOf(QChar)", bytes, [qtHay](benchmark::State& state) {
-        for (auto _ : state) benchmark::DoNotOptimize(qtHay->indexOf(QChar(u'~')));
-    });
+    Add("find string", input, "Qt QString::indexOf", bytes,
+        [qtHay, qtPattern](benchmark::State& state) {
+            for (auto _ : state) benchmark::DoNotOptimize(qtHay->indexOf(*qtPattern));
+        });
+    Add("find character", input, "Qt QString::indexOf(QChar)", bytes,
+        [qtHay](benchmark::State& state) {
+            for (auto _ : state) benchmark::DoNotOptimize(qtHay->indexOf(QChar(u'~')));
+        });
 #endif
     // The last unit of the pattern, '~', stands only at the very end.
     const auto last = static_cast<int>(hay->size() - 1);
     Check(text->FindCharacter(Char(u'~')) == last && hay->find(u'~') == hay->size() - 1,
           input + ": FindCharacter");
-    Add("find character", input, "QuendalText FindCharacter", bytes, [text](benchmark::State& state) {
-        const Char tilde(u'~');
-        for (auto _ : state) benchmark::DoNotOptimize(text->FindCharacter(tilde));
-    });
-    Add("find character", input, "std u16string::find(char16_t)", bytes, [hay](benchmark::State& state) {
-        for (auto _ : state) benchmark::DoNotOptimize(hay->find(u'~'));
-    });
-    Add("find character", input, "ICU UnicodeString::indexOf(UChar)", bytes, [icuHay](benchmark::State& state) {
-        for (auto _ : state) benchmark::DoNotOptimize(icuHay->indexOf(char16_t{u'~'}));
-    });
+    Add("find character", input, "QuendalText FindCharacter", bytes,
+        [text](benchmark::State& state) {
+            const Char tilde(u'~');
+            for (auto _ : state) benchmark::DoNotOptimize(text->FindCharacter(tilde));
+        });
+    Add("find character", input, "std u16string::find(char16_t)", bytes,
+        [hay](benchmark::State& state) {
+            for (auto _ : state) benchmark::DoNotOptimize(hay->find(u'~'));
+        });
+    Add("find character", input, "ICU UnicodeString::indexOf(UChar)", bytes,
+        [icuHay](benchmark::State& state) {
+            for (auto _ : state) benchmark::DoNotOptimize(icuHay->indexOf(char16_t{u'~'}));
+        });
 
     const std::u16string set = u"~^`|";
     auto setText = std::make_shared<Text>(set);
@@ -258,20 +276,23 @@ void Searches(const bench::Corpus& corpus) {
         [text, setText](benchmark::State& state) {
             for (auto _ : state) benchmark::DoNotOptimize(text->FindFromCharacterSet(*setText, 0));
         });
-    Add("find from set of 4", input, "std u16string::find_first_of", bytes, [hay, set](benchmark::State& state) {
-        for (auto _ : state) benchmark::DoNotOptimize(hay->find_first_of(set));
-    });
+    Add("find from set of 4", input, "std u16string::find_first_of", bytes,
+        [hay, set](benchmark::State& state) {
+            for (auto _ : state) benchmark::DoNotOptimize(hay->find_first_of(set));
+        });
     UErrorCode status = U_ZERO_ERROR;
     auto icuSet = std::make_shared<icu::UnicodeSet>(icu::UnicodeString(u"[~\\^`|]"), status);
     icuSet->freeze();
-    Check(icuSet->span(hay->data(), static_cast<int32_t>(hay->size()), USET_SPAN_NOT_CONTAINED) == last,
+    Check(icuSet->span(hay->data(), static_cast<int32_t>(hay->size()), USET_SPAN_NOT_CONTAINED) ==
+              last,
           input + ": UnicodeSet::span");
-    Add("find from set of 4", input, "ICU UnicodeSet::span", bytes, [hay, icuSet](benchmark::State& state) {
-        for (auto _ : state) {
-            benchmark::DoNotOptimize(icuSet->span(hay->data(), static_cast<int32_t>(hay->size()),
-                                                  USET_SPAN_NOT_CONTAINED));
-        }
-    });
+    Add("find from set of 4", input, "ICU UnicodeSet::span", bytes,
+        [hay, icuSet](benchmark::State& state) {
+            for (auto _ : state) {
+                benchmark::DoNotOptimize(icuSet->span(
+                    hay->data(), static_cast<int32_t>(hay->size()), USET_SPAN_NOT_CONTAINED));
+            }
+        });
 
     // Removing a unit that makes a tenth of the text, restored untimed before each removal.
     std::u16string marked;
@@ -287,37 +308,40 @@ void Searches(const bench::Corpus& corpus) {
     Check(UnitsOf(removed) == stdRemoved, input + ": Remove");
     auto markedUnits = std::make_shared<std::u16string>(marked);
     const std::int64_t markedBytes = BytesOf(marked);
-    Add("remove a tenth", input, "QuendalText Remove(Char)", markedBytes, [markedText](benchmark::State& state) {
-        const Char bar(u'|');
-        Text work;
-        for (auto _ : state) {
-            state.PauseTiming();
-            work = *markedText;
-            state.ResumeTiming();
-            benchmark::DoNotOptimize(work.Remove(bar).c_str());
-        }
-    });
-    Add("remove a tenth", input, "std remove + erase", markedBytes, [markedUnits](benchmark::State& state) {
-        std::u16string work;
-        for (auto _ : state) {
-            state.PauseTiming();
-            work = *markedUnits;
-            state.ResumeTiming();
-            work.erase(std::remove(work.begin(), work.end(), u'|'), work.end());
-            benchmark::DoNotOptimize(work.data());
-        }
-    });
+    Add("remove a tenth", input, "QuendalText Remove(Char)", markedBytes,
+        [markedText](benchmark::State& state) {
+            const Char bar(u'|');
+            Text work;
+            for (auto _ : state) {
+                state.PauseTiming();
+                work = *markedText;
+                state.ResumeTiming();
+                benchmark::DoNotOptimize(work.Remove(bar).c_str());
+            }
+        });
+    Add("remove a tenth", input, "std remove + erase", markedBytes,
+        [markedUnits](benchmark::State& state) {
+            std::u16string work;
+            for (auto _ : state) {
+                state.PauseTiming();
+                work = *markedUnits;
+                state.ResumeTiming();
+                work.erase(std::remove(work.begin(), work.end(), u'|'), work.end());
+                benchmark::DoNotOptimize(work.data());
+            }
+        });
 #if defined(QUENDALTEXT_BENCH_QT)
     auto qtMarked = std::make_shared<QString>(ToQt(marked));
-    Add("remove a tenth", input, "Qt QString::remove(QChar)", markedBytes, [qtMarked](benchmark::State& state) {
-        QString work;
-        for (auto _ : state) {
-            state.PauseTiming();
-            work = QString(qtMarked->constData(), qtMarked->size());
-            state.ResumeTiming();
-            benchmark::DoNotOptimize(work.remove(QChar(u'|')).constData());
-        }
-    });
+    Add("remove a tenth", input, "Qt QString::remove(QChar)", markedBytes,
+        [qtMarked](benchmark::State& state) {
+            QString work;
+            for (auto _ : state) {
+                state.PauseTiming();
+                work = QString(qtMarked->constData(), qtMarked->size());
+                state.ResumeTiming();
+                benchmark::DoNotOptimize(work.remove(QChar(u'|')).constData());
+            }
+        });
 #endif
 }
 
@@ -331,20 +355,22 @@ void Singles(const std::vector<bench::Corpus>& corpora) {
         Check(UnitsOf(appended) == *million, "+= Char");
     }
     const std::int64_t millionBytes = BytesOf(*million);
-    Add("append 1M characters", "fr-de", "QuendalText += Char", millionBytes, [million](benchmark::State& state) {
-        for (auto _ : state) {
-            Text text;
-            for (const char16_t unit : *million) text += Char(unit);
-            benchmark::DoNotOptimize(text.c_str());
-        }
-    });
-    Add("append 1M characters", "fr-de", "std push_back", millionBytes, [million](benchmark::State& state) {
-        for (auto _ : state) {
-            std::u16string text;
-            for (const char16_t unit : *million) text.push_back(unit);
-            benchmark::DoNotOptimize(text.data());
-        }
-    });
+    Add("append 1M characters", "fr-de", "QuendalText += Char", millionBytes,
+        [million](benchmark::State& state) {
+            for (auto _ : state) {
+                Text text;
+                for (const char16_t unit : *million) text += Char(unit);
+                benchmark::DoNotOptimize(text.c_str());
+            }
+        });
+    Add("append 1M characters", "fr-de", "std push_back", millionBytes,
+        [million](benchmark::State& state) {
+            for (auto _ : state) {
+                std::u16string text;
+                for (const char16_t unit : *million) text.push_back(unit);
+                benchmark::DoNotOptimize(text.data());
+            }
+        });
     Add("append 1M characters", "fr-de", "ICU UnicodeString::append", millionBytes,
         [million](benchmark::State& state) {
             for (auto _ : state) {
@@ -384,12 +410,14 @@ void Singles(const std::vector<bench::Corpus>& corpora) {
     };
     Check(textTokens(*csvText, *comma) == stdTokens(*csv), "FindToken");
     const std::int64_t csvUnits = BytesOf(*csv);
-    Add("tokens", "csv", "QuendalText FindToken loop", csvUnits, [csvText, comma, textTokens](benchmark::State& state) {
-        for (auto _ : state) benchmark::DoNotOptimize(textTokens(*csvText, *comma));
-    });
-    Add("tokens", "csv", "std find_first_of loop", csvUnits, [csv, stdTokens](benchmark::State& state) {
-        for (auto _ : state) benchmark::DoNotOptimize(stdTokens(*csv));
-    });
+    Add("tokens", "csv", "QuendalText FindToken loop", csvUnits,
+        [csvText, comma, textTokens](benchmark::State& state) {
+            for (auto _ : state) benchmark::DoNotOptimize(textTokens(*csvText, *comma));
+        });
+    Add("tokens", "csv", "std find_first_of loop", csvUnits,
+        [csv, stdTokens](benchmark::State& state) {
+            for (auto _ : state) benchmark::DoNotOptimize(stdTokens(*csv));
+        });
 #if defined(QUENDALTEXT_BENCH_QT)
     auto qtCsv = std::make_shared<QString>(ToQt(*csv));
     Add("tokens", "csv", "Qt QString::split", csvUnits, [qtCsv](benchmark::State& state) {
@@ -433,11 +461,12 @@ void Singles(const std::vector<bench::Corpus>& corpora) {
 #if defined(QUENDALTEXT_BENCH_QT)
     auto qtLower = std::make_shared<QString>(ToQt(lower));
     auto qtUpper = std::make_shared<QString>(ToQt(upper));
-    Add("compare ignoring case", "ascii", "Qt QString::compare", asciiBytes, [qtLower, qtUpper](benchmark::State& state) {
-        for (auto _ : state) {
-            benchmark::DoNotOptimize(QString::compare(*qtLower, *qtUpper, Qt::CaseInsensitive));
-        }
-    });
+    Add("compare ignoring case", "ascii", "Qt QString::compare", asciiBytes,
+        [qtLower, qtUpper](benchmark::State& state) {
+            for (auto _ : state) {
+                benchmark::DoNotOptimize(QString::compare(*qtLower, *qtUpper, Qt::CaseInsensitive));
+            }
+        });
 #endif
 
     auto asciiText = std::make_shared<Text>(ascii);
@@ -447,35 +476,39 @@ void Singles(const std::vector<bench::Corpus>& corpora) {
         Check(UnitsOf(upperCased) == upper, "ToUpper");
     }
     auto asciiUnits = std::make_shared<std::u16string>(ascii);
-    Add("to upper", "ascii", "QuendalText ToUpper", asciiBytes, [asciiText](benchmark::State& state) {
-        Text work;
-        for (auto _ : state) {
-            state.PauseTiming();
-            work = *asciiText;
-            state.ResumeTiming();
-            work.ToUpper();
-            benchmark::DoNotOptimize(work.c_str());
-        }
-    });
-    Add("to upper", "ascii", "ICU UnicodeString::toUpper", asciiBytes, [asciiUnits](benchmark::State& state) {
-        icu::UnicodeString work;
-        for (auto _ : state) {
-            state.PauseTiming();
-            work = icu::UnicodeString(asciiUnits->data(), static_cast<int32_t>(asciiUnits->size()));
-            state.ResumeTiming();
-            benchmark::DoNotOptimize(work.toUpper().getBuffer());
-        }
-    });
-    Add("to upper", "ascii", "std towupper loop", asciiBytes, [asciiUnits](benchmark::State& state) {
-        std::u16string work;
-        for (auto _ : state) {
-            state.PauseTiming();
-            work = *asciiUnits;
-            state.ResumeTiming();
-            for (char16_t& unit : work) unit = static_cast<char16_t>(std::towupper(unit));
-            benchmark::DoNotOptimize(work.data());
-        }
-    });
+    Add("to upper", "ascii", "QuendalText ToUpper", asciiBytes,
+        [asciiText](benchmark::State& state) {
+            Text work;
+            for (auto _ : state) {
+                state.PauseTiming();
+                work = *asciiText;
+                state.ResumeTiming();
+                work.ToUpper();
+                benchmark::DoNotOptimize(work.c_str());
+            }
+        });
+    Add("to upper", "ascii", "ICU UnicodeString::toUpper", asciiBytes,
+        [asciiUnits](benchmark::State& state) {
+            icu::UnicodeString work;
+            for (auto _ : state) {
+                state.PauseTiming();
+                work = icu::UnicodeString(asciiUnits->data(),
+                                          static_cast<int32_t>(asciiUnits->size()));
+                state.ResumeTiming();
+                benchmark::DoNotOptimize(work.toUpper().getBuffer());
+            }
+        });
+    Add("to upper", "ascii", "std towupper loop", asciiBytes,
+        [asciiUnits](benchmark::State& state) {
+            std::u16string work;
+            for (auto _ : state) {
+                state.PauseTiming();
+                work = *asciiUnits;
+                state.ResumeTiming();
+                for (char16_t& unit : work) unit = static_cast<char16_t>(std::towupper(unit));
+                benchmark::DoNotOptimize(work.data());
+            }
+        });
 #if defined(QUENDALTEXT_BENCH_QT)
     auto qtAscii = std::make_shared<QString>(ToQt(ascii));
     Add("to upper", "ascii", "Qt QString::toUpper", asciiBytes, [qtAscii](benchmark::State& state) {
@@ -490,10 +523,13 @@ void Singles(const std::vector<bench::Corpus>& corpora) {
     });
 #endif
 
-    Check(UnitsOf(Text(u"%d %s %f", true, 42, u"hello", 3.14159)) == u"42 hello 3.141590", "format");
-    Add("format %d %s %f", "call", "QuendalText Text(format, true, ...)", 0, [](benchmark::State& state) {
-        for (auto _ : state) benchmark::DoNotOptimize(Text(u"%d %s %f", true, 42, u"hello", 3.14159).c_str());
-    });
+    Check(UnitsOf(Text(u"%d %s %f", true, 42, u"hello", 3.14159)) == u"42 hello 3.141590",
+          "format");
+    Add("format %d %s %f", "call", "QuendalText Text(format, true, ...)", 0,
+        [](benchmark::State& state) {
+            for (auto _ : state)
+                benchmark::DoNotOptimize(Text(u"%d %s %f", true, 42, u"hello", 3.14159).c_str());
+        });
     Add("format %d %s %f", "call", "std swprintf", 0, [](benchmark::State& state) {
         wchar_t out[64];
         for (auto _ : state) {
@@ -504,19 +540,22 @@ void Singles(const std::vector<bench::Corpus>& corpora) {
 #if defined(QUENDALTEXT_BENCH_QT)
     Add("format %d %s %f", "call", "Qt QString::asprintf", 0, [](benchmark::State& state) {
         for (auto _ : state) {
-            benchmark::DoNotOptimize(QString::asprintf("%d %s %f", 42, "hello", 3.14159).constData());
+            benchmark::DoNotOptimize(
+                QString::asprintf("%d %s %f", 42, "hello", 3.14159).constData());
         }
     });
 #endif
 
     auto half = std::make_shared<std::u16string>(ascii.substr(0, bench::kCorpusBytes / 2));
     auto halfText = std::make_shared<Text>(*half);
-    Add("copy 1 MiB", "ascii", "QuendalText Text(const Text&)", BytesOf(*half), [halfText](benchmark::State& state) {
-        for (auto _ : state) benchmark::DoNotOptimize(Text(*halfText).c_str());
-    });
-    Add("copy 1 MiB", "ascii", "std u16string copy", BytesOf(*half), [half](benchmark::State& state) {
-        for (auto _ : state) benchmark::DoNotOptimize(std::u16string(*half).data());
-    });
+    Add("copy 1 MiB", "ascii", "QuendalText Text(const Text&)", BytesOf(*half),
+        [halfText](benchmark::State& state) {
+            for (auto _ : state) benchmark::DoNotOptimize(Text(*halfText).c_str());
+        });
+    Add("copy 1 MiB", "ascii", "std u16string copy", BytesOf(*half),
+        [half](benchmark::State& state) {
+            for (auto _ : state) benchmark::DoNotOptimize(std::u16string(*half).data());
+        });
 }
 
 }  // namespace
