@@ -15,8 +15,6 @@ constexpr unsigned char kLastAsciiByte = detail::kLastAsciiCodePoint;
 
 }  // namespace
 
-Char::Char() : Units{0, 0, 0} {}
-
 Char::Char(UTF32Unit codePoint) : Units{0, 0, 0} {
     const auto value = static_cast<std::uint32_t>(codePoint);
     if (value <= detail::kLastBmpCodePoint) {
@@ -30,8 +28,6 @@ Char::Char(UTF32Unit codePoint) : Units{0, 0, 0} {
     }
 }
 
-Char::Char(const Char& other) : Units{other.Units[0], other.Units[1], 0} {}
-
 Char::Char(char byte) : Units{0, 0, 0} {
     const auto value = static_cast<unsigned char>(byte);
     if (value <= kLastAsciiByte) {
@@ -42,26 +38,12 @@ Char::Char(char byte) : Units{0, 0, 0} {
     }
 }
 
-Char::Char(UTF16Unit unit) : Units{unit, 0, 0} {
-    if (detail::IsSurrogate(unit)) {
-        Units[0] = kInvalidUnit;
-        Units[1] = kInvalidUnit;
-    }
-}
-
-Char::~Char() = default;
-
 Char& Char::operator=(const Char& other) {
     Units[0] = other.Units[0];
     Units[1] = other.Units[1];
     Units[2] = 0;
     return *this;
 }
-
-Char::operator const UTF16Unit*() const { return Units; }
-
-bool Char::IsSingle() const { return !detail::IsSurrogate(Units[0]); }
-bool Char::IsSurrogate() const { return !IsSingle(); }
 
 #define QUENDALTEXT_CHAR_CLASS(member, wideClass)                                       \
   bool Char::member() const {                                                           \

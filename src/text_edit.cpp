@@ -124,28 +124,6 @@ Text& Text::operator+=(const Text& other) {
     return *this;
 }
 
-Text& Text::operator+=(const Char& character) {
-    const std::size_t oldLength = Content.size();
-    const auto* units = static_cast<const UTF16Unit*>(character);
-    // A Char holds at most two units before its terminator.
-    const std::size_t count = units[0] == 0 ? 0 : units[1] == 0 ? 1 : 2;
-    detail::CheckGrowth(oldLength, count, detail::kAppendLengthSite);
-    const UTF16Unit unit = units[0];
-    if (count == 1 && !detail::IsSurrogate(unit) &&
-        (oldLength == 0 || !detail::IsHighSurrogate(Content.back()))) {
-        // One unit that begins a character of its own: it counts unless it is a NUL unit
-        // before any character, or the text's count is already -1.
-        Content.push_back(unit);
-        if (NumberOfCharacters != detail::kMalformedCount && (unit != 0 || NumberOfCharacters > 0))
-            ++NumberOfCharacters;
-        ++Length;
-        return *this;
-    }
-    Content.append(units, count);
-    RefreshCounts(oldLength);
-    return *this;
-}
-
 Text& Text::operator+=(const UTF16Unit* units) {
     if (units == nullptr) return *this;
     const std::size_t oldLength = Content.size();

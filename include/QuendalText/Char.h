@@ -14,7 +14,7 @@ namespace QuendalText {
 class QUENDALTEXT_API Char {
 public:
     /// U+0000; its string is empty.
-    Char();
+    Char() : Units{0, 0, 0} {}
     /// From a code point. Up to 0xFFFF one unit (surrogate values kept as they are), up to
     /// 0x10FFFF a surrogate pair, above that the invalid character.
     Char(UTF32Unit codePoint);
@@ -25,22 +25,24 @@ public:
               std::enable_if_t<
                   std::is_integral<Integer>::value && !std::is_same<Integer, bool>::value, int> = 0>
     Char(Integer codePoint) : Char(CodePointOf(codePoint)) {}
-    Char(const Char& other);
+    Char(const Char& other) : Units{other.Units[0], other.Units[1], 0} {}
     /// From one byte: 0x00-0x7F as it is, 0x80-0xFF the invalid character (no code page).
     Char(char byte);
     /// From one UTF-16 unit; a surrogate unit (0xD800-0xDFFF) gives the invalid character.
-    Char(UTF16Unit unit);
-    ~Char();
+    Char(UTF16Unit unit) : Units{unit, 0, 0} {
+        if (IsSurrogate()) Units[0] = Units[1] = 0xFFFF;  // the invalid character
+    }
+    ~Char() {}
     Char& operator=(const Char& other);
 
     /// The character as a NUL-terminated string of two units, one unit, or none for U+0000.
     /// Valid as long as this Char lives.
-    operator const UTF16Unit*() const;
+    operator const UTF16Unit*() const { return Units; }
 
     /// True when the first unit lies outside 0xD800-0xDFFF.
-    bool IsSingle() const;
+    bool IsSingle() const { return !IsSurrogate(); }
     /// True when the first unit lies in 0xD800-0xDFFF.
-    bool IsSurrogate() const;
+    bool IsSurrogate() const { return (Units[0] & 0xF800) == 0xD800; }
 
     // Classification of a single character by the C runtime; a surrogate Char is in no class.
     bool IsAlpha() const;

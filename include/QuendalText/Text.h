@@ -11,6 +11,7 @@
 #include <functional>
 #include <iosfwd>
 #include <iterator>
+#include <limits>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -393,6 +394,23 @@ QUENDALTEXT_API bool operator>=(const Text& left, const Text& right);
 QUENDALTEXT_API Text operator+(const Text& left, const Text& right);
 /// Writes the text as UTF-8, each unpaired surrogate as U+FFFD.
 QUENDALTEXT_API std::ostream& operator<<(std::ostream& stream, const Text& text);
+
+// Appending a character is inline, so that a text built a character at a time costs no call:
+// a single unit that follows a whole character, to a text with a count that it raises, is
+// pushed and counted here; anything else is appended as the units it presents, as `+=` of units
+// does (the same limit, the same count).
+inline Text& Text::operator+=(const Char& character) {
+    const UTF16Unit* units = character;
+    if (units[1] == 0 && units[0] != 0 && character.IsSingle() && NumberOfCharacters >= 0 &&
+        Length < std::numeric_limits<int>::max() &&
+        (Length == 0 || (Content.back() & 0xF800) != 0xD800)) {  // the last unit no surrogate
+        Content.push_back(units[0]);
+        Length = static_cast<int>(Content.size());
+        ++NumberOfCharacters;
+        return *this;
+    }
+    return *this += units;
+}
 
 }  // namespace QuendalText
 
