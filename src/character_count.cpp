@@ -35,6 +35,10 @@ int ContinueCount(const UTF16Unit* units, std::size_t count, int running) {
 
 }  // namespace reference
 
+int ContinueCountPlain(const UTF16Unit* units, std::size_t count, int running) {
+    return reference::ContinueCount(units, count, running);
+}
+
 int CountCharacters(const UTF16Unit* units, std::size_t count) {
     return ActiveKernels().continueCount(units, count, 0);
 }

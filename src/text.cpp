@@ -10,8 +10,6 @@
 
 namespace QuendalText {
 
-Text::Text() : Length(0), NumberOfCharacters(0), CaseSensitivity(true), SearchForward(true) {}
-
 Text::Text(const Text& other)
     : Content(other.Content),
       Length(other.Length),
@@ -39,8 +37,6 @@ Text::Text(const UTF16Unit* units) : Text() {
     RefreshCounts();
 }
 
-Text::~Text() = default;
-
 Text& Text::operator=(const Text& other) {
     if (this == &other) return *this;
     // Content first: if copying the units fails, every field keeps its previous value.
@@ -51,14 +47,6 @@ Text& Text::operator=(const Text& other) {
     NumberOfCharacters = other.NumberOfCharacters;
     return *this;
 }
-
-const UTF16Unit* Text::c_str() const { return Content.c_str(); }
-
-bool Text::IsEmpty() const { return Length == 0; }
-
-int Text::get_Length() const { return Length; }
-
-int Text::get_NumberOfCharacters() const { return NumberOfCharacters; }
 
 void Text::set_CaseSensitivity(bool caseSensitive) { CaseSensitivity = caseSensitive; }
 

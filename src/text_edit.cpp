@@ -21,6 +21,12 @@ namespace {
 // start lies beyond every text and a negative count reaches the end.
 std::size_t AsStringSize(int value) { return static_cast<std::size_t>(value); }
 
+// Appends `size` units. Out of line, so that the copy is the C library's whatever the size: for a
+// size known to be small GCC copies with `rep movs`, which is slow to start.
+[[gnu::noinline]] void AppendUnits(UTF16String& to, const UTF16Unit* units, std::size_t size) {
+    to.append(units, size);
+}
+
 // The units of a character: none, one or two.
 UTF16StringView UnitsOf(const Char& character) { return static_cast<const UTF16Unit*>(character); }
 
@@ -84,16 +90,23 @@ void Text::Replace(const Text& replacement, int start, int count) {
 
 Text Text::SubString(int start, int count) const {
     const std::size_t position = AsStringSize(start);
-    // A start beyond the end gets the standard string's own out_of_range.
-    if (position > Content.size()) return Text(Content.substr(position));
-    // The piece is copied and counted in one pass, without a string in between.
+    // A start beyond the end gets the standard string's own out_of_range. (The one return below
+    // lets the piece be built where the caller wants it, without a copy.)
+    if (position > Content.size()) static_cast<void>(Content.substr(position));
+    // The piece is copied and counted in one pass, without a string in between; a short one is
+    // copied, then counted unit by unit.
     const std::size_t size = std::min(AsStringSize(count), Content.size() - position);
+    const UTF16Unit* units = Content.data() + position;
     Text piece;
-    detail::ResizeForOverwrite(piece.Content, size, [&](UTF16Unit* data) {
-        piece.NumberOfCharacters =
-            detail::ActiveKernels().copyAndCount(Content.data() + position, size, data);
-        return size;
-    });
+    if (size < detail::kShortPieceUnits) {
+        AppendUnits(piece.Content, units, size);
+        piece.NumberOfCharacters = detail::CountShortPiece(units, size);
+    } else {
+        detail::ResizeForOverwrite(piece.Content, size, [&](UTF16Unit* data) {
+            piece.NumberOfCharacters = detail::ActiveKernels().copyAndCount(units, size, data);
+            return size;
+        });
+    }
     piece.Length = static_cast<int>(size);
     return piece;
 }

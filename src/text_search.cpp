@@ -28,8 +28,10 @@ constexpr int kAllUnits = -1;
 // lies beyond every text.
 std::size_t AsStringPosition(int start) { return static_cast<std::size_t>(start); }
 
-int AsIndex(std::size_t position) {
-    return position == UTF16String::npos ? kNotFound : static_cast<int>(position);
+// An index found, or -1 for the standard string's npos or for `end`.
+int AsIndex(std::size_t position, std::size_t end = UTF16String::npos) {
+    return position == UTF16String::npos || position == end ? kNotFound
+                                                            : static_cast<int>(position);
 }
 
 // Whether a step of the character search is an occurrence of the sought character. A single
@@ -65,6 +67,17 @@ private:
 class DelimiterSet {
 public:
     DelimiterSet(const UTF16Unit* units, std::size_t count, bool forward) {
+        // Without surrogates, every unit is a character of its own in either direction.
+        if (count <= detail::kSmallSetUnits &&
+            std::none_of(units, units + count,
+                         [](UTF16Unit unit) { return detail::IsSurrogate(unit); })) {
+            for (std::size_t i = 0; i < count; ++i) {
+                list_[i] = units[i];
+                endsAtSurrogates_ = endsAtSurrogates_ || units[i] == detail::kInvalidUnit;
+            }
+            listSize_ = count;
+            return;
+        }
         detail::WalkCharacters(units, count, forward, [&](detail::SearchStep step) {
             const UTF16Unit unit = units[step.start];
             if (step.width != 1 || detail::IsSurrogate(unit)) return true;
@@ -83,23 +96,32 @@ public:
         });
     }
 
-    // The first index from `start` whose unit ends a token, or `count`.
+    // The first index from `start` whose unit ends a token, or `count`. Tokens are short, so
+    // the first units are looked at one by one before the vector search.
     std::size_t FindEnd(const UTF16Unit* units, std::size_t start, std::size_t count) const {
-        if (!table_ && !endsAtSurrogates_) {
-            if (listSize_ == 0) return count;
-            return start + detail::ActiveKernels().findAnyOf(units + start, count - start, list_,
-                                                             listSize_);
-        }
         std::size_t stop = start;
-        while (stop < count && !EndsToken(units[stop])) ++stop;
-        return stop;
+        if (table_ || endsAtSurrogates_) {
+            while (stop < count && !EndsToken(units[stop])) ++stop;
+            return stop;
+        }
+        const std::size_t near = std::min(count, start + kNearUnits);
+        while (stop < near && !InList(units[stop])) ++stop;
+        if (stop < near || stop == count || listSize_ == 0) return listSize_ == 0 ? count : stop;
+        return stop +
+               detail::ActiveKernels().findAnyOf(units + stop, count - stop, list_, listSize_);
     }
 
 private:
+    static constexpr std::size_t kNearUnits = 16;
+
+    bool InList(UTF16Unit unit) const {
+        bool found = false;
+        for (std::size_t k = 0; k < listSize_; ++k) found = found || list_[k] == unit;
+        return found;
+    }
     bool EndsToken(UTF16Unit unit) const {
         if (detail::IsSurrogate(unit)) return endsAtSurrogates_;
-        if (table_) return table_->test(unit);
-        return std::find(list_, list_ + listSize_, unit) != list_ + listSize_;
+        return table_ ? table_->test(unit) : InList(unit);
     }
 
     UTF16Unit list_[detail::kSmallSetUnits] = {};
@@ -107,6 +129,21 @@ private:
     bool endsAtSurrogates_ = false;
     std::optional<std::bitset<0x10000>> table_;
 };
+
+// The first index from `start` whose unit is none of the `setSize` units of `set`, or `count`:
+// the first units one by one, then the vector search.
+std::size_t FindNoneOf(const UTF16Unit* units, std::size_t start, std::size_t count,
+                       const UTF16Unit* set, std::size_t setSize) {
+    constexpr std::size_t kNearUnits = 8;
+    const auto inSet = [&](UTF16Unit unit) {
+        return std::find(set, set + setSize, unit) != set + setSize;
+    };
+    const std::size_t near = std::min(count, start + kNearUnits);
+    std::size_t at = start;
+    while (at < near && inSet(units[at])) ++at;
+    if (at < near || at == count) return at;
+    return at + detail::ActiveKernels().findNoneOf(units + at, count - at, set, setSize);
+}
 
 int Sign(int value) { return (value > 0) - (value < 0); }
 
@@ -161,9 +198,9 @@ int Text::FindNotFromCharacterSet(const Text& set, int start) const {
     if (setSize == 0 || setSize > detail::kSmallSetUnits || from >= Content.size()) {
         return AsIndex(Content.find_first_not_of(set.Content, from));
     }
-    const std::size_t found = detail::ActiveKernels().findNoneOf(
-        Content.data() + from, Content.size() - from, set.Content.data(), setSize);
-    return from + found == Content.size() ? kNotFound : static_cast<int>(from + found);
+    const std::size_t found =
+        FindNoneOf(Content.data(), from, Content.size(), set.Content.data(), setSize);
+    return found == Content.size() ? kNotFound : static_cast<int>(found);
 }
 
 // A single character is sought a vector at a time, a surrogate one along the walk.
@@ -243,20 +280,57 @@ Text& Text::Remove(const Char& character) {
     return *this;
 }
 
+// Every path returns `token`, so that it is built where the caller wants it.
 Text Text::FindToken(const Text& delimiters, int* position) const {
-    if (position == nullptr) return Text();
-    const int start = FindNotFromCharacterSet(delimiters, *position);
-    if (start == kNotFound) {
-        // No token at or after the position: the end of the tokens.
-        *position = Length;
-        return Text();
+    Text token;
+    if (position == nullptr) return token;
+    const std::size_t from = AsStringPosition(*position);
+    const std::size_t setSize = delimiters.Content.size();
+    const UTF16Unit* units = Content.data();
+    const std::size_t size = Content.size();
+    const UTF16Unit delimiter = delimiters.Content[0];
+    std::size_t start = size;
+    std::size_t stop = size;
+    if (setSize == 1 && from < size && !detail::IsSurrogate(delimiter) &&
+        delimiter != detail::kInvalidUnit) {
+        // One delimiter unit, the usual case: the token's ends are that unit and nothing else.
+        // Tokens are short, so the first units are looked at one by one.
+        constexpr std::size_t kNearUnits = 16;
+        const detail::Kernels& kernels = detail::ActiveKernels();
+        start = from;
+        const std::size_t nearStart = std::min(size, from + kNearUnits);
+        while (start < nearStart && units[start] == delimiter) ++start;
+        if (start == nearStart && start < size) {
+            start += kernels.findNoneOf(units + start, size - start, &delimiter, 1);
+        }
+        stop = start;
+        const std::size_t nearStop = std::min(size, start + kNearUnits);
+        while (stop < nearStop && units[stop] != delimiter) ++stop;
+        if (stop == nearStop && stop < size) {
+            stop += kernels.findUnit(units + stop, size - stop, delimiter);
+        }
+    } else {
+        const int found =
+            setSize == 0 || setSize > detail::kSmallSetUnits || from >= size
+                ? FindNotFromCharacterSet(delimiters, *position)
+                : AsIndex(FindNoneOf(units, from, size, delimiters.Content.data(), setSize), size);
+        if (found != kNotFound) {
+            start = static_cast<std::size_t>(found);
+            const DelimiterSet ends(delimiters.Content.data(), setSize, delimiters.SearchForward);
+            stop = ends.FindEnd(units, start, size);
+        }
     }
-    const DelimiterSet ends(delimiters.Content.data(), delimiters.Content.size(),
-                            delimiters.SearchForward);
-    const std::size_t stop =
-        ends.FindEnd(Content.data(), static_cast<std::size_t>(start), Content.size());
-    *position = static_cast<int>(stop);
-    return SubString(start, *position - start);
+    // No token at or after the position: the end of the tokens.
+    *position = start == size ? Length : static_cast<int>(stop);
+    // Tokens are mostly short: copied (by the C library, whatever their length), then counted.
+    const std::size_t tokenSize = stop - start;
+    token.Content.append(units + start, tokenSize);
+    token.NumberOfCharacters =
+        tokenSize < detail::kShortPieceUnits
+            ? detail::CountShortPiece(units + start, tokenSize)
+            : detail::ActiveKernels().continueCount(units + start, tokenSize, 0);
+    token.Length = static_cast<int>(tokenSize);
+    return token;
 }
 
 int Text::Compare(const Text& other, int count) const {

@@ -395,6 +395,15 @@ QUENDALTEXT_API Text operator+(const Text& left, const Text& right);
 /// Writes the text as UTF-8, each unpaired surrogate as U+FFFD.
 QUENDALTEXT_API std::ostream& operator<<(std::ostream& stream, const Text& text);
 
+// The members that every use of a text goes through are inline, so that they cost no call.
+inline Text::Text()
+    : Length(0), NumberOfCharacters(0), CaseSensitivity(true), SearchForward(true) {}
+inline Text::~Text() {}
+inline const UTF16Unit* Text::c_str() const { return Content.c_str(); }
+inline bool Text::IsEmpty() const { return Length == 0; }
+inline int Text::get_Length() const { return Length; }
+inline int Text::get_NumberOfCharacters() const { return NumberOfCharacters; }
+
 // Appending a character is inline, so that a text built a character at a time costs no call:
 // a single unit that follows a whole character, to a text with a count that it raises, is
 // pushed and counted here; anything else is appended as the units it presents, as `+=` of units

@@ -29,6 +29,18 @@ bool EndsWithOpenHighSurrogate(const UTF16Unit* units, std::size_t count);
 int CountAfterAppend(int prefixCount, bool prefixEndsWithOpenHigh, const UTF16Unit* piece,
                      std::size_t pieceCount);
 
+// Pieces shorter than this (tokens, say) are copied and counted without the vector kernels.
+inline constexpr std::size_t kShortPieceUnits = 32;
+
+// The count of a short piece: its length when it holds no surrogate and begins with a unit that
+// counts, as most do; the count rule otherwise.
+int ContinueCountPlain(const UTF16Unit* units, std::size_t count, int running);
+inline int CountShortPiece(const UTF16Unit* units, std::size_t size) {
+    bool plain = size == 0 || units[0] != 0;
+    for (std::size_t i = 0; i < size; ++i) plain = plain && !IsSurrogate(units[i]);
+    return plain ? static_cast<int>(size) : ContinueCountPlain(units, size, 0);
+}
+
 // The rule read as a machine that takes one unit at a time, for the count after an edit.
 struct CountState {
     bool openHigh;  // the last unit is a high surrogate that begins a character

@@ -66,6 +66,10 @@ struct AVX2 {
     static V Fold(V v) { return ShiftLetters(v, u'A', u'a' - u'A'); }
     static V Unfold(V v) { return ShiftLetters(v, u'a', static_cast<std::uint16_t>(u'A' - u'a')); }
 
+    static void CopyShort(const UTF16Unit* from, std::size_t size, UTF16Unit* to) {
+        for (std::size_t i = 0; i < size; ++i) to[i] = from[i];
+    }
+
     static std::size_t Pack(V v, Mask keep, UTF16Unit* to) {
         alignas(32) UTF16Unit lanes[kUnits];
         _mm256_store_si256(reinterpret_cast<V*>(lanes), v);

@@ -63,6 +63,11 @@ struct AVX512 {
     static V Fold(V v) { return ShiftLetters(v, u'A', u'a' - u'A'); }
     static V Unfold(V v) { return ShiftLetters(v, u'a', static_cast<std::uint16_t>(u'A' - u'a')); }
 
+    static void CopyShort(const UTF16Unit* from, std::size_t size, UTF16Unit* to) {
+        const auto lanes = static_cast<__mmask32>((std::uint64_t{1} << size) - 1);
+        _mm512_mask_storeu_epi16(to, lanes, _mm512_maskz_loadu_epi16(lanes, from));
+    }
+
     static std::size_t Pack(V v, Mask keep, UTF16Unit* to) {
         Store(to, _mm512_maskz_compress_epi16(keep, v));
         return BitCount(keep);

@@ -102,22 +102,23 @@ std::size_t FindLastUnitKernel(const UTF16Unit* units, std::size_t size, UTF16Un
     return found == end ? size : found;
 }
 
-// One bit per unit that is in the set.
-template <class L>
-typename L::Mask SetMembers(typename L::V v, const typename L::V* set, std::size_t setSize) {
-    typename L::Mask members = L::Equal(v, set[0]);
-    for (std::size_t k = 1; k < setSize; ++k) members |= L::Equal(v, set[k]);
-    return members;
-}
-
+// Sets of up to four units are compared in four registers, the first unit standing in for the
+// missing ones; larger ones in eight.
 template <class L, bool kMembers>
 std::size_t FindInSetKernel(const UTF16Unit* units, std::size_t size, const UTF16Unit* set,
                             std::size_t setSize) {
-    typename L::V splats[kSmallSetUnits];
-    for (std::size_t k = 0; k < setSize; ++k) splats[k] = L::Splat(set[k]);
+    using V = typename L::V;
+    const auto unit = [&](std::size_t k) { return set[k < setSize ? k : 0]; };
+    const V s0 = L::Splat(unit(0)), s1 = L::Splat(unit(1)), s2 = L::Splat(unit(2)),
+            s3 = L::Splat(unit(3));
+    const V s4 = L::Splat(unit(4)), s5 = L::Splat(unit(5)), s6 = L::Splat(unit(6)),
+            s7 = L::Splat(unit(7));
+    const bool large = setSize > 4;
     std::size_t i = 0;
     for (; i + L::kUnits <= size; i += L::kUnits) {
-        auto m = SetMembers<L>(L::Load(units + i), splats, setSize);
+        const V v = L::Load(units + i);
+        auto m = L::Equal(v, s0) | L::Equal(v, s1) | L::Equal(v, s2) | L::Equal(v, s3);
+        if (large) m |= L::Equal(v, s4) | L::Equal(v, s5) | L::Equal(v, s6) | L::Equal(v, s7);
         if constexpr (!kMembers) m = static_cast<typename L::Mask>(~m & kAllUnits<L>);
         if (m != 0) return i + LowestBit(m);
     }
@@ -187,6 +188,11 @@ void AsciiCaseKernel(UTF16Unit* units, std::size_t size) {
 template <class L, bool kCopy>
 int CountKernel(const UTF16Unit* units, std::size_t size, int running, UTF16Unit* to) {
     using Mask = typename L::Mask;
+    if (size < L::kUnits) {
+        // Short texts, such as tokens, without a call to copy them.
+        if constexpr (kCopy) L::CopyShort(units, size, to);
+        return reference::CountUntil(units, size, running, size).running;
+    }
     std::size_t i = 0;
     // Hands the characters that begin within `stretch` units to the plain pass.
     const auto plain = [&](std::size_t stretch) {
