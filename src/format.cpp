@@ -5,11 +5,16 @@
 
 #include "internal/raise_sites.h"
 #include "internal/utf.h"
+#include "platform/platform.h"
 
 #include <algorithm>
+#include <cfenv>
+#include <charconv>
 #include <climits>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <iterator>
 #include <limits>
 #include <stdexcept>
 #include <type_traits>
@@ -26,6 +31,8 @@ constexpr UTF16Unit kNullStringText[] = QUENDALTEXT_U("(null)");
 // A width or precision that the format does not give.
 constexpr int kNotGiven = -1;
 constexpr std::size_t kUnlimited = std::numeric_limits<std::size_t>::max();
+// Numbers are formatted into a buffer of this many bytes first; a longer one is measured.
+constexpr std::size_t kShortNumberBytes = 128;
 
 enum class LengthModifier {
     None,
@@ -317,17 +324,37 @@ private:
             conversion.precision = precision < 0 ? kNotGiven : precision;
         }
         switch (conversion.kind) {
-            case ConversionKind::Signed:
-                AppendNumber(NarrowConversion(conversion, "j"), ReadSigned(conversion.length));
+            case ConversionKind::Signed: {
+                const std::intmax_t value = ReadSigned(conversion.length);
+                if (IsBare(conversion)) {
+                    // The magnitude in unsigned arithmetic, so that the minimum has one too.
+                    const auto magnitude = static_cast<std::uintmax_t>(value);
+                    AppendDigits(value < 0 ? 0 - magnitude : magnitude, kDecimal, value < 0, false);
+                } else {
+                    AppendNumber(NarrowConversion(conversion, "j"), value);
+                }
                 break;
-            case ConversionKind::Unsigned:
-                AppendNumber(NarrowConversion(conversion, "j"), ReadUnsigned(conversion.length));
+            }
+            case ConversionKind::Unsigned: {
+                const std::uintmax_t value = ReadUnsigned(conversion.length);
+                const unsigned base = conversion.letter == u'o'   ? kOctal
+                                      : conversion.letter == u'u' ? kDecimal
+                                                                  : kHexadecimal;
+                if (IsBare(conversion)) {
+                    AppendDigits(value, base, false, conversion.letter == u'X');
+                } else {
+                    AppendNumber(NarrowConversion(conversion, "j"), value);
+                }
                 break;
+            }
             case ConversionKind::Floating:
                 if (conversion.length == LengthModifier::LongDouble) {
                     AppendNumber(NarrowConversion(conversion, "L"), Next<long double>());
                 } else {
-                    AppendNumber(NarrowConversion(conversion, ""), Next<double>());
+                    const double value = Next<double>();
+                    if (!AppendByToChars(conversion, value)) {
+                        AppendNumber(NarrowConversion(conversion, ""), value);
+                    }
                 }
                 break;
             case ConversionKind::Pointer:
@@ -380,7 +407,7 @@ private:
     // of any size are formatted whole.
     template <class Value>
     void AppendNumber(const NarrowConversion& narrow, Value value) {
-        char smallBuffer[128];
+        char smallBuffer[kShortNumberBytes];
         const int needed = std::snprintf(smallBuffer, sizeof smallBuffer, narrow.c_str(), value);
         // The C library refuses a number longer than INT_MAX bytes, longer than any text.
         if (needed < 0) RaiseLengthError(kConstructLengthSite);
@@ -396,10 +423,73 @@ private:
     }
 
     void AppendNumberUnits(const char* digits) {
+        AppendNumberUnits(digits, std::char_traits<char>::length(digits));
+    }
+    void AppendNumberUnits(const char* digits, std::size_t bytes) {
         // A number's text is ASCII but for the locale's decimal point, so its units are at most
-        // its bytes.
-        CheckGrowth(output_.size(), std::char_traits<char>::length(digits), kConstructLengthSite);
-        AppendUTF8(output_, digits, kUnlimited);
+        // its bytes; ASCII is widened as it stands.
+        CheckGrowth(output_.size(), bytes, kConstructLengthSite);
+        if (std::all_of(digits, digits + bytes, [](char byte) { return byte >= 0; })) {
+            output_.append(digits, digits + bytes);
+        } else {
+            AppendUTF8(output_, digits, kUnlimited);
+        }
+    }
+
+    // %f, %e and %g of a finite double with no flag and no width, written by std::to_chars,
+    // which the standard defines as printf's conversion in the "C" locale: so only when the
+    // locale's decimal point is the period and the rounding is to nearest, as printf's would be.
+    // Answers whether it wrote the number.
+    bool AppendByToChars(const Conversion& conversion, double value) {
+        Conversion bare = conversion;
+        bare.precision = kNotGiven;
+        std::chars_format format{};
+        switch (conversion.letter) {
+            case u'f': format = std::chars_format::fixed; break;
+            case u'e': format = std::chars_format::scientific; break;
+            case u'g': format = std::chars_format::general; break;
+            default: return false;
+        }
+        if (!IsBare(bare) || !std::isfinite(value) || std::fegetround() != FE_TONEAREST ||
+            !platform::DecimalPointIsPeriod()) {
+            return false;
+        }
+        constexpr int kDefaultPrecision = 6;
+        const int precision =
+            conversion.precision == kNotGiven ? kDefaultPrecision : conversion.precision;
+        char digits[kShortNumberBytes];
+        const std::to_chars_result written =
+            std::to_chars(digits, digits + sizeof digits, value, format, precision);
+        if (written.ec != std::errc()) return false;  // longer than the buffer: printf writes it
+        AppendNumberUnits(digits, static_cast<std::size_t>(written.ptr - digits));
+        return true;
+    }
+
+    // Whether an integer conversion has neither flag, width nor precision, so that its text is
+    // its digits alone (printf groups no digits without the ' flag, which is malformed here).
+    static bool IsBare(const Conversion& conversion) {
+        return !conversion.leftJustify && !conversion.forceSign && !conversion.spaceForSign &&
+               !conversion.alternateForm && !conversion.zeroPad && conversion.width == kNotGiven &&
+               conversion.precision == kNotGiven;
+    }
+
+    static constexpr unsigned kOctal = 8;
+    static constexpr unsigned kDecimal = 10;
+    static constexpr unsigned kHexadecimal = 16;
+
+    // Appends `magnitude` in `base`, after a minus sign when `negative`, as printf writes it.
+    void AppendDigits(std::uintmax_t magnitude, unsigned base, bool negative, bool capitals) {
+        static constexpr char kSmall[] = "0123456789abcdef";
+        static constexpr char kCapital[] = "0123456789ABCDEF";
+        const char* digits = capitals ? kCapital : kSmall;
+        UTF16Unit text[std::numeric_limits<std::uintmax_t>::digits + 1];
+        std::size_t begin = std::size(text);
+        do {
+            text[--begin] = static_cast<UTF16Unit>(digits[magnitude % base]);
+            magnitude /= base;
+        } while (magnitude != 0);
+        if (negative) text[--begin] = u'-';
+        Append(text + begin, std::size(text) - begin);
     }
 
     static bool IsNarrow(const Conversion& conversion) {
@@ -451,9 +541,9 @@ private:
         const std::size_t padding = width > count ? width - count : 0;
         CheckGrowth(output_.size(), count, kConstructLengthSite);
         CheckGrowth(output_.size() + count, padding, kConstructLengthSite);
-        if (!conversion.leftJustify) output_.append(padding, kPaddingUnit);
+        if (padding > 0 && !conversion.leftJustify) output_.append(padding, kPaddingUnit);
         output_.append(units, count);
-        if (conversion.leftJustify) output_.append(padding, kPaddingUnit);
+        if (padding > 0 && conversion.leftJustify) output_.append(padding, kPaddingUnit);
     }
 
     // Appends units of the format itself, refusing output longer than a text may be.

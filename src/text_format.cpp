@@ -4,6 +4,7 @@
 #include <cstdarg>
 #include <utility>
 
+#include "internal/character_count.h"
 #include "internal/format.h"
 
 namespace QuendalText {
@@ -35,7 +36,11 @@ Text::Text(const UTF16Unit* format, bool formatted, ...) : Text() {
     const std::size_t firstNul = result.find(UTF16Unit{0});
     if (firstNul != UTF16String::npos) result.resize(firstNul);
     Content = std::move(result);
-    RefreshCounts();
+    // Formatted texts are short: counted without the vector kernels.
+    Length = static_cast<int>(Content.size());
+    NumberOfCharacters = Content.size() < detail::kShortPieceUnits
+                             ? detail::CountShortPiece(Content.data(), Content.size())
+                             : CharacterCount();
 }
 #pragma GCC diagnostic pop
 

@@ -228,25 +228,37 @@ int CountKernel(const UTF16Unit* units, std::size_t size, int running, UTF16Unit
             running += static_cast<int>(4 * L::kUnits);
             i += 4 * L::kUnits;
         }
-        if (size - i <= L::kUnits) continue;
-        const auto v = L::Load(units + i);
-        if constexpr (kCopy) L::Store(to + i, v);
-        const Mask highs = L::Highs(v);
-        const Mask lows = L::Lows(v);
-        const Mask nextLow = IsLowSurrogate(units[i + L::kUnits]) ? Mask{1} : Mask{0};
-        const Mask lowAfter = static_cast<Mask>((lows >> 1) | (nextLow << (L::kUnits - 1)));
-        const Mask highBefore = static_cast<Mask>(highs << 1);
-        if ((highs & ~lowAfter) != 0 || (lows & ~highBefore) != 0) {
-            plain(L::kUnits);  // an unpaired surrogate: the plain pass decides
-            continue;
+        // Then a vector at a time, the unit after each read with it, while each surrogate is
+        // half of a pair.
+        bool unpaired = false;
+        while (size - i > L::kUnits) {
+            const auto v = L::Load(units + i);
+            if constexpr (kCopy) L::Store(to + i, v);
+            const Mask highs = L::Highs(v);
+            const Mask lows = L::Lows(v);
+            if ((highs | lows) == 0) {
+                running += static_cast<int>(L::kUnits);
+                i += L::kUnits;
+                continue;
+            }
+            const Mask nextLow = IsLowSurrogate(units[i + L::kUnits]) ? Mask{1} : Mask{0};
+            const Mask lowAfter = static_cast<Mask>((lows >> 1) | (nextLow << (L::kUnits - 1)));
+            const Mask highBefore = static_cast<Mask>(highs << 1);
+            if ((highs & ~lowAfter) != 0 || (lows & ~highBefore) != 0) {
+                unpaired = true;
+                break;
+            }
+            running += static_cast<int>(L::kUnits - BitCount(lows));
+            i += L::kUnits;
+            if ((highs >> (L::kUnits - 1)) != 0) {
+                // The pair's low half, after the vector, is taken with it.
+                if constexpr (kCopy) to[i] = units[i];
+                ++i;
+            }
+            // Back to four at a time when the next vector holds no surrogate.
+            if (size - i > L::kUnits && L::Surrogates(L::Load(units + i)) == 0) break;
         }
-        running += static_cast<int>(L::kUnits - BitCount(lows));
-        i += L::kUnits;
-        if ((highs >> (L::kUnits - 1)) != 0) {
-            // The pair's low half, after the vector, is taken with it.
-            if constexpr (kCopy) to[i] = units[i];
-            ++i;
-        }
+        if (unpaired) plain(L::kUnits);  // the plain pass decides
     }
     return running;
 }

@@ -1,7 +1,7 @@
 // What the library asks of the platform: the C runtime's wide-character classification and case
-// mapping of the current locale, its reading of decimal integers, the floating-point reset, and
-// a module's string resources. Only this layer knows how a UTF-16 unit reaches the runtime's
-// functions and where string resources come from.
+// mapping of the current locale, its decimal point, its reading of decimal integers, the
+// floating-point reset, and a module's string resources. Only this layer knows how a UTF-16 unit
+// reaches the runtime's functions and where string resources come from.
 //
 // platform_crt.cpp holds what both platforms share (the <cwctype> functions), platform_posix.cpp
 // and platform_windows.cpp the rest.
@@ -40,6 +40,9 @@ UTF16Unit ToUpperUnit(UTF16Unit unit);
 // value out of range gives the type's nearest limit. Windows' C runtime does the reading.
 int ReadInt(const UTF16Unit* units);
 long ReadLong(const UTF16Unit* units);
+
+// Whether the current locale's decimal point is the period, as in the "C" locale.
+bool DecimalPointIsPeriod();
 
 // Clears the floating-point exception flags and returns to the default environment.
 void ResetFloatingPoint();

@@ -9,6 +9,8 @@
 #include <limits>
 #include <type_traits>
 
+#include <langinfo.h>
+
 namespace QuendalText {
 namespace platform {
 
@@ -40,6 +42,12 @@ Integer ReadDecimal(const UTF16Unit* units) {
 int ReadInt(const UTF16Unit* units) { return ReadDecimal<int>(units); }
 
 long ReadLong(const UTF16Unit* units) { return ReadDecimal<long>(units); }
+
+bool DecimalPointIsPeriod() {
+    // The calling thread's locale, read without the data race of localeconv.
+    const char* point = nl_langinfo(RADIXCHAR);
+    return point[0] == '.' && point[1] == '\0';
+}
 
 void ResetFloatingPoint() {
     std::feclearexcept(FE_ALL_EXCEPT);

@@ -3,6 +3,7 @@
 #include "platform/platform.h"
 
 #include <float.h>
+#include <locale.h>
 #include <stdlib.h>
 #include <windows.h>
 
@@ -14,6 +15,12 @@ static_assert(sizeof(UTF16Unit) == sizeof(WCHAR), "LoadStringW writes UTF-16 uni
 int ReadInt(const UTF16Unit* units) { return _wtoi(units); }
 
 long ReadLong(const UTF16Unit* units) { return _wtol(units); }
+
+bool DecimalPointIsPeriod() {
+    // The runtime's locale is per process unless a thread opts out; localeconv reads it.
+    const char* point = localeconv()->decimal_point;
+    return point[0] == '.' && point[1] == '\0';
+}
 
 void ResetFloatingPoint() { _fpreset(); }
 
