@@ -1,10 +1,11 @@
 # Front door: `make run` builds qtext and runs it on its built-in sample; `make test` builds and
 # runs every test: a release build (g++) with the texts at the 2^31 - 1 unit ceiling, and
 # builds under AddressSanitizer with UndefinedBehaviorSanitizer and under ThreadSanitizer (clang).
-# `make fuzz` runs each fuzzer for a fixed time on an instrumented build. `make test-windows`
-# builds the library as Windows DLLs with mingw-w64 for x86-64 and x86, runs the tests of the
-# x86-64 build under wine and checks the x86 DLLs' exports.
-.PHONY: all deps release asan tsan fuzz run test test-windows clean
+# `make fuzz` runs each fuzzer for a fixed time on an instrumented build; `make bench` times the
+# hot operations against ICU, the standard library and Qt and prints the ratios. `make
+# test-windows` builds the library as Windows DLLs with mingw-w64 for x86-64 and x86, runs the
+# tests of the x86-64 build under wine and checks the x86 DLLs' exports.
+.PHONY: all deps release asan tsan fuzz run test bench test-windows clean
 
 # CMake's own makefiles would otherwise announce every directory they enter and leave.
 MAKEFLAGS += --no-print-directory
@@ -28,6 +29,18 @@ test: release asan tsan
 	ctest --preset limits
 	ctest --preset asan
 	ctest --preset tsan
+
+# The hot operations against ICU, the standard library and Qt 5 (when qtbase5-dev is installed),
+# then a table of the library's time over the fastest peer's. Not part of `make test`.
+# BENCH_REPETITIONS sets the repetitions (the medians are compared); BENCH_FILTER narrows.
+BENCH_REPETITIONS ?= 5
+BENCH_FILTER ?= .
+bench: deps
+	cmake --preset release
+	cmake --build --preset release --target quendaltext_peers
+	./build/release/bench/quendaltext_peers --benchmark_repetitions=$(BENCH_REPETITIONS) \
+	  --benchmark_report_aggregates_only=true --benchmark_min_time=0.2 \
+	  --benchmark_filter='$(BENCH_FILTER)'
 
 # FUZZ_SECONDS sets the time of each fuzzer's run.
 FUZZ_SECONDS ?= 45

@@ -1,8 +1,8 @@
 // The library's hot operations against ICU, the standard library and, when it is installed, Qt
 // 5, on the same 1 MiB texts in the same run. Benchmarks are named GROUP/INPUT/IMPLEMENTATION;
-// `make bench` prints, for each GROUP/INPUT, the library's median time over the fastest peer's
-// (scripts/bench-ratios). Every implementation's result is checked against the library's once
-// before anything is timed.
+// at the end, for each GROUP/INPUT, the library's time (the median when repeated) over the
+// fastest peer's is printed as a table. Every implementation's result is checked against the
+// library's once before anything is timed.
 #include <QuendalText/QuendalText.h>
 
 #include <benchmark/benchmark.h>
@@ -25,6 +25,7 @@
 #include <cwctype>
 #include <functional>
 #include <locale>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -558,6 +559,52 @@ void Singles(const std::vector<bench::Corpus>& corpora) {
         });
 }
 
+// The console's report, then the table of ratios: the library's time over the fastest peer's.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs) {
+            const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+            const bool single = run.run_type == Run::RT_Iteration && run.repetitions <= 1;
+            if (run.error_occurred || !(median || single)) continue;
+            const std::string& name = run.run_name.function_name;
+            const std::size_t cut = name.rfind('/');
+            const std::string key = name.substr(0, cut);
+            if (times_.find(key) == times_.end()) order_.push_back(key);
+            times_[key][name.substr(cut + 1)] = run.GetAdjustedCPUTime();
+        }
+    }
+
+    void Finalize() override {
+        ConsoleReporter::Finalize();
+        std::printf("\n| operation | input | QuendalText | fastest peer | ratio |\n");
+        std::printf("|---|---|---:|---|---:|\n");
+        for (const std::string& key : order_) {
+            const auto& times = times_[key];
+            const auto best = std::min_element(times.begin(), times.end(), [](auto a, auto b) {
+                return IsPeer(a.first) && (!IsPeer(b.first) || a.second < b.second);
+            });
+            if (best == times.end() || !IsPeer(best->first)) continue;
+            for (const auto& [implementation, time] : times) {
+                if (IsPeer(implementation)) continue;
+                const std::size_t slash = key.find('/');
+                std::printf("| %s | %s | %.3g | %s | **%.2f** |\n", key.substr(0, slash).c_str(),
+                            key.substr(slash + 1).c_str(), time, best->first.c_str(),
+                            time / best->second);
+            }
+        }
+    }
+
+private:
+    static bool IsPeer(const std::string& implementation) {
+        return implementation.rfind("QuendalText", 0) != 0;
+    }
+
+    std::vector<std::string> order_;
+    std::map<std::string, std::map<std::string, double>> times_;
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -567,7 +614,8 @@ int main(int argc, char** argv) {
     Singles(corpora);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     return 0;
 }

@@ -26,14 +26,15 @@ void Transcoders(const Kernels& kernels, const std::string& bytes, const UTF16St
     std::vector<UTF16Unit> plain(bytes.size() + 1), fast(bytes.size() + 1);
     const TranscodeResult r = reference::UTF8ToUTF16(bytes.data(), bytes.size(), plain.data());
     const TranscodeResult k = kernels.utf8ToUTF16(bytes.data(), bytes.size(), fast.data());
-    Check(Same(r, k) && std::equal(plain.begin(), plain.begin() + static_cast<long>(r.written),
-                                   fast.begin()));
+    Check(Same(r, k) &&
+          std::equal(plain.begin(), plain.begin() + static_cast<long>(r.written), fast.begin()));
 
     Check(kernels.utf8LengthOfUnits(units.data(), units.size()) ==
           reference::UTF8LengthOfUnits(units.data(), units.size()));
     std::string plainOut(3 * units.size() + 1, '#'), fastOut(plainOut);
     room = std::min(room, 3 * units.size());
-    const TranscodeResult r8 = reference::UTF16ToUTF8(units.data(), units.size(), &plainOut[0], room);
+    const TranscodeResult r8 =
+        reference::UTF16ToUTF8(units.data(), units.size(), &plainOut[0], room);
     const TranscodeResult k8 = kernels.utf16ToUTF8(units.data(), units.size(), &fastOut[0], room);
     Check(Same(r8, k8) && plainOut == fastOut);  // nothing written beyond the output
 }
@@ -56,7 +57,8 @@ void Units(const Kernels& kernels, const UTF16String& units, UTF16Unit sought,
                   reference::FindSingleCharacter(data, size, sought, forward));
             UTF16String plain = units, fast = units;
             bool plainStarts = false, fastStarts = false;
-            const std::size_t kept = reference::RemoveUnit(&plain[0], size, sought, forward, &plainStarts);
+            const std::size_t kept =
+                reference::RemoveUnit(&plain[0], size, sought, forward, &plainStarts);
             Check(kernels.removeUnit(&fast[0], size, sought, forward, &fastStarts) == kept &&
                   plain.compare(0, kept, fast, 0, kept) == 0 && plainStarts == fastStarts);
         }
@@ -102,7 +104,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     while (!input.Empty()) {
         const std::uint8_t byte = input.Byte();
         bytes.push_back(static_cast<char>(byte));
-        units.push_back(cornerUnits ? input.Unit() : static_cast<UTF16Unit>(byte << 8 | input.Byte()));
+        units.push_back(cornerUnits ? input.Unit()
+                                    : static_cast<UTF16Unit>(byte << 8 | input.Byte()));
     }
     const UTF16String bytesAsUnits(bytes.begin(), bytes.end());
     for (const SimdLevel level : {SimdLevel::SSE2, SimdLevel::AVX2, SimdLevel::AVX512}) {
