@@ -2,9 +2,13 @@
 // kind of fault, surrogate and sought unit at every position relative to the vector widths
 // (8, 16 and 32 units; 16, 32 and 64 bytes), in front of backgrounds of every character length.
 #include "internal/kernels.h"
+#include "internal/character_count.h"
+
+#include <QuendalText/Text.h>
 
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <random>
 #include <string>
 #include <vector>
@@ -210,6 +214,63 @@ TEST(Kernels, SearchesAndEditsMatchReference) {
             ASSERT_EQ(plain, fast);
         });
     }
+}
+
+// A count after an edit in the middle, read around the edit, is the count of the whole.
+TEST(Kernels, CountAfterEditMatchesWholeCount) {
+    std::mt19937 random(5);
+    const unsigned kUnits[] = {0, u'a', 0xD800, 0xDBFF, 0xDC00, 0xFFFF};
+    const auto units = [&](std::size_t most) {
+        UTF16String text(random() % (most + 1), u'a');
+        for (UTF16Unit& unit : text) unit = static_cast<UTF16Unit>(kUnits[random() % 6]);
+        return text;
+    };
+    for (int trial = 0; trial < 100000; ++trial) {
+        UTF16String text = units(8);
+        const std::size_t at = random() % (text.size() + 1);
+        const std::size_t removed = std::min<std::size_t>(random() % 3, text.size() - at);
+        const UTF16String inserted = units(3);
+        const EditRecount recount(CountCharacters(text.data(), text.size()), text.data(),
+                                  text.size(), at, removed);
+        text.replace(at, removed, inserted);
+        ASSERT_EQ(recount.Count(text.data(), text.size(), inserted.size()),
+                  CountCharacters(text.data(), text.size()));
+    }
+}
+
+// Long texts take the vector case paths when the locale maps ASCII as ASCII does, and the unit
+// paths otherwise (a Turkish locale, where one is installed): both must answer as Char does.
+TEST(Kernels, CaseMappingOfLongTextsFollowsTheLocale) {
+    using QuendalText::Char;
+    using QuendalText::Text;
+    std::mt19937 random(8);
+    UTF16String lower(2000, u'a');
+    for (UTF16Unit& unit : lower) unit = static_cast<UTF16Unit>(u' ' + random() % 95);
+    const std::string previous = std::setlocale(LC_ALL, nullptr);
+    for (const char* locale : {"C", "C.UTF-8", "tr_TR.UTF-8", "de_DE.UTF-8"}) {
+        if (std::setlocale(LC_ALL, locale) == nullptr) continue;
+        SCOPED_TRACE(locale);
+        UTF16String upper = lower, expected = lower;
+        for (UTF16Unit& unit : upper) unit = static_cast<UTF16Unit>(AsciiUnfold(AsciiFold(unit)));
+        for (UTF16Unit& unit : expected) {
+            Char character(unit);
+            if (character.IsLower()) unit = character.ToUpper()[0];
+        }
+        Text mapped(lower);
+        mapped.ToUpper();
+        EXPECT_EQ(UTF16String(mapped.c_str(), lower.size()), expected);
+        int order = 0;
+        for (std::size_t i = 0; i < lower.size() && order == 0; ++i) {
+            Char left(lower[i]), right(upper[i]);
+            left.ToLower();
+            right.ToLower();
+            order = left < right ? -1 : left > right ? 1 : 0;
+        }
+        Text ignoringCase(lower);
+        ignoringCase.set_CaseSensitivity(false);
+        EXPECT_EQ(ignoringCase.Compare(Text(upper), -1), order);
+    }
+    std::setlocale(LC_ALL, previous.c_str());
 }
 
 }  // namespace
