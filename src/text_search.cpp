@@ -136,7 +136,9 @@ std::size_t FindNoneOf(const UTF16Unit* units, std::size_t start, std::size_t co
                        const UTF16Unit* set, std::size_t setSize) {
     constexpr std::size_t kNearUnits = 8;
     const auto inSet = [&](UTF16Unit unit) {
-        return std::find(set, set + setSize, unit) != set + setSize;
+        bool found = false;
+        for (std::size_t k = 0; k < setSize; ++k) found = found || set[k] == unit;
+        return found;
     };
     const std::size_t near = std::min(count, start + kNearUnits);
     std::size_t at = start;

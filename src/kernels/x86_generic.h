@@ -228,35 +228,27 @@ int CountKernel(const UTF16Unit* units, std::size_t size, int running, UTF16Unit
             running += static_cast<int>(4 * L::kUnits);
             i += 4 * L::kUnits;
         }
-        // Then a vector at a time, the unit after each read with it, while each surrogate is
-        // half of a pair.
+        // Then a vector at a time while each surrogate is half of a pair: the units after a
+        // vector's come from a second load one unit on, and a pair across the vector's end
+        // takes its low half along.
         bool unpaired = false;
         while (size - i > L::kUnits) {
             const auto v = L::Load(units + i);
             if constexpr (kCopy) L::Store(to + i, v);
             const Mask highs = L::Highs(v);
             const Mask lows = L::Lows(v);
-            if ((highs | lows) == 0) {
-                running += static_cast<int>(L::kUnits);
-                i += L::kUnits;
-                continue;
-            }
-            const Mask nextLow = IsLowSurrogate(units[i + L::kUnits]) ? Mask{1} : Mask{0};
-            const Mask lowAfter = static_cast<Mask>((lows >> 1) | (nextLow << (L::kUnits - 1)));
-            const Mask highBefore = static_cast<Mask>(highs << 1);
-            if ((highs & ~lowAfter) != 0 || (lows & ~highBefore) != 0) {
+            const Mask lowsAfter = L::Lows(L::Load(units + i + 1));
+            if (((highs & ~lowsAfter) | (lows & ~static_cast<Mask>(highs << 1))) != 0) {
                 unpaired = true;
                 break;
             }
             running += static_cast<int>(L::kUnits - BitCount(lows));
             i += L::kUnits;
+            // A branch, not an add: the next load's address would wait for this vector's masks.
             if ((highs >> (L::kUnits - 1)) != 0) {
-                // The pair's low half, after the vector, is taken with it.
                 if constexpr (kCopy) to[i] = units[i];
                 ++i;
             }
-            // Back to four at a time when the next vector holds no surrogate.
-            if (size - i > L::kUnits && L::Surrogates(L::Load(units + i)) == 0) break;
         }
         if (unpaired) plain(L::kUnits);  // the plain pass decides
     }
@@ -274,18 +266,41 @@ int CopyAndCountKernel(const UTF16Unit* from, std::size_t size, UTF16Unit* to) {
 }
 
 // Every unit takes one byte, two from 0x80 and three from 0x800 (a lone surrogate included);
-// a high surrogate followed by a low one takes four instead of six. The units after a vector's,
-// for the pairs, come from a second load one unit on.
+// a high surrogate followed by a low one takes four instead of six. Four vectors at a time; when
+// they hold a high surrogate, the units after each vector's come from a second load one unit on.
+// The bytes beyond the first of the units of `v`.
+template <class L>
+std::size_t BytesBeyondFirst(typename L::V v) {
+    return BitCount(L::Above(v, kLastAsciiCodePoint)) +
+           BitCount(L::Above(v, kLastTwoByteCodePoint));
+}
+
+// The pairs that begin in `v`, read at `at`: high surrogates before a low one.
+template <class L>
+std::size_t PairsAt(const UTF16Unit* units, std::size_t at, typename L::V v) {
+    return BitCount(L::Highs(v) & L::Lows(L::Load(units + at + 1)));
+}
+
 template <class L>
 std::uint64_t UTF8LengthKernel(const UTF16Unit* units, std::size_t size) {
     std::uint64_t bytes = 0;
     std::size_t i = 0;
+    for (; size - i > 4 * L::kUnits; i += 4 * L::kUnits) {
+        const auto v0 = L::Load(units + i);
+        const auto v1 = L::Load(units + i + L::kUnits);
+        const auto v2 = L::Load(units + i + 2 * L::kUnits);
+        const auto v3 = L::Load(units + i + 3 * L::kUnits);
+        bytes += 4 * L::kUnits + BytesBeyondFirst<L>(v0) + BytesBeyondFirst<L>(v1) +
+                 BytesBeyondFirst<L>(v2) + BytesBeyondFirst<L>(v3);
+        if ((L::Highs(v0) | L::Highs(v1) | L::Highs(v2) | L::Highs(v3)) != 0) {
+            bytes -= 2 * (PairsAt<L>(units, i, v0) + PairsAt<L>(units, i + L::kUnits, v1) +
+                          PairsAt<L>(units, i + 2 * L::kUnits, v2) +
+                          PairsAt<L>(units, i + 3 * L::kUnits, v3));
+        }
+    }
     for (; size - i > L::kUnits; i += L::kUnits) {
         const auto v = L::Load(units + i);
-        bytes += L::kUnits + BitCount(L::Above(v, kLastAsciiCodePoint)) +
-                 BitCount(L::Above(v, kLastTwoByteCodePoint));
-        // Without a branch, which texts with a pair every few vectors would mispredict.
-        bytes -= 2 * BitCount(L::Highs(v) & L::Lows(L::Load(units + i + 1)));
+        bytes += L::kUnits + BytesBeyondFirst<L>(v) - 2 * PairsAt<L>(units, i, v);
     }
     return bytes + reference::UTF8LengthOfUnits(units + i, size - i);
 }
