@@ -130,6 +130,15 @@ private:
     std::optional<std::bitset<0x10000>> table_;
 };
 
+// The first index from `start` whose unit ends a token, by the delimiters `set` searched in
+// their own direction. Out of line, so that the table that a large set needs does not weigh on
+// the frame of the usual case.
+[[gnu::noinline]] std::size_t TokenEnd(const UTF16String& set, bool forward, const UTF16Unit* units,
+                                       std::size_t start, std::size_t count) {
+    const DelimiterSet ends(set.data(), set.size(), forward);
+    return ends.FindEnd(units, start, count);
+}
+
 // The first index from `start` whose unit is none of the `setSize` units of `set`, or `count`:
 // the first units one by one, then the vector search.
 std::size_t FindNoneOf(const UTF16Unit* units, std::size_t start, std::size_t count,
@@ -312,14 +321,10 @@ Text Text::FindToken(const Text& delimiters, int* position) const {
             stop += kernels.findUnit(units + stop, size - stop, delimiter);
         }
     } else {
-        const int found =
-            setSize == 0 || setSize > detail::kSmallSetUnits || from >= size
-                ? FindNotFromCharacterSet(delimiters, *position)
-                : AsIndex(FindNoneOf(units, from, size, delimiters.Content.data(), setSize), size);
+        const int found = FindNotFromCharacterSet(delimiters, *position);
         if (found != kNotFound) {
             start = static_cast<std::size_t>(found);
-            const DelimiterSet ends(delimiters.Content.data(), setSize, delimiters.SearchForward);
-            stop = ends.FindEnd(units, start, size);
+            stop = TokenEnd(delimiters.Content, delimiters.SearchForward, units, start, size);
         }
     }
     // No token at or after the position: the end of the tokens.
