@@ -381,11 +381,15 @@ void Singles(const std::vector<bench::Corpus>& corpora) {
             }
         });
 
-    // Fields of comma-separated values, one owning string per token.
+    // Fields of comma-separated values, of 1 to 13 units (longer ones than a string holds
+    // without allocating), one owning string per token.
     std::string csvBytes;
     bench::Lcg random(21);
     while (csvBytes.size() < bench::kCorpusBytes) {
-        csvBytes += random.Below(2) == 0 ? std::to_string(random.Below(99999)) : "field";
+        static const char* const kFields[] = {"a",        "field",       "column",
+                                              "quantity", "description", "international"};
+        csvBytes += random.Below(3) == 0 ? std::to_string(random.Below(99999))
+                                         : kFields[random.Below(std::size(kFields))];
         csvBytes += ',';
     }
     csvBytes += "end";

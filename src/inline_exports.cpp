@@ -1,25 +1,32 @@
 // Char.h and Text.h define the members that every use goes through inline (making, reading
-// and dropping a Char or a Text, appending a Char), so that they cost no call. The
-// library still exports them, as it did when they were defined out of line, for programs built
-// against those headers: this source is built without inlining (see CMakeLists.txt), so the
-// calls below make the compiler emit each member here, with its class's visibility.
+// and dropping a Char or a Text, appending a Char), so that they cost no call. The library
+// still exports them, as it did when they were defined out of line, for programs built against
+// those headers: taking their addresses, or calling them from functions that the compiler does
+// not optimise (so inlines nothing into), makes it emit each member here, with its class's
+// visibility and the library's optimisation.
 #include <QuendalText/Char.h>
 #include <QuendalText/Text.h>
 
 #include <new>
 
+#if defined(__clang__)
+#  define QUENDALTEXT_NOT_OPTIMISED __attribute__((optnone, noinline, used))
+#else
+#  define QUENDALTEXT_NOT_OPTIMISED __attribute__((optimize("O0"), noinline, used))
+#endif
+
 namespace QuendalText {
 namespace {
 
 // Constructors and the destructor, whose addresses cannot be taken.
-[[gnu::used]] void EmitInlineMembers(Char* storage, UTF16Unit unit) {
+QUENDALTEXT_NOT_OPTIMISED void EmitInlineMembers(Char* storage, UTF16Unit unit) {
     new (storage) Char(unit);
     new (storage + 1) Char(storage[0]);
     storage[1].~Char();
     new (storage + 1) Char();
 }
 
-[[gnu::used]] void EmitInlineTextMembers(Text* storage) {
+QUENDALTEXT_NOT_OPTIMISED void EmitInlineTextMembers(Text* storage) {
     new (storage) Text();
     storage->~Text();
 }
