@@ -4,6 +4,11 @@
 // those headers: taking their addresses, or calling them from functions that the compiler does
 // not optimise (so inlines nothing into), makes it emit each member here, with its class's
 // visibility and the library's optimisation.
+#if defined(__GNUC__) && !defined(__clang__)
+// Otherwise GCC may pass a member's argument by value to a private clone, and emit no symbol of
+// the member itself.
+#  pragma GCC optimize("no-ipa-sra")
+#endif
 #include <QuendalText/Char.h>
 #include <QuendalText/Text.h>
 
@@ -44,3 +49,28 @@ QUENDALTEXT_NOT_OPTIMISED void EmitInlineTextMembers(Text* storage) {
 
 }  // namespace
 }  // namespace QuendalText
+
+#if defined(_WIN32)
+// mingw-w64's GCC exports no inline member of an exported class, even one it emits, so each is
+// named to the linker here, by its decorated name (the same for x86-64 and x86).
+// (The section is left for .text, as the compiler, which switches before each function, expects.)
+#  define QUENDALTEXT_EXPORT(name) " .ascii \" -export:\\\"" name "\\\"\"\n"
+// clang-format off
+asm(".section .drectve\n"
+    QUENDALTEXT_EXPORT("_ZN11QuendalText4CharC1Ev")
+    QUENDALTEXT_EXPORT("_ZN11QuendalText4CharC1Ew")
+    QUENDALTEXT_EXPORT("_ZN11QuendalText4CharC1ERKS0_")
+    QUENDALTEXT_EXPORT("_ZN11QuendalText4CharD1Ev")
+    QUENDALTEXT_EXPORT("_ZNK11QuendalText4Char8IsSingleEv")
+    QUENDALTEXT_EXPORT("_ZNK11QuendalText4Char11IsSurrogateEv")
+    QUENDALTEXT_EXPORT("_ZNK11QuendalText4CharcvPKwEv")
+    QUENDALTEXT_EXPORT("_ZN11QuendalText4TextC1Ev")
+    QUENDALTEXT_EXPORT("_ZN11QuendalText4TextD1Ev")
+    QUENDALTEXT_EXPORT("_ZNK11QuendalText4Text5c_strEv")
+    QUENDALTEXT_EXPORT("_ZNK11QuendalText4Text7IsEmptyEv")
+    QUENDALTEXT_EXPORT("_ZNK11QuendalText4Text10get_LengthEv")
+    QUENDALTEXT_EXPORT("_ZNK11QuendalText4Text22get_NumberOfCharactersEv")
+    QUENDALTEXT_EXPORT("_ZN11QuendalText4TextpLERKNS_4CharE")
+    ".text");
+// clang-format on
+#endif

@@ -42,7 +42,7 @@ public:
     /// True when the first unit lies outside 0xD800-0xDFFF.
     bool IsSingle() const { return !IsSurrogate(); }
     /// True when the first unit lies in 0xD800-0xDFFF.
-    bool IsSurrogate() const { return (Units[0] & 0xF800) == 0xD800; }
+    bool IsSurrogate() const { return detail::IsSurrogate(Units[0]); }
 
     // Classification of a single character by the C runtime; a surrogate Char is in no class.
     bool IsAlpha() const;

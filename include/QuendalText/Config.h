@@ -29,6 +29,7 @@
 #    error "QuendalText needs C++17 or later (-std=c++17)"
 #  endif
 
+#  include <cstdint>
 #  include <string>
 #  include <string_view>
 
@@ -60,6 +61,16 @@ using ModuleHandle = const StringTable*;
 using UTF16String = std::basic_string<UTF16Unit>;
 /// A view of UTF-16 code units (std::u16string_view; std::wstring_view on Windows).
 using UTF16StringView = std::basic_string_view<UTF16Unit>;
+
+namespace detail {
+// The surrogate range, which the inline members of Char and Text test; the library's other UTF
+// rules are built on these in its own sources. Units whose top five bits are 11011 are
+// surrogates, high or low.
+inline constexpr std::uint32_t kHighSurrogateFirst = 0xD800;
+inline constexpr std::uint32_t kSurrogateMask = 0xF800;
+inline constexpr std::uint32_t kSurrogateTag = kHighSurrogateFirst;
+constexpr bool IsSurrogate(std::uint32_t unit) { return (unit & kSurrogateMask) == kSurrogateTag; }
+}  // namespace detail
 
 }  // namespace QuendalText
 

@@ -167,7 +167,7 @@ public:
     // ---- Construction, copying, settings ----
 
     /// Empty text; case-sensitive, searching forward.
-    Text();
+    inline Text();
     /// Copies units, cached counts and both settings.
     Text(const Text& other);
     /// All units of `units`, NUL units included.
@@ -176,19 +176,19 @@ public:
     Text(const Char& character);
     /// The units before the first NUL; a null pointer gives an empty text.
     Text(const UTF16Unit* units);
-    ~Text();
+    inline ~Text();
     /// Copies units, cached counts and both settings; self-assignment changes nothing.
     Text& operator=(const Text& other);
 
     /// The units, NUL-terminated, without a copy; valid until the text changes.
-    const UTF16Unit* c_str() const;
+    inline const UTF16Unit* c_str() const;
     /// True when the text has no units.
-    bool IsEmpty() const;
+    inline bool IsEmpty() const;
     /// Number of UTF-16 units.
-    int get_Length() const;
+    inline int get_Length() const;
     /// Number of characters (a pair once); leading NUL units are not counted, and a low
     /// surrogate where a character begins makes it -1.
-    int get_NumberOfCharacters() const;
+    inline int get_NumberOfCharacters() const;
     /// Case sensitivity of Compare (default true).
     void set_CaseSensitivity(bool caseSensitive);
     bool IsCaseSensitive() const;
@@ -279,7 +279,7 @@ public:
     /// Appends all units of `other` (itself included) and returns this text.
     Text& operator+=(const Text& other);
     /// Appends the character's units and returns this text.
-    Text& operator+=(const Char& character);
+    inline Text& operator+=(const Char& character);
     /// Appends the units before the first NUL; null changes nothing. Returns this text.
     Text& operator+=(const UTF16Unit* units);
     /// A new text: these units followed by the character's.
@@ -412,7 +412,7 @@ inline Text& Text::operator+=(const Char& character) {
     const UTF16Unit* units = character;
     if (units[1] == 0 && units[0] != 0 && character.IsSingle() && NumberOfCharacters >= 0 &&
         Length < std::numeric_limits<int>::max() &&
-        (Length == 0 || (Content.back() & 0xF800) != 0xD800)) {  // the last unit no surrogate
+        (Length == 0 || !detail::IsSurrogate(Content.back()))) {
         Content.push_back(units[0]);
         Length = static_cast<int>(Content.size());
         ++NumberOfCharacters;

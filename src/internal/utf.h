@@ -22,13 +22,11 @@ inline constexpr std::uint32_t kReplacementCharacter = 0xFFFD;
 
 // ---- UTF-16 ----------------------------------------------------------------------------------
 
-inline constexpr std::uint32_t kHighSurrogateFirst = 0xD800;
+// kHighSurrogateFirst, kSurrogateMask, kSurrogateTag and IsSurrogate come with Config.h.
 inline constexpr std::uint32_t kHighSurrogateLast = 0xDBFF;
 inline constexpr std::uint32_t kLowSurrogateFirst = 0xDC00;
 inline constexpr std::uint32_t kLowSurrogateLast = 0xDFFF;
-// Units whose top five bits are 11011 are surrogates, high or low; 110110 high, 110111 low.
-inline constexpr std::uint32_t kSurrogateMask = 0xF800;
-inline constexpr std::uint32_t kSurrogateTag = kHighSurrogateFirst;
+// Units whose top six bits are 110110 are high surrogates, 110111 low ones.
 inline constexpr std::uint32_t kSurrogateHalfMask = 0xFC00;
 // Each half of a pair carries ten bits of the code point's offset from kFirstSupplementary.
 inline constexpr unsigned kPairHalfBits = 10;
@@ -42,7 +40,6 @@ inline constexpr std::uint32_t kHighSurrogateBase =
 // Both units of the invalid character, and what a surrogate unit reads as on its own.
 inline constexpr UTF16Unit kInvalidUnit = static_cast<UTF16Unit>(kLastBmpCodePoint);
 
-constexpr bool IsSurrogate(std::uint32_t unit) { return (unit & kSurrogateMask) == kSurrogateTag; }
 constexpr bool IsHighSurrogate(std::uint32_t unit) {
     return (unit & kSurrogateHalfMask) == kHighSurrogateFirst;
 }
