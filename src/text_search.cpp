@@ -7,6 +7,7 @@
 #include "internal/character_count.h"
 #include "internal/character_walk.h"
 #include "internal/kernels.h"
+#include "internal/utf.h"
 
 #include <algorithm>
 #include <bitset>
@@ -127,7 +128,7 @@ private:
     UTF16Unit list_[detail::kSmallSetUnits] = {};
     std::size_t listSize_ = 0;
     bool endsAtSurrogates_ = false;
-    std::optional<std::bitset<0x10000>> table_;
+    std::optional<std::bitset<detail::kLastBmpCodePoint + 1>> table_;  // one bit per unit
 };
 
 // The first index from `start` whose unit ends a token, by the delimiters `set` searched in

@@ -8,8 +8,11 @@
 #include "internal/transcode.h"
 
 #include <unicode/ubrk.h>
+#include <unicode/uchar.h>
 #include <unicode/ustring.h>
 
+#include <array>
+#include <cstdint>
 #include <ostream>
 #include <stdexcept>
 #include <utility>
@@ -249,14 +252,79 @@ GraphemeRange::GraphemeRange(UTF16StringView units) : Units(units) {
     Breaks = std::make_shared<const detail::GraphemeBreaks>(iterator);
 }
 
+namespace {
+
+// The grapheme cluster break class of a code point. Those of the BMP are read from ICU once into
+// a table, since a property lookup per code point would cost more than the rest of the walk.
+int BreakClass(UChar32 codePoint) {
+    using Classes = std::array<std::uint8_t, detail::kLastBmpCodePoint + 1>;
+    static const Classes bmp = [] {
+        Classes classes{};
+        for (std::size_t c = 0; c < classes.size(); ++c) {
+            classes[c] = static_cast<std::uint8_t>(
+                u_getIntPropertyValue(static_cast<UChar32>(c), UCHAR_GRAPHEME_CLUSTER_BREAK));
+        }
+        return classes;
+    }();
+    if (codePoint <= static_cast<UChar32>(detail::kLastBmpCodePoint)) {
+        return bmp[static_cast<std::size_t>(codePoint)];
+    }
+    return u_getIntPropertyValue(codePoint, UCHAR_GRAPHEME_CLUSTER_BREAK);
+}
+
+// Whether a cluster boundary follows code point `before` whatever precedes it, when `after`
+// comes next. Only after a code point of break class Other or a control can that be known from
+// the pair alone: every rule that joins across a position looks at something else to its left
+// (Prepend, Hangul jamo, a ZWJ, a regional indicator, an Indic linker), and after Other only
+// Extend, ZWJ and SpacingMark join. No ASCII character is of those classes, and CR LF is the
+// one ASCII pair that joins.
+bool BoundaryFollows(UChar32 before, UChar32 after) {
+    constexpr UChar32 kCarriageReturn = 0x0D;
+    constexpr UChar32 kLineFeed = 0x0A;
+    constexpr auto kAscii = static_cast<UChar32>(detail::kLastAsciiCodePoint);
+    if (before <= kAscii && after <= kAscii) return before != kCarriageReturn || after != kLineFeed;
+    const int beforeClass = BreakClass(before);
+    if (beforeClass == U_GCB_CONTROL || beforeClass == U_GCB_LF) return true;
+    if (beforeClass == U_GCB_CR) return after != kLineFeed;
+    if (beforeClass != U_GCB_OTHER) return false;
+    if (after <= kAscii) return true;
+    const int afterClass = BreakClass(after);
+    return afterClass != U_GCB_EXTEND && afterClass != U_GCB_ZWJ &&
+           afterClass != U_GCB_SPACING_MARK;
+}
+
+}  // namespace
+
 void GraphemeRange::Iterator::Advance() {
     if (Start >= Units.size()) {
         End = Start;
         return;
     }
+    // Most clusters are one code point that the pair rule settles without the break iterator,
+    // whose every call costs far more; the rest are ICU's.
+    auto decode = [this](std::size_t& at) {
+        const std::uint32_t unit = Units[at++];
+        if (detail::IsHighSurrogate(unit) && at < Units.size() &&
+            detail::IsLowSurrogate(Units[at])) {
+            return static_cast<UChar32>(detail::DecodePair(unit, Units[at++]));
+        }
+        return static_cast<UChar32>(unit);  // an unpaired surrogate stands for itself, as in ICU
+    };
+    std::size_t next = Start;
+    const UChar32 before = decode(next);
+    if (next == Units.size()) {
+        End = next;
+        return;
+    }
+    std::size_t afterEnd = next;
+    const UChar32 after = decode(afterEnd);
+    if (BoundaryFollows(before, after)) {
+        End = next;
+        return;
+    }
     // following() repositions the shared iterator, so each Iterator walks on its own.
-    const int32_t next = ubrk_following(Breaks->iterator, static_cast<int32_t>(Start));
-    End = next == UBRK_DONE ? Units.size() : static_cast<std::size_t>(next);
+    const int32_t following = ubrk_following(Breaks->iterator, static_cast<int32_t>(Start));
+    End = following == UBRK_DONE ? Units.size() : static_cast<std::size_t>(following);
 }
 
 Text Text::Upper() const {

@@ -95,8 +95,7 @@ public:
         if (piece.IsEmpty()) return;
         // The input is well-formed, so these are the sizes convert writes.
         utf8Bytes_ += piece.get_EncodingSize(UTF8Encoding, false);
-        const QuendalText::CodePointRange codePoints = piece.CodePoints();
-        codePoints_ += std::distance(codePoints.begin(), codePoints.end());
+        codePoints_ += CodePointsOf(piece);
         utf16Units_ += piece.get_Length();
         ascii_ = ascii_ && piece.IsAscii();
         for (int at = piece.FindFromCharacterSet(LineFeed(), 0); at >= 0;
@@ -133,6 +132,19 @@ public:
     }
 
 private:
+    // The cached count is the code points of a well-formed piece but for its leading NULs.
+    static std::int64_t CodePointsOf(const Text& piece) {
+        const int characters = piece.get_NumberOfCharacters();
+        if (characters < 0) {
+            const QuendalText::CodePointRange codePoints = piece.CodePoints();
+            return std::distance(codePoints.begin(), codePoints.end());
+        }
+        const UTF16StringView units = piece.View();
+        const std::size_t leadingNuls =
+            std::min(units.find_first_not_of(UTF16Unit(0)), units.size());
+        return characters + static_cast<std::int64_t>(leadingNuls);
+    }
+
     void CountClusters(bool ended) {
         const UTF16StringView units = unfinished_.View();
         const QuendalText::GraphemeRange clusters = unfinished_.Graphemes();

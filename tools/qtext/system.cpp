@@ -1,5 +1,7 @@
 #include "system.h"
 
+#include <QuendalText/Text.h>
+
 #include <fcntl.h>
 
 #include <cstdint>
@@ -18,39 +20,6 @@ namespace qtext {
 
 #if defined(_WIN32)
 
-namespace {
-
-void AppendUtf8(std::uint32_t codePoint, std::string* bytes) {
-    if (codePoint < 0x80) {
-        bytes->push_back(static_cast<char>(codePoint));
-        return;
-    }
-    const int continuations = codePoint < 0x800 ? 1 : codePoint < 0x10000 ? 2 : 3;
-    static constexpr unsigned char kLeadBits[] = {0, 0xC0, 0xE0, 0xF0};
-    bytes->push_back(
-        static_cast<char>(kLeadBits[continuations] | (codePoint >> (6 * continuations))));
-    for (int i = continuations - 1; i >= 0; --i) {
-        bytes->push_back(static_cast<char>(0x80 | ((codePoint >> (6 * i)) & 0x3F)));
-    }
-}
-
-std::string Utf8Of(const wchar_t* units) {
-    std::string bytes;
-    for (; *units != 0; ++units) {
-        std::uint32_t codePoint = *units;
-        const bool startsPair =
-            codePoint >= 0xD800 && codePoint <= 0xDBFF && units[1] >= 0xDC00 && units[1] <= 0xDFFF;
-        if (startsPair) {
-            codePoint = 0x10000 + ((codePoint - 0xD800) << 10) + (units[1] - 0xDC00u);
-            ++units;
-        }
-        AppendUtf8(codePoint, &bytes);
-    }
-    return bytes;
-}
-
-}  // namespace
-
 std::vector<std::string> ArgumentsAsUtf8(int argc, char** argv) {
     int count = 0;
     wchar_t** wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
@@ -58,7 +27,11 @@ std::vector<std::string> ArgumentsAsUtf8(int argc, char** argv) {
     if (wide == nullptr || count != argc) {
         arguments.assign(argv, argv + argc);
     } else {
-        for (int i = 0; i < count; ++i) arguments.push_back(Utf8Of(wide[i]));
+        for (int i = 0; i < count; ++i) {
+            // An unpaired surrogate in a name becomes U+FFFD rather than stop the tool.
+            arguments.push_back(QuendalText::Text(QuendalText::UTF16StringView(wide[i]))
+                                    .ToUTF8String(QuendalText::Malformed::Replace));
+        }
     }
     ::LocalFree(wide);
     return arguments;
