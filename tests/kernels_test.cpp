@@ -2,15 +2,13 @@
 // kind of fault, surrogate and sought unit at every position relative to the vector widths
 // (8, 16 and 32 units; 16, 32 and 64 bytes), in front of backgrounds of every character length.
 #include "internal/kernels.h"
-#include "internal/character_count.h"
-
-#include <QuendalText/Text.h>
 
 #include <gtest/gtest.h>
+#include <unicode/ustring.h>
 
-#include <clocale>
 #include <random>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -34,11 +32,11 @@ std::vector<const Kernels*> VectorLevels() {
 
 // UTF-8 faults of every kind (and well-formed neighbours of them).
 const std::string kUTF8Specials[] = {
-    "\xc2\x80",         "\xdf\xbf",     "\xe0\xa0\x80", "\xef\xbf\xbf",      "\xf0\x90\x80\x80",
-    "\xf4\x8f\xbf\xbf", "\xc0\xaf",     "\xc1\xbf",     "\xe0\x80\x80",      "\xe0\x9f\xbf",
-    "\xed\xa0\x80",     "\xed\xbf\xbf", "\xf0\x80\x80", "\xf0\x8f\xbf",      "\xf4\x90\x80\x80",
-    "\xf5\x80",         "\xff",         "\x80",         "\xbf\xbf",          "\xe2\x82",
-    "\xf0\x9f\x98",     "\xc3",         "\xe2\x28\xa1", std::string(1, '\0')};
+    "\xc2\x80",         "\xdf\xbf",     "\xe0\xa0\x80", "\xef\xbf\xbf", "\xf0\x90\x80\x80",
+    "\xf4\x8f\xbf\xbf", "\xc0\xaf",     "\xc1\xbf",     "\xe0\x80\x80", "\xe0\x9f\xbf",
+    "\xed\xa0\x80",     "\xed\xbf\xbf", "\xf0\x80\x80", "\xf0\x8f\xbf", "\xf4\x90\x80\x80",
+    "\xf5\x80",         "\xff",         "\x80",         "\xbf\xbf",     "\xe2\x82",
+    "\xf0\x9f\x98",     "\xc3",         "\xe2\x28\xa1", "\xed\x9f\xbf", std::string(1, '\0')};
 // Background characters of each length.
 const char* const kUTF8Background[] = {
     "a", "~", "\xc3\xa9", "\xe2\x82\xac", "\xe6\x97\xa5", "\xf0\x9f\x98\x80"};
@@ -70,6 +68,22 @@ UTF16String UnitBackground(std::mt19937& random, std::size_t units, unsigned kin
     return text;
 }
 
+// UTF-8 strings: a background (ASCII or not, by turns) with each special at every position and
+// more characters after it, whole and cut inside the special.
+template <class Check>
+void ForEachUTF8String(Check check) {
+    std::mt19937 random(99);
+    for (const std::string& special : kUTF8Specials) {
+        for (std::size_t at = 0; at < kPositions; ++at) {
+            std::string bytes = UTF8Background(random, at, random() % 2 == 0);
+            const std::size_t cut = bytes.size() + special.size() - 1;
+            bytes += special + UTF8Background(random, random() % 150, false);
+            check(std::string_view(bytes));
+            check(std::string_view(bytes).substr(0, cut));
+        }
+    }
+}
+
 // Unit strings: a background (ASCII, up to U+07FF, or anything with pairs, by turns) with a run
 // of one to three special units at every position, then cut just before that run.
 template <class Check>
@@ -88,27 +102,67 @@ void ForEachUnitString(Check check) {
     }
 }
 
+// The plain passes against ICU: their output is ICU's conversion of the prefix they took, and
+// ICU, converting on, replaces the sequence they stopped at at once (no special is U+FFFD).
+TEST(Kernels, ReferenceTranscodersMatchICU) {
+    const auto icuPrefix = [](auto convert, auto* out, std::size_t capacity, const auto* in,
+                              std::size_t size, UChar32 substitute) {
+        int32_t length = 0, substitutions = 0;
+        UErrorCode status = U_ZERO_ERROR;
+        convert(out, static_cast<int32_t>(capacity), &length, in, static_cast<int32_t>(size),
+                substitute, &substitutions, &status);
+        EXPECT_TRUE(U_SUCCESS(status) && (substitute == 0xFFFD) == (substitutions > 0));
+        return static_cast<std::size_t>(length);
+    };
+    ForEachUTF8String([&](std::string_view bytes) {
+        std::vector<UChar> plain(bytes.size() + 1), icu(bytes.size() + 1);
+        const TranscodeResult r = reference::UTF8ToUTF16(
+            bytes.data(), bytes.size(), reinterpret_cast<UTF16Unit*>(plain.data()));
+        const TranscodeResult v = ValidateUTF8(bytes.data(), bytes.size());
+        ASSERT_EQ(std::tie(r.read, r.written, r.stop), std::tie(v.read, v.written, v.stop));
+        ASSERT_EQ(icuPrefix(u_strFromUTF8WithSub, icu.data(), icu.size(), bytes.data(), r.read,
+                            U_SENTINEL),
+                  r.written);
+        ASSERT_TRUE(
+            std::equal(icu.begin(), icu.begin() + static_cast<long>(r.written), plain.begin()));
+        if (r.stop == Stop::End) return;
+        icuPrefix(u_strFromUTF8WithSub, icu.data(), icu.size(), bytes.data() + r.read,
+                  bytes.size() - r.read, 0xFFFD);
+        ASSERT_EQ(icu[0], 0xFFFD) << r.read;
+    });
+    ForEachUnitString([&](const UTF16String& units) {
+        std::string plain(3 * units.size(), '#'), icu(3 * units.size() + 1, '#');
+        const TranscodeResult r = reference::UTF16ToUTF8(units.data(), units.size(), &plain[0]);
+        ASSERT_EQ(ValidateUTF16(units.data(), units.size()).written, r.written);
+        const auto* source = reinterpret_cast<const UChar*>(units.data());
+        ASSERT_EQ(icuPrefix(u_strToUTF8WithSub, &icu[0], icu.size(), source, r.read, U_SENTINEL),
+                  r.written);
+        ASSERT_EQ(icu.substr(0, r.written), plain.substr(0, r.written));
+        ASSERT_EQ(r.stop == Stop::Truncated,
+                  r.read + 1 == units.size() && IsHighSurrogate(units.back()));
+        if (r.stop == Stop::End) {
+            ASSERT_EQ(reference::UTF8LengthOfUnits(units.data(), units.size()), r.written);
+        } else {
+            icuPrefix(u_strToUTF8WithSub, &icu[0], icu.size(), source + r.read,
+                      units.size() - r.read, 0xFFFD);
+            ASSERT_EQ(icu.substr(0, 3), "\xEF\xBF\xBD");
+        }
+    });
+}
+
 TEST(Kernels, TranscodersMatchReference) {
-    std::mt19937 random(99);
     for (const Kernels* kernels : VectorLevels()) {
         SCOPED_TRACE(kernels->name);
-        for (const std::string& special : kUTF8Specials) {
-            for (std::size_t at = 0; at < kPositions; ++at) {
-                std::string bytes = UTF8Background(random, at, random() % 2 == 0);
-                bytes += special + UTF8Background(random, random() % 150, false);
-                for (const std::size_t size : {bytes.size(), at + special.size() - 1}) {
-                    std::vector<UTF16Unit> plain(size + 1), fast(size + 1);
-                    const TranscodeResult r =
-                        reference::UTF8ToUTF16(bytes.data(), size, plain.data());
-                    const TranscodeResult k = kernels->utf8ToUTF16(bytes.data(), size, fast.data());
-                    ASSERT_EQ(std::tie(r.read, r.written, r.codePoints, r.stop),
-                              std::tie(k.read, k.written, k.codePoints, k.stop))
-                        << at << " " << special.size();
-                    ASSERT_TRUE(std::equal(
-                        plain.begin(), plain.begin() + static_cast<long>(r.written), fast.begin()));
-                }
-            }
-        }
+        ForEachUTF8String([&](std::string_view bytes) {
+            std::vector<UTF16Unit> plain(bytes.size() + 1), fast(bytes.size() + 1);
+            const TranscodeResult r =
+                reference::UTF8ToUTF16(bytes.data(), bytes.size(), plain.data());
+            const TranscodeResult k = kernels->utf8ToUTF16(bytes.data(), bytes.size(), fast.data());
+            ASSERT_EQ(std::tie(r.read, r.written, r.codePoints, r.stop),
+                      std::tie(k.read, k.written, k.codePoints, k.stop));
+            ASSERT_TRUE(std::equal(plain.begin(), plain.begin() + static_cast<long>(r.written),
+                                   fast.begin()));
+        });
         ForEachUnitString([&](const UTF16String& units) {
             ASSERT_EQ(kernels->utf8LengthOfUnits(units.data(), units.size()),
                       reference::UTF8LengthOfUnits(units.data(), units.size()));
@@ -214,63 +268,6 @@ TEST(Kernels, SearchesAndEditsMatchReference) {
             ASSERT_EQ(plain, fast);
         });
     }
-}
-
-// A count after an edit in the middle, read around the edit, is the count of the whole.
-TEST(Kernels, CountAfterEditMatchesWholeCount) {
-    std::mt19937 random(5);
-    const unsigned kUnits[] = {0, u'a', 0xD800, 0xDBFF, 0xDC00, 0xFFFF};
-    const auto units = [&](std::size_t most) {
-        UTF16String text(random() % (most + 1), u'a');
-        for (UTF16Unit& unit : text) unit = static_cast<UTF16Unit>(kUnits[random() % 6]);
-        return text;
-    };
-    for (int trial = 0; trial < 100000; ++trial) {
-        UTF16String text = units(8);
-        const std::size_t at = random() % (text.size() + 1);
-        const std::size_t removed = std::min<std::size_t>(random() % 3, text.size() - at);
-        const UTF16String inserted = units(3);
-        const EditRecount recount(CountCharacters(text.data(), text.size()), text.data(),
-                                  text.size(), at, removed);
-        text.replace(at, removed, inserted);
-        ASSERT_EQ(recount.Count(text.data(), text.size(), inserted.size()),
-                  CountCharacters(text.data(), text.size()));
-    }
-}
-
-// Long texts take the vector case paths when the locale maps ASCII as ASCII does, and the unit
-// paths otherwise (a Turkish locale, where one is installed): both must answer as Char does.
-TEST(Kernels, CaseMappingOfLongTextsFollowsTheLocale) {
-    using QuendalText::Char;
-    using QuendalText::Text;
-    std::mt19937 random(8);
-    UTF16String lower(2000, u'a');
-    for (UTF16Unit& unit : lower) unit = static_cast<UTF16Unit>(u' ' + random() % 95);
-    const std::string previous = std::setlocale(LC_ALL, nullptr);
-    for (const char* locale : {"C", "C.UTF-8", "tr_TR.UTF-8", "de_DE.UTF-8"}) {
-        if (std::setlocale(LC_ALL, locale) == nullptr) continue;
-        SCOPED_TRACE(locale);
-        UTF16String upper = lower, expected = lower;
-        for (UTF16Unit& unit : upper) unit = static_cast<UTF16Unit>(AsciiUnfold(AsciiFold(unit)));
-        for (UTF16Unit& unit : expected) {
-            Char character(unit);
-            if (character.IsLower()) unit = character.ToUpper()[0];
-        }
-        Text mapped(lower);
-        mapped.ToUpper();
-        EXPECT_EQ(UTF16String(mapped.c_str(), lower.size()), expected);
-        int order = 0;
-        for (std::size_t i = 0; i < lower.size() && order == 0; ++i) {
-            Char left(lower[i]), right(upper[i]);
-            left.ToLower();
-            right.ToLower();
-            order = left < right ? -1 : left > right ? 1 : 0;
-        }
-        Text ignoringCase(lower);
-        ignoringCase.set_CaseSensitivity(false);
-        EXPECT_EQ(ignoringCase.Compare(Text(upper), -1), order);
-    }
-    std::setlocale(LC_ALL, previous.c_str());
 }
 
 }  // namespace
