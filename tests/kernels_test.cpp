@@ -4,7 +4,6 @@
 #include "internal/kernels.h"
 
 #include <gtest/gtest.h>
-#include <unicode/ustring.h>
 
 #include <random>
 #include <string>
@@ -100,54 +99,6 @@ void ForEachUnitString(Check check) {
             check(text);
         }
     }
-}
-
-// The plain passes against ICU: their output is ICU's conversion of the prefix they took, and
-// ICU, converting on, replaces the sequence they stopped at at once (no special is U+FFFD).
-TEST(Kernels, ReferenceTranscodersMatchICU) {
-    const auto icuPrefix = [](auto convert, auto* out, std::size_t capacity, const auto* in,
-                              std::size_t size, UChar32 substitute) {
-        int32_t length = 0, substitutions = 0;
-        UErrorCode status = U_ZERO_ERROR;
-        convert(out, static_cast<int32_t>(capacity), &length, in, static_cast<int32_t>(size),
-                substitute, &substitutions, &status);
-        EXPECT_TRUE(U_SUCCESS(status) && (substitute == 0xFFFD) == (substitutions > 0));
-        return static_cast<std::size_t>(length);
-    };
-    ForEachUTF8String([&](std::string_view bytes) {
-        std::vector<UChar> plain(bytes.size() + 1), icu(bytes.size() + 1);
-        const TranscodeResult r = reference::UTF8ToUTF16(
-            bytes.data(), bytes.size(), reinterpret_cast<UTF16Unit*>(plain.data()));
-        const TranscodeResult v = ValidateUTF8(bytes.data(), bytes.size());
-        ASSERT_EQ(std::tie(r.read, r.written, r.stop), std::tie(v.read, v.written, v.stop));
-        ASSERT_EQ(icuPrefix(u_strFromUTF8WithSub, icu.data(), icu.size(), bytes.data(), r.read,
-                            U_SENTINEL),
-                  r.written);
-        ASSERT_TRUE(
-            std::equal(icu.begin(), icu.begin() + static_cast<long>(r.written), plain.begin()));
-        if (r.stop == Stop::End) return;
-        icuPrefix(u_strFromUTF8WithSub, icu.data(), icu.size(), bytes.data() + r.read,
-                  bytes.size() - r.read, 0xFFFD);
-        ASSERT_EQ(icu[0], 0xFFFD) << r.read;
-    });
-    ForEachUnitString([&](const UTF16String& units) {
-        std::string plain(3 * units.size(), '#'), icu(3 * units.size() + 1, '#');
-        const TranscodeResult r = reference::UTF16ToUTF8(units.data(), units.size(), &plain[0]);
-        ASSERT_EQ(ValidateUTF16(units.data(), units.size()).written, r.written);
-        const auto* source = reinterpret_cast<const UChar*>(units.data());
-        ASSERT_EQ(icuPrefix(u_strToUTF8WithSub, &icu[0], icu.size(), source, r.read, U_SENTINEL),
-                  r.written);
-        ASSERT_EQ(icu.substr(0, r.written), plain.substr(0, r.written));
-        ASSERT_EQ(r.stop == Stop::Truncated,
-                  r.read + 1 == units.size() && IsHighSurrogate(units.back()));
-        if (r.stop == Stop::End) {
-            ASSERT_EQ(reference::UTF8LengthOfUnits(units.data(), units.size()), r.written);
-        } else {
-            icuPrefix(u_strToUTF8WithSub, &icu[0], icu.size(), source + r.read,
-                      units.size() - r.read, 0xFFFD);
-            ASSERT_EQ(icu.substr(0, 3), "\xEF\xBF\xBD");
-        }
-    });
 }
 
 TEST(Kernels, TranscodersMatchReference) {

@@ -16,47 +16,31 @@
 
 namespace {
 
-using qt_test::UnitsOf;
-using qt_test::UTF16String;
-using qt_test::UTF16Unit;
+using namespace qt_test;
 using QuendalText::Malformed;
 using QuendalText::MalformedInput;
-using QuendalText::Text;
 using QuendalText::UTF16StringView;
 
-const UChar* AsUChar(const UTF16Unit* units) { return reinterpret_cast<const UChar*>(units); }
-
-// ICU's conversion `convert` with U+FFFD for ill-formed input: the output and how many U+FFFD
-// it wrote.
-template <class Dest, class Source, class Convert>
-std::pair<Dest, int32_t> Icu(const Source& source, Convert convert) {
+// ICU's conversion through `convert`, a u_str...WithSub function, with U+FFFD for ill-formed
+// input: the output and how many U+FFFD it wrote.
+template <class Dest, class IcuDest, class IcuSource, class Source>
+std::pair<Dest, int32_t> Icu(IcuDest* (*convert)(IcuDest*, int32_t, int32_t*, const IcuSource*,
+                                                 int32_t, UChar32, int32_t*, UErrorCode*),
+                             const Source& source) {
     Dest dest(4 * source.size() + 4, {});
-    int32_t length = 0;
-    int32_t substitutions = 0;
+    int32_t length = 0, substitutions = 0;
     UErrorCode status = U_ZERO_ERROR;
-    convert(dest.data(), static_cast<int32_t>(dest.size()), &length, source.data(),
-            static_cast<int32_t>(source.size()), 0xFFFD, &substitutions, &status);
+    convert(reinterpret_cast<IcuDest*>(&dest[0]), int32_t(dest.size()), &length,
+            reinterpret_cast<const IcuSource*>(source.data()), int32_t(source.size()), 0xFFFD,
+            &substitutions, &status);
     EXPECT_TRUE(U_SUCCESS(status)) << u_errorName(status);
-    dest.resize(static_cast<std::size_t>(length));
+    dest.resize(std::size_t(length));
     return {dest, substitutions};
 }
-std::pair<UTF16String, int32_t> IcuFromUTF8(const std::string& bytes) {
-    return Icu<UTF16String>(bytes, [](UTF16Unit* d, auto... rest) {
-        u_strFromUTF8WithSub(reinterpret_cast<UChar*>(d), rest...);
-    });
-}
-std::pair<std::string, int32_t> IcuToUTF8(const UTF16String& units) {
-    return Icu<std::string>(units,
-                            [](char* d, int32_t c, int32_t* l, const UTF16Unit* s, auto... rest) {
-                                u_strToUTF8WithSub(d, c, l, AsUChar(s), rest...);
-                            });
-}
-std::pair<UTF16String, int32_t> IcuFromUTF32(const std::u32string& units) {
-    return Icu<UTF16String>(
-        units, [](UTF16Unit* d, int32_t c, int32_t* l, const char32_t* s, auto... rest) {
-            u_strFromUTF32WithSub(reinterpret_cast<UChar*>(d), c, l,
-                                  reinterpret_cast<const UChar32*>(s), rest...);
-        });
+auto IcuFromUTF8(const std::string& bytes) { return Icu<UTF16String>(u_strFromUTF8WithSub, bytes); }
+auto IcuToUTF8(const UTF16String& units) { return Icu<std::string>(u_strToUTF8WithSub, units); }
+auto IcuFromUTF32(const std::u32string& values) {
+    return Icu<UTF16String>(u_strFromUTF32WithSub, values);
 }
 
 // Code points at the encoding boundaries, surrogates, NUL and values beyond Unicode.
@@ -72,16 +56,16 @@ std::u32string RandomValues(std::mt19937& random) {
 
 // Well-formed UTF-8 of random code points with stray, cut and overlong bytes mixed in.
 std::string RandomBytes(std::mt19937& random) {
-    static const std::string kStray[] = {"\x80",     "\xBF",     "\xC0\xAF", "\xC1",
-                                         "\xE0\x80", "\xED\xA0", "\xF0\x8F", "\xF4\x90",
-                                         "\xF5",     "\xFF",     "\xE2\x82", "\xF0\x9F\x98"};
+    static const std::string kStray[] = {"\x80",     "\xBF",         "\xC0\xAF", "\xC1",
+                                         "\xE0\x80", "\xE0\x9F\xBF", "\xED\xA0", "\xED\xBF",
+                                         "\xF0\x8F", "\xF4\x90",     "\xF5",     "\xFF",
+                                         "\xE2\x82", "\xF0\x9F\x98", "\xE2\x28"};
     std::string bytes;
     for (char32_t value : RandomValues(random)) {
         if (random() % 3 == 0) {
             bytes += kStray[random() % std::size(kStray)];
         } else if (value <= 0x10FFFF && (value < 0xD800 || value > 0xDFFF)) {
-            const Text one = Text::FromUTF32(std::u32string(1, value));
-            bytes += one.ToUTF8String();
+            bytes += ToUTF8({value});
         }
     }
     return bytes;
@@ -89,9 +73,9 @@ std::string RandomBytes(std::mt19937& random) {
 
 // Units of random code points; a surrogate value stays a lone unit.
 UTF16String RandomUnits(std::mt19937& random) {
-    qt_test::CodePoints values;
+    CodePoints values;
     for (char32_t value : RandomValues(random)) values.push_back(value % 0x110000);
-    return qt_test::ToUTF16(values);
+    return ToUTF16(values);
 }
 
 // The offset of the MalformedInput that `raise` raises (-1 for none), after checking its origin
@@ -150,12 +134,14 @@ TEST(TextUnicode, ConversionsAgreeWithIcuOnRandomInput) {
         const auto unitCheck = QuendalText::ValidateUTF16(units);
         EXPECT_EQ(unitOffset, unitSubs == 0 ? -1 : static_cast<long long>(unitCheck.position));
         EXPECT_TRUE(unitSubs == 0 || IcuToUTF8(units.substr(0, unitCheck.position)).second == 0);
+        EXPECT_EQ(unitCheck.validity == QuendalText::Validity::Incomplete,
+                  unitCheck.position + 1 == units.size() && IsHigh(units.back()));
 
         // The code points read a lone surrogate as its value; UTF-32 has U+FFFD for it.
         std::u32string codePoints, utf32;
-        for (const std::uint32_t value : qt_test::Decode(units)) {
+        for (const std::uint32_t value : Decode(units)) {
             codePoints += value;
-            utf32 += qt_test::IsSurrogate(value) ? U'\uFFFD' : value;
+            utf32 += IsSurrogate(value) ? U'\uFFFD' : value;
         }
         const auto range = text.CodePoints();
         EXPECT_EQ(std::u32string(range.begin(), range.end()), codePoints);
@@ -188,11 +174,11 @@ void ForEachRecord(const char* file, const std::function<void(std::vector<std::s
 
 // The UTF-16 units of space-separated hexadecimal code points; a surrogate stays one unit.
 UTF16String UnitsOfHex(const std::string& hex) {
-    qt_test::CodePoints values;
+    CodePoints values;
     std::istringstream in(hex);
     for (std::string value; in >> value;)
         values.push_back(std::uint32_t(std::stoul(value, nullptr, 16)));
-    return qt_test::ToUTF16(values);
+    return ToUTF16(values);
 }
 
 TEST(TextUnicode, CaseMappingFollowsTheCharacterDatabase) {
@@ -270,16 +256,16 @@ TEST(TextUnicode, GraphemesFollowTheBreakTests) {
 }
 
 TEST(TextUnicode, SplitAndAffixesAgreeWithACodePointModel) {
-    qt_test::Generator generate{std::mt19937(77)};
+    Generator generate{std::mt19937(77)};
     for (int trial = 0; trial < 3000; ++trial) {
         const UTF16String units = generate.Units(10);
         const Text text{UTF16StringView(units)};
         const QuendalText::Char delimiter = generate.AnyChar();
         // The model: a field ends where the delimiter's code points come whole (U+0000: a NUL).
-        UTF16String sought = qt_test::UnitsOf(delimiter);
-        if (sought.empty()) sought = qt_test::Units({0});
-        const qt_test::CodePoints points = qt_test::Decode(units);
-        const qt_test::CodePoints soughtPoints = qt_test::Decode(sought);
+        UTF16String sought = UnitsOf(delimiter);
+        if (sought.empty()) sought = Units({0});
+        const CodePoints points = Decode(units);
+        const CodePoints soughtPoints = Decode(sought);
         std::vector<UTF16String> expected(1);
         for (std::size_t i = 0; i < points.size(); ++i) {
             const std::size_t end = std::min(points.size(), i + soughtPoints.size());
@@ -288,7 +274,7 @@ TEST(TextUnicode, SplitAndAffixesAgreeWithACodePointModel) {
                 expected.emplace_back();
                 i = end - 1;
             } else {
-                expected.back() += qt_test::ToUTF16({points[i]});
+                expected.back() += ToUTF16({points[i]});
             }
         }
         std::vector<UTF16String> fields;
