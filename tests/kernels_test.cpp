@@ -29,13 +29,15 @@ std::vector<const Kernels*> VectorLevels() {
     return levels;
 }
 
-// UTF-8 faults of every kind (and well-formed neighbours of them).
+// UTF-8 faults of every kind (and well-formed neighbours of them), a stray continuation after a
+// whole character among them.
 const std::string kUTF8Specials[] = {
-    "\xc2\x80",         "\xdf\xbf",     "\xe0\xa0\x80", "\xef\xbf\xbf", "\xf0\x90\x80\x80",
-    "\xf4\x8f\xbf\xbf", "\xc0\xaf",     "\xc1\xbf",     "\xe0\x80\x80", "\xe0\x9f\xbf",
-    "\xed\xa0\x80",     "\xed\xbf\xbf", "\xf0\x80\x80", "\xf0\x8f\xbf", "\xf4\x90\x80\x80",
-    "\xf5\x80",         "\xff",         "\x80",         "\xbf\xbf",     "\xe2\x82",
-    "\xf0\x9f\x98",     "\xc3",         "\xe2\x28\xa1", "\xed\x9f\xbf", std::string(1, '\0')};
+    "\xc2\x80",          "\xdf\xbf",     "\xe0\xa0\x80", "\xef\xbf\xbf", "\xf0\x90\x80\x80",
+    "\xf4\x8f\xbf\xbf",  "\xc0\xaf",     "\xc1\xbf",     "\xe0\x80\x80", "\xe0\x9f\xbf",
+    "\xed\xa0\x80",      "\xed\xbf\xbf", "\xf0\x80\x80", "\xf0\x8f\xbf", "\xf4\x90\x80\x80",
+    "\xf5\x80",          "\xff",         "\x80",         "\xbf\xbf",     "\xe2\x82",
+    "\xf0\x9f\x98",      "\xc3",         "\xe2\x28\xa1", "\xed\x9f\xbf", "\xe2\x82\xac\x80",
+    std::string(1, '\0')};
 // Background characters of each length.
 const char* const kUTF8Background[] = {
     "a", "~", "\xc3\xa9", "\xe2\x82\xac", "\xe6\x97\xa5", "\xf0\x9f\x98\x80"};
@@ -84,7 +86,7 @@ void ForEachUTF8String(Check check) {
 }
 
 // Unit strings: a background (ASCII, up to U+07FF, or anything with pairs, by turns) with a run
-// of one to three special units at every position, then cut just before that run.
+// of one to three special units at every position, then cut just after and just before that run.
 template <class Check>
 void ForEachUnitString(Check check) {
     std::mt19937 random(1234);
@@ -92,8 +94,10 @@ void ForEachUnitString(Check check) {
         for (std::size_t at = 0; at < kUnitPositions; ++at) {
             const auto kinds = static_cast<unsigned>(1 + at % 3);
             UTF16String text = UnitBackground(random, kUnitPositions + random() % 40, kinds);
-            text.insert(std::min(at, text.size()), 1 + random() % 3,
-                        static_cast<UTF16Unit>(special));
+            const std::size_t run = 1 + random() % 3;
+            text.insert(std::min(at, text.size()), run, static_cast<UTF16Unit>(special));
+            check(text);
+            text.resize(at + run);
             check(text);
             text.resize(at);
             check(text);
@@ -168,7 +172,10 @@ TEST(Kernels, SearchesAndEditsMatchReference) {
         ForEachUnitString([&](const UTF16String& units) {
             const UTF16Unit* data = units.data();
             const std::size_t size = units.size();
-            for (const unsigned sought : {0u, 0x7Fu, 0xFFFFu, unsigned{u'|'}, unsigned{u'a'}}) {
+            // Fixed units, and the one before the last (which a surrogate after it may take along).
+            const unsigned before = size > 1 && !IsSurrogate(data[size - 2]) ? data[size - 2] : 0;
+            for (const unsigned sought :
+                 {0u, 0x7Fu, 0xFFFFu, unsigned{u'|'}, unsigned{u'a'}, before}) {
                 const auto unit = static_cast<UTF16Unit>(sought);
                 ASSERT_EQ(kernels->findUnit(data, size, unit),
                           reference::FindUnit(data, size, unit));
