@@ -1,5 +1,5 @@
 // What the tests share: references independent of the library and of ICU (encoders, the count
-// rule), checks of a text and of a raise, canary buffers, a generator, the platform locale.
+// rule), checks of a text and of a raise, canary buffers and a generator.
 #ifndef QUENDALTEXT_TESTS_TEST_SUPPORT_H
 #define QUENDALTEXT_TESTS_TEST_SUPPORT_H
 
@@ -8,13 +8,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <clocale>
 #include <cstdint>
 #include <cstring>
 #include <initializer_list>
 #include <random>
 #include <stdexcept>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace qt_test {
@@ -93,16 +93,14 @@ inline int ReferenceCount(const UTF16String& units, bool* endsOpen = nullptr) {
 // Whether `text` holds `units` and a NUL after them, with the reference count and the settings.
 inline testing::AssertionResult Holds(const Text& text, const UTF16String& units,
                                       bool caseSensitive = true, bool forward = true) {
-    const int count = text.get_NumberOfCharacters(), expected = ReferenceCount(units);
-    if (UnitsOf(text) == units && text.c_str()[units.size()] == 0 && count == expected &&
-        text.IsEmpty() == units.empty() && text.IsCaseSensitive() == caseSensitive &&
-        text.IsSearchForward() == forward)
-        return testing::AssertionSuccess();
+    const auto held =
+        std::make_tuple(UnitsOf(text), text.get_NumberOfCharacters(), text.IsCaseSensitive(),
+                        text.IsSearchForward(), text.IsEmpty());
+    const auto expected =
+        std::make_tuple(units, ReferenceCount(units), caseSensitive, forward, units.empty());
+    if (held == expected && text.c_str()[units.size()] == 0) return testing::AssertionSuccess();
     return testing::AssertionFailure()
-           << testing::PrintToString(UnitsOf(text)) << " of " << count << " characters, settings "
-           << text.IsCaseSensitive() << text.IsSearchForward() << "; expected "
-           << testing::PrintToString(units) << " of " << expected << ", " << caseSensitive
-           << forward;
+           << testing::PrintToString(held) << " instead of " << testing::PrintToString(expected);
 }
 
 // Expects `statement` to raise CPPException<E> with the given function, line and message.
@@ -145,26 +143,6 @@ struct Generator {
             'a', ',', UTF16Unit{0}, UTF16Unit{0xFFFF}, '\x80', Char(), 0x1F600, 0x102441, 0xD800};
         return kChars[Below(9)];
     }
-};
-
-// The one place that names a platform locale: the C runtime's that classifies and case-maps all
-// of Unicode (glibc's C.UTF-8; on Windows, which has no such name, the system's own, since its
-// runtime case-maps beyond ASCII in every locale but "C"), while the guard lives; inactive where
-// there is none.
-class UnicodeLocale {
-public:
-    UnicodeLocale() : previous_(std::setlocale(LC_ALL, nullptr)) {}
-    ~UnicodeLocale() { std::setlocale(LC_ALL, previous_.c_str()); }
-    bool IsActive() const { return active_; }
-
-private:
-    std::string previous_;
-#if defined(_WIN32)
-    bool active_ = std::setlocale(LC_ALL, "") != nullptr &&
-                   std::strcmp(std::setlocale(LC_ALL, nullptr), "C") != 0;
-#else
-    bool active_ = std::setlocale(LC_ALL, "C.UTF-8") != nullptr;
-#endif
 };
 
 }  // namespace qt_test
