@@ -74,20 +74,14 @@ inline CodePoints Decode(const UTF16String& u) {
 // The count rule as described: pieces are a high surrogate with the unit after it, or one other
 // unit. A high-and-low pair counts, other high pieces do not, others count unless a NUL comes
 // before anything counted; a piece that starts with a low surrogate makes the count -1.
-// `endsOpen`: the last piece is a lone high surrogate, which takes a unit appended after it.
-inline int ReferenceCount(const UTF16String& units, bool* endsOpen = nullptr) {
+inline int ReferenceCount(const UTF16String& units) {
     int count = 0;
-    bool malformed = false, open = false;
-    for (std::size_t i = 0; i < units.size();) {
-        const UTF16String piece = units.substr(i, IsHigh(units[i]) ? 2 : 1);
-        malformed = malformed || IsLow(piece[0]);
-        open = IsHigh(piece[0]) && piece.size() == 1;
-        const bool pair = piece.size() == 2 && IsLow(piece[1]);
-        count += (IsHigh(piece[0]) ? pair : piece[0] != 0 || count > 0) ? 1 : 0;
-        i += piece.size();
+    for (std::size_t i = 0; i < units.size(); i += IsHigh(units[i]) ? 2u : 1u) {
+        if (IsLow(units[i])) return -1;
+        const bool pair = IsHigh(units[i]) && i + 1 < units.size() && IsLow(units[i + 1]);
+        count += (IsHigh(units[i]) ? pair : units[i] != 0 || count > 0) ? 1 : 0;
     }
-    if (endsOpen != nullptr) *endsOpen = open;
-    return malformed ? -1 : count;
+    return count;
 }
 
 // Whether `text` holds `units` and a NUL after them, with the reference count and the settings.
