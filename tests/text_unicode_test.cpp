@@ -104,6 +104,19 @@ TEST(TextUnicode, ConversionsAgreeWithIcuOnRandomInput) {
         const std::string bytes = RandomBytes(random);
         const auto [fromBytes, bytesSubs] = IcuFromUTF8(bytes);
         EXPECT_EQ(UnitsOf(Text::FromUTF8(bytes, Malformed::Replace)), fromBytes);
+        // The original interface reads a C string and keeps the units before a fault, also when
+        // it appends them to a prefix (which may end with a high surrogate that takes one).
+        const std::string cString = bytes.c_str();
+        const UTF16String kept =
+            IcuFromUTF8(cString.substr(0, QuendalText::ValidateUTF8(cString).position)).first;
+        EXPECT_TRUE(Holds(Text(cString.c_str()), kept));
+        for (const UTF16String& prefix :
+             {Units({'A'}), Units({0xD800}), Units({0xDC00}), Units({0, 0})}) {
+            Text grown(prefix);
+            grown.set_CaseSensitivity(false);
+            EXPECT_EQ(&(grown += cString.c_str()), &grown);
+            EXPECT_TRUE(Holds(grown, prefix + kept, false));
+        }
         // The offset ends ICU's well-formed prefix, and the subpart there is one U+FFFD.
         const auto check = QuendalText::ValidateUTF8(bytes);
         EXPECT_EQ(MalformedOffset([&] { Text::FromUTF8(bytes); }),
