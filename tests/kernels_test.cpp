@@ -2,19 +2,16 @@
 // kind of fault, surrogate and sought unit at every position relative to the vector widths
 // (8, 16 and 32 units; 16, 32 and 64 bytes), in front of backgrounds of every character length.
 #include "internal/kernels.h"
+#include "test_support.h"
 
-#include <gtest/gtest.h>
-
-#include <random>
-#include <string>
 #include <string_view>
-#include <vector>
 
 namespace {
 
 using QuendalText::UTF16String;
 using QuendalText::UTF16Unit;
 using namespace QuendalText::detail;
+using qt_test::Units;
 
 // Positions swept: past two blocks of the widest level and its tail, in bytes and in units.
 constexpr std::size_t kPositions = 140;
@@ -52,19 +49,15 @@ std::string UTF8Background(std::mt19937& random, std::size_t bytes, bool ascii) 
     return text;
 }
 
+// Kinds: 1 ASCII only; 2 up to U+07FF; 3 BMP with pairs.
 UTF16String UnitBackground(std::mt19937& random, std::size_t units, unsigned kinds) {
-    // Kinds: 1 ASCII only; 2 up to U+07FF; 3 BMP with pairs.
-    static const unsigned kPairHalves[] = {0xD83D, 0xDE00};
     UTF16String text;
     while (text.size() < units) {
-        const unsigned kind = static_cast<unsigned>(random() % kinds);
-        if (kind == 2 && random() % 3 == 0) {
-            text.append(
-                {static_cast<UTF16Unit>(kPairHalves[0]), static_cast<UTF16Unit>(kPairHalves[1])});
-        } else {
-            const unsigned limits[] = {0x60, 0x780, 0xC000};
-            text.push_back(static_cast<UTF16Unit>(0x20 + random() % limits[kind]));
-        }
+        const unsigned kind = static_cast<unsigned>(random() % kinds),
+                       limits[] = {0x60, 0x780, 0xC000};
+        const bool pair = kind == 2 && random() % 3 == 0;
+        text +=
+            pair ? Units({0xD83D, 0xDE00}) : Units({std::uint32_t(0x20 + random() % limits[kind])});
     }
     return text;
 }
@@ -126,12 +119,9 @@ TEST(Kernels, TranscodersMatchReference) {
             ASSERT_SAME(utf8LengthOfUnits, UTF8LengthOfUnits, units.data(), units.size());
             // Rooms around the whole output's size; nothing beyond the output is written.
             const std::size_t most = 3 * units.size();
-            std::string plain(most + 1, '#'), fast(most + 1, '#');
-            const std::size_t whole =
-                reference::UTF16ToUTF8(units.data(), units.size(), &plain[0], most).written;
+            const std::size_t whole = reference::ValidateUTF16(units.data(), units.size()).written;
             for (const std::size_t room : {most, whole, whole - (whole > 0), whole / 2}) {
-                plain.assign(most + 1, '#');
-                fast.assign(most + 1, '#');
+                std::string plain(most + 1, '#'), fast = plain;
                 const TranscodeResult r =
                     reference::UTF16ToUTF8(units.data(), units.size(), &plain[0], room);
                 const TranscodeResult k =

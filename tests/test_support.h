@@ -84,14 +84,23 @@ inline int ReferenceCount(const UTF16String& units) {
     return count;
 }
 
-// Whether `text` holds `units` and a NUL after them, with the reference count and the settings.
+// Whether `text` holds `units` and a NUL after them, with the reference count, the settings and
+// the buffer sizes the references give (UTF-8 of the code points, a lone surrogate in three
+// bytes; UTF-32 from the count, so a malformed text has -4 bytes), 0 for an unknown encoding.
 inline testing::AssertionResult Holds(const Text& text, const UTF16String& units,
                                       bool caseSensitive = true, bool forward = true) {
+    const auto size = [&text](int encoding, bool nul) {
+        return text.get_EncodingSize(static_cast<UTFEncodingType>(encoding), nul);
+    };
     const auto held =
         std::make_tuple(UnitsOf(text), text.get_NumberOfCharacters(), text.IsCaseSensitive(),
-                        text.IsSearchForward(), text.IsEmpty());
-    const auto expected =
-        std::make_tuple(units, ReferenceCount(units), caseSensitive, forward, units.empty());
+                        text.IsSearchForward(), text.IsEmpty(), size(UTF8Encoding, true),
+                        size(UTF16Encoding, false), size(UTF32Encoding, true),
+                        size(UTF32Encoding, false), size(3, true));
+    const int count = ReferenceCount(units);
+    const auto expected = std::make_tuple(units, count, caseSensitive, forward, units.empty(),
+                                          int(ToUTF8(Decode(units)).size()) + 1,
+                                          2 * int(units.size()), 4 * (count + 1), 4 * count, 0);
     if (held == expected && text.c_str()[units.size()] == 0) return testing::AssertionSuccess();
     return testing::AssertionFailure()
            << testing::PrintToString(held) << " instead of " << testing::PrintToString(expected);

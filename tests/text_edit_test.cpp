@@ -35,6 +35,9 @@ TEST(TextEdit, SequencesOfEditsFollowTheModel) {
             const Text otherText(other);
             const Text& operand = itself ? text : otherText;
             const Char c = generate.AnyChar();
+            // Texts of a character, and of units that stop at the first NUL.
+            EXPECT_TRUE(Holds(Text(c), UnitsOf(c)) &&
+                        Holds(Text(other.c_str()), other.substr(0, other.find(UTF16Unit{0}))));
             const int length = int(model.size()), start = generate.Below(length + 3) - 1,
                       count = generate.Below(8) - 1;
             const bool inText = start >= 0 && start < length,

@@ -1,6 +1,6 @@
-// Searching, Remove, tokens and comparison against plain models (the character search index by
-// index, Remove as search-and-erase until nothing is found) over generated texts, and named rows
-// that pin the models' reading of the rules.
+// Searching, Remove, tokens, splitting, affixes and comparison against plain models (the character
+// search index by index, Remove as search-and-erase until nothing is found, splitting by code
+// points) over generated texts, and named rows that pin the search model's reading of the rules.
 #include "test_support.h"
 
 #include <tuple>
@@ -109,6 +109,28 @@ TEST(TextSearch, SearchesAndComparisonsFollowTheModels) {
         const std::size_t limit =
             count == -1 ? std::max(units.size(), other.size()) : Size(std::max(count, 0));
         EXPECT_EQ(text.Compare(pattern, count), ModelCompareIgnoringCase(units, other, limit));
+        // Split: a field ends where the character's code points come whole (U+0000: a NUL).
+        const UTF16String sought = UnitsOf(c).empty() ? Units({0}) : UnitsOf(c);
+        const CodePoints points = Decode(units), soughtPoints = Decode(sought);
+        std::vector<UTF16String> fields(1), split;
+        for (std::size_t i = 0; i < points.size(); ++i) {
+            const std::size_t end = std::min(points.size(), i + soughtPoints.size());
+            if (std::equal(soughtPoints.begin(), soughtPoints.end(), &points[i],
+                           &points[0] + end)) {
+                fields.emplace_back();
+                i = end - 1;
+            } else {
+                fields.back() += ToUTF16({points[i]});
+            }
+        }
+        for (const Text& field : text.Split(c)) split.push_back(UnitsOf(field));
+        EXPECT_EQ(split, fields);
+        // Affixes: the other text, and a suffix of this one.
+        const Text suffix(units.substr(std::min(at, units.size())));
+        EXPECT_TRUE(text.EndsWith(suffix) && text.Contains(suffix));
+        EXPECT_EQ(text.StartsWith(pattern), units.compare(0, other.size(), other) == 0);
+        EXPECT_EQ(pattern.StartsWith(text), other.compare(0, units.size(), units) == 0);
+        EXPECT_EQ(text.Contains(pattern), units.find(other) != UTF16String::npos);
         EXPECT_EQ((std::array{text == pattern, text != pattern,
                               text<pattern, text <= pattern, text> pattern, text >= pattern}),
                   (std::array{order == 0, order != 0, order<0, order <= 0, order> 0, order >= 0}));

@@ -1,7 +1,6 @@
 // The Unicode operations of Text held to independent references: ICU called directly for the
 // conversions and the code points, the Unicode Character Database of Debian's unicode-data (the
-// version ICU 72 implements) for case mapping and grapheme clusters, and a code point model of
-// splitting. Random cases use fixed seeds.
+// version ICU 72 implements) for case mapping and grapheme clusters. Random cases use fixed seeds.
 #include "test_support.h"
 
 #include <unicode/uloc.h>
@@ -267,40 +266,6 @@ TEST(TextUnicode, GraphemesFollowTheBreakTests) {
     EXPECT_GT(cases, 500);
     const auto none = Text().Graphemes();
     EXPECT_TRUE(none.begin() == none.end());
-}
-
-TEST(TextUnicode, SplitAndAffixesAgreeWithACodePointModel) {
-    Generator generate{std::mt19937(77)};
-    for (int trial = 0; trial < 3000; ++trial) {
-        const UTF16String units = generate.Units(10);
-        const Text text{UTF16StringView(units)};
-        const QuendalText::Char delimiter = generate.AnyChar();
-        // The model: a field ends where the delimiter's code points come whole (U+0000: a NUL).
-        UTF16String sought = UnitsOf(delimiter);
-        if (sought.empty()) sought = Units({0});
-        const CodePoints points = Decode(units);
-        const CodePoints soughtPoints = Decode(sought);
-        std::vector<UTF16String> expected(1);
-        for (std::size_t i = 0; i < points.size(); ++i) {
-            const std::size_t end = std::min(points.size(), i + soughtPoints.size());
-            if (std::equal(soughtPoints.begin(), soughtPoints.end(), points.data() + i,
-                           points.data() + end)) {
-                expected.emplace_back();
-                i = end - 1;
-            } else {
-                expected.back() += ToUTF16({points[i]});
-            }
-        }
-        std::vector<UTF16String> fields;
-        for (const Text& field : text.Split(delimiter)) fields.push_back(UnitsOf(field));
-        EXPECT_EQ(fields, expected) << trial;
-        const UTF16String part = units.substr(std::size_t(generate.Below(int(units.size()) + 1)));
-        const Text affix{UTF16StringView(part)};
-        EXPECT_TRUE(text.EndsWith(affix) && text.Contains(affix));
-        EXPECT_EQ(text.StartsWith(affix), units.compare(0, part.size(), part) == 0);
-        EXPECT_EQ(affix.StartsWith(text), part.size() == units.size() || units.empty());
-    }
-    EXPECT_FALSE(Text("abc").Contains(Text("abd")));
 }
 
 TEST(TextUnicode, HashesAndTheLengthCeiling) {
