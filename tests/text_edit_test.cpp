@@ -117,16 +117,15 @@ TEST(TextEdit, SequencesOfEditsFollowTheModel) {
                       QUENDALTEXT_U("x")));
 }
 
-// Case mapping touches only all-ASCII texts and maps each unit as Char does in the locale, as
-// Compare without case reads them; long texts take the vector paths where the locale maps ASCII
-// as ASCII does (not a Turkish one), in the system's locale too ("").
+// Case mapping touches only all-ASCII texts and maps each unit as Char does in the locale; long
+// texts take the vector paths where the locale maps ASCII as ASCII does (not a Turkish one), in
+// the system's locale too ("").
 TEST(TextEdit, CaseMappingFollowsTheLocale) {
     std::mt19937 random(8);
     const std::string previous = std::setlocale(LC_ALL, nullptr);
     for (const char* locale : {"C", "C.UTF-8", "tr_TR.UTF-8", ""}) {
         if (std::setlocale(LC_ALL, locale) == nullptr) continue;
         for (const std::size_t length : {std::size_t{7}, std::size_t{2000}}) {
-            SCOPED_TRACE(testing::Message() << '"' << locale << "\", " << length << " units");
             UTF16String units(length, 0), upper, lower;
             for (UTF16Unit& unit : units) unit = UTF16Unit(random() % 0x80);
             for (const UTF16Unit unit : units) {
@@ -137,19 +136,9 @@ TEST(TextEdit, CaseMappingFollowsTheLocale) {
             toUpper.ToUpper();
             toLower.ToLower();
             accented.ToUpper();
-            EXPECT_TRUE(Holds(toUpper, upper) && Holds(toLower, lower));
-            EXPECT_TRUE(Holds(accented, units + Units({0xE9})));
-            // Against a text that differs in case, and in one unit near its end.
-            UTF16String other = upper;
-            other[length - 3] = UTF16Unit(random() % 0x80);
-            int order = 0;
-            for (std::size_t i = 0; i < length && order == 0; ++i) {
-                Char left(units[i]), right(other[i]);
-                order = left.ToLower() < right.ToLower() ? -1 : left > right ? 1 : 0;
-            }
-            toLower = Text(units);
-            toLower.set_CaseSensitivity(false);
-            EXPECT_EQ(toLower.Compare(Text(other), -1), order);
+            EXPECT_TRUE(Holds(toUpper, upper) && Holds(toLower, lower) &&
+                        Holds(accented, units + Units({0xE9})))
+                << '"' << locale << "\", " << length << " units";
         }
     }
     std::setlocale(LC_ALL, previous.c_str());
