@@ -1,7 +1,6 @@
-// Allocation failure: each constructor and each changing operation is run with its first, then
-// its second, ... allocation failing, until it succeeds. After every failure the text must be
-// exactly as before (units, length, count and both settings); LeakSanitizer, in the sanitizer
-// build, sees that nothing leaked.
+// Allocation failure: each constructor and changing operation runs with its 1st, 2nd, ...
+// allocation failing until it succeeds; after every failure the text must be exactly as before,
+// and LeakSanitizer, in the sanitizer build, sees that nothing leaked.
 #include "test_support.h"
 
 #include <cstdlib>

@@ -65,9 +65,8 @@ Classes RuntimeClassesOf(wint_t u) {
         iswupper(u) != 0, iswspace(u) != 0};
 }
 
-// While it lives, the C runtime's locale that classifies and case-maps all of Unicode: glibc's
-// C.UTF-8; on Windows, which has no such name, the system's own (its runtime case-maps beyond
-// ASCII in every locale but "C").
+// While it lives, a locale that classifies and case-maps all of Unicode: glibc's C.UTF-8; on
+// Windows, which has no such name, the system's own (any but "C" maps beyond ASCII).
 struct UnicodeLocale {
     const std::string previous = std::setlocale(LC_ALL, nullptr);
 #if defined(_WIN32)

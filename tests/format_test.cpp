@@ -1,6 +1,5 @@
-// Text from a printf-style UTF-16 format: the literal path, generated numeric, string and
-// character conversions against the C library's snprintf, and named cases of what only UTF-16
-// output has.
+// Text from a printf-style UTF-16 format: the literal path, generated conversions against the C
+// library's snprintf, and named cases of what only UTF-16 output has.
 #include "test_support.h"
 
 #include <tuple>

@@ -1,6 +1,5 @@
-// Every level's kernels against the plain reference forms, on generated inputs that put each
-// kind of fault, surrogate and sought unit at every position relative to the vector widths
-// (8, 16 and 32 units; 16, 32 and 64 bytes), in front of backgrounds of every character length.
+// Every level's kernels against their plain forms, on inputs with each kind of fault, surrogate
+// and sought unit at every position relative to the vector widths, amid characters of each length.
 #include "internal/kernels.h"
 #include "test_support.h"
 

@@ -1,6 +1,5 @@
-// Texts at the 2^31 - 1 unit ceiling: every operation that would pass it raises
-// CPPException<std::length_error> and leaves the text as it was, and output longer than a
-// 32-bit count is refused instead of cut. These need several GiB and run in a release build.
+// Texts at the 2^31 - 1 unit ceiling: every operation that would pass it raises a length error
+// and leaves the text as it was; output longer than a 32-bit count is refused, not cut.
 #include "test_support.h"
 
 #include <climits>

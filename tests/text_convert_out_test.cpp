@@ -1,6 +1,5 @@
-// Text in from UTF-32 (UTF-8 in is held to ICU with the Unicode surface) and handed out (buffer
-// sizes are checked with every text's units): one table of UTF-8, UTF-32, UTF-16 and ASCII output
-// into canary-filled buffers, and the text read as numbers.
+// Text in from UTF-32 and handed out: one table of UTF-8, UTF-32, UTF-16 and ASCII output into
+// canary-filled buffers, and the text read as numbers.
 #include "test_support.h"
 
 #include <cfenv>
@@ -144,10 +143,9 @@ TEST(TextConvertOut, OutputIntoCallersBuffers) {
     }
 }
 
-// The text read as numbers, against the C library on generated texts: ToLong as strtol reads the
-// units before the first NUL or non-ASCII one, ToInteger that clamped again to int, ToDouble as
-// atof reads an all-ASCII text and -(10^10 - 1) for any other. (Windows' runtime also reads the
-// digits of other scripts, such as ARABIC-INDIC DIGIT ONE, which ends a number elsewhere.)
+// ToLong as strtol reads the units before the first NUL or non-ASCII one (Windows' runtime also
+// reads other scripts' digits), ToInteger that clamped to int, ToDouble as atof reads an all-ASCII
+// text and -(10^10 - 1) for any other.
 TEST(TextConvertOut, NumbersAgreeWithTheCLibrary) {
     std::vector<UTF16String> pieces = {QUENDALTEXT_U(" "), QUENDALTEXT_U("\t"), QUENDALTEXT_U("\n"),
                                        QUENDALTEXT_U("+"), QUENDALTEXT_U("-"),  QUENDALTEXT_U("- "),

@@ -1,6 +1,5 @@
-// Searching, Remove, tokens, splitting, affixes and comparison against plain models (the character
-// search index by index, Remove as search-and-erase until nothing is found, splitting by code
-// points) over generated texts, and named rows that pin the search model's reading of the rules.
+// Searching, Remove, tokens, splitting, affixes and comparison against plain models over generated
+// texts, and named rows that pin the character-search model's reading of the rules.
 #include "test_support.h"
 
 #include <tuple>
@@ -145,8 +144,7 @@ TEST(TextSearch, SearchesAndComparisonsFollowTheModels) {
     }
 }
 
-// Rows that pin the character-search model's reading of the rules; each value is the index the
-// named search finds.
+// Each value is the index the named search finds.
 TEST(TextSearch, NamedCasesPinTheModel) {
     const auto find = [](const UTF16String& units, const Char& c, bool forward) {
         return WithSettings(units, forward).FindCharacter(c);

@@ -1,6 +1,5 @@
-// The Unicode operations of Text held to independent references: ICU called directly for the
-// conversions and the code points, the Unicode Character Database of Debian's unicode-data (the
-// version ICU 72 implements) for case mapping and grapheme clusters. Random cases use fixed seeds.
+// The Unicode operations held to independent references: ICU called directly for conversions and
+// code points, the Character Database of Debian's unicode-data for case mapping and clusters.
 #include "test_support.h"
 
 #include <unicode/uloc.h>
