@@ -190,11 +190,9 @@ TEST(Kernels, UnitPassesMatchReference) {
             ASSERT_SAME(mismatch, Mismatch, data, other.data(), size);
             ASSERT_SAME(mismatchAsciiFolded, MismatchAsciiFolded, data, other.data(), size);
             UTF16String plain = units, fast = units;
-            reference::AsciiToUpper(&plain[0], size);
-            kernels->asciiToUpper(&fast[0], size);
+            reference::AsciiToUpper(&plain[0], size), kernels->asciiToUpper(&fast[0], size);
             ASSERT_EQ(plain, fast);
-            reference::AsciiToLower(&plain[0], size);
-            kernels->asciiToLower(&fast[0], size);
+            reference::AsciiToLower(&plain[0], size), kernels->asciiToLower(&fast[0], size);
             ASSERT_EQ(plain, fast);
         });
     }

@@ -1,5 +1,6 @@
-// Character access and editing against a plain model (units in a standard string) over generated
-// sequences of operations, with the index raises; and case mapping of all-ASCII texts.
+// The Text core (settings through copies, moves and assignment), character access and editing
+// against a plain model (units in a standard string) over generated sequences of operations, with
+// the index raises; and case mapping of all-ASCII texts.
 #include "test_support.h"
 
 #include <clocale>
@@ -8,6 +9,40 @@ namespace {
 using namespace qt_test;
 
 std::size_t Size(int count) { return count < 0 ? UTF16String::npos : std::size_t(count); }
+
+// The other constructors meet generated units and characters in the edit model's test.
+TEST(Text, EmptyConstructorsAndIsAscii) {
+    EXPECT_TRUE(Holds(Text(), {}) && Holds(Text(static_cast<const UTF16Unit*>(nullptr)), {}));
+    EXPECT_TRUE(Text().IsAscii());
+    for (std::uint32_t unit = 0; unit <= 0xFFFF; ++unit)  // NULs do not end the reading
+        ASSERT_EQ(Text(Units({'A', 0, unit})).IsAscii(), unit <= 0x7F) << unit;
+}
+
+TEST(Text, SettingsTravelOnlyByCopyMoveAndAssignment) {
+    const UTF16String units = Units({'A', 0, 0xD800});
+    Text source(units), target(Units({'B', 'C', 'D'}));
+    source.set_CaseSensitivity(false);
+    source.set_SearchForward(false);
+    EXPECT_TRUE(Holds(source, units, false, false));
+    EXPECT_TRUE(Holds(Text(source), units, false, false));
+    EXPECT_TRUE(Holds(Text(UnitsOf(source)), units)) << "a new text of the same units";
+    EXPECT_EQ(&(target = source), &target);
+    EXPECT_TRUE(Holds(target, units, false, false));
+    target = static_cast<const Text&>(target);
+    EXPECT_TRUE(Holds(target, units, false, false)) << "self-assigned";
+    Text moved(std::move(target));  // the source is left a valid empty text, its settings kept
+    EXPECT_TRUE(Holds(moved, units, false, false) && Holds(target, {}, false, false));
+    source = Text(Units({'x'}));
+    source = std::move(moved);
+    EXPECT_TRUE(Holds(source, units, false, false) && Holds(moved, {}, false, false));
+    target.Empty();
+    EXPECT_TRUE(Holds(target, {}, false, false)) << "emptied";
+    target = Text(Units({0xDC00}));
+    target.set_SearchForward(false);
+    EXPECT_TRUE(Holds(target, Units({0xDC00}), true, false)) << "malformed, direction set";
+    target.Empty();
+    EXPECT_TRUE(Holds(target, {}, true, false)) << "malformed text emptied";
+}
 
 // Whether `edit` raises the standard string's own range error, not one of the library.
 template <class Edit>

@@ -149,12 +149,10 @@ TEST(TextSearch, NamedCasesPinTheModel) {
     const auto find = [](const UTF16String& units, const Char& c, bool forward) {
         return WithSettings(units, forward).FindCharacter(c);
     };
-    const UTF16String pairThenA = Units({0xD83D, 0xDE00, 'A'});
     const std::tuple<const char*, int, int> rows[] = {
-        {"letter after a pair", find(pairThenA, Char('A'), false), 2},
-        {"half a pair is no character", find(pairThenA, Char(UTF16Unit{0xD83D}), true), -1},
+        {"half a pair is no character",
+         find(Units({0xD83D, 0xDE00, 'A'}), Char(UTF16Unit{0xD83D}), true), -1},
         {"a surrogate takes the next unit", find(Units({0xD83D, 'A'}), Char('A'), true), -1},
-        {"backward the one before", find(Units({0xD83D, 'A'}), Char('A'), false), 1},
         {"never the terminating NUL", find(Units({0xD83D}), Char(0x11800), true), -1},
         {"0xD800 0xB400 decodes to 0xD800", find(Units({0xD800, 0xB400}), Char(0xD800), true), 0},
     };

@@ -59,8 +59,7 @@ japanese shift_jis SHIFT_JIS
 random.utf-8 gb18030 uconv
 kanji ISO-2022-JP uconv
 END
-"$qtext" convert --list > "$work/out"
-grep -q '^UTF-8 .*ibm-1208' "$work/out" && grep -qiw 'shift_jis' "$work/out" || fail "convert --list"
+"$qtext" convert --list | grep '^UTF-8 .*ibm-1208' > /dev/null || fail "convert --list"
 # Without --from a byte-order mark decides the encoding and is dropped; with --from the bytes are
 # that encoding's, a mark included, as iconv reads them.
 marks=('\xef\xbb\xbf' '\xff\xfe' '\xfe\xff' '\xff\xfe\x00\x00' '\x00\x00\xfe\xff')
@@ -82,8 +81,8 @@ while read -r encoding bytes reference; do
     run $size convert --from "$encoding" --to utf-8 "$work/bad" > /dev/null 2> "$work/err"
     expect "status for ill-formed $encoding '$bytes'" 1 $?
     grep -q "byte offset $offset\\b" "$work/err" || fail "$encoding '$bytes' in blocks of $size: $(cat "$work/err")"
-    run $size convert -f "$encoding" -t utf-8 --replace "$work/bad" > "$work/out"
-    uconv -f "$encoding" -t utf-8 --from-callback substitute "$work/bad" | cmp -s - "$work/out" || fail "--replace of $encoding '$bytes'"
+    uconv -f "$encoding" -t utf-8 --from-callback substitute "$work/bad" |
+      cmp -s - <(run $size convert -f "$encoding" -t utf-8 --replace "$work/bad") || fail "--replace of $encoding '$bytes'"
   done
   # iconv -c exits 1 after dropping bytes; only its output counts.
   [[ $reference == iconv ]] && { iconv -c -f "$encoding" -t UTF-8 "$work/bad" > "$work/expected" 2> /dev/null
