@@ -13,8 +13,7 @@ using namespace QuendalText::detail;
 using qt_test::Units;
 
 // Positions swept: past two blocks of the widest level and its tail, in bytes and in units.
-constexpr std::size_t kPositions = 140;
-constexpr std::size_t kUnitPositions = 100;
+constexpr std::size_t kPositions = 140, kUnitPositions = 100;
 
 // The vector levels this processor runs.
 std::vector<const Kernels*> VectorLevels() {
@@ -134,11 +133,9 @@ TEST(Kernels, TranscodersMatchReference) {
 }
 
 TEST(Kernels, UnitPassesMatchReference) {
-    const UTF16Unit kSets[][kSmallSetUnits] = {{u'|'},
-                                               {u'~', u'^', u'|', u'`'},
-                                               {0, 0xFFFF, 0xD800},
-                                               {u'a', u'b', u'c', u'd', u'e', u'f', u'g', u'|'}};
-    const std::size_t kSetSizes[] = {1, 4, 3, 8};
+    const UTF16String kSets[] = {QUENDALTEXT_U("|"), QUENDALTEXT_U("~^|`"),
+                                 Units({0, 0xFFFF, 0xD800}),
+                                 QUENDALTEXT_U("abcdefg|")};  // up to kSmallSetUnits
     for (const Kernels* kernels : VectorLevels()) {
         SCOPED_TRACE(kernels->name);
         ForEachUnitString([&](const UTF16String& units) {
@@ -171,9 +168,9 @@ TEST(Kernels, UnitPassesMatchReference) {
                     ASSERT_EQ(plainStarts, fastStarts);
                 }
             }
-            for (std::size_t s = 0; s < std::size(kSets); ++s) {
-                ASSERT_SAME(findAnyOf, FindAnyOf, data, size, kSets[s], kSetSizes[s]);
-                ASSERT_SAME(findNoneOf, FindNoneOf, data, size, kSets[s], kSetSizes[s]);
+            for (const UTF16String& set : kSets) {
+                ASSERT_SAME(findAnyOf, FindAnyOf, data, size, set.data(), set.size());
+                ASSERT_SAME(findNoneOf, FindNoneOf, data, size, set.data(), set.size());
             }
             // Patterns from the text itself, so that they are found, and near misses.
             for (std::size_t length = 2; length <= 9 && length <= size; length += 7) {

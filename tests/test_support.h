@@ -35,6 +35,7 @@ inline UTF16String UnitsOf(const Text& t) {
     return UTF16String(t.c_str(), std::size_t(t.get_Length()));
 }
 inline UTF16String UnitsOf(const Char& c) { return static_cast<const UTF16Unit*>(c); }
+inline std::size_t Size(int count) { return count < 0 ? UTF16String::npos : std::size_t(count); }
 inline bool IsHigh(std::uint32_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
 inline bool IsLow(std::uint32_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
 inline bool IsSurrogate(std::uint32_t unit) { return IsHigh(unit) || IsLow(unit); }

@@ -9,9 +9,6 @@
 namespace {
 using namespace qt_test;
 
-std::size_t Size(int count) {
-    return count < 0 ? UTF16String::npos : static_cast<std::size_t>(count);
-}
 int AsIndex(std::size_t found) { return found == UTF16String::npos ? -1 : static_cast<int>(found); }
 
 // A surrogate unit is read with its neighbour in the direction of travel as one character

@@ -25,10 +25,7 @@ for library in QuendalText QuendalLog; do
 done
 libdir=$(dirname "$(find "$prefix" -name libQuendalText.so.1 | head -n 1)")
 
-if [[ -x $prefix/bin/qtext ]]; then
-  step "installed qtext"
-  env -u LD_LIBRARY_PATH "$prefix/bin/qtext" info --sample > /dev/null
-fi
+[[ -x $prefix/bin/qtext ]] && step "installed qtext" && env -u LD_LIBRARY_PATH "$prefix/bin/qtext" info --sample > /dev/null
 
 step "consumer through find_package"
 cmake -S "$consumer" -B "$work/cmake-consumer" -DCMAKE_PREFIX_PATH="$prefix" \

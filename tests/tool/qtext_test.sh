@@ -138,9 +138,7 @@ for pattern in 'a' '😀' 'xyz-nowhere' 'é'; do
     "$("$qtext" find "$pattern" "$work/random.utf-8" > /dev/null; echo $?)"
 done
 printf 'a😀b😀 😁x\r\nno match\n😀' > "$work/pairs"
-for size in 1 4096; do
-  expect "find a pair in blocks of $size" $'1:1:a😀b😀 😁x\r\n1:4:a😀b😀 😁x\r\n3:0:😀' "$(run $size find '😀' "$work/pairs")"
-done
+for size in 1 4096; do expect "find a pair in blocks of $size" $'1:1:a😀b😀 😁x\r\n1:4:a😀b😀 😁x\r\n3:0:😀' "$(run $size find '😀' "$work/pairs")"; done
 expect "ignore-case tells pairs apart" '1:4:😀x 😁X' "$(printf '😀x 😁X' | "$qtext" find -i '😁x')"
 expect "matches do not overlap" $'1:0:aaaaa\n1:2:aaaaa' "$(printf 'aaaaa' | "$qtext" find aa)"
 printf 'Καλημέρα ΚΌΣΜΕ\nκόσμε\nKOSME\n' > "$work/greek"
