@@ -1,12 +1,12 @@
-// Allocation failure: each constructor and each changing operation is run with its first, then
-// its second, ... allocation failing, until it succeeds. After every failure the text must be
-// exactly as before (units, length, count and both settings); LeakSanitizer, in the sanitizer
-// build, sees that nothing leaked.
+// Allocation failure: each constructor and changing operation runs with its 1st, 2nd, ...
+// allocation failing until it succeeds; after every failure the text must be exactly as before,
+// and LeakSanitizer, in the sanitizer build, sees that nothing leaked.
 #include "test_support.h"
 
 #include <cstdlib>
 #include <functional>
 #include <new>
+#include <tuple>
 
 namespace {
 
@@ -28,14 +28,7 @@ void operator delete[](void* memory, std::size_t) noexcept { std::free(memory); 
 
 namespace {
 
-using qt_test::UnitsOf;
-using QuendalText::Char;
-#if !defined(_WIN32)  // Windows' string resources are the module's (tests/windows/)
-using QuendalText::StringTable;
-#endif
-using QuendalText::Text;
-using QuendalText::UTF16String;
-using QuendalText::UTF32Unit;
+using namespace qt_test;
 
 // Long enough to live outside the standard string's own small buffer.
 const UTF16String kUnits = QUENDALTEXT_U("Cr\u00e8me br\u00fbl\u00e9e \U0001F600 et caf\u00e9");
@@ -43,21 +36,11 @@ const char* const kUTF8 =
     "Cr\xc3\xa8me br\xc3\xbbl\xc3\xa9"
     "e \xf0\x9f\x98\x80 et caf\xc3\xa9";
 
-struct State {
-    explicit State(const Text& text)
-        : units(UnitsOf(text)),
-          length(text.get_Length()),
-          count(text.get_NumberOfCharacters()),
-          caseSensitive(text.IsCaseSensitive()),
-          forward(text.IsSearchForward()) {}
-    bool operator==(const State& o) const {
-        return units == o.units && length == o.length && count == o.count &&
-               caseSensitive == o.caseSensitive && forward == o.forward;
-    }
-    UTF16String units;
-    int length, count;
-    bool caseSensitive, forward;
-};
+// What a failed operation must leave as it was.
+auto StateOf(const Text& text) {
+    return std::make_tuple(UnitsOf(text), text.get_Length(), text.get_NumberOfCharacters(),
+                           text.IsCaseSensitive(), text.IsSearchForward());
+}
 
 // Runs `operation` on a fresh copy of a text with both settings false, failing its 1st, 2nd,
 // ... allocation until it succeeds (answers true); each failure must leave the text as it was.
@@ -68,7 +51,7 @@ void Sweep(const char* name, const std::function<bool(Text&)>& operation) {
         Text text(kUnits);
         text.set_CaseSensitivity(false);
         text.set_SearchForward(false);
-        const State before(text);
+        const auto before = StateOf(text);
         bool succeeded = false;
         gAllocationsLeft = failing;
         try {
@@ -80,7 +63,7 @@ void Sweep(const char* name, const std::function<bool(Text&)>& operation) {
             ASSERT_TRUE(succeeded);
             return;
         }
-        ASSERT_TRUE(State(text) == before) << "after failing allocation " << failing;
+        ASSERT_TRUE(StateOf(text) == before) << "after failing allocation " << failing;
     }
 }
 
@@ -98,7 +81,7 @@ TEST(AllocationFailure, ChangingOperationsLeaveTheTextAsItWas) {
     Sweep("Concatenate", [&](Text& t) { return t.Concatenate(other, 1, 30); });
     Sweep("Remove", [&](Text& t) { return &t.Remove(Char('e')) == &t; });
 #if !defined(_WIN32)
-    StringTable table;
+    QuendalText::StringTable table;
     table.Set(5, kUnits + kUnits + kUnits);
     Sweep("Load", [&](Text& t) { return t.Load(&table, 5), true; });
 #endif
@@ -117,7 +100,7 @@ TEST(AllocationFailure, ConstructionFailsWholly) {
         return leaves(Text(QUENDALTEXT_U("%s %S %d %.3f"), true, kUnits.c_str(), kUTF8, 42, 2.5));
     });
 #if !defined(_WIN32)
-    StringTable table;
+    QuendalText::StringTable table;
     table.Set(5, kUnits);
     Sweep("from a resource", [&](Text&) { return leaves(Text(&table, 5)); });
 #endif

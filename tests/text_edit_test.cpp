@@ -1,11 +1,43 @@
-// Character access and editing against a plain model (units in a standard string) over generated
-// sequences of operations, with the index raises; and case mapping of all-ASCII texts.
+// The Text core (settings through copies, moves and assignment), character access and editing
+// against a plain model (units in a standard string) over generated sequences of operations, with
+// the index raises; and case mapping of all-ASCII texts.
 #include "test_support.h"
+
+#include <clocale>
 
 namespace {
 using namespace qt_test;
 
-std::size_t Size(int count) { return count < 0 ? UTF16String::npos : std::size_t(count); }
+// The other constructors meet generated units and characters in the edit model's test.
+TEST(Text, EmptyConstructorsAndIsAscii) {
+    EXPECT_TRUE(Holds(Text(), {}) && Holds(Text(static_cast<const UTF16Unit*>(nullptr)), {}));
+    EXPECT_TRUE(Text().IsAscii());
+    for (std::uint32_t unit = 0; unit <= 0xFFFF; ++unit)  // NULs do not end the reading
+        ASSERT_EQ(Text(Units({'A', 0, unit})).IsAscii(), unit <= 0x7F) << unit;
+}
+
+TEST(Text, SettingsTravelOnlyByCopyMoveAndAssignment) {
+    const UTF16String units = Units({'A', 0, 0xD800});
+    Text source(units), target(Units({'B', 'C', 'D'}));
+    source.set_CaseSensitivity(false);
+    source.set_SearchForward(false);
+    EXPECT_TRUE(Holds(source, units, false, false) && Holds(Text(source), units, false, false));
+    EXPECT_TRUE(Holds(Text(UnitsOf(source)), units)) << "a new text of the same units";
+    EXPECT_EQ(&(target = source), &target);
+    target = static_cast<const Text&>(target);
+    EXPECT_TRUE(Holds(target, units, false, false)) << "assigned, then self-assigned";
+    Text moved(std::move(target));  // the source is left a valid empty text, its settings kept
+    EXPECT_TRUE(Holds(moved, units, false, false) && Holds(target, {}, false, false));
+    source = Text(Units({'x'}));
+    source = std::move(moved);
+    EXPECT_TRUE(Holds(source, units, false, false) && Holds(moved, {}, false, false));
+    source.Empty();
+    EXPECT_TRUE(Holds(source, {}, false, false)) << "emptied";
+    target = Text(Units({0xDC00}));
+    target.set_SearchForward(false);
+    target.Empty();
+    EXPECT_TRUE(Holds(target, {}, true, false)) << "malformed, direction set, emptied";
+}
 
 // Whether `edit` raises the standard string's own range error, not one of the library.
 template <class Edit>
@@ -33,6 +65,9 @@ TEST(TextEdit, SequencesOfEditsFollowTheModel) {
             const Text otherText(other);
             const Text& operand = itself ? text : otherText;
             const Char c = generate.AnyChar();
+            // Texts of a character, and of units that stop at the first NUL.
+            EXPECT_TRUE(Holds(Text(c), UnitsOf(c)) &&
+                        Holds(Text(other.c_str()), other.substr(0, other.find(UTF16Unit{0}))));
             const int length = int(model.size()), start = generate.Below(length + 3) - 1,
                       count = generate.Below(8) - 1;
             const bool inText = start >= 0 && start < length,
@@ -46,12 +81,9 @@ TEST(TextEdit, SequencesOfEditsFollowTheModel) {
                 EXPECT_RAISES(text[start], std::out_of_range, "Text::operator[]", 813,
                               "Invalid index");
             }
-            if (inRange) {
-                EXPECT_TRUE(
-                    Holds(text.SubString(start, count), model.substr(Size(start), Size(count))));
-            } else {
-                EXPECT_TRUE(RaisesStandardRangeError([&] { text.SubString(start, count); }));
-            }
+            EXPECT_TRUE(inRange ? Holds(text.SubString(start, count),
+                                        model.substr(Size(start), Size(count)))
+                                : RaisesStandardRangeError([&] { text.SubString(start, count); }));
             switch (generate.Below(8)) {
                 case 0:
                     EXPECT_EQ(&(text += operand), &text);
@@ -79,14 +111,11 @@ TEST(TextEdit, SequencesOfEditsFollowTheModel) {
                                       765, "Invalid Index");
                     }
                     break;
-                case 5:
-                    if (inRange) {
-                        text.Replace(operand, start, count);
-                        model.replace(Size(start), Size(count), other);
-                    } else {
-                        EXPECT_TRUE(
-                            RaisesStandardRangeError([&] { text.Replace(operand, start, count); }));
-                    }
+                case 5:  // replaces, or raises the standard string's error when out of range
+                    EXPECT_NE(
+                        RaisesStandardRangeError([&] { text.Replace(operand, start, count); }),
+                        inRange);
+                    if (inRange) model.replace(Size(start), Size(count), other);
                     break;
                 case 6: {
                     const bool valid = start >= 0 && start <= int(other.size());
@@ -112,16 +141,31 @@ TEST(TextEdit, SequencesOfEditsFollowTheModel) {
                       QUENDALTEXT_U("x")));
 }
 
-// Case mapping touches only all-ASCII texts, here in a locale where U+00E9 has an upper case.
-TEST(TextEdit, CaseMappingOfAllAsciiTextsOnly) {
-    const UnicodeLocale locale;
-    Text ascii(Units({'a', 'b', 'C', '1', 0})), accented(Units({'a', 'b', 0xE9}));
-    ascii.ToUpper();
-    accented.ToUpper();
-    EXPECT_TRUE(Holds(ascii, Units({'A', 'B', 'C', '1', 0})));
-    EXPECT_TRUE(Holds(accented, Units({'a', 'b', 0xE9})));
-    ascii.ToLower();
-    EXPECT_TRUE(Holds(ascii, Units({'a', 'b', 'c', '1', 0})));
+// Case mapping touches only all-ASCII texts and maps each unit as Char does in the locale; long
+// texts take the vector paths where the locale maps ASCII as ASCII does (not a Turkish one), in
+// the system's locale too ("").
+TEST(TextEdit, CaseMappingFollowsTheLocale) {
+    std::mt19937 random(8);
+    const std::string previous = std::setlocale(LC_ALL, nullptr);
+    for (const char* locale : {"C", "C.UTF-8", "tr_TR.UTF-8", ""}) {
+        if (std::setlocale(LC_ALL, locale) == nullptr) continue;
+        for (const std::size_t length : {std::size_t{7}, std::size_t{2000}}) {
+            UTF16String units(length, 0), upper, lower;
+            for (UTF16Unit& unit : units) unit = UTF16Unit(random() % 0x80);
+            for (const UTF16Unit unit : units) {
+                upper += Char(unit).IsLower() ? Char(unit).ToUpper()[0] : unit;
+                lower += Char(unit).IsUpper() ? Char(unit).ToLower()[0] : unit;
+            }
+            Text toUpper(units), toLower(units), accented(units + Units({0xE9}));
+            toUpper.ToUpper();
+            toLower.ToLower();
+            accented.ToUpper();
+            EXPECT_TRUE(Holds(toUpper, upper) && Holds(toLower, lower) &&
+                        Holds(accented, units + Units({0xE9})))
+                << '"' << locale << "\", " << length << " units";
+        }
+    }
+    std::setlocale(LC_ALL, previous.c_str());
 }
 
 }  // namespace

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# End-to-end tests of qtext against independent references: glibc's iconv and ICU's uconv for
-# conversions, byte offsets and -c/--replace, grep for find, tr and Python for tokens and case
-# mapping. Every conversion, measure and token list must also come out the same whatever block
-# size the input is read in (QTEXT_BLOCK_BYTES), so that characters cut between blocks are caught.
+# End-to-end tests of qtext against independent references: Python's codecs, glibc's iconv and
+# ICU's uconv for conversions, byte offsets and -c/--replace, grep for find, tr and Python for
+# tokens and case mapping. Every conversion, measure and token list must also come out the same
+# whatever block size the input is read in (QTEXT_BLOCK_BYTES), so that characters cut between
+# blocks are caught.
 # Usage: qtext_test.sh PATH_TO_QTEXT
 set -uo pipefail
 qtext=$1
@@ -16,39 +17,29 @@ same() { cmp -s "$2" "$3" || fail "$1: $2 and $3 differ"; }
 run() { QTEXT_BLOCK_BYTES=$1 "$qtext" "${@:2}"; }  # run BLOCK_BYTES ARGUMENTS...
 measures() { run "$@" | sed -n '3,$s/: */:/p' | paste -sd ' '; }  # info's measures on one line
 
-# Random text with a fixed seed: code points of every UTF-8 length, the boundaries between them,
-# NUL, line breaks and spaces, as UTF-32BE (starting with "x", so no byte-order mark) and in the
-# other encodings by iconv.
+# Random text with fixed seeds: code points of every UTF-8 length, the boundaries between them,
+# NUL, line breaks and spaces, starting with "x" (so no byte-order mark), in each encoding by
+# Python's codecs.
 RANDOM=20240607
-boundaries=(0 9 10 13 32 127 128 2047 2048 55295 57344 65279 65533 65535 65536 1114111)
-format='\x00\x00\x00\x78'
-for ((i = 0; i < 3000; i++)); do
-  case $((RANDOM % 6)) in
-    0) cp=$((32 + RANDOM % 95)) ;;
-    1) cp=$((128 + RANDOM % 1920)) ;;
-    2) cp=$((2048 + (RANDOM * 4 + RANDOM % 4) % 63488)); ((cp >= 55296)) && cp=$((cp + 2048)) ;;
-    3) cp=$((65536 + (RANDOM * 32768 + RANDOM) % 1048576)) ;;
-    4) cp=${boundaries[RANDOM % ${#boundaries[@]}]} ;;
-    5) cp=32 ;;
-  esac
-  printf -v unit '\\x%02x' $((cp >> 24)) $(((cp >> 16) & 255)) $(((cp >> 8) & 255)) $((cp & 255))
-  format+=$unit
-done
-printf "$format" > "$work/random.utf-32be"
-for e in "${encodings[@]::4}"; do iconv -f UTF-32BE -t "${e^^}" "$work/random.utf-32be" > "$work/random.$e"; done
+python3 - "$work" <<'END'
+import random, sys
+r = random.Random(20240607)
+edges = [0, 9, 10, 13, 32, 127, 128, 2047, 2048, 55295, 57344, 65279, 65533, 65535, 65536, 1114111]
+kinds = [lambda: r.randint(32, 126), lambda: r.randint(128, 2047), lambda: r.choice(edges),
+         lambda: r.choice([r.randint(2048, 55295), r.randint(57344, 65535)]),
+         lambda: r.randint(65536, 1114111), lambda: 32]
+text = "x" + "".join(chr(r.choice(kinds)()) for _ in range(3000))
+for e in ["utf-8", "utf-16le", "utf-16be", "utf-32le", "utf-32be"]:
+    open(f"{sys.argv[1]}/random.{e}", "wb").write(text.encode(e))
+END
 
-# convert: every pair gives iconv's bytes and converts back, in any block size.
+# convert: every pair gives Python's bytes, in large blocks and in blocks of a few bytes.
 for from in "${encodings[@]}"; do
   for to in "${encodings[@]}"; do
-    "$qtext" convert --from "$from" --to "$to" "$work/random.$from" > "$work/out" || fail "$from to $to: status $?"
-    same "convert $from to $to" "$work/random.$to" "$work/out"
-    "$qtext" convert -f "$to" -t "$from" < "$work/out" > "$work/back"
-    same "convert back from $to to $from" "$work/random.$from" "$work/back"
-  done
-  for size in 1 2 3 5; do
-    to=${encodings[RANDOM % 5]}
-    run $size convert --from "$from" --to "$to" "$work/random.$from" > "$work/out"
-    same "convert $from to $to in blocks of $size" "$work/random.$to" "$work/out"
+    for size in 65536 $((1 + RANDOM % 5)); do
+      run $size convert --from "$from" --to "$to" "$work/random.$from" > "$work/out" || fail "$from to $to: status $?"
+      same "convert $from to $to in blocks of $size" "$work/random.$to" "$work/out"
+    done
   done
 done
 # Other encodings under ICU's names: iconv for the legacy ones, uconv for GB18030 over all of
@@ -59,31 +50,24 @@ printf 'ab\xe6\x97\xa5\xe6\x9c\xac' > "$work/kanji"  # ends shifted
 while read -r file encoding reference; do
   if [[ $reference == uconv ]]; then uconv -f utf-8 -t "$encoding" "$work/$file"; else iconv -f UTF-8 -t "$reference" "$work/$file"; fi > "$work/expected"
   for size in 1 4096; do
-    run $size convert -t "$encoding" "$work/$file" > "$work/out"
-    same "convert to $encoding in blocks of $size" "$work/expected" "$work/out"
-    run $size convert -f "$encoding" -t utf8 "$work/expected" > "$work/out"
-    same "convert from $encoding in blocks of $size" "$work/$file" "$work/out"
+    same "convert to $encoding in blocks of $size" "$work/expected" <(run $size convert -t "$encoding" "$work/$file")
+    same "convert from $encoding in blocks of $size" "$work/$file" <(run $size convert -f "$encoding" -t utf8 "$work/expected")
   done
 done <<'END'
 latin windows-1252 CP1252
-latin iso-8859-15 ISO-8859-15
 japanese shift_jis SHIFT_JIS
-japanese EUC-JP EUC-JP
 random.utf-8 gb18030 uconv
 kanji ISO-2022-JP uconv
 END
-"$qtext" convert --list > "$work/out"
-grep -q '^UTF-8 .*ibm-1208' "$work/out" && grep -qiw 'shift_jis' "$work/out" || fail "convert --list"
+"$qtext" convert --list | grep '^UTF-8 .*ibm-1208' > /dev/null || fail "convert --list"
 # Without --from a byte-order mark decides the encoding and is dropped; with --from the bytes are
 # that encoding's, a mark included, as iconv reads them.
 marks=('\xef\xbb\xbf' '\xff\xfe' '\xfe\xff' '\xff\xfe\x00\x00' '\x00\x00\xfe\xff')
 for i in "${!encodings[@]}"; do
   e=${encodings[i]}
   { printf "${marks[i]}"; cat "$work/random.$e"; } > "$work/marked"
-  run 1 convert --to utf-8 "$work/marked" > "$work/out"
-  same "byte-order mark of $e" "$work/random.utf-8" "$work/out"
-  run 3 convert -f "$e" -t utf-16be "$work/marked" > "$work/out"
-  iconv -f "${e^^}" -t UTF-16BE "$work/marked" | cmp -s - "$work/out" || fail "the mark read by --from $e"
+  same "byte-order mark of $e" "$work/random.utf-8" <(run 1 convert --to utf-8 "$work/marked")
+  iconv -f "${e^^}" -t UTF-16BE "$work/marked" | cmp -s - <(run 3 convert -f "$e" -t utf-16be "$work/marked") || fail "the mark read by --from $e"
 done
 
 # Ill-formed input: status 1 and uconv's byte offset in any block size, --replace as uconv's
@@ -97,14 +81,12 @@ while read -r encoding bytes reference; do
     run $size convert --from "$encoding" --to utf-8 "$work/bad" > /dev/null 2> "$work/err"
     expect "status for ill-formed $encoding '$bytes'" 1 $?
     grep -q "byte offset $offset\\b" "$work/err" || fail "$encoding '$bytes' in blocks of $size: $(cat "$work/err")"
-    run $size convert -f "$encoding" -t utf-8 --replace "$work/bad" > "$work/out"
-    uconv -f "$encoding" -t utf-8 --from-callback substitute "$work/bad" | cmp -s - "$work/out" || fail "--replace of $encoding '$bytes'"
+    uconv -f "$encoding" -t utf-8 --from-callback substitute "$work/bad" |
+      cmp -s - <(run $size convert -f "$encoding" -t utf-8 --replace "$work/bad") || fail "--replace of $encoding '$bytes'"
   done
-  if [[ $reference == iconv ]]; then  # iconv -c exits 1 after dropping bytes; only its output counts
-    iconv -c -f "$encoding" -t UTF-8 "$work/bad" > "$work/expected" 2> /dev/null
-    "$qtext" convert -c -f "$encoding" -t utf-8 "$work/bad" > "$work/out"
-    same "-c of '$bytes'" "$work/expected" "$work/out"
-  fi
+  # iconv -c exits 1 after dropping bytes; only its output counts.
+  [[ $reference == iconv ]] && { iconv -c -f "$encoding" -t UTF-8 "$work/bad" > "$work/expected" 2> /dev/null
+    same "-c of '$bytes'" "$work/expected" <("$qtext" convert -c -f "$encoding" -t utf-8 "$work/bad"); }
 done <<'END'
 utf-8 abc\xff iconv
 utf-8 ab\xe2\x82 iconv
@@ -140,9 +122,7 @@ expect "UTF-32 bytes of leading NULs" "UTF-32 bytes:$("$qtext" convert -t utf-32
   "$(measures 1 info "$work/nuls" | grep -o 'UTF-32 bytes:[0-9]*')"
 # e + combining acute, two flags, a thumb with a skin tone, CR LF: five clusters.
 printf 'e\xcc\x81\xf0\x9f\x87\xab\xf0\x9f\x87\xb7\xf0\x9f\x87\xa9\xf0\x9f\x87\xaa\xf0\x9f\x91\x8d\xf0\x9f\x8f\xbd\r\n' > "$work/clusters"
-for size in 1 4096; do
-  expect "clusters in blocks of $size" "grapheme clusters:5" "$(measures $size info "$work/clusters" | grep -o 'grapheme clusters:[0-9]*')"
-done
+for size in 1 4096; do expect "clusters in blocks of $size" "grapheme clusters:5" "$(measures $size info "$work/clusters" | grep -o 'grapheme clusters:[0-9]*')"; done
 expect "ASCII only if every block is" "ASCII:no" "$(printf '\xc3\xa9\nab' | measures 1 info | grep -o 'ASCII:[a-z]*')"
 expect "the sample is multilingual" "ASCII:no" "$("$qtext" info --sample | sed -n 's/^ASCII: */ASCII:/p')"
 expect "info of two files" 2 "$("$qtext" info "$work/nuls" "$work/clusters" | grep -c '^input:')"
@@ -158,9 +138,7 @@ for pattern in 'a' '😀' 'xyz-nowhere' 'é'; do
     "$("$qtext" find "$pattern" "$work/random.utf-8" > /dev/null; echo $?)"
 done
 printf 'a😀b😀 😁x\r\nno match\n😀' > "$work/pairs"
-for size in 1 4096; do
-  expect "find a pair in blocks of $size" $'1:1:a😀b😀 😁x\r\n1:4:a😀b😀 😁x\r\n3:0:😀' "$(run $size find '😀' "$work/pairs")"
-done
+for size in 1 4096; do expect "find a pair in blocks of $size" $'1:1:a😀b😀 😁x\r\n1:4:a😀b😀 😁x\r\n3:0:😀' "$(run $size find '😀' "$work/pairs")"; done
 expect "ignore-case tells pairs apart" '1:4:😀x 😁X' "$(printf '😀x 😁X' | "$qtext" find -i '😁x')"
 expect "matches do not overlap" $'1:0:aaaaa\n1:2:aaaaa' "$(printf 'aaaaa' | "$qtext" find aa)"
 printf 'Καλημέρα ΚΌΣΜΕ\nκόσμε\nKOSME\n' > "$work/greek"
@@ -178,18 +156,15 @@ expect "long line, long pattern" $'0\n1' "$(timeout 20 "$qtext" find -i -c "$(he
 # tokens: the default delimiters against tr; any characters and empty fields against Python.
 tr -s ' \t\r\n' '\n' < "$work/random.utf-8" > "$work/tokens"
 [[ $(tail -c 1 "$work/tokens" | od -An -tx1) == *0a ]] || echo >> "$work/tokens"
-for size in 1 7 4096; do
-  run $size tokens "$work/random.utf-8" > "$work/out"
-  same "tokens in blocks of $size" "$work/tokens" "$work/out"
-done
+for size in 1 7 4096; do same "tokens in blocks of $size" "$work/tokens" <(run $size tokens "$work/random.utf-8"); done
 printf ',😀a,,b😀\t;c\n\n' > "$work/fields"
 for keep in 0 1; do
   python3 -c 'import re, sys
 fields = re.split("[,;😀\t]", open(sys.argv[1], encoding="utf-8", newline="").read())
 sys.stdout.write("".join(f + "\n" for f in fields if f or sys.argv[2] == "1"))' "$work/fields" $keep > "$work/expected"
   for size in 1 4096; do
-    run $size tokens -d ',;😀\t' $( ((keep)) && echo --keep-empty) "$work/fields" > "$work/out"
-    same "tokens, keep empty $keep, blocks of $size" "$work/expected" "$work/out"
+    same "tokens, keep empty $keep, blocks of $size" "$work/expected" \
+      <(run $size tokens -d ',;😀\t' $( ((keep)) && echo --keep-empty) "$work/fields")
   done
 done
 
@@ -219,9 +194,7 @@ for arguments in "${usage_errors[@]}"; do
   [[ -s $work/err && ! -s $work/out ]] || fail "'qtext $arguments' must explain on stderr only"
 done
 expect "block size 0" 2 "$(run 0 info "$work/case" > /dev/null 2>&1; echo $?)"
-for arguments in "--help" "info --help" "convert -h" "find --help"; do
-  "$qtext" $arguments | grep '^Usage: qtext' > /dev/null || fail "'qtext $arguments' prints no usage"
-done
+for a in "--help" "info --help" "convert -h" "find --help"; do "$qtext" $a | grep '^Usage: qtext' > /dev/null || fail "'qtext $a' prints no usage"; done
 
 # Ill-formed or unreadable input: status 1 (find: 2) and the byte offset; the other files are read.
 for command in info tokens upper "find x"; do
