@@ -227,15 +227,9 @@ void CodePointRange::Iterator::Decode() {
         Current = 0;
         return;
     }
-    const std::uint32_t unit = Units[Position];
-    if (detail::IsHighSurrogate(unit) && Position + 1 < Units.size() &&
-        detail::IsLowSurrogate(Units[Position + 1])) {
-        Current = detail::DecodePair(unit, Units[Position + 1]);
-        Width = 2;
-        return;
-    }
-    Current = unit;
-    Width = 1;
+    const detail::CodePointAt decoded = detail::DecodeUTF16At(Units.data(), Units.size(), Position);
+    Current = static_cast<char32_t>(decoded.value);
+    Width = decoded.width;
 }
 
 GraphemeRange::GraphemeRange(UTF16StringView units) : Units(units) {
@@ -302,23 +296,14 @@ void GraphemeRange::Iterator::Advance() {
     }
     // Most clusters are one code point that the pair rule settles without the break iterator,
     // whose every call costs far more; the rest are ICU's.
-    auto decode = [this](std::size_t& at) {
-        const std::uint32_t unit = Units[at++];
-        if (detail::IsHighSurrogate(unit) && at < Units.size() &&
-            detail::IsLowSurrogate(Units[at])) {
-            return static_cast<UChar32>(detail::DecodePair(unit, Units[at++]));
-        }
-        return static_cast<UChar32>(unit);  // an unpaired surrogate stands for itself, as in ICU
-    };
-    std::size_t next = Start;
-    const UChar32 before = decode(next);
+    const detail::CodePointAt before = detail::DecodeUTF16At(Units.data(), Units.size(), Start);
+    const std::size_t next = Start + before.width;
     if (next == Units.size()) {
         End = next;
         return;
     }
-    std::size_t afterEnd = next;
-    const UChar32 after = decode(afterEnd);
-    if (BoundaryFollows(before, after)) {
+    const detail::CodePointAt after = detail::DecodeUTF16At(Units.data(), Units.size(), next);
+    if (BoundaryFollows(static_cast<UChar32>(before.value), static_cast<UChar32>(after.value))) {
         End = next;
         return;
     }

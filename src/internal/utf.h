@@ -55,6 +55,19 @@ constexpr bool IsScalarValue(std::uint32_t value) {
 constexpr std::uint32_t DecodePair(std::uint32_t high, std::uint32_t low) {
     return (high << kPairHalfBits) + low - kPairOffset;
 }
+// The code point that begins at units[at], and its width: a pair's code point, else the unit
+// itself (an unpaired surrogate stands for its own value, as ICU's U16_NEXT reads it).
+struct CodePointAt {
+    std::uint32_t value;
+    std::size_t width;
+};
+inline CodePointAt DecodeUTF16At(const UTF16Unit* units, std::size_t size, std::size_t at) {
+    const std::uint32_t unit = units[at];
+    if (IsHighSurrogate(unit) && at + 1 < size && IsLowSurrogate(units[at + 1])) {
+        return {DecodePair(unit, units[at + 1]), 2};
+    }
+    return {unit, 1};
+}
 // The two halves of a supplementary code point (kFirstSupplementary to kLastCodePoint).
 constexpr UTF16Unit HighSurrogateOf(std::uint32_t codePoint) {
     return static_cast<UTF16Unit>(kHighSurrogateBase + (codePoint >> kPairHalfBits));
