@@ -188,28 +188,31 @@ const UnitMap<MapFunction>& FoldTable() {
 
 }  // namespace
 
-// Case mapping touches only all-ASCII texts; it keeps the number and kind of units, so the
-// counts stay true without a refresh. Each unit maps as the C runtime's locale says (the class
-// test, then the mapping), asked once per distinct unit; when the locale maps all 128 ASCII
+namespace {
+
+// Case mapping in place touches only all-ASCII texts; it keeps the number and kind of units, so
+// the counts stay true without a refresh. Each unit maps as the C runtime's locale says (the
+// class test, then the mapping), asked once per distinct unit; when the locale maps all 128 ASCII
 // units as ASCII does, a long text is mapped a vector at a time.
-void Text::ToUpper() {
-    if (!IsAscii()) return;
-    detail::AsciiCaseMap map(detail::AsciiCaseMap::Upper);
-    if (map.IsPlainForLength(Content.size())) {
-        detail::ActiveKernels().asciiToUpper(Content.data(), Content.size());
+void MapAsciiInPlace(UTF16String& units, detail::AsciiCaseMap::Direction direction) {
+    detail::AsciiCaseMap map(direction);
+    if (map.IsPlainForLength(units.size())) {
+        const detail::Kernels& kernels = detail::ActiveKernels();
+        (direction == detail::AsciiCaseMap::Upper ? kernels.asciiToUpper : kernels.asciiToLower)(
+            units.data(), units.size());
         return;
     }
-    for (UTF16Unit& unit : Content) unit = map(unit);
+    for (UTF16Unit& unit : units) unit = map(unit);
+}
+
+}  // namespace
+
+void Text::ToUpper() {
+    if (IsAscii()) MapAsciiInPlace(Content, detail::AsciiCaseMap::Upper);
 }
 
 void Text::ToLower() {
-    if (!IsAscii()) return;
-    detail::AsciiCaseMap map(detail::AsciiCaseMap::Lower);
-    if (map.IsPlainForLength(Content.size())) {
-        detail::ActiveKernels().asciiToLower(Content.data(), Content.size());
-        return;
-    }
-    for (UTF16Unit& unit : Content) unit = map(unit);
+    if (IsAscii()) MapAsciiInPlace(Content, detail::AsciiCaseMap::Lower);
 }
 
 Text Text::Upper() const {
