@@ -29,10 +29,15 @@ install(FILES ${PROJECT_BINARY_DIR}/QuendalTextConfig.cmake
               ${PROJECT_BINARY_DIR}/QuendalTextConfigVersion.cmake
   DESTINATION ${QUENDALTEXT_PACKAGE_DIR} COMPONENT development)
 
-# The pkg-config file finds its prefix from its own place, so the installed tree can be moved.
-file(RELATIVE_PATH QUENDALTEXT_PC_PREFIX_FROM_PCFILEDIR
-  ${CMAKE_INSTALL_FULL_LIBDIR}/pkgconfig ${CMAKE_INSTALL_PREFIX})
-string(REGEX REPLACE "/$" "" QUENDALTEXT_PC_PREFIX_FROM_PCFILEDIR "${QUENDALTEXT_PC_PREFIX_FROM_PCFILEDIR}")
+# The pkg-config file finds its prefix from its own place, so the installed tree can be moved;
+# a system package names its prefix, so that pkg-config leaves out the system's own paths.
+if(QUENDALTEXT_DEBIAN_PACKAGE)
+  set(QUENDALTEXT_PC_PREFIX ${CMAKE_INSTALL_PREFIX})
+else()
+  file(RELATIVE_PATH prefix_from_pcfiledir ${CMAKE_INSTALL_FULL_LIBDIR}/pkgconfig ${CMAKE_INSTALL_PREFIX})
+  string(REGEX REPLACE "/$" "" prefix_from_pcfiledir "${prefix_from_pcfiledir}")
+  set(QUENDALTEXT_PC_PREFIX "\${pcfiledir}/${prefix_from_pcfiledir}")
+endif()
 foreach(kind LIBDIR INCLUDEDIR)
   if(IS_ABSOLUTE "${CMAKE_INSTALL_${kind}}")
     set(QUENDALTEXT_PC_${kind} "${CMAKE_INSTALL_${kind}}")
