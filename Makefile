@@ -63,5 +63,13 @@ package:
 package-test: package
 	tests/package/package_test.sh build/package
 
+# Doxygen over the public headers; any warning (an undocumented public name) fails.
+docs:
+	@scripts/install-deps docs
+	rm -rf build/docs
+	QUENDALTEXT_VERSION=$$(sed -n 's/^project(QuendalText VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt) \
+	  doxygen docs/Doxyfile
+	@echo "API reference: build/docs/html/index.html"
+
 clean:
 	rm -rf build
