@@ -28,13 +28,13 @@ flock 9
 for package in "${packages[@]}"; do
   ! installed "$package" || fail "$package is installed already; remove it first"
 done
-apt() { apt-get -o DPkg::Lock::Timeout=600 -y -qq "$@" > "$work/apt.log" 2>&1 \
+apt_get() { apt-get -o DPkg::Lock::Timeout=600 -y -qq "$@" > "$work/apt.log" 2>&1 \
           || { cat "$work/apt.log" >&2; return 1; }; }
-remove() { apt remove --purge "${packages[@]}"; }
+remove() { apt_get remove --purge "${packages[@]}"; }
 trap 'remove || true; rm -rf "$work"' EXIT
 
 step "apt-get install ${debs[*]##*/}"
-DEBIAN_FRONTEND=noninteractive apt install --no-install-recommends "${debs[@]}"
+DEBIAN_FRONTEND=noninteractive apt_get install --no-install-recommends "${debs[@]}"
 for package in "${packages[@]}"; do installed "$package" || fail "$package is not installed"; done
 # The dependencies that dpkg-shlibdeps found are met, and the loader finds the libraries.
 ldconfig -p | grep -q "libQuendalText.so.1 " || fail "ldconfig does not know libQuendalText.so.1"
