@@ -1,7 +1,8 @@
-// Platform layer of the public interface: the code unit types, the module handle of string
-// resources, the unit literal and the export macro. Everything that differs between Linux and
-// Windows is decided here, so that no other header needs a platform switch. The export macro
-// is also read by C.
+/// \file
+/// Platform layer of the public interface: the code unit types, the module handle of string
+/// resources, the unit literal and the export macro. Everything that differs between Linux and
+/// Windows is decided here, so that no other header needs a platform switch. The export macro
+/// is also read by C.
 #ifndef QUENDALTEXT_CONFIG_H
 #define QUENDALTEXT_CONFIG_H
 

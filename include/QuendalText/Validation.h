@@ -1,5 +1,6 @@
-// Validators for UTF-8, UTF-16 and UTF-32 that arrive a block at a time: whether a block is
-// well-formed, ends inside a character, or holds an ill-formed sequence, and where.
+/// \file
+/// Validators for UTF-8, UTF-16 and UTF-32 that arrive a block at a time: whether a block is
+/// well-formed, ends inside a character, or holds an ill-formed sequence, and where.
 #ifndef QUENDALTEXT_VALIDATION_H
 #define QUENDALTEXT_VALIDATION_H
 
@@ -23,9 +24,9 @@ enum class Validity {
 /// that stopped it: the maximal ill-formed subpart (one unit for UTF-16 and UTF-32), or the
 /// start of the cut character; 0 when Valid.
 struct ValidationResult {
-    Validity validity;
-    std::size_t position;
-    std::size_t length;
+    Validity validity;     ///< how the block ends
+    std::size_t position;  ///< units of whole well-formed characters before the stop
+    std::size_t length;    ///< units of what stopped the validator; 0 when Valid
 };
 
 /// Validates UTF-8 `bytes`: no overlong forms, surrogates or values above U+10FFFF.
