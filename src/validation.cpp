@@ -24,7 +24,7 @@ ValidationResult ResultOf(const detail::TranscodeResult& pass, std::size_t size,
 }  // namespace
 
 ValidationResult ValidateUTF8(std::string_view bytes) noexcept {
-    const detail::TranscodeResult pass = detail::ValidateUTF8(bytes.data(), bytes.size());
+    const detail::TranscodeResult pass = detail::MeasureUTF8ToUTF16(bytes.data(), bytes.size());
     std::size_t subpart = 0;
     if (pass.stop == detail::Stop::IllFormed) {
         const auto* fault = reinterpret_cast<const unsigned char*>(bytes.data()) + pass.read;
