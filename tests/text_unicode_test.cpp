@@ -97,8 +97,8 @@ TEST(TextUnicode, ConversionsAgreeWithIcuOnRandomInput) {
         const std::string bytes = RandomBytes(random);
         const auto [fromBytes, bytesSubs] = IcuFromUTF8(bytes);
         EXPECT_EQ(UnitsOf(Text::FromUTF8(bytes, Malformed::Replace)), fromBytes);
-        // The original interface reads a C string and keeps the units before a fault, also when
-        // it appends them to a prefix (which may end with a high surrogate that takes one).
+        // Text(const char*) and operator+= read a C string and keep the units before a fault,
+        // also after a prefix (which may end with a high surrogate that takes one).
         const std::string cString = bytes.c_str();
         const UTF16String kept =
             IcuFromUTF8(cString.substr(0, QuendalText::ValidateUTF8(cString).position)).first;
