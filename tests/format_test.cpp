@@ -5,10 +5,13 @@
 #include <tuple>
 
 #include <cctype>
+#include <cfenv>
 #include <cfloat>
 #include <climits>
+#include <clocale>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 using namespace qt_test;
@@ -124,6 +127,39 @@ TEST(Format, GeneratedConversionsMatchTheCLibrary) {
                 check(length + letter, "s", narrow.c_str(), wide.c_str());
         }
     }
+}
+
+// Bare %f, %e and %g skip snprintf only where its text would be the same: not under another
+// rounding mode, nor where the decimal point is a comma (de_DE, generated for the tests).
+TEST(Format, NumbersFollowTheRoundingModeAndTheDecimalPoint) {
+    const auto expectSnprintfs = [](const char* setting) {
+        SCOPED_TRACE(setting);
+        for (const double value : {2.0 / 3, -2.0 / 3, 0.125, -1e21 / 3})
+            for (const char* format : {"%f", "%.1f", "%e", "%.3e", "%g", "%.2g"})
+                ExpectSameAsCLibrary(format, format, value, value);
+    };
+    const std::pair<int, const char*> modes[] = {
+        {FE_UPWARD, "upward"}, {FE_DOWNWARD, "downward"}, {FE_TOWARDZERO, "toward zero"}};
+    for (const auto& [mode, name] : modes) {
+        ASSERT_EQ(std::fesetround(mode), 0);
+        expectSnprintfs(name);
+        std::fesetround(FE_TONEAREST);
+    }
+#if defined(_WIN32)
+    const std::string previous = std::setlocale(LC_NUMERIC, nullptr);
+    if (std::setlocale(LC_NUMERIC, "de-DE") == nullptr) GTEST_SKIP() << "no de-DE locale";
+    expectSnprintfs("de-DE");
+    std::setlocale(LC_NUMERIC, previous.c_str());
+#else
+    setenv("LOCPATH", QUENDALTEXT_TEST_LOCALES, 1);
+    const locale_t comma = newlocale(LC_NUMERIC_MASK, "de_DE.UTF-8", locale_t{});
+    unsetenv("LOCPATH");
+    ASSERT_NE(comma, locale_t{}) << "no de_DE.UTF-8 in " QUENDALTEXT_TEST_LOCALES;
+    const locale_t previous = uselocale(comma);
+    expectSnprintfs("de_DE");
+    uselocale(previous);
+    freelocale(comma);
+#endif
 }
 
 TEST(Format, WhatOnlyUTF16OutputHas) {
