@@ -91,9 +91,17 @@ long long MalformedOffset(const std::function<void()>& raise) {
     return -1;
 }
 
-TEST(TextUnicode, ConversionsAgreeWithIcuOnRandomInput) {
-    for (unsigned trial = 0; trial < 3000; ++trial) {
-        std::mt19937 random(1234 + trial);
+// `check` on 3000 random generators, one a trial.
+template <class Check>
+void ForEachTrial(unsigned seed, Check check) {
+    for (unsigned trial = 0; trial < 3000 && !testing::Test::HasFailure(); ++trial) {
+        std::mt19937 random(seed + trial);
+        check(random);
+    }
+}
+
+TEST(TextUnicode, UTF8InAgreesWithIcu) {
+    ForEachTrial(1234, [](std::mt19937& random) {
         const std::string bytes = RandomBytes(random);
         const auto [fromBytes, bytesSubs] = IcuFromUTF8(bytes);
         EXPECT_EQ(UnitsOf(Text::FromUTF8(bytes, Malformed::Replace)), fromBytes);
@@ -128,7 +136,11 @@ TEST(TextUnicode, ConversionsAgreeWithIcuOnRandomInput) {
                       UTF16String(QUENDALTEXT_U("\uFFFD")) +
                           IcuFromUTF8(bytes.substr(check.position + check.length)).first);
         }
+    });
+}
 
+TEST(TextUnicode, UTF16AgreesWithIcu) {
+    ForEachTrial(5678, [](std::mt19937& random) {
         const UTF16String units = RandomUnits(random);
         const Text text{UTF16StringView(units)};
         const auto [utf8, unitSubs] = IcuToUTF8(units);
@@ -153,7 +165,11 @@ TEST(TextUnicode, ConversionsAgreeWithIcuOnRandomInput) {
         const auto range = text.CodePoints();
         EXPECT_EQ(std::u32string(range.begin(), range.end()), codePoints);
         EXPECT_EQ(text.ToUTF32String(Malformed::Replace), utf32);
+    });
+}
 
+TEST(TextUnicode, UTF32InAgreesWithIcu) {
+    ForEachTrial(9012, [](std::mt19937& random) {
         const std::u32string values = RandomValues(random);
         const auto [fromValues, valueSubs] = IcuFromUTF32(values);
         EXPECT_EQ(UnitsOf(Text::FromUTF32(values, Malformed::Replace)), fromValues);
@@ -162,7 +178,7 @@ TEST(TextUnicode, ConversionsAgreeWithIcuOnRandomInput) {
                   OffsetFor(valueSubs, valueCheck.position));
         EXPECT_TRUE(valueSubs == 0 ||
                     IcuFromUTF32(values.substr(0, valueCheck.position)).second == 0);
-    }
+    });
 }
 
 // The fields of each data line of a UCD file, split at `separator`, comments dropped.
