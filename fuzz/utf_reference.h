@@ -43,7 +43,8 @@ struct Fault {
 };
 
 // UTF-8 to UTF-16 (or, `fromUnicode`, UTF-16 to UTF-8) through ICU's UTF-8 converter with the
-// stop callback, in one flushed call.
+// stop callback, as a block that more input may follow: an ill-formed sequence stops it, and
+// what the next block may complete stays pending (a cut one).
 inline Fault IcuFirstFault(const void* input, std::size_t size, bool fromUnicode) {
     UErrorCode status = U_ZERO_ERROR, ignored = U_ZERO_ERROR;
     UConverter* converter = ucnv_open("UTF-8", &status);
@@ -52,6 +53,7 @@ inline Fault IcuFirstFault(const void* input, std::size_t size, bool fromUnicode
     UChar invalidUnits[8];
     std::int8_t invalidLength = sizeof invalid;
     std::size_t read = 0;
+    int32_t pending = 0;
     if (fromUnicode) {
         const auto* begin = static_cast<const UChar*>(input);
         const UChar* source = begin;
@@ -59,31 +61,40 @@ inline Fault IcuFirstFault(const void* input, std::size_t size, bool fromUnicode
         ucnv_setFromUCallBack(converter, UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr,
                               &status);
         ucnv_fromUnicode(converter, &target, target + out.size(), &source, begin + size, nullptr,
-                         true, &status);
+                         false, &status);
         ucnv_getInvalidUChars(converter, invalidUnits, &invalidLength, &ignored);
+        pending = ucnv_fromUCountPending(converter, &ignored);
         read = static_cast<std::size_t>(source - begin);
     } else {
         const auto* begin = static_cast<const char*>(input);
         const char* source = begin;
         auto* target = reinterpret_cast<UChar*>(out.data());
         ucnv_setToUCallBack(converter, UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
-        ucnv_toUnicode(converter, &target, target + size + 1, &source, begin + size, nullptr, true,
+        ucnv_toUnicode(converter, &target, target + size + 1, &source, begin + size, nullptr, false,
                        &status);
         ucnv_getInvalidChars(converter, invalid, &invalidLength, &ignored);
+        pending = ucnv_toUCountPending(converter, &ignored);
         read = static_cast<std::size_t>(source - begin);
     }
     ucnv_close(converter);
-    if (U_SUCCESS(status)) return {false, false, size, 0};
-    Check(status == U_ILLEGAL_CHAR_FOUND || status == U_INVALID_CHAR_FOUND ||
-          status == U_TRUNCATED_CHAR_FOUND);
-    const auto length = static_cast<std::size_t>(invalidLength);
-    return {true, status == U_TRUNCATED_CHAR_FOUND, read - length, length};
+    if (U_FAILURE(status)) {
+        Check(status == U_ILLEGAL_CHAR_FOUND || status == U_INVALID_CHAR_FOUND);
+        const auto length = static_cast<std::size_t>(invalidLength);
+        return {true, false, read - length, length};
+    }
+    const auto cut = static_cast<std::size_t>(pending);
+    return {cut > 0, cut > 0, size - cut, cut};
 }
 inline Fault IcuFirstFault(const std::string& bytes) {
     return IcuFirstFault(bytes.data(), bytes.size(), false);
 }
+// ICU's converter keeps any surrogate at the end pending; only one that a low surrogate after it
+// would pair is cut.
 inline Fault IcuFirstFault(const UTF16String& units) {
-    return IcuFirstFault(units.data(), units.size(), true);
+    Fault fault = IcuFirstFault(units.data(), units.size(), true);
+    const UTF16String completed = units + UTF16String(1, 0xDC00);
+    fault.cut = fault.cut && !IcuFirstFault(completed.data(), completed.size(), true).found;
+    return fault;
 }
 // The first value that ICU's UTF-32 conversion refuses.
 inline Fault IcuFirstFault(const std::u32string& values) {
