@@ -100,13 +100,11 @@ void Concatenate(Step& s) {
     if (valid) s.model += s.other.substr(Size(s.start), Size(s.count));
 }
 void Join(Step& s) {  // a new text with both settings true; the operands stay as they were
-    const bool withText = s.start % 2 == 0;
+    const bool withText = s.start % 2 == 0, forward = s.text.IsSearchForward();
     const UTF16String before = s.model;
     const Text joined = withText ? s.text + s.operand : s.text + s.c;
     s.model += withText ? s.other : UnitsOf(s.c);
-    EXPECT_TRUE(Holds(joined, s.model));
-    EXPECT_TRUE(Holds(s.text, before, false, s.text.IsSearchForward()));
-    const bool forward = s.text.IsSearchForward();
+    EXPECT_TRUE(Holds(joined, s.model) && Holds(s.text, before, false, forward));
     s.text = joined;
     s.text.set_SearchForward(forward);
     s.text.set_CaseSensitivity(false);
