@@ -27,7 +27,7 @@ detail::TranscodeResult AppendUTF8(UTF16String& content, const char* bytes, std:
     // UTF-8 never gives more UTF-16 units than it has bytes; only a longer source needs to be
     // measured before it is converted.
     if (size > detail::kMaxTextUnits - kept) {
-        detail::CheckGrowth(kept, detail::ValidateUTF8(bytes, size).written, site);
+        detail::CheckGrowth(kept, detail::MeasureUTF8ToUTF16(bytes, size).written, site);
     }
     detail::TranscodeResult converted{};
     detail::ResizeForOverwrite(content, kept + size, [&](UTF16Unit* units) {

@@ -38,9 +38,9 @@ QUENDALTEXT_API ValidationResult ValidateUTF16(UTF16StringView units) noexcept;
 /// block is never Incomplete.
 QUENDALTEXT_API ValidationResult ValidateUTF32(std::u32string_view units) noexcept;
 
-/// The bytes of `bytes` before a character cut at its end: all of them when the last
-/// character is whole. Reads only the last few bytes and says nothing of the others, so a
-/// block can go to Text::FromUTF8 whole while its cut end waits for the next block.
+/// The bytes of `bytes` before a character cut at its end that the next block may complete:
+/// all of them when the end is whole or already ill-formed (F0 80 80 is). Reads only the last
+/// few bytes, so a block can go to Text::FromUTF8 whole while its cut end waits.
 QUENDALTEXT_API std::size_t CompleteUTF8Prefix(std::string_view bytes) noexcept;
 /// The units of `units` before a high surrogate at its end that the next block may pair.
 QUENDALTEXT_API std::size_t CompleteUTF16Prefix(UTF16StringView units) noexcept;
