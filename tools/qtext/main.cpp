@@ -274,8 +274,8 @@ const std::vector<CommandSpec>& Commands() {
          "Prints each line that holds PATTERN once, as grep -F does: prefixed with the file's\n"
          "name and ':' when several files are searched. PATTERN is a plain string (an empty one\n"
          "matches every line); matches do not overlap and never cross a line break. Exit status,\n"
-         "as grep's: 0 when a line was selected, 1 when none was, 2 on trouble (lines before an\n"
-         "ill-formed sequence are still searched).\n",
+         "as grep's: 0 when a line was selected, 1 when none was, 2 on trouble. The text before\n"
+         "an ill-formed sequence is searched, as if the input ended there.\n",
          {{"regexp", 'e', "PATTERN", "the pattern (one that starts with '-', say)", false},
           {"fixed-strings", 'F', nullptr, "PATTERN is a plain string (it always is)", false},
           {"ignore-case", 'i', nullptr,
@@ -286,14 +286,20 @@ const std::vector<CommandSpec>& Commands() {
           {"count", 'c', nullptr, "print only the number of selected lines", false},
           {"files-with-matches", 'l', nullptr, "print only the names of files with a selected line",
            false},
-          {"quiet", 'q', nullptr, "print nothing; exit 0 at the first selected line", false},
+          {"quiet", 'q', nullptr,
+           "print nothing; exit 0 at the first selected line, even\n"
+           "after trouble",
+           false},
           {"max-count", 'm', "NUM", "stop reading a file after NUM selected lines", false},
           {"line-number", 'n', nullptr, "print each line's number (from 1) before it", false},
           {"column", 0, nullptr,
            "print the column of the first match, in code points\n"
-           "from 1, after the line number",
+           "from 1, after the line number (1 for lines without one)",
            false},
-          {"only-matching", 'o', nullptr, "print each match alone on a line", false},
+          {"only-matching", 'o', nullptr,
+           "print each match alone on a line (nothing for an empty\n"
+           "pattern or with -v)",
+           false},
           {"color", 0, "WHEN",
            "highlight matches as grep does: never (default), always,\n"
            "or auto (when the output is a terminal); --color is auto",
