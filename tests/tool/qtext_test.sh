@@ -171,6 +171,11 @@ printf 'e\xcc\x81\xf0\x9f\x87\xab\xf0\x9f\x87\xb7\xf0\x9f\x87\xa9\xf0\x9f\x87\xa
 for size in 1 4096; do expect "clusters in blocks of $size" "grapheme clusters:5" "$(measures $size info "$work/clusters" | grep -o 'grapheme clusters:[0-9]*')"; done
 expect "ASCII only if every block is" "ASCII:no" "$(printf '\xc3\xa9\nab' | measures 1 info | grep -o 'ASCII:[a-z]*')"
 expect "the sample is multilingual" "ASCII:no" "$("$qtext" info --sample | sed -n 's/^ASCII: */ASCII:/p')"
+# A terminal as standard input is read like any other.
+if [[ -z ${QTEXT_TEST_WINDOWS:-} ]] && command -v script > /dev/null; then
+  expect "info reads a terminal" "UTF-8 bytes:4" \
+    "$(printf 'abc\n\004' | script -qec "'$qtext' info" /dev/null | tr -d '\r' | sed -n 's/^UTF-8 bytes: */UTF-8 bytes:/p')"
+fi
 expect "info of two files" 2 "$("$qtext" info "$work/nuls" "$work/clusters" | grep -c '^input:')"
 
 # find: grep -F's output and status for each option, one file or several; --column (code points

@@ -196,7 +196,11 @@ int RunFindCommand(const Arguments& arguments) {
     const std::string color = when == nullptr ? "never" : when->empty() ? "auto" : *when;
     if (color != "auto" && color != "always" && color != "never")
         throw UsageError("--color takes auto, always or never, not '" + color + "'");
-    options.color = color == "always" || (color == "auto" && StandardOutputIsTerminal());
+    // As grep: auto colors a terminal's output unless TERM names none or a dumb one.
+    const char* terminal = std::getenv("TERM");
+    options.color =
+        color == "always" || (color == "auto" && StandardOutputIsTerminal() &&
+                              terminal != nullptr && std::strcmp(terminal, "dumb") != 0);
     return RunFind(ReadSettings(), files, options);
 }
 
@@ -302,7 +306,7 @@ const std::vector<CommandSpec>& Commands() {
            false},
           {"color", 0, "WHEN",
            "highlight matches as grep does: never (default), always,\n"
-           "or auto (when the output is a terminal); --color is auto",
+           "or auto (a terminal, unless TERM is dumb); --color is auto",
            true}},
          RunFindCommand,
          kExitFindTrouble},
@@ -503,7 +507,7 @@ void WriteAll(const std::string& text) {
 int Main(int argc, char** argv) {
     const CommandSpec* command = nullptr;
     try {
-        if (argc < 2) throw UsageError("a command is needed (see qtext --help)");
+        if (argc < 2) throw UsageError("a command is needed");
         const std::string first = argv[1];
         if (first == "--help" || first == "-h") {
             WriteAll(ProgramHelp());
