@@ -231,9 +231,11 @@ const std::vector<CommandSpec>& Commands() {
          "convert writes, without a byte-order mark), its length in UTF-16 units, its number of\n"
          "code points and of grapheme clusters (user-perceived characters, by ICU's rules),\n"
          "whether it is all ASCII and its number of lines (line feeds, plus a last line without\n"
-         "one). Ill-formed input ends the report of its file with the position of the fault,\n"
-         "unless -c or --replace is given: then the ill-formed sequences are counted too. With\n"
-         "--sample it reports on a multilingual sample built into the program instead.\n",
+         "one). A file with ill-formed input gets no report but a message naming the fault's\n"
+         "position, unless -c or --replace is given: then the text is measured with each\n"
+         "ill-formed sequence dropped or replaced by U+FFFD, and the sequences are counted\n"
+         "(ill-formed:). With --sample it reports on a multilingual sample built into the\n"
+         "program instead.\n",
          {{"sample", 0, nullptr, "report on the built-in sample", false},
           {"skip", 'c', nullptr, "drop ill-formed sequences, and count them", false},
           {"replace", 0, nullptr, "count each ill-formed sequence as U+FFFD, and count them",
