@@ -308,6 +308,13 @@ if [[ -z ${QTEXT_TEST_WINDOWS:-} ]]; then
   done
 fi
 
+# A real text, the Unicode Character Database's names list: info against wc, find against grep.
+names=/usr/share/unicode/NamesList.txt
+expect "info of the names list as wc" "$(LC_ALL=C.UTF-8 wc -c -m -l < "$names" | awk '{print "UTF-8 bytes:" $3 " code points:" $2 " lines:" $1}')" \
+  "$(measures 65536 info "$names" | grep -o 'UTF-8 bytes:[0-9]*\|code points:[0-9]*\|lines:[0-9]*' | paste -sd ' ')"
+same "find -n -i in the names list as grep" <(LC_ALL=C.UTF-8 grep -n -i -F 'greek capital' "$names") \
+  <("$qtext" find -n -i 'greek capital' "$names")
+
 # Bad usage: status 2, a message on standard error only; help: status 0 and the usage.
 usage_errors=("" "frobnicate" "info --bogus" "convert --from utf-8" "convert -t no-such-encoding"
   "convert -f no-such-encoding -t utf-8" "convert -t utf-8 -c --replace" "convert --from=utf-8 --to"
