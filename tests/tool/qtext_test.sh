@@ -202,8 +202,9 @@ for number, line in enumerate(lines[:-1] if lines[-1] == "" else lines, 1):
   same "find $options" "$work/expected" <("$qtext" find $options "$work/random.utf-8")
 done
 printf -- '-ab\nAB\nsTrAßE\n' > "$work/dash"
-expect "bundled options, -e, --" "$(grep -c -i -e -ab "$work/dash") $(grep -n -i -- -ab "$work/dash")" \
-  "$("$qtext" find -ci -e-ab "$work/dash") $("$qtext" find -in -- -ab "$work/dash")"
+expect "bundled options, -e, --, long ones cut short" \
+  "$(grep -c -i -e -ab "$work/dash") $(grep -n -i -- -ab "$work/dash") $(grep --ignore -c -F --line-n -e -ab "$work/dash")" \
+  "$("$qtext" find -ci -e-ab "$work/dash") $("$qtext" find -in -- -ab "$work/dash") $("$qtext" find --ignore -c -F --line-n -e -ab "$work/dash")"
 expect "find, a pair in blocks of 1" $'1:2:a😀b😀 😁x\r\n3:1:😀' "$(printf 'a😀b😀 😁x\r\nno match\n😀' | run 1 find -n --column '😀')"
 expect "ignore-case tells pairs apart" '😁X' "$(printf '😀x 😁X' | "$qtext" find -o -i '😁x')"
 expect "matches do not overlap" $'aa\naa' "$(printf 'aaaaa' | "$qtext" find -o aa)"
@@ -320,7 +321,7 @@ usage_errors=("" "frobnicate" "info --bogus" "convert --from utf-8" "convert -t 
   "convert -f no-such-encoding -t utf-8" "convert -t utf-8 -c --replace" "convert --from=utf-8 --to"
   "find" "find -e a -e b" "find \$'\\xff' x" "info --sample=yes" "tokens --delimiters 'a\\'"
   "tokens --delimiters '\\q'" "upper -x" "find -m -1 a" "find --color=sometimes a" "-x"
-  "convert -t latin1 --bom" "convert -t utf-8 --bom --no-bom" "info -c --replace" "find -im")
+  "convert -t latin1 --bom" "convert -t utf-8 --bom --no-bom" "info -c --replace" "find -im" "find --co a")
 # Windows hands a program its arguments as UTF-16, which cannot carry the ill-formed byte.
 [[ -z ${QTEXT_TEST_WINDOWS:-} ]] || unset 'usage_errors[10]'
 for arguments in "${usage_errors[@]}"; do

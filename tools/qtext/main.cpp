@@ -408,11 +408,21 @@ std::string CommandHelp(const CommandSpec& command) {
     return help;
 }
 
+// The option named `name`, or the only one it begins (--ignore for --ignore-case, as getopt);
+// null when none is. Throws UsageError when it begins several.
 const OptionSpec* FindLongOption(const CommandSpec& command, const std::string& name) {
+    const OptionSpec* begun = nullptr;
     for (const OptionSpec& option : command.options) {
         if (name == option.longName) return &option;
+        if (name.empty() || std::string(option.longName).compare(0, name.size(), name) != 0) {
+            continue;
+        }
+        if (begun != nullptr) {
+            throw UsageError("option '--" + name + "' is ambiguous for " + command.name);
+        }
+        begun = &option;
     }
-    return nullptr;
+    return begun;
 }
 
 const OptionSpec* FindShortOption(const CommandSpec& command, char name) {
