@@ -373,7 +373,8 @@ std::string ProgramHelp() {
         help += "  " + name + command.summary + "\n";
     }
     help +=
-        "\nRun 'qtext COMMAND --help' for the options of a command.\n"
+        "\nRun 'qtext COMMAND --help' for the options of a command. Short options bundle (-in,\n"
+        "-m5), a long one may be cut short while unambiguous (--ignore), and -- ends them.\n"
         "Exit status: 0 success, 1 unreadable or ill-formed input or unwritable output, 2 bad\n"
         "usage (find: 0 a line was selected, 1 none was, 2 trouble).\n";
     return help;
