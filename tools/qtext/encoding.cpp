@@ -134,6 +134,26 @@ void U_EXPORT2 ReplaceFault(const void* context, UConverterToUnicodeArgs* argume
     }
 }
 
+// Converts from *source to `sourceEnd` into *units from index *written on, growing *units as
+// needed, and moves both on. False at a fault, whose status goes to *fault.
+bool ConvertWithIcu(UConverter* converter, QuendalText::UTF16String* units, const char** source,
+                    const char* sourceEnd, bool flush, std::size_t* written, UErrorCode* fault) {
+    while (true) {
+        UChar* target = reinterpret_cast<UChar*>(&(*units)[0]) + *written;
+        UChar* const targetStart = target;
+        UErrorCode status = U_ZERO_ERROR;
+        ucnv_toUnicode(converter, &target, AsUChar(units->data()) + units->size(), source,
+                       sourceEnd, nullptr, flush, &status);
+        *written += static_cast<std::size_t>(target - targetStart);
+        if (status == U_BUFFER_OVERFLOW_ERROR) {
+            units->resize(2 * units->size());
+            continue;
+        }
+        *fault = status;
+        return U_SUCCESS(status);
+    }
+}
+
 // The byte-order mark of a Unicode encoding with a fixed byte order; empty for the others.
 std::string MarkOf(UConverterType type) {
     switch (type) {
@@ -349,71 +369,61 @@ std::size_t Decoder::DecodeUtf8(std::string_view bytes, bool ended, Text* text, 
 
 Text Decoder::DecodeWithIcu(std::string_view bytes, bool ended, std::size_t* consumed) {
     if (units_.size() < bytes.size() + kMarkBytes) units_.resize(bytes.size() + kMarkBytes);
-    // ICU holds the bytes of a character cut at the end of a call, and replays bytes after a
-    // fault, which makes a fault's offset ambiguous when bytes were held since an earlier
-    // block. So no byte is held across blocks: the end of the block is converted on a copy of
-    // the converter as well, and when ICU holds bytes after it, the end is converted again
-    // without them and they are handed back for the next block.
+    // ICU holds the bytes of a character cut at the end of a call. So that no byte is held
+    // across blocks, the end of the block is converted on a copy of the converter, and when ICU
+    // holds bytes after it, the end is converted again without them and they are handed back
+    // for the next block.
     const char* source = bytes.data();
     const char* const sourceEnd = source + bytes.size();
     const std::size_t tail = ended ? 0 : std::min(bytes.size(), kTailBytes);
+    const Converter atStart = onFault_ == OnFault::Stop ? Clone(converter_) : Converter();
     std::size_t written = 0;
-    const auto result = [this, &written]() {
-        const UTF16StringView units(units_.data(), written);
-        if (onFault_ == OnFault::Stop && !HasFault()) position_.Advance(units);
-        return Text(units);
-    };
+    UErrorCode fault = U_ZERO_ERROR;
     *consumed = bytes.size();
-    if (!ConvertWithIcu(&source, sourceEnd - tail, ended, bytes.data(), &written) || tail == 0) {
-        return result();
-    }
-    const Converter before = Clone(converter_);
-    const std::uint64_t faultsBefore = faults_;
-    const std::size_t writtenBefore = written;
-    const char* const tailStart = source;
-    if (!ConvertWithIcu(&source, sourceEnd, false, bytes.data(), &written)) return result();
-    UErrorCode status = U_ZERO_ERROR;
-    const auto held = static_cast<std::size_t>(ucnv_toUCountPending(converter_.get(), &status));
-    if (U_SUCCESS(status) && held > 0 && held <= tail && held <= kLongestLeft) {
-        converter_ = before;
-        faults_ = faultsBefore;
-        written = writtenBefore;
-        source = tailStart;
-        ConvertWithIcu(&source, sourceEnd - held, false, bytes.data(), &written);
-        *consumed = bytes.size() - held;
-    }
-    return result();
-}
-
-bool Decoder::ConvertWithIcu(const char** source, const char* sourceEnd, bool flush,
-                             const char* blockStart, std::size_t* written) {
-    while (true) {
-        UChar* target = reinterpret_cast<UChar*>(&units_[0]) + *written;
-        UChar* const targetStart = target;
+    bool clean = ConvertWithIcu(converter_.get(), &units_, &source, sourceEnd - tail, ended,
+                                &written, &fault);
+    if (clean && tail > 0) {
+        const Converter before = Clone(converter_);
+        const std::uint64_t faultsBefore = faults_;
+        const std::size_t writtenBefore = written;
+        const char* const tailStart = source;
+        clean =
+            ConvertWithIcu(converter_.get(), &units_, &source, sourceEnd, false, &written, &fault);
         UErrorCode status = U_ZERO_ERROR;
-        ucnv_toUnicode(converter_.get(), &target, AsUChar(units_.data()) + units_.size(), source,
-                       sourceEnd, nullptr, flush, &status);
-        *written += static_cast<std::size_t>(target - targetStart);
-        if (status == U_BUFFER_OVERFLOW_ERROR) {
-            units_.resize(2 * units_.size());
-            continue;
+        const auto held = static_cast<std::size_t>(ucnv_toUCountPending(converter_.get(), &status));
+        if (!clean && tailStart != bytes.data()) {
+            // Where a fault starts is plain only when ICU took the whole block in one call, from
+            // a state holding no byte (the bytes it refuses may come from the first call, and
+            // the ones it gives back from the second): the block is converted again so.
+            converter_ = atStart;
+            source = bytes.data();
+            written = 0;
+            ConvertWithIcu(converter_.get(), &units_, &source, sourceEnd, false, &written, &fault);
+        } else if (clean && U_SUCCESS(status) && held > 0 && held <= tail && held <= kLongestLeft) {
+            converter_ = before;
+            faults_ = faultsBefore;
+            written = writtenBefore;
+            source = tailStart;
+            ConvertWithIcu(converter_.get(), &units_, &source, sourceEnd - held, false, &written,
+                           &fault);
+            *consumed = bytes.size() - held;
         }
-        if (U_SUCCESS(status)) return true;
-        // Stopped at a fault: its bytes are the last ones taken but those ICU will replay.
+    }
+    const UTF16StringView units(units_.data(), written);
+    if (onFault_ == OnFault::Stop) position_.Advance(units);
+    if (!clean) {
+        // The fault's bytes are the last ones taken.
         char invalid[32];
-        int8_t invalidBytes = sizeof invalid;
+        auto invalidBytes = static_cast<int8_t>(sizeof invalid);
         UErrorCode ignored = U_ZERO_ERROR;
         ucnv_getInvalidChars(converter_.get(), invalid, &invalidBytes, &ignored);
-        const int32_t replayed = ucnv_toUCountPending(converter_.get(), &ignored);
-        const auto taken = static_cast<std::uint64_t>(*source - blockStart);
-        position_.Advance(UTF16StringView(units_.data(), *written));
-        NoteFault(offset_ + taken - static_cast<std::uint64_t>(invalidBytes) -
-                      static_cast<std::uint64_t>(std::max(replayed, int32_t{0})),
-                  IcuFaultKind(status, ucnv_getType(converter_.get()),
-                               std::string_view(invalid, static_cast<std::size_t>(
-                                                             std::max(invalidBytes, int8_t{0})))));
-        return false;
+        invalidBytes = std::max(invalidBytes, int8_t{0});
+        NoteFault(offset_ + static_cast<std::uint64_t>(source - bytes.data()) -
+                      static_cast<std::uint64_t>(invalidBytes),
+                  IcuFaultKind(fault, ucnv_getType(converter_.get()),
+                               std::string_view(invalid, static_cast<std::size_t>(invalidBytes))));
     }
+    return Text(units);
 }
 
 Encoder::Encoder(const std::string& name, OnFault onFault, ByteOrderMark mark) : name_(name) {

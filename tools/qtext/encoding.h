@@ -93,8 +93,6 @@ private:
     std::size_t DecodeUtf8(std::string_view bytes, bool ended, QuendalText::Text* text,
                            std::string* utf8);
     QuendalText::Text DecodeWithIcu(std::string_view bytes, bool ended, std::size_t* consumed);
-    bool ConvertWithIcu(const char** source, const char* sourceEnd, bool flush,
-                        const char* blockStart, std::size_t* written);
     void NoteFault(std::uint64_t offset, const std::string& kind);
 
     std::string declared_;
