@@ -87,7 +87,7 @@ def uconv(data, enc, *options):
 named = {
     "utf-8": [(b"abc\xff", "invalid start byte"), (b"ab\xe2\x82", "truncated sequence"),
               (b"\xc0\x80z", "overlong"), (b"\xe0\x9f\xbf", "overlong"), (b"\xf0\x8f\x80\x80", "overlong"),
-              (b"a\xed\xa0\x80", "surrogate"), (b"\xef\xbb\xbfab\x80", "invalid start byte"),
+              (b"a\xed\xa0\x80", "surrogate"), (b"\xedA", "truncated sequence"), (b"\xef\xbb\xbfab\x80", "invalid start byte"),
               (b"a\xe2\x82b\xf0\x9f\x98c\xe0", "truncated sequence"), (b"a\xf4\x90\x80\x80", "above U+10FFFF"),
               (b"\xf5\x80", "above U+10FFFF"), (b"ab\n\xc3\xa9\xf0\x9f\x98\x80\n\xcc\x81x\xfe", "invalid start byte")],
     "utf-16le": [(b"a\x00\x00\xdc", "surrogate"), (b"a\x00b", "truncated sequence"), (b"a\x00\x3d\xd8", "truncated sequence")],
