@@ -4,7 +4,6 @@
 
 #include "errors.h"
 #include "input.h"
-#include "system.h"
 
 #include <QuendalText/UTFEncodingType.h>
 
@@ -20,6 +19,7 @@
 #include <iterator>
 #include <optional>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace qtext {
