@@ -185,7 +185,7 @@ expect "info of two files" 2 "$("$qtext" info "$work/nuls" "$work/clusters" | gr
 # from 1) and -o against Python; bundled options, -e and -- as grep reads them.
 find_files=("$work/random.utf-8 $work/latin")
 [[ -n ${QTEXT_TEST_WINDOWS:-} ]] || find_files+=("$work/random.utf-8")  # fewer programs under wine
-for options in "" "-n" "-v -n" "-c" "-l" "-o -n" "-m 3 -n" "-vc -m5" "--color=always -n" "-o --color=always" "-c --color=always" "-l --color=always" "-q"; do
+for options in "" "-n" "-v -n" "-c" "-l" "-o -n" "-m 3 -n" "-vc -m5" "--color=always -n" "-o --color=always" "-c --color=always" "-l --color=always" "-q" "-x -c" "-H -n" "--no-filename -o"; do
   for pattern in a '😀' ''; do
     # (grep -v '' skips its files, printing no count.)
     [[ $options == *v* && -z $pattern ]] && continue
@@ -204,7 +204,9 @@ for number, line in enumerate(lines[:-1] if lines[-1] == "" else lines, 1):
         print(f"{number}:{match.start() + 1}:{match.group() if only else line}", end="\n")' "$options" "$work/random.utf-8" > "$work/expected"
   same "find $options" "$work/expected" <("$qtext" find $options "$work/random.utf-8")
 done
-printf -- '-ab\nAB\nsTrAßE\n' > "$work/dash"
+printf -- '-ab\nAB\nsTrAßE\n\n' > "$work/dash"
+expect "whole lines" "$(grep -n -x '' "$work/dash") $(grep -n -i -x -F ab "$work/dash") 3:sTrAßE" \
+  "$("$qtext" find -n -x '' "$work/dash") $("$qtext" find -n -ix ab "$work/dash") $("$qtext" find -nix STRASSE "$work/dash")"
 expect "bundled options, -e, --, long ones cut short" \
   "$(grep -c -i -e -ab "$work/dash") $(grep -n -i -- -ab "$work/dash") $(grep --ignore -c -F --line-n -e -ab "$work/dash")" \
   "$("$qtext" find -ci -e-ab "$work/dash") $("$qtext" find -in -- -ab "$work/dash") $("$qtext" find --ignore -c -F --line-n -e -ab "$work/dash")"

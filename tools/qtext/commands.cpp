@@ -446,7 +446,10 @@ int RunFind(const Settings& settings, const std::vector<std::string>& paths,
     std::vector<std::pair<std::size_t, std::size_t>> matches;
     const bool allRead = ForEachInput(paths, [&](const std::string& path) {
         const std::string name = path == "-" || path.empty() ? "(standard input)" : path;
-        const FindPrinter printer(options, paths.size() > 1 ? name : std::string());
+        const bool prefixed =
+            options.namePrefix == FindOptions::NamePrefix::Always ||
+            (options.namePrefix == FindOptions::NamePrefix::WithSeveral && paths.size() > 1);
+        const FindPrinter printer(options, prefixed ? name : std::string());
         std::int64_t lineNumber = 0;
         std::int64_t selected = 0;
         bool quit = false;
@@ -456,10 +459,17 @@ int RunFind(const Settings& settings, const std::vector<std::string>& paths,
             if (!emptyPattern) {
                 matcher.ForEachMatch(line, [&](std::size_t start, std::size_t end) {
                     matches.emplace_back(start, end);
-                    return everyMatch;
+                    return everyMatch && !options.wholeLines;
                 });
             }
-            if ((emptyPattern || !matches.empty()) == options.invert) return true;
+            // A whole line matches from its start (every match there has the same length).
+            if (options.wholeLines && !matches.empty() &&
+                (matches[0].first != 0 || matches[0].second != line.View().size())) {
+                matches.clear();
+            }
+            const bool matched =
+                emptyPattern ? !options.wholeLines || line.IsEmpty() : !matches.empty();
+            if (matched == options.invert) return true;
             ++selected;
             switch (options.report) {
                 case FindOptions::Report::Quiet: quit = true; return false;
@@ -475,7 +485,7 @@ int RunFind(const Settings& settings, const std::vector<std::string>& paths,
             return options.maxCount < 0 || selected < options.maxCount;
         });
         if (options.report == FindOptions::Report::Count) {
-            WriteOut((paths.size() > 1 ? printer.FileName() + printer.Separator() : std::string()) +
+            WriteOut((prefixed ? printer.FileName() + printer.Separator() : std::string()) +
                      std::to_string(selected) + "\n");
         }
         anySelected = anySelected || selected > 0;

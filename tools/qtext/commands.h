@@ -51,15 +51,17 @@ struct FindOptions {
     QuendalText::Text pattern;  // no line feed; empty matches every line
     bool ignoreCase;            // by full Unicode case folding
     bool invert;                // select the lines that do not match
+    bool wholeLines;            // match only a whole line
     Report report;
+    enum class NamePrefix { WithSeveral, Always, Never } namePrefix;  // FILE: before each line
     bool onlyMatching;      // each match alone on its line
     bool lineNumbers;       // LINE: before each line
     bool columns;           // COLUMN: after it, the code point of the first match from 1
     std::int64_t maxCount;  // stop a file after this many selected lines; negative: never
     bool color;             // highlight as grep does
 };
-// Prints the selected lines of the inputs as grep does ([FILE:][LINE:][COLUMN:]line, FILE only
-// with several inputs). Returns 0 when a line was selected, 1 when none was, 2 on trouble.
+// Prints the selected lines of the inputs as grep does ([FILE:][LINE:][COLUMN:]line, FILE by
+// default with several inputs). Returns 0 when a line was selected, 1 when none was, 2 on trouble.
 int RunFind(const Settings& settings, const std::vector<std::string>& paths,
             const FindOptions& options);
 

@@ -177,6 +177,12 @@ int RunFindCommand(const Arguments& arguments) {
     options.pattern = ArgumentText(patternBytes, "PATTERN");
     options.ignoreCase = arguments.Has("ignore-case");
     options.invert = arguments.Has("invert-match");
+    options.wholeLines = arguments.Has("line-regexp");
+    options.namePrefix = FindOptions::NamePrefix::WithSeveral;
+    for (const auto& option : arguments.options) {  // as grep, the last one counts
+        if (option.first == "with-filename") options.namePrefix = FindOptions::NamePrefix::Always;
+        if (option.first == "no-filename") options.namePrefix = FindOptions::NamePrefix::Never;
+    }
     options.report = arguments.Has("quiet")                ? FindOptions::Report::Quiet
                      : arguments.Has("files-with-matches") ? FindOptions::Report::FileNames
                      : arguments.Has("count")              ? FindOptions::Report::Count
@@ -289,6 +295,7 @@ const std::vector<CommandSpec>& Commands() {
            "every locale (STRASSE matches stra\u00dfe)",
            false},
           {"invert-match", 'v', nullptr, "select the lines that do not match", false},
+          {"line-regexp", 'x', nullptr, "match only whole lines", false},
           {"count", 'c', nullptr, "print only the number of selected lines", false},
           {"files-with-matches", 'l', nullptr, "print only the names of files with a selected line",
            false},
@@ -297,6 +304,9 @@ const std::vector<CommandSpec>& Commands() {
            "after trouble",
            false},
           {"max-count", 'm', "NUM", "stop reading a file after NUM selected lines", false},
+          {"with-filename", 'H', nullptr, "print the file's name before each line, even for one",
+           false},
+          {"no-filename", 0, nullptr, "print no file name, even for several (grep -h)", false},
           {"line-number", 'n', nullptr, "print each line's number (from 1) before it", false},
           {"column", 0, nullptr,
            "print the column of the first match, in code points\n"
