@@ -476,6 +476,7 @@ int RunFind(const Settings& settings, const std::vector<std::string>& paths,
                 case FindOptions::Report::FileNames:
                     WriteOut(printer.Paint(kFileNameColor, name) + "\n");
                     return false;
+                case FindOptions::Report::FileNamesWithout: return false;
                 case FindOptions::Report::Count: break;
                 case FindOptions::Report::Lines:
                     printer.PrintLine(line, lineNumber,
@@ -484,6 +485,9 @@ int RunFind(const Settings& settings, const std::vector<std::string>& paths,
             }
             return options.maxCount < 0 || selected < options.maxCount;
         });
+        if (options.report == FindOptions::Report::FileNamesWithout && selected == 0) {
+            WriteOut(printer.Paint(kFileNameColor, name) + "\n");
+        }
         if (options.report == FindOptions::Report::Count) {
             WriteOut((prefixed ? printer.FileName() + printer.Separator() : std::string()) +
                      std::to_string(selected) + "\n");

@@ -47,7 +47,7 @@ int RunConvert(const Settings& settings, const std::vector<std::string>& paths,
                const ConvertOptions& options);
 
 struct FindOptions {
-    enum class Report { Lines, Count, FileNames, Quiet };
+    enum class Report { Lines, Count, FileNames, FileNamesWithout, Quiet };
     QuendalText::Text pattern;  // no line feed; empty matches every line
     bool ignoreCase;            // by full Unicode case folding
     bool invert;                // select the lines that do not match

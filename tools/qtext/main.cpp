@@ -183,10 +183,11 @@ int RunFindCommand(const Arguments& arguments) {
         if (option.first == "with-filename") options.namePrefix = FindOptions::NamePrefix::Always;
         if (option.first == "no-filename") options.namePrefix = FindOptions::NamePrefix::Never;
     }
-    options.report = arguments.Has("quiet")                ? FindOptions::Report::Quiet
-                     : arguments.Has("files-with-matches") ? FindOptions::Report::FileNames
-                     : arguments.Has("count")              ? FindOptions::Report::Count
-                                                           : FindOptions::Report::Lines;
+    options.report = arguments.Has("quiet")                 ? FindOptions::Report::Quiet
+                     : arguments.Has("files-with-matches")  ? FindOptions::Report::FileNames
+                     : arguments.Has("files-without-match") ? FindOptions::Report::FileNamesWithout
+                     : arguments.Has("count")               ? FindOptions::Report::Count
+                                                            : FindOptions::Report::Lines;
     options.onlyMatching = arguments.Has("only-matching");
     options.lineNumbers = arguments.Has("line-number");
     options.columns = arguments.Has("column");
@@ -299,6 +300,8 @@ const std::vector<CommandSpec>& Commands() {
           {"count", 'c', nullptr, "print only the number of selected lines", false},
           {"files-with-matches", 'l', nullptr, "print only the names of files with a selected line",
            false},
+          {"files-without-match", 'L', nullptr,
+           "print only the names of files without a selected line", false},
           {"quiet", 'q', nullptr,
            "print nothing; exit 0 at the first selected line, even\n"
            "after trouble",
