@@ -220,6 +220,8 @@ expect "full folding, a match's place in the line" $'1:1:STRASSE\n1:9:straße\n2
   "$(printf 'STRASSE straße\nstrasseß\n' | "$qtext" find -o -n --column -i 'straße')"
 expect "no match inside one folding" "1" "$(printf 'ßa\n' | "$qtext" find -i s; printf 'ßa\n' | "$qtext" find -i sa; echo $?)"
 expect "find on a missing file" 2 "$("$qtext" find x "$work/does-not-exist" 2> /dev/null; echo $?)"
+expect "find -s on a missing file" "$(grep -s -c a "$work/does-not-exist" "$work/latin" 2>&1; echo $?)" \
+  "$("$qtext" find -s -c a "$work/does-not-exist" "$work/latin" 2>&1; echo $?)"
 # Linear in the line: a 1,000,000-unit line against a 1,001-unit pattern.
 head -c 1000000 /dev/zero | tr '\0' a > "$work/long"
 expect "long line, long pattern" $'0\n1' "$(timeout 20 "$qtext" find -i -c "$(head -c 1000 /dev/zero | tr '\0' A)b" "$work/long"; echo $?)"

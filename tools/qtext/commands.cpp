@@ -56,19 +56,23 @@ const Text& LineFeed() {
 }
 
 // Runs `read` for each input (standard input when there is none) while it returns true,
-// reporting a failing input on standard error and going on with the next. Returns whether
-// every input read was read whole.
+// reporting a failing input on standard error (an unreadable one only when `reportUnreadable`)
+// and going on with the next. Returns whether every input read was read whole.
 bool ForEachInput(const std::vector<std::string>& paths,
-                  const std::function<bool(const std::string&)>& read) {
+                  const std::function<bool(const std::string&)>& read,
+                  bool reportUnreadable = true) {
     const std::vector<std::string> inputs = paths.empty() ? std::vector<std::string>{""} : paths;
     bool allRead = true;
     for (const std::string& path : inputs) {
         try {
             if (!read(path)) break;
         } catch (const InputError& error) {
+            allRead = false;
+            if (!reportUnreadable && dynamic_cast<const UnreadableInput*>(&error) != nullptr) {
+                continue;
+            }
             std::fflush(stdout);  // what the input gave so far comes before the complaint
             std::fprintf(stderr, "qtext: %s\n", error.what());
-            allRead = false;
         }
     }
     FlushOutput();
@@ -444,57 +448,60 @@ int RunFind(const Settings& settings, const std::vector<std::string>& paths,
     const bool everyMatch = (options.onlyMatching || options.color) && !options.invert;
     bool anySelected = false;
     std::vector<std::pair<std::size_t, std::size_t>> matches;
-    const bool allRead = ForEachInput(paths, [&](const std::string& path) {
-        const std::string name = path == "-" || path.empty() ? "(standard input)" : path;
-        const bool prefixed =
-            options.namePrefix == FindOptions::NamePrefix::Always ||
-            (options.namePrefix == FindOptions::NamePrefix::WithSeveral && paths.size() > 1);
-        const FindPrinter printer(options, prefixed ? name : std::string());
-        std::int64_t lineNumber = 0;
-        std::int64_t selected = 0;
-        bool quit = false;
-        ForEachLine(settings, path, [&](const Text& line, bool) {
-            ++lineNumber;
-            matches.clear();
-            if (!emptyPattern) {
-                matcher.ForEachMatch(line, [&](std::size_t start, std::size_t end) {
-                    matches.emplace_back(start, end);
-                    return everyMatch && !options.wholeLines;
-                });
-            }
-            // A whole line matches from its start (every match there has the same length).
-            if (options.wholeLines && !matches.empty() &&
-                (matches[0].first != 0 || matches[0].second != line.View().size())) {
+    const bool allRead = ForEachInput(
+        paths,
+        [&](const std::string& path) {
+            const std::string name = path == "-" || path.empty() ? "(standard input)" : path;
+            const bool prefixed =
+                options.namePrefix == FindOptions::NamePrefix::Always ||
+                (options.namePrefix == FindOptions::NamePrefix::WithSeveral && paths.size() > 1);
+            const FindPrinter printer(options, prefixed ? name : std::string());
+            std::int64_t lineNumber = 0;
+            std::int64_t selected = 0;
+            bool quit = false;
+            ForEachLine(settings, path, [&](const Text& line, bool) {
+                ++lineNumber;
                 matches.clear();
+                if (!emptyPattern) {
+                    matcher.ForEachMatch(line, [&](std::size_t start, std::size_t end) {
+                        matches.emplace_back(start, end);
+                        return everyMatch && !options.wholeLines;
+                    });
+                }
+                // A whole line matches from its start (every match there has the same length).
+                if (options.wholeLines && !matches.empty() &&
+                    (matches[0].first != 0 || matches[0].second != line.View().size())) {
+                    matches.clear();
+                }
+                const bool matched =
+                    emptyPattern ? !options.wholeLines || line.IsEmpty() : !matches.empty();
+                if (matched == options.invert) return true;
+                ++selected;
+                switch (options.report) {
+                    case FindOptions::Report::Quiet: quit = true; return false;
+                    case FindOptions::Report::FileNames:
+                        WriteOut(printer.Paint(kFileNameColor, name) + "\n");
+                        return false;
+                    case FindOptions::Report::FileNamesWithout: return false;
+                    case FindOptions::Report::Count: break;
+                    case FindOptions::Report::Lines:
+                        printer.PrintLine(line, lineNumber,
+                                          options.invert ? decltype(matches)() : matches);
+                        break;
+                }
+                return options.maxCount < 0 || selected < options.maxCount;
+            });
+            if (options.report == FindOptions::Report::FileNamesWithout && selected == 0) {
+                WriteOut(printer.Paint(kFileNameColor, name) + "\n");
             }
-            const bool matched =
-                emptyPattern ? !options.wholeLines || line.IsEmpty() : !matches.empty();
-            if (matched == options.invert) return true;
-            ++selected;
-            switch (options.report) {
-                case FindOptions::Report::Quiet: quit = true; return false;
-                case FindOptions::Report::FileNames:
-                    WriteOut(printer.Paint(kFileNameColor, name) + "\n");
-                    return false;
-                case FindOptions::Report::FileNamesWithout: return false;
-                case FindOptions::Report::Count: break;
-                case FindOptions::Report::Lines:
-                    printer.PrintLine(line, lineNumber,
-                                      options.invert ? decltype(matches)() : matches);
-                    break;
+            if (options.report == FindOptions::Report::Count) {
+                WriteOut((prefixed ? printer.FileName() + printer.Separator() : std::string()) +
+                         std::to_string(selected) + "\n");
             }
-            return options.maxCount < 0 || selected < options.maxCount;
-        });
-        if (options.report == FindOptions::Report::FileNamesWithout && selected == 0) {
-            WriteOut(printer.Paint(kFileNameColor, name) + "\n");
-        }
-        if (options.report == FindOptions::Report::Count) {
-            WriteOut((prefixed ? printer.FileName() + printer.Separator() : std::string()) +
-                     std::to_string(selected) + "\n");
-        }
-        anySelected = anySelected || selected > 0;
-        return !quit;
-    });
+            anySelected = anySelected || selected > 0;
+            return !quit;
+        },
+        !options.noMessages);
     // As grep -q: a selected line answers 0 even after trouble.
     if (anySelected && options.report == FindOptions::Report::Quiet) return kExitSuccess;
     if (!allRead) return kExitFindTrouble;

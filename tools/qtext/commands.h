@@ -59,6 +59,7 @@ struct FindOptions {
     bool columns;           // COLUMN: after it, the code point of the first match from 1
     std::int64_t maxCount;  // stop a file after this many selected lines; negative: never
     bool color;             // highlight as grep does
+    bool noMessages;        // say nothing of files that cannot be opened or read
 };
 // Prints the selected lines of the inputs as grep does ([FILE:][LINE:][COLUMN:]line, FILE by
 // default with several inputs). Returns 0 when a line was selected, 1 when none was, 2 on trouble.

@@ -28,6 +28,12 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// The input cannot be opened or read (find -s keeps quiet about it).
+class UnreadableInput : public InputError {
+public:
+    using InputError::InputError;
+};
+
 // The output cannot be written: reported once, and the run ends.
 class OutputError : public std::runtime_error {
 public:

@@ -40,7 +40,8 @@ ByteSource::ByteSource(const std::string& path, std::size_t blockBytes)
       blockBytes_(blockBytes) {
     if (!IsStandardInput(path)) {
         descriptor_ = OpenForReading(path.c_str());
-        if (descriptor_ < 0) throw InputError("cannot open " + path + ": " + std::strerror(errno));
+        if (descriptor_ < 0)
+            throw UnreadableInput("cannot open " + path + ": " + std::strerror(errno));
         ownsDescriptor_ = true;
     }
     buffer_.resize(kLongestKept + blockBytes);
@@ -60,7 +61,7 @@ bool ByteSource::Read(std::string_view* block, std::size_t keep) {
         if (got == 0) break;
         if (got < 0) {
             if (errno == EINTR) continue;
-            throw InputError("cannot read " + name_ + ": " + std::strerror(errno));
+            throw UnreadableInput("cannot read " + name_ + ": " + std::strerror(errno));
         }
         filled += static_cast<std::size_t>(got);
     }

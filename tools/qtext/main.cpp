@@ -178,6 +178,7 @@ int RunFindCommand(const Arguments& arguments) {
     options.ignoreCase = arguments.Has("ignore-case");
     options.invert = arguments.Has("invert-match");
     options.wholeLines = arguments.Has("line-regexp");
+    options.noMessages = arguments.Has("no-messages");
     options.namePrefix = FindOptions::NamePrefix::WithSeveral;
     for (const auto& option : arguments.options) {  // as grep, the last one counts
         if (option.first == "with-filename") options.namePrefix = FindOptions::NamePrefix::Always;
@@ -311,6 +312,8 @@ const std::vector<CommandSpec>& Commands() {
            false},
           {"no-filename", 0, nullptr, "print no file name, even for several (grep -h)", false},
           {"line-number", 'n', nullptr, "print each line's number (from 1) before it", false},
+          {"no-messages", 's', nullptr, "say nothing of files that cannot be opened or read",
+           false},
           {"column", 0, nullptr,
            "print the column of the first match, in code points\n"
            "from 1, after the line number (1 for lines without one)",
