@@ -33,7 +33,7 @@ using QuendalText::Text;
 constexpr const char* kBlockBytesVariable = "QTEXT_BLOCK_BYTES";
 constexpr std::size_t kLargestBlockBytes = std::size_t(1) << 26;
 
-struct OptionSpec {
+struct Option {
     const char* longName;   // without the leading "--"
     char shortName;         // 0 when none
     const char* valueName;  // null for a flag
@@ -64,14 +64,14 @@ struct Arguments {
     }
 };
 
-struct CommandSpec {
+struct Command {
     const char* name;
     const char* operands;  // as the synopsis shows them
     std::size_t minOperands;
     std::size_t maxOperands;
     const char* summary;
     const char* details;
-    std::vector<OptionSpec> options;
+    std::vector<Option> options;
     int (*run)(const Arguments& arguments);
     int troubleStatus;  // when an input cannot be read or the output cannot be written
 };
@@ -228,8 +228,8 @@ int RunLowerCommand(const Arguments& arguments) {
     return RunCaseMapping(ReadSettings(), arguments.operands, false, arguments.Has("ascii"));
 }
 
-const std::vector<CommandSpec>& Commands() {
-    static const std::vector<CommandSpec> commands = {
+const std::vector<Command>& Commands() {
+    static const std::vector<Command> commands = {
         {"info",
          "[--sample] [-c | --replace] [FILE]...",
          0,
@@ -383,7 +383,7 @@ std::string ProgramHelp() {
         "Each FILE is read as UTF-8 unless it begins with a byte-order mark (convert: --from);\n"
         "without FILE, or with -, standard input is read. Output is UTF-8 (convert: --to).\n\n"
         "Commands:\n";
-    for (const CommandSpec& command : Commands()) {
+    for (const Command& command : Commands()) {
         std::string name = command.name;
         name.resize(10, ' ');
         help += "  " + name + command.summary + "\n";
@@ -409,10 +409,10 @@ std::string OptionHelp(const std::string& names, const std::string& description)
     return row + "\n";
 }
 
-std::string CommandHelp(const CommandSpec& command) {
+std::string CommandHelp(const Command& command) {
     std::string help = std::string("Usage: qtext ") + command.name + " " + command.operands + "\n" +
                        command.details + "\nOptions:\n";
-    for (const OptionSpec& option : command.options) {
+    for (const Option& option : command.options) {
         std::string names = option.shortName ? std::string("-") + option.shortName + ", " : "    ";
         names += std::string("--") + option.longName;
         if (option.valueName) {
@@ -427,9 +427,9 @@ std::string CommandHelp(const CommandSpec& command) {
 
 // The option named `name`, or the only one it begins (--ignore for --ignore-case, as getopt);
 // null when none is. Throws UsageError when it begins several.
-const OptionSpec* FindLongOption(const CommandSpec& command, const std::string& name) {
-    const OptionSpec* begun = nullptr;
-    for (const OptionSpec& option : command.options) {
+const Option* FindLongOption(const Command& command, const std::string& name) {
+    const Option* begun = nullptr;
+    for (const Option& option : command.options) {
         if (name == option.longName) return &option;
         if (name.empty() || std::string(option.longName).compare(0, name.size(), name) != 0) {
             continue;
@@ -442,8 +442,8 @@ const OptionSpec* FindLongOption(const CommandSpec& command, const std::string& 
     return begun;
 }
 
-const OptionSpec* FindShortOption(const CommandSpec& command, char name) {
-    for (const OptionSpec& option : command.options) {
+const Option* FindShortOption(const Command& command, char name) {
+    for (const Option& option : command.options) {
         if (option.shortName != 0 && name == option.shortName) return &option;
     }
     return nullptr;
@@ -452,7 +452,7 @@ const OptionSpec* FindShortOption(const CommandSpec& command, char name) {
 // Reads the command line as grep does: options and operands in any order, short options
 // bundled (-in, -m5 or -m 5), long ones with "=VALUE" or the next argument, "--" ending the
 // options; "-" alone is an operand (standard input).
-Arguments ParseArguments(const CommandSpec& command, int argc, char** argv, int first) {
+Arguments ParseArguments(const Command& command, int argc, char** argv, int first) {
     Arguments arguments;
     bool optionsEnded = false;
     for (int i = first; i < argc; ++i) {
@@ -475,7 +475,7 @@ Arguments ParseArguments(const CommandSpec& command, int argc, char** argv, int 
                 arguments.help = true;
                 continue;
             }
-            const OptionSpec* option = FindLongOption(command, name);
+            const Option* option = FindLongOption(command, name);
             if (option == nullptr) {
                 throw UsageError("unknown option '--" + name + "' for " + command.name);
             }
@@ -496,7 +496,7 @@ Arguments ParseArguments(const CommandSpec& command, int argc, char** argv, int 
                 arguments.help = true;
                 continue;
             }
-            const OptionSpec* option = FindShortOption(command, argument[at]);
+            const Option* option = FindShortOption(command, argument[at]);
             if (option == nullptr) {
                 throw UsageError(std::string("unknown option '-") + argument[at] + "' for " +
                                  command.name);
@@ -534,7 +534,7 @@ void WriteAll(const std::string& text) {
 }
 
 int Main(int argc, char** argv) {
-    const CommandSpec* command = nullptr;
+    const Command* command = nullptr;
     try {
         if (argc < 2) throw UsageError("a command is needed");
         const std::string first = argv[1];
@@ -546,7 +546,7 @@ int Main(int argc, char** argv) {
             WriteAll("qtext " QTEXT_VERSION "\n");
             return kExitSuccess;
         }
-        for (const CommandSpec& candidate : Commands()) {
+        for (const Command& candidate : Commands()) {
             if (first == candidate.name) command = &candidate;
         }
         if (command == nullptr) throw UsageError("unknown command '" + first + "'");
