@@ -64,19 +64,17 @@ struct Arguments {
     }
 };
 
+// One row of the command table: a command's name, synopsis and help, its options, the function
+// that runs it and its exit status for trouble.
 struct Command {
     const char* name;
     const char* operands;  // as the synopsis shows them
-    std::size_t minOperands;
-    std::size_t maxOperands;
     const char* summary;
     const char* details;
     std::vector<Option> options;
     int (*run)(const Arguments& arguments);
     int troubleStatus;  // when an input cannot be read or the output cannot be written
 };
-
-constexpr std::size_t kAnyNumber = static_cast<std::size_t>(-1);
 
 Settings ReadSettings() {
     Settings settings{kDefaultBlockBytes};
@@ -232,8 +230,6 @@ const std::vector<Command>& Commands() {
     static const std::vector<Command> commands = {
         {"info",
          "[--sample] [-c | --replace] [FILE]...",
-         0,
-         kAnyNumber,
          "sizes, code points, grapheme clusters and lines of a text",
          "Reports, for each FILE, the size of the text in UTF-8, UTF-16 and UTF-32 bytes (what\n"
          "convert writes, without a byte-order mark), its length in UTF-16 units, its number of\n"
@@ -252,8 +248,6 @@ const std::vector<Command>& Commands() {
          kExitInputError},
         {"convert",
          "[-f ENC] -t ENC [-c | --replace] [--bom | --no-bom] [FILE]...  |  convert --list",
-         0,
-         kAnyNumber,
          "rewrite a text in another encoding",
          "Reads each FILE in the encoding --from and writes it in the encoding --to. Every\n"
          "encoding that ICU's converters know is offered, under any of its names (utf8, UTF-16LE,\n"
@@ -282,8 +276,6 @@ const std::vector<Command>& Commands() {
          kExitInputError},
         {"find",
          "[OPTION]... PATTERN [FILE]...  |  find [OPTION]... -e PATTERN [FILE]...",
-         0,
-         kAnyNumber,
          "print the lines that hold a pattern",
          "Prints each line that holds PATTERN once, as grep -F does: prefixed with the file's\n"
          "name and ':' when several files are searched. PATTERN is a plain string (an empty one\n"
@@ -330,8 +322,6 @@ const std::vector<Command>& Commands() {
          kExitFindTrouble},
         {"tokens",
          "[-d CHARS] [--keep-empty] [FILE]...",
-         0,
-         kAnyNumber,
          "print the tokens of a text, one a line",
          "Cuts each line into fields at the delimiter characters and prints each field on a line\n"
          "of its own. Lines are records: a line feed, with a carriage return before it or not,\n"
@@ -349,8 +339,6 @@ const std::vector<Command>& Commands() {
          kExitInputError},
         {"upper",
          "[--ascii] [FILE]...",
-         0,
-         kAnyNumber,
          "upper-case a text",
          "Upper-cases each line by Unicode's full mappings (stra\u00dfe gives STRASSE), the same\n"
          "in every locale.\n",
@@ -362,8 +350,6 @@ const std::vector<Command>& Commands() {
          kExitInputError},
         {"lower",
          "[--ascii] [FILE]...",
-         0,
-         kAnyNumber,
          "lower-case a text",
          "Lower-cases each line by Unicode's full mappings, the same in every locale.\n",
          {{"ascii", 0, nullptr,
@@ -515,14 +501,6 @@ Arguments ParseArguments(const Command& command, int argc, char** argv, int firs
             }
             break;
         }
-    }
-    if (arguments.help) return arguments;
-    if (arguments.operands.size() < command.minOperands) {
-        throw UsageError(std::string(command.name) + " needs " + command.operands);
-    }
-    if (arguments.operands.size() > command.maxOperands) {
-        throw UsageError(std::string("unexpected argument '") + arguments.operands.back() +
-                         "' for " + command.name);
     }
     return arguments;
 }
