@@ -47,7 +47,7 @@ long ReadSome(int descriptor, char* buffer, std::size_t count) {
 
 void CloseDescriptor(int descriptor) { ::_close(descriptor); }
 
-bool StandardInputIsTerminal() { return ::_isatty(0) != 0; }
+bool StandardOutputIsTerminal() { return ::_isatty(1) != 0; }
 
 void UseBinaryStandardStreams() {
     ::_setmode(::_fileno(stdin), _O_BINARY);
@@ -68,7 +68,7 @@ long ReadSome(int descriptor, char* buffer, std::size_t count) {
 
 void CloseDescriptor(int descriptor) { ::close(descriptor); }
 
-bool StandardInputIsTerminal() { return ::isatty(STDIN_FILENO) != 0; }
+bool StandardOutputIsTerminal() { return ::isatty(STDOUT_FILENO) != 0; }
 
 void UseBinaryStandardStreams() {}
 
