@@ -174,6 +174,69 @@ bool InsidePair(UTF16StringView units, std::size_t at) {
     return at > 0 && detail::IsHighSurrogate(units[at - 1]);
 }
 
+// A length for ICU, which counts in 32 bits; a longer argument is read up to INT32_MAX units.
+int32_t ICULength(UTF16StringView units) {
+    return static_cast<int32_t>(std::min<std::size_t>(units.size(), INT32_MAX));
+}
+
+// Writes the full case folding of the code point `units` (one unit or a pair) at `out`, which
+// has room for kLongestFolding units; returns the units written. ASCII is folded here.
+constexpr std::size_t kLongestFolding = 8;  // ICU folds a code point to at most three
+std::size_t FoldCodePoint(const UTF16Unit* units, std::size_t width, UTF16Unit* out) {
+    constexpr UTF16Unit kCapitalA = 'A';
+    constexpr UTF16Unit kCapitalZ = 'Z';
+    constexpr UTF16Unit kCaseOffset = 'a' - 'A';
+    if (width == 1 && units[0] <= detail::kLastAsciiCodePoint) {
+        const UTF16Unit unit = units[0];
+        out[0] = unit >= kCapitalA && unit <= kCapitalZ ? static_cast<UTF16Unit>(unit + kCaseOffset)
+                                                        : unit;
+        return 1;
+    }
+    UErrorCode status = U_ZERO_ERROR;
+    const int32_t written =
+        u_strFoldCase(detail::AsUChar(out), kLongestFolding, detail::AsUChar(units),
+                      static_cast<int32_t>(width), U_FOLD_CASE_DEFAULT, &status);
+    if (U_FAILURE(status)) detail::RaiseConversionError(detail::kCaseMappingLine, status);
+    return static_cast<std::size_t>(written);
+}
+
+// The full case folding of `units`, which is the folding of each code point in turn.
+UTF16String FoldWhole(UTF16StringView units) {
+    UTF16String folded;
+    UTF16Unit buffer[kLongestFolding];
+    for (std::size_t at = 0; at < units.size();) {
+        const std::size_t width = detail::DecodeUTF16At(units.data(), units.size(), at).width;
+        folded.append(buffer, FoldCodePoint(units.data() + at, width, buffer));
+        at += width;
+    }
+    return folded;
+}
+
+// The folding of a text from unit `from` (a character's first), with the index in the text of
+// the character that each folded unit comes from.
+struct FoldedText {
+    FoldedText(UTF16StringView text, std::size_t from) {
+        units.reserve(text.size() - from);
+        source.reserve(text.size() - from);
+        UTF16Unit buffer[kLongestFolding];
+        for (std::size_t at = from; at < text.size();) {
+            const std::size_t width = detail::DecodeUTF16At(text.data(), text.size(), at).width;
+            const std::size_t written = FoldCodePoint(text.data() + at, width, buffer);
+            units.append(buffer, written);
+            source.insert(source.end(), written, at);
+            at += width;
+        }
+    }
+    // Whether folded unit `at` (or the end) is the first of a character's folding.
+    bool BeginsCharacter(std::size_t at) const {
+        return at == 0 || at == units.size() || source[at] != source[at - 1];
+    }
+    std::size_t SourceOf(std::size_t at) const { return source[at]; }
+
+    UTF16String units;
+    std::vector<std::size_t> source;
+};
+
 std::basic_string_view<UTF16Unit> ViewOf(const Text& text) {
     return {text.c_str(), static_cast<std::size_t>(text.get_Length())};
 }
@@ -378,16 +441,18 @@ int Text::Compare(const Text& other, int count) const {
     return common == static_cast<std::size_t>(Length) ? -1 : 1;
 }
 
-bool Text::StartsWith(const Text& prefix) const {
-    return View().substr(0, prefix.Content.size()) == prefix.View();
+bool Text::StartsWith(const TextArgument& prefix) const {
+    const UTF16StringView sought = prefix.View();
+    return View().substr(0, sought.size()) == sought;
 }
 
-bool Text::EndsWith(const Text& suffix) const {
-    return Content.size() >= suffix.Content.size() &&
-           View().substr(Content.size() - suffix.Content.size()) == suffix.View();
+bool Text::EndsWith(const TextArgument& suffix) const {
+    const UTF16StringView sought = suffix.View();
+    return Content.size() >= sought.size() &&
+           View().substr(Content.size() - sought.size()) == sought;
 }
 
-bool Text::Contains(const Text& part) const { return View().find(part.View()) != npos; }
+bool Text::Contains(const TextArgument& part) const { return View().find(part.View()) != npos; }
 
 std::vector<Text> Text::Split(const Char& delimiter) const {
     // U+0000 has no units as a Char's string; in a text it is one NUL unit.
@@ -409,14 +474,39 @@ std::vector<Text> Text::Split(const Char& delimiter) const {
     return fields;
 }
 
-int Text::CompareFolded(const Text& other) const {
+int Text::CompareFolded(const TextArgument& other) const {
+    const UTF16StringView theirs = other.View();
     UErrorCode status = U_ZERO_ERROR;
     // Without U_COMPARE_CODE_POINT_ORDER ICU orders by UTF-16 units, as Compare does.
-    const int32_t order = u_strCaseCompare(detail::AsUChar(Content.data()), Length,
-                                           detail::AsUChar(other.Content.data()), other.Length,
-                                           U_FOLD_CASE_DEFAULT, &status);
+    const int32_t order =
+        u_strCaseCompare(detail::AsUChar(Content.data()), Length, detail::AsUChar(theirs.data()),
+                         ICULength(theirs), U_FOLD_CASE_DEFAULT, &status);
     if (U_FAILURE(status)) detail::RaiseConversionError(detail::kCaseMappingLine, status);
     return Sign(order);
+}
+
+Span Text::FindFolded(const TextArgument& pattern, int start) const {
+    const UTF16StringView units = View();
+    // The search begins at the first character that begins at or after `start`.
+    std::size_t from = static_cast<std::size_t>(std::max(start, 0));
+    if (from > units.size()) return {};
+    if (from > 0 && from < units.size() && detail::IsLowSurrogate(units[from]) &&
+        detail::IsHighSurrogate(units[from - 1])) {
+        ++from;
+    }
+    const UTF16String sought = FoldWhole(pattern.View());
+    if (sought.empty()) return {static_cast<int>(from), 0};
+    const FoldedText folded(units, from);
+    const UTF16StringView haystack = folded.units;
+    for (std::size_t at = haystack.find(sought); at != npos; at = haystack.find(sought, at + 1)) {
+        const std::size_t end = at + sought.size();
+        if (folded.BeginsCharacter(at) && folded.BeginsCharacter(end)) {
+            const std::size_t first = folded.SourceOf(at);
+            const std::size_t last = end == haystack.size() ? units.size() : folded.SourceOf(end);
+            return {static_cast<int>(first), static_cast<int>(last - first)};
+        }
+    }
+    return {};
 }
 
 bool operator==(const Text& left, const Text& right) { return ViewOf(left) == ViewOf(right); }
