@@ -316,7 +316,7 @@ private:
 /// (viewed, not copied), UTF-16 units, a Char, or UTF-8 read strictly, which raises
 /// MalformedInput with the byte offset of the first ill-formed sequence. Like std::string_view
 /// it views what it was made from: a parameter type, not one to keep.
-class QUENDALTEXT_API TextArgument {
+class TextArgument {
 public:
     /// The units of `text`, without a copy.
     TextArgument(const Text& text) noexcept : Units(text.View()) {}
@@ -330,7 +330,7 @@ public:
     TextArgument(const Char& character) noexcept
         : Units(static_cast<const UTF16Unit*>(character)) {}
     /// UTF-8 `utf8`, NUL bytes included; raises MalformedInput at an ill-formed sequence.
-    TextArgument(std::string_view utf8);
+    QUENDALTEXT_API TextArgument(std::string_view utf8);
     TextArgument(const std::string& utf8) : TextArgument(std::string_view(utf8)) {}
     /// NUL-terminated UTF-8; null is empty. Raises as from a std::string_view.
     TextArgument(const char* utf8)
