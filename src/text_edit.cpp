@@ -207,6 +207,7 @@ Text& Text::ReplaceAll(const TextArgument& from, const TextArgument& to) {
     std::size_t at = next(0);
     if (at == UTF16StringView::npos) return *this;
     UTF16String edited;
+    edited.reserve(units.size());
     detail::SpliceRecount recount(NumberOfCharacters, units.data(), units.size());
     std::size_t kept = 0;  // units before `kept` are in `edited`
     for (; at != UTF16StringView::npos; at = next(kept)) {

@@ -62,9 +62,9 @@ class TextArgument;
 ///
 /// Limit: a text holds at most 2^31 - 1 (INT_MAX) units, so that every length and count fits
 /// an int. Every operation that would make a text longer (the constructors, +=, +, Replace,
-/// set_CharacterAt, Load, the factories, Text(UTF16StringView) and the case mappings) raises
-/// QuendalLog::CPPException<std::length_error> before it changes anything; Concatenate answers
-/// false instead.
+/// set_CharacterAt, Load, the factories, Text(UTF16StringView), the case mappings and
+/// ReplaceAll) raises QuendalLog::CPPException<std::length_error> before it changes anything;
+/// Concatenate answers false instead.
 ///
 /// Reach for FromUTF8 over Text(const char*) whenever the input may be ill-formed (the
 /// constructor stops at a NUL and silently keeps only what precedes a fault), and for
