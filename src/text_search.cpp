@@ -179,18 +179,46 @@ int32_t ICULength(UTF16StringView units) {
     return static_cast<int32_t>(std::min<std::size_t>(units.size(), INT32_MAX));
 }
 
+// Whether BMP code point `unit` is the source of a case mapping (Case_Sensitive), read from ICU
+// once for all of them: a code point that is not folds to itself.
+bool IsCaseSensitiveBmp(UTF16Unit unit) {
+    static const std::bitset<detail::kLastBmpCodePoint + 1> sensitive = [] {
+        std::bitset<detail::kLastBmpCodePoint + 1> bits;
+        for (UChar32 c = 0; c <= static_cast<UChar32>(detail::kLastBmpCodePoint); ++c) {
+            bits[static_cast<std::size_t>(c)] = u_hasBinaryProperty(c, UCHAR_CASE_SENSITIVE) != 0;
+        }
+        return bits;
+    }();
+    return sensitive[unit];
+}
+
+constexpr UTF16Unit kCapitalA = 'A';
+constexpr UTF16Unit kCapitalZ = 'Z';
+constexpr UTF16Unit kCaseOffset = 'a' - 'A';
+UTF16Unit FoldAscii(UTF16Unit unit) {
+    return unit >= kCapitalA && unit <= kCapitalZ ? static_cast<UTF16Unit>(unit + kCaseOffset)
+                                                  : unit;
+}
+
 // Writes the full case folding of the code point `units` (one unit or a pair) at `out`, which
-// has room for kLongestFolding units; returns the units written. ASCII is folded here.
+// has room for kLongestFolding units; returns the units written. ASCII is folded here, and a code
+// point that is the source of no case mapping (not Case_Sensitive) is copied: ICU is asked only
+// for the others. (Changes_When_Casefolded would not do: it reads the decomposed form, which
+// U+01F0 folds to.)
 constexpr std::size_t kLongestFolding = 8;  // ICU folds a code point to at most three
 std::size_t FoldCodePoint(const UTF16Unit* units, std::size_t width, UTF16Unit* out) {
-    constexpr UTF16Unit kCapitalA = 'A';
-    constexpr UTF16Unit kCapitalZ = 'Z';
-    constexpr UTF16Unit kCaseOffset = 'a' - 'A';
     if (width == 1 && units[0] <= detail::kLastAsciiCodePoint) {
-        const UTF16Unit unit = units[0];
-        out[0] = unit >= kCapitalA && unit <= kCapitalZ ? static_cast<UTF16Unit>(unit + kCaseOffset)
-                                                        : unit;
+        out[0] = FoldAscii(units[0]);
         return 1;
+    }
+    const bool sensitive =
+        width == 1
+            ? IsCaseSensitiveBmp(units[0])
+            : u_hasBinaryProperty(static_cast<UChar32>(detail::DecodePair(units[0], units[1])),
+                                  UCHAR_CASE_SENSITIVE) != 0;
+    if (!sensitive) {
+        std::copy(units, units + width, out);
+        return width;
     }
     UErrorCode status = U_ZERO_ERROR;
     const int32_t written =
@@ -212,30 +240,19 @@ UTF16String FoldWhole(UTF16StringView units) {
     return folded;
 }
 
-// The folding of a text from unit `from` (a character's first), with the index in the text of
-// the character that each folded unit comes from.
-struct FoldedText {
-    FoldedText(UTF16StringView text, std::size_t from) {
-        units.reserve(text.size() - from);
-        source.reserve(text.size() - from);
-        UTF16Unit buffer[kLongestFolding];
-        for (std::size_t at = from; at < text.size();) {
-            const std::size_t width = detail::DecodeUTF16At(text.data(), text.size(), at).width;
-            const std::size_t written = FoldCodePoint(text.data() + at, width, buffer);
-            units.append(buffer, written);
-            source.insert(source.end(), written, at);
-            at += width;
-        }
+// The end of the whole code points from `at` on whose foldings make up `sought`, or npos.
+std::size_t FoldedMatchEnd(UTF16StringView units, std::size_t at, UTF16StringView sought) {
+    UTF16Unit buffer[kLongestFolding];
+    std::size_t matched = 0;
+    while (matched < sought.size() && at < units.size()) {
+        const std::size_t width = detail::DecodeUTF16At(units.data(), units.size(), at).width;
+        const std::size_t written = FoldCodePoint(units.data() + at, width, buffer);
+        if (sought.substr(matched, written) != UTF16StringView(buffer, written)) return npos;
+        matched += written;
+        at += width;
     }
-    // Whether folded unit `at` (or the end) is the first of a character's folding.
-    bool BeginsCharacter(std::size_t at) const {
-        return at == 0 || at == units.size() || source[at] != source[at - 1];
-    }
-    std::size_t SourceOf(std::size_t at) const { return source[at]; }
-
-    UTF16String units;
-    std::vector<std::size_t> source;
-};
+    return matched == sought.size() ? at : npos;
+}
 
 std::basic_string_view<UTF16Unit> ViewOf(const Text& text) {
     return {text.c_str(), static_cast<std::size_t>(text.get_Length())};
@@ -496,15 +513,22 @@ Span Text::FindFolded(const TextArgument& pattern, int start) const {
     }
     const UTF16String sought = FoldWhole(pattern.View());
     if (sought.empty()) return {static_cast<int>(from), 0};
-    const FoldedText folded(units, from);
-    const UTF16StringView haystack = folded.units;
-    for (std::size_t at = haystack.find(sought); at != npos; at = haystack.find(sought, at + 1)) {
-        const std::size_t end = at + sought.size();
-        if (folded.BeginsCharacter(at) && folded.BeginsCharacter(end)) {
-            const std::size_t first = folded.SourceOf(at);
-            const std::size_t last = end == haystack.size() ? units.size() : folded.SourceOf(end);
-            return {static_cast<int>(first), static_cast<int>(last - first)};
+    // Each character from `from` on is tried as the first of a match, folding as it goes. A
+    // unit that folds to itself, or ASCII, begins no match unless it folds to the first unit.
+    const UTF16Unit first = sought[0];
+    for (std::size_t at = from; at < units.size();) {
+        const UTF16Unit unit = units[at];
+        const bool plain =
+            unit <= detail::kLastAsciiCodePoint
+                ? FoldAscii(unit) != first
+                : unit != first && !detail::IsSurrogate(unit) && !IsCaseSensitiveBmp(unit);
+        if (plain) {
+            ++at;
+            continue;
         }
+        const std::size_t end = FoldedMatchEnd(units, at, sought);
+        if (end != npos) return {static_cast<int>(at), static_cast<int>(end - at)};
+        at += detail::DecodeUTF16At(units.data(), units.size(), at).width;
     }
     return {};
 }

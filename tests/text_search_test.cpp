@@ -242,6 +242,13 @@ TEST(TextSearch, FindFoldedMatchesWholeCharactersAsIcuFoldsThem) {
     const Span second = street.FindFolded(Text::FromUTF8("strasse"), 1);
     EXPECT_TRUE(first && first.Start == 0 && first.Length == 6);
     EXPECT_TRUE(second && second.Start == 11 && second.Length == 7);
+    // Every code point of the planes that hold cased letters, and others beyond (a surrogate as a
+    // lone unit), found as ICU folds it after a letter that folds too.
+    for (std::uint32_t c = 0; c <= 0x10FFFF; c += c < 0x20000 ? 1 : 0x101) {
+        const UTF16String one = ToUTF16({c}), units = Units({'A'}) + one + Units({0xDF});
+        const Span found = Text(units).FindFolded(IcuFolded(one), 1);
+        ASSERT_TRUE(found.Start == 1 && found.Length == int(one.size())) << std::hex << c;
+    }
     static const UTF16String kAlphabet =
         Units({'s', 'S', 0xDF, 0x1E9E, 'f', 0xFB00, 0x390, 0x3B9, 0x308, 0x301, 'k', 0x212A, 0x130,
                'i', 0x307, 0xD801, 0xDC00, 0xDC28, ' '});
