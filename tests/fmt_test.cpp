@@ -1,5 +1,6 @@
 // Texts through {fmt} (and std::format where the standard library has it) written as the UTF-8
-// strings that they hold, each unpaired surrogate as U+FFFD, under every kind of format spec.
+// strings that they hold, each unpaired surrogate as U+FFFD, with fill, alignment, width and
+// precision.
 #include "test_support.h"
 
 #include <QuendalText/Fmt.h>
