@@ -1,4 +1,10 @@
-// Segmentation of Text: the code points and the extended grapheme clusters of its units.
+// Segmentation of Text: its code points, its extended grapheme clusters, and the segments between
+// its word, sentence and line-break boundaries.
+//
+// Each segment iterator owns the ICU break iterator it walks with, cloned when first needed from a
+// process-wide template of its kind that nothing ever moves, so that iterators share no mutable
+// state: not with their range, not with their copies, not across threads. ICU failures in any of
+// these walks raise at the grapheme line.
 #include <QuendalText/Text.h>
 
 #include "internal/conversion.h"
@@ -10,53 +16,78 @@
 
 #include <array>
 #include <cstdint>
-#include <memory>
+#include <new>
 
 namespace QuendalText {
 
 namespace detail {
 
-// The character break iterator over the units of one GraphemeRange.
-struct GraphemeBreaks {
-    explicit GraphemeBreaks(UBreakIterator* opened) : iterator(opened) {}
-    GraphemeBreaks(const GraphemeBreaks&) = delete;
-    GraphemeBreaks& operator=(const GraphemeBreaks&) = delete;
-    ~GraphemeBreaks() { ubrk_close(iterator); }
-    UBreakIterator* iterator;
+// A break iterator over the units of one walk, and the position it was last left at.
+struct BreakState {
+    UBreakIterator* iterator = nullptr;
+    std::size_t at = BreakWalk::kUnknown;
 };
 
 }  // namespace detail
 
-CodePointRange Text::CodePoints() const { return CodePointRange(View()); }
-
-GraphemeRange Text::Graphemes() const { return GraphemeRange(View()); }
-
-void CodePointRange::Iterator::Decode() {
-    if (Position >= Units.size()) {
-        Width = 0;
-        Current = 0;
-        return;
-    }
-    const detail::CodePointAt decoded = detail::DecodeUTF16At(Units.data(), Units.size(), Position);
-    Current = static_cast<char32_t>(decoded.value);
-    Width = decoded.width;
-}
-
-GraphemeRange::GraphemeRange(UTF16StringView units) : Units(units) {
-    if (units.empty()) return;
-    detail::CheckLength(units.size(), detail::kGraphemesLengthSite);
-    UErrorCode status = U_ZERO_ERROR;
-    // The empty locale name is ICU's root locale: the same clusters in every process.
-    UBreakIterator* iterator = ubrk_open(UBRK_CHARACTER, "", detail::AsUChar(units.data()),
-                                         static_cast<int32_t>(units.size()), &status);
-    if (U_FAILURE(status)) {
-        ubrk_close(iterator);
-        detail::RaiseConversionError(detail::kGraphemesLine, status);
-    }
-    Breaks = std::make_shared<const detail::GraphemeBreaks>(iterator);
-}
-
 namespace {
+
+using detail::BreakKind;
+using detail::BreakState;
+using detail::BreakWalk;
+
+// The root locale's break iterator of one kind, opened once and never given a text or moved, so
+// that any thread may clone it. A failure to open it is kept and raised at each use.
+class BreakTemplate {
+public:
+    explicit BreakTemplate(UBreakIteratorType type) {
+        // The empty locale name is ICU's root locale: the same boundaries in every process.
+        Iterator = ubrk_open(type, "", nullptr, 0, &Status);
+    }
+    BreakTemplate(const BreakTemplate&) = delete;
+    BreakTemplate& operator=(const BreakTemplate&) = delete;
+    ~BreakTemplate() { ubrk_close(Iterator); }
+
+    // A new break iterator of this kind over `units`, for the caller to close.
+    UBreakIterator* CloneOver(UTF16StringView units) const {
+        if (U_FAILURE(Status)) detail::RaiseConversionError(detail::kGraphemesLine, Status);
+        UErrorCode status = U_ZERO_ERROR;
+        UBreakIterator* clone = ubrk_clone(Iterator, &status);
+        if (U_SUCCESS(status)) {
+            ubrk_setText(clone, detail::AsUChar(units.data()), static_cast<int32_t>(units.size()),
+                         &status);
+        }
+        if (U_FAILURE(status)) {
+            ubrk_close(clone);
+            detail::RaiseConversionError(detail::kGraphemesLine, status);
+        }
+        return clone;
+    }
+
+private:
+    UErrorCode Status = U_ZERO_ERROR;
+    UBreakIterator* Iterator = nullptr;
+};
+
+const BreakTemplate& TemplateOf(BreakKind kind) {
+    switch (kind) {
+        case BreakKind::Word: {
+            static const BreakTemplate words(UBRK_WORD);
+            return words;
+        }
+        case BreakKind::Sentence: {
+            static const BreakTemplate sentences(UBRK_SENTENCE);
+            return sentences;
+        }
+        case BreakKind::Line: {
+            static const BreakTemplate lines(UBRK_LINE);
+            return lines;
+        }
+        case BreakKind::Character: break;
+    }
+    static const BreakTemplate characters(UBRK_CHARACTER);
+    return characters;
+}
 
 // The grapheme cluster break class of a code point. Those of the BMP are read from ICU once into
 // a table, since a property lookup per code point would cost more than the rest of the walk.
@@ -82,7 +113,9 @@ int BreakClass(UChar32 codePoint) {
 // (Prepend, Hangul jamo, a ZWJ, a regional indicator, an Indic linker), and after Other only
 // Extend, ZWJ and SpacingMark join. No ASCII character is of those classes, and CR LF is the
 // one ASCII pair that joins.
-bool BoundaryFollows(UChar32 before, UChar32 after) {
+bool BoundaryFollows(std::uint32_t beforeValue, std::uint32_t afterValue) {
+    const auto before = static_cast<UChar32>(beforeValue);
+    const auto after = static_cast<UChar32>(afterValue);
     constexpr UChar32 kCarriageReturn = 0x0D;
     constexpr UChar32 kLineFeed = 0x0A;
     constexpr auto kAscii = static_cast<UChar32>(detail::kLastAsciiCodePoint);
@@ -97,29 +130,179 @@ bool BoundaryFollows(UChar32 before, UChar32 after) {
            afterClass != U_GCB_SPACING_MARK;
 }
 
+// The width of the code point that ends at `end` (> 0), read as the forward walk reads it: a
+// low surrogate after a high one ends a pair.
+std::size_t WidthBefore(UTF16StringView units, std::size_t end) {
+    const bool pair = end >= 2 && detail::IsLowSurrogate(units[end - 1]) &&
+                      detail::IsHighSurrogate(units[end - 2]);
+    return pair ? 2 : 1;
+}
+
+// Whether the rule status of a word boundary marks the segment before it as a word.
+bool IsWordStatus(int32_t status) { return status >= UBRK_WORD_NONE_LIMIT; }
+
 }  // namespace
 
-void GraphemeRange::Iterator::Advance() {
+CodePointRange Text::CodePoints() const { return CodePointRange(View()); }
+
+GraphemeRange Text::Graphemes() const { return GraphemeRange(View()); }
+
+SegmentRange Text::Words() const { return SegmentRange(View(), BreakKind::Word); }
+
+SegmentRange Text::Sentences() const { return SegmentRange(View(), BreakKind::Sentence); }
+
+SegmentRange Text::LineBreaks() const { return SegmentRange(View(), BreakKind::Line); }
+
+void CodePointRange::Iterator::Decode() {
+    if (Position >= Units.size()) {
+        Width = 0;
+        Current = 0;
+        return;
+    }
+    const detail::CodePointAt decoded = detail::DecodeUTF16At(Units.data(), Units.size(), Position);
+    Current = static_cast<char32_t>(decoded.value);
+    Width = decoded.width;
+}
+
+void CodePointRange::Iterator::DecodeBefore() {
+    if (Position == 0) return;
+    Position -= WidthBefore(Units, Position);
+    Decode();
+}
+
+GraphemeRange::GraphemeRange(UTF16StringView units) : Units(units) {
+    // ICU takes 32-bit lengths, and a text is never longer.
+    detail::CheckLength(units.size(), detail::kGraphemesLengthSite);
+}
+
+namespace detail {
+
+BreakWalk::BreakWalk(UTF16StringView units, std::size_t start, BreakKind kind)
+    : Units(units), Start(start), End(start), Kind(kind) {
+    FindEnd();
+}
+
+BreakWalk& BreakWalk::operator=(const BreakWalk& other) noexcept {
+    if (this == &other) return *this;
+    // The break iterator this walk owns may stay only while it walks the same units.
+    if (State != nullptr && (Kind != other.Kind || Units.data() != other.Units.data() ||
+                             Units.size() != other.Units.size())) {
+        Release(State);
+        State = nullptr;
+    }
+    CopyPlace(other);
+    return *this;
+}
+
+BreakWalk& BreakWalk::operator=(BreakWalk&& other) noexcept {
+    if (this == &other) return *this;
+    if (State != nullptr) Release(State);
+    State = other.State;
+    other.State = nullptr;
+    CopyPlace(other);
+    return *this;
+}
+
+void BreakWalk::Release(BreakState* state) noexcept {
+    ubrk_close(state->iterator);
+    delete state;
+}
+
+BreakState& BreakWalk::Owned() {
+    if (State == nullptr) {
+        BreakState* state = new BreakState;
+        try {
+            state->iterator = TemplateOf(Kind).CloneOver(Units);
+        } catch (...) {
+            delete state;
+            throw;
+        }
+        State = state;
+    }
+    return *State;
+}
+
+void BreakWalk::Next() {
+    if (Start >= Units.size()) return;
+    Before = Start;
+    BeforeWord = Word;
+    Start = End;
+    FindEnd();
+}
+
+void BreakWalk::FindEnd() {
+    Word = false;
     if (Start >= Units.size()) {
         End = Start;
         return;
     }
-    // Most clusters are one code point that the pair rule settles without the break iterator,
-    // whose every call costs far more; the rest are ICU's.
-    const detail::CodePointAt before = detail::DecodeUTF16At(Units.data(), Units.size(), Start);
-    const std::size_t next = Start + before.width;
-    if (next == Units.size()) {
-        End = next;
-        return;
+    if (Kind == BreakKind::Character) {
+        // Most clusters are one code point that the pair rule settles without the break
+        // iterator, whose every call costs far more.
+        const CodePointAt before = DecodeUTF16At(Units.data(), Units.size(), Start);
+        const std::size_t next = Start + before.width;
+        if (next == Units.size() ||
+            BoundaryFollows(before.value, DecodeUTF16At(Units.data(), Units.size(), next).value)) {
+            End = next;
+            return;
+        }
     }
-    const detail::CodePointAt after = detail::DecodeUTF16At(Units.data(), Units.size(), next);
-    if (BoundaryFollows(static_cast<UChar32>(before.value), static_cast<UChar32>(after.value))) {
-        End = next;
-        return;
-    }
-    // following() repositions the shared iterator, so each Iterator walks on its own.
-    const int32_t following = ubrk_following(Breaks->iterator, static_cast<int32_t>(Start));
+    BreakState& state = Owned();
+    // next() from where the iterator stands costs less than following(), which must find it.
+    const int32_t following = state.at == Start
+                                  ? ubrk_next(state.iterator)
+                                  : ubrk_following(state.iterator, static_cast<int32_t>(Start));
     End = following == UBRK_DONE ? Units.size() : static_cast<std::size_t>(following);
+    state.at = End;
+    if (Kind == BreakKind::Word) Word = IsWordStatus(ubrk_getRuleStatus(state.iterator));
 }
+
+void BreakWalk::FindBefore(std::size_t boundary, std::size_t& before, bool& word, bool mayOpen) {
+    word = false;
+    if (Kind == BreakKind::Character) {
+        // The cluster before `boundary` is its last code point alone when a boundary follows
+        // the code point before that whatever comes earlier.
+        const std::size_t last = boundary - WidthBefore(Units, boundary);
+        if (last == 0 ||
+            BoundaryFollows(
+                DecodeUTF16At(Units.data(), Units.size(), last - WidthBefore(Units, last)).value,
+                DecodeUTF16At(Units.data(), Units.size(), last).value)) {
+            before = last;
+            return;
+        }
+    }
+    if (!mayOpen && State == nullptr) {
+        before = kUnknown;
+        return;
+    }
+    BreakState& state = Owned();
+    const int32_t preceding = state.at == boundary
+                                  ? ubrk_previous(state.iterator)
+                                  : ubrk_preceding(state.iterator, static_cast<int32_t>(boundary));
+    before = preceding == UBRK_DONE ? 0 : static_cast<std::size_t>(preceding);
+    state.at = before;
+    if (Kind == BreakKind::Word) {
+        // A boundary's rule status tells of the segment that ends there.
+        state.at = static_cast<std::size_t>(ubrk_next(state.iterator));
+        word = IsWordStatus(ubrk_getRuleStatus(state.iterator));
+    }
+}
+
+void BreakWalk::Previous() {
+    if (Start == 0) return;
+    const std::size_t end = Start;
+    if (Before == kUnknown) FindBefore(end, Before, BeforeWord, true);
+    Start = Before;
+    Word = BeforeWord;
+    End = end;
+    // The boundary before the new segment, found now while it is cheap (the pair rule, or the
+    // break iterator this walk already owns), so that a copy stepped back once needs no ICU:
+    // a reverse iterator steps a copy back at every dereference.
+    Before = kUnknown;
+    BeforeWord = false;
+    if (Start > 0) FindBefore(Start, Before, BeforeWord, false);
+}
+
+}  // namespace detail
 
 }  // namespace QuendalText
