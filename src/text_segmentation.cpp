@@ -141,6 +141,91 @@ std::size_t WidthBefore(UTF16StringView units, std::size_t end) {
 // Whether the rule status of a word boundary marks the segment before it as a word.
 bool IsWordStatus(int32_t status) { return status >= UBRK_WORD_NONE_LIMIT; }
 
+// The word break classes of the ASCII characters as ICU's root rules use them (a colon is no
+// MidLetter there), and kNotAscii for every other unit. A single quote joins as a full stop does.
+enum AsciiWordClass : std::uint8_t {
+    kWordOther,
+    kWordCR,
+    kWordNewline,  // LF, VT, FF
+    kWordSpace,
+    kWordLetter,
+    kWordDigit,
+    kWordUnderscore,  // ExtendNumLet
+    kWordMidNumLet,   // . '
+    kWordMidNum,      // , ;
+    kNotAscii,
+};
+constexpr std::array<std::uint8_t, detail::kLastAsciiCodePoint + 1> AsciiWordClasses() {
+    std::array<std::uint8_t, detail::kLastAsciiCodePoint + 1> classes{};
+    for (std::size_t c = 0; c < classes.size(); ++c) {
+        const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+        classes[c] = letter                                ? kWordLetter
+                     : c >= '0' && c <= '9'                ? kWordDigit
+                     : c == '_'                            ? kWordUnderscore
+                     : c == '.' || c == '\''               ? kWordMidNumLet
+                     : c == ',' || c == ';'                ? kWordMidNum
+                     : c == ' '                            ? kWordSpace
+                     : c == '\r'                           ? kWordCR
+                     : c == '\n' || c == 0x0B || c == 0x0C ? kWordNewline
+                                                           : kWordOther;
+    }
+    return classes;
+}
+constexpr std::array<std::uint8_t, detail::kLastAsciiCodePoint + 1> kAsciiWordClasses =
+    AsciiWordClasses();
+
+// The end of the word segment that begins at `start` (< the size) and whether it is a word, read
+// from ASCII alone; false when a unit that decides them is not ASCII (it may be an extending mark,
+// a format character or a letter of another script), for ICU to decide. The rules of a boundary
+// after `start` look at nothing before it: keep newlines apart and CR LF together, runs of spaces
+// together, and letters, digits and underscores together, across a full stop or a single quote
+// between two letters and any of . ' , ; between two digits. ICU's rule status marks a segment
+// with a letter or digit as a word, and one of underscores alone when there are two or more.
+bool AsciiWordEnd(UTF16StringView units, std::size_t start, std::size_t& end, bool& word) {
+    const std::size_t size = units.size();
+    const auto classOf = [units](std::size_t i) -> std::uint8_t {
+        return units[i] <= detail::kLastAsciiCodePoint ? kAsciiWordClasses[units[i]]
+                                                       : std::uint8_t{kNotAscii};
+    };
+    const auto nextIsAscii = [&](std::size_t i) { return i == size || classOf(i) != kNotAscii; };
+    word = false;
+    std::size_t i = start + 1;
+    switch (classOf(start)) {
+        case kNotAscii: return false;
+        case kWordCR: end = i < size && units[i] == '\n' ? i + 1 : i; return true;
+        case kWordNewline: end = i; return true;
+        case kWordSpace:
+            while (i < size && units[i] == ' ') ++i;
+            end = i;
+            return nextIsAscii(i);
+        case kWordLetter:
+        case kWordDigit:
+        case kWordUnderscore: break;
+        default: end = i; return nextIsAscii(i);
+    }
+    std::uint8_t current = classOf(start);
+    bool lettersOrDigits = current != kWordUnderscore;
+    for (; i < size; ++i) {
+        const std::uint8_t next = classOf(i);
+        if (next == kWordLetter || next == kWordDigit || next == kWordUnderscore) {
+            lettersOrDigits = lettersOrDigits || next != kWordUnderscore;
+            current = next;
+            continue;
+        }
+        if (next == kNotAscii) return false;
+        const bool joins = (next == kWordMidNumLet && current != kWordUnderscore) ||
+                           (next == kWordMidNum && current == kWordDigit);
+        if (!joins || i + 1 == size) break;
+        const std::uint8_t after = classOf(i + 1);
+        if (after == kNotAscii) return false;
+        if (after != current) break;
+        ++i;  // the joiner, then the letter or digit after it
+    }
+    end = i;
+    word = lettersOrDigits || end - start > 1;
+    return true;
+}
+
 }  // namespace
 
 CodePointRange Text::CodePoints() const { return CodePointRange(View()); }
@@ -247,6 +332,7 @@ void BreakWalk::FindEnd() {
             return;
         }
     }
+    if (Kind == BreakKind::Word && AsciiWordEnd(Units, Start, End, Word)) return;
     BreakState& state = Owned();
     // next() from where the iterator stands costs less than following(), which must find it.
     const int32_t following = state.at == Start

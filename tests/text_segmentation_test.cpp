@@ -220,6 +220,32 @@ TEST(TextSegmentation, LongTextsAgreeWithIcu) {
     }
 }
 
+// Every text of up to three characters, and random longer ones, over the characters that the
+// word rules tell apart in ASCII and some beyond it (a mark, a letter, an ideographic space): the
+// word segments and flags are ICU's, forward and backward.
+TEST(TextSegmentation, WordsOfShortTextsAreIcus) {
+    const UTF16String alphabet = u"aZ09_.',;: \"!\r\n\x0b\t\u0308\u00e9\u3000";
+    std::vector<UTF16String> texts(1);
+    for (std::size_t length = 1, from = 0; length <= 3; ++length) {
+        const std::size_t to = texts.size();
+        for (std::size_t i = from; i < to; ++i)
+            for (const char16_t c : alphabet) texts.push_back(texts[i] + c);
+        from = to;
+    }
+    Generator generator{std::mt19937(29)};
+    for (int round = 0; round < 20000; ++round) {
+        UTF16String units(std::size_t(4 + generator.Below(9)), u' ');
+        for (char16_t& unit : units) unit = alphabet[std::size_t(generator.Below(20))];
+        texts.push_back(units);
+    }
+    for (const UTF16String& units : texts) {
+        const Text text{UTF16StringView(units)};
+        const Walk walk = Forward(text.View(), text.Words());
+        ASSERT_EQ(walk, IcuWalk(UBRK_WORD, units)) << testing::PrintToString(Decode(units));
+        ASSERT_EQ(Backward(text.View(), text.Words()), walk);
+    }
+}
+
 // Code points backward are the code points forward reversed, unpaired surrogates included.
 TEST(TextSegmentation, CodePointsWalkBackward) {
     Generator generator{std::mt19937(7)};
