@@ -13,10 +13,13 @@
 
 #include <unicode/ubrk.h>
 #include <unicode/uchar.h>
+#include <unicode/uscript.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
-#include <new>
+#include <iterator>
+#include <vector>
 
 namespace QuendalText {
 
@@ -26,6 +29,7 @@ namespace detail {
 struct BreakState {
     UBreakIterator* iterator = nullptr;
     std::size_t at = BreakWalk::kUnknown;
+    int aheadLeft = 0;  // boundaries to take from ICU before the fast walk is tried again
 };
 
 }  // namespace detail
@@ -141,87 +145,134 @@ std::size_t WidthBefore(UTF16StringView units, std::size_t end) {
 // Whether the rule status of a word boundary marks the segment before it as a word.
 bool IsWordStatus(int32_t status) { return status >= UBRK_WORD_NONE_LIMIT; }
 
-// The word break classes of the ASCII characters as ICU's root rules use them (a colon is no
-// MidLetter there), and kNotAscii for every other unit. A single quote joins as a full stop does.
-enum AsciiWordClass : std::uint8_t {
+// The word break classes that the fast word walk follows, and kComplex for every code point
+// whose boundaries it leaves to ICU: extending marks, format characters and ZWJ (which attach to
+// what precedes them), regional indicators, Hebrew letters and double quotes (rules of their
+// own), katakana, and the scripts that ICU segments by dictionary (Thai and its neighbours, Han,
+// kana, Hangul syllables); and unpaired surrogates. ICU's root rules take the colon and its
+// small and full-width forms out of MidLetter, and a single quote joins as MidNumLet does.
+enum WordClass : std::uint8_t {
     kWordOther,
     kWordCR,
-    kWordNewline,  // LF, VT, FF
-    kWordSpace,
+    kWordNewline,  // LF, VT, FF, NEL, LS, PS
+    kWordSpace,    // WSegSpace
     kWordLetter,
     kWordDigit,
     kWordUnderscore,  // ExtendNumLet
-    kWordMidNumLet,   // . '
-    kWordMidNum,      // , ;
-    kNotAscii,
+    kWordMidNumLet,   // . ' and the like: join letters and digits
+    kWordMidNum,      // , ; and the like: join digits
+    kWordMidLetter,   // join letters
+    kComplex,
 };
-constexpr std::array<std::uint8_t, detail::kLastAsciiCodePoint + 1> AsciiWordClasses() {
-    std::array<std::uint8_t, detail::kLastAsciiCodePoint + 1> classes{};
-    for (std::size_t c = 0; c < classes.size(); ++c) {
-        const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-        classes[c] = letter                                ? kWordLetter
-                     : c >= '0' && c <= '9'                ? kWordDigit
-                     : c == '_'                            ? kWordUnderscore
-                     : c == '.' || c == '\''               ? kWordMidNumLet
-                     : c == ',' || c == ';'                ? kWordMidNum
-                     : c == ' '                            ? kWordSpace
-                     : c == '\r'                           ? kWordCR
-                     : c == '\n' || c == 0x0B || c == 0x0C ? kWordNewline
-                                                           : kWordOther;
+
+std::uint8_t ComputeWordClass(UChar32 c) {
+    constexpr UChar32 kColons[] = {0x3A, 0xFE55, 0xFF1A};
+    constexpr UChar32 kFirstHangulSyllable = 0xAC00, kLastHangulSyllable = 0xD7A3;
+    UErrorCode status = U_ZERO_ERROR;
+    const UScriptCode script = uscript_getScript(c, &status);
+    if (detail::IsSurrogate(static_cast<std::uint32_t>(c)) || script == USCRIPT_HAN ||
+        script == USCRIPT_HIRAGANA || u_hasBinaryProperty(c, UCHAR_IDEOGRAPHIC) ||
+        u_getIntPropertyValue(c, UCHAR_LINE_BREAK) == U_LB_COMPLEX_CONTEXT ||
+        (c >= kFirstHangulSyllable && c <= kLastHangulSyllable)) {
+        return kComplex;
     }
-    return classes;
+    switch (u_getIntPropertyValue(c, UCHAR_WORD_BREAK)) {
+        case U_WB_OTHER: return kWordOther;
+        case U_WB_CR: return kWordCR;
+        case U_WB_LF:
+        case U_WB_NEWLINE: return kWordNewline;
+        case U_WB_WSEGSPACE: return kWordSpace;
+        case U_WB_ALETTER: return kWordLetter;
+        case U_WB_NUMERIC: return kWordDigit;
+        case U_WB_EXTENDNUMLET: return kWordUnderscore;
+        case U_WB_MIDNUMLET:
+        case U_WB_SINGLE_QUOTE: return kWordMidNumLet;
+        case U_WB_MIDNUM: return kWordMidNum;
+        case U_WB_MIDLETTER:
+            return std::find(std::begin(kColons), std::end(kColons), c) != std::end(kColons)
+                       ? kWordOther
+                       : kWordMidLetter;
+        default: return kComplex;
+    }
 }
-constexpr std::array<std::uint8_t, detail::kLastAsciiCodePoint + 1> kAsciiWordClasses =
-    AsciiWordClasses();
+
+// The classes of the code points of the first two planes (emoji included), read from ICU once,
+// since the properties behind a class cost far more than the rest of the walk.
+constexpr std::size_t kTabledWordClasses = 2 * (detail::kLastBmpCodePoint + 1);
+const std::uint8_t* WordClassTable() {
+    static const std::vector<std::uint8_t> classes = [] {
+        std::vector<std::uint8_t> table(kTabledWordClasses);
+        for (std::size_t c = 0; c < kTabledWordClasses; ++c) {
+            table[c] = ComputeWordClass(static_cast<UChar32>(c));
+        }
+        return table;
+    }();
+    return classes.data();
+}
 
 // The end of the word segment that begins at `start` (< the size) and whether it is a word, read
-// from ASCII alone; false when a unit that decides them is not ASCII (it may be an extending mark,
-// a format character or a letter of another script), for ICU to decide. The rules of a boundary
-// after `start` look at nothing before it: keep newlines apart and CR LF together, runs of spaces
-// together, and letters, digits and underscores together, across a full stop or a single quote
-// between two letters and any of . ' , ; between two digits. ICU's rule status marks a segment
-// with a letter or digit as a word, and one of underscores alone when there are two or more.
-bool AsciiWordEnd(UTF16StringView units, std::size_t start, std::size_t& end, bool& word) {
+// from the classes alone; false when a code point that decides them is kComplex, for ICU to
+// decide. The rules of a boundary after a boundary look at nothing before it: keep newlines apart
+// and CR LF together, runs of spaces together, and letters, digits and underscores together,
+// across a MidLetter or MidNumLet between two letters and a MidNum or MidNumLet between two
+// digits. ICU's rule status marks a segment with a letter or digit as a word, and one of
+// underscores alone when there are two or more.
+bool SimpleWordEnd(UTF16StringView units, std::size_t start, std::size_t& end, bool& word) {
     const std::size_t size = units.size();
-    const auto classOf = [units](std::size_t i) -> std::uint8_t {
-        return units[i] <= detail::kLastAsciiCodePoint ? kAsciiWordClasses[units[i]]
-                                                       : std::uint8_t{kNotAscii};
+    const std::uint8_t* table = WordClassTable();
+    std::size_t width = 1;  // of the code point classOf read last
+    const auto classOf = [&](std::size_t i) -> std::uint8_t {
+        const UTF16Unit unit = units[i];
+        if (!detail::IsSurrogate(unit)) {
+            width = 1;
+            return table[unit];
+        }
+        const detail::CodePointAt decoded = detail::DecodeUTF16At(units.data(), size, i);
+        width = decoded.width;
+        return decoded.value < kTabledWordClasses
+                   ? table[decoded.value]
+                   : ComputeWordClass(static_cast<UChar32>(decoded.value));
     };
-    const auto nextIsAscii = [&](std::size_t i) { return i == size || classOf(i) != kNotAscii; };
+    const auto simpleAt = [&](std::size_t i) { return i == size || classOf(i) != kComplex; };
     word = false;
-    std::size_t i = start + 1;
-    switch (classOf(start)) {
-        case kNotAscii: return false;
+    std::uint8_t current = classOf(start);
+    std::size_t i = start + width;
+    switch (current) {
+        case kComplex: return false;
         case kWordCR: end = i < size && units[i] == '\n' ? i + 1 : i; return true;
         case kWordNewline: end = i; return true;
         case kWordSpace:
-            while (i < size && units[i] == ' ') ++i;
+            while (i < size && classOf(i) == kWordSpace) i += width;
             end = i;
-            return nextIsAscii(i);
+            return simpleAt(i);
         case kWordLetter:
         case kWordDigit:
         case kWordUnderscore: break;
-        default: end = i; return nextIsAscii(i);
+        default: end = i; return simpleAt(i);
     }
-    std::uint8_t current = classOf(start);
     bool lettersOrDigits = current != kWordUnderscore;
-    for (; i < size; ++i) {
+    std::size_t segmentEnd = i;
+    while (i < size) {
         const std::uint8_t next = classOf(i);
+        if (next == kComplex) return false;
         if (next == kWordLetter || next == kWordDigit || next == kWordUnderscore) {
             lettersOrDigits = lettersOrDigits || next != kWordUnderscore;
             current = next;
+            segmentEnd = i += width;
             continue;
         }
-        if (next == kNotAscii) return false;
-        const bool joins = (next == kWordMidNumLet && current != kWordUnderscore) ||
-                           (next == kWordMidNum && current == kWordDigit);
-        if (!joins || i + 1 == size) break;
-        const std::uint8_t after = classOf(i + 1);
-        if (after == kNotAscii) return false;
+        const bool joins =
+            ((next == kWordMidNumLet || next == kWordMidLetter) && current == kWordLetter) ||
+            ((next == kWordMidNumLet || next == kWordMidNum) && current == kWordDigit);
+        if (!joins) break;
+        i += width;
+        if (i == size) break;
+        const std::uint8_t after = classOf(i);
+        if (after == kComplex) return false;
         if (after != current) break;
-        ++i;  // the joiner, then the letter or digit after it
+        segmentEnd = i += width;
     }
-    end = i;
+    end = segmentEnd;
     word = lettersOrDigits || end - start > 1;
     return true;
 }
@@ -332,7 +383,19 @@ void BreakWalk::FindEnd() {
             return;
         }
     }
-    if (Kind == BreakKind::Word && AsciiWordEnd(Units, Start, End, Word)) return;
+    if (Kind == BreakKind::Word) {
+        // ICU finds boundaries in batches that it keeps (the one asked for and up to six after
+        // it): after it was needed, the next few are cheaper taken from it than found again.
+        constexpr int kIcuBatch = 6;
+        const bool takeAhead = State != nullptr && State->at == Start && State->aheadLeft > 0;
+        if (takeAhead) {
+            --State->aheadLeft;
+        } else if (SimpleWordEnd(Units, Start, End, Word)) {
+            return;
+        } else {
+            Owned().aheadLeft = kIcuBatch;
+        }
+    }
     BreakState& state = Owned();
     // next() from where the iterator stands costs less than following(), which must find it.
     const int32_t following = state.at == Start

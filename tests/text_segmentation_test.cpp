@@ -220,23 +220,30 @@ TEST(TextSegmentation, LongTextsAgreeWithIcu) {
     }
 }
 
-// Every text of up to three characters, and random longer ones, over the characters that the
-// word rules tell apart in ASCII and some beyond it (a mark, a letter, an ideographic space): the
+// Every text of up to three characters that the word rules tell apart in ASCII (and a letter, a
+// mark and a space beyond it), and random texts over characters of every word break class: the
 // word segments and flags are ICU's, forward and backward.
 TEST(TextSegmentation, WordsOfShortTextsAreIcus) {
-    const UTF16String alphabet = u"aZ09_.',;: \"!\r\n\x0b\t\u0308\u00e9\u3000";
+    const std::vector<std::uint32_t> alphabet = {
+        'a', 'Z', '0', '9', '_', '.', '\'', ',', ';', ':', ' ', '"', '!', '\r', '\n', 0x0B, '\t',
+        0xE9, 0x308, 0x3000,
+        // a digit, ExtendNumLet, MidLetter, colon forms, MidNumLet, MidNum, ZWJ, a format
+        // character, newlines, Hebrew, katakana, Han, Thai, an emoji, a regional indicator
+        0x661, 0x203F, 0xB7, 0xFE55, 0xFF1A, 0x2019, 0xFF0C, 0x200D, 0xAD, 0x85, 0x2028, 0x5D0,
+        0x30AB, 0x65E5, 0xE01, 0x1F600, 0x1F1EB};
     std::vector<UTF16String> texts(1);
     for (std::size_t length = 1, from = 0; length <= 3; ++length) {
         const std::size_t to = texts.size();
         for (std::size_t i = from; i < to; ++i)
-            for (const char16_t c : alphabet) texts.push_back(texts[i] + c);
+            for (std::size_t c = 0; c < 20; ++c) texts.push_back(texts[i] + ToUTF16({alphabet[c]}));
         from = to;
     }
     Generator generator{std::mt19937(29)};
-    for (int round = 0; round < 20000; ++round) {
-        UTF16String units(std::size_t(4 + generator.Below(9)), u' ');
-        for (char16_t& unit : units) unit = alphabet[std::size_t(generator.Below(20))];
-        texts.push_back(units);
+    for (int round = 0; round < 30000; ++round) {
+        CodePoints codePoints(std::size_t(1 + generator.Below(10)));
+        for (std::uint32_t& c : codePoints)
+            c = alphabet[std::size_t(generator.Below(int(alphabet.size())))];
+        texts.push_back(ToUTF16(codePoints));
     }
     for (const UTF16String& units : texts) {
         const Text text{UTF16StringView(units)};
