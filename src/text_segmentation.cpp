@@ -146,11 +146,11 @@ std::size_t WidthBefore(UTF16StringView units, std::size_t end) {
 bool IsWordStatus(int32_t status) { return status >= UBRK_WORD_NONE_LIMIT; }
 
 // The word break classes that the fast word walk follows, and kComplex for every code point
-// whose boundaries it leaves to ICU: extending marks, format characters and ZWJ (which attach to
-// what precedes them), regional indicators, Hebrew letters and double quotes (rules of their
-// own), katakana, and the scripts that ICU segments by dictionary (Thai and its neighbours, Han,
-// kana, Hangul syllables); and unpaired surrogates. ICU's root rules take the colon and its
-// small and full-width forms out of MidLetter, and a single quote joins as MidNumLet does.
+// whose boundaries it leaves to ICU: ZWJ (which joins emoji), regional indicators, Hebrew letters
+// and double quotes (rules of their own), katakana, the scripts that ICU segments by dictionary
+// (Thai and its neighbours, Han, kana, Hangul syllables), and unpaired surrogates. ICU's root
+// rules take the colon and its small and full-width forms out of MidLetter, and a single quote
+// joins as MidNumLet does.
 enum WordClass : std::uint8_t {
     kWordOther,
     kWordCR,
@@ -162,6 +162,7 @@ enum WordClass : std::uint8_t {
     kWordMidNumLet,   // . ' and the like: join letters and digits
     kWordMidNum,      // , ; and the like: join digits
     kWordMidLetter,   // join letters
+    kWordExtend,      // Extend and Format: take the class of what they follow
     kComplex,
 };
 
@@ -182,6 +183,8 @@ std::uint8_t ComputeWordClass(UChar32 c) {
         case U_WB_LF:
         case U_WB_NEWLINE: return kWordNewline;
         case U_WB_WSEGSPACE: return kWordSpace;
+        case U_WB_EXTEND:
+        case U_WB_FORMAT: return kWordExtend;
         case U_WB_ALETTER: return kWordLetter;
         case U_WB_NUMERIC: return kWordDigit;
         case U_WB_EXTENDNUMLET: return kWordUnderscore;
@@ -215,8 +218,9 @@ const std::uint8_t* WordClassTable() {
 // decide. The rules of a boundary after a boundary look at nothing before it: keep newlines apart
 // and CR LF together, runs of spaces together, and letters, digits and underscores together,
 // across a MidLetter or MidNumLet between two letters and a MidNum or MidNumLet between two
-// digits. ICU's rule status marks a segment with a letter or digit as a word, and one of
-// underscores alone when there are two or more.
+// digits; marks and format characters join what they follow and take its class. ICU's rule
+// status marks a segment with a letter or digit as a word, and one of underscores alone when
+// there are two or more.
 bool SimpleWordEnd(UTF16StringView units, std::size_t start, std::size_t& end, bool& word) {
     const std::size_t size = units.size();
     const std::uint8_t* table = WordClassTable();
@@ -234,46 +238,59 @@ bool SimpleWordEnd(UTF16StringView units, std::size_t start, std::size_t& end, b
                    : ComputeWordClass(static_cast<UChar32>(decoded.value));
     };
     const auto simpleAt = [&](std::size_t i) { return i == size || classOf(i) != kComplex; };
+    bool marked = false;  // whether skipExtenders skipped any last
+    const auto skipExtenders = [&](std::size_t i) {
+        const std::size_t from = i;
+        while (i < size && classOf(i) == kWordExtend) i += width;
+        marked = i != from;
+        return i;
+    };
     word = false;
     std::uint8_t current = classOf(start);
     std::size_t i = start + width;
     switch (current) {
-        case kComplex: return false;
+        case kComplex:
+        case kWordExtend: return false;
         case kWordCR: end = i < size && units[i] == '\n' ? i + 1 : i; return true;
         case kWordNewline: end = i; return true;
         case kWordSpace:
             while (i < size && classOf(i) == kWordSpace) i += width;
-            end = i;
-            return simpleAt(i);
+            end = skipExtenders(i);
+            return simpleAt(end);
         case kWordLetter:
         case kWordDigit:
         case kWordUnderscore: break;
-        default: end = i; return simpleAt(i);
+        default: end = skipExtenders(i); return simpleAt(end);
     }
     bool lettersOrDigits = current != kWordUnderscore;
-    std::size_t segmentEnd = i;
+    int wordCodePoints = 1;
+    std::size_t segmentEnd = i = skipExtenders(i);
     while (i < size) {
         const std::uint8_t next = classOf(i);
         if (next == kComplex) return false;
         if (next == kWordLetter || next == kWordDigit || next == kWordUnderscore) {
             lettersOrDigits = lettersOrDigits || next != kWordUnderscore;
             current = next;
-            segmentEnd = i += width;
+            ++wordCodePoints;
+            segmentEnd = i = skipExtenders(i + width);
             continue;
         }
         const bool joins =
             ((next == kWordMidNumLet || next == kWordMidLetter) && current == kWordLetter) ||
             ((next == kWordMidNumLet || next == kWordMidNum) && current == kWordDigit);
         if (!joins) break;
-        i += width;
+        i = skipExtenders(i + width);
         if (i == size) break;
         const std::uint8_t after = classOf(i);
         if (after == kComplex) return false;
         if (after != current) break;
-        segmentEnd = i += width;
+        ++wordCodePoints;
+        segmentEnd = i = skipExtenders(i + width);
     }
+    // ICU's status after an underscore with marks is not the rule's: leave that to ICU.
+    if (current == kWordUnderscore && marked) return false;
     end = segmentEnd;
-    word = lettersOrDigits || end - start > 1;
+    word = lettersOrDigits || wordCodePoints > 1;
     return true;
 }
 

@@ -228,9 +228,9 @@ TEST(TextSegmentation, WordsOfShortTextsAreIcus) {
         'a', 'Z', '0', '9', '_', '.', '\'', ',', ';', ':', ' ', '"', '!', '\r', '\n', 0x0B, '\t',
         0xE9, 0x308, 0x3000,
         // a digit, ExtendNumLet, MidLetter, colon forms, MidNumLet, MidNum, ZWJ, a format
-        // character, newlines, Hebrew, katakana, Han, Thai, an emoji, a regional indicator
+        // character, newlines, Hebrew, katakana, Han, Thai, an emoji, a regional indicator, a skin tone
         0x661, 0x203F, 0xB7, 0xFE55, 0xFF1A, 0x2019, 0xFF0C, 0x200D, 0xAD, 0x85, 0x2028, 0x5D0,
-        0x30AB, 0x65E5, 0xE01, 0x1F600, 0x1F1EB};
+        0x30AB, 0x65E5, 0xE01, 0x1F600, 0x1F1EB, 0x1F3FD};
     std::vector<UTF16String> texts(1);
     for (std::size_t length = 1, from = 0; length <= 3; ++length) {
         const std::size_t to = texts.size();
