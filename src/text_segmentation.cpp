@@ -332,7 +332,7 @@ namespace detail {
 
 BreakWalk::BreakWalk(UTF16StringView units, std::size_t start, BreakKind kind)
     : Units(units), Start(start), End(start), Kind(kind) {
-    FindEnd();
+    FindEnd(Start, End, Word);
 }
 
 BreakWalk& BreakWalk::operator=(const BreakWalk& other) noexcept {
@@ -377,26 +377,30 @@ BreakState& BreakWalk::Owned() {
 
 void BreakWalk::Next() {
     if (Start >= Units.size()) return;
+    std::size_t end = End;
+    bool word = false;
+    FindEnd(End, end, word);  // when it raises, nothing has changed
     Before = Start;
     BeforeWord = Word;
     Start = End;
-    FindEnd();
+    End = end;
+    Word = word;
 }
 
-void BreakWalk::FindEnd() {
-    Word = false;
-    if (Start >= Units.size()) {
-        End = Start;
+void BreakWalk::FindEnd(std::size_t start, std::size_t& end, bool& word) {
+    word = false;
+    if (start >= Units.size()) {
+        end = start;
         return;
     }
     if (Kind == BreakKind::Character) {
         // Most clusters are one code point that the pair rule settles without the break
         // iterator, whose every call costs far more.
-        const CodePointAt before = DecodeUTF16At(Units.data(), Units.size(), Start);
-        const std::size_t next = Start + before.width;
+        const CodePointAt first = DecodeUTF16At(Units.data(), Units.size(), start);
+        const std::size_t next = start + first.width;
         if (next == Units.size() ||
-            BoundaryFollows(before.value, DecodeUTF16At(Units.data(), Units.size(), next).value)) {
-            End = next;
+            BoundaryFollows(first.value, DecodeUTF16At(Units.data(), Units.size(), next).value)) {
+            end = next;
             return;
         }
     }
@@ -404,10 +408,9 @@ void BreakWalk::FindEnd() {
         // ICU finds boundaries in batches that it keeps (the one asked for and up to six after
         // it): after it was needed, the next few are cheaper taken from it than found again.
         constexpr int kIcuBatch = 6;
-        const bool takeAhead = State != nullptr && State->at == Start && State->aheadLeft > 0;
-        if (takeAhead) {
+        if (State != nullptr && State->at == start && State->aheadLeft > 0) {
             --State->aheadLeft;
-        } else if (SimpleWordEnd(Units, Start, End, Word)) {
+        } else if (SimpleWordEnd(Units, start, end, word)) {
             return;
         } else {
             Owned().aheadLeft = kIcuBatch;
@@ -415,16 +418,15 @@ void BreakWalk::FindEnd() {
     }
     BreakState& state = Owned();
     // next() from where the iterator stands costs less than following(), which must find it.
-    const int32_t following = state.at == Start
+    const int32_t following = state.at == start
                                   ? ubrk_next(state.iterator)
-                                  : ubrk_following(state.iterator, static_cast<int32_t>(Start));
-    End = following == UBRK_DONE ? Units.size() : static_cast<std::size_t>(following);
-    state.at = End;
-    if (Kind == BreakKind::Word) Word = IsWordStatus(ubrk_getRuleStatus(state.iterator));
+                                  : ubrk_following(state.iterator, static_cast<int32_t>(start));
+    end = following == UBRK_DONE ? Units.size() : static_cast<std::size_t>(following);
+    state.at = end;
+    word = Kind == BreakKind::Word && IsWordStatus(ubrk_getRuleStatus(state.iterator));
 }
 
 void BreakWalk::FindBefore(std::size_t boundary, std::size_t& before, bool& word, bool mayOpen) {
-    word = false;
     if (Kind == BreakKind::Character) {
         // The cluster before `boundary` is its last code point alone when a boundary follows
         // the code point before that whatever comes earlier.
@@ -434,19 +436,22 @@ void BreakWalk::FindBefore(std::size_t boundary, std::size_t& before, bool& word
                 DecodeUTF16At(Units.data(), Units.size(), last - WidthBefore(Units, last)).value,
                 DecodeUTF16At(Units.data(), Units.size(), last).value)) {
             before = last;
+            word = false;
             return;
         }
     }
     if (!mayOpen && State == nullptr) {
         before = kUnknown;
+        word = false;
         return;
     }
-    BreakState& state = Owned();
+    BreakState& state = Owned();  // when it raises, nothing has changed
     const int32_t preceding = state.at == boundary
                                   ? ubrk_previous(state.iterator)
                                   : ubrk_preceding(state.iterator, static_cast<int32_t>(boundary));
     before = preceding == UBRK_DONE ? 0 : static_cast<std::size_t>(preceding);
     state.at = before;
+    word = false;
     if (Kind == BreakKind::Word) {
         // A boundary's rule status tells of the segment that ends there.
         state.at = static_cast<std::size_t>(ubrk_next(state.iterator));
@@ -457,9 +462,11 @@ void BreakWalk::FindBefore(std::size_t boundary, std::size_t& before, bool& word
 void BreakWalk::Previous() {
     if (Start == 0) return;
     const std::size_t end = Start;
-    if (Before == kUnknown) FindBefore(end, Before, BeforeWord, true);
-    Start = Before;
-    Word = BeforeWord;
+    std::size_t start = Before;
+    bool word = BeforeWord;
+    if (start == kUnknown) FindBefore(end, start, word, true);  // when it raises, nothing changed
+    Start = start;
+    Word = word;
     End = end;
     // The boundary before the new segment, found now while it is cheap (the pair rule, or the
     // break iterator this walk already owns), so that a copy stepped back once needs no ICU:

@@ -105,7 +105,7 @@ public:
     }
 
     // To the segment after this one, or before it. Raise CPPException<std::runtime_error> when
-    // ICU fails (memory, missing data).
+    // ICU fails (memory, missing data), and then change nothing.
     void Next();
     void Previous();
     UTF16StringView Segment() const { return Units.substr(Start, End - Start); }
@@ -128,10 +128,11 @@ private:
         Word = other.Word;
         BeforeWord = other.BeforeWord;
     }
-    // Sets End and Word for the segment that begins at Start.
-    void FindEnd();
-    // The boundary before `boundary` (> 0) and whether the segment it begins is a word, found
-    // without a break iterator when the pair rule allows, else with the one this walk owns.
+    // The end of the segment that begins at boundary `start`, and whether it is a word.
+    void FindEnd(std::size_t start, std::size_t& end, bool& word);
+    // The boundary before `boundary` (> 0) and whether the segment it begins is a word, found by
+    // the pair rule when it can, else by the break iterator this walk owns (kUnknown when it owns
+    // none and may not open one).
     void FindBefore(std::size_t boundary, std::size_t& before, bool& word, bool mayOpen);
     BreakState& Owned();
     static void Release(BreakState* state) noexcept;
