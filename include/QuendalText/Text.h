@@ -291,11 +291,23 @@ public:
 
     // ---- Segmentation --------------------------------------------------------------------
 
+    // Each range views this text's units: its iterators stay valid while the units are
+    // unchanged, even after the range is gone, and a const range may be walked from many
+    // threads. All are bidirectional (std::prev(range.end()) is the last element).
+
     /// The code points, in range-for: a pair gives its code point, an unpaired surrogate its
     /// own value.
     CodePointRange CodePoints() const;
     /// The extended grapheme clusters, each a view of its units (ICU's rules, root locale).
     GraphemeRange Graphemes() const;
+    /// The segments between word boundaries (Unicode's word rules as ICU's root locale applies
+    /// them, with its dictionaries for Thai or Chinese); the iterator's IsWord() picks out words.
+    SegmentRange Words() const;
+    /// The sentences, each with the spaces and line ends after it (ICU's rules, root locale).
+    SegmentRange Sentences() const;
+    /// The segments between line-break opportunities: each ends where a line may wrap, after
+    /// its trailing spaces, or must (Unicode's line breaking as ICU's root locale applies it).
+    SegmentRange LineBreaks() const;
 
 private:
     // The character-count rule over all units.
