@@ -30,7 +30,13 @@ public:
         char32_t operator*() const { return Current; }
         Iterator& operator++() {
             Position += Width;
-            Decode();
+            // A unit that is no surrogate is its own code point: read here, without a call.
+            if (Position < Units.size() && !detail::IsSurrogate(Units[Position])) {
+                Current = static_cast<char32_t>(Units[Position]);
+                Width = 1;
+            } else {
+                Decode();
+            }
             return *this;
         }
         Iterator operator++(int) {
