@@ -20,6 +20,7 @@
 #include <cstdint>
 #include <optional>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace QuendalText {
@@ -252,6 +253,39 @@ std::size_t FoldedMatchEnd(UTF16StringView units, std::size_t at, UTF16StringVie
         at += width;
     }
     return matched == sought.size() ? at : npos;
+}
+
+// The BMP units whose folding begins with another unit than themselves, as (first unit of the
+// folding, unit) pairs in order, read once: the units that can begin a match of a folded pattern
+// are its first unit and those paired with it.
+const std::vector<std::pair<UTF16Unit, UTF16Unit>>& FoldingStarts() {
+    static const std::vector<std::pair<UTF16Unit, UTF16Unit>> starts = [] {
+        std::vector<std::pair<UTF16Unit, UTF16Unit>> pairs;
+        UTF16Unit buffer[kLongestFolding];
+        for (std::uint32_t c = 0; c <= detail::kLastBmpCodePoint; ++c) {
+            const auto unit = static_cast<UTF16Unit>(c);
+            if (detail::IsSurrogate(c) || !IsCaseSensitiveBmp(unit)) continue;
+            if (FoldCodePoint(&unit, 1, buffer) > 0 && buffer[0] != unit) {
+                pairs.emplace_back(buffer[0], unit);
+            }
+        }
+        std::sort(pairs.begin(), pairs.end());
+        return pairs;
+    }();
+    return starts;
+}
+
+// The units that begin a match of a folding that begins with `first`, a unit that is no
+// surrogate; false when they are more than the set search takes.
+bool MatchStarts(UTF16Unit first, std::vector<UTF16Unit>* units) {
+    const auto& starts = FoldingStarts();
+    const auto from =
+        std::lower_bound(starts.begin(), starts.end(), std::make_pair(first, UTF16Unit{0}));
+    for (auto it = from; it != starts.end() && it->first == first; ++it)
+        units->push_back(it->second);
+    UTF16Unit buffer[kLongestFolding];
+    if (FoldCodePoint(&first, 1, buffer) > 0 && buffer[0] == first) units->push_back(first);
+    return !units->empty() && units->size() <= detail::kSmallSetUnits;
 }
 
 std::basic_string_view<UTF16Unit> ViewOf(const Text& text) {
@@ -527,9 +561,23 @@ Span Text::FindFolded(const TextArgument& pattern, int start) const {
     }
     const UTF16String sought = FoldWhole(pattern.View());
     if (sought.empty()) return {static_cast<int>(from), 0};
-    // Each character from `from` on is tried as the first of a match, folding as it goes. A
-    // unit that folds to itself, or ASCII, begins no match unless it folds to the first unit.
+    // Where few units can begin a match, the set search finds them; each is a whole character.
     const UTF16Unit first = sought[0];
+    std::vector<UTF16Unit> startUnits;
+    if (!detail::IsSurrogate(first) && MatchStarts(first, &startUnits)) {
+        const detail::Kernels& kernels = detail::ActiveKernels();
+        for (std::size_t at = from; at < units.size(); ++at) {
+            at += kernels.findAnyOf(units.data() + at, units.size() - at, startUnits.data(),
+                                    startUnits.size());
+            if (at == units.size()) break;
+            const std::size_t end = FoldedMatchEnd(units, at, sought);
+            if (end != npos) return {static_cast<int>(at), static_cast<int>(end - at)};
+        }
+        return {};
+    }
+    // Otherwise each character from `from` on is tried as the first of a match, folding as it
+    // goes. A unit that folds to itself, or ASCII, begins no match unless it folds to the first
+    // unit.
     for (std::size_t at = from; at < units.size();) {
         const UTF16Unit unit = units[at];
         const bool plain =
