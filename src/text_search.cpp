@@ -540,12 +540,41 @@ std::vector<Text> Text::Split(const Char& delimiter) const {
 }
 
 int Text::CompareFolded(const TextArgument& other) const {
+    const UTF16StringView mine = View();
     const UTF16StringView theirs = other.View();
+    const std::size_t common = std::min(mine.size(), theirs.size());
+    const detail::Kernels& kernels = detail::ActiveKernels();
+    // Folding is code point by code point, so equal code points, and ASCII letters equal but for
+    // case, fold alike: the kernel passes over them, and a code point whose folding is one unit
+    // is compared here. ICU folds and compares the rest from the first other difference.
+    UTF16Unit mineFolded[kLongestFolding];
+    UTF16Unit theirsFolded[kLongestFolding];
+    std::size_t at = 0;
+    while (true) {
+        at += kernels.mismatchAsciiFolded(mine.data() + at, theirs.data() + at, common - at);
+        if (at == common)
+            return Sign(static_cast<int>(mine.size() > theirs.size()) -
+                        static_cast<int>(mine.size() < theirs.size()));
+        // A difference in the low half of a pair: the pair is compared whole.
+        if (at > 0 && detail::IsHighSurrogate(mine[at - 1]) &&
+            (detail::IsLowSurrogate(mine[at]) || detail::IsLowSurrogate(theirs[at]))) {
+            --at;
+        }
+        const std::size_t width = detail::DecodeUTF16At(mine.data(), mine.size(), at).width;
+        if (width != detail::DecodeUTF16At(theirs.data(), theirs.size(), at).width) break;
+        if (FoldCodePoint(mine.data() + at, width, mineFolded) != 1 ||
+            FoldCodePoint(theirs.data() + at, width, theirsFolded) != 1) {
+            break;
+        }
+        if (mineFolded[0] != theirsFolded[0]) return mineFolded[0] < theirsFolded[0] ? -1 : 1;
+        at += width;
+    }
     UErrorCode status = U_ZERO_ERROR;
     // Without U_COMPARE_CODE_POINT_ORDER ICU orders by UTF-16 units, as Compare does.
     const int32_t order =
-        u_strCaseCompare(detail::AsUChar(Content.data()), Length, detail::AsUChar(theirs.data()),
-                         ICULength(theirs), U_FOLD_CASE_DEFAULT, &status);
+        u_strCaseCompare(detail::AsUChar(mine.data() + at), ICULength(mine.substr(at)),
+                         detail::AsUChar(theirs.data() + at), ICULength(theirs.substr(at)),
+                         U_FOLD_CASE_DEFAULT, &status);
     if (U_FAILURE(status)) detail::RaiseConversionError(detail::kCaseMappingLine, status);
     return Sign(order);
 }
