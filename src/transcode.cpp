@@ -99,14 +99,22 @@ TranscodeResult UTF16ToUTF8(const UTF16Unit* units, std::size_t size, char* out)
     return UTF16ToUTF8(units, size, out, UTF8Room(size));
 }
 
-TranscodeResult ValidateUTF8(const char* bytes, std::size_t size) {
-    return WalkUTF8(bytes, size, size,
+TranscodeResult ValidateUTF8Until(const char* bytes, std::size_t size, std::size_t until) {
+    return WalkUTF8(bytes, size, until,
                     [](std::uint32_t codePoint, std::size_t) { return UTF16Length(codePoint); });
 }
 
-TranscodeResult ValidateUTF16(const UTF16Unit* units, std::size_t size) {
-    return WalkUTF16(units, size, SIZE_MAX, size, UTF8Bytes,
+TranscodeResult ValidateUTF16Until(const UTF16Unit* units, std::size_t size, std::size_t until) {
+    return WalkUTF16(units, size, SIZE_MAX, until, UTF8Bytes,
                      [](std::uint32_t codePoint, std::size_t) { return UTF8Bytes(codePoint); });
+}
+
+TranscodeResult ValidateUTF8(const char* bytes, std::size_t size) {
+    return ValidateUTF8Until(bytes, size, size);
+}
+
+TranscodeResult ValidateUTF16(const UTF16Unit* units, std::size_t size) {
+    return ValidateUTF16Until(units, size, size);
 }
 
 std::uint64_t UTF8LengthOfUnits(const UTF16Unit* units, std::size_t size) {
@@ -136,10 +144,10 @@ TranscodeResult UTF16ToUTF8(const UTF16Unit* units, std::size_t size, char* out)
     return ActiveKernels().utf16ToUTF8(units, size, out, UTF8Room(size));
 }
 TranscodeResult ValidateUTF8(const char* bytes, std::size_t size) {
-    return reference::ValidateUTF8(bytes, size);
+    return ActiveKernels().validateUTF8(bytes, size);
 }
 TranscodeResult ValidateUTF16(const UTF16Unit* units, std::size_t size) {
-    return reference::ValidateUTF16(units, size);
+    return ActiveKernels().validateUTF16(units, size);
 }
 std::uint64_t UTF8LengthOfUnits(const UTF16Unit* units, std::size_t size) {
     return ActiveKernels().utf8LengthOfUnits(units, size);

@@ -63,12 +63,14 @@ TranscodeResult ValidateUTF8(const char* bytes, std::size_t size);
 TranscodeResult ValidateUTF16(const UTF16Unit* units, std::size_t size);
 std::uint64_t UTF8LengthOfUnits(const UTF16Unit* units, std::size_t size);
 
-// The transcoders, stopping without a fault (Stop::End) before the first character that begins
+// The transcoders and validators, stopping without a fault (Stop::End) before the first character that begins
 // at or after `until`: the vector kernels hand them the stretches they leave.
 TranscodeResult UTF8ToUTF16Until(const char* bytes, std::size_t size, UTF16Unit* out,
                                  std::size_t until);
 TranscodeResult UTF16ToUTF8Until(const UTF16Unit* units, std::size_t size, char* out,
                                  std::size_t capacity, std::size_t until);
+TranscodeResult ValidateUTF8Until(const char* bytes, std::size_t size, std::size_t until);
+TranscodeResult ValidateUTF16Until(const UTF16Unit* units, std::size_t size, std::size_t until);
 }  // namespace reference
 
 }  // namespace detail

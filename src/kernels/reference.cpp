@@ -167,6 +167,8 @@ extern const Kernels kScalarKernels = {
     reference::UTF8ToUTF16,
     reference::UTF16ToUTF8,
     reference::UTF8LengthOfUnits,
+    reference::ValidateUTF8,
+    reference::ValidateUTF16,
     reference::ContinueCount,
     reference::CopyAndCount,
     reference::IsAscii,

@@ -1,14 +1,20 @@
 // The kernels that every x86 level writes the same way over its own vector type: searches,
-// comparisons, the ASCII test and case mapping, the character count and the UTF-8 size. Each
-// level's source includes this after switching its target on, with a traits type `L`:
+// comparisons, the ASCII test and case mapping, the character count, the UTF-8 size, the
+// drivers of the transcoders and validators, and the table of a level's kernels. x86_begin.h
+// includes this after switching the level's target on; the level gives a traits type `L`:
 //
-//   V, kUnits                  a vector of kUnits 16-bit units
+//   kName, V                   the level's name in QUENDALTEXT_SIMD, a vector of kUnits 16-bit
+//                              units (LevelCommon gives kLevel, kUnits, Mask, the block sizes)
 //   Load, Store, Splat         unaligned load and store, a vector of one unit
 //   Equal(a, b)                one bit per unit where a == b, in a Mask (unsigned)
 //   Above(v, bound)            one bit per unit above `bound`
-//   Surrogates, Highs, Lows    one bit per surrogate, high surrogate, low surrogate unit
 //   AnyAbove(v, bound)         whether any unit is above `bound`, which is 2^k - 1
-//   Or(a, b), Fold(v), Unfold(v)   (Fold and Unfold map ASCII letters as AsciiFold/AsciiUnfold)
+//   Or(a, b)
+//   Tagged, ShiftLetters       from which LevelCommon derives Surrogates, Highs, Lows (one bit
+//                              per surrogate, high surrogate, low surrogate unit), Fold and
+//                              Unfold (ASCII letters mapped as AsciiFold/AsciiUnfold)
+//   Pack                       see RemoveUnitKernel (and CopyShort, see CountKernel)
+//   kBlockBytes, UTF8Block, UTF8Measure, kBlockUnits, UTF16Block   see the drivers
 //
 // Everything here has internal linkage, so that each level's copy keeps its own target.
 #ifndef QUENDALTEXT_KERNELS_X86_GENERIC_H
@@ -18,34 +24,59 @@ namespace QuendalText {
 namespace detail {
 namespace {
 
-// The lowest set bit's index; `mask` must not be 0.
+// The lowest (highest) set bit's index, and the number of set bits, of a Mask of up to 64 bits;
+// `mask` must not be 0 for the first two.
 template <class Mask>
 std::size_t LowestBit(Mask mask) {
-    if constexpr (sizeof(Mask) > sizeof(unsigned)) {
-        return static_cast<std::size_t>(__builtin_ctzll(mask));
-    } else {
-        return static_cast<std::size_t>(__builtin_ctz(mask));
-    }
+    return static_cast<std::size_t>(__builtin_ctzll(mask));
 }
-
-// The highest set bit's index; `mask` must not be 0.
 template <class Mask>
 std::size_t HighestBit(Mask mask) {
-    if constexpr (sizeof(Mask) > sizeof(unsigned)) {
-        return static_cast<std::size_t>(63 - __builtin_clzll(mask));
-    } else {
-        return static_cast<std::size_t>(31 - __builtin_clz(mask));
-    }
+    return static_cast<std::size_t>(63 - __builtin_clzll(mask));
 }
-
 template <class Mask>
 std::size_t BitCount(Mask mask) {
-    if constexpr (sizeof(Mask) > sizeof(unsigned)) {
-        return static_cast<std::size_t>(__builtin_popcountll(mask));
-    } else {
-        return static_cast<std::size_t>(__builtin_popcount(mask));
-    }
+    return static_cast<std::size_t>(__builtin_popcountll(mask));
 }
+
+// What every level derives the same way from its own primitives L::Tagged(v, mask, tag) (one
+// bit per unit whose bits under `mask` are `tag`) and L::ShiftLetters(v, first, delta) (adds
+// `delta` to the units from `first` to `first` + 25): the surrogate tests, the ASCII case maps,
+// and a short copy one unit at a time; and the sizes that follow from the level's kUnits units
+// to a vector, which are also the blocks of the transcoders (kBlockBytes of UTF-8, kBlockUnits of
+// UTF-16). A level derives from LevelCommon<itself, its level, kUnits>.
+template <class L, SimdLevel kThisLevel, std::size_t kVectorUnits>
+struct LevelCommon {
+    static constexpr SimdLevel kLevel = kThisLevel;
+    using Mask = std::uint32_t;
+    static constexpr std::size_t kUnits = kVectorUnits;
+    static constexpr std::size_t kBlockBytes = 2 * kUnits;
+    static constexpr std::size_t kBlockUnits = kUnits;
+
+    template <class V>
+    static auto Surrogates(V v) {
+        return L::Tagged(v, kSurrogateMask, kSurrogateTag);
+    }
+    template <class V>
+    static auto Highs(V v) {
+        return L::Tagged(v, kSurrogateHalfMask, kHighSurrogateFirst);
+    }
+    template <class V>
+    static auto Lows(V v) {
+        return L::Tagged(v, kSurrogateHalfMask, kLowSurrogateFirst);
+    }
+    template <class V>
+    static V Fold(V v) {
+        return L::ShiftLetters(v, u'A', u'a' - u'A');
+    }
+    template <class V>
+    static V Unfold(V v) {
+        return L::ShiftLetters(v, u'a', static_cast<std::uint16_t>(u'A' - u'a'));
+    }
+    static void CopyShort(const UTF16Unit* from, std::size_t size, UTF16Unit* to) {
+        for (std::size_t i = 0; i < size; ++i) to[i] = from[i];
+    }
+};
 
 // All kUnits bits of a mask.
 template <class L>
@@ -330,27 +361,52 @@ struct Progress {
     }
 };
 
-// UTF-8 to UTF-16 a block of L::kBlockBytes at a time, from a character start to a character
-// start. L::UTF8Block(in, out) converts a block whose characters it can take (read 0 when it
-// cannot: a fault, or a kind of block it leaves); the plain pass takes every other block's
-// characters, and the last bytes.
-template <class L>
-TranscodeResult UTF8ToUTF16Kernel(const char* bytes, std::size_t size, UTF16Unit* out) {
-    const auto* input = reinterpret_cast<const unsigned char*>(bytes);
+// The block loop of every transcoder and validator, from a character start to a character
+// start: while `kBlock` units remain (and `kAfter` more, which a block may read), `block(done)`
+// takes a block whose characters it can (read 0 when it cannot: a fault, a kind of block it
+// leaves, or output that does not fit); `plain(done, until)`, the plain pass from `done` over the
+// rest, stopping before the first character that begins `until` units on, takes the characters
+// of every other block, and the last units.
+template <std::size_t kBlock, std::size_t kAfter, class Block, class Plain>
+TranscodeResult BlockLoop(std::size_t size, Block block, Plain plain) {
     Progress done;
-    while (size - done.read >= L::kBlockBytes) {
-        const BlockDone block = L::UTF8Block(input + done.read, out + done.written);
-        if (block.read != 0) {
-            done.Add(block);
+    while (size - done.read >= kBlock + kAfter) {
+        const BlockDone taken = block(done);
+        if (taken.read != 0) {
+            done.Add(taken);
             continue;
         }
-        const TranscodeResult part = reference::UTF8ToUTF16Until(
-            bytes + done.read, size - done.read, out + done.written, L::kBlockBytes);
+        const TranscodeResult part = plain(done, kBlock);
         if (part.stop != Stop::End) return done.Then(part);
         done.Add({part.read, part.written, part.codePoints});
     }
-    return done.Then(
-        reference::UTF8ToUTF16(bytes + done.read, size - done.read, out + done.written));
+    return done.Then(plain(done, size - done.read));
+}
+
+// UTF-8 to UTF-16 a block of L::kBlockBytes at a time: L::UTF8Block(in, out) converts the
+// characters that end within a block that begins a character, when none is ill-formed.
+template <class L>
+TranscodeResult UTF8ToUTF16Kernel(const char* bytes, std::size_t size, UTF16Unit* out) {
+    const auto* input = reinterpret_cast<const unsigned char*>(bytes);
+    return BlockLoop<L::kBlockBytes, 0>(
+        size,
+        [&](const Progress& done) { return L::UTF8Block(input + done.read, out + done.written); },
+        [&](const Progress& done, std::size_t until) {
+            return reference::UTF8ToUTF16Until(bytes + done.read, size - done.read,
+                                               out + done.written, until);
+        });
+}
+
+// UTF-8 validation as UTF8ToUTF16Kernel, without output: L::UTF8Measure(in) answers what
+// L::UTF8Block would, or takes fewer kinds of blocks.
+template <class L>
+TranscodeResult ValidateUTF8Kernel(const char* bytes, std::size_t size) {
+    const auto* input = reinterpret_cast<const unsigned char*>(bytes);
+    return BlockLoop<L::kBlockBytes, 0>(
+        size, [&](const Progress& done) { return L::UTF8Measure(input + done.read); },
+        [&](const Progress& done, std::size_t until) {
+            return reference::ValidateUTF8Until(bytes + done.read, size - done.read, until);
+        });
 }
 
 // UTF-16 to UTF-8 a block of L::kBlockUnits at a time. L::UTF16Block(units, out, room) converts
@@ -359,23 +415,74 @@ TranscodeResult UTF8ToUTF16Kernel(const char* bytes, std::size_t size, UTF16Unit
 template <class L>
 TranscodeResult UTF16ToUTF8Kernel(const UTF16Unit* units, std::size_t size, char* out,
                                   std::size_t capacity) {
-    Progress done;
-    while (size - done.read > L::kBlockUnits) {
-        const BlockDone block =
-            L::UTF16Block(units + done.read, out + done.written, capacity - done.written);
-        if (block.read != 0) {
-            done.Add(block);
-            continue;
-        }
-        const TranscodeResult part =
-            reference::UTF16ToUTF8Until(units + done.read, size - done.read, out + done.written,
-                                        capacity - done.written, L::kBlockUnits);
-        if (part.stop != Stop::End) return done.Then(part);
-        done.Add({part.read, part.written, part.codePoints});
-    }
-    return done.Then(reference::UTF16ToUTF8(units + done.read, size - done.read, out + done.written,
-                                            capacity - done.written));
+    return BlockLoop<L::kBlockUnits, 1>(
+        size,
+        [&](const Progress& done) {
+            return L::UTF16Block(units + done.read, out + done.written, capacity - done.written);
+        },
+        [&](const Progress& done, std::size_t until) {
+            return reference::UTF16ToUTF8Until(units + done.read, size - done.read,
+                                               out + done.written, capacity - done.written, until);
+        });
 }
+
+// Measures kUnits units at `units` as ValidateUTF16 would, when each surrogate among them is
+// half of a pair (the unit after them read for the last); a pair across their end is left to
+// the next block.
+template <class L>
+BlockDone UTF16Measure(const UTF16Unit* units) {
+    using Mask = typename L::Mask;
+    const auto v = L::Load(units);
+    if (!L::AnyAbove(v, kLastAsciiCodePoint)) return {L::kUnits, L::kUnits, L::kUnits};
+    const std::size_t bytes = L::kUnits + BytesBeyondFirst<L>(v);
+    const Mask highs = L::Highs(v), lows = L::Lows(v);
+    if ((highs | lows) == 0) return {L::kUnits, bytes, L::kUnits};
+    const Mask lowsAfter = L::Lows(L::Load(units + 1));
+    if (((highs & ~lowsAfter) | (lows & ~static_cast<Mask>(highs << 1))) != 0) return {0, 0, 0};
+    // Each surrogate was counted at three bytes: a pair takes four, a high half left out none.
+    const std::size_t cut = highs >> (L::kUnits - 1);
+    return {L::kUnits - cut, bytes - 2 * BitCount(highs) - cut, L::kUnits - BitCount(lows) - cut};
+}
+
+// UTF-16 validation as UTF16ToUTF8Kernel, without output.
+template <class L>
+TranscodeResult ValidateUTF16Kernel(const UTF16Unit* units, std::size_t size) {
+    return BlockLoop<L::kUnits, 1>(
+        size, [&](const Progress& done) { return UTF16Measure<L>(units + done.read); },
+        [&](const Progress& done, std::size_t until) {
+            return reference::ValidateUTF16Until(units + done.read, size - done.read, until);
+        });
+}
+
+// The lead bytes of a block of UTF-8 that begins a character and holds no fault, one bit a byte
+// in a mask of `kBytes` bits.
+template <class Mask, std::size_t kBytes>
+struct UTF8Leads {
+    Mask nonAscii, leads, lead3, lead4;  // bytes from 0x80, 0xC0, 0xE0, 0xF0
+
+    // The bytes before a sequence that the block holds only the start of, or all of them.
+    std::size_t End() const {
+        if (leads >> (kBytes - 1)) return kBytes - 1;
+        if ((lead3 >> (kBytes - 2)) & 1) return kBytes - 2;
+        if ((lead4 >> (kBytes - 3)) & 1) return kBytes - 3;
+        return kBytes;
+    }
+    // The bits of the bytes before End().
+    static Mask Taken(std::size_t end) {
+        return end == kBytes ? static_cast<Mask>(~Mask{0})
+                             : static_cast<Mask>((Mask{1} << end) - 1);
+    }
+    // The bytes that begin a character.
+    Mask Starts() const { return static_cast<Mask>(~nonAscii | leads); }
+    // What the validator takes of the block: its characters up to End(), and their UTF-16 units,
+    // two for a four-byte sequence.
+    BlockDone Measure() const {
+        const std::size_t end = End();
+        const Mask taken = Taken(end);
+        const std::size_t characters = BitCount(static_cast<Mask>(Starts() & taken));
+        return {end, characters + BitCount(static_cast<Mask>(lead4 & taken)), characters};
+    }
+};
 
 // Whether the run of surrogate units that begins at `from` has an odd length.
 bool OddRunFrom(const UTF16Unit* units, std::size_t size, std::size_t from) {
@@ -449,6 +556,33 @@ std::size_t RemoveUnitKernel(UTF16Unit* units, std::size_t size, UTF16Unit unit,
         if (!removed) units[kept++] = current;
     }
     return kept;
+}
+
+// The table of level L's kernels.
+template <class L>
+constexpr Kernels MakeKernels() {
+    return {
+        L::kLevel,
+        L::kName,
+        UTF8ToUTF16Kernel<L>,
+        UTF16ToUTF8Kernel<L>,
+        UTF8LengthKernel<L>,
+        ValidateUTF8Kernel<L>,
+        ValidateUTF16Kernel<L>,
+        ContinueCountKernel<L>,
+        CopyAndCountKernel<L>,
+        IsAsciiKernel<L>,
+        FindUnitKernel<L>,
+        FindLastUnitKernel<L>,
+        FindInSetKernel<L, true>,
+        FindInSetKernel<L, false>,
+        FindPatternKernel<L>,
+        MismatchKernel<L, false>,
+        MismatchKernel<L, true>,
+        AsciiCaseKernel<L, true>,
+        AsciiCaseKernel<L, false>,
+        RemoveUnitKernel<L>,
+    };
 }
 
 }  // namespace
