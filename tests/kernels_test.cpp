@@ -61,7 +61,7 @@ UTF16String UnitBackground(std::mt19937& random, std::size_t units, unsigned kin
 }
 
 // UTF-8 strings: a background (ASCII or not, by turns) with each special at every position and
-// more characters after it, whole and cut inside the special.
+// more characters (ASCII or not) after it, whole and cut inside the special.
 template <class Check>
 void ForEachUTF8String(Check check) {
     std::mt19937 random(99);
@@ -69,7 +69,7 @@ void ForEachUTF8String(Check check) {
         for (std::size_t at = 0; at < kPositions; ++at) {
             std::string bytes = UTF8Background(random, at, random() % 2 == 0);
             const std::size_t cut = bytes.size() + special.size() - 1;
-            bytes += special + UTF8Background(random, random() % 150, false);
+            bytes += special + UTF8Background(random, random() % 150, random() % 2 == 0);
             check(std::string_view(bytes));
             check(std::string_view(bytes).substr(0, cut));
         }

@@ -153,16 +153,14 @@ struct AVX2 : LevelCommon<AVX2, SimdLevel::AVX2, 16> {
         return static_cast<std::uint32_t>(_mm256_movemask_epi8(Tagged(bytes, tag)));
     }
 
-    // What UTF8Block takes of a block, without output.
-    static BlockDone UTF8Measure(const unsigned char* in) {
+    // The validators' check of 32 bytes, with the three bytes before them.
+    static BlockDone UTF8Check(const unsigned char* in) {
         const V bytes = Load(in);
         const auto nonAscii = static_cast<std::uint32_t>(_mm256_movemask_epi8(bytes));
-        if (nonAscii == 0) return {kBlockBytes, kBlockBytes, kBlockBytes};
-        const V before1 = Before<1>(bytes);
-        if (HasFault(bytes, before1, Before<2>(bytes), Before<3>(bytes))) return {0, 0, 0};
-        return Leads{nonAscii, TaggedBits(bytes, kTwoByteLeadTag),
-                     TaggedBits(bytes, kThreeByteLeadTag), TaggedBits(bytes, kFourByteLeadTag)}
-            .Measure();
+        if (nonAscii == 0) return CheckedAscii<kBlockBytes>(in);
+        if (HasFault(bytes, Load(in - 1), Load(in - 2), Load(in - 3))) return {0, 0, 0};
+        return CheckedUTF8<kBlockBytes>(~nonAscii | TaggedBits(bytes, kTwoByteLeadTag),
+                                        TaggedBits(bytes, kFourByteLeadTag));
     }
 
     // As the AVX-512 block: each byte that ends a sequence gives the unit of its character (the

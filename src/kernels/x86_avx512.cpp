@@ -71,7 +71,8 @@ struct AVX512 : LevelCommon<AVX512, SimdLevel::AVX512, 32> {
         return _mm512_shuffle_epi8(_mm512_broadcast_i32x4(lanes), nibbles);
     }
 
-    // Whether any byte of the block breaks a sequence, the block beginning a character.
+    // Whether any byte of the block breaks a sequence, given the three bytes before it: those of
+    // the text, or zeros where the block begins a character.
     static bool HasFault(V bytes, V before1, V before2, V before3) {
         const V lowNibble = Bytes(utf8_tables::kNibbles - 1);
         const V high =
@@ -99,15 +100,14 @@ struct AVX512 : LevelCommon<AVX512, SimdLevel::AVX512, 32> {
                 _mm512_cmpge_epu8_mask(bytes, Bytes(kFourByteLeadTag))};
     }
 
-    // What UTF8Block takes of a block, without output.
-    static BlockDone UTF8Measure(const unsigned char* in) {
+    // The validators' check of 64 bytes, with the three bytes before them.
+    static BlockDone UTF8Check(const unsigned char* in) {
         const V bytes = Load(in);
         const std::uint64_t nonAscii = _mm512_movepi8_mask(bytes);
-        if (nonAscii == 0) return {kBlockBytes, kBlockBytes, kBlockBytes};
-        const V before1 = Before(bytes, 1);
-        const V before2 = Before(before1, 1);
-        if (HasFault(bytes, before1, before2, Before(before2, 1))) return {0, 0, 0};
-        return LeadsOf(bytes, nonAscii).Measure();
+        if (nonAscii == 0) return CheckedAscii<kBlockBytes>(in);
+        if (HasFault(bytes, Load(in - 1), Load(in - 2), Load(in - 3))) return {0, 0, 0};
+        const Leads found = LeadsOf(bytes, nonAscii);
+        return CheckedUTF8<kBlockBytes>(found.Starts(), found.lead4);
     }
 
     // Widens the half `half` of 64 bytes to 32 units.

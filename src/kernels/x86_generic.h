@@ -14,7 +14,7 @@
 //                              per surrogate, high surrogate, low surrogate unit), Fold and
 //                              Unfold (ASCII letters mapped as AsciiFold/AsciiUnfold)
 //   Pack                       see RemoveUnitKernel (and CopyShort, see CountKernel)
-//   kBlockBytes, UTF8Block, UTF8Measure, kBlockUnits, UTF16Block   see the drivers
+//   UTF8Block, UTF16Block, UTF8Check       see the drivers
 //
 // Everything here has internal linkage, so that each level's copy keeps its own target.
 #ifndef QUENDALTEXT_KERNELS_X86_GENERIC_H
@@ -397,18 +397,6 @@ TranscodeResult UTF8ToUTF16Kernel(const char* bytes, std::size_t size, UTF16Unit
         });
 }
 
-// UTF-8 validation as UTF8ToUTF16Kernel, without output: L::UTF8Measure(in) answers what
-// L::UTF8Block would, or takes fewer kinds of blocks.
-template <class L>
-TranscodeResult ValidateUTF8Kernel(const char* bytes, std::size_t size) {
-    const auto* input = reinterpret_cast<const unsigned char*>(bytes);
-    return BlockLoop<L::kBlockBytes, 0>(
-        size, [&](const Progress& done) { return L::UTF8Measure(input + done.read); },
-        [&](const Progress& done, std::size_t until) {
-            return reference::ValidateUTF8Until(bytes + done.read, size - done.read, until);
-        });
-}
-
 // UTF-16 to UTF-8 a block of L::kBlockUnits at a time. L::UTF16Block(units, out, room) converts
 // a block when it can and its output fits `room`, writing exactly its output; the unit after
 // the block may be read (a pair across the block's end is taken whole).
@@ -426,29 +414,110 @@ TranscodeResult UTF16ToUTF8Kernel(const UTF16Unit* units, std::size_t size, char
         });
 }
 
-// Measures kUnits units at `units` as ValidateUTF16 would, when each surrogate among them is
-// half of a pair (the unit after them read for the last); a pair across their end is left to
-// the next block.
+// The validators' loop. Their blocks of kBlock units need not begin a character: each is
+// checked with the kBefore units before it, read from the text, which is well-formed up to the
+// block. `check(at)` answers for the block at `at`: the characters that begin in it
+// (`codePoints`) and the units they would convert to (`written`, a UTF-16 pair counted in
+// halves), or read 0 when the block holds a fault, or a kind of block that the level leaves.
+// `cut(done)` moves `done` back to the start of a character that begins before `done.read` and
+// ends after it, if one does; `plain(done, until)` is the plain validator from `done`, which
+// takes the first characters, every block that `check` leaves, and the last units.
+template <std::size_t kBlock, std::size_t kBefore, std::size_t kAfter, class Check, class Cut,
+          class Plain>
+TranscodeResult CheckLoop(std::size_t size, Check check, Cut cut, Plain plain) {
+    Progress done;
+    std::size_t until = kBefore;
+    for (;;) {
+        const TranscodeResult part = plain(done, until);
+        if (part.stop != Stop::End || part.read == size - done.read) return done.Then(part);
+        done.Add({part.read, part.written, part.codePoints});
+        while (size - done.read >= kBlock + kAfter) {
+            const BlockDone block = check(done.read);
+            if (block.read == 0) break;
+            done.Add(block);
+        }
+        cut(done);
+        // Four blocks' worth: a fault stops the plain pass sooner, and a level that leaves a
+        // whole kind of block (SSE2 every non-ASCII one) calls it less often.
+        until = 4 * kBlock;
+    }
+}
+
+// What UTF8Check answers for a block of kBytes bytes without a fault: the characters that
+// begin in it, at the bits of `starts` (the bytes that are not continuations), and their UTF-16
+// units, two for each four-byte lead in `fourByteLeads`.
+template <std::size_t kBytes, class Mask>
+BlockDone CheckedUTF8(Mask starts, Mask fourByteLeads) {
+    const std::size_t characters = BitCount(starts);
+    return {kBytes, characters + BitCount(fourByteLeads), characters};
+}
+
+// What UTF8Check answers for a block of kBytes ASCII bytes at `in`: a fault where the three bytes
+// before it leave a sequence open.
+template <std::size_t kBytes>
+BlockDone CheckedAscii(const unsigned char* in) {
+    if (in[-1] >= kTwoByteLeadTag || in[-2] >= kThreeByteLeadTag || in[-3] >= kFourByteLeadTag) {
+        return {0, 0, 0};
+    }
+    return {kBytes, kBytes, kBytes};
+}
+
+// UTF-8 validation with L::UTF8Check(in), which answers for the L::kBlockBytes bytes at `in`
+// as CheckLoop's `check`, reading the three bytes before them.
 template <class L>
-BlockDone UTF16Measure(const UTF16Unit* units) {
+TranscodeResult ValidateUTF8Kernel(const char* bytes, std::size_t size) {
+    const auto* input = reinterpret_cast<const unsigned char*>(bytes);
+    return CheckLoop<L::kBlockBytes, kLongestUTF8Sequence - 1, 0>(
+        size, [&](std::size_t at) { return L::UTF8Check(input + at); },
+        [&](Progress& done) {
+            // The last character begins at the last byte that is not a continuation, one of the
+            // last four: the blocks leave no fault before it. It is cut when its sequence is
+            // longer than the bytes up to `done.read`, or when no sequence begins with its byte
+            // (which the next byte always breaks). UTF8Check counted it like a character.
+            std::size_t lead = done.read - 1;
+            while (lead > 0 && done.read - lead < kLongestUTF8Sequence &&
+                   input[lead] >= kContinuationFirst && input[lead] <= kContinuationLast) {
+                --lead;
+            }
+            const std::size_t length = UTF8SequenceLength(input[lead]);
+            if (length != 0 && lead + length <= done.read) return;
+            done.read = lead;
+            done.codePoints -= 1;
+            done.written -= input[lead] >= kFourByteLeadTag ? 2 : 1;
+        },
+        [&](const Progress& done, std::size_t until) {
+            return reference::ValidateUTF8Until(bytes + done.read, size - done.read, until);
+        });
+}
+
+// The UTF-16 check of kUnits units at `units`, which the unit before them and the unit after
+// them are read with: every low surrogate must follow a high one, every high one precede a low
+// one. Each unit converts to its UTF-8 bytes, a surrogate to two (the half of a pair's four).
+template <class L>
+BlockDone UTF16Check(const UTF16Unit* units) {
     using Mask = typename L::Mask;
     const auto v = L::Load(units);
     if (!L::AnyAbove(v, kLastAsciiCodePoint)) return {L::kUnits, L::kUnits, L::kUnits};
-    const std::size_t bytes = L::kUnits + BytesBeyondFirst<L>(v);
     const Mask highs = L::Highs(v), lows = L::Lows(v);
-    if ((highs | lows) == 0) return {L::kUnits, bytes, L::kUnits};
+    const Mask highsBefore = L::Highs(L::Load(units - 1));
     const Mask lowsAfter = L::Lows(L::Load(units + 1));
-    if (((highs & ~lowsAfter) | (lows & ~static_cast<Mask>(highs << 1))) != 0) return {0, 0, 0};
-    // Each surrogate was counted at three bytes: a pair takes four, a high half left out none.
-    const std::size_t cut = highs >> (L::kUnits - 1);
-    return {L::kUnits - cut, bytes - 2 * BitCount(highs) - cut, L::kUnits - BitCount(lows) - cut};
+    if (((highs & ~lowsAfter) | (lows & ~highsBefore)) != 0) return {0, 0, 0};
+    return {L::kUnits, L::kUnits + BytesBeyondFirst<L>(v) - BitCount(highs | lows),
+            L::kUnits - BitCount(lows)};
 }
 
-// UTF-16 validation as UTF16ToUTF8Kernel, without output.
 template <class L>
 TranscodeResult ValidateUTF16Kernel(const UTF16Unit* units, std::size_t size) {
-    return BlockLoop<L::kUnits, 1>(
-        size, [&](const Progress& done) { return UTF16Measure<L>(units + done.read); },
+    return CheckLoop<L::kUnits, 1, 1>(
+        size, [&](std::size_t at) { return UTF16Check<L>(units + at); },
+        [&](Progress& done) {
+            // A high surrogate that a block took is followed by a low one.
+            if (IsHighSurrogate(units[done.read - 1])) {
+                done.read -= 1;
+                done.codePoints -= 1;
+                done.written -= 2;
+            }
+        },
         [&](const Progress& done, std::size_t until) {
             return reference::ValidateUTF16Until(units + done.read, size - done.read, until);
         });
@@ -474,14 +543,6 @@ struct UTF8Leads {
     }
     // The bytes that begin a character.
     Mask Starts() const { return static_cast<Mask>(~nonAscii | leads); }
-    // What the validator takes of the block: its characters up to End(), and their UTF-16 units,
-    // two for a four-byte sequence.
-    BlockDone Measure() const {
-        const std::size_t end = End();
-        const Mask taken = Taken(end);
-        const std::size_t characters = BitCount(static_cast<Mask>(Starts() & taken));
-        return {end, characters + BitCount(static_cast<Mask>(lead4 & taken)), characters};
-    }
 };
 
 // Whether the run of surrogate units that begins at `from` has an odd length.

@@ -58,9 +58,9 @@ struct SSE2 : LevelCommon<SSE2, SimdLevel::SSE2, 8> {
     }
 
     // ASCII blocks only.
-    static BlockDone UTF8Measure(const unsigned char* in) {
+    static BlockDone UTF8Check(const unsigned char* in) {
         if (_mm_movemask_epi8(Load(in)) != 0) return {0, 0, 0};
-        return {kBlockBytes, kBlockBytes, kBlockBytes};
+        return CheckedAscii<kBlockBytes>(in);
     }
 
     static BlockDone UTF8Block(const unsigned char* in, UTF16Unit* out) {
