@@ -88,4 +88,68 @@ Text::Text(const UTF32Unit* utf32) : Text() {
     RefreshCounts();
 }
 
+Text Text::FromUTF8(std::string_view bytes, Malformed malformed) {
+    // UTF-8 never gives more units than it has bytes, and U+FFFD takes one unit for at least
+    // one byte, so the units are written straight into the text's own storage.
+    Text text;
+    text.Content.resize(bytes.size());
+    UTF16Unit* const out = text.Content.data();
+    std::size_t read = 0;
+    std::size_t written = 0;
+    while (true) {
+        const detail::TranscodeResult pass =
+            detail::UTF8ToUTF16(bytes.data() + read, bytes.size() - read, out + written);
+        read += pass.read;
+        written += pass.written;
+        if (pass.stop == detail::Stop::End) break;
+        if (malformed == Malformed::Raise) detail::RaiseMalformed(detail::kFromUTF8Site, read);
+        out[written++] = static_cast<UTF16Unit>(detail::kReplacementCharacter);
+        const auto* rest = reinterpret_cast<const unsigned char*>(bytes.data()) + read;
+        read += detail::DecodeUTF8(rest, bytes.size() - read).length;  // the maximal subpart
+    }
+    detail::CheckLength(written, detail::kFromUTF8LengthSite);
+    text.Content.resize(written);
+    text.RefreshCounts();
+    return text;
+}
+
+Text Text::FromUTF16(UTF16StringView units, Malformed malformed) {
+    detail::CheckLength(units.size(), detail::kFromUTF16LengthSite);
+    Text text;
+    text.Content.reserve(units.size());
+    std::size_t read = 0;
+    while (true) {
+        const detail::TranscodeResult pass =
+            detail::ValidateUTF16(units.data() + read, units.size() - read);
+        text.Content.append(units.data() + read, pass.read);
+        read += pass.read;
+        if (pass.stop == detail::Stop::End) break;
+        if (malformed == Malformed::Raise) detail::RaiseMalformed(detail::kFromUTF16Site, read);
+        text.Content.push_back(static_cast<UTF16Unit>(detail::kReplacementCharacter));
+        ++read;  // an unpaired surrogate is one unit
+    }
+    text.RefreshCounts();
+    return text;
+}
+
+Text Text::FromUTF32(std::u32string_view units, Malformed malformed) {
+    // Each unit gives one or two UTF-16 units.
+    detail::CheckLength(units.size(), detail::kFromUTF32LengthSite);
+    Text text;
+    text.Content.resize(detail::kUTF16UnitsPerUTF32Unit * units.size());
+    std::size_t written = 0;
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        std::uint32_t value = units[i];
+        if (!detail::IsScalarValue(value)) {
+            if (malformed == Malformed::Raise) detail::RaiseMalformed(detail::kFromUTF32Site, i);
+            value = detail::kReplacementCharacter;
+        }
+        written += detail::EncodeUTF16(value, text.Content.data() + written);
+    }
+    detail::CheckLength(written, detail::kFromUTF32LengthSite);
+    text.Content.resize(written);
+    text.RefreshCounts();
+    return text;
+}
+
 }  // namespace QuendalText
