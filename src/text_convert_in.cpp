@@ -119,8 +119,8 @@ Text Text::FromUTF16(UTF16StringView units, Malformed malformed) {
     text.Content.reserve(units.size());
     std::size_t read = 0;
     while (true) {
-        const detail::TranscodeResult pass =
-            detail::ValidateUTF16(units.data() + read, units.size() - read);
+        const detail::ValidPrefix pass =
+            detail::ValidUTF16Prefix(units.data() + read, units.size() - read);
         text.Content.append(units.data() + read, pass.read);
         read += pass.read;
         if (pass.stop == detail::Stop::End) break;

@@ -117,6 +117,16 @@ TranscodeResult ValidateUTF16(const UTF16Unit* units, std::size_t size) {
     return ValidateUTF16Until(units, size, size);
 }
 
+ValidPrefix ValidUTF8Prefix(const char* bytes, std::size_t size) {
+    const TranscodeResult pass = ValidateUTF8(bytes, size);
+    return {pass.read, pass.stop};
+}
+
+ValidPrefix ValidUTF16Prefix(const UTF16Unit* units, std::size_t size) {
+    const TranscodeResult pass = ValidateUTF16(units, size);
+    return {pass.read, pass.stop};
+}
+
 std::uint64_t UTF8LengthOfUnits(const UTF16Unit* units, std::size_t size) {
     std::uint64_t bytes = 0;
     for (std::size_t i = 0; i < size; ++i) {
@@ -144,10 +154,13 @@ TranscodeResult UTF16ToUTF8(const UTF16Unit* units, std::size_t size, char* out)
     return ActiveKernels().utf16ToUTF8(units, size, out, UTF8Room(size));
 }
 TranscodeResult ValidateUTF8(const char* bytes, std::size_t size) {
-    return ActiveKernels().validateUTF8(bytes, size);
+    return reference::ValidateUTF8(bytes, size);
 }
-TranscodeResult ValidateUTF16(const UTF16Unit* units, std::size_t size) {
-    return ActiveKernels().validateUTF16(units, size);
+ValidPrefix ValidUTF8Prefix(const char* bytes, std::size_t size) {
+    return ActiveKernels().validUTF8Prefix(bytes, size);
+}
+ValidPrefix ValidUTF16Prefix(const UTF16Unit* units, std::size_t size) {
+    return ActiveKernels().validUTF16Prefix(units, size);
 }
 std::uint64_t UTF8LengthOfUnits(const UTF16Unit* units, std::size_t size) {
     return ActiveKernels().utf8LengthOfUnits(units, size);

@@ -112,18 +112,16 @@ TEST(Kernels, TranscodersMatchReference) {
                       std::tie(k.read, k.written, k.codePoints, k.stop));
             ASSERT_TRUE(std::equal(plain.begin(), plain.begin() + static_cast<long>(r.written),
                                    fast.begin()));
-            const TranscodeResult v = kernels->validateUTF8(bytes.data(), bytes.size());
-            ASSERT_EQ(std::tie(r.read, r.written, r.codePoints, r.stop),
-                      std::tie(v.read, v.written, v.codePoints, v.stop));
+            const ValidPrefix v = kernels->validUTF8Prefix(bytes.data(), bytes.size());
+            ASSERT_EQ(std::tie(r.read, r.stop), std::tie(v.read, v.stop));
         });
         ForEachUnitString([&](const UTF16String& units) {
             ASSERT_SAME(utf8LengthOfUnits, UTF8LengthOfUnits, units.data(), units.size());
             // Rooms around the whole output's size; nothing beyond the output is written.
             const std::size_t most = 3 * units.size();
             const TranscodeResult valid = reference::ValidateUTF16(units.data(), units.size());
-            const TranscodeResult v = kernels->validateUTF16(units.data(), units.size());
-            ASSERT_EQ(std::tie(valid.read, valid.written, valid.codePoints, valid.stop),
-                      std::tie(v.read, v.written, v.codePoints, v.stop));
+            const ValidPrefix v = kernels->validUTF16Prefix(units.data(), units.size());
+            ASSERT_EQ(std::tie(valid.read, valid.stop), std::tie(v.read, v.stop));
             const std::size_t whole = valid.written;
             for (const std::size_t room : {most, whole, whole - (whole > 0), whole / 2}) {
                 std::string plain(most + 1, '#'), fast = plain;

@@ -48,7 +48,14 @@ constexpr std::size_t UTF8Room(std::size_t size) {
 
 // As the transcoders, without output: `written` is the size the output would have.
 TranscodeResult ValidateUTF8(const char* bytes, std::size_t size);
-TranscodeResult ValidateUTF16(const UTF16Unit* units, std::size_t size);
+
+// The longest well-formed prefix of a text, as the transcoders read it, and what ended it.
+struct ValidPrefix {
+    std::size_t read;  // all the units at Stop::End
+    Stop stop;
+};
+ValidPrefix ValidUTF8Prefix(const char* bytes, std::size_t size);
+ValidPrefix ValidUTF16Prefix(const UTF16Unit* units, std::size_t size);
 
 // UTF-8 bytes of `units` where a high surrogate followed by a low one is one character (4
 // bytes) and every other unit stands alone (a lone surrogate takes 3).
@@ -61,10 +68,13 @@ TranscodeResult UTF16ToUTF8(const UTF16Unit* units, std::size_t size, char* out,
 TranscodeResult UTF16ToUTF8(const UTF16Unit* units, std::size_t size, char* out);
 TranscodeResult ValidateUTF8(const char* bytes, std::size_t size);
 TranscodeResult ValidateUTF16(const UTF16Unit* units, std::size_t size);
+ValidPrefix ValidUTF8Prefix(const char* bytes, std::size_t size);
+ValidPrefix ValidUTF16Prefix(const UTF16Unit* units, std::size_t size);
 std::uint64_t UTF8LengthOfUnits(const UTF16Unit* units, std::size_t size);
 
-// The transcoders and validators, stopping without a fault (Stop::End) before the first character that begins
-// at or after `until`: the vector kernels hand them the stretches they leave.
+// The transcoders and validators, stopping without a fault (Stop::End) before the first
+// character that begins at or after `until`: the vector kernels hand them the stretches they
+// leave.
 TranscodeResult UTF8ToUTF16Until(const char* bytes, std::size_t size, UTF16Unit* out,
                                  std::size_t until);
 TranscodeResult UTF16ToUTF8Until(const UTF16Unit* units, std::size_t size, char* out,

@@ -148,19 +148,11 @@ struct AVX2 : LevelCommon<AVX2, SimdLevel::AVX2, 16> {
 
     using Leads = UTF8Leads<std::uint32_t, kBlockBytes>;
 
-    // The bits of the bytes that carry all the bits of `tag`.
-    static std::uint32_t TaggedBits(V bytes, std::uint32_t tag) {
-        return static_cast<std::uint32_t>(_mm256_movemask_epi8(Tagged(bytes, tag)));
-    }
-
     // The validators' check of 32 bytes, with the three bytes before them.
-    static BlockDone UTF8Check(const unsigned char* in) {
+    static bool UTF8Check(const unsigned char* in) {
         const V bytes = Load(in);
-        const auto nonAscii = static_cast<std::uint32_t>(_mm256_movemask_epi8(bytes));
-        if (nonAscii == 0) return CheckedAscii<kBlockBytes>(in);
-        if (HasFault(bytes, Load(in - 1), Load(in - 2), Load(in - 3))) return {0, 0, 0};
-        return CheckedUTF8<kBlockBytes>(~nonAscii | TaggedBits(bytes, kTwoByteLeadTag),
-                                        TaggedBits(bytes, kFourByteLeadTag));
+        if (_mm256_movemask_epi8(bytes) == 0) return !OpenBefore(in);
+        return !HasFault(bytes, Load(in - 1), Load(in - 2), Load(in - 3));
     }
 
     // As the AVX-512 block: each byte that ends a sequence gives the unit of its character (the

@@ -101,13 +101,10 @@ struct AVX512 : LevelCommon<AVX512, SimdLevel::AVX512, 32> {
     }
 
     // The validators' check of 64 bytes, with the three bytes before them.
-    static BlockDone UTF8Check(const unsigned char* in) {
+    static bool UTF8Check(const unsigned char* in) {
         const V bytes = Load(in);
-        const std::uint64_t nonAscii = _mm512_movepi8_mask(bytes);
-        if (nonAscii == 0) return CheckedAscii<kBlockBytes>(in);
-        if (HasFault(bytes, Load(in - 1), Load(in - 2), Load(in - 3))) return {0, 0, 0};
-        const Leads found = LeadsOf(bytes, nonAscii);
-        return CheckedUTF8<kBlockBytes>(found.Starts(), found.lead4);
+        if (_mm512_movepi8_mask(bytes) == 0) return !OpenBefore(in);
+        return !HasFault(bytes, Load(in - 1), Load(in - 2), Load(in - 3));
     }
 
     // Widens the half `half` of 64 bytes to 32 units.

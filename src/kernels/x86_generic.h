@@ -8,13 +8,14 @@
 //   Load, Store, Splat         unaligned load and store, a vector of one unit
 //   Equal(a, b)                one bit per unit where a == b, in a Mask (unsigned)
 //   Above(v, bound)            one bit per unit above `bound`
-//   AnyAbove(v, bound)         whether any unit is above `bound`, which is 2^k - 1
+//   AnyAbove(v, bound)         whether any unit has a bit that `bound` lacks: for 2^k - 1,
+//                              whether any is above it
 //   Or(a, b)
 //   Tagged, ShiftLetters       from which LevelCommon derives Surrogates, Highs, Lows (one bit
 //                              per surrogate, high surrogate, low surrogate unit), Fold and
 //                              Unfold (ASCII letters mapped as AsciiFold/AsciiUnfold)
 //   Pack                       see RemoveUnitKernel (and CopyShort, see CountKernel)
-//   UTF8Block, UTF16Block, UTF8Check       see the drivers
+//   UTF8Block, UTF16Block, UTF8Check       see the drivers and the validators
 //
 // Everything here has internal linkage, so that each level's copy keeps its own target.
 #ifndef QUENDALTEXT_KERNELS_X86_GENERIC_H
@@ -414,112 +415,114 @@ TranscodeResult UTF16ToUTF8Kernel(const UTF16Unit* units, std::size_t size, char
         });
 }
 
-// The validators' loop. Their blocks of kBlock units need not begin a character: each is
-// checked with the kBefore units before it, read from the text, which is well-formed up to the
-// block. `check(at)` answers for the block at `at`: the characters that begin in it
-// (`codePoints`) and the units they would convert to (`written`, a UTF-16 pair counted in
-// halves), or read 0 when the block holds a fault, or a kind of block that the level leaves.
-// `cut(done)` moves `done` back to the start of a character that begins before `done.read` and
-// ends after it, if one does; `plain(done, until)` is the plain validator from `done`, which
-// takes the first characters, every block that `check` leaves, and the last units.
+// The validators' loop, which finds the longest well-formed prefix. Its blocks of kBlock units
+// need not begin a character: each is checked with the kBefore units before it, read from the
+// text, which is well-formed up to the block. `check(at)` answers how many units from `at`,
+// kBlock or a multiple, hold no fault, with the kAfter units after them read; 0 where a block
+// holds a fault, or is of a kind that the level leaves. `cut(read)` answers the start of the
+// character that the blocks cut at `read` (`read` when they cut none), and `plain(from, until)`
+// is the plain validator from `from`: it takes the first characters, the blocks that `check`
+// leaves, and the last units.
 template <std::size_t kBlock, std::size_t kBefore, std::size_t kAfter, class Check, class Cut,
           class Plain>
-TranscodeResult CheckLoop(std::size_t size, Check check, Cut cut, Plain plain) {
-    Progress done;
+ValidPrefix CheckLoop(std::size_t size, Check check, Cut cut, Plain plain) {
+    std::size_t read = 0;
     std::size_t until = kBefore;
     for (;;) {
-        const TranscodeResult part = plain(done, until);
-        if (part.stop != Stop::End || part.read == size - done.read) return done.Then(part);
-        done.Add({part.read, part.written, part.codePoints});
-        while (size - done.read >= kBlock + kAfter) {
-            const BlockDone block = check(done.read);
-            if (block.read == 0) break;
-            done.Add(block);
+        const TranscodeResult part = plain(read, until);
+        read += part.read;
+        if (part.stop != Stop::End || read == size) return {read, part.stop};
+        while (size - read >= kBlock + kAfter) {
+            const std::size_t taken = check(read);
+            if (taken == 0) break;
+            read += taken;
         }
-        cut(done);
+        read = cut(read);
         // Four blocks' worth: a fault stops the plain pass sooner, and a level that leaves a
         // whole kind of block (SSE2 every non-ASCII one) calls it less often.
         until = 4 * kBlock;
     }
 }
 
-// What UTF8Check answers for a block of kBytes bytes without a fault: the characters that
-// begin in it, at the bits of `starts` (the bytes that are not continuations), and their UTF-16
-// units, two for each four-byte lead in `fourByteLeads`.
-template <std::size_t kBytes, class Mask>
-BlockDone CheckedUTF8(Mask starts, Mask fourByteLeads) {
-    const std::size_t characters = BitCount(starts);
-    return {kBytes, characters + BitCount(fourByteLeads), characters};
+// How many vectors the validators take at once where they find nothing to look at closely.
+inline constexpr std::size_t kQuickVectors = 4;
+
+// Whether the three bytes before `in` leave a sequence open, which an ASCII byte at `in` breaks.
+bool OpenBefore(const unsigned char* in) {
+    return in[-1] >= kTwoByteLeadTag || in[-2] >= kThreeByteLeadTag || in[-3] >= kFourByteLeadTag;
 }
 
-// What UTF8Check answers for a block of kBytes ASCII bytes at `in`: a fault where the three bytes
-// before it leave a sequence open.
-template <std::size_t kBytes>
-BlockDone CheckedAscii(const unsigned char* in) {
-    if (in[-1] >= kTwoByteLeadTag || in[-2] >= kThreeByteLeadTag || in[-3] >= kFourByteLeadTag) {
-        return {0, 0, 0};
-    }
-    return {kBytes, kBytes, kBytes};
-}
-
-// UTF-8 validation with L::UTF8Check(in), which answers for the L::kBlockBytes bytes at `in`
-// as CheckLoop's `check`, reading the three bytes before them.
+// UTF-8 validation with L::UTF8Check(in): whether the L::kBlockBytes bytes at `in`, read with the
+// three bytes before them, hold no fault (or false for a kind of block the level leaves).
 template <class L>
-TranscodeResult ValidateUTF8Kernel(const char* bytes, std::size_t size) {
+ValidPrefix ValidUTF8PrefixKernel(const char* bytes, std::size_t size) {
     const auto* input = reinterpret_cast<const unsigned char*>(bytes);
+    // Bits that only bytes from 0x80 have, in a unit.
+    constexpr std::uint32_t kAsciiBytes = 0x7F7F;
     return CheckLoop<L::kBlockBytes, kLongestUTF8Sequence - 1, 0>(
-        size, [&](std::size_t at) { return L::UTF8Check(input + at); },
-        [&](Progress& done) {
+        size,
+        [&](std::size_t at) -> std::size_t {
+            const unsigned char* in = input + at;
+            if (size - at >= kQuickVectors * L::kBlockBytes) {
+                constexpr std::size_t kStep = L::kBlockBytes;
+                const auto any = L::Or(L::Or(L::Load(in), L::Load(in + kStep)),
+                                       L::Or(L::Load(in + 2 * kStep), L::Load(in + 3 * kStep)));
+                if (!L::AnyAbove(any, kAsciiBytes)) {
+                    return OpenBefore(in) ? 0 : kQuickVectors * L::kBlockBytes;
+                }
+            }
+            return L::UTF8Check(in) ? L::kBlockBytes : 0;
+        },
+        [&](std::size_t read) {
             // The last character begins at the last byte that is not a continuation, one of the
             // last four: the blocks leave no fault before it. It is cut when its sequence is
-            // longer than the bytes up to `done.read`, or when no sequence begins with its byte
-            // (which the next byte always breaks). UTF8Check counted it like a character.
-            std::size_t lead = done.read - 1;
-            while (lead > 0 && done.read - lead < kLongestUTF8Sequence &&
+            // longer than the bytes up to `read`, or when no sequence begins with its byte
+            // (which the next byte always breaks).
+            std::size_t lead = read - 1;
+            while (lead > 0 && read - lead < kLongestUTF8Sequence &&
                    input[lead] >= kContinuationFirst && input[lead] <= kContinuationLast) {
                 --lead;
             }
             const std::size_t length = UTF8SequenceLength(input[lead]);
-            if (length != 0 && lead + length <= done.read) return;
-            done.read = lead;
-            done.codePoints -= 1;
-            done.written -= input[lead] >= kFourByteLeadTag ? 2 : 1;
+            return length != 0 && lead + length <= read ? read : lead;
         },
-        [&](const Progress& done, std::size_t until) {
-            return reference::ValidateUTF8Until(bytes + done.read, size - done.read, until);
+        [&](std::size_t from, std::size_t until) {
+            return reference::ValidateUTF8Until(bytes + from, size - from, until);
         });
 }
 
-// The UTF-16 check of kUnits units at `units`, which the unit before them and the unit after
-// them are read with: every low surrogate must follow a high one, every high one precede a low
-// one. Each unit converts to its UTF-8 bytes, a surrogate to two (the half of a pair's four).
+// The UTF-16 check of kUnits units at `units`, read with the unit before them and the unit after
+// them: every low surrogate follows a high one, every high one precedes a low one.
 template <class L>
-BlockDone UTF16Check(const UTF16Unit* units) {
+bool UTF16Check(const UTF16Unit* units) {
     using Mask = typename L::Mask;
     const auto v = L::Load(units);
-    if (!L::AnyAbove(v, kLastAsciiCodePoint)) return {L::kUnits, L::kUnits, L::kUnits};
     const Mask highs = L::Highs(v), lows = L::Lows(v);
+    if ((highs | lows) == 0) return true;
     const Mask highsBefore = L::Highs(L::Load(units - 1));
     const Mask lowsAfter = L::Lows(L::Load(units + 1));
-    if (((highs & ~lowsAfter) | (lows & ~highsBefore)) != 0) return {0, 0, 0};
-    return {L::kUnits, L::kUnits + BytesBeyondFirst<L>(v) - BitCount(highs | lows),
-            L::kUnits - BitCount(lows)};
+    return ((highs & ~lowsAfter) | (lows & ~highsBefore)) == 0;
 }
 
 template <class L>
-TranscodeResult ValidateUTF16Kernel(const UTF16Unit* units, std::size_t size) {
+ValidPrefix ValidUTF16PrefixKernel(const UTF16Unit* units, std::size_t size) {
     return CheckLoop<L::kUnits, 1, 1>(
-        size, [&](std::size_t at) { return UTF16Check<L>(units + at); },
-        [&](Progress& done) {
-            // A high surrogate that a block took is followed by a low one.
-            if (IsHighSurrogate(units[done.read - 1])) {
-                done.read -= 1;
-                done.codePoints -= 1;
-                done.written -= 2;
+        size,
+        [&](std::size_t at) -> std::size_t {
+            const UTF16Unit* block = units + at;
+            constexpr std::size_t kStep = L::kUnits;
+            if (size - at >= kQuickVectors * kStep &&
+                (L::Surrogates(L::Load(block)) | L::Surrogates(L::Load(block + kStep)) |
+                 L::Surrogates(L::Load(block + 2 * kStep)) |
+                 L::Surrogates(L::Load(block + 3 * kStep))) == 0) {
+                return kQuickVectors * kStep;
             }
+            return UTF16Check<L>(block) ? L::kUnits : 0;
         },
-        [&](const Progress& done, std::size_t until) {
-            return reference::ValidateUTF16Until(units + done.read, size - done.read, until);
+        // A high surrogate that a block took is followed by a low one.
+        [&](std::size_t read) { return IsHighSurrogate(units[read - 1]) ? read - 1 : read; },
+        [&](std::size_t from, std::size_t until) {
+            return reference::ValidateUTF16Until(units + from, size - from, until);
         });
 }
 
@@ -628,8 +631,8 @@ constexpr Kernels MakeKernels() {
         UTF8ToUTF16Kernel<L>,
         UTF16ToUTF8Kernel<L>,
         UTF8LengthKernel<L>,
-        ValidateUTF8Kernel<L>,
-        ValidateUTF16Kernel<L>,
+        ValidUTF8PrefixKernel<L>,
+        ValidUTF16PrefixKernel<L>,
         ContinueCountKernel<L>,
         CopyAndCountKernel<L>,
         IsAsciiKernel<L>,

@@ -58,9 +58,8 @@ struct SSE2 : LevelCommon<SSE2, SimdLevel::SSE2, 8> {
     }
 
     // ASCII blocks only.
-    static BlockDone UTF8Check(const unsigned char* in) {
-        if (_mm_movemask_epi8(Load(in)) != 0) return {0, 0, 0};
-        return CheckedAscii<kBlockBytes>(in);
+    static bool UTF8Check(const unsigned char* in) {
+        return _mm_movemask_epi8(Load(in)) == 0 && !OpenBefore(in);
     }
 
     static BlockDone UTF8Block(const unsigned char* in, UTF16Unit* out) {
