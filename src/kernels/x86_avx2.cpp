@@ -148,11 +148,9 @@ struct AVX2 : LevelCommon<AVX2, SimdLevel::AVX2, 16> {
 
     using Leads = UTF8Leads<std::uint32_t, kBlockBytes>;
 
-    // The validators' check of 32 bytes, with the three bytes before them.
+    // The validators' check of 32 bytes that are not all ASCII, with the three bytes before them.
     static bool UTF8Check(const unsigned char* in) {
-        const V bytes = Load(in);
-        if (_mm256_movemask_epi8(bytes) == 0) return !OpenBefore(in);
-        return !HasFault(bytes, Load(in - 1), Load(in - 2), Load(in - 3));
+        return !HasFault(Load(in), Load(in - 1), Load(in - 2), Load(in - 3));
     }
 
     // As the AVX-512 block: each byte that ends a sequence gives the unit of its character (the

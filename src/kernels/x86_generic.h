@@ -444,7 +444,9 @@ ValidPrefix CheckLoop(std::size_t size, Check check, Cut cut, Plain plain) {
     }
 }
 
-// How many vectors the validators take at once where they find nothing to look at closely.
+// How many vectors the validators take at once after one in which they found nothing to look
+// at closely. They take them in a loop, not a choice of sizes: a choice made without a branch
+// would make each load wait for the one before it.
 inline constexpr std::size_t kQuickVectors = 4;
 
 // Whether the three bytes before `in` leave a sequence open, which an ASCII byte at `in` breaks.
@@ -452,8 +454,9 @@ bool OpenBefore(const unsigned char* in) {
     return in[-1] >= kTwoByteLeadTag || in[-2] >= kThreeByteLeadTag || in[-3] >= kFourByteLeadTag;
 }
 
-// UTF-8 validation with L::UTF8Check(in): whether the L::kBlockBytes bytes at `in`, read with the
-// three bytes before them, hold no fault (or false for a kind of block the level leaves).
+// UTF-8 validation with L::UTF8Check(in): whether the L::kBlockBytes bytes at `in`, which are
+// not all ASCII, read with the three bytes before them, hold no fault (or false where the level
+// leaves such blocks).
 template <class L>
 ValidPrefix ValidUTF8PrefixKernel(const char* bytes, std::size_t size) {
     const auto* input = reinterpret_cast<const unsigned char*>(bytes);
@@ -462,16 +465,19 @@ ValidPrefix ValidUTF8PrefixKernel(const char* bytes, std::size_t size) {
     return CheckLoop<L::kBlockBytes, kLongestUTF8Sequence - 1, 0>(
         size,
         [&](std::size_t at) -> std::size_t {
+            constexpr std::size_t kStep = L::kBlockBytes;
             const unsigned char* in = input + at;
-            if (size - at >= kQuickVectors * L::kBlockBytes) {
-                constexpr std::size_t kStep = L::kBlockBytes;
-                const auto any = L::Or(L::Or(L::Load(in), L::Load(in + kStep)),
-                                       L::Or(L::Load(in + 2 * kStep), L::Load(in + 3 * kStep)));
-                if (!L::AnyAbove(any, kAsciiBytes)) {
-                    return OpenBefore(in) ? 0 : kQuickVectors * L::kBlockBytes;
-                }
+            if (L::AnyAbove(L::Load(in), kAsciiBytes)) return L::UTF8Check(in) ? kStep : 0;
+            if (OpenBefore(in)) return 0;
+            std::size_t taken = kStep;
+            while (size - at - taken >= kQuickVectors * kStep) {
+                const unsigned char* next = in + taken;
+                const auto any = L::Or(L::Or(L::Load(next), L::Load(next + kStep)),
+                                       L::Or(L::Load(next + 2 * kStep), L::Load(next + 3 * kStep)));
+                if (L::AnyAbove(any, kAsciiBytes)) break;
+                taken += kQuickVectors * kStep;
             }
-            return L::UTF8Check(in) ? L::kBlockBytes : 0;
+            return taken;
         },
         [&](std::size_t read) {
             // The last character begins at the last byte that is not a continuation, one of the
@@ -498,7 +504,6 @@ bool UTF16Check(const UTF16Unit* units) {
     using Mask = typename L::Mask;
     const auto v = L::Load(units);
     const Mask highs = L::Highs(v), lows = L::Lows(v);
-    if ((highs | lows) == 0) return true;
     const Mask highsBefore = L::Highs(L::Load(units - 1));
     const Mask lowsAfter = L::Lows(L::Load(units + 1));
     return ((highs & ~lowsAfter) | (lows & ~highsBefore)) == 0;
@@ -509,15 +514,20 @@ ValidPrefix ValidUTF16PrefixKernel(const UTF16Unit* units, std::size_t size) {
     return CheckLoop<L::kUnits, 1, 1>(
         size,
         [&](std::size_t at) -> std::size_t {
-            const UTF16Unit* block = units + at;
             constexpr std::size_t kStep = L::kUnits;
-            if (size - at >= kQuickVectors * kStep &&
-                (L::Surrogates(L::Load(block)) | L::Surrogates(L::Load(block + kStep)) |
-                 L::Surrogates(L::Load(block + 2 * kStep)) |
-                 L::Surrogates(L::Load(block + 3 * kStep))) == 0) {
-                return kQuickVectors * kStep;
+            const UTF16Unit* block = units + at;
+            if (L::Surrogates(L::Load(block)) != 0) return UTF16Check<L>(block) ? kStep : 0;
+            std::size_t taken = kStep;
+            while (size - at - taken >= kQuickVectors * kStep) {
+                const UTF16Unit* next = block + taken;
+                if ((L::Surrogates(L::Load(next)) | L::Surrogates(L::Load(next + kStep)) |
+                     L::Surrogates(L::Load(next + 2 * kStep)) |
+                     L::Surrogates(L::Load(next + 3 * kStep))) != 0) {
+                    break;
+                }
+                taken += kQuickVectors * kStep;
             }
-            return UTF16Check<L>(block) ? L::kUnits : 0;
+            return taken;
         },
         // A high surrogate that a block took is followed by a low one.
         [&](std::size_t read) { return IsHighSurrogate(units[read - 1]) ? read - 1 : read; },
