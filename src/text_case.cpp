@@ -12,7 +12,9 @@
 #include <unicode/uchar.h>
 #include <unicode/ustring.h>
 
+#include <algorithm>
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <utility>
@@ -76,17 +78,53 @@ constexpr std::uint32_t kCapitalSigma = 0x03A3;
 // Units a single code point's full mapping may take: three BMP code points at most.
 constexpr std::size_t kMappingRoom = 8;
 
+// Supplementary code points come in blocks of 1024 that share a high surrogate; most blocks
+// (emoji, CJK extensions) hold no letter that the mapping changes. Whether one does is asked of
+// ICU for all its code points the first time a text holds one of them.
+constexpr std::size_t kSupplementaryBlocks = 1024;
+constexpr std::uint32_t kBlockCodePoints = 1024;
+enum BlockState : std::uint8_t { kBlockUnknown, kBlockUnchanged, kBlockChanges };
+
 template <class Map>
 struct UnitMap {
     Map map;
     std::uint32_t contextUnit;
+    void (*mapAscii)(UTF16Unit* units, std::size_t size);
     std::array<UTF16Unit, detail::kLastBmpCodePoint + 1> units;
+    mutable std::array<std::atomic<std::uint8_t>, kSupplementaryBlocks> blocks;
 };
 
+// Whether the mapping changes no code point of the block of `highSurrogate`. Threads that ask at
+// once may each work it out; they find the same answer.
 template <class Map>
-std::unique_ptr<const UnitMap<Map>> BuildUnitMap(Map map, std::uint32_t contextUnit) {
+bool BlockUnchanged(const UnitMap<Map>& table, UTF16Unit highSurrogate) {
+    std::atomic<std::uint8_t>& state =
+        table.blocks[static_cast<std::size_t>(highSurrogate - detail::kHighSurrogateFirst)];
+    std::uint8_t known = state.load(std::memory_order_relaxed);
+    if (known == kBlockUnknown) {
+        known = kBlockUnchanged;
+        for (std::uint32_t low = 0; low < kBlockCodePoints && known == kBlockUnchanged; ++low) {
+            const UChar pair[2] = {static_cast<UChar>(highSurrogate),
+                                   static_cast<UChar>(detail::kLowSurrogateFirst + low)};
+            UChar mapped[kMappingRoom];
+            UErrorCode status = U_ZERO_ERROR;
+            const int32_t length =
+                table.map(mapped, static_cast<int32_t>(kMappingRoom), pair, 2, &status);
+            if (U_FAILURE(status) || length != 2 || mapped[0] != pair[0] || mapped[1] != pair[1]) {
+                known = kBlockChanges;
+            }
+        }
+        state.store(known, std::memory_order_relaxed);
+    }
+    return known == kBlockUnchanged;
+}
+
+template <class Map>
+std::unique_ptr<const UnitMap<Map>> BuildUnitMap(Map map, std::uint32_t contextUnit, bool toUpper) {
     auto table = std::make_unique<UnitMap<Map>>();
     table->map = map;
+    const detail::Kernels& kernels = detail::ActiveKernels();
+    table->mapAscii = toUpper ? kernels.asciiToUpper : kernels.asciiToLower;
     table->contextUnit = contextUnit;
     for (std::uint32_t c = 0; c <= detail::kLastBmpCodePoint; ++c) {
         const auto source = static_cast<UChar>(c);
@@ -137,6 +175,12 @@ TableMapping MapByTable(UTF16StringView source, const UnitMap<Map>& table) {
                                                   detail::IsLowSurrogate(source[read + 1])
                                               ? 2
                                               : 1;
+                if (width == 2 && BlockUnchanged(table, unit)) {
+                    out[written++] = unit;
+                    out[written++] = source[read + 1];
+                    read += 2;
+                    continue;
+                }
                 const int32_t length = table.map(detail::AsUChar(out + written),
                                                  static_cast<int32_t>(capacity - written),
                                                  detail::AsUChar(source.data() + read),
@@ -155,12 +199,11 @@ TableMapping MapByTable(UTF16StringView source, const UnitMap<Map>& table) {
 // The full mapping of a whole text: an all-ASCII text by the vector kernel (every full mapping
 // of ASCII is ASCII's own), any other by the table, and by ICU whole where the table cannot.
 template <class Map>
-UTF16String FullyMapped(UTF16StringView source, const UnitMap<Map>& table, bool toUpper,
+UTF16String FullyMapped(UTF16StringView source, const UnitMap<Map>& table,
                         const detail::LengthRaiseSite& site) {
-    const detail::Kernels& kernels = detail::ActiveKernels();
-    if (kernels.isAscii(source.data(), source.size())) {
+    if (detail::ActiveKernels().isAscii(source.data(), source.size())) {
         UTF16String units(source);
-        (toUpper ? kernels.asciiToUpper : kernels.asciiToLower)(units.data(), units.size());
+        table.mapAscii(units.data(), units.size());
         return units;
     }
     TableMapping mapping = MapByTable(source, table);
@@ -174,15 +217,15 @@ UTF16String FullyMapped(UTF16StringView source, const UnitMap<Map>& table, bool 
 using MapFunction = int32_t (*)(UChar*, int32_t, const UChar*, int32_t, UErrorCode*);
 
 const UnitMap<MapFunction>& UpperTable() {
-    static const auto table = BuildUnitMap<MapFunction>(ToUpperRoot, kNoContextUnit);
+    static const auto table = BuildUnitMap<MapFunction>(ToUpperRoot, kNoContextUnit, true);
     return *table;
 }
 const UnitMap<MapFunction>& LowerTable() {
-    static const auto table = BuildUnitMap<MapFunction>(ToLowerRoot, kCapitalSigma);
+    static const auto table = BuildUnitMap<MapFunction>(ToLowerRoot, kCapitalSigma, false);
     return *table;
 }
 const UnitMap<MapFunction>& FoldTable() {
-    static const auto table = BuildUnitMap<MapFunction>(FoldCase, kNoContextUnit);
+    static const auto table = BuildUnitMap<MapFunction>(FoldCase, kNoContextUnit, false);
     return *table;
 }
 
@@ -217,21 +260,21 @@ void Text::ToLower() {
 
 Text Text::Upper() const {
     Text mapped;
-    mapped.Content = FullyMapped(View(), UpperTable(), true, detail::kUpperLengthSite);
+    mapped.Content = FullyMapped(View(), UpperTable(), detail::kUpperLengthSite);
     mapped.RefreshCounts();
     return mapped;
 }
 
 Text Text::Lower() const {
     Text mapped;
-    mapped.Content = FullyMapped(View(), LowerTable(), false, detail::kLowerLengthSite);
+    mapped.Content = FullyMapped(View(), LowerTable(), detail::kLowerLengthSite);
     mapped.RefreshCounts();
     return mapped;
 }
 
 Text Text::Folded() const {
     Text mapped;
-    mapped.Content = FullyMapped(View(), FoldTable(), false, detail::kFoldedLengthSite);
+    mapped.Content = FullyMapped(View(), FoldTable(), detail::kFoldedLengthSite);
     mapped.RefreshCounts();
     return mapped;
 }

@@ -8,8 +8,7 @@
 #include "internal/string_storage.h"
 #include "internal/transcode.h"
 
-#include <boost/shared_array.hpp>
-
+#include <memory>
 #include <string>
 
 namespace QuendalText {
@@ -28,7 +27,7 @@ detail::TranscodeResult AppendUTF8(UTF16String& content, const char* bytes, std:
     // UTF-8 never gives more UTF-16 units than it has bytes; only a longer source needs to be
     // measured before it is converted.
     if (size > detail::kMaxTextUnits - kept) {
-        detail::CheckGrowth(kept, detail::ValidateUTF8(bytes, size).written, site);
+        detail::CheckGrowth(kept, detail::MeasureUTF8ToUTF16(bytes, size).written, site);
     }
     detail::TranscodeResult converted{};
     detail::ResizeForOverwrite(content, kept + size, [&](UTF16Unit* units) {
@@ -77,7 +76,7 @@ Text::Text(const UTF32Unit* utf32) : Text() {
         detail::CheckLength(needed, detail::kConstructLengthSite);
     }
     const auto capacity = static_cast<int32_t>(needed + 1);
-    boost::shared_array<UTF16Unit> buffer(new UTF16Unit[needed + 1]);
+    const std::unique_ptr<UTF16Unit[]> buffer(new UTF16Unit[needed + 1]);
     int32_t outputLength = 0;
     UErrorCode status = U_ZERO_ERROR;
     qutf_ConvertUTF32TextToUTF16Text(detail::AsUChar(buffer.get()), capacity, &outputLength,

@@ -99,7 +99,7 @@ TranscodeResult UTF16ToUTF8(const UTF16Unit* units, std::size_t size, char* out)
     return UTF16ToUTF8(units, size, out, UTF8Room(size));
 }
 
-TranscodeResult ValidateUTF8Until(const char* bytes, std::size_t size, std::size_t until) {
+TranscodeResult MeasureUTF8ToUTF16Until(const char* bytes, std::size_t size, std::size_t until) {
     return WalkUTF8(bytes, size, until,
                     [](std::uint32_t codePoint, std::size_t) { return UTF16Length(codePoint); });
 }
@@ -109,8 +109,8 @@ TranscodeResult ValidateUTF16Until(const UTF16Unit* units, std::size_t size, std
                      [](std::uint32_t codePoint, std::size_t) { return UTF8Bytes(codePoint); });
 }
 
-TranscodeResult ValidateUTF8(const char* bytes, std::size_t size) {
-    return ValidateUTF8Until(bytes, size, size);
+TranscodeResult MeasureUTF8ToUTF16(const char* bytes, std::size_t size) {
+    return MeasureUTF8ToUTF16Until(bytes, size, size);
 }
 
 TranscodeResult ValidateUTF16(const UTF16Unit* units, std::size_t size) {
@@ -118,7 +118,7 @@ TranscodeResult ValidateUTF16(const UTF16Unit* units, std::size_t size) {
 }
 
 ValidPrefix ValidUTF8Prefix(const char* bytes, std::size_t size) {
-    const TranscodeResult pass = ValidateUTF8(bytes, size);
+    const TranscodeResult pass = MeasureUTF8ToUTF16(bytes, size);
     return {pass.read, pass.stop};
 }
 
@@ -153,8 +153,8 @@ TranscodeResult UTF16ToUTF8(const UTF16Unit* units, std::size_t size, char* out,
 TranscodeResult UTF16ToUTF8(const UTF16Unit* units, std::size_t size, char* out) {
     return ActiveKernels().utf16ToUTF8(units, size, out, UTF8Room(size));
 }
-TranscodeResult ValidateUTF8(const char* bytes, std::size_t size) {
-    return reference::ValidateUTF8(bytes, size);
+TranscodeResult MeasureUTF8ToUTF16(const char* bytes, std::size_t size) {
+    return reference::MeasureUTF8ToUTF16(bytes, size);
 }
 ValidPrefix ValidUTF8Prefix(const char* bytes, std::size_t size) {
     return ActiveKernels().validUTF8Prefix(bytes, size);

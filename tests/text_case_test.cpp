@@ -83,9 +83,9 @@ TEST(TextCase, FullMappingsAgreeWithIcuWhole) {
     for (std::uint32_t unit = 1; unit <= 0xFFFF; ++unit) every.push_back(UTF16Unit(unit));
     ExpectMappedAsIcu(every);
     std::vector<UTF16String> pieces = {Units({0xD801}), Units({0xDC00}), Units({0})};
-    for (std::uint32_t c :
-         {0x61u, 0x5Au, 0x20u, 0x3A3u, 0x3C3u, 0x130u, 0xDFu, 0x390u, 0x1E9Eu, 0xFB03u, 0x345u,
-          0x10400u, 0x10428u, 0x1E900u, 0xC9u, 0x307u, 0x27u, 0x1C5u}) {
+    for (std::uint32_t c : {0x61u,    0x5Au,    0x20u,   0x3A3u, 0x3C3u,   0x130u,   0xDFu,
+                            0x390u,   0x1E9Eu,  0xFB03u, 0x345u, 0x10400u, 0x10428u, 0x1E900u,
+                            0x1F600u, 0x20000u, 0xC9u,   0x307u, 0x27u,    0x1C5u}) {
         pieces.push_back(ToUTF16({c}));
     }
     std::mt19937 random(7);

@@ -46,10 +46,11 @@ constexpr std::size_t UTF8Room(std::size_t size) {
     return size <= SIZE_MAX / kMostBytesPerUnit ? kMostBytesPerUnit * size : SIZE_MAX;
 }
 
-// As the transcoders, without output: `written` is the size the output would have.
-TranscodeResult ValidateUTF8(const char* bytes, std::size_t size);
+// As the UTF-8 transcoder, without output: `written` is the size the output would have.
+TranscodeResult MeasureUTF8ToUTF16(const char* bytes, std::size_t size);
 
-// The longest well-formed prefix of a text, as the transcoders read it, and what ended it.
+// The longest well-formed prefix of a text, as the transcoders read it, and what ended it. (The
+// public validators of Validation.h answer a block's validity from these.)
 struct ValidPrefix {
     std::size_t read;  // all the units at Stop::End
     Stop stop;
@@ -66,7 +67,7 @@ TranscodeResult UTF8ToUTF16(const char* bytes, std::size_t size, UTF16Unit* out)
 TranscodeResult UTF16ToUTF8(const UTF16Unit* units, std::size_t size, char* out,
                             std::size_t capacity);
 TranscodeResult UTF16ToUTF8(const UTF16Unit* units, std::size_t size, char* out);
-TranscodeResult ValidateUTF8(const char* bytes, std::size_t size);
+TranscodeResult MeasureUTF8ToUTF16(const char* bytes, std::size_t size);
 TranscodeResult ValidateUTF16(const UTF16Unit* units, std::size_t size);
 ValidPrefix ValidUTF8Prefix(const char* bytes, std::size_t size);
 ValidPrefix ValidUTF16Prefix(const UTF16Unit* units, std::size_t size);
@@ -79,7 +80,7 @@ TranscodeResult UTF8ToUTF16Until(const char* bytes, std::size_t size, UTF16Unit*
                                  std::size_t until);
 TranscodeResult UTF16ToUTF8Until(const UTF16Unit* units, std::size_t size, char* out,
                                  std::size_t capacity, std::size_t until);
-TranscodeResult ValidateUTF8Until(const char* bytes, std::size_t size, std::size_t until);
+TranscodeResult MeasureUTF8ToUTF16Until(const char* bytes, std::size_t size, std::size_t until);
 TranscodeResult ValidateUTF16Until(const UTF16Unit* units, std::size_t size, std::size_t until);
 }  // namespace reference
 

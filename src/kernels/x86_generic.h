@@ -493,7 +493,7 @@ ValidPrefix ValidUTF8PrefixKernel(const char* bytes, std::size_t size) {
             return length != 0 && lead + length <= read ? read : lead;
         },
         [&](std::size_t from, std::size_t until) {
-            return reference::ValidateUTF8Until(bytes + from, size - from, until);
+            return reference::MeasureUTF8ToUTF16Until(bytes + from, size - from, until);
         });
 }
 

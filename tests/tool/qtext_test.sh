@@ -70,42 +70,91 @@ for i in "${!encodings[@]}"; do
   iconv -f "${e^^}" -t UTF-16BE "$work/marked" | cmp -s - <(run 3 convert -f "$e" -t utf-16be "$work/marked") || fail "the mark read by --from $e"
 done
 
-# Ill-formed input: status 1 and uconv's byte offset in any block size, --replace as uconv's
-# substitution (U+FFFD per maximal subpart), -c as iconv -c where glibc is strict (it takes
-# values above U+10FFFF).
-while read -r encoding bytes reference; do
-  printf "$bytes" > "$work/bad"
-  offset=$(uconv -f "$encoding" -t utf-8 "$work/bad" 2>&1 > /dev/null | sed -n 's/.*input byte position \([0-9]*\).*/\1/p')
-  [[ -n $offset ]] || fail "uconv finds nothing wrong in $encoding '$bytes'"
-  for size in 1 2 3 4096; do
-    run $size convert --from "$encoding" --to utf-8 "$work/bad" > /dev/null 2> "$work/err"
-    expect "status for ill-formed $encoding '$bytes'" 1 $?
-    grep -q "byte offset $offset\\b" "$work/err" || fail "$encoding '$bytes' in blocks of $size: $(cat "$work/err")"
-    uconv -f "$encoding" -t utf-8 --from-callback substitute "$work/bad" |
-      cmp -s - <(run $size convert -f "$encoding" -t utf-8 --replace "$work/bad") || fail "--replace of $encoding '$bytes'"
-  done
-  # iconv -c exits 1 after dropping bytes; only its output counts.
-  [[ $reference == iconv ]] && { iconv -c -f "$encoding" -t UTF-8 "$work/bad" > "$work/expected" 2> /dev/null
-    same "-c of '$bytes'" "$work/expected" <("$qtext" convert -c -f "$encoding" -t utf-8 "$work/bad"); }
-done <<'END'
-utf-8 abc\xff iconv
-utf-8 ab\xe2\x82 iconv
-utf-8 \xc0\x80z iconv
-utf-8 a\xed\xa0\x80 iconv
-utf-8 \xef\xbb\xbfab\x80 iconv
-utf-8 a\xe2\x82b\xf0\x9f\x98c\xe0 iconv
-utf-8 a\xf4\x90\x80\x80 -
-utf-16le a\x00\x00\xdc -
-utf-16le a\x00b -
-utf-16le a\x00\x3d\xd8 -
-utf-16be \xd8\x3d\x00a -
-utf-32le \x00\x00\x11\x00 -
-utf-32be \x00\x00\x00a\x00\x00\xd8\x00 -
+# Faults, one file each, read by one qtext run per encoding, block size and --skip/--replace/
+# neither: uconv converting in one call gives the offset of each fault, the text before it (qtext
+# writes that, then names the fault's line, column and byte offset), the output of skip and of
+# substitute (whose U+001A, the one-byte substitute of some encodings, is U+FFFD when decoding).
+# Named cases check the kind of fault too; random texts in each legacy encoding with faults put
+# anywhere catch bytes that ICU holds or replays across blocks.
+python3 - "$work" <<'END'
+import random, re, subprocess, sys, os
+work = sys.argv[1]
+r = random.Random(18)
+def uconv(data, enc, *options):
+    run = subprocess.run(["uconv", "-f", enc, "-t", "utf-8", *options], input=data, capture_output=True)
+    found = re.search(rb"input byte position (\d+)", run.stderr)
+    return run.stdout, int(found.group(1)) if found else None
+named = {
+    "utf-8": [(b"abc\xff", "invalid start byte"), (b"ab\xe2\x82", "truncated sequence"),
+              (b"\xc0\x80z", "overlong"), (b"\xe0\x9f\xbf", "overlong"), (b"\xf0\x8f\x80\x80", "overlong"),
+              (b"a\xed\xa0\x80", "surrogate"), (b"\xedA", "truncated sequence"), (b"\xef\xbb\xbfab\x80", "invalid start byte"),
+              (b"a\xe2\x82b\xf0\x9f\x98c\xe0", "truncated sequence"), (b"a\xf4\x90\x80\x80", "above U+10FFFF"),
+              (b"\xf5\x80", "above U+10FFFF"), (b"ab\n\xc3\xa9\xf0\x9f\x98\x80\n\xcc\x81x\xfe", "invalid start byte")],
+    "utf-16le": [(b"a\x00\x00\xdc", "surrogate"), (b"a\x00b", "truncated sequence"), (b"a\x00\x3d\xd8", "truncated sequence")],
+    "UTF-16BE": [(b"\xd8\x3d\x00a", "surrogate")],
+    "utf-32le": [(b"\x00\x00\x11\x00", "above U+10FFFF")],
+    "utf-32be": [(b"\x00\x00\x00a\x00\x00\xd8\x00", "surrogate")],
+    "windows-1253": [(b"a\n\xe1\xd2", "unmapped sequence")],
+    # Read as one block, whose last 64 bytes ICU converts apart: the faults straddle that cut.
+    "gb18030": [(b"a" * 100 + b"\x81\x30\x0c" + b"a" * 62, "invalid sequence")],
+    "utf-16be": [(b"\x00a" * 50 + b"\xd8\x3d\x00b" + b"\x00a" * 31, "surrogate")],
+}
+legacy = {"shift_jis": "shift_jis", "EUC-JP": "euc_jp", "gb18030": "gb18030", "big5": "big5",
+          "euc-kr": "euc_kr", "ISO-2022-JP": "iso2022_jp", "utf-16": "utf-16", "utf-16be": "utf-16-be",
+          "utf-32le": "utf-32-le", "windows-1253": "cp1253", "utf-8": "utf-8"}
+candidates = [chr(c) for c in [*range(32, 127), 10, 10, 10, *range(0x391, 0x3ca), *range(0x3041, 0x30ff),
+              *range(0x4e00, 0x4e80), *range(0xac00, 0xac40), 0x20ac, 0xe9, 0x1f600, 0x20000]]
+faults = [b"\x80", b"\xff", b"\x81\x30\x0c", b"\xd8\x3d\x00b", b"\x00\xdc", b"\x1b(Z", b"\x8e", b"\xa1", b"\x00\x00\x11\x00"]
+cases = {}
+for enc, texts in named.items():
+    cases.setdefault(enc, []).extend(texts)
+for enc, codec in legacy.items():
+    pool = [c for c in candidates if c.encode(codec, "ignore")]
+    for _ in range(16):
+        data = "".join(r.choice(pool) for _ in range(r.randint(1, 90))).encode(codec)
+        for _ in range(r.randint(0, 2)):
+            at = r.randint(0, len(data))
+            data = data[:at] + r.choice(faults) + data[at:]
+        if r.random() < 0.2:
+            data = data[:r.randint(0, len(data))]
+        cases.setdefault(enc, []).append((data.replace(b"\x1a", b""), None))
+for number, (enc, texts) in enumerate(cases.items()):
+    os.makedirs(f"{work}/faults/{number}")
+    expected = {"stop": b"", "skip": b"", "replace": b"", "stderr": b"", "files": b""}
+    for i, (data, kind) in enumerate(texts):
+        name = f"{work}/faults/{number}/{'n' if kind else 'r'}{i}"
+        open(name, "wb").write(data)
+        expected["files"] += name.encode() + b"\n"
+        out, offset = uconv(data, enc)
+        if offset is not None:
+            out, _ = uconv(data[:offset], enc)
+            text = out.decode()
+            line, column = text.count("\n") + 1, len(text) - text.rfind("\n")
+            expected["stderr"] += f"qtext: {name}: ill-formed {enc} at line {line}, column {column} (byte offset {offset}){': ' + kind if kind else ''}\n".encode()
+        expected["stop"] += out
+        expected["skip"] += uconv(data, enc, "--from-callback", "skip")[0]
+        expected["replace"] += uconv(data, enc, "--from-callback", "substitute")[0].replace(b"\x1a", "\ufffd".encode())
+    for key, value in expected.items():
+        open(f"{work}/faults/{number}/{key}", "wb").write(value)
+    open(f"{work}/faults/{number}/encoding", "w").write(enc)
 END
-printf 'x\xf0\x9f\x98\x80y' > "$work/emoji"
-"$qtext" convert -t latin1 "$work/emoji" > /dev/null 2> "$work/err"
-expect "a character latin1 lacks" "1 U+1F600" "$? $(grep -o 'U+1F600' "$work/err")"
-expect "a character latin1 lacks, skipped" "xy" "$("$qtext" convert -t latin1 -c "$work/emoji")"
+sizes=(1 2 3 4096) other_sizes=(1 4096)
+[[ -z ${QTEXT_TEST_WINDOWS:-} ]] || sizes=(1 4096) other_sizes=(1)  # fewer programs under wine
+for dir in "$work"/faults/*; do
+  encoding=$(< "$dir/encoding")
+  mapfile -t files < "$dir/files"
+  for size in "${sizes[@]}"; do
+    run $size convert -f "$encoding" -t utf-8 "${files[@]}" > "$work/out" 2> "$work/err"
+    status=$?
+    expect "status of $encoding faults" "$([[ -s $dir/stderr ]] && echo 1 || echo 0)" $status
+    same "$encoding: the text before each fault, blocks of $size" "$dir/stop" "$work/out"
+    sed -E '/\/r[0-9]+: /s/\): .*/)/' "$work/err" | cmp -s - "$dir/stderr" || fail "$encoding faults in blocks of $size: $(diff <(sed -E '/\/r[0-9]+: /s/\): .*/)/' "$work/err") "$dir/stderr" | head -4)"
+  done
+  for size in "${other_sizes[@]}"; do
+    same "$encoding --skip in blocks of $size" "$dir/skip" <(run $size convert -f "$encoding" -t utf-8 -c "${files[@]}")
+    same "$encoding --replace in blocks of $size" "$dir/replace" <(run $size convert -f "$encoding" -t utf-8 --replace "${files[@]}")
+  done
+done
 
 # info: every size is what convert writes, in any block size and after a byte-order mark;
 # grapheme clusters as ICU counts them.
@@ -125,42 +174,70 @@ printf 'e\xcc\x81\xf0\x9f\x87\xab\xf0\x9f\x87\xb7\xf0\x9f\x87\xa9\xf0\x9f\x87\xa
 for size in 1 4096; do expect "clusters in blocks of $size" "grapheme clusters:5" "$(measures $size info "$work/clusters" | grep -o 'grapheme clusters:[0-9]*')"; done
 expect "ASCII only if every block is" "ASCII:no" "$(printf '\xc3\xa9\nab' | measures 1 info | grep -o 'ASCII:[a-z]*')"
 expect "the sample is multilingual" "ASCII:no" "$("$qtext" info --sample | sed -n 's/^ASCII: */ASCII:/p')"
+# A terminal as standard input is read like any other.
+if [[ -z ${QTEXT_TEST_WINDOWS:-} ]] && command -v script > /dev/null; then
+  expect "info reads a terminal" "UTF-8 bytes:4" \
+    "$(printf 'abc\n\004' | script -qec "'$qtext' info" /dev/null | tr -d '\r' | sed -n 's/^UTF-8 bytes: */UTF-8 bytes:/p')"
+fi
 expect "info of two files" 2 "$("$qtext" info "$work/nuls" "$work/clusters" | grep -c '^input:')"
 
-# find: grep's lines, counts and statuses, a file prefix for several files; columns are UTF-16
-# indexes, so each pair before a match moves it by two.
-for pattern in 'a' '😀' 'xyz-nowhere' 'é'; do
-  expect "lines holding '$pattern'" "$(grep -a -n -- "$pattern" "$work/random.utf-8" | cut -d: -f1)" \
-    "$("$qtext" find -- "$pattern" "$work/random.utf-8" | cut -d: -f1 | uniq)"
-  expect "find -c '$pattern'" "$(grep -a -c -- "$pattern" "$work/random.utf-8" "$work/latin")" \
-    "$("$qtext" find -c -- "$pattern" "$work/random.utf-8" "$work/latin")"
-  expect "status of find '$pattern'" "$(grep -a -q -- "$pattern" "$work/random.utf-8"; echo $?)" \
-    "$("$qtext" find "$pattern" "$work/random.utf-8" > /dev/null; echo $?)"
+# find: grep -F's output and status for each option, one file or several; --column (code points
+# from 1) and -o against Python; bundled options, -e and -- as grep reads them.
+find_files=("$work/random.utf-8 $work/latin")
+[[ -n ${QTEXT_TEST_WINDOWS:-} ]] || find_files+=("$work/random.utf-8")  # fewer programs under wine
+for options in "" "-n" "-v -n" "-c" "-l" "-o -n" "-m 3 -n" "-vc -m5" "--color=always -n" "-o --color=always" "-c --color=always" "-l --color=always" "-q" "-x -c" "-H -n" "--no-filename -o" "-L"; do
+  for pattern in a '😀' ''; do
+    # (grep -v '' skips its files, printing no count.)
+    [[ $options == *v* && -z $pattern ]] && continue
+    for files in "${find_files[@]}"; do
+      cmp -s <(grep -a -F $options -- "$pattern" $files; echo "status $?") <("$qtext" find $options -- "$pattern" $files; echo "status $?") ||
+        fail "find $options '$pattern' in $files as grep -F"
+    done
+  done
 done
-printf 'a😀b😀 😁x\r\nno match\n😀' > "$work/pairs"
-for size in 1 4096; do expect "find a pair in blocks of $size" $'1:1:a😀b😀 😁x\r\n1:4:a😀b😀 😁x\r\n3:0:😀' "$(run $size find '😀' "$work/pairs")"; done
-expect "ignore-case tells pairs apart" '1:4:😀x 😁X' "$(printf '😀x 😁X' | "$qtext" find -i '😁x')"
-expect "matches do not overlap" $'1:0:aaaaa\n1:2:aaaaa' "$(printf 'aaaaa' | "$qtext" find aa)"
+for options in "-n --column a" "-o --column é" "--column -e 😀"; do
+  python3 -c 'import re, sys
+only, pattern = "-o" in sys.argv[1], sys.argv[1].split()[-1]
+lines = open(sys.argv[2], encoding="utf-8", newline="").read().split("\n")
+for number, line in enumerate(lines[:-1] if lines[-1] == "" else lines, 1):
+    for match in list(re.finditer(re.escape(pattern), line))[:None if only else 1]:
+        print(f"{number}:{match.start() + 1}:{match.group() if only else line}", end="\n")' "$options" "$work/random.utf-8" > "$work/expected"
+  same "find $options" "$work/expected" <("$qtext" find $options "$work/random.utf-8")
+done
+printf -- '-ab\nAB\nsTrAßE\n\n' > "$work/dash"
+expect "whole lines" "$(grep -n -x '' "$work/dash") $(grep -n -i -x -F ab "$work/dash") 3:sTrAßE" \
+  "$("$qtext" find -n -x '' "$work/dash") $("$qtext" find -n -ix ab "$work/dash") $("$qtext" find -nix STRASSE "$work/dash")"
+expect "bundled options, -e, --, long ones cut short" \
+  "$(grep -c -i -e -ab "$work/dash") $(grep -n -i -- -ab "$work/dash") $(grep --ignore -c -F --line-n -e -ab "$work/dash")" \
+  "$("$qtext" find -ci -e-ab "$work/dash") $("$qtext" find -in -- -ab "$work/dash") $("$qtext" find --ignore -c -F --line-n -e -ab "$work/dash")"
+expect "find, a pair in blocks of 1" $'1:2:a😀b😀 😁x\r\n3:1:😀' "$(printf 'a😀b😀 😁x\r\nno match\n😀' | run 1 find -n --column '😀')"
+expect "ignore-case tells pairs apart" '😁X' "$(printf '😀x 😁X' | "$qtext" find -o -i '😁x')"
+expect "matches do not overlap" $'aa\naa' "$(printf 'aaaaa' | "$qtext" find -o aa)"
 printf 'Καλημέρα ΚΌΣΜΕ\nκόσμε\nKOSME\n' > "$work/greek"
-expect "ignore-case folds as grep -i" "$(LC_ALL=C.UTF-8 grep -n -i 'κόσμε' "$work/greek" | cut -d: -f1)" \
-  "$(LC_ALL=C "$qtext" find --ignore-case 'κόσμε' "$work/greek" | cut -d: -f1)"
-expect "full folding, columns in the line" $'1:0:STRASSE straße\n1:8:STRASSE straße' \
-  "$(printf 'STRASSE straße\nstrasse\xc3\x9f\n' | "$qtext" find -i 'straße' | head -2)"
+expect "ignore-case folds as grep -i" "$(LC_ALL=C.UTF-8 grep -n -i 'κόσμε' "$work/greek")" \
+  "$(LC_ALL=C "$qtext" find -n --ignore-case 'κόσμε' "$work/greek")"
+expect "full folding, a match's place in the line" $'1:1:STRASSE\n1:9:straße\n2:1:strasse' \
+  "$(printf 'STRASSE straße\nstrasseß\n' | "$qtext" find -o -n --column -i 'straße')"
 expect "no match inside one folding" "1" "$(printf 'ßa\n' | "$qtext" find -i s; printf 'ßa\n' | "$qtext" find -i sa; echo $?)"
-expect "several files" "$work/greek:2:0:κόσμε" "$("$qtext" find 'κόσμε' "$work/latin" "$work/greek")"
 expect "find on a missing file" 2 "$("$qtext" find x "$work/does-not-exist" 2> /dev/null; echo $?)"
+expect "find -s on a missing file" "$(grep -s -c a "$work/does-not-exist" "$work/latin" 2>&1; echo $?)" \
+  "$("$qtext" find -s -c a "$work/does-not-exist" "$work/latin" 2>&1; echo $?)"
 # Linear in the line: a 1,000,000-unit line against a 1,001-unit pattern.
 head -c 1000000 /dev/zero | tr '\0' a > "$work/long"
 expect "long line, long pattern" $'0\n1' "$(timeout 20 "$qtext" find -i -c "$(head -c 1000 /dev/zero | tr '\0' A)b" "$work/long"; echo $?)"
+# Each line printed once, however many matches it holds.
+expect "one line, many matches" 9001 "$(python3 -c 'print("ab " * 3000)' | "$qtext" find ab | wc -c)"
 
-# tokens: the default delimiters against tr; any characters and empty fields against Python.
+# tokens: the default delimiters against tr; any characters and empty fields against Python, lines
+# as records (LF and CR LF end a field whatever the delimiters).
 tr -s ' \t\r\n' '\n' < "$work/random.utf-8" > "$work/tokens"
 [[ $(tail -c 1 "$work/tokens" | od -An -tx1) == *0a ]] || echo >> "$work/tokens"
 for size in 1 7 4096; do same "tokens in blocks of $size" "$work/tokens" <(run $size tokens "$work/random.utf-8"); done
-printf ',😀a,,b😀\t;c\n\n' > "$work/fields"
+printf ',😀a,,b😀\t;c\r\n\na,b\rc\r\n,\nlast,\r' > "$work/fields"
 for keep in 0 1; do
   python3 -c 'import re, sys
-fields = re.split("[,;😀\t]", open(sys.argv[1], encoding="utf-8", newline="").read())
+lines = re.split("\r?\n", open(sys.argv[1], encoding="utf-8", newline="").read())
+fields = [f for line in (lines[:-1] if lines[-1] == "" else lines) for f in re.split("[,;😀\t]", line)]
 sys.stdout.write("".join(f + "\n" for f in fields if f or sys.argv[2] == "1"))' "$work/fields" $keep > "$work/expected"
   for size in 1 4096; do
     same "tokens, keep empty $keep, blocks of $size" "$work/expected" \
@@ -180,11 +257,78 @@ expect "lower of two files" "$(cat "$work/case" "$work/ascii" | "$qtext" lower)"
 expect "convert of three files" "$(cat "$work/case" "$work/ascii" | "$qtext" convert -t utf-16le | od -An -tx1)" \
   "$("$qtext" convert -t utf-16le "$work/case" - "$work/ascii" < /dev/null | od -An -tx1)"
 
+# What comes before a fault is written whatever the block size, as for the input cut just before
+# it; the message names the fault's line and column in code points, as Python counts them.
+{ cat "$work/random.utf-8"; printf '\xffmore\n'; } > "$work/late-fault"
+position=$(python3 -c 'import sys; t = open(sys.argv[1], encoding="utf-8", newline="").read()
+print(f"line {t.count(chr(10)) + 1}, column {len(t) - t.rfind(chr(10))} (byte offset {len(t.encode())})")' "$work/random.utf-8")
+for command in "upper" "find -n a" "tokens" "convert -t utf-16le"; do
+  "$qtext" $command "$work/random.utf-8" > "$work/expected"
+  for size in 1 5 4096; do
+    run $size $command "$work/late-fault" > "$work/out" 2> "$work/err"
+    same "$command before a fault, blocks of $size" "$work/expected" "$work/out"
+  done
+  grep -q "late-fault: ill-formed UTF-8 at $position: invalid start byte$" "$work/err" || fail "$command: $(cat "$work/err")"
+done
+# A character the output encoding lacks: iconv's output before it, and its line and column.
+iconv -f UTF-8 -t LATIN1 "$work/random.utf-8" > "$work/expected" 2> /dev/null
+position=$(python3 -c 'import sys; t = open(sys.argv[1], encoding="utf-8", newline="").read()
+at = next(i for i, c in enumerate(t) if ord(c) > 255); before = t[:at]
+print(f"U+{ord(t[at]):04X} at line {before.count(chr(10)) + 1}, column {len(before) - before.rfind(chr(10))}")' "$work/random.utf-8")
+for size in 1 4096; do
+  run $size convert -t latin1 "$work/random.utf-8" > "$work/out" 2> "$work/err"
+  same "convert to latin1 up to a character it lacks, blocks of $size" "$work/expected" "$work/out"
+  grep -q "cannot write $position in latin1" "$work/err" || fail "a character latin1 lacks: $(cat "$work/err")"
+done
+printf 'x\xf0\x9f\x98\x80y' > "$work/emoji"
+expect "a character latin1 lacks, skipped" "xy" "$("$qtext" convert -t latin1 -c "$work/emoji")"
+
+# Byte-order marks: --bom writes one for each fixed byte order; UTF-16 and UTF-32 write one unless
+# --no-bom, as iconv does, in the machine's order (little-endian here and on Windows).
+for i in "${!encodings[@]}"; do
+  e=${encodings[i]}
+  same "--bom for $e" <(printf "${marks[i]}"; cat "$work/random.$e") <(run 5 convert --bom -t "$e" "$work/random.utf-8")
+done
+same "UTF-16 as iconv writes it" <(iconv -f UTF-8 -t UTF-16 "$work/random.utf-8") <("$qtext" convert -t utf-16 "$work/random.utf-8")
+same "UTF-32 --no-bom" "$work/random.utf-32le" <("$qtext" convert --no-bom -t utf-32 "$work/random.utf-8")
+
+# info -c and --replace count the ill-formed sequences as Python does, and measure what is left.
+printf 'ok\xff\n\xed\xa0\x80\xc3\xa9\xf0\x9f\x98\xe2\x82' > "$work/faulty"
+for option in -c --replace; do
+  expected=$(python3 -c 'import codecs, sys
+faults = []
+def count(error): faults.append(error); return ("\ufffd" if sys.argv[2] == "--replace" else "", error.end)
+codecs.register_error("count", count)
+t = open(sys.argv[1], "rb").read().decode("utf-8", "count")
+print(f"UTF-8 bytes:{len(t.encode())} code points:{len(t)} ill-formed:{len(faults)}")' "$work/faulty" $option)
+  for size in 1 4096; do
+    expect "info $option in blocks of $size" "$expected" "$(measures $size info $option "$work/faulty" | grep -o 'UTF-8 bytes:[0-9]*\|code points:[0-9]*\|ill-formed:[0-9]*' | paste -sd ' ')"
+  done
+done
+
+# An unwritable output: status 1 (find: 2) and one message, for help and lists too.
+if [[ -z ${QTEXT_TEST_WINDOWS:-} ]]; then
+  for arguments in "--help" "--version" "convert --list" "find --help" "upper $work/case" "find a $work/random.utf-8" "convert -t utf-16 $work/case $work/case" "tokens $work/case"; do
+    "$qtext" $arguments > /dev/full 2> "$work/err"
+    status=$?
+    expect "status of 'qtext $arguments' into a full device" "$([[ $arguments == find* ]] && echo 2 || echo 1)" $status
+    expect "messages of 'qtext $arguments' into a full device" 1 "$(wc -l < "$work/err")"
+  done
+fi
+
+# A real text, the Unicode Character Database's names list: info against wc, find against grep.
+names=/usr/share/unicode/NamesList.txt
+expect "info of the names list as wc" "$(LC_ALL=C.UTF-8 wc -c -m -l < "$names" | awk '{print "UTF-8 bytes:" $3 " code points:" $2 " lines:" $1}')" \
+  "$(measures 65536 info "$names" | grep -o 'UTF-8 bytes:[0-9]*\|code points:[0-9]*\|lines:[0-9]*' | paste -sd ' ')"
+same "find -n -i in the names list as grep" <(LC_ALL=C.UTF-8 grep -n -i -F 'greek capital' "$names") \
+  <("$qtext" find -n -i 'greek capital' "$names")
+
 # Bad usage: status 2, a message on standard error only; help: status 0 and the usage.
 usage_errors=("" "frobnicate" "info --bogus" "convert --from utf-8" "convert -t no-such-encoding"
   "convert -f no-such-encoding -t utf-8" "convert -t utf-8 -c --replace" "convert --from=utf-8 --to"
-  "find" "find ''" "find \$'\\xff' x" "info --sample=yes" "tokens --delimiters 'a\\'"
-  "tokens --delimiters '\\q'" "upper -x")
+  "find" "find -e a -e b" "find \$'\\xff' x" "info --sample=yes" "tokens --delimiters 'a\\'"
+  "tokens --delimiters '\\q'" "upper -x" "find -m -1 a" "find --color=sometimes a" "-x"
+  "convert -t latin1 --bom" "convert -t utf-8 --bom --no-bom" "info -c --replace" "find -im" "find --co a")
 # Windows hands a program its arguments as UTF-16, which cannot carry the ill-formed byte.
 [[ -z ${QTEXT_TEST_WINDOWS:-} ]] || unset 'usage_errors[10]'
 for arguments in "${usage_errors[@]}"; do

@@ -4,7 +4,6 @@
 
 #include "errors.h"
 #include "input.h"
-#include "system.h"
 
 #include <QuendalText/UTFEncodingType.h>
 
@@ -20,6 +19,7 @@
 #include <iterator>
 #include <optional>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace qtext {
@@ -31,43 +31,48 @@ const char* const kSampleText =
     u8"\u65e5\u672c\u8a9e\u306e\u30c6\u30ad\u30b9\u30c8\u3001\u4e2d\u6587\n"
     u8"Emoji: \U0001F600 \U0001F389 \U0001F44D\U0001F3FD\n";
 
+void WriteOut(std::string_view bytes) {
+    if (bytes.empty()) return;
+    if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size()) {
+        throw OutputError(std::string("cannot write the output: ") + std::strerror(errno));
+    }
+}
+
+void FlushOutput() {
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        throw OutputError(std::string("cannot write the output: ") + std::strerror(errno));
+    }
+}
+
 namespace {
 
 using QuendalText::Text;
 using QuendalText::UTF16StringView;
 using QuendalText::UTF16Unit;
 
-void WriteOut(std::string_view bytes) {
-    if (bytes.empty()) return;
-    if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size()) {
-        throw InputError(std::string("cannot write the output: ") + std::strerror(errno));
-    }
-}
-
-void FlushOutput() {
-    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-        throw InputError(std::string("cannot write the output: ") + std::strerror(errno));
-    }
-}
-
 const Text& LineFeed() {
     static const Text lineFeed(QUENDALTEXT_U("\n"));
     return lineFeed;
 }
 
-// Runs `read` for each input (standard input when there is none), reporting a failing input on
-// standard error and going on with the next. Returns whether every input was read.
+// Runs `read` for each input (standard input when there is none) while it returns true,
+// reporting a failing input on standard error (an unreadable one only when `reportUnreadable`)
+// and going on with the next. Returns whether every input read was read whole.
 bool ForEachInput(const std::vector<std::string>& paths,
-                  const std::function<void(const std::string&)>& read) {
+                  const std::function<bool(const std::string&)>& read,
+                  bool reportUnreadable = true) {
     const std::vector<std::string> inputs = paths.empty() ? std::vector<std::string>{""} : paths;
     bool allRead = true;
     for (const std::string& path : inputs) {
         try {
-            read(path);
+            if (!read(path)) break;
         } catch (const InputError& error) {
+            allRead = false;
+            if (!reportUnreadable && dynamic_cast<const UnreadableInput*>(&error) != nullptr) {
+                continue;
+            }
             std::fflush(stdout);  // what the input gave so far comes before the complaint
             std::fprintf(stderr, "qtext: %s\n", error.what());
-            allRead = false;
         }
     }
     FlushOutput();
@@ -77,7 +82,7 @@ bool ForEachInput(const std::vector<std::string>& paths,
 int StatusOf(bool allRead) { return allRead ? kExitSuccess : kExitInputError; }
 
 // Calls visit(line, terminated) for each line of the input, read as UTF-8 or as its
-// byte-order mark says; `terminated` tells whether an LF ended the line.
+// byte-order mark says, while it returns true; `terminated` tells whether an LF ended the line.
 template <class Visit>
 void ForEachLine(const Settings& settings, const std::string& path, Visit visit) {
     ByteSource source(path, settings.blockBytes);
@@ -85,7 +90,7 @@ void ForEachLine(const Settings& settings, const std::string& path, Visit visit)
     LineReader lines(reader);
     Text line;
     bool terminated = false;
-    while (lines.Next(&line, &terminated)) visit(line, terminated);
+    while (lines.Next(&line, &terminated) && visit(line, terminated)) {}
 }
 
 // What info reports, gathered piece by piece as if over the whole input as one Text.
@@ -103,12 +108,15 @@ public:
             ++lineFeeds_;
         }
         endsWithLineFeed_ = piece.EndsWith(LineFeed());
-        // The last cluster may go on in the next piece: it waits for it.
+        // The last cluster may go on in the next piece: it waits for it. Its clusters are
+        // walked again only once the text held has doubled, so that one cluster longer than
+        // many pieces costs time linear in its length.
         unfinished_ += piece;
-        CountClusters(false);
+        if (unfinished_.get_Length() / 2 >= heldAfterWalk_) CountClusters(false);
     }
 
-    void Print(const std::string& source, const std::string& encoding) {
+    void Print(const std::string& source, const std::string& encoding, bool countFaults,
+               std::uint64_t faults) {
         CountClusters(true);
         // A last line without a line feed counts too.
         const std::int64_t lines = lineFeeds_ + (utf16Units_ > 0 && !endsWithLineFeed_ ? 1 : 0);
@@ -128,6 +136,7 @@ public:
         row("grapheme clusters:", std::to_string(clusters_));
         row("ASCII:", ascii_ ? "yes" : "no");
         row("lines:", std::to_string(lines));
+        if (countFaults) row("ill-formed:", std::to_string(faults));
         WriteOut(report);
     }
 
@@ -161,6 +170,7 @@ private:
             clusters_ += count - 1;
             unfinished_ = Text(units.substr(lastStart));
         }
+        heldAfterWalk_ = unfinished_.get_Length();
     }
 
     std::int64_t utf8Bytes_ = 0;
@@ -170,7 +180,8 @@ private:
     std::int64_t lineFeeds_ = 0;
     bool ascii_ = true;
     bool endsWithLineFeed_ = false;
-    Text unfinished_;  // the last cluster seen, which the next piece may extend
+    Text unfinished_;        // from the start of the last cluster seen, which may go on
+    int heldAfterWalk_ = 0;  // units of unfinished_ when its clusters were last walked
 };
 
 // Finds a pattern in lines: as it is, or by full case folding of both, in time linear in the
@@ -184,12 +195,15 @@ public:
           pattern_(ignoreCase ? pattern.Folded() : pattern),
           searcher_(pattern_.View().data(), pattern_.View().data() + pattern_.View().size()) {}
 
-    // Calls found(column) for each match in `line`, left to right and without overlaps, while
-    // it returns true.
-    void ForEachMatch(const Text& line, const std::function<bool(std::size_t)>& found) {
+    // Calls found(start, end) for each match in `line` (UTF-16 indexes), left to right and
+    // without overlaps, while it returns true. The pattern must not be empty.
+    void ForEachMatch(const Text& line,
+                      const std::function<bool(std::size_t, std::size_t)>& found) {
         if (!ignoreCase_) {
-            Search(line.View(),
-                   [&found](std::size_t at) { return std::optional<bool>(found(at)); });
+            const std::size_t length = pattern_.View().size();
+            Search(line.View(), [&found, length](std::size_t at) {
+                return std::optional<bool>(found(at, at + length));
+            });
             return;
         }
         Fold(line);
@@ -198,7 +212,7 @@ public:
             if ((at > 0 && origin_[at] == origin_[at - 1]) || origin_[end] == origin_[end - 1]) {
                 return std::nullopt;  // inside the folding of one code point
             }
-            return found(origin_[at]);
+            return found(origin_[at], origin_[end]);
         });
     }
 
@@ -278,8 +292,9 @@ private:
 
 }  // namespace
 
-int RunInfo(const Settings& settings, const std::vector<std::string>& paths, bool useSample) {
-    if (useSample || (paths.empty() && StandardInputIsTerminal())) {
+int RunInfo(const Settings& settings, const std::vector<std::string>& paths, bool useSample,
+            OnFault onFault) {
+    if (useSample) {
         const Text sample = Text::FromUTF8(kSampleText);
         WriteOut("Built-in sample (ASCII, accented Latin, Greek, CJK, emoji):\n");
         const std::vector<Text> lines = sample.Split(QuendalText::Char(QUENDALTEXT_U('\n')));
@@ -288,22 +303,25 @@ int RunInfo(const Settings& settings, const std::vector<std::string>& paths, boo
         WriteOut("\n");
         Measures measures;
         measures.Add(sample);
-        measures.Print("built-in sample", "UTF-8");
+        measures.Print("built-in sample", "UTF-8", false, 0);
         FlushOutput();
         return kExitSuccess;
     }
     bool first = true;
     return StatusOf(ForEachInput(paths, [&](const std::string& path) {
         ByteSource source(path, settings.blockBytes);
-        TextReader reader(source, std::string(), OnFault::Stop);
+        TextReader reader(source, std::string(), onFault);
         Measures measures;
         Text piece;
         while (reader.Next(&piece)) measures.Add(piece);
         const Decoder& decoder = reader.decoder();
         if (!first) WriteOut("\n");
         first = false;
-        measures.Print(source.name(), decoder.encodingName() +
-                                          (decoder.hadByteOrderMark() ? " (byte-order mark)" : ""));
+        measures.Print(
+            source.name(),
+            decoder.encodingName() + (decoder.hadByteOrderMark() ? " (byte-order mark)" : ""),
+            onFault != OnFault::Stop, decoder.faults());
+        return true;
     }));
 }
 
@@ -311,54 +329,183 @@ int RunConvert(const Settings& settings, const std::vector<std::string>& paths,
                const ConvertOptions& options) {
     // Unknown names are bad usage, found before any input is read.
     Decoder(options.from, options.onFault, std::string());
-    Encoder(options.to, options.onFault);
+    Encoder(options.to, options.onFault, options.mark);
     return StatusOf(ForEachInput(paths, [&](const std::string& path) {
         ByteSource source(path, settings.blockBytes);
         TextReader reader(source, options.from, options.onFault);
-        Encoder encoder(options.to, options.onFault);
+        Encoder encoder(options.to, options.onFault, options.mark);
         // UTF-8 to UTF-8 is checked and passed on as it is.
         std::string bytes;
-        std::string* const utf8 = encoder.isUtf8() ? &bytes : nullptr;
+        std::string* const utf8 =
+            encoder.isUTF8() && options.mark != ByteOrderMark::Write ? &bytes : nullptr;
         Text piece;
-        while (true) {
-            bytes.clear();
-            if (!reader.Next(&piece, utf8)) break;
-            if (!piece.IsEmpty()) encoder.Encode(piece, &bytes);
+        try {
+            while (true) {
+                bytes.clear();
+                if (!reader.Next(&piece, utf8)) break;
+                encoder.Encode(piece, &bytes);
+                WriteOut(bytes);
+            }
+            encoder.Finish(&bytes);
             WriteOut(bytes);
+        } catch (const InputError&) {
+            // What came before the fault is written, and a stateful encoding's state closed.
+            WriteOut(bytes);
+            bytes.clear();
+            encoder.Finish(&bytes);
+            WriteOut(bytes);
+            throw;
         }
-        encoder.Finish(&bytes);
-        WriteOut(bytes);
+        return true;
     }));
 }
 
+namespace {
+
+// grep's colors (its GREP_COLORS defaults) and the sequence that ends each.
+constexpr const char* kMatchColor = "\33[01;31m\33[K";
+constexpr const char* kFileNameColor = "\33[35m\33[K";
+constexpr const char* kNumberColor = "\33[32m\33[K";
+constexpr const char* kSeparatorColor = "\33[36m\33[K";
+constexpr const char* kColorEnd = "\33[m\33[K";
+
+// Code points of well-formed UTF-16 units.
+std::size_t CodePointsIn(UTF16StringView units) {
+    return static_cast<std::size_t>(std::count_if(
+        units.begin(), units.end(), [](UTF16Unit unit) { return unit < 0xDC00 || unit > 0xDFFF; }));
+}
+
+// Writes the selected lines of one input as grep does.
+class FindPrinter {
+public:
+    FindPrinter(const FindOptions& options, std::string fileName)
+        : options_(options), fileName_(std::move(fileName)) {}
+
+    std::string Paint(const char* color, std::string_view text) const {
+        return options_.color ? color + std::string(text) + kColorEnd : std::string(text);
+    }
+    std::string FileName() const { return Paint(kFileNameColor, fileName_); }
+    std::string Separator() const { return Paint(kSeparatorColor, ":"); }
+
+    // [FILE:][LINE:][COLUMN:]
+    std::string Head(std::int64_t lineNumber, std::size_t column) const {
+        std::string head;
+        if (!fileName_.empty()) head += FileName() + Separator();
+        if (options_.lineNumbers)
+            head += Paint(kNumberColor, std::to_string(lineNumber)) + Separator();
+        if (options_.columns) head += Paint(kNumberColor, std::to_string(column)) + Separator();
+        return head;
+    }
+
+    // A selected line and its matches (UTF-16 index pairs, none for an empty pattern).
+    void PrintLine(const Text& line, std::int64_t lineNumber,
+                   const std::vector<std::pair<std::size_t, std::size_t>>& matches) const {
+        const UTF16StringView units = line.View();
+        const auto utf8 = [units](std::size_t from, std::size_t to) {
+            return Text(units.substr(from, to - from)).ToUTF8String();
+        };
+        if (!options_.onlyMatching) {
+            std::string out =
+                Head(lineNumber,
+                     matches.empty() ? 1 : CodePointsIn(units.substr(0, matches[0].first)) + 1);
+            if (options_.color && !matches.empty()) {
+                std::size_t at = 0;
+                for (const auto& match : matches) {
+                    out +=
+                        utf8(at, match.first) + Paint(kMatchColor, utf8(match.first, match.second));
+                    at = match.second;
+                }
+                out += utf8(at, units.size());
+            } else {
+                out += line.ToUTF8String();
+            }
+            WriteOut(out + "\n");
+            return;
+        }
+        std::size_t column = 1;
+        std::size_t counted = 0;  // units before `column`
+        for (const auto& match : matches) {
+            column += CodePointsIn(units.substr(counted, match.first - counted));
+            counted = match.first;
+            WriteOut(Head(lineNumber, column) +
+                     Paint(kMatchColor, utf8(match.first, match.second)) + "\n");
+        }
+    }
+
+private:
+    const FindOptions& options_;
+    std::string fileName_;  // empty when not shown
+};
+
+}  // namespace
+
 int RunFind(const Settings& settings, const std::vector<std::string>& paths,
             const FindOptions& options) {
+    if (options.maxCount == 0) return kExitNothingFound;  // as grep: nothing is read
+    const bool emptyPattern = options.pattern.IsEmpty();
     Matcher matcher(options.pattern, options.ignoreCase);
-    bool anyMatched = false;
-    const bool allRead = ForEachInput(paths, [&](const std::string& path) {
-        const std::string prefix =
-            paths.size() > 1 ? (path == "-" ? "(standard input)" : path) + ":" : "";
-        std::int64_t lineNumber = 0;
-        std::int64_t matchingLines = 0;
-        ForEachLine(settings, path, [&](const Text& line, bool) {
-            ++lineNumber;
-            bool matched = false;
-            std::string lineBytes;  // encoded at the first match only
-            matcher.ForEachMatch(line, [&](std::size_t column) {
-                matched = true;
-                if (options.countOnly) return false;
-                if (lineBytes.empty()) lineBytes = line.ToUTF8String() + "\n";
-                WriteOut(prefix + std::to_string(lineNumber) + ":" + std::to_string(column) + ":" +
-                         lineBytes);
-                return true;
+    // Every match is sought only where it is shown.
+    const bool everyMatch = (options.onlyMatching || options.color) && !options.invert;
+    bool anySelected = false;
+    std::vector<std::pair<std::size_t, std::size_t>> matches;
+    const bool allRead = ForEachInput(
+        paths,
+        [&](const std::string& path) {
+            const std::string name = path == "-" || path.empty() ? "(standard input)" : path;
+            const bool prefixed =
+                options.namePrefix == FindOptions::NamePrefix::Always ||
+                (options.namePrefix == FindOptions::NamePrefix::WithSeveral && paths.size() > 1);
+            const FindPrinter printer(options, prefixed ? name : std::string());
+            std::int64_t lineNumber = 0;
+            std::int64_t selected = 0;
+            bool quit = false;
+            ForEachLine(settings, path, [&](const Text& line, bool) {
+                ++lineNumber;
+                matches.clear();
+                if (!emptyPattern) {
+                    matcher.ForEachMatch(line, [&](std::size_t start, std::size_t end) {
+                        matches.emplace_back(start, end);
+                        return everyMatch && !options.wholeLines;
+                    });
+                }
+                // A whole line matches from its start (every match there has the same length).
+                if (options.wholeLines && !matches.empty() &&
+                    (matches[0].first != 0 || matches[0].second != line.View().size())) {
+                    matches.clear();
+                }
+                const bool matched =
+                    emptyPattern ? !options.wholeLines || line.IsEmpty() : !matches.empty();
+                if (matched == options.invert) return true;
+                ++selected;
+                switch (options.report) {
+                    case FindOptions::Report::Quiet: quit = true; return false;
+                    case FindOptions::Report::FileNames:
+                        WriteOut(printer.Paint(kFileNameColor, name) + "\n");
+                        return false;
+                    case FindOptions::Report::FileNamesWithout: return false;
+                    case FindOptions::Report::Count: break;
+                    case FindOptions::Report::Lines:
+                        printer.PrintLine(line, lineNumber,
+                                          options.invert ? decltype(matches)() : matches);
+                        break;
+                }
+                return options.maxCount < 0 || selected < options.maxCount;
             });
-            matchingLines += matched ? 1 : 0;
-        });
-        if (options.countOnly) WriteOut(prefix + std::to_string(matchingLines) + "\n");
-        anyMatched = anyMatched || matchingLines > 0;
-    });
+            if (options.report == FindOptions::Report::FileNamesWithout && selected == 0) {
+                WriteOut(printer.Paint(kFileNameColor, name) + "\n");
+            }
+            if (options.report == FindOptions::Report::Count) {
+                WriteOut((prefixed ? printer.FileName() + printer.Separator() : std::string()) +
+                         std::to_string(selected) + "\n");
+            }
+            anySelected = anySelected || selected > 0;
+            return !quit;
+        },
+        !options.noMessages);
+    // As grep -q: a selected line answers 0 even after trouble.
+    if (anySelected && options.report == FindOptions::Report::Quiet) return kExitSuccess;
     if (!allRead) return kExitFindTrouble;
-    return anyMatched ? kExitSuccess : kExitNothingFound;
+    return anySelected ? kExitSuccess : kExitNothingFound;
 }
 
 int RunTokens(const Settings& settings, const std::vector<std::string>& paths,
@@ -369,6 +516,7 @@ int RunTokens(const Settings& settings, const std::vector<std::string>& paths,
         TokenReader tokens(reader, delimiters, keepEmpty);
         Text token;
         while (tokens.Next(&token)) WriteOut(token.ToUTF8String() + "\n");
+        return true;
     }));
 }
 
@@ -387,7 +535,9 @@ int RunCaseMapping(const Settings& settings, const std::vector<std::string>& pat
             }
             WriteOut(line.ToUTF8String());
             if (terminated) WriteOut("\n");
+            return true;
         });
+        return true;
     }));
 }
 

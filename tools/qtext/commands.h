@@ -1,7 +1,8 @@
 // The qtext commands. Each reads its inputs in turn (files, or standard input for an empty list
 // or "-"), writes its result to standard output and returns the exit status. A bad input is
-// reported on standard error and the next one is read, as cat and grep do; usage errors are
-// thrown as UsageError.
+// reported on standard error and the next one is read, as cat and grep do; what an input holds
+// before a fault is handled as if the input ended there. Usage errors are thrown as UsageError,
+// an unwritable output as OutputError.
 #ifndef QTEXT_COMMANDS_H
 #define QTEXT_COMMANDS_H
 
@@ -10,7 +11,9 @@
 #include <QuendalText/Text.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace qtext {
@@ -19,33 +22,52 @@ struct Settings {
     std::size_t blockBytes;  // bytes read at a time
 };
 
+// Writes `bytes` to standard output; throws OutputError when they cannot be written.
+void WriteOut(std::string_view bytes);
+// Flushes standard output; throws OutputError when that fails.
+void FlushOutput();
+
 // The multilingual text `info --sample` measures, as UTF-8.
 extern const char* const kSampleText;
 
 // Sizes in UTF-8, UTF-16 and UTF-32 (as convert writes them), UTF-16 units, code points,
-// grapheme clusters, ASCII test and lines of each input, or of the built-in sample.
-int RunInfo(const Settings& settings, const std::vector<std::string>& paths, bool useSample);
+// grapheme clusters, ASCII test and lines of each input, or of the built-in sample. Under
+// OnFault::Skip or Replace the ill-formed sequences are counted too.
+int RunInfo(const Settings& settings, const std::vector<std::string>& paths, bool useSample,
+            OnFault onFault);
 
 struct ConvertOptions {
     std::string from;  // empty: a byte-order mark decides, else UTF-8
     std::string to;
     OnFault onFault;
+    ByteOrderMark mark;
 };
 // Rewrites the inputs from one encoding into another.
 int RunConvert(const Settings& settings, const std::vector<std::string>& paths,
                const ConvertOptions& options);
 
 struct FindOptions {
-    QuendalText::Text pattern;  // not empty, no line feed
+    enum class Report { Lines, Count, FileNames, FileNamesWithout, Quiet };
+    QuendalText::Text pattern;  // no line feed; empty matches every line
     bool ignoreCase;            // by full Unicode case folding
-    bool countOnly;             // print the number of matching lines instead
+    bool invert;                // select the lines that do not match
+    bool wholeLines;            // match only a whole line
+    Report report;
+    enum class NamePrefix { WithSeveral, Always, Never } namePrefix;  // FILE: before each line
+    bool onlyMatching;      // each match alone on its line
+    bool lineNumbers;       // LINE: before each line
+    bool columns;           // COLUMN: after it, the code point of the first match from 1
+    std::int64_t maxCount;  // stop a file after this many selected lines; negative: never
+    bool color;             // highlight as grep does
+    bool noMessages;        // say nothing of files that cannot be opened or read
 };
-// Prints [FILE:]LINE:COLUMN:line for each match (line from 1, UTF-16 column from 0), or the
-// count of matching lines. Returns 0 when a line matched, 1 when none did, 2 on trouble.
+// Prints the selected lines of the inputs as grep does ([FILE:][LINE:][COLUMN:]line, FILE by
+// default with several inputs). Returns 0 when a line was selected, 1 when none was, 2 on trouble.
 int RunFind(const Settings& settings, const std::vector<std::string>& paths,
             const FindOptions& options);
 
-// Prints the tokens of the inputs between the code points of `delimiters`, one a line.
+// Prints the fields of each line, cut at the code points of `delimiters`, one a line. A line
+// feed (with a carriage return before it) always ends a field.
 int RunTokens(const Settings& settings, const std::vector<std::string>& paths,
               const std::u32string& delimiters, bool keepEmpty);
 

@@ -8,11 +8,15 @@
 #include <QuendalText/Validation.h>
 
 #include <unicode/ucnv.h>
+#include <unicode/ucnv_cb.h>
 #include <unicode/ucnv_err.h>
 #include <unicode/ustring.h>
+#include <unicode/uvernum.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <iterator>
+#include <new>
 #include <utility>
 
 namespace qtext {
@@ -46,6 +50,137 @@ const UChar* AsUChar(const QuendalText::UTF16Unit* units) {
     return reinterpret_cast<const UChar*>(units);
 }
 
+constexpr QuendalText::UTF16Unit kSurrogateMask = 0xFC00;
+constexpr QuendalText::UTF16Unit kTrailSurrogateFirst = 0xDC00;
+
+// Bytes at the end of a block converted on a copy of the converter: more than any character.
+constexpr std::size_t kTailBytes = 64;
+
+// What is wrong with the ill-formed UTF-8 sequence at the start of `bytes`, in the words of
+// Python's messages where they are precise enough.
+const char* UTF8FaultKind(std::string_view bytes) {
+    const auto byte = [bytes](std::size_t i) {
+        return i < bytes.size() ? unsigned{static_cast<unsigned char>(bytes[i])} : 0U;
+    };
+    const unsigned first = byte(0);
+    const unsigned second = byte(1);
+    const bool continued = (second & 0xC0) == 0x80;
+    if (first < 0xC0 || first >= 0xF8) return "invalid start byte";
+    if (first < 0xC2 || (first == 0xE0 && continued && second < 0xA0) ||
+        (first == 0xF0 && continued && second < 0x90)) {
+        return "overlong";
+    }
+    if (first == 0xED && continued && second >= 0xA0) return "surrogate";
+    if (first >= 0xF5 || (first == 0xF4 && continued && second >= 0x90)) return "above U+10FFFF";
+    return "truncated sequence";
+}
+
+// What is wrong with the bytes ICU refused with `status`.
+const char* IcuFaultKind(UErrorCode status, UConverterType type, std::string_view bytes) {
+    if (status == U_TRUNCATED_CHAR_FOUND) return "truncated sequence";
+    const auto byte = [bytes](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
+    switch (type) {
+        case UCNV_UTF16:
+        case UCNV_UTF16_BigEndian:
+        case UCNV_UTF16_LittleEndian:
+            if (bytes.size() == 2) return "surrogate";
+            break;
+        case UCNV_UTF32:
+        case UCNV_UTF32_BigEndian:
+        case UCNV_UTF32_LittleEndian:
+            if (bytes.size() == 4) {
+                const std::uint32_t big = std::uint32_t{byte(0)} << 24 |
+                                          std::uint32_t{byte(1)} << 16 |
+                                          std::uint32_t{byte(2)} << 8 | byte(3);
+                const std::uint32_t little = std::uint32_t{byte(3)} << 24 |
+                                             std::uint32_t{byte(2)} << 16 |
+                                             std::uint32_t{byte(1)} << 8 | byte(0);
+                const auto isSurrogate = [](std::uint32_t value) {
+                    return value >= 0xD800 && value <= 0xDFFF;
+                };
+                if (type == UCNV_UTF32_BigEndian)
+                    return isSurrogate(big) ? "surrogate" : "above U+10FFFF";
+                if (type == UCNV_UTF32_LittleEndian)
+                    return isSurrogate(little) ? "surrogate" : "above U+10FFFF";
+                return isSurrogate(big) || isSurrogate(little) ? "surrogate" : "above U+10FFFF";
+            }
+            break;
+        default: break;
+    }
+    return status == U_INVALID_CHAR_FOUND ? "unmapped sequence" : "invalid sequence";
+}
+
+// ICU's callbacks for ill-formed input under OnFault::Skip and Replace: each counts the
+// fault in the std::uint64_t its context points to. Replace writes U+FFFD whatever the
+// encoding (ICU's own substitute callback writes U+001A for encodings whose substitute is
+// one byte).
+bool CountFault(const void* context, UConverterCallbackReason reason, UErrorCode* status) {
+    if (reason > UCNV_IRREGULAR) return false;  // reset, close or clone: nothing was wrong
+    ++*static_cast<std::uint64_t*>(const_cast<void*>(context));
+    *status = U_ZERO_ERROR;
+    return true;
+}
+
+void U_EXPORT2 SkipFault(const void* context, UConverterToUnicodeArgs*, const char*, int32_t,
+                         UConverterCallbackReason reason, UErrorCode* status) {
+    CountFault(context, reason, status);
+}
+
+void U_EXPORT2 ReplaceFault(const void* context, UConverterToUnicodeArgs* arguments, const char*,
+                            int32_t, UConverterCallbackReason reason, UErrorCode* status) {
+    static const UChar kReplacement = 0xFFFD;
+    if (CountFault(context, reason, status)) {
+        ucnv_cbToUWriteUChars(arguments, &kReplacement, 1, 0, status);
+    }
+}
+
+// Converts from *source to `sourceEnd` into *units from index *written on, growing *units as
+// needed, and moves both on. False at a fault, whose status goes to *fault.
+bool ConvertWithIcu(UConverter* converter, QuendalText::UTF16String* units, const char** source,
+                    const char* sourceEnd, bool flush, std::size_t* written, UErrorCode* fault) {
+    while (true) {
+        UChar* target = reinterpret_cast<UChar*>(&(*units)[0]) + *written;
+        UChar* const targetStart = target;
+        UErrorCode status = U_ZERO_ERROR;
+        ucnv_toUnicode(converter, &target, AsUChar(units->data()) + units->size(), source,
+                       sourceEnd, nullptr, flush, &status);
+        *written += static_cast<std::size_t>(target - targetStart);
+        if (status == U_BUFFER_OVERFLOW_ERROR) {
+            units->resize(2 * units->size());
+            continue;
+        }
+        *fault = status;
+        return U_SUCCESS(status);
+    }
+}
+
+// The byte-order mark of a Unicode encoding with a fixed byte order; empty for the others.
+std::string MarkOf(UConverterType type) {
+    switch (type) {
+        case UCNV_UTF8: return "\xEF\xBB\xBF";
+        case UCNV_UTF16_BigEndian: return "\xFE\xFF";
+        case UCNV_UTF16_LittleEndian: return "\xFF\xFE";
+        case UCNV_UTF32_BigEndian: return std::string("\0\0\xFE\xFF", 4);
+        case UCNV_UTF32_LittleEndian: return std::string("\xFF\xFE\0\0", 4);
+        default: return std::string();
+    }
+}
+
+// A copy of `converter` in its present state.
+Converter Clone(const Converter& converter) {
+    UErrorCode status = U_ZERO_ERROR;
+#if U_ICU_VERSION_MAJOR_NUM >= 71
+    UConverter* copy = ucnv_clone(converter.get(), &status);
+#else
+    UConverter* copy = ucnv_safeClone(converter.get(), nullptr, nullptr, &status);
+#endif
+    if (U_FAILURE(status) || copy == nullptr) {
+        ucnv_close(copy);
+        throw std::bad_alloc();
+    }
+    return Converter(copy, ucnv_close);
+}
+
 }  // namespace
 
 void ListEncodings(std::string* out) {
@@ -73,14 +208,56 @@ Converter OpenConverter(const std::string& name) {
     return Converter(converter, ucnv_close);
 }
 
+void TextPosition::Advance(UTF16StringView units) {
+    const auto codePoints = [](UTF16StringView part) {
+        return static_cast<std::uint64_t>(
+            std::count_if(part.begin(), part.end(), [](QuendalText::UTF16Unit unit) {
+                return (unit & kSurrogateMask) != kTrailSurrogateFirst;
+            }));
+    };
+    const std::size_t lastLineFeed = units.rfind(QuendalText::UTF16Unit('\n'));
+    if (lastLineFeed == UTF16StringView::npos) {
+        column_ += codePoints(units);
+        return;
+    }
+    lineFeeds_ += static_cast<std::uint64_t>(
+        std::count(units.begin(), units.begin() + static_cast<std::ptrdiff_t>(lastLineFeed) + 1,
+                   QuendalText::UTF16Unit('\n')));
+    column_ = codePoints(units.substr(lastLineFeed + 1));
+}
+
+void TextPosition::AdvanceUTF8(std::string_view bytes) {
+    const auto codePoints = [](std::string_view part) {
+        return static_cast<std::uint64_t>(std::count_if(part.begin(), part.end(), [](char byte) {
+            return (static_cast<unsigned char>(byte) & 0xC0) != 0x80;  // not a continuation
+        }));
+    };
+    const std::size_t lastLineFeed = bytes.rfind('\n');
+    if (lastLineFeed == std::string_view::npos) {
+        column_ += codePoints(bytes);
+        return;
+    }
+    lineFeeds_ += static_cast<std::uint64_t>(std::count(
+        bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(lastLineFeed) + 1, '\n'));
+    column_ = codePoints(bytes.substr(lastLineFeed + 1));
+}
+
+std::string TextPosition::Describe() const {
+    return "line " + std::to_string(lineFeeds_ + 1) + ", column " + std::to_string(column_ + 1);
+}
+
 Decoder::Decoder(const std::string& declared, OnFault onFault, std::string sourceName)
     : declared_(declared), onFault_(onFault), sourceName_(std::move(sourceName)) {
     if (!declared_.empty()) encodingName_ = NameOf(OpenConverter(declared_));
 }
 
-void Decoder::RaiseIllFormed(std::uint64_t offset) const {
-    throw InputError(sourceName_ + ": ill-formed " + encodingName_ + " at byte offset " +
-                     std::to_string(offset));
+void Decoder::RaiseFault() const {
+    if (HasFault()) throw InputError(fault_);
+}
+
+void Decoder::NoteFault(std::uint64_t offset, const std::string& kind) {
+    fault_ = sourceName_ + ": ill-formed " + shownName_ + " at " + position_.Describe() +
+             " (byte offset " + std::to_string(offset) + "): " + kind;
 }
 
 std::size_t Decoder::Settle(std::string_view start) {
@@ -99,20 +276,24 @@ std::size_t Decoder::Settle(std::string_view start) {
             hadByteOrderMark_ = true;
         }
     }
+    shownName_ = name;
     Converter converter = OpenConverter(name);
     encodingName_ = NameOf(converter);
     if (ucnv_getType(converter.get()) == UCNV_UTF8) return markBytes;  // the library's
     UErrorCode status = U_ZERO_ERROR;
-    const UConverterToUCallback callback = onFault_ == OnFault::Stop ? UCNV_TO_U_CALLBACK_STOP
-                                           : onFault_ == OnFault::Skip
-                                               ? UCNV_TO_U_CALLBACK_SKIP
-                                               : UCNV_TO_U_CALLBACK_SUBSTITUTE;
-    ucnv_setToUCallBack(converter.get(), callback, nullptr, nullptr, nullptr, &status);
+    if (onFault_ == OnFault::Stop) {
+        ucnv_setToUCallBack(converter.get(), UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr,
+                            &status);
+    } else {
+        ucnv_setToUCallBack(converter.get(), onFault_ == OnFault::Skip ? SkipFault : ReplaceFault,
+                            &faults_, nullptr, nullptr, &status);
+    }
     converter_ = std::move(converter);
     return markBytes;
 }
 
 Text Decoder::Decode(std::string_view bytes, bool ended, std::size_t* consumed, std::string* utf8) {
+    RaiseFault();
     *consumed = 0;
     if (!settled_) {
         // A byte-order mark is looked for once enough bytes have come.
@@ -122,34 +303,36 @@ Text Decoder::Decode(std::string_view bytes, bool ended, std::size_t* consumed, 
         offset_ += markBytes;
         *consumed = markBytes;
     }
-    if (converter_ != nullptr) {
-        *consumed += bytes.size();
-        Text text = DecodeWithIcu(bytes, ended);
-        offset_ += bytes.size();
-        return text;
-    }
+    std::size_t taken = 0;
     Text text;
-    const std::size_t taken = DecodeUtf8(bytes, ended, &text, utf8);
+    if (converter_ != nullptr) {
+        text = DecodeWithIcu(bytes, ended, &taken);
+    } else {
+        taken = DecodeUTF8(bytes, ended, &text, utf8);
+    }
     offset_ += taken;
     *consumed += taken;
     return text;
 }
 
-std::size_t Decoder::DecodeUtf8(std::string_view bytes, bool ended, Text* text,
-                                std::string* utf8) const {
-    if (utf8 == nullptr && onFault_ != OnFault::Skip) {
+std::size_t Decoder::DecodeUTF8(std::string_view bytes, bool ended, Text* text, std::string* utf8) {
+    if (utf8 == nullptr && onFault_ == OnFault::Stop) {
         // One pass: the library converts the block but a character cut at its end.
         const std::size_t whole = ended ? bytes.size() : QuendalText::CompleteUTF8Prefix(bytes);
         try {
-            *text = Text::FromUTF8(bytes.substr(0, whole), onFault_ == OnFault::Replace
-                                                               ? Malformed::Replace
-                                                               : Malformed::Raise);
+            *text = Text::FromUTF8(bytes.substr(0, whole));
         } catch (const QuendalText::MalformedInput& fault) {
-            RaiseIllFormed(offset_ + fault.Offset());
+            const std::size_t good = fault.Offset();
+            *text = Text::FromUTF8(bytes.substr(0, good));
+            position_.Advance(text->View());
+            NoteFault(offset_ + good, UTF8FaultKind(bytes.substr(good)));
+            return good;
         }
+        position_.Advance(text->View());
         return whole;
     }
-    // Bytes handed on as they are, or faults to drop: the validator finds each fault.
+    // Bytes handed on as they are, or faults to drop, replace or count: the validator finds
+    // each fault.
     const auto emit = [text, utf8](Text piece, std::string_view sameBytes) {
         if (utf8 != nullptr) {
             if (sameBytes.data() != nullptr) {
@@ -168,10 +351,15 @@ std::size_t Decoder::DecodeUtf8(std::string_view bytes, bool ended, Text* text,
         const QuendalText::ValidationResult check = QuendalText::ValidateUTF8(bytes.substr(at));
         const std::string_view run = bytes.substr(at, check.position);
         if (!run.empty()) emit(utf8 != nullptr ? Text() : Text::FromUTF8(run), run);
+        if (onFault_ == OnFault::Stop) position_.AdvanceUTF8(run);
         at += check.position;
         if (check.validity == Validity::Valid) return at;
         if (check.validity == Validity::Incomplete && !ended) return at;  // for the next call
-        if (onFault_ == OnFault::Stop) RaiseIllFormed(offset_ + at);
+        if (onFault_ == OnFault::Stop) {
+            NoteFault(offset_ + at, UTF8FaultKind(bytes.substr(at)));
+            return at;
+        }
+        ++faults_;
         if (onFault_ == OnFault::Replace) {
             emit(Text::FromUTF8(bytes.substr(at, check.length), Malformed::Replace), {});
         }
@@ -179,45 +367,80 @@ std::size_t Decoder::DecodeUtf8(std::string_view bytes, bool ended, Text* text,
     }
 }
 
-Text Decoder::DecodeWithIcu(std::string_view bytes, bool ended) {
-    // ICU keeps the bytes of a cut character itself, so every byte is taken.
+Text Decoder::DecodeWithIcu(std::string_view bytes, bool ended, std::size_t* consumed) {
     if (units_.size() < bytes.size() + kMarkBytes) units_.resize(bytes.size() + kMarkBytes);
+    // ICU holds the bytes of a character cut at the end of a call. So that no byte is held
+    // across blocks, the end of the block is converted on a copy of the converter, and when ICU
+    // holds bytes after it, the end is converted again without them and they are handed back
+    // for the next block.
     const char* source = bytes.data();
-    const char* const sourceEnd = bytes.data() + bytes.size();
+    const char* const sourceEnd = source + bytes.size();
+    const std::size_t tail = ended ? 0 : std::min(bytes.size(), kTailBytes);
+    const Converter atStart = onFault_ == OnFault::Stop ? Clone(converter_) : Converter();
     std::size_t written = 0;
-    while (true) {
-        UChar* target = reinterpret_cast<UChar*>(units_.data()) + written;
-        UChar* const targetStart = target;
+    UErrorCode fault = U_ZERO_ERROR;
+    *consumed = bytes.size();
+    bool clean = ConvertWithIcu(converter_.get(), &units_, &source, sourceEnd - tail, ended,
+                                &written, &fault);
+    if (clean && tail > 0) {
+        const Converter before = Clone(converter_);
+        const std::uint64_t faultsBefore = faults_;
+        const std::size_t writtenBefore = written;
+        const char* const tailStart = source;
+        clean =
+            ConvertWithIcu(converter_.get(), &units_, &source, sourceEnd, false, &written, &fault);
         UErrorCode status = U_ZERO_ERROR;
-        ucnv_toUnicode(converter_.get(), &target, AsUChar(units_.data()) + units_.size(), &source,
-                       sourceEnd, nullptr, ended, &status);
-        written += static_cast<std::size_t>(target - targetStart);
-        if (status == U_BUFFER_OVERFLOW_ERROR) {
-            units_.resize(2 * units_.size());
-            continue;
+        const auto held = static_cast<std::size_t>(ucnv_toUCountPending(converter_.get(), &status));
+        if (!clean && tailStart != bytes.data()) {
+            // Where a fault starts is plain only when ICU took the whole block in one call, from
+            // a state holding no byte (the bytes it refuses may come from the first call, and
+            // the ones it gives back from the second): the block is converted again so.
+            converter_ = atStart;
+            source = bytes.data();
+            written = 0;
+            ConvertWithIcu(converter_.get(), &units_, &source, sourceEnd, false, &written, &fault);
+        } else if (clean && U_SUCCESS(status) && held > 0 && held <= tail && held <= kLongestLeft) {
+            converter_ = before;
+            faults_ = faultsBefore;
+            written = writtenBefore;
+            source = tailStart;
+            ConvertWithIcu(converter_.get(), &units_, &source, sourceEnd - held, false, &written,
+                           &fault);
+            *consumed = bytes.size() - held;
         }
-        if (U_FAILURE(status)) {
-            // Stopped at a fault: its bytes are the last ones taken, some perhaps from the
-            // earlier blocks.
-            char invalid[32];
-            int8_t invalidBytes = sizeof invalid;
-            UErrorCode ignored = U_ZERO_ERROR;
-            ucnv_getInvalidChars(converter_.get(), invalid, &invalidBytes, &ignored);
-            const auto taken = static_cast<std::uint64_t>(source - bytes.data());
-            RaiseIllFormed(offset_ + taken - static_cast<std::uint64_t>(invalidBytes));
-        }
-        return Text(UTF16StringView(units_.data(), written));
     }
+    const UTF16StringView units(units_.data(), written);
+    if (onFault_ == OnFault::Stop) position_.Advance(units);
+    if (!clean) {
+        // The fault's bytes are the last ones taken.
+        char invalid[32];
+        auto invalidBytes = static_cast<int8_t>(sizeof invalid);
+        UErrorCode ignored = U_ZERO_ERROR;
+        ucnv_getInvalidChars(converter_.get(), invalid, &invalidBytes, &ignored);
+        invalidBytes = std::max(invalidBytes, int8_t{0});
+        NoteFault(offset_ + static_cast<std::uint64_t>(source - bytes.data()) -
+                      static_cast<std::uint64_t>(invalidBytes),
+                  IcuFaultKind(fault, ucnv_getType(converter_.get()),
+                               std::string_view(invalid, static_cast<std::size_t>(invalidBytes))));
+    }
+    return Text(units);
 }
 
-Encoder::Encoder(const std::string& name, OnFault onFault) : name_(name) {
+Encoder::Encoder(const std::string& name, OnFault onFault, ByteOrderMark mark) : name_(name) {
     Converter converter = OpenConverter(name);
-    name_ = NameOf(converter);
     const UConverterType type = ucnv_getType(converter.get());
+    const bool marksItself = type == UCNV_UTF16 || type == UCNV_UTF32;
+    if (mark == ByteOrderMark::Write && !marksItself) {
+        markToWrite_ = MarkOf(type);
+        if (markToWrite_.empty()) {
+            throw UsageError("--bom needs UTF-8, UTF-16 or UTF-32 output, not '" + name + "'");
+        }
+    }
+    if (mark == ByteOrderMark::Omit && marksItself) markToDrop_ = type == UCNV_UTF16 ? 2 : 4;
     if (type == UCNV_UTF8) return;  // the library writes UTF-8
     // UTF-16 or UTF-32 in the machine's byte order, as ICU tells both, is the units themselves.
-    nativeUtf16_ = type == (U_IS_BIG_ENDIAN ? UCNV_UTF16_BigEndian : UCNV_UTF16_LittleEndian);
-    nativeUtf32_ = type == (U_IS_BIG_ENDIAN ? UCNV_UTF32_BigEndian : UCNV_UTF32_LittleEndian);
+    nativeUTF16_ = type == (U_IS_BIG_ENDIAN ? UCNV_UTF16_BigEndian : UCNV_UTF16_LittleEndian);
+    nativeUTF32_ = type == (U_IS_BIG_ENDIAN ? UCNV_UTF32_BigEndian : UCNV_UTF32_LittleEndian);
     UErrorCode status = U_ZERO_ERROR;
     const UConverterFromUCallback callback = onFault == OnFault::Stop ? UCNV_FROM_U_CALLBACK_STOP
                                              : onFault == OnFault::Skip
@@ -228,24 +451,29 @@ Encoder::Encoder(const std::string& name, OnFault onFault) : name_(name) {
 }
 
 void Encoder::Encode(const Text& text, std::string* bytes) {
+    if (text.IsEmpty()) return;
+    if (!markToWrite_.empty()) {
+        bytes->append(markToWrite_);
+        markToWrite_.clear();
+    }
     if (converter_ == nullptr) {
         if (bytes->empty()) {
             *bytes = text.ToUTF8String();
         } else {
             *bytes += text.ToUTF8String();
         }
-    } else if (nativeUtf16_) {
+    } else if (nativeUTF16_) {
         const UTF16StringView units = text.View();
         bytes->append(reinterpret_cast<const char*>(units.data()),
                       units.size() * sizeof(QuendalText::UTF16Unit));
-    } else if (nativeUtf32_) {
+    } else if (nativeUTF32_) {
         // ICU's plain UTF-32 conversion into a buffer kept from piece to piece; the decoders
         // give well-formed text, which it converts without a fault.
         const UTF16StringView units = text.View();
         if (codePoints_.size() < units.size()) codePoints_.resize(units.size());
         int32_t length = 0;
         UErrorCode status = U_ZERO_ERROR;
-        u_strToUTF32(reinterpret_cast<UChar32*>(codePoints_.data()),
+        u_strToUTF32(reinterpret_cast<UChar32*>(&codePoints_[0]),
                      static_cast<int32_t>(codePoints_.size()), &length, AsUChar(units.data()),
                      static_cast<int32_t>(units.size()), &status);
         if (U_FAILURE(status))
@@ -253,7 +481,12 @@ void Encoder::Encode(const Text& text, std::string* bytes) {
         bytes->append(reinterpret_cast<const char*>(codePoints_.data()),
                       static_cast<std::size_t>(length) * sizeof(char32_t));
     } else {
+        const std::size_t start = bytes->size();
         Convert(text.View(), false, bytes);
+        if (markToDrop_ > 0 && bytes->size() - start >= markToDrop_) {
+            bytes->erase(start, markToDrop_);  // the mark ICU writes before the first character
+            markToDrop_ = 0;
+        }
     }
 }
 
@@ -270,7 +503,7 @@ void Encoder::Convert(UTF16StringView text, bool flush, std::string* bytes) {
         char* target = &(*bytes)[written];
         char* const targetStart = target;
         UErrorCode status = U_ZERO_ERROR;
-        ucnv_fromUnicode(converter_.get(), &target, bytes->data() + bytes->size(), &source,
+        ucnv_fromUnicode(converter_.get(), &target, &(*bytes)[0] + bytes->size(), &source,
                          sourceEnd, nullptr, flush, &status);
         written += static_cast<std::size_t>(target - targetStart);
         if (status == U_BUFFER_OVERFLOW_ERROR) {
@@ -278,21 +511,25 @@ void Encoder::Convert(UTF16StringView text, bool flush, std::string* bytes) {
             continue;
         }
         bytes->resize(written);
-        if (U_FAILURE(status)) {
-            UChar invalid[8];
-            int8_t invalidUnits = 8;
-            UErrorCode ignored = U_ZERO_ERROR;
-            ucnv_getInvalidUChars(converter_.get(), invalid, &invalidUnits, &ignored);
-            const Text character(
-                UTF16StringView(reinterpret_cast<const QuendalText::UTF16Unit*>(invalid),
-                                static_cast<std::size_t>(invalidUnits)));
-            char codePoint[16];
-            std::snprintf(codePoint, sizeof codePoint, "U+%04X",
-                          static_cast<unsigned>(*character.CodePoints().begin()));
-            throw InputError(std::string("cannot write ") + codePoint + " in " + name_ +
-                             " (try --skip or --replace)");
+        if (U_SUCCESS(status)) {
+            position_.Advance(text);
+            return;
         }
-        return;
+        UChar invalid[8];
+        int8_t invalidUnits = 8;
+        UErrorCode ignored = U_ZERO_ERROR;
+        ucnv_getInvalidUChars(converter_.get(), invalid, &invalidUnits, &ignored);
+        const Text character(
+            UTF16StringView(reinterpret_cast<const QuendalText::UTF16Unit*>(invalid),
+                            static_cast<std::size_t>(invalidUnits)));
+        const auto before = static_cast<std::size_t>(
+            std::max<std::ptrdiff_t>(source - AsUChar(text.data()) - invalidUnits, 0));
+        position_.Advance(text.substr(0, before));
+        char codePoint[16];
+        std::snprintf(codePoint, sizeof codePoint, "U+%04X",
+                      static_cast<unsigned>(*character.CodePoints().begin()));
+        throw InputError(std::string("cannot write ") + codePoint + " at " + position_.Describe() +
+                         " in " + name_ + " (try --skip or --replace)");
     }
 }
 

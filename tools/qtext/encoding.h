@@ -19,9 +19,16 @@ namespace qtext {
 // What a conversion does with input that is ill-formed in its encoding, or with a character
 // the output encoding cannot hold.
 enum class OnFault {
-    Stop,     // fail, naming the byte offset of the input
+    Stop,     // fail after the text before it, naming its position
     Skip,     // drop it, as iconv -c does
     Replace,  // write a substitute: U+FFFD when decoding, the encoding's own when encoding
+};
+
+// Whether an output starts with a byte-order mark.
+enum class ByteOrderMark {
+    AsEncoding,  // as the encoding's converter writes: UTF-16 and UTF-32 do, the others do not
+    Write,       // a mark first (UTF-8, UTF-16 and UTF-32 only)
+    Omit,        // no mark, not even for UTF-16 and UTF-32
 };
 
 // Writes every encoding ICU knows, one a line: its name, then its aliases.
@@ -33,6 +40,20 @@ using Converter = std::shared_ptr<UConverter>;
 // Opens ICU's converter for `name`; throws UsageError when ICU knows no such encoding.
 Converter OpenConverter(const std::string& name);
 
+// Where a decoder or encoder stands in its text: lines passed and code points since the last
+// line feed, kept only while counting is asked for.
+class TextPosition {
+public:
+    void Advance(QuendalText::UTF16StringView units);
+    void AdvanceUTF8(std::string_view bytes);  // well-formed UTF-8
+    // "line L, column C", both from 1, the column in code points.
+    std::string Describe() const;
+
+private:
+    std::uint64_t lineFeeds_ = 0;
+    std::uint64_t column_ = 0;
+};
+
 // Turns the bytes of one input into UTF-16 text, a block at a time. Without a declared
 // encoding a byte-order mark at the start decides (and is dropped), else UTF-8.
 class Decoder {
@@ -40,48 +61,66 @@ public:
     // `declared` is the encoding named by the user, or empty; `sourceName` names the input in
     // messages.
     Decoder(const std::string& declared, OnFault onFault, std::string sourceName);
+    Decoder(const Decoder&) = delete;  // ICU's callback holds the address of faults_
+    Decoder& operator=(const Decoder&) = delete;
+
+    // The most bytes a call leaves for the next.
+    static constexpr std::size_t kLongestLeft = 16;
 
     // Decodes `bytes`, which follow the bytes consumed by the earlier calls, into the text of
     // the characters they hold and sets *consumed. Bytes left at the end (the start of a cut
     // character, or of a byte-order mark) must begin the next call's `bytes`; with `ended`,
     // nothing is left and a cut character is a fault. When `utf8` is given and the input is
     // UTF-8, its well-formed bytes (faults dropped or replaced) are appended to *utf8 instead,
-    // sparing a conversion there and back. Throws InputError at the first fault under
-    // OnFault::Stop, naming its byte offset.
+    // sparing a conversion there and back. At a fault under OnFault::Stop it returns the text
+    // before the fault, and every later call throws InputError naming the fault's line,
+    // column, byte offset and kind.
     QuendalText::Text Decode(std::string_view bytes, bool ended, std::size_t* consumed,
                              std::string* utf8 = nullptr);
+    // Whether a fault stopped the decoding; RaiseFault() throws its InputError.
+    bool HasFault() const { return !fault_.empty(); }
+    void RaiseFault() const;
 
     // The encoding in use, as ICU names it; valid once a block was decoded.
     const std::string& encodingName() const { return encodingName_; }
     bool hadByteOrderMark() const { return hadByteOrderMark_; }
     const std::string& sourceName() const { return sourceName_; }
+    // The ill-formed sequences dropped or replaced so far.
+    std::uint64_t faults() const { return faults_; }
 
 private:
     std::size_t Settle(std::string_view start);
-    std::size_t DecodeUtf8(std::string_view bytes, bool ended, QuendalText::Text* text,
-                           std::string* utf8) const;
-    QuendalText::Text DecodeWithIcu(std::string_view bytes, bool ended);
-    [[noreturn]] void RaiseIllFormed(std::uint64_t offset) const;
+    std::size_t DecodeUTF8(std::string_view bytes, bool ended, QuendalText::Text* text,
+                           std::string* utf8);
+    QuendalText::Text DecodeWithIcu(std::string_view bytes, bool ended, std::size_t* consumed);
+    void NoteFault(std::uint64_t offset, const std::string& kind);
 
     std::string declared_;
     OnFault onFault_;
     std::string sourceName_;
     std::string encodingName_;
-    Converter converter_;  // null for UTF-8, which the library decodes
+    std::string shownName_;  // the name as the user typed it, or as a byte-order mark tells
+    Converter converter_;    // null for UTF-8, which the library decodes
     bool settled_ = false;
     bool hadByteOrderMark_ = false;
     std::uint64_t offset_ = 0;        // input offset of the first byte not yet consumed
+    std::uint64_t faults_ = 0;        // counted by ICU's callback too
+    TextPosition position_;           // of the first byte not yet consumed, under Stop
+    std::string fault_;               // the message of the fault that stopped the decoding
     QuendalText::UTF16String units_;  // ICU's output, reused from block to block
 };
 
 // Turns UTF-16 text into the bytes of one encoding, a piece at a time.
 class Encoder {
 public:
-    Encoder(const std::string& name, OnFault onFault);
+    // `name` is the encoding as the user typed it. Throws UsageError when `mark` is Write and
+    // the encoding is not UTF-8, UTF-16 or UTF-32.
+    Encoder(const std::string& name, OnFault onFault, ByteOrderMark mark);
     // True when the output is UTF-8, which the library writes.
-    bool isUtf8() const { return converter_ == nullptr; }
+    bool isUTF8() const { return converter_ == nullptr; }
     // Appends the bytes of `text` (well-formed) to *bytes. Throws InputError for a character
-    // the encoding cannot hold under OnFault::Stop.
+    // the encoding cannot hold under OnFault::Stop, naming its line and column; *bytes then
+    // holds the bytes of the text before it.
     void Encode(const QuendalText::Text& text, std::string* bytes);
     // Appends what a stateful encoding still owes at the end of the output.
     void Finish(std::string* bytes);
@@ -91,9 +130,12 @@ private:
 
     Converter converter_;  // null for UTF-8, which the library writes
     std::string name_;
-    bool nativeUtf16_ = false;
-    bool nativeUtf32_ = false;
-    std::u32string codePoints_;  // UTF-32 output, reused from piece to piece
+    bool nativeUTF16_ = false;
+    bool nativeUTF32_ = false;
+    std::string markToWrite_;     // the mark still to write before the first character
+    std::size_t markToDrop_ = 0;  // bytes of the mark ICU writes first, still to drop
+    TextPosition position_;       // of the text converted by ICU
+    std::u32string codePoints_;   // UTF-32 output, reused from piece to piece
 };
 
 }  // namespace qtext

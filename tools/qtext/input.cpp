@@ -40,7 +40,8 @@ ByteSource::ByteSource(const std::string& path, std::size_t blockBytes)
       blockBytes_(blockBytes) {
     if (!IsStandardInput(path)) {
         descriptor_ = OpenForReading(path.c_str());
-        if (descriptor_ < 0) throw InputError("cannot open " + path + ": " + std::strerror(errno));
+        if (descriptor_ < 0)
+            throw UnreadableInput("cannot open " + path + ": " + std::strerror(errno));
         ownsDescriptor_ = true;
     }
     buffer_.resize(kLongestKept + blockBytes);
@@ -60,7 +61,7 @@ bool ByteSource::Read(std::string_view* block, std::size_t keep) {
         if (got == 0) break;
         if (got < 0) {
             if (errno == EINTR) continue;
-            throw InputError("cannot read " + name_ + ": " + std::strerror(errno));
+            throw UnreadableInput("cannot read " + name_ + ": " + std::strerror(errno));
         }
         filled += static_cast<std::size_t>(got);
     }
@@ -73,6 +74,7 @@ TextReader::TextReader(ByteSource& source, const std::string& declared, OnFault 
     : source_(source), decoder_(declared, onFault, source.name()) {}
 
 bool TextReader::Next(Text* piece, std::string* utf8) {
+    decoder_.RaiseFault();
     if (ended_) return false;
     std::string_view block;
     ended_ = !source_.Read(&block, left_);
@@ -96,14 +98,18 @@ bool LineReader::Next(Text* line, bool* terminated) {
         }
         scanFrom_ = pending_.get_Length();
         if (inputEnded_) {
-            if (lineStart_ >= scanFrom_) return false;
+            if (lineStart_ >= scanFrom_) {
+                reader_.decoder().RaiseFault();
+                return false;
+            }
             *line = pending_.SubString(lineStart_, -1);
             *terminated = false;
             lineStart_ = scanFrom_;
             return true;
         }
+        // The text before a fault ends the input; the fault is raised after its last line.
         Text piece;
-        if (!reader_.Next(&piece)) {
+        if (reader_.decoder().HasFault() || !reader_.Next(&piece)) {
             inputEnded_ = true;
             continue;
         }
@@ -117,41 +123,39 @@ bool LineReader::Next(Text* line, bool* terminated) {
 }
 
 TokenReader::TokenReader(TextReader& reader, std::u32string delimiters, bool keepEmpty)
-    : reader_(reader), delimiters_(std::move(delimiters)), keepEmpty_(keepEmpty) {}
+    : lines_(reader), delimiters_(std::move(delimiters)), keepEmpty_(keepEmpty) {}
 
 bool TokenReader::Next(Text* token) {
+    static const QuendalText::UTF16Unit kCarriageReturn = '\r';
     while (true) {
-        const QuendalText::UTF16StringView units = pending_.View();
-        const QuendalText::CodePointRange unscanned(units.substr(scanFrom_));
-        for (auto at = unscanned.begin(); at != unscanned.end(); ++at) {
+        if (!haveLine_) {
+            bool terminated = false;
+            if (!lines_.Next(&line_, &terminated)) return false;
+            const QuendalText::UTF16StringView units = line_.View();
+            // CR LF ends a line as LF does.
+            lineEnd_ = units.size() -
+                       (terminated && !units.empty() && units.back() == kCarriageReturn ? 1 : 0);
+            start_ = 0;
+            haveLine_ = true;
+        }
+        const QuendalText::UTF16StringView units = line_.View().substr(0, lineEnd_);
+        const std::size_t base = start_;
+        const QuendalText::CodePointRange rest(units.substr(base));
+        for (auto at = rest.begin(); at != rest.end(); ++at) {
             if (delimiters_.find(*at) == std::u32string::npos) continue;
-            const std::size_t end = scanFrom_ + at.Index();
-            const std::size_t tokenStart = start_;
-            start_ = scanFrom_ + std::next(at).Index();
-            if (end > tokenStart || keepEmpty_) {
-                scanFrom_ = start_;
-                *token = Text(units.substr(tokenStart, end - tokenStart));
+            const std::size_t fieldStart = start_;
+            const std::size_t fieldEnd = base + at.Index();
+            start_ = base + std::next(at).Index();
+            if (fieldEnd > fieldStart || keepEmpty_) {
+                *token = Text(units.substr(fieldStart, fieldEnd - fieldStart));
                 return true;
             }
         }
-        scanFrom_ = units.size();
-        if (inputEnded_) {
-            const bool last = !lastHandedOut_ && (start_ < units.size() || keepEmpty_);
-            lastHandedOut_ = true;
-            if (last) *token = Text(units.substr(start_));
-            return last;
+        haveLine_ = false;  // the line's end ends its last field
+        if (start_ < units.size() || keepEmpty_) {
+            *token = Text(units.substr(start_));
+            return true;
         }
-        Text piece;
-        if (!reader_.Next(&piece)) {
-            inputEnded_ = true;
-            continue;
-        }
-        if (start_ > 0) {
-            pending_ = Text(units.substr(start_));
-            scanFrom_ -= start_;
-            start_ = 0;
-        }
-        AppendHeld(&pending_, piece, reader_.decoder().sourceName());
     }
 }
 

@@ -1,5 +1,6 @@
 // Reading qtext's input in blocks and cutting the decoded text into pieces, lines or tokens,
-// so that a file of any size is held only a block (or one line or token) at a time.
+// so that a file of any size is held only a block (or one line) at a time. Text before a fault
+// is handed out as if the input ended there; the fault is raised by the next call.
 #ifndef QTEXT_INPUT_H
 #define QTEXT_INPUT_H
 
@@ -32,7 +33,7 @@ public:
     // until the next call.
     bool Read(std::string_view* block, std::size_t keep);
     // The most bytes a block may carry over to the next.
-    static constexpr std::size_t kLongestKept = 16;
+    static constexpr std::size_t kLongestKept = Decoder::kLongestLeft;
     // The input as messages name it.
     const std::string& name() const { return name_; }
 
@@ -78,25 +79,25 @@ private:
     bool inputEnded_ = false;
 };
 
-// Cuts decoded text into tokens at any of a set of code points.
+// Cuts the lines of decoded text into fields at any of a set of code points; the end of a
+// line (LF, or CR LF) always ends a field.
 class TokenReader {
 public:
     // Without `keepEmpty` tokens are the non-empty runs between delimiters; with it every
-    // delimiter ends a field, empty or not, and the input's end ends the last one, so n
-    // delimiters give n + 1 fields (as Text::Split).
+    // delimiter ends a field, empty or not, and the line's end ends the last one, so a line
+    // with n delimiters gives n + 1 fields (as Text::Split).
     TokenReader(TextReader& reader, std::u32string delimiters, bool keepEmpty);
     // The next token; false when none is left.
     bool Next(QuendalText::Text* token);
 
 private:
-    TextReader& reader_;
+    LineReader lines_;
     std::u32string delimiters_;
     bool keepEmpty_;
-    QuendalText::Text pending_;  // text read but not yet handed out, from start_ on
-    std::size_t start_ = 0;      // where the next token starts
-    std::size_t scanFrom_ = 0;   // units before it hold no delimiter after start_
-    bool inputEnded_ = false;
-    bool lastHandedOut_ = false;
+    QuendalText::Text line_;   // the line being cut
+    std::size_t lineEnd_ = 0;  // its length without a CR before its LF
+    std::size_t start_ = 0;    // where its next field starts
+    bool haveLine_ = false;
 };
 
 }  // namespace qtext

@@ -1,5 +1,6 @@
 // qtext: measures, converts, searches and cuts Unicode text with the QuendalText library.
-// Exit status: 0 success, 1 unreadable or ill-formed input (or unwritable output), 2 bad usage.
+// Exit status: 0 success, 1 unreadable or ill-formed input or unwritable output, 2 bad usage;
+// find answers as grep does (the command table holds each command's status for trouble).
 #include "commands.h"
 #include "encoding.h"
 #include "errors.h"
@@ -13,9 +14,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <map>
 #include <new>
 #include <string>
+#include <utility>
 #include <vector>
 
 #ifndef QTEXT_VERSION
@@ -32,229 +33,63 @@ using QuendalText::Text;
 constexpr const char* kBlockBytesVariable = "QTEXT_BLOCK_BYTES";
 constexpr std::size_t kLargestBlockBytes = std::size_t(1) << 26;
 
-struct OptionSpec {
+struct Option {
     const char* longName;   // without the leading "--"
     char shortName;         // 0 when none
     const char* valueName;  // null for a flag
     const char* help;
+    bool valueOptional;  // --name alone, or --name=VALUE (long form only)
 };
 
-struct CommandSpec {
-    const char* name;
-    const char* operands;  // as the synopsis shows them
-    std::size_t minOperands;
-    std::size_t maxOperands;
-    const char* summary;
-    const char* details;
-    std::vector<OptionSpec> options;
-};
-
-constexpr std::size_t kAnyNumber = static_cast<std::size_t>(-1);
-
-const std::vector<CommandSpec>& Commands() {
-    static const std::vector<CommandSpec> commands = {
-        {"info",
-         "[--sample] [FILE]...",
-         0,
-         kAnyNumber,
-         "sizes, code points, grapheme clusters and lines of a text",
-         "Reports, for each FILE, the size of the text in UTF-8, UTF-16 and UTF-32 bytes (what\n"
-         "convert writes, without a byte-order mark), its length in UTF-16 units, its number of\n"
-         "code points and of grapheme clusters (user-perceived characters, by ICU's rules),\n"
-         "whether it is all ASCII and its number of lines (line feeds, plus a last line without\n"
-         "one). With no FILE and a terminal as standard input, or with --sample, it reports on a\n"
-         "multilingual sample built into the program.\n",
-         {{"sample", 0, nullptr, "report on the built-in sample"}}},
-        {"convert",
-         "[-f ENC] -t ENC [-c | --replace] [FILE]...  |  convert --list",
-         0,
-         kAnyNumber,
-         "rewrite a text in another encoding",
-         "Reads each FILE in the encoding --from and writes it in the encoding --to. Every\n"
-         "encoding that ICU's converters know is offered, under any of its names (utf8, UTF-16LE,\n"
-         "latin1, windows-1252, shift_jis, gb18030, ...). Without --from a byte-order mark at\n"
-         "the start decides the encoding and is dropped, else the input is UTF-8; none is\n"
-         "written. Ill-formed input ends the conversion, naming the byte offset of the bad\n"
-         "sequence, and a character the output encoding lacks ends it, naming the character,\n"
-         "unless --skip or --replace is given.\n",
-         {{"from", 'f', "ENC", "encoding of the input"},
-          {"to", 't', "ENC", "encoding of the output"},
-          {"list", 'l', nullptr, "list the encodings with their aliases"},
-          {"skip", 'c', nullptr, "drop what cannot be read or written, as iconv -c"},
-          {"replace", 0, nullptr,
-           "write U+FFFD for ill-formed input and the output encoding's\n"
-           "substitute for characters it lacks"}}},
-        {"find",
-         "[-i] [-c] PATTERN [FILE]...",
-         1,
-         kAnyNumber,
-         "print the lines that hold a pattern",
-         "Prints LINE:COLUMN:TEXT for each match of PATTERN, the line number counting from 1 and\n"
-         "the column being the UTF-16 index of the match in its line, counting from 0; with\n"
-         "several files each line starts with the file's name. A line with several matches is\n"
-         "printed once for each; matches do not overlap and never cross a line break. Exit\n"
-         "status, as grep's: 0 when a line matched, 1 when none did, 2 on trouble.\n",
-         {{"ignore-case", 'i', nullptr,
-           "ignore case by full Unicode case folding, the same in\n"
-           "every locale (STRASSE matches stra\u00dfe)"},
-          {"count", 'c', nullptr, "print only the number of matching lines"}}},
-        {"tokens",
-         "[-d CHARS] [--keep-empty] [FILE]...",
-         0,
-         kAnyNumber,
-         "print the tokens of a text, one a line",
-         "Cuts the text into tokens at the delimiter characters and prints each token on a line\n"
-         "of its own. The default delimiters are space, tab, carriage return and line feed.\n",
-         {{"delimiters", 'd', "CHARS",
-           "the delimiter characters, any of Unicode; \\t, \\n, \\r\n"
-           "and \\\\ stand for tab, line feed, carriage return, backslash"},
-          {"keep-empty", 0, nullptr, "keep empty fields: n delimiters give n + 1 fields (CSV)"}}},
-        {"upper",
-         "[--ascii] [FILE]...",
-         0,
-         kAnyNumber,
-         "upper-case a text",
-         "Upper-cases each line by Unicode's full mappings (stra\u00dfe gives STRASSE), the same\n"
-         "in every locale.\n",
-         {{"ascii", 0, nullptr,
-           "only lines that are all ASCII, by the C library;\n"
-           "other lines pass unchanged"}}},
-        {"lower",
-         "[--ascii] [FILE]...",
-         0,
-         kAnyNumber,
-         "lower-case a text",
-         "Lower-cases each line by Unicode's full mappings, the same in every locale.\n",
-         {{"ascii", 0, nullptr,
-           "only lines that are all ASCII, by the C library;\n"
-           "other lines pass unchanged"}}},
-    };
-    return commands;
-}
-
-void PrintProgramHelp(std::FILE* stream) {
-    std::string help =
-        "Usage: qtext COMMAND [OPTIONS] [FILE]...\n"
-        "Measures, converts, searches and cuts Unicode text with the QuendalText library.\n"
-        "Each FILE is read as UTF-8 unless it begins with a byte-order mark (convert: --from);\n"
-        "without FILE, or with -, standard input is read. Output is UTF-8 (convert: --to).\n\n"
-        "Commands:\n";
-    for (const CommandSpec& command : Commands()) {
-        std::string name = command.name;
-        name.resize(10, ' ');
-        help += "  " + name + command.summary + "\n";
-    }
-    help +=
-        "\nRun 'qtext COMMAND --help' for the options of a command.\n"
-        "Exit status: 0 success, 1 unreadable or ill-formed input, 2 bad usage\n"
-        "(find: 0 a line matched, 1 none did, 2 trouble).\n";
-    std::fputs(help.c_str(), stream);
-}
-
-// One option in a command's help: its names, then its description from a fixed column, each
-// further line of the description indented to that column.
-std::string OptionHelp(const std::string& names, const std::string& description) {
-    constexpr std::size_t kDescriptionColumn = 26;
-    std::string row = "  " + names;
-    row.resize(std::max(kDescriptionColumn, row.size() + 2), ' ');
-    for (const char c : description) {
-        row += c;
-        if (c == '\n') row.append(kDescriptionColumn, ' ');
-    }
-    return row + "\n";
-}
-
-void PrintCommandHelp(const CommandSpec& command) {
-    std::string help = std::string("Usage: qtext ") + command.name + " " + command.operands + "\n" +
-                       command.details + "\nOptions:\n";
-    for (const OptionSpec& option : command.options) {
-        std::string names = option.shortName ? std::string("-") + option.shortName + ", " : "    ";
-        names += std::string("--") + option.longName;
-        if (option.valueName) names += std::string(" ") + option.valueName;
-        help += OptionHelp(names, option.help);
-    }
-    help += OptionHelp("-h, --help", "show this help");
-    std::fputs(help.c_str(), stdout);
-}
-
+// The command line of one command: its options by long name, in order, and its operands.
 struct Arguments {
-    std::map<std::string, std::string> options;  // long name to value ("" for a flag)
+    std::vector<std::pair<std::string, std::string>> options;  // long name, value ("" for a flag)
     std::vector<std::string> operands;
     bool help = false;
 
-    bool Has(const char* name) const { return options.count(name) > 0; }
-    const std::string* Value(const char* name) const {
-        const auto found = options.find(name);
-        return found == options.end() ? nullptr : &found->second;
+    bool Has(const char* name) const { return Count(name) > 0; }
+    std::size_t Count(const char* name) const {
+        return static_cast<std::size_t>(
+            std::count_if(options.begin(), options.end(),
+                          [name](const std::pair<std::string, std::string>& option) {
+                              return option.first == name;
+                          }));
     }
-};
-
-const OptionSpec* FindOption(const CommandSpec& command, const std::string& argument,
-                             std::string* inlineValue, bool* hasInlineValue) {
-    *hasInlineValue = false;
-    if (argument.compare(0, 2, "--") == 0) {
-        std::string name = argument.substr(2);
-        const std::size_t equals = name.find('=');
-        if (equals != std::string::npos) {
-            *inlineValue = name.substr(equals + 1);
-            *hasInlineValue = true;
-            name.resize(equals);
-        }
-        for (const OptionSpec& option : command.options) {
-            if (name == option.longName) return &option;
+    // The value given last, or null.
+    const std::string* Value(const char* name) const {
+        for (auto option = options.rbegin(); option != options.rend(); ++option) {
+            if (option->first == name) return &option->second;
         }
         return nullptr;
     }
-    for (const OptionSpec& option : command.options) {
-        if (argument.size() == 2 && option.shortName != 0 && argument[1] == option.shortName)
-            return &option;
-    }
-    return nullptr;
-}
+};
 
-Arguments ParseArguments(const CommandSpec& command, int argc, char** argv, int first) {
-    Arguments arguments;
-    bool optionsEnded = false;
-    for (int i = first; i < argc; ++i) {
-        const std::string argument = argv[i];
-        if (!optionsEnded && argument == "--") {
-            optionsEnded = true;
-            continue;
+// One row of the command table: a command's name, synopsis and help, its options, the function
+// that runs it and its exit status for trouble.
+struct Command {
+    const char* name;
+    const char* operands;  // as the synopsis shows them
+    const char* summary;
+    const char* details;
+    std::vector<Option> options;
+    int (*run)(const Arguments& arguments);
+    int troubleStatus;  // when an input cannot be read or the output cannot be written
+};
+
+Settings ReadSettings() {
+    Settings settings{kDefaultBlockBytes};
+    const char* blockBytes = std::getenv(kBlockBytesVariable);
+    if (blockBytes != nullptr && *blockBytes != '\0') {
+        char* end = nullptr;
+        const unsigned long long value = std::strtoull(blockBytes, &end, 10);
+        if (*end != '\0' || value == 0 || value > kLargestBlockBytes || blockBytes[0] == '-') {
+            throw UsageError(std::string(kBlockBytesVariable) +
+                             " must be a number of bytes from 1 to " +
+                             std::to_string(kLargestBlockBytes));
         }
-        if (optionsEnded || argument.size() < 2 || argument[0] != '-') {
-            arguments.operands.push_back(argument);
-            continue;
-        }
-        if (argument == "--help" || argument == "-h") {
-            arguments.help = true;
-            continue;
-        }
-        std::string value;
-        bool hasInlineValue = false;
-        const OptionSpec* option = FindOption(command, argument, &value, &hasInlineValue);
-        if (option == nullptr) {
-            throw UsageError(std::string("unknown option '") + argument + "' for " + command.name);
-        }
-        const std::string display = std::string("--") + option->longName;
-        if (option->valueName == nullptr && hasInlineValue) {
-            throw UsageError("option " + display + " takes no value");
-        }
-        if (option->valueName != nullptr && !hasInlineValue) {
-            if (i + 1 >= argc)
-                throw UsageError("option " + display + " needs a value " + option->valueName);
-            value = argv[++i];
-        }
-        arguments.options[option->longName] = value;
+        settings.blockBytes = static_cast<std::size_t>(value);
     }
-    if (arguments.help) return arguments;
-    if (arguments.operands.size() < command.minOperands) {
-        throw UsageError(std::string(command.name) + " needs " + command.operands);
-    }
-    if (arguments.operands.size() > command.maxOperands) {
-        throw UsageError(std::string("unexpected argument '") + arguments.operands.back() +
-                         "' for " + command.name);
-    }
-    return arguments;
+    return settings;
 }
 
 // A command-line argument as Text; it must be well-formed UTF-8.
@@ -288,104 +123,433 @@ std::string UnescapeDelimiters(const std::string& written) {
     return delimiters;
 }
 
-Settings ReadSettings() {
-    Settings settings{kDefaultBlockBytes};
-    const char* blockBytes = std::getenv(kBlockBytesVariable);
-    if (blockBytes != nullptr && *blockBytes != '\0') {
-        char* end = nullptr;
-        const unsigned long long value = std::strtoull(blockBytes, &end, 10);
-        if (*end != '\0' || value == 0 || value > kLargestBlockBytes || blockBytes[0] == '-') {
-            throw UsageError(std::string(kBlockBytesVariable) +
-                             " must be a number of bytes from 1 to " +
-                             std::to_string(kLargestBlockBytes));
-        }
-        settings.blockBytes = static_cast<std::size_t>(value);
-    }
-    return settings;
+// What -c and --replace ask for; both at once is bad usage.
+OnFault OnFaultOf(const Arguments& arguments) {
+    if (arguments.Has("skip") && arguments.Has("replace"))
+        throw UsageError("--skip and --replace exclude each other");
+    return arguments.Has("skip")      ? OnFault::Skip
+           : arguments.Has("replace") ? OnFault::Replace
+                                      : OnFault::Stop;
 }
 
-int RunCommand(const CommandSpec& command, const Arguments& arguments) {
-    const Settings settings = ReadSettings();
-    const std::string name = command.name;
-    const std::vector<std::string>& files = arguments.operands;
-    if (name == "info") return RunInfo(settings, files, arguments.Has("sample"));
-    if (name == "convert") {
-        if (arguments.Has("list")) {
-            std::string list;
-            ListEncodings(&list);
-            std::fputs(list.c_str(), stdout);
-            return kExitSuccess;
+int RunInfoCommand(const Arguments& arguments) {
+    return RunInfo(ReadSettings(), arguments.operands, arguments.Has("sample"),
+                   OnFaultOf(arguments));
+}
+
+int RunConvertCommand(const Arguments& arguments) {
+    if (arguments.Has("list")) {
+        std::string list;
+        ListEncodings(&list);
+        WriteOut(list);
+        FlushOutput();
+        return kExitSuccess;
+    }
+    const std::string* to = arguments.Value("to");
+    if (to == nullptr) throw UsageError("convert needs --to ENC (or --list)");
+    if (arguments.Has("bom") && arguments.Has("no-bom"))
+        throw UsageError("--bom and --no-bom exclude each other");
+    const ByteOrderMark mark = arguments.Has("bom")      ? ByteOrderMark::Write
+                               : arguments.Has("no-bom") ? ByteOrderMark::Omit
+                                                         : ByteOrderMark::AsEncoding;
+    const std::string* from = arguments.Value("from");
+    return RunConvert(ReadSettings(), arguments.operands,
+                      {from ? *from : std::string(), *to, OnFaultOf(arguments), mark});
+}
+
+int RunFindCommand(const Arguments& arguments) {
+    std::vector<std::string> files = arguments.operands;
+    if (arguments.Count("regexp") > 1) throw UsageError("find takes one PATTERN");
+    std::string patternBytes;
+    if (const std::string* given = arguments.Value("regexp")) {
+        patternBytes = *given;
+    } else if (files.empty()) {
+        throw UsageError("find needs a PATTERN");
+    } else {
+        patternBytes = files.front();
+        files.erase(files.begin());
+    }
+    if (patternBytes.find('\n') != std::string::npos)
+        throw UsageError("PATTERN must not hold a line feed");
+    FindOptions options{};
+    options.pattern = ArgumentText(patternBytes, "PATTERN");
+    options.ignoreCase = arguments.Has("ignore-case");
+    options.invert = arguments.Has("invert-match");
+    options.wholeLines = arguments.Has("line-regexp");
+    options.noMessages = arguments.Has("no-messages");
+    options.namePrefix = FindOptions::NamePrefix::WithSeveral;
+    for (const auto& option : arguments.options) {  // as grep, the last one counts
+        if (option.first == "with-filename") options.namePrefix = FindOptions::NamePrefix::Always;
+        if (option.first == "no-filename") options.namePrefix = FindOptions::NamePrefix::Never;
+    }
+    options.report = arguments.Has("quiet")                 ? FindOptions::Report::Quiet
+                     : arguments.Has("files-with-matches")  ? FindOptions::Report::FileNames
+                     : arguments.Has("files-without-match") ? FindOptions::Report::FileNamesWithout
+                     : arguments.Has("count")               ? FindOptions::Report::Count
+                                                            : FindOptions::Report::Lines;
+    options.onlyMatching = arguments.Has("only-matching");
+    options.lineNumbers = arguments.Has("line-number");
+    options.columns = arguments.Has("column");
+    options.maxCount = -1;
+    if (const std::string* written = arguments.Value("max-count")) {
+        char* end = nullptr;
+        const long long value = std::strtoll(written->c_str(), &end, 10);
+        if (written->empty() || *end != '\0' || value < 0)
+            throw UsageError("--max-count needs a number from 0, not '" + *written + "'");
+        options.maxCount = value;
+    }
+    const std::string* when = arguments.Value("color");
+    const std::string color = when == nullptr ? "never" : when->empty() ? "auto" : *when;
+    if (color != "auto" && color != "always" && color != "never")
+        throw UsageError("--color takes auto, always or never, not '" + color + "'");
+    // As grep: auto colors a terminal's output unless TERM names none or a dumb one.
+    const char* terminal = std::getenv("TERM");
+    options.color =
+        color == "always" || (color == "auto" && StandardOutputIsTerminal() &&
+                              terminal != nullptr && std::strcmp(terminal, "dumb") != 0);
+    return RunFind(ReadSettings(), files, options);
+}
+
+int RunTokensCommand(const Arguments& arguments) {
+    const std::string* written = arguments.Value("delimiters");
+    const std::u32string delimiters =
+        written ? ArgumentText(UnescapeDelimiters(*written), "--delimiters").ToUTF32String()
+                : std::u32string(U" \t\r\n");
+    return RunTokens(ReadSettings(), arguments.operands, delimiters, arguments.Has("keep-empty"));
+}
+
+int RunUpperCommand(const Arguments& arguments) {
+    return RunCaseMapping(ReadSettings(), arguments.operands, true, arguments.Has("ascii"));
+}
+
+int RunLowerCommand(const Arguments& arguments) {
+    return RunCaseMapping(ReadSettings(), arguments.operands, false, arguments.Has("ascii"));
+}
+
+const std::vector<Command>& Commands() {
+    static const std::vector<Command> commands = {
+        {"info",
+         "[--sample] [-c | --replace] [FILE]...",
+         "sizes, code points, grapheme clusters and lines of a text",
+         "Reports, for each FILE, the size of the text in UTF-8, UTF-16 and UTF-32 bytes (what\n"
+         "convert writes, without a byte-order mark), its length in UTF-16 units, its number of\n"
+         "code points and of grapheme clusters (user-perceived characters, by ICU's rules),\n"
+         "whether it is all ASCII and its number of lines (line feeds, plus a last line without\n"
+         "one). A file with ill-formed input gets no report but a message naming the fault's\n"
+         "position, unless -c or --replace is given: then the text is measured with each\n"
+         "ill-formed sequence dropped or replaced by U+FFFD, and the sequences are counted\n"
+         "(ill-formed:). With --sample it reports on a multilingual sample built into the\n"
+         "program instead.\n",
+         {{"sample", 0, nullptr, "report on the built-in sample", false},
+          {"skip", 'c', nullptr, "drop ill-formed sequences, and count them", false},
+          {"replace", 0, nullptr, "count each ill-formed sequence as U+FFFD, and count them",
+           false}},
+         RunInfoCommand,
+         kExitInputError},
+        {"convert",
+         "[-f ENC] -t ENC [-c | --replace] [--bom | --no-bom] [FILE]...  |  convert --list",
+         "rewrite a text in another encoding",
+         "Reads each FILE in the encoding --from and writes it in the encoding --to. Every\n"
+         "encoding that ICU's converters know is offered, under any of its names (utf8, UTF-16LE,\n"
+         "latin1, windows-1252, shift_jis, gb18030, ...). Without --from a byte-order mark at\n"
+         "the start decides the encoding and is dropped, else the input is UTF-8; with --from a\n"
+         "mark is read as a character, as iconv reads it. UTF-16 and UTF-32 with no byte order\n"
+         "named are written with a byte-order mark, in the machine's byte order, as iconv and\n"
+         "uconv write them; UTF-8, UTF-16LE, UTF-16BE, UTF-32LE and UTF-32BE without one.\n"
+         "Ill-formed input ends the conversion after the text before it, naming its line, column\n"
+         "(in code points, from 1), byte offset and kind, and a character the output encoding\n"
+         "lacks ends it, naming the character and its line and column, unless --skip or\n"
+         "--replace is given.\n",
+         {{"from", 'f', "ENC", "encoding of the input", false},
+          {"to", 't', "ENC", "encoding of the output", false},
+          {"list", 'l', nullptr, "list the encodings with their aliases", false},
+          {"skip", 'c', nullptr, "drop what cannot be read or written, as iconv -c", false},
+          {"replace", 0, nullptr,
+           "write U+FFFD for ill-formed input and the output encoding's\n"
+           "substitute for characters it lacks",
+           false},
+          {"bom", 0, nullptr, "start the output with a byte-order mark (UTF-8, UTF-16, UTF-32)",
+           false},
+          {"no-bom", 0, nullptr, "write no byte-order mark, not even for UTF-16 and UTF-32",
+           false}},
+         RunConvertCommand,
+         kExitInputError},
+        {"find",
+         "[OPTION]... PATTERN [FILE]...  |  find [OPTION]... -e PATTERN [FILE]...",
+         "print the lines that hold a pattern",
+         "Prints each line that holds PATTERN once, as grep -F does: prefixed with the file's\n"
+         "name and ':' when several files are searched. PATTERN is a plain string (an empty one\n"
+         "matches every line); matches do not overlap and never cross a line break. Exit status,\n"
+         "as grep's: 0 when a line was selected, 1 when none was, 2 on trouble. The text before\n"
+         "an ill-formed sequence is searched, as if the input ended there.\n",
+         {{"regexp", 'e', "PATTERN", "the pattern (one that starts with '-', say)", false},
+          {"fixed-strings", 'F', nullptr, "PATTERN is a plain string (it always is)", false},
+          {"ignore-case", 'i', nullptr,
+           "ignore case by full Unicode case folding, the same in\n"
+           "every locale (STRASSE matches stra\u00dfe)",
+           false},
+          {"invert-match", 'v', nullptr, "select the lines that do not match", false},
+          {"line-regexp", 'x', nullptr, "match only whole lines", false},
+          {"count", 'c', nullptr, "print only the number of selected lines", false},
+          {"files-with-matches", 'l', nullptr, "print only the names of files with a selected line",
+           false},
+          {"files-without-match", 'L', nullptr,
+           "print only the names of files without a selected line", false},
+          {"quiet", 'q', nullptr,
+           "print nothing; exit 0 at the first selected line, even\n"
+           "after trouble",
+           false},
+          {"max-count", 'm', "NUM", "stop reading a file after NUM selected lines", false},
+          {"with-filename", 'H', nullptr, "print the file's name before each line, even for one",
+           false},
+          {"no-filename", 0, nullptr, "print no file name, even for several (grep -h)", false},
+          {"line-number", 'n', nullptr, "print each line's number (from 1) before it", false},
+          {"no-messages", 's', nullptr, "say nothing of files that cannot be opened or read",
+           false},
+          {"column", 0, nullptr,
+           "print the column of the first match, in code points\n"
+           "from 1, after the line number (1 for lines without one)",
+           false},
+          {"only-matching", 'o', nullptr,
+           "print each match alone on a line (nothing for an empty\n"
+           "pattern or with -v)",
+           false},
+          {"color", 0, "WHEN",
+           "highlight matches as grep does: never (default), always,\n"
+           "or auto (a terminal, unless TERM is dumb); --color is auto",
+           true}},
+         RunFindCommand,
+         kExitFindTrouble},
+        {"tokens",
+         "[-d CHARS] [--keep-empty] [FILE]...",
+         "print the tokens of a text, one a line",
+         "Cuts each line into fields at the delimiter characters and prints each field on a line\n"
+         "of its own. Lines are records: a line feed, with a carriage return before it or not,\n"
+         "always ends a field, whatever the delimiters. The default delimiters are space, tab\n"
+         "and carriage return.\n",
+         {{"delimiters", 'd', "CHARS",
+           "the delimiter characters, any of Unicode; \\t, \\n, \\r\n"
+           "and \\\\ stand for tab, line feed, carriage return, backslash",
+           false},
+          {"keep-empty", 0, nullptr,
+           "keep empty fields: a line with n delimiters gives n + 1\n"
+           "fields (CSV)",
+           false}},
+         RunTokensCommand,
+         kExitInputError},
+        {"upper",
+         "[--ascii] [FILE]...",
+         "upper-case a text",
+         "Upper-cases each line by Unicode's full mappings (stra\u00dfe gives STRASSE), the same\n"
+         "in every locale.\n",
+         {{"ascii", 0, nullptr,
+           "only lines that are all ASCII, by the C library;\n"
+           "other lines pass unchanged",
+           false}},
+         RunUpperCommand,
+         kExitInputError},
+        {"lower",
+         "[--ascii] [FILE]...",
+         "lower-case a text",
+         "Lower-cases each line by Unicode's full mappings, the same in every locale.\n",
+         {{"ascii", 0, nullptr,
+           "only lines that are all ASCII, by the C library;\n"
+           "other lines pass unchanged",
+           false}},
+         RunLowerCommand,
+         kExitInputError},
+    };
+    return commands;
+}
+
+std::string ProgramHelp() {
+    std::string help =
+        "Usage: qtext COMMAND [OPTIONS] [FILE]...\n"
+        "Measures, converts, searches and cuts Unicode text with the QuendalText library.\n"
+        "Each FILE is read as UTF-8 unless it begins with a byte-order mark (convert: --from);\n"
+        "without FILE, or with -, standard input is read. Output is UTF-8 (convert: --to).\n\n"
+        "Commands:\n";
+    for (const Command& command : Commands()) {
+        std::string name = command.name;
+        name.resize(10, ' ');
+        help += "  " + name + command.summary + "\n";
+    }
+    help +=
+        "\nRun 'qtext COMMAND --help' for the options of a command. Short options bundle (-in,\n"
+        "-m5), a long one may be cut short while unambiguous (--ignore), and -- ends them.\n"
+        "Exit status: 0 success, 1 unreadable or ill-formed input or unwritable output, 2 bad\n"
+        "usage (find: 0 a line was selected, 1 none was, 2 trouble).\n";
+    return help;
+}
+
+// One option in a command's help: its names, then its description from a fixed column, each
+// further line of the description indented to that column.
+std::string OptionHelp(const std::string& names, const std::string& description) {
+    constexpr std::size_t kDescriptionColumn = 26;
+    std::string row = "  " + names;
+    row.resize(std::max(kDescriptionColumn, row.size() + 2), ' ');
+    for (const char c : description) {
+        row += c;
+        if (c == '\n') row.append(kDescriptionColumn, ' ');
+    }
+    return row + "\n";
+}
+
+std::string CommandHelp(const Command& command) {
+    std::string help = std::string("Usage: qtext ") + command.name + " " + command.operands + "\n" +
+                       command.details + "\nOptions:\n";
+    for (const Option& option : command.options) {
+        std::string names = option.shortName ? std::string("-") + option.shortName + ", " : "    ";
+        names += std::string("--") + option.longName;
+        if (option.valueName) {
+            names += option.valueOptional ? std::string("[=") + option.valueName + "]"
+                                          : std::string(" ") + option.valueName;
         }
-        const std::string* to = arguments.Value("to");
-        if (to == nullptr) throw UsageError("convert needs --to ENC (or --list)");
-        if (arguments.Has("skip") && arguments.Has("replace"))
-            throw UsageError("--skip and --replace exclude each other");
-        const OnFault onFault = arguments.Has("skip")      ? OnFault::Skip
-                                : arguments.Has("replace") ? OnFault::Replace
-                                                           : OnFault::Stop;
-        const std::string* from = arguments.Value("from");
-        return RunConvert(settings, files, {from ? *from : std::string(), *to, onFault});
+        help += OptionHelp(names, option.help);
     }
-    if (name == "find") {
-        const std::string& patternBytes = files[0];
-        if (patternBytes.empty()) throw UsageError("PATTERN must not be empty");
-        if (patternBytes.find('\n') != std::string::npos)
-            throw UsageError("PATTERN must not hold a line feed");
-        const FindOptions options{ArgumentText(patternBytes, "PATTERN"),
-                                  arguments.Has("ignore-case"), arguments.Has("count")};
-        return RunFind(settings, std::vector<std::string>(files.begin() + 1, files.end()), options);
+    help += OptionHelp("-h, --help", "show this help");
+    return help;
+}
+
+// The option named `name`, or the only one it begins (--ignore for --ignore-case, as getopt);
+// null when none is. Throws UsageError when it begins several.
+const Option* FindLongOption(const Command& command, const std::string& name) {
+    const Option* begun = nullptr;
+    for (const Option& option : command.options) {
+        if (name == option.longName) return &option;
+        if (name.empty() || std::string(option.longName).compare(0, name.size(), name) != 0) {
+            continue;
+        }
+        if (begun != nullptr) {
+            throw UsageError("option '--" + name + "' is ambiguous for " + command.name);
+        }
+        begun = &option;
     }
-    if (name == "tokens") {
-        const std::string* written = arguments.Value("delimiters");
-        const std::u32string delimiters =
-            written ? ArgumentText(UnescapeDelimiters(*written), "--delimiters").ToUTF32String()
-                    : std::u32string(U" \t\r\n");
-        return RunTokens(settings, files, delimiters, arguments.Has("keep-empty"));
+    return begun;
+}
+
+const Option* FindShortOption(const Command& command, char name) {
+    for (const Option& option : command.options) {
+        if (option.shortName != 0 && name == option.shortName) return &option;
     }
-    return RunCaseMapping(settings, files, name == "upper", arguments.Has("ascii"));
+    return nullptr;
+}
+
+// Reads the command line as grep does: options and operands in any order, short options
+// bundled (-in, -m5 or -m 5), long ones with "=VALUE" or the next argument, "--" ending the
+// options; "-" alone is an operand (standard input).
+Arguments ParseArguments(const Command& command, int argc, char** argv, int first) {
+    Arguments arguments;
+    bool optionsEnded = false;
+    for (int i = first; i < argc; ++i) {
+        const std::string argument = argv[i];
+        if (optionsEnded || argument.size() < 2 || argument[0] != '-') {
+            arguments.operands.push_back(argument);
+            continue;
+        }
+        if (argument == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        if (argument[1] == '-') {
+            std::string name = argument.substr(2);
+            const std::size_t equals = name.find('=');
+            const bool hasValue = equals != std::string::npos;
+            const std::string value = hasValue ? name.substr(equals + 1) : std::string();
+            if (hasValue) name.resize(equals);
+            if (name == "help" && !hasValue) {
+                arguments.help = true;
+                continue;
+            }
+            const Option* option = FindLongOption(command, name);
+            if (option == nullptr) {
+                throw UsageError("unknown option '--" + name + "' for " + command.name);
+            }
+            if (option->valueName == nullptr && hasValue) {
+                throw UsageError("option --" + name + " takes no value");
+            }
+            if (option->valueName == nullptr || hasValue || option->valueOptional) {
+                arguments.options.emplace_back(option->longName, value);
+                continue;
+            }
+            if (i + 1 >= argc)
+                throw UsageError("option --" + name + " needs a value " + option->valueName);
+            arguments.options.emplace_back(option->longName, argv[++i]);
+            continue;
+        }
+        for (std::size_t at = 1; at < argument.size(); ++at) {
+            if (argument[at] == 'h') {
+                arguments.help = true;
+                continue;
+            }
+            const Option* option = FindShortOption(command, argument[at]);
+            if (option == nullptr) {
+                throw UsageError(std::string("unknown option '-") + argument[at] + "' for " +
+                                 command.name);
+            }
+            if (option->valueName == nullptr) {
+                arguments.options.emplace_back(option->longName, std::string());
+                continue;
+            }
+            if (at + 1 < argument.size()) {
+                arguments.options.emplace_back(option->longName, argument.substr(at + 1));
+            } else if (i + 1 < argc) {
+                arguments.options.emplace_back(option->longName, argv[++i]);
+            } else {
+                throw UsageError(std::string("option -") + argument[at] + " needs a value " +
+                                 option->valueName);
+            }
+            break;
+        }
+    }
+    return arguments;
+}
+
+// Writes what --help, --version or --list print; OutputError when it cannot be written.
+void WriteAll(const std::string& text) {
+    WriteOut(text);
+    FlushOutput();
 }
 
 int Main(int argc, char** argv) {
-    if (argc < 2) {
-        std::fputs("qtext: a command is needed\n", stderr);
-        PrintProgramHelp(stderr);
-        return kExitUsageError;
-    }
-    const std::string first = argv[1];
-    if (first == "--help" || first == "-h") {
-        PrintProgramHelp(stdout);
-        return kExitSuccess;
-    }
-    if (first == "--version") {
-        std::puts("qtext " QTEXT_VERSION);
-        return kExitSuccess;
-    }
-    const CommandSpec* command = nullptr;
-    for (const CommandSpec& candidate : Commands()) {
-        if (first == candidate.name) command = &candidate;
-    }
+    const Command* command = nullptr;
     try {
+        if (argc < 2) throw UsageError("a command is needed");
+        const std::string first = argv[1];
+        if (first == "--help" || first == "-h") {
+            WriteAll(ProgramHelp());
+            return kExitSuccess;
+        }
+        if (first == "--version") {
+            WriteAll("qtext " QTEXT_VERSION "\n");
+            return kExitSuccess;
+        }
+        for (const Command& candidate : Commands()) {
+            if (first == candidate.name) command = &candidate;
+        }
         if (command == nullptr) throw UsageError("unknown command '" + first + "'");
         const Arguments arguments = ParseArguments(*command, argc, argv, 2);
         if (arguments.help) {
-            PrintCommandHelp(*command);
+            WriteAll(CommandHelp(*command));
             return kExitSuccess;
         }
-        return RunCommand(*command, arguments);
+        return command->run(arguments);
     } catch (const UsageError& error) {
         std::fprintf(stderr, "qtext: %s\nTry 'qtext %s--help'.\n", error.what(),
                      command ? (std::string(command->name) + " ").c_str() : "");
         return kExitUsageError;
     } catch (const InputError& error) {
         std::fprintf(stderr, "qtext: %s\n", error.what());
-        return command != nullptr && std::strcmp(command->name, "find") == 0 ? kExitFindTrouble
-                                                                             : kExitInputError;
+        return command ? command->troubleStatus : kExitInputError;
+    } catch (const OutputError& error) {
+        std::fprintf(stderr, "qtext: %s\n", error.what());
+        return command ? command->troubleStatus : kExitInputError;
     } catch (const std::bad_alloc&) {
         std::fputs("qtext: out of memory\n", stderr);
-        return kExitInputError;
+        return command ? command->troubleStatus : kExitInputError;
     } catch (const std::exception& error) {
         std::fprintf(stderr, "qtext: unexpected failure: %s\n", error.what());
-        return kExitInputError;
+        return command ? command->troubleStatus : kExitInputError;
     }
 }
 
@@ -405,7 +569,7 @@ void SelectLocale() {
 int main(int argc, char** argv) {
     qtext::UseBinaryStandardStreams();
     qtext::SelectLocale();
-    std::vector<std::string> arguments = qtext::ArgumentsAsUtf8(argc, argv);
+    std::vector<std::string> arguments = qtext::ArgumentsAsUTF8(argc, argv);
     std::vector<char*> pointers;
     for (std::string& argument : arguments) pointers.push_back(&argument[0]);
     pointers.push_back(nullptr);

@@ -20,7 +20,7 @@ namespace qtext {
 
 #if defined(_WIN32)
 
-std::vector<std::string> ArgumentsAsUtf8(int argc, char** argv) {
+std::vector<std::string> ArgumentsAsUTF8(int argc, char** argv) {
     int count = 0;
     wchar_t** wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
     std::vector<std::string> arguments;
@@ -47,7 +47,7 @@ long ReadSome(int descriptor, char* buffer, std::size_t count) {
 
 void CloseDescriptor(int descriptor) { ::_close(descriptor); }
 
-bool StandardInputIsTerminal() { return ::_isatty(0) != 0; }
+bool StandardOutputIsTerminal() { return ::_isatty(1) != 0; }
 
 void UseBinaryStandardStreams() {
     ::_setmode(::_fileno(stdin), _O_BINARY);
@@ -56,7 +56,7 @@ void UseBinaryStandardStreams() {
 
 #else
 
-std::vector<std::string> ArgumentsAsUtf8(int argc, char** argv) {
+std::vector<std::string> ArgumentsAsUTF8(int argc, char** argv) {
     return std::vector<std::string>(argv, argv + argc);
 }
 
@@ -68,7 +68,7 @@ long ReadSome(int descriptor, char* buffer, std::size_t count) {
 
 void CloseDescriptor(int descriptor) { ::close(descriptor); }
 
-bool StandardInputIsTerminal() { return ::isatty(STDIN_FILENO) != 0; }
+bool StandardOutputIsTerminal() { return ::isatty(STDOUT_FILENO) != 0; }
 
 void UseBinaryStandardStreams() {}
 

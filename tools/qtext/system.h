@@ -1,5 +1,5 @@
 // What qtext asks of the operating system beyond standard C++: its arguments as UTF-8, files read
-// through descriptors, whether standard input is a terminal, and standard streams that carry
+// through descriptors, whether standard output is a terminal, and standard streams that carry
 // bytes untranslated.
 #ifndef QTEXT_SYSTEM_H
 #define QTEXT_SYSTEM_H
@@ -12,8 +12,8 @@ namespace qtext {
 
 // The program's arguments, argv[0] included, as UTF-8. Windows hands main() its arguments in
 // the ANSI code page, so there they are read again from the UTF-16 command line; an unpaired
-// surrogate in it becomes its three-byte form, which is not UTF-8 and is refused as such.
-std::vector<std::string> ArgumentsAsUtf8(int argc, char** argv);
+// surrogate in it becomes U+FFFD.
+std::vector<std::string> ArgumentsAsUTF8(int argc, char** argv);
 
 // A descriptor open for reading the bytes of `path`, or -1 with errno set.
 int OpenForReading(const char* path);
@@ -21,7 +21,7 @@ int OpenForReading(const char* path);
 long ReadSome(int descriptor, char* buffer, std::size_t count);
 void CloseDescriptor(int descriptor);
 
-bool StandardInputIsTerminal();
+bool StandardOutputIsTerminal();
 
 // Puts standard input and output in binary mode where the C runtime would otherwise translate
 // (Windows: "\n" written as "\r\n", reading stopped at a Ctrl-Z byte).
