@@ -460,7 +460,7 @@ bool OpenBefore(const unsigned char* in) {
 template <class L>
 ValidPrefix ValidUTF8PrefixKernel(const char* bytes, std::size_t size) {
     const auto* input = reinterpret_cast<const unsigned char*>(bytes);
-    // Bits that only bytes from 0x80 have, in a unit.
+    // The bits that ASCII bytes may have, two bytes to a unit.
     constexpr std::uint32_t kAsciiBytes = 0x7F7F;
     return CheckLoop<L::kBlockBytes, kLongestUTF8Sequence - 1, 0>(
         size,
