@@ -46,7 +46,7 @@ void AppendUTF16(const UTF16Unit* units, std::size_t size, Malformed malformed,
     out.reserve(out.size() + size);
     std::size_t read = 0;
     while (true) {
-        const detail::TranscodeResult pass = detail::ValidateUTF16(units + read, size - read);
+        const detail::ValidPrefix pass = detail::ValidUTF16Prefix(units + read, size - read);
         out.append(units + read, pass.read);
         read += pass.read;
         if (pass.stop == detail::Stop::End) break;

@@ -230,7 +230,7 @@ std::string Text::ToUTF8String(Malformed malformed) const {
 
 std::u32string Text::ToUTF32String(Malformed malformed) const {
     if (malformed == Malformed::Raise) {
-        const detail::TranscodeResult check = detail::ValidateUTF16(Content.data(), Content.size());
+        const detail::ValidPrefix check = detail::ValidUTF16Prefix(Content.data(), Content.size());
         if (check.stop != detail::Stop::End) {
             detail::RaiseMalformed(detail::kToUTF32StringSite, check.read);
         }

@@ -292,6 +292,14 @@ std::basic_string_view<UTF16Unit> ViewOf(const Text& text) {
     return {text.c_str(), static_cast<std::size_t>(text.get_Length())};
 }
 
+// The first index where the units of `pattern` (at least one) begin in the `size` units at
+// `units`, or `size`: the active kernels' search.
+std::size_t FindUnits(const UTF16Unit* units, std::size_t size, UTF16StringView pattern) {
+    const detail::Kernels& kernels = detail::ActiveKernels();
+    return pattern.size() == 1 ? kernels.findUnit(units, size, pattern[0])
+                               : kernels.findPattern(units, size, pattern.data(), pattern.size());
+}
+
 }  // namespace
 
 int Text::FindString(const Text& pattern) const { return FindString(pattern, 0); }
@@ -303,12 +311,7 @@ int Text::FindString(const Text& pattern, int start) const {
     // The standard string's rules: an empty pattern is found at any start up to the length.
     if (from > size || patternSize > size - from) return kNotFound;
     if (patternSize == 0) return static_cast<int>(from);
-    const detail::Kernels& kernels = detail::ActiveKernels();
-    const UTF16Unit* units = Content.data() + from;
-    const std::size_t found =
-        patternSize == 1
-            ? kernels.findUnit(units, size - from, pattern.Content[0])
-            : kernels.findPattern(units, size - from, pattern.Content.data(), patternSize);
+    const std::size_t found = FindUnits(Content.data() + from, size - from, pattern.Content);
     return found == size - from ? kNotFound : static_cast<int>(from + found);
 }
 
@@ -503,7 +506,12 @@ bool Text::EndsWith(const TextArgument& suffix) const {
            View().substr(Content.size() - sought.size()) == sought;
 }
 
-bool Text::Contains(const TextArgument& part) const { return View().find(part.View()) != npos; }
+bool Text::Contains(const TextArgument& part) const {
+    const UTF16StringView sought = part.View();
+    const std::size_t size = Content.size();
+    if (sought.empty()) return true;
+    return sought.size() <= size && FindUnits(Content.data(), size, sought) != size;
+}
 
 std::vector<Text> Text::Split(const Char& delimiter) const {
     // U+0000 has no units as a Char's string; in a text it is one NUL unit.
