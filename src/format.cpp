@@ -224,18 +224,23 @@ Conversion ParseConversion(const UTF16Unit* percent) {
 
 // Appends the UTF-16 form of the NUL-terminated UTF-8 `text`, each ill-formed sequence becoming
 // U+FFFD, and stops after `maxUnits` units (which may fall between the two units of a pair).
-// Bytes after the last character taken are not read: a NUL byte ends every sequence.
-void AppendUTF8(UTF16String& output, const char* text, std::size_t maxUnits) {
+// Bytes after the last character taken are not read: a NUL byte ends every sequence. Answers
+// whether `maxUnits` left units of the text out.
+bool AppendUTF8(UTF16String& output, const char* text, std::size_t maxUnits) {
     const auto* bytes = reinterpret_cast<const unsigned char*>(text);
     std::size_t appended = 0;
-    while (appended < maxUnits && *bytes != 0) {
+    while (*bytes != 0) {
+        if (appended == maxUnits) return true;
         const UTF8Step step = DecodeUTF8(bytes, kUnlimited);
         bytes += step.length;
         UTF16Unit units[2];
-        const std::size_t count = std::min(EncodeUTF16(step.codePoint, units), maxUnits - appended);
+        const std::size_t encoded = EncodeUTF16(step.codePoint, units);
+        const std::size_t count = std::min(encoded, maxUnits - appended);
         output.append(units, count);
         appended += count;
+        if (count < encoded) return true;
     }
+    return false;
 }
 
 // The narrow printf form of one numeric conversion, with '*' already resolved.
@@ -412,6 +417,8 @@ private:
         // The C library refuses a number longer than INT_MAX bytes, longer than any text.
         if (needed < 0) RaiseLengthError(kConstructLengthSite);
         const auto size = static_cast<std::size_t>(needed);
+        // Before the buffer is made: a number's units are at most its bytes.
+        CheckGrowth(output_.size(), size, kConstructLengthSite);
         if (size < sizeof smallBuffer) {
             AppendNumberUnits(smallBuffer);
             return;
@@ -522,7 +529,12 @@ private:
             const char* narrow = Next<const char*>();
             if (narrow != nullptr) {
                 narrowUnits_.clear();
-                AppendUTF8(narrowUnits_, narrow, maxUnits);
+                // Converted no further than the output may still grow: on a 32-bit target a
+                // long argument would otherwise outgrow what a string can hold.
+                const std::size_t room = kMaxTextUnits - output_.size();
+                if (AppendUTF8(narrowUnits_, narrow, std::min(maxUnits, room)) && maxUnits > room) {
+                    RaiseLengthError(kConstructLengthSite);
+                }
                 AppendPadded(conversion, narrowUnits_.data(), narrowUnits_.size());
                 return;
             }
@@ -564,7 +576,8 @@ UTF16String FormatUTF16(const UTF16Unit* format, va_list arguments) {
     std::size_t formatUnits = 0;
     while (format[formatUnits] != 0) ++formatUnits;
     UTF16String output;
-    output.reserve((formatUnits / kFormatBlockUnits + 1) * kFormatBlockUnits);
+    output.reserve(
+        std::min(kMaxTextUnits, (formatUnits / kFormatBlockUnits + 1) * kFormatBlockUnits));
 
     // The caller's list stays where it was; the conversions read a copy of their own.
     va_list remaining;

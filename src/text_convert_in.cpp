@@ -26,11 +26,19 @@ detail::TranscodeResult AppendUTF8(UTF16String& content, const char* bytes, std:
                                    const detail::LengthRaiseSite& site) {
     const std::size_t kept = content.size();
     // UTF-8 never gives more UTF-16 units than it has bytes; only a longer source needs to be
-    // measured before it is converted.
-    if (size > detail::kMaxTextUnits - kept) {
-        detail::CheckGrowth(kept, detail::ValidateUTF8(bytes, size).written, site);
-    }
+    // measured before it is converted. Its units then get exactly their room (room for one unit
+    // a byte might pass what a string can hold on a 32-bit target), and the plain pass, which
+    // writes nothing beyond its output, converts it.
     detail::TranscodeResult converted{};
+    if (size > detail::kMaxTextUnits - kept) {
+        const std::size_t units = detail::ValidateUTF8(bytes, size).written;
+        detail::CheckGrowth(kept, units, site);
+        detail::ResizeForOverwrite(content, kept + units, [&](UTF16Unit* out) {
+            converted = detail::reference::UTF8ToUTF16(bytes, size, out + kept);
+            return kept + converted.written;
+        });
+        return converted;
+    }
     detail::ResizeForOverwrite(content, kept + size, [&](UTF16Unit* units) {
         converted = detail::UTF8ToUTF16(bytes, size, units + kept);
         return kept + converted.written;

@@ -11,10 +11,12 @@
 #include <unicode/uchar.h>
 #include <unicode/ustring.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <ostream>
 #include <stdexcept>
+#include <string_view>
 #include <utility>
 
 namespace QuendalText {
@@ -35,6 +37,27 @@ struct GraphemeBreaks {
 namespace {
 
 int Sign(int value) { return (value > 0) - (value < 0); }
+
+// The units FromUTF8 makes of `bytes`, each maximal ill-formed subpart one U+FFFD; raises the
+// length error when they are more than a text holds, or MalformedInput for ill-formed input
+// that `malformed` refuses.
+std::size_t UnitsFromUTF8(std::string_view bytes, Malformed malformed) {
+    std::size_t read = 0;
+    std::size_t units = 0;
+    while (true) {
+        const detail::TranscodeResult pass =
+            detail::ValidateUTF8(bytes.data() + read, bytes.size() - read);
+        read += pass.read;
+        units += pass.written;
+        if (pass.stop == detail::Stop::End) break;
+        if (malformed == Malformed::Raise) detail::RaiseMalformed(detail::kFromUTF8Site, read);
+        ++units;
+        const auto* rest = reinterpret_cast<const unsigned char*>(bytes.data()) + read;
+        read += detail::DecodeUTF8(rest, bytes.size() - read).length;
+    }
+    detail::CheckLength(units, detail::kFromUTF8LengthSite);
+    return units;
+}
 
 // The units of `source` mapped by one of ICU's full case mappings, which may lengthen them:
 // a first try with some room to spare, a second with the exact length ICU asked for.
@@ -115,14 +138,18 @@ Text::Text(UTF16StringView units) : Text() {
 Text Text::FromUTF8(std::string_view bytes, Malformed malformed) {
     // UTF-8 never gives more units than it has bytes, and U+FFFD takes one unit for at least
     // one byte, so the units are written straight into the text's own storage.
+    // A source longer than a text may be is measured first, U+FFFD included, and then gets
+    // exactly its room and the plain pass, which writes nothing beyond its output.
+    const bool measured = bytes.size() > detail::kMaxTextUnits;
     Text text;
-    text.Content.resize(bytes.size());
+    text.Content.resize(measured ? UnitsFromUTF8(bytes, malformed) : bytes.size());
+    const auto convert = measured ? detail::reference::UTF8ToUTF16 : detail::UTF8ToUTF16;
     UTF16Unit* const out = text.Content.data();
     std::size_t read = 0;
     std::size_t written = 0;
     while (true) {
         const detail::TranscodeResult pass =
-            detail::UTF8ToUTF16(bytes.data() + read, bytes.size() - read, out + written);
+            convert(bytes.data() + read, bytes.size() - read, out + written);
         read += pass.read;
         written += pass.written;
         if (pass.stop == detail::Stop::End) break;
@@ -159,8 +186,16 @@ Text Text::FromUTF16(UTF16StringView units, Malformed malformed) {
 Text Text::FromUTF32(std::u32string_view units, Malformed malformed) {
     // Each unit gives one or two UTF-16 units.
     detail::CheckLength(units.size(), detail::kFromUTF32LengthSite);
+    // Room for a pair each, unless that is more than a text holds: then the pairs are counted.
+    std::size_t room = detail::kUTF16UnitsPerUTF32Unit * units.size();
+    if (units.size() > detail::kMaxTextUnits / detail::kUTF16UnitsPerUTF32Unit) {
+        room = units.size();
+        for (const char32_t unit : units)
+            room += unit > detail::kLastBmpCodePoint && unit <= detail::kLastCodePoint;
+        detail::CheckLength(room, detail::kFromUTF32LengthSite);
+    }
     Text text;
-    text.Content.resize(detail::kUTF16UnitsPerUTF32Unit * units.size());
+    text.Content.resize(room);
     std::size_t written = 0;
     for (std::size_t i = 0; i < units.size(); ++i) {
         std::uint32_t value = units[i];
@@ -177,8 +212,14 @@ Text Text::FromUTF32(std::u32string_view units, Malformed malformed) {
 }
 
 std::string Text::ToUTF8String(Malformed malformed) const {
-    // At most three bytes a unit: a pair takes four for two, U+FFFD three for one.
-    std::string bytes(3 * Content.size(), '\0');
+    // At most three bytes a unit: a pair takes four for two, U+FFFD three for one. Where that
+    // is more than a string holds (a 32-bit target), the bytes are counted first.
+    std::size_t room = detail::UTF8Room(Content.size());
+    if (room > std::string().max_size()) {
+        room = static_cast<std::size_t>(std::min<std::uint64_t>(
+            SIZE_MAX, detail::UTF8LengthOfUnits(Content.data(), Content.size())));
+    }
+    std::string bytes(room, '\0');
     std::size_t read = 0;
     std::size_t written = 0;
     while (true) {
@@ -202,12 +243,17 @@ std::u32string Text::ToUTF32String(Malformed malformed) const {
             detail::RaiseMalformed(detail::kToUTF32StringSite, check.read);
         }
     }
-    // Never more code points than units; the text's length fits ICU's counts.
-    std::u32string units(Content.size(), U'\0');
+    // Never more code points than units, and exactly as many as ICU counts (an unpaired
+    // surrogate is one) when the units are more than a string of code points holds.
+    std::size_t room = Content.size();
+    if (room > std::u32string().max_size()) {
+        room = static_cast<std::size_t>(u_countChar32(detail::AsUChar(Content.data()), Length));
+    }
+    std::u32string units(room, U'\0');
     if (units.empty()) return units;
     int32_t length = 0;
     UErrorCode status = U_ZERO_ERROR;
-    u_strToUTF32WithSub(detail::AsUChar32(units.data()), Length, &length,
+    u_strToUTF32WithSub(detail::AsUChar32(units.data()), static_cast<int32_t>(room), &length,
                         detail::AsUChar(Content.data()), Length,
                         static_cast<UChar32>(detail::kReplacementCharacter), nullptr, &status);
     if (U_FAILURE(status)) detail::RaiseConversionError(detail::kToUTF32Line, status);

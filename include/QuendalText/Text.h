@@ -159,9 +159,10 @@ private:
 /// QuendalLog::CPPException<std::out_of_range> (indexes); a failed operation changes nothing.
 ///
 /// Limit: a text holds at most 2^31 - 1 (INT_MAX) units, so that every length and count fits
-/// an int. Every operation that would make a text longer (the constructors, +=, +, Replace,
-/// set_CharacterAt, Load) raises QuendalLog::CPPException<std::length_error> before it changes
-/// anything; Concatenate answers false instead.
+/// an int (on a 32-bit target 2^29 - 1, what the standard string holds). Every operation that
+/// would make a text longer (the constructors and factories, +=, +, Replace, set_CharacterAt,
+/// Load) raises QuendalLog::CPPException<std::length_error> before it changes anything, or
+/// std::bad_alloc when memory runs out first; Concatenate answers false instead.
 class QUENDALTEXT_API Text {
 public:
     // ---- Construction, copying, settings ----
