@@ -7,6 +7,7 @@
 #include "internal/string_storage.h"
 
 #include <string>
+#include <utility>
 
 namespace QuendalText {
 
@@ -47,6 +48,38 @@ Text& Text::operator=(const Text& other) {
     NumberOfCharacters = other.NumberOfCharacters;
     return *this;
 }
+
+Text::Text(Text&& other) noexcept
+    : Content(std::move(other.Content)),
+      Length(other.Length),
+      NumberOfCharacters(other.NumberOfCharacters),
+      CaseSensitivity(other.CaseSensitivity),
+      SearchForward(other.SearchForward) {
+    other.Content.clear();
+    other.Length = 0;
+    other.NumberOfCharacters = 0;
+}
+
+Text& Text::operator=(Text&& other) noexcept {
+    if (this == &other) return *this;
+    Content = std::move(other.Content);
+    Length = other.Length;
+    NumberOfCharacters = other.NumberOfCharacters;
+    CaseSensitivity = other.CaseSensitivity;
+    SearchForward = other.SearchForward;
+    other.Content.clear();
+    other.Length = 0;
+    other.NumberOfCharacters = 0;
+    return *this;
+}
+
+Text::Text(UTF16StringView units) : Text() {
+    detail::CheckLength(units.size(), detail::kConstructLengthSite);
+    Content.assign(units.data(), units.size());
+    RefreshCounts();
+}
+
+UTF16StringView Text::View() const noexcept { return {Content.data(), Content.size()}; }
 
 void Text::set_CaseSensitivity(bool caseSensitive) { CaseSensitivity = caseSensitive; }
 

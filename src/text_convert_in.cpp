@@ -11,6 +11,7 @@
 #include <boost/shared_array.hpp>
 
 #include <string>
+#include <string_view>
 
 namespace QuendalText {
 namespace {
@@ -44,6 +45,27 @@ detail::TranscodeResult AppendUTF8(UTF16String& content, const char* bytes, std:
         return kept + converted.written;
     });
     return converted;
+}
+
+// The units FromUTF8 makes of `bytes`, each maximal ill-formed subpart one U+FFFD; raises the
+// length error when they are more than a text holds, or MalformedInput for ill-formed input
+// that `malformed` refuses.
+std::size_t UnitsFromUTF8(std::string_view bytes, Malformed malformed) {
+    std::size_t read = 0;
+    std::size_t units = 0;
+    while (true) {
+        const detail::TranscodeResult pass =
+            detail::ValidateUTF8(bytes.data() + read, bytes.size() - read);
+        read += pass.read;
+        units += pass.written;
+        if (pass.stop == detail::Stop::End) break;
+        if (malformed == Malformed::Raise) detail::RaiseMalformed(detail::kFromUTF8Site, read);
+        ++units;
+        const auto* rest = reinterpret_cast<const unsigned char*>(bytes.data()) + read;
+        read += detail::DecodeUTF8(rest, bytes.size() - read).length;
+    }
+    detail::CheckLength(units, detail::kFromUTF8LengthSite);
+    return units;
 }
 
 }  // namespace
@@ -94,6 +116,83 @@ Text::Text(const UTF32Unit* utf32) : Text() {
     if (status != U_ZERO_ERROR) detail::RaiseConversionError(detail::kFromUTF32Line, status);
     Content.assign(buffer.get(), static_cast<std::size_t>(outputLength));
     RefreshCounts();
+}
+
+Text Text::FromUTF8(std::string_view bytes, Malformed malformed) {
+    // UTF-8 never gives more units than it has bytes, and U+FFFD takes one unit for at least
+    // one byte, so the units are written straight into the text's own storage. A source longer
+    // than a text may be is measured first, U+FFFD included, and then gets exactly its room and
+    // the plain pass, which writes nothing beyond its output.
+    const bool measured = bytes.size() > detail::kMaxTextUnits;
+    Text text;
+    text.Content.resize(measured ? UnitsFromUTF8(bytes, malformed) : bytes.size());
+    const auto convert = measured ? detail::reference::UTF8ToUTF16 : detail::UTF8ToUTF16;
+    UTF16Unit* const out = text.Content.data();
+    std::size_t read = 0;
+    std::size_t written = 0;
+    while (true) {
+        const detail::TranscodeResult pass =
+            convert(bytes.data() + read, bytes.size() - read, out + written);
+        read += pass.read;
+        written += pass.written;
+        if (pass.stop == detail::Stop::End) break;
+        if (malformed == Malformed::Raise) detail::RaiseMalformed(detail::kFromUTF8Site, read);
+        out[written++] = static_cast<UTF16Unit>(detail::kReplacementCharacter);
+        const auto* rest = reinterpret_cast<const unsigned char*>(bytes.data()) + read;
+        read += detail::DecodeUTF8(rest, bytes.size() - read).length;  // the maximal subpart
+    }
+    detail::CheckLength(written, detail::kFromUTF8LengthSite);
+    text.Content.resize(written);
+    text.RefreshCounts();
+    return text;
+}
+
+Text Text::FromUTF16(UTF16StringView units, Malformed malformed) {
+    detail::CheckLength(units.size(), detail::kFromUTF16LengthSite);
+    Text text;
+    text.Content.reserve(units.size());
+    std::size_t read = 0;
+    while (true) {
+        const detail::TranscodeResult pass =
+            detail::ValidateUTF16(units.data() + read, units.size() - read);
+        text.Content.append(units.data() + read, pass.read);
+        read += pass.read;
+        if (pass.stop == detail::Stop::End) break;
+        if (malformed == Malformed::Raise) detail::RaiseMalformed(detail::kFromUTF16Site, read);
+        text.Content.push_back(static_cast<UTF16Unit>(detail::kReplacementCharacter));
+        ++read;  // an unpaired surrogate is one unit
+    }
+    text.RefreshCounts();
+    return text;
+}
+
+Text Text::FromUTF32(std::u32string_view units, Malformed malformed) {
+    // Each unit gives one or two UTF-16 units.
+    detail::CheckLength(units.size(), detail::kFromUTF32LengthSite);
+    // Room for a pair each, unless that is more than a text holds: then the pairs are counted.
+    std::size_t room = detail::kUTF16UnitsPerUTF32Unit * units.size();
+    if (units.size() > detail::kMaxTextUnits / detail::kUTF16UnitsPerUTF32Unit) {
+        room = units.size();
+        for (const char32_t unit : units) {
+            room += unit > detail::kLastBmpCodePoint && unit <= detail::kLastCodePoint;
+        }
+        detail::CheckLength(room, detail::kFromUTF32LengthSite);
+    }
+    Text text;
+    text.Content.resize(room);
+    std::size_t written = 0;
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        std::uint32_t value = units[i];
+        if (!detail::IsScalarValue(value)) {
+            if (malformed == Malformed::Raise) detail::RaiseMalformed(detail::kFromUTF32Site, i);
+            value = detail::kReplacementCharacter;
+        }
+        written += detail::EncodeUTF16(value, text.Content.data() + written);
+    }
+    detail::CheckLength(written, detail::kFromUTF32LengthSite);
+    text.Content.resize(written);
+    text.RefreshCounts();
+    return text;
 }
 
 }  // namespace QuendalText

@@ -170,28 +170,4 @@ Text operator+(const Text& left, const Text& right) {
     return result;
 }
 
-// Case mapping touches only all-ASCII texts; it keeps the number and kind of units, so the
-// counts stay true without a refresh. Each unit maps as the C runtime's locale says (the class
-// test, then the mapping), asked once per distinct unit; when the locale maps all 128 ASCII
-// units as ASCII does, a long text is mapped a vector at a time.
-void Text::ToUpper() {
-    if (!IsAscii()) return;
-    detail::AsciiCaseMap map(detail::AsciiCaseMap::Upper);
-    if (map.IsPlainForLength(Content.size())) {
-        detail::ActiveKernels().asciiToUpper(Content.data(), Content.size());
-        return;
-    }
-    for (UTF16Unit& unit : Content) unit = map(unit);
-}
-
-void Text::ToLower() {
-    if (!IsAscii()) return;
-    detail::AsciiCaseMap map(detail::AsciiCaseMap::Lower);
-    if (map.IsPlainForLength(Content.size())) {
-        detail::ActiveKernels().asciiToLower(Content.data(), Content.size());
-        return;
-    }
-    for (UTF16Unit& unit : Content) unit = map(unit);
-}
-
 }  // namespace QuendalText

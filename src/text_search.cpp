@@ -6,8 +6,13 @@
 #include "internal/case_map.h"
 #include "internal/character_count.h"
 #include "internal/character_walk.h"
+#include "internal/conversion.h"
 #include "internal/kernels.h"
+#include "internal/raise_sites.h"
 #include "internal/utf.h"
+
+#include <unicode/uchar.h>
+#include <unicode/ustring.h>
 
 #include <algorithm>
 #include <bitset>
@@ -402,6 +407,16 @@ std::vector<Text> Text::Split(const Char& delimiter) const {
     }
     fields.emplace_back(units.substr(fieldStart));
     return fields;
+}
+
+int Text::CompareFolded(const Text& other) const {
+    UErrorCode status = U_ZERO_ERROR;
+    // Without U_COMPARE_CODE_POINT_ORDER ICU orders by UTF-16 units, as Compare does.
+    const int32_t order = u_strCaseCompare(detail::AsUChar(Content.data()), Length,
+                                           detail::AsUChar(other.Content.data()), other.Length,
+                                           U_FOLD_CASE_DEFAULT, &status);
+    if (U_FAILURE(status)) detail::RaiseConversionError(detail::kCaseMappingLine, status);
+    return Sign(order);
 }
 
 bool operator==(const Text& left, const Text& right) { return ViewOf(left) == ViewOf(right); }

@@ -10,8 +10,11 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <fstream>
+#include <functional>
 #include <initializer_list>
 #include <random>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <tuple>
@@ -147,6 +150,30 @@ struct Generator {
         return kChars[Below(9)];
     }
 };
+
+// The fields of each data line of a UCD file, split at `separator`, comments dropped.
+inline void ForEachRecord(const std::string& file, char separator,
+                          const std::function<void(std::vector<std::string>)>& visit) {
+    std::ifstream input(std::string(QUENDALTEXT_UCD_DIR) + "/" + file);
+    ASSERT_TRUE(input) << "missing " << file << " (Debian package unicode-data)";
+    for (std::string line; std::getline(input, line);) {
+        line = line.substr(0, line.find_first_of("#\t"));
+        if (line.find(separator) == std::string::npos) continue;
+        std::vector<std::string> fields;
+        std::istringstream cells(line);
+        for (std::string cell; std::getline(cells, cell, separator);) fields.push_back(cell);
+        visit(fields);
+    }
+}
+
+// The UTF-16 units of space-separated hexadecimal code points; a surrogate stays one unit.
+inline UTF16String UnitsOfHex(const std::string& hex) {
+    CodePoints values;
+    std::istringstream in(hex);
+    for (std::string value; in >> value;)
+        values.push_back(std::uint32_t(std::stoul(value, nullptr, 16)));
+    return ToUTF16(values);
+}
 
 }  // namespace qt_test
 

@@ -7,6 +7,7 @@
 #include <QuendalLog/Message.h>
 #include <QuendalText/Char.h>
 #include <QuendalText/Config.h>
+#include <QuendalText/Segmentation.h>
 #include <QuendalText/StringResource.h>
 #include <QuendalText/Text.h>
 #include <QuendalText/UTFConversion.h>

@@ -5,6 +5,7 @@
 #include <QuendalLog/CPPException.h>  // the failures Text raises
 #include <QuendalText/Char.h>
 #include <QuendalText/Config.h>
+#include <QuendalText/Segmentation.h>
 #include <QuendalText/UTFEncodingType.h>
 
 #include <cstddef>
@@ -43,116 +44,6 @@ private:
     std::size_t InputOffset;
 };
 
-// ---- Ranges over the units of a text -----------------------------------------------------------
-
-/// The code points of UTF-16 units (Text::CodePoints): a surrogate pair gives its code point,
-/// every other unit, an unpaired surrogate included, its own value. A forward range, valid
-/// while the units it views are unchanged.
-class QUENDALTEXT_API CodePointRange {
-public:
-    class QUENDALTEXT_API Iterator {
-    public:
-        using iterator_category = std::forward_iterator_tag;
-        using value_type = char32_t;
-        using difference_type = std::ptrdiff_t;
-        using pointer = void;
-        using reference = char32_t;
-
-        Iterator() = default;
-        char32_t operator*() const { return Current; }
-        Iterator& operator++() {
-            Position += Width;
-            Decode();
-            return *this;
-        }
-        Iterator operator++(int) {
-            const Iterator before = *this;
-            ++*this;
-            return before;
-        }
-        bool operator==(const Iterator& other) const { return Position == other.Position; }
-        bool operator!=(const Iterator& other) const { return Position != other.Position; }
-        /// Index of the current code point's first unit (the size of the units at the end).
-        std::size_t Index() const { return Position; }
-
-    private:
-        friend class CodePointRange;
-        Iterator(UTF16StringView units, std::size_t position) : Units(units), Position(position) {
-            Decode();
-        }
-        // Reads the code point at Position into Current and its units into Width.
-        void Decode();
-
-        UTF16StringView Units;
-        std::size_t Position = 0;
-        std::size_t Width = 0;
-        char32_t Current = 0;
-    };
-
-    explicit CodePointRange(UTF16StringView units) : Units(units) {}
-    Iterator begin() const { return Iterator(Units, 0); }
-    Iterator end() const { return Iterator(Units, Units.size()); }
-
-private:
-    UTF16StringView Units;
-};
-
-namespace detail {
-struct GraphemeBreaks;  // the break iterator that a GraphemeRange and its iterators share
-}
-
-/// The extended grapheme clusters of UTF-16 units (Text::Graphemes), each a view of its units,
-/// as the character break iterator of the linked ICU finds them (root locale). A forward range;
-/// its iterators are valid while the range lives and the units it views are unchanged.
-class QUENDALTEXT_API GraphemeRange {
-public:
-    class QUENDALTEXT_API Iterator {
-    public:
-        using iterator_category = std::forward_iterator_tag;
-        using value_type = UTF16StringView;
-        using difference_type = std::ptrdiff_t;
-        using pointer = void;
-        using reference = UTF16StringView;
-
-        Iterator() = default;
-        UTF16StringView operator*() const { return Units.substr(Start, End - Start); }
-        Iterator& operator++() {
-            Start = End;
-            Advance();
-            return *this;
-        }
-        Iterator operator++(int) {
-            const Iterator before = *this;
-            ++*this;
-            return before;
-        }
-        bool operator==(const Iterator& other) const { return Start == other.Start; }
-        bool operator!=(const Iterator& other) const { return Start != other.Start; }
-
-    private:
-        friend class GraphemeRange;
-        Iterator(const detail::GraphemeBreaks* breaks, UTF16StringView units, std::size_t start)
-            : Breaks(breaks), Units(units), Start(start), End(start) {
-            Advance();
-        }
-        // Moves End to the boundary after Start.
-        void Advance();
-
-        const detail::GraphemeBreaks* Breaks = nullptr;
-        UTF16StringView Units;
-        std::size_t Start = 0;
-        std::size_t End = 0;
-    };
-
-    explicit GraphemeRange(UTF16StringView units);
-    Iterator begin() const { return Iterator(Breaks.get(), Units, 0); }
-    Iterator end() const { return Iterator(Breaks.get(), Units, Units.size()); }
-
-private:
-    UTF16StringView Units;
-    std::shared_ptr<const detail::GraphemeBreaks> Breaks;
-};
-
 /// A UTF-16 string. Every index, position, length and count is in UTF-16 units from 0; only
 /// get_NumberOfCharacters counts characters. Text that is not well-formed UTF-16 is kept unit
 /// by unit. Failures raise QuendalLog::CPPException<std::runtime_error> (conversions) or
@@ -160,19 +51,29 @@ private:
 ///
 /// Limit: a text holds at most 2^31 - 1 (INT_MAX) units, so that every length and count fits
 /// an int (on a 32-bit target 2^29 - 1, what the standard string holds). Every operation that
-/// would make a text longer (the constructors and factories, +=, +, Replace, set_CharacterAt,
-/// Load) raises QuendalLog::CPPException<std::length_error> before it changes anything, or
-/// std::bad_alloc when memory runs out first; Concatenate answers false instead.
+/// would make a text longer (the constructors, +=, +, Replace, set_CharacterAt, Load, the
+/// factories, Text(UTF16StringView) and the case mappings) raises
+/// QuendalLog::CPPException<std::length_error> before it changes anything, or std::bad_alloc
+/// when memory runs out first; Concatenate answers false instead.
+///
+/// Reach for FromUTF8 over Text(const char*) whenever the input may be ill-formed (the
+/// constructor stops at a NUL and silently keeps only what precedes a fault), and for
+/// CompareFolded over Compare to compare without case (Compare folds one unit at a time by the
+/// C runtime's locale).
 class QUENDALTEXT_API Text {
 public:
-    // ---- Construction, copying, settings ----
+    // ---- Construction, copying, moving and settings --------------------------------------
 
     /// Empty text; case-sensitive, searching forward.
     inline Text();
     /// Copies units, cached counts and both settings.
     Text(const Text& other);
+    /// Takes the units, counts and settings of `other`, which is left empty (settings kept).
+    Text(Text&& other) noexcept;
     /// All units of `units`, NUL units included.
     Text(const UTF16String& units);
+    /// Every unit of `units`, NUL units included.
+    explicit Text(UTF16StringView units);
     /// The units of `character`: one, two for a pair or the invalid character, none for U+0000.
     Text(const Char& character);
     /// The units before the first NUL; a null pointer gives an empty text.
@@ -180,9 +81,12 @@ public:
     inline ~Text();
     /// Copies units, cached counts and both settings; self-assignment changes nothing.
     Text& operator=(const Text& other);
-
+    /// As the move constructor; self-assignment changes nothing.
+    Text& operator=(Text&& other) noexcept;
     /// The units, NUL-terminated, without a copy; valid until the text changes.
     inline const UTF16Unit* c_str() const;
+    /// The units, without a copy; valid until the text changes.
+    UTF16StringView View() const noexcept;
     /// True when the text has no units.
     inline bool IsEmpty() const;
     /// Number of UTF-16 units.
@@ -201,15 +105,31 @@ public:
     /// True when no unit is above 0x7F (an empty text is ASCII).
     bool IsAscii() const;
 
-    // ---- Construction from other encodings and sources ----
+    // ---- Conversion in: UTF-8, UTF-16 and UTF-32, formatting, string resources -----------
 
     /// From NUL-terminated UTF-8; null gives an empty text. Ill-formed UTF-8 keeps the units
     /// converted before the fault. Raises CPPException<std::runtime_error> (line 229) when the
     /// conversion fails otherwise.
     Text(const char* utf8);
+    /// Appends NUL-terminated UTF-8; null changes nothing. Raises as Text(const char*).
+    Text& operator+=(const char* utf8);
+#if defined(__cpp_char8_t)
+    /// As Text(const char*), so that u8"..." literals, char8_t arrays since C++20, are UTF-8 too.
+    Text(const char8_t* utf8) : Text(reinterpret_cast<const char*>(utf8)) {}
+    /// As operator+=(const char*).
+    Text& operator+=(const char8_t* utf8) { return *this += reinterpret_cast<const char*>(utf8); }
+#endif
     /// From UTF-32 ended by a 0 unit; null gives an empty text. Raises
     /// CPPException<std::runtime_error> (line 290) on any conversion failure.
     Text(const UTF32Unit* utf32);
+    /// From UTF-8 `bytes` (NUL bytes are characters). Ill-formed input raises MalformedInput
+    /// with its byte offset, or with Malformed::Replace becomes U+FFFD per maximal subpart.
+    static Text FromUTF8(std::string_view bytes, Malformed malformed = Malformed::Raise);
+    /// From UTF-16 `units`; an unpaired surrogate raises MalformedInput or becomes U+FFFD.
+    static Text FromUTF16(UTF16StringView units, Malformed malformed = Malformed::Raise);
+    /// From UTF-32 `units`; a surrogate or a value above 0x10FFFF raises MalformedInput or
+    /// becomes U+FFFD.
+    static Text FromUTF32(std::u32string_view units, Malformed malformed = Malformed::Raise);
     /// With `formatted`, printf-style formatting of the arguments into the UTF-16 `format`
     /// (%s a UTF-16 string, %S a UTF-8 one); otherwise `format` taken literally. A null or
     /// empty format gives an empty text.
@@ -220,17 +140,14 @@ public:
     /// id gives an empty text (on Windows, where LoadStringW reads the module's STRINGTABLE, a
     /// null module is the program itself). Settings are kept.
     void Load(ModuleHandle module, unsigned int id);
-    /// Appends NUL-terminated UTF-8; null changes nothing. Raises as Text(const char*).
-    Text& operator+=(const char* utf8);
-#if defined(__cpp_char8_t)
-    /// As Text(const char*), so that u8"..." literals, char8_t arrays since C++20, are UTF-8 too.
-    Text(const char8_t* utf8) : Text(reinterpret_cast<const char*>(utf8)) {}
-    /// As operator+=(const char*).
-    Text& operator+=(const char8_t* utf8) { return *this += reinterpret_cast<const char*>(utf8); }
-#endif
 
-    // ---- Conversion out ----
+    // ---- Conversion out: UTF encodings into buffers and strings, numbers -----------------
 
+    /// The text as UTF-8; an unpaired surrogate raises MalformedInput with its unit offset, or
+    /// becomes U+FFFD.
+    std::string ToUTF8String(Malformed malformed = Malformed::Raise) const;
+    /// The text as UTF-32, with unpaired surrogates treated as by ToUTF8String.
+    std::u32string ToUTF32String(Malformed malformed = Malformed::Raise) const;
     /// Writes UTF-8 into `buffer` of `size` bytes. The buffer must hold the output and a
     /// terminating zero byte; otherwise raises CPPException<std::runtime_error> (line 986)
     /// with ICU's status name, e.g. U_BUFFER_OVERFLOW_ERROR.
@@ -256,7 +173,7 @@ public:
     /// The text read by atof; -9999999999.0 when it is not ASCII.
     double ToDouble() const;
 
-    // ---- Character access and editing ----
+    // ---- Character access and editing ----------------------------------------------------
 
     /// The character made from the single unit at `index` (a surrogate unit gives the invalid
     /// character). Raises CPPException<std::out_of_range> unless 0 <= index < get_Length().
@@ -285,12 +202,22 @@ public:
     Text& operator+=(const UTF16Unit* units);
     /// A new text: these units followed by the character's.
     Text operator+(const Char& character) const;
+
+    // ---- Case ----------------------------------------------------------------------------
+
+    /// A new text, fully upper-cased by Unicode's default rules ("straße" gives
+    /// "STRASSE"), whatever the process locale.
+    Text Upper() const;
+    /// A new text, fully lower-cased by Unicode's default rules, whatever the process locale.
+    Text Lower() const;
+    /// A new text, fully case-folded by Unicode's default rules, whatever the process locale.
+    Text Folded() const;
     /// Upper-cases an all-ASCII text in place; a text with any unit above 0x7F is left as is.
     void ToUpper();
     /// Lower-cases an all-ASCII text in place; a text with any unit above 0x7F is left as is.
     void ToLower();
 
-    // ---- Searching and comparison ----
+    // ---- Searching, comparison and splitting ---------------------------------------------
 
     /// Index of the first occurrence of `pattern`, or -1.
     int FindString(const Text& pattern) const;
@@ -312,48 +239,6 @@ public:
     /// -1, 0 or 1 as this text orders before, equal to or after `other` over at most `count`
     /// leading units (-1: all), ignoring ASCII and locale case when !IsCaseSensitive().
     int Compare(const Text& other, int count) const;
-
-    // ---- Moving, views, UTF encodings, Unicode case and splitting ----
-    //
-    // Reach for these first: FromUTF8 over Text(const char*) whenever the input may be
-    // ill-formed (it stops at a NUL and silently keeps only what precedes a fault), and
-    // CompareFolded over Compare for case-insensitive comparison (Compare folds one unit at a
-    // time by the C locale). The factories, Text(UTF16StringView) and the case mappings raise
-    // CPPException<std::length_error> for a result beyond the limit above.
-
-    /// Takes the units, counts and settings of `other`, which is left empty (settings kept).
-    Text(Text&& other) noexcept;
-    /// As the move constructor; self-assignment changes nothing.
-    Text& operator=(Text&& other) noexcept;
-    /// Every unit of `units`, NUL units included.
-    explicit Text(UTF16StringView units);
-    /// From UTF-8 `bytes` (NUL bytes are characters). Ill-formed input raises MalformedInput
-    /// with its byte offset, or with Malformed::Replace becomes U+FFFD per maximal subpart.
-    static Text FromUTF8(std::string_view bytes, Malformed malformed = Malformed::Raise);
-    /// From UTF-16 `units`; an unpaired surrogate raises MalformedInput or becomes U+FFFD.
-    static Text FromUTF16(UTF16StringView units, Malformed malformed = Malformed::Raise);
-    /// From UTF-32 `units`; a surrogate or a value above 0x10FFFF raises MalformedInput or
-    /// becomes U+FFFD.
-    static Text FromUTF32(std::u32string_view units, Malformed malformed = Malformed::Raise);
-    /// The text as UTF-8; an unpaired surrogate raises MalformedInput with its unit offset, or
-    /// becomes U+FFFD.
-    std::string ToUTF8String(Malformed malformed = Malformed::Raise) const;
-    /// The text as UTF-32, with unpaired surrogates treated as by ToUTF8String.
-    std::u32string ToUTF32String(Malformed malformed = Malformed::Raise) const;
-    /// The units, without a copy; valid until the text changes.
-    UTF16StringView View() const noexcept;
-    /// The code points, in range-for: a pair gives its code point, an unpaired surrogate its
-    /// own value.
-    CodePointRange CodePoints() const;
-    /// The extended grapheme clusters, each a view of its units (ICU's rules, root locale).
-    GraphemeRange Graphemes() const;
-    /// A new text, fully upper-cased by Unicode's default rules ("straße" gives
-    /// "STRASSE"), whatever the process locale.
-    Text Upper() const;
-    /// A new text, fully lower-cased by Unicode's default rules, whatever the process locale.
-    Text Lower() const;
-    /// A new text, fully case-folded by Unicode's default rules, whatever the process locale.
-    Text Folded() const;
     /// -1, 0 or 1 as the full case folding of this text orders before, equal to or after that
     /// of `other`, by UTF-16 units; ignores IsCaseSensitive() and the locale.
     int CompareFolded(const Text& other) const;
@@ -367,6 +252,14 @@ public:
     /// unit), empty ones kept: n occurrences give n + 1 fields. A lone-surrogate delimiter
     /// never matches half of a pair.
     std::vector<Text> Split(const Char& delimiter) const;
+
+    // ---- Segmentation --------------------------------------------------------------------
+
+    /// The code points, in range-for: a pair gives its code point, an unpaired surrogate its
+    /// own value.
+    CodePointRange CodePoints() const;
+    /// The extended grapheme clusters, each a view of its units (ICU's rules, root locale).
+    GraphemeRange Graphemes() const;
 
 private:
     // The character-count rule over all units.

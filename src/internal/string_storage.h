@@ -1,5 +1,5 @@
-// Growing a text's storage for units that are then written in place, without filling the new
-// units first (the standard string's resize writes every one of them).
+// Growing a text's storage for units that are then written in place (the fill writes from the
+// old end on; the string ends as long as the fill says).
 #ifndef QUENDALTEXT_INTERNAL_STRING_STORAGE_H
 #define QUENDALTEXT_INTERNAL_STRING_STORAGE_H
 

@@ -1,5 +1,4 @@
-// The Unicode operations held to independent references: ICU called directly for conversions and
-// code points, the Character Database of Debian's unicode-data for case mapping and clusters.
+// The UTF factories and strings held to ICU called directly, on random and edge input.
 #include "test_support.h"
 
 #include <unicode/uloc.h>
@@ -91,7 +90,7 @@ long long MalformedOffset(const std::function<void()>& raise) {
     return -1;
 }
 
-TEST(TextUnicode, ConversionsAgreeWithIcuOnRandomInput) {
+TEST(TextConvert, ConversionsAgreeWithIcuOnRandomInput) {
     for (unsigned trial = 0; trial < 3000; ++trial) {
         std::mt19937 random(1234 + trial);
         const std::string bytes = RandomBytes(random);
@@ -165,89 +164,8 @@ TEST(TextUnicode, ConversionsAgreeWithIcuOnRandomInput) {
     }
 }
 
-// The fields of each data line of a UCD file, split at `separator`, comments dropped.
-void ForEachRecord(const std::string& file, char separator,
-                   const std::function<void(std::vector<std::string>)>& visit) {
-    std::ifstream input(std::string(QUENDALTEXT_UCD_DIR) + "/" + file);
-    ASSERT_TRUE(input) << "missing " << file << " (Debian package unicode-data)";
-    for (std::string line; std::getline(input, line);) {
-        line = line.substr(0, line.find_first_of("#\t"));
-        if (line.find(separator) == std::string::npos) continue;
-        std::vector<std::string> fields;
-        std::istringstream cells(line);
-        for (std::string cell; std::getline(cells, cell, separator);) fields.push_back(cell);
-        visit(fields);
-    }
-}
-
-// The UTF-16 units of space-separated hexadecimal code points; a surrogate stays one unit.
-UTF16String UnitsOfHex(const std::string& hex) {
-    CodePoints values;
-    std::istringstream in(hex);
-    for (std::string value; in >> value;)
-        values.push_back(std::uint32_t(std::stoul(value, nullptr, 16)));
-    return ToUTF16(values);
-}
-
-// The full case mappings that the Character Database lists apart from the simple ones (and that
-// change the length), every full and common case folding, and ICU's default locale ignored:
-// Turkish would map i to U+0130.
-TEST(TextUnicode, CaseMappingFollowsTheCharacterDatabase) {
-    UErrorCode status = U_ZERO_ERROR;
-    const std::string previous = uloc_getDefault();
-    uloc_setDefault("tr_TR", &status);
-    EXPECT_TRUE(Text("i").Upper() == Text("I") && Text("I").Lower() == Text("i"));
-    ForEachRecord("SpecialCasing.txt", ';', [](const std::vector<std::string>& f) {
-        if (f.size() > 4 && f[4].find_first_not_of(' ') != std::string::npos) return;  // conditions
-        const Text text{UTF16StringView(UnitsOfHex(f[0]))};
-        EXPECT_EQ(UnitsOf(text.Lower()), UnitsOfHex(f[1])) << f[0];
-        EXPECT_EQ(UnitsOf(text.Upper()), UnitsOfHex(f[3])) << f[0];
-    });
-    ForEachRecord("CaseFolding.txt", ';', [](const std::vector<std::string>& f) {
-        if (f[1] != " C" && f[1] != " F") return;
-        EXPECT_EQ(UnitsOf(Text{UTF16StringView(UnitsOfHex(f[0]))}.Folded()), UnitsOfHex(f[2]))
-            << f[0];
-    });
-    // Context: a final sigma lowers to U+03C2, as no single character does.
-    EXPECT_EQ(Text(u8"\u039F\u03A3").Lower(), Text(u8"\u03BF\u03C2"));
-    // Folded comparison orders by units after folding (U+FF41 after the high surrogate of
-    // U+10428), whatever CaseSensitivity says.
-    Text sensitive("STRASSE");
-    EXPECT_EQ(sensitive.CompareFolded(Text(u8"stra\u00DFe")), 0);
-    EXPECT_EQ(Text("a").CompareFolded(Text("B")), -1);
-    EXPECT_EQ(Text(u8"\uFF21").CompareFolded(Text(u8"\U00010400")), 1);
-    sensitive.set_CaseSensitivity(false);
-    EXPECT_EQ(sensitive.CompareFolded(Text("strasse ")), -1);
-    uloc_setDefault(previous.c_str(), &status);
-}
-
-// "÷ 0020 × 0308 ÷ 0020 ÷": clusters are the runs between the ÷ marks.
-TEST(TextUnicode, GraphemesFollowTheBreakTests) {
-    int cases = 0;
-    ForEachRecord("auxiliary/GraphemeBreakTest.txt", ' ', [&](const std::vector<std::string>& f) {
-        std::vector<UTF16String> expected;
-        UTF16String joined;
-        for (const std::string& token : f) {
-            if (token == "\xC3\xB7") expected.emplace_back();
-            if (token != "\xC3\xB7" && token != "\xC3\x97") {
-                expected.back() += UnitsOfHex(token);
-                joined += UnitsOfHex(token);
-            }
-        }
-        expected.pop_back();  // after the last ÷ comes nothing
-        const Text text{UTF16StringView(joined)};
-        std::vector<UTF16String> clusters;
-        for (UTF16StringView cluster : text.Graphemes()) clusters.emplace_back(cluster);
-        EXPECT_EQ(clusters, expected) << "case " << cases;
-        ++cases;
-    });
-    EXPECT_GT(cases, 500);
-    const auto none = Text().Graphemes();
-    EXPECT_TRUE(none.begin() == none.end());
-}
-
 // A view longer than a text may be is refused before any unit is read.
-TEST(TextUnicode, ViewsBeyondTheLengthCeiling) {
+TEST(TextConvert, ViewsBeyondTheLengthCeiling) {
     const UTF16StringView huge(QUENDALTEXT_U("x"), std::size_t{INT_MAX} + 1);
     EXPECT_THROW(Text{huge}, QuendalLog::CPPException<std::length_error>);
     EXPECT_THROW(Text::FromUTF16(huge), QuendalLog::CPPException<std::length_error>);
