@@ -61,10 +61,11 @@ class TextArgument;
 /// QuendalLog::CPPException<std::out_of_range> (indexes); a failed operation changes nothing.
 ///
 /// Limit: a text holds at most 2^31 - 1 (INT_MAX) units, so that every length and count fits
-/// an int. Every operation that would make a text longer (the constructors, +=, +, Replace,
-/// set_CharacterAt, Load, the factories, Text(UTF16StringView), the case mappings and
-/// ReplaceAll) raises QuendalLog::CPPException<std::length_error> before it changes anything;
-/// Concatenate answers false instead.
+/// an int (on a 32-bit target 2^29 - 1, what the standard string holds). Every operation that
+/// would make a text longer (the constructors, +=, +, Replace, set_CharacterAt, Load, the
+/// factories, Text(UTF16StringView), the case mappings and ReplaceAll) raises
+/// QuendalLog::CPPException<std::length_error> before it changes anything, or std::bad_alloc
+/// when memory runs out first; Concatenate answers false instead.
 ///
 /// Reach for FromUTF8 over Text(const char*) whenever the input may be ill-formed (the
 /// constructor stops at a NUL and silently keeps only what precedes a fault), and for
