@@ -66,7 +66,7 @@ package-test: package
 # Doxygen over the public headers; any warning (an undocumented public name) fails.
 docs:
 	@scripts/install-deps docs
-	rm -rf build/docs
+	rm -rf build/docs && mkdir -p build/docs
 	QUENDALTEXT_VERSION=$$(sed -n 's/^project(QuendalText VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt) \
 	  doxygen docs/Doxyfile
 	@echo "API reference: build/docs/html/index.html"
