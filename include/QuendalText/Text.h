@@ -7,6 +7,7 @@
 #include <QuendalText/Config.h>
 #include <QuendalText/Segmentation.h>
 #include <QuendalText/UTFEncodingType.h>
+#include <QuendalText/Unicode.h>
 
 #include <cstddef>
 #include <functional>
@@ -260,6 +261,20 @@ public:
     /// The extended grapheme clusters, each a view of its units (ICU's rules, root locale).
     GraphemeRange Graphemes() const;
 
+    // ---- Normalization and display width -------------------------------------------------
+
+    /// A new text in normalization form `form` (UAX #15, by ICU's Normalizer2). Unpaired
+    /// surrogates are kept. Raises CPPException<std::length_error> when the result would be
+    /// longer than a text may be.
+    Text Normalized(NormalizationForm form = NormalizationForm::NFC) const;
+    /// Whether the text is in normalization form `form`, that is equal to Normalized(form).
+    bool IsNormalized(NormalizationForm form = NormalizationForm::NFC) const;
+    /// Terminal columns the text takes, summed over its grapheme clusters: 2 for a cluster whose
+    /// first code point is East Asian Wide or Fullwidth or has Emoji_Presentation, or in which
+    /// an emoji is followed by U+FE0F; 0 for one made only of nonspacing or enclosing marks,
+    /// format characters and controls; 1 for any other. Line breaks and tabs count 0.
+    int DisplayWidth() const;
+
 private:
     // The character-count rule over all units.
     int CharacterCount() const;
@@ -325,5 +340,8 @@ struct hash<QuendalText::Text> {
     }
 };
 }  // namespace std
+
+// The collator, so that this header alone offers the whole text interface.
+#include <QuendalText/Collator.h>
 
 #endif  // QUENDALTEXT_TEXT_H

@@ -1,0 +1,172 @@
+// Normalization of Text (UAX #15) by ICU's Normalizer2. Text already in the form asked for, the
+// common case, is recognized without ICU copying it: the units below a form's first code point
+// that needs a look are skipped a block at a time, ICU's quick check spans what follows, and
+// only the rest after that span is normalized.
+#include <QuendalText/Text.h>
+
+#include "internal/conversion.h"
+#include "internal/raise_sites.h"
+#include "internal/utf.h"
+
+#include <unicode/unorm2.h>
+
+#include <array>
+#include <cstddef>
+
+namespace QuendalText {
+namespace {
+
+// One normalization form: ICU's normalizer, and the first code point that a text in the form
+// may need looked at. Every code point below it has a normalization boundary before it and is
+// in the form on its own, so a text of such code points is in the form, and each of them
+// splits a text into parts that normalize independently.
+struct FormData {
+    const UNormalizer2* normalizer;
+    UTF16Unit firstToInspect;
+};
+
+constexpr std::size_t kForms = 4;
+
+const UNormalizer2* OpenNormalizer(NormalizationForm form, UErrorCode* status) {
+    switch (form) {
+        case NormalizationForm::NFC: return unorm2_getNFCInstance(status);
+        case NormalizationForm::NFD: return unorm2_getNFDInstance(status);
+        case NormalizationForm::NFKC: return unorm2_getNFKCInstance(status);
+        case NormalizationForm::NFKD: break;
+    }
+    return unorm2_getNFKDInstance(status);
+}
+
+UTF16Unit FirstToInspect(const UNormalizer2* normalizer) {
+    constexpr UChar32 kLastCandidate = static_cast<UChar32>(detail::kHighSurrogateFirst - 1);
+    UChar32 c = 0;
+    for (; c < kLastCandidate; ++c) {
+        const UChar unit = static_cast<UChar>(c);
+        UErrorCode status = U_ZERO_ERROR;
+        if (!unorm2_hasBoundaryBefore(normalizer, c) ||
+            unorm2_quickCheck(normalizer, &unit, 1, &status) != UNORM_YES || U_FAILURE(status)) {
+            break;
+        }
+    }
+    return static_cast<UTF16Unit>(c);
+}
+
+const FormData& Form(NormalizationForm form) {
+    // ICU's normalizers are shared singletons that live as long as ICU; opening them once for
+    // the process also settles, once, whether ICU has their data.
+    static const std::array<FormData, kForms> forms = [] {
+        std::array<FormData, kForms> opened{};
+        for (std::size_t i = 0; i < kForms; ++i) {
+            UErrorCode status = U_ZERO_ERROR;
+            opened[i].normalizer = OpenNormalizer(static_cast<NormalizationForm>(i), &status);
+            if (U_FAILURE(status)) detail::RaiseConversionError(detail::kNormalizationLine, status);
+            opened[i].firstToInspect = FirstToInspect(opened[i].normalizer);
+        }
+        return opened;
+    }();
+    return forms[static_cast<std::size_t>(form)];
+}
+
+// The index of the first unit at or above `bound`, or `size`: blocks of units without one are
+// passed over whole, in a loop the compiler turns into vector compares.
+std::size_t FirstAtOrAbove(const UTF16Unit* units, std::size_t size, UTF16Unit bound) {
+    constexpr std::size_t kBlock = 32;
+    std::size_t i = 0;
+    for (; i + kBlock <= size; i += kBlock) {
+        unsigned found = 0;
+        for (std::size_t j = 0; j < kBlock; ++j) found |= units[i + j] >= bound ? 1u : 0u;
+        if (found != 0) break;
+    }
+    while (i < size && units[i] < bound) ++i;
+    return i;
+}
+
+// Where the form's quick check starts: the last unit below the form's first code point to
+// inspect, if any, since the units before it are in the form and split off from the rest.
+std::size_t QuickCheckStart(const UTF16Unit* units, std::size_t size, const FormData& form) {
+    const std::size_t first = FirstAtOrAbove(units, size, form.firstToInspect);
+    return first == 0 || first == size ? first : first - 1;
+}
+
+// The index where the units from `start` stop being certainly in the form: the end of ICU's
+// quick-check span, at a normalization boundary.
+std::size_t SpanEnd(const UTF16Unit* units, std::size_t size, std::size_t start,
+                    const FormData& form) {
+    if (start == size) return size;
+    UErrorCode status = U_ZERO_ERROR;
+    const int32_t span = unorm2_spanQuickCheckYes(form.normalizer, detail::AsUChar(units + start),
+                                                  static_cast<int32_t>(size - start), &status);
+    if (U_FAILURE(status)) detail::RaiseConversionError(detail::kNormalizationLine, status);
+    return start + static_cast<std::size_t>(span);
+}
+
+// The units, of which the first `spanEnd` are in the form and end at a boundary, in the form:
+// those units copied and the rest normalized after them by ICU. A first try leaves some room
+// to spare, a second has the exact length ICU asked for.
+UTF16String NormalizedAfterSpan(UTF16StringView units, std::size_t spanEnd, const FormData& form) {
+    const std::size_t rest = units.size() - spanEnd;
+    std::size_t capacity = spanEnd + rest + rest / 2 + 16;
+    UTF16String normalized;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        if (capacity > detail::kMaxTextUnits) capacity = detail::kMaxTextUnits;
+        normalized.assign(units.data(), spanEnd);
+        normalized.resize(capacity);
+        UErrorCode status = U_ZERO_ERROR;
+        const int32_t length = unorm2_normalizeSecondAndAppend(
+            form.normalizer, detail::AsUChar(normalized.data()), static_cast<int32_t>(spanEnd),
+            static_cast<int32_t>(capacity), detail::AsUChar(units.data() + spanEnd),
+            static_cast<int32_t>(rest), &status);
+        if (U_SUCCESS(status)) {
+            normalized.resize(static_cast<std::size_t>(length));
+            return normalized;
+        }
+        const bool tooShort = status == U_BUFFER_OVERFLOW_ERROR;
+        if (!tooShort && status != U_INDEX_OUTOFBOUNDS_ERROR) {
+            detail::RaiseConversionError(detail::kNormalizationLine, status);
+        }
+        // Longer than a text may be, or than ICU can count.
+        if (!tooShort || capacity == detail::kMaxTextUnits) {
+            detail::RaiseLengthError(detail::kNormalizedLengthSite);
+        }
+        capacity = static_cast<std::size_t>(length);
+    }
+    detail::RaiseConversionError(detail::kNormalizationLine, U_INTERNAL_PROGRAM_ERROR);
+}
+
+}  // namespace
+
+Text Text::Normalized(NormalizationForm form) const {
+    const FormData& data = Form(form);
+    const std::size_t size = Content.size();
+    const std::size_t spanEnd =
+        SpanEnd(Content.data(), size, QuickCheckStart(Content.data(), size, data), data);
+    Text normalized;
+    if (spanEnd == size) {
+        // Already in the form: the units and their counts as they are, with fresh settings.
+        normalized.Content = Content;
+        normalized.Length = Length;
+        normalized.NumberOfCharacters = NumberOfCharacters;
+        return normalized;
+    }
+    normalized.Content = NormalizedAfterSpan(View(), spanEnd, data);
+    normalized.RefreshCounts();
+    return normalized;
+}
+
+bool Text::IsNormalized(NormalizationForm form) const {
+    const FormData& data = Form(form);
+    const std::size_t size = Content.size();
+    const std::size_t spanEnd =
+        SpanEnd(Content.data(), size, QuickCheckStart(Content.data(), size, data), data);
+    if (spanEnd == size) return true;
+    // The span ends at a boundary: the rest decides alone. ICU answers a "no" of the quick
+    // check at once, and settles a "maybe" by composing only the segments in doubt.
+    UErrorCode status = U_ZERO_ERROR;
+    const UBool normalized =
+        unorm2_isNormalized(data.normalizer, detail::AsUChar(Content.data() + spanEnd),
+                            static_cast<int32_t>(size - spanEnd), &status);
+    if (U_FAILURE(status)) detail::RaiseConversionError(detail::kNormalizationLine, status);
+    return normalized != 0;
+}
+
+}  // namespace QuendalText
