@@ -6,12 +6,14 @@
 
 #include "internal/conversion.h"
 #include "internal/raise_sites.h"
+#include "internal/string_storage.h"
 #include "internal/utf.h"
 
 #include <unicode/unorm2.h>
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 
 namespace QuendalText {
 namespace {
@@ -100,24 +102,45 @@ std::size_t SpanEnd(const UTF16Unit* units, std::size_t size, std::size_t start,
     return start + static_cast<std::size_t>(span);
 }
 
+// Room for the normalized rest, in units per unit of the rest, that almost always suffices: a
+// decomposing form writes up to three units for a Hangul syllable, a composing one rarely more
+// than it reads. Normalizing again with the exact length ICU asked for covers the exceptions.
+constexpr std::size_t kDecomposedUnitsPerUnit = 3;
+constexpr std::size_t kComposedSpareDivisor = 4;  // a quarter more than the rest
+constexpr std::size_t kSpareUnits = 16;
+// A result that fills less than this share of its room gives the rest back.
+constexpr std::size_t kMostRoomPerUnit = 2;
+
+bool Decomposes(NormalizationForm form) {
+    return form == NormalizationForm::NFD || form == NormalizationForm::NFKD;
+}
+
 // The units, of which the first `spanEnd` are in the form and end at a boundary, in the form:
-// those units copied and the rest normalized after them by ICU. A first try leaves some room
-// to spare, a second has the exact length ICU asked for.
-UTF16String NormalizedAfterSpan(UTF16StringView units, std::size_t spanEnd, const FormData& form) {
+// those units copied and the rest normalized after them by ICU, straight into the result.
+UTF16String NormalizedAfterSpan(UTF16StringView units, std::size_t spanEnd, NormalizationForm form,
+                                const FormData& data) {
     const std::size_t rest = units.size() - spanEnd;
-    std::size_t capacity = spanEnd + rest + rest / 2 + 16;
+    // Counted in 64 bits, so that a 32-bit size_t cannot wrap before the limit applies.
+    const std::uint64_t room = std::uint64_t{spanEnd} + kSpareUnits +
+                               (Decomposes(form) ? std::uint64_t{rest} * kDecomposedUnitsPerUnit
+                                                 : rest + rest / kComposedSpareDivisor);
+    std::size_t capacity =
+        room > detail::kMaxTextUnits ? detail::kMaxTextUnits : static_cast<std::size_t>(room);
     UTF16String normalized;
     for (int attempt = 0; attempt < 2; ++attempt) {
         if (capacity > detail::kMaxTextUnits) capacity = detail::kMaxTextUnits;
         normalized.assign(units.data(), spanEnd);
-        normalized.resize(capacity);
         UErrorCode status = U_ZERO_ERROR;
-        const int32_t length = unorm2_normalizeSecondAndAppend(
-            form.normalizer, detail::AsUChar(normalized.data()), static_cast<int32_t>(spanEnd),
-            static_cast<int32_t>(capacity), detail::AsUChar(units.data() + spanEnd),
-            static_cast<int32_t>(rest), &status);
+        int32_t length = 0;
+        detail::ResizeForOverwrite(normalized, capacity, [&](UTF16Unit* out) {
+            length = unorm2_normalizeSecondAndAppend(
+                data.normalizer, detail::AsUChar(out), static_cast<int32_t>(spanEnd),
+                static_cast<int32_t>(capacity), detail::AsUChar(units.data() + spanEnd),
+                static_cast<int32_t>(rest), &status);
+            return U_SUCCESS(status) ? static_cast<std::size_t>(length) : spanEnd;
+        });
         if (U_SUCCESS(status)) {
-            normalized.resize(static_cast<std::size_t>(length));
+            if (capacity > kMostRoomPerUnit * normalized.size()) normalized.shrink_to_fit();
             return normalized;
         }
         const bool tooShort = status == U_BUFFER_OVERFLOW_ERROR;
@@ -148,7 +171,7 @@ Text Text::Normalized(NormalizationForm form) const {
         normalized.NumberOfCharacters = NumberOfCharacters;
         return normalized;
     }
-    normalized.Content = NormalizedAfterSpan(View(), spanEnd, data);
+    normalized.Content = NormalizedAfterSpan(View(), spanEnd, form, data);
     normalized.RefreshCounts();
     return normalized;
 }

@@ -109,7 +109,7 @@ TEST(Normalization, GeneratedTextsAgreeWithIcu) {
     }
 }
 
-TEST(Normalization, EmptyTextAndDefaultForm) {
+TEST(Normalization, EmptyTextDefaultFormAndLongResults) {
     const Text empty;
     for (const NormalizationForm form : kForms) {
         EXPECT_TRUE(Holds(empty.Normalized(form), {}));
@@ -119,6 +119,11 @@ TEST(Normalization, EmptyTextAndDefaultForm) {
     EXPECT_TRUE(
         Holds(Text(decomposed).Normalized(), IcuNormalized(NormalizationForm::NFC, decomposed)));
     EXPECT_FALSE(Text(decomposed).IsNormalized());
+    // Texts whose forms outgrow the first guess at their length (U+FDFA gives 18 code points).
+    for (const UTF16String& grows :
+         {UTF16String(40, UTF16Unit(0xFDFA)), UTF16String(40, UTF16Unit(0xAC01))})
+        for (const NormalizationForm form : kForms)
+            EXPECT_TRUE(Holds(Text(grows).Normalized(form), IcuNormalized(form, grows)));
 }
 
 }  // namespace
