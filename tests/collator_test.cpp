@@ -143,6 +143,10 @@ TEST(Collator, LocalesTailorTheRootOrder) {
     EXPECT_EQ(sortedBy("sv"), (std::vector<Text>{names[2], names[0], names[1], names[3]}));
     EXPECT_EQ(sortedBy("xx-YY"), sortedBy(""));
     const Collator root;
+    Collator source("sv");
+    const Collator moved = std::move(source);  // a move shares, and leaves the source whole
+    EXPECT_EQ(Sign(source.Compare(names[0], names[1])), Sign(moved.Compare(names[0], names[1])));
+    EXPECT_LT(source.Compare(names[0], names[1]), 0);
     EXPECT_EQ(root.Compare(Text(), Text()), 0);
     EXPECT_LT(root.Compare(Text(), Text("a")), 0);
     EXPECT_LT(root.SortKey(Text()), root.SortKey(Text("a")));

@@ -30,6 +30,9 @@ public:
     /// back as ICU does (to its parent, in the end the root order), without an error. Raises
     /// CPPException<std::runtime_error> with ICU's status name when ICU cannot open one.
     explicit Collator(std::string_view locale = "");
+    /// Copies share the ICU collator; a move copies too, so no collator is ever left empty.
+    Collator(const Collator& other) = default;
+    Collator& operator=(const Collator& other) = default;
     /// Less than 0, 0 or greater than 0 as `a` orders before, equal to or after `b`.
     int Compare(const Text& a, const Text& b) const;
     /// Bytes whose order (as std::string compares, unsigned) is the order of Compare: equal
