@@ -1,10 +1,11 @@
 // Normalization of Text (UAX #15) by ICU's Normalizer2. Text already in the form asked for, the
 // common case, is recognized without ICU copying it: the units below a form's first code point
-// that needs a look are skipped a block at a time, ICU's quick check spans what follows, and
-// only the rest after that span is normalized.
+// that needs a look are copied (or, to test the form, passed over) a vector at a time, ICU's
+// quick check spans what follows, and only the rest after that span is normalized.
 #include <QuendalText/Text.h>
 
 #include "internal/conversion.h"
+#include "internal/kernels.h"
 #include "internal/raise_sites.h"
 #include "internal/string_storage.h"
 #include "internal/utf.h"
@@ -69,24 +70,15 @@ const FormData& Form(NormalizationForm form) {
     return forms[static_cast<std::size_t>(form)];
 }
 
-// The index of the first unit at or above `bound`, or `size`: blocks of units without one are
-// passed over whole, in a loop the compiler turns into vector compares.
-std::size_t FirstAtOrAbove(const UTF16Unit* units, std::size_t size, UTF16Unit bound) {
-    constexpr std::size_t kBlock = 32;
-    std::size_t i = 0;
-    for (; i + kBlock <= size; i += kBlock) {
-        unsigned found = 0;
-        for (std::size_t j = 0; j < kBlock; ++j) found |= units[i + j] >= bound ? 1u : 0u;
-        if (found != 0) break;
-    }
-    while (i < size && units[i] < bound) ++i;
-    return i;
+// The last unit that needs no look in the form (see FormData).
+UTF16Unit LastInert(const FormData& form) {
+    return static_cast<UTF16Unit>(form.firstToInspect - 1);
 }
 
-// Where the form's quick check starts: the last unit below the form's first code point to
-// inspect, if any, since the units before it are in the form and split off from the rest.
-std::size_t QuickCheckStart(const UTF16Unit* units, std::size_t size, const FormData& form) {
-    const std::size_t first = FirstAtOrAbove(units, size, form.firstToInspect);
+// Where the form's quick check starts, given the index of the first unit at or above the form's
+// first code point to inspect: at the unit before it, if any, since the units before that one
+// are in the form and split off from the rest.
+std::size_t SpanStart(std::size_t first, std::size_t size) {
     return first == 0 || first == size ? first : first - 1;
 }
 
@@ -160,13 +152,20 @@ UTF16String NormalizedAfterSpan(UTF16StringView units, std::size_t spanEnd, Norm
 
 Text Text::Normalized(NormalizationForm form) const {
     const FormData& data = Form(form);
+    const UTF16Unit* units = Content.data();
     const std::size_t size = Content.size();
-    const std::size_t spanEnd =
-        SpanEnd(Content.data(), size, QuickCheckStart(Content.data(), size, data), data);
     Text normalized;
+    // The units up to the first one to inspect are copied as they are read, a vector at a time,
+    // into room for all of them.
+    std::size_t first = 0;
+    detail::ResizeForOverwrite(normalized.Content, size, [&](UTF16Unit* out) {
+        first = detail::ActiveKernels().copyUpToAbove(units, size, LastInert(data), out);
+        return first;
+    });
+    const std::size_t spanEnd = SpanEnd(units, size, SpanStart(first, size), data);
     if (spanEnd == size) {
         // Already in the form: the units and their counts as they are, with fresh settings.
-        normalized.Content = Content;
+        normalized.Content.append(units + first, size - first);
         normalized.Length = Length;
         normalized.NumberOfCharacters = NumberOfCharacters;
         return normalized;
@@ -179,8 +178,9 @@ Text Text::Normalized(NormalizationForm form) const {
 bool Text::IsNormalized(NormalizationForm form) const {
     const FormData& data = Form(form);
     const std::size_t size = Content.size();
-    const std::size_t spanEnd =
-        SpanEnd(Content.data(), size, QuickCheckStart(Content.data(), size, data), data);
+    const std::size_t first =
+        detail::ActiveKernels().findAbove(Content.data(), size, LastInert(data));
+    const std::size_t spanEnd = SpanEnd(Content.data(), size, SpanStart(first, size), data);
     if (spanEnd == size) return true;
     // The span ends at a boundary: the rest decides alone. ICU answers a "no" of the quick
     // check at once, and settles a "maybe" by composing only the segments in doubt.

@@ -417,6 +417,8 @@ extern const Kernels kAVX2Kernels = {
     AsciiCaseKernel<AVX2, true>,
     AsciiCaseKernel<AVX2, false>,
     RemoveUnitKernel<AVX2>,
+    CopyUpToAboveKernel<AVX2>,
+    FindAboveKernel<AVX2>,
 };
 
 }  // namespace detail

@@ -344,6 +344,8 @@ extern const Kernels kAVX512Kernels = {
     AsciiCaseKernel<AVX512, true>,
     AsciiCaseKernel<AVX512, false>,
     RemoveUnitKernel<AVX512>,
+    CopyUpToAboveKernel<AVX512>,
+    FindAboveKernel<AVX512>,
 };
 
 }  // namespace detail

@@ -122,6 +122,8 @@ extern const Kernels kSSE2Kernels = {
     AsciiCaseKernel<SSE2, true>,
     AsciiCaseKernel<SSE2, false>,
     RemoveUnitKernel<SSE2>,
+    CopyUpToAboveKernel<SSE2>,
+    FindAboveKernel<SSE2>,
 };
 
 }  // namespace detail
