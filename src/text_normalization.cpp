@@ -1,7 +1,8 @@
 // Normalization of Text (UAX #15) by ICU's Normalizer2. Text already in the form asked for, the
 // common case, is recognized without ICU copying it: the units below a form's first code point
-// that needs a look are copied (or, to test the form, passed over) a vector at a time, ICU's
-// quick check spans what follows, and only the rest after that span is normalized.
+// that needs a look are copied (or, to test the form, passed over) a vector at a time, those
+// that need none above it are read from a table, ICU's quick check spans what follows, and only
+// the rest after that span is normalized.
 #include <QuendalText/Text.h>
 
 #include "internal/conversion.h"
@@ -15,20 +16,27 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 
 namespace QuendalText {
 namespace {
 
-// One normalization form: ICU's normalizer, and the first code point that a text in the form
-// may need looked at. Every code point below it has a normalization boundary before it and is
-// in the form on its own, so a text of such code points is in the form, and each of them
-// splits a text into parts that normalize independently.
+constexpr std::size_t kUnitValues = detail::kLastBmpCodePoint + 1;
+constexpr std::size_t kBitsPerWord = 64;
+
+// One normalization form: ICU's normalizer, and which single units are inert in it. An inert
+// unit (never a surrogate) has a normalization boundary before it and is in the form on its
+// own, so a text of inert units is in the form, and each of them splits a text into parts that
+// normalize independently. Every unit below firstToInspect is inert.
 struct FormData {
     const UNormalizer2* normalizer;
     UTF16Unit firstToInspect;
-};
+    std::array<std::uint64_t, kUnitValues / kBitsPerWord> inertUnits;
 
-constexpr std::size_t kForms = 4;
+    bool IsInert(UTF16Unit unit) const {
+        return (inertUnits[unit / kBitsPerWord] >> (unit % kBitsPerWord) & 1) != 0;
+    }
+};
 
 const UNormalizer2* OpenNormalizer(NormalizationForm form, UErrorCode* status) {
     switch (form) {
@@ -40,34 +48,61 @@ const UNormalizer2* OpenNormalizer(NormalizationForm form, UErrorCode* status) {
     return unorm2_getNFKDInstance(status);
 }
 
-UTF16Unit FirstToInspect(const UNormalizer2* normalizer) {
-    constexpr UChar32 kLastCandidate = static_cast<UChar32>(detail::kHighSurrogateFirst - 1);
-    UChar32 c = 0;
-    for (; c < kLastCandidate; ++c) {
-        const UChar unit = static_cast<UChar>(c);
-        UErrorCode status = U_ZERO_ERROR;
-        if (!unorm2_hasBoundaryBefore(normalizer, c) ||
-            unorm2_quickCheck(normalizer, &unit, 1, &status) != UNORM_YES || U_FAILURE(status)) {
-            break;
-        }
-    }
-    return static_cast<UTF16Unit>(c);
+bool IcuFindsInert(const UNormalizer2* normalizer, UTF16Unit unit) {
+    if (detail::IsSurrogate(unit) || !unorm2_hasBoundaryBefore(normalizer, unit)) return false;
+    const UChar units[] = {static_cast<UChar>(unit)};
+    UErrorCode status = U_ZERO_ERROR;
+    return unorm2_quickCheck(normalizer, units, 1, &status) == UNORM_YES && U_SUCCESS(status);
 }
 
-const FormData& Form(NormalizationForm form) {
-    // ICU's normalizers are shared singletons that live as long as ICU; opening them once for
-    // the process also settles, once, whether ICU has their data.
-    static const std::array<FormData, kForms> forms = [] {
-        std::array<FormData, kForms> opened{};
-        for (std::size_t i = 0; i < kForms; ++i) {
-            UErrorCode status = U_ZERO_ERROR;
-            opened[i].normalizer = OpenNormalizer(static_cast<NormalizationForm>(i), &status);
-            if (U_FAILURE(status)) detail::RaiseConversionError(detail::kNormalizationLine, status);
-            opened[i].firstToInspect = FirstToInspect(opened[i].normalizer);
+// The form's normalizer and table, read from ICU (a millisecond or so).
+std::unique_ptr<const FormData> OpenForm(NormalizationForm form) {
+    auto data = std::make_unique<FormData>();
+    UErrorCode status = U_ZERO_ERROR;
+    data->normalizer = OpenNormalizer(form, &status);
+    if (U_FAILURE(status)) detail::RaiseConversionError(detail::kNormalizationLine, status);
+    data->inertUnits.fill(0);
+    for (std::size_t unit = 0; unit < kUnitValues; ++unit) {
+        if (IcuFindsInert(data->normalizer, static_cast<UTF16Unit>(unit))) {
+            data->inertUnits[unit / kBitsPerWord] |= std::uint64_t{1} << (unit % kBitsPerWord);
         }
-        return opened;
-    }();
-    return forms[static_cast<std::size_t>(form)];
+    }
+    std::size_t first = 0;
+    while (first < kUnitValues && data->IsInert(static_cast<UTF16Unit>(first))) ++first;
+    data->firstToInspect = static_cast<UTF16Unit>(first);
+    return data;
+}
+
+// ICU's normalizers are shared singletons that live as long as ICU; each form's table is read
+// once, at the form's first use.
+const FormData& Form(NormalizationForm form) {
+    switch (form) {
+        case NormalizationForm::NFC: {
+            static const std::unique_ptr<const FormData> nfc = OpenForm(form);
+            return *nfc;
+        }
+        case NormalizationForm::NFD: {
+            static const std::unique_ptr<const FormData> nfd = OpenForm(form);
+            return *nfd;
+        }
+        case NormalizationForm::NFKC: {
+            static const std::unique_ptr<const FormData> nfkc = OpenForm(form);
+            return *nfkc;
+        }
+        case NormalizationForm::NFKD: break;
+    }
+    static const std::unique_ptr<const FormData> nfkd = OpenForm(NormalizationForm::NFKD);
+    return *nfkd;
+}
+
+// The index of the first unit from `from` on that is not inert in the form, or `size`: one
+// table lookup per unit, a tighter loop than ICU's quick check (which looks each code point up
+// in its trie).
+std::size_t InertEnd(const UTF16Unit* units, std::size_t size, std::size_t from,
+                     const FormData& form) {
+    std::size_t i = from;
+    while (i < size && form.IsInert(units[i])) ++i;
+    return i;
 }
 
 // The last unit that needs no look in the form (see FormData).
@@ -75,9 +110,9 @@ UTF16Unit LastInert(const FormData& form) {
     return static_cast<UTF16Unit>(form.firstToInspect - 1);
 }
 
-// Where the form's quick check starts, given the index of the first unit at or above the form's
-// first code point to inspect: at the unit before it, if any, since the units before that one
-// are in the form and split off from the rest.
+// Where the form's quick check starts, given the index of the first unit that is not inert: at
+// the unit before it, if any, since the units before that one are in the form and split off
+// from the rest.
 std::size_t SpanStart(std::size_t first, std::size_t size) {
     return first == 0 || first == size ? first : first - 1;
 }
@@ -162,7 +197,8 @@ Text Text::Normalized(NormalizationForm form) const {
         first = detail::ActiveKernels().copyUpToAbove(units, size, LastInert(data), out);
         return first;
     });
-    const std::size_t spanEnd = SpanEnd(units, size, SpanStart(first, size), data);
+    const std::size_t inertEnd = InertEnd(units, size, first, data);
+    const std::size_t spanEnd = SpanEnd(units, size, SpanStart(inertEnd, size), data);
     if (spanEnd == size) {
         // Already in the form: the units and their counts as they are, with fresh settings.
         normalized.Content.append(units + first, size - first);
@@ -180,7 +216,8 @@ bool Text::IsNormalized(NormalizationForm form) const {
     const std::size_t size = Content.size();
     const std::size_t first =
         detail::ActiveKernels().findAbove(Content.data(), size, LastInert(data));
-    const std::size_t spanEnd = SpanEnd(Content.data(), size, SpanStart(first, size), data);
+    const std::size_t inertEnd = InertEnd(Content.data(), size, first, data);
+    const std::size_t spanEnd = SpanEnd(Content.data(), size, SpanStart(inertEnd, size), data);
     if (spanEnd == size) return true;
     // The span ends at a boundary: the rest decides alone. ICU answers a "no" of the quick
     // check at once, and settles a "maybe" by composing only the segments in doubt.
