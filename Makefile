@@ -4,8 +4,11 @@
 # `make fuzz` runs each fuzzer for a fixed time on an instrumented build; `make bench` times the
 # hot operations against ICU, the standard library and Qt and prints the ratios. `make
 # test-windows` builds the library as Windows DLLs with mingw-w64 for x86-64 and x86, runs the
-# tests of the x86-64 build under wine and checks the x86 DLLs' exports.
-.PHONY: all deps release asan tsan fuzz run test bench test-windows clean
+# tests of the x86-64 build under wine and checks the x86 DLLs' exports. `make package` builds
+# the Debian packages into build/package, `make package-test` installs them on this machine,
+# builds a consumer against them and removes them (root), `make docs` writes the API reference
+# to build/docs/html.
+.PHONY: all deps release asan tsan fuzz run test bench test-windows package package-test docs clean
 
 # CMake's own makefiles would otherwise announce every directory they enter and leave.
 MAKEFLAGS += --no-print-directory
@@ -51,6 +54,22 @@ fuzz: deps
 
 test-windows: deps
 	@scripts/test-windows
+
+package:
+	@scripts/install-deps package
+	cmake --preset package
+	cmake --build --preset package
+
+package-test: package
+	tests/package/package_test.sh build/package
+
+# Doxygen over the public headers; any warning (an undocumented public name) fails.
+docs:
+	@scripts/install-deps docs
+	rm -rf build/docs
+	QUENDALTEXT_VERSION=$$(sed -n 's/^project(QuendalText VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt) \
+	  doxygen docs/Doxyfile
+	@echo "API reference: build/docs/html/index.html"
 
 clean:
 	rm -rf build

@@ -6,9 +6,11 @@
 #include <QuendalText/QuendalText.h>
 
 #include <benchmark/benchmark.h>
+#include <unicode/brkiter.h>
 #include <unicode/uniset.h>
 #include <unicode/unistr.h>
 #include <unicode/ustring.h>
+#include <unicode/utf16.h>
 
 #if defined(QUENDALTEXT_BENCH_QT)
 #  include <QString>
@@ -28,6 +30,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -563,6 +566,218 @@ void Singles(const std::vector<bench::Corpus>& corpora) {
         });
 }
 
+// The modern members on each corpus: conversion with a choice for ill-formed input, the walks,
+// full case mapping and folding, folded comparison, hashing, validation and Contains.
+void Modern(const bench::Corpus& corpus) {
+    const std::string input = corpus.name;
+    auto utf8 = std::make_shared<std::string>(corpus.utf8);
+    auto units = std::make_shared<std::u16string>(ToUTF16(corpus.utf8));
+    auto text = std::make_shared<Text>(Text::FromUTF8(*utf8));
+    const std::int64_t utf8Bytes = static_cast<std::int64_t>(utf8->size());
+    const std::int64_t unitBytes = BytesOf(*units);
+    const auto* icuUnits = reinterpret_cast<const UChar*>(units->data());
+    const auto unitCount = static_cast<int32_t>(units->size());
+#if defined(QUENDALTEXT_BENCH_QT)
+    auto qt = std::make_shared<QString>(ToQt(*units));
+#endif
+
+    Check(UnitsOf(*text) == *units, input + ": FromUTF8");
+    Add("FromUTF8", input, "QuendalText Text::FromUTF8", utf8Bytes, [utf8](benchmark::State& st) {
+        for (auto _ : st) benchmark::DoNotOptimize(Text::FromUTF8(*utf8).c_str());
+    });
+    Add("FromUTF8", input, "ICU u_strFromUTF8", utf8Bytes, [utf8](benchmark::State& st) {
+        for (auto _ : st) {
+            std::u16string out(utf8->size(), u'\0');
+            int32_t length = 0;
+            UErrorCode status = U_ZERO_ERROR;
+            u_strFromUTF8(out.data(), static_cast<int32_t>(out.size()), &length, utf8->data(),
+                          static_cast<int32_t>(utf8->size()), &status);
+            out.resize(static_cast<std::size_t>(length));
+            benchmark::DoNotOptimize(out.data());
+        }
+    });
+
+    Check(text->ToUTF8String() == *utf8, input + ": ToUTF8String");
+    Add("ToUTF8String", input, "QuendalText ToUTF8String", unitBytes, [text](benchmark::State& st) {
+        for (auto _ : st) benchmark::DoNotOptimize(text->ToUTF8String().data());
+    });
+    Add("ToUTF8String", input, "ICU UnicodeString::toUTF8String", unitBytes,
+        [units](benchmark::State& st) {
+            const icu::UnicodeString source(units->data(), static_cast<int32_t>(units->size()));
+            for (auto _ : st) {
+                std::string out;
+                source.toUTF8String(out);
+                benchmark::DoNotOptimize(out.data());
+            }
+        });
+
+// ICU's macro converts between its signed and unsigned types.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wsign-conversion"
+    const auto icuSum = [icuUnits, unitCount] {
+        std::uint64_t sum = 0;
+        for (int32_t i = 0; i < unitCount;) {
+            UChar32 c;
+            U16_NEXT(icuUnits, i, unitCount, c);
+            sum += static_cast<std::uint32_t>(c);
+        }
+        return sum;
+    };
+#pragma GCC diagnostic pop
+    const auto textSum = [text] {
+        std::uint64_t sum = 0;
+        for (char32_t c : text->CodePoints()) sum += c;
+        return sum;
+    };
+    Check(textSum() == icuSum(), input + ": CodePoints");
+    Add("CodePoints sum", input, "QuendalText CodePoints()", unitBytes,
+        [textSum](benchmark::State& st) {
+            for (auto _ : st) benchmark::DoNotOptimize(textSum());
+        });
+    Add("CodePoints sum", input, "ICU U16_NEXT loop", unitBytes, [icuSum](benchmark::State& st) {
+        for (auto _ : st) benchmark::DoNotOptimize(icuSum());
+    });
+
+    UErrorCode status = U_ZERO_ERROR;
+    std::shared_ptr<icu::BreakIterator> characters(
+        icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
+    auto source = std::make_shared<icu::UnicodeString>(units->data(), unitCount);
+    const auto icuClusters = [characters, source] {
+        characters->setText(*source);
+        std::size_t clusters = 0;
+        for (characters->first(); characters->next() != icu::BreakIterator::DONE;) ++clusters;
+        return clusters;
+    };
+    const auto textClusters = [text] {
+        std::size_t clusters = 0;
+        for (auto cluster : text->Graphemes()) clusters += !cluster.empty();
+        return clusters;
+    };
+    Check(textClusters() == icuClusters(), input + ": Graphemes");
+    Add("Graphemes count", input, "QuendalText Graphemes()", unitBytes,
+        [textClusters](benchmark::State& st) {
+            for (auto _ : st) benchmark::DoNotOptimize(textClusters());
+        });
+    Add("Graphemes count", input, "ICU BreakIterator (character)", unitBytes,
+        [icuClusters](benchmark::State& st) {
+            for (auto _ : st) benchmark::DoNotOptimize(icuClusters());
+        });
+
+    using IcuMapping = int32_t (*)(UChar*, int32_t, const UChar*, int32_t, UErrorCode*);
+    const auto icuMapped = [units](IcuMapping map) {
+        std::u16string out(units->size() + units->size() / 8 + 16, u'\0');
+        UErrorCode error = U_ZERO_ERROR;
+        const int32_t length =
+            map(reinterpret_cast<UChar*>(out.data()), static_cast<int32_t>(out.size()),
+                reinterpret_cast<const UChar*>(units->data()), static_cast<int32_t>(units->size()),
+                &error);
+        out.resize(static_cast<std::size_t>(length));
+        return out;
+    };
+    const IcuMapping upper = [](UChar* d, int32_t c, const UChar* s, int32_t n, UErrorCode* e) {
+        return u_strToUpper(d, c, s, n, "", e);
+    };
+    const IcuMapping fold = [](UChar* d, int32_t c, const UChar* s, int32_t n, UErrorCode* e) {
+        return u_strFoldCase(d, c, s, n, U_FOLD_CASE_DEFAULT, e);
+    };
+    Check(UnitsOf(text->Upper()) == icuMapped(upper), input + ": Upper");
+    Check(UnitsOf(text->Folded()) == icuMapped(fold), input + ": Folded");
+    Add("Upper", input, "QuendalText Upper()", unitBytes, [text](benchmark::State& st) {
+        for (auto _ : st) benchmark::DoNotOptimize(text->Upper().c_str());
+    });
+    Add("Upper", input, "ICU u_strToUpper", unitBytes, [icuMapped, upper](benchmark::State& st) {
+        for (auto _ : st) benchmark::DoNotOptimize(icuMapped(upper).data());
+    });
+#if defined(QUENDALTEXT_BENCH_QT)
+    Add("Upper", input, "Qt QString::toUpper", unitBytes, [qt](benchmark::State& st) {
+        for (auto _ : st) benchmark::DoNotOptimize(qt->toUpper().constData());
+    });
+#endif
+    Add("Folded", input, "QuendalText Folded()", unitBytes, [text](benchmark::State& st) {
+        for (auto _ : st) benchmark::DoNotOptimize(text->Folded().c_str());
+    });
+    Add("Folded", input, "ICU u_strFoldCase", unitBytes, [icuMapped, fold](benchmark::State& st) {
+        for (auto _ : st) benchmark::DoNotOptimize(icuMapped(fold).data());
+    });
+
+    auto upperText = std::make_shared<Text>(text->Upper());
+    auto upperUnits = std::make_shared<std::u16string>(UnitsOf(*upperText));
+    Check(text->CompareFolded(*upperText) == 0, input + ": CompareFolded");
+    Add("CompareFolded", input, "QuendalText CompareFolded", unitBytes,
+        [text, upperText](benchmark::State& st) {
+            for (auto _ : st) benchmark::DoNotOptimize(text->CompareFolded(*upperText));
+        });
+    Add("CompareFolded", input, "ICU u_strCaseCompare", unitBytes,
+        [units, upperUnits](benchmark::State& st) {
+            for (auto _ : st) {
+                UErrorCode error = U_ZERO_ERROR;
+                benchmark::DoNotOptimize(u_strCaseCompare(
+                    reinterpret_cast<const UChar*>(units->data()),
+                    static_cast<int32_t>(units->size()),
+                    reinterpret_cast<const UChar*>(upperUnits->data()),
+                    static_cast<int32_t>(upperUnits->size()), U_FOLD_CASE_DEFAULT, &error));
+            }
+        });
+
+    Add("hash", input, "QuendalText std::hash<Text>", unitBytes, [text](benchmark::State& st) {
+        for (auto _ : st) benchmark::DoNotOptimize(std::hash<Text>{}(*text));
+    });
+    Add("hash", input, "std hash<u16string_view>", unitBytes, [units](benchmark::State& st) {
+        for (auto _ : st) benchmark::DoNotOptimize(std::hash<std::u16string_view>{}(*units));
+    });
+
+    Check(QuendalText::ValidateUTF8(*utf8).validity == QuendalText::Validity::Valid,
+          input + ": ValidateUTF8");
+    Add("ValidateUTF8", input, "QuendalText ValidateUTF8", utf8Bytes, [utf8](benchmark::State& st) {
+        for (auto _ : st) benchmark::DoNotOptimize(QuendalText::ValidateUTF8(*utf8));
+    });
+    Add("ValidateUTF8", input, "ICU u_strFromUTF8 preflight", utf8Bytes,
+        [utf8](benchmark::State& st) {
+            for (auto _ : st) {
+                int32_t length = 0;
+                UErrorCode error = U_ZERO_ERROR;
+                u_strFromUTF8(nullptr, 0, &length, utf8->data(), static_cast<int32_t>(utf8->size()),
+                              &error);
+                benchmark::DoNotOptimize(length);
+            }
+        });
+    Add("ValidateUTF16", input, "QuendalText ValidateUTF16", unitBytes,
+        [text](benchmark::State& st) {
+            for (auto _ : st) benchmark::DoNotOptimize(QuendalText::ValidateUTF16(text->View()));
+        });
+    Add("ValidateUTF16", input, "ICU u_strToUTF8 preflight", unitBytes,
+        [icuUnits, unitCount](benchmark::State& st) {
+            for (auto _ : st) {
+                int32_t length = 0;
+                UErrorCode error = U_ZERO_ERROR;
+                u_strToUTF8(nullptr, 0, &length, icuUnits, unitCount, &error);
+                benchmark::DoNotOptimize(length);
+            }
+        });
+
+    // An eight-unit pattern the text lacks.
+    auto absent = std::make_shared<std::u16string>(u"zq\u00E9\u65E5xq\u00FCz");
+    auto absentText = std::make_shared<Text>(QuendalText::UTF16StringView(*absent));
+    Check(!text->Contains(*absentText), input + ": Contains");
+    Add("Contains (absent)", input, "QuendalText Contains", unitBytes,
+        [text, absentText](benchmark::State& st) {
+            for (auto _ : st) benchmark::DoNotOptimize(text->Contains(*absentText));
+        });
+    Add("Contains (absent)", input, "std u16string_view::find", unitBytes,
+        [units, absent](benchmark::State& st) {
+            for (auto _ : st) {
+                benchmark::DoNotOptimize(std::u16string_view(*units).find(*absent));
+            }
+        });
+#if defined(QUENDALTEXT_BENCH_QT)
+    auto qtAbsent = std::make_shared<QString>(ToQt(*absent));
+    Add("Contains (absent)", input, "Qt QString::indexOf", unitBytes,
+        [qt, qtAbsent](benchmark::State& st) {
+            for (auto _ : st) benchmark::DoNotOptimize(qt->indexOf(*qtAbsent));
+        });
+#endif
+}
+
 // The console's report, then the table of ratios: the library's time over the fastest peer's.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
@@ -616,6 +831,7 @@ int main(int argc, char** argv) {
     for (const bench::Corpus& corpus : corpora) Conversions(corpus);
     for (const bench::Corpus& corpus : corpora) Searches(corpus);
     Singles(corpora);
+    for (const bench::Corpus& corpus : corpora) Modern(corpus);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     RatioReporter reporter;

@@ -75,8 +75,18 @@ Text& Text::operator=(Text&& other) noexcept {
 
 Text::Text(UTF16StringView units) : Text() {
     detail::CheckLength(units.size(), detail::kConstructLengthSite);
-    Content.assign(units.data(), units.size());
-    RefreshCounts();
+    if (units.size() < detail::kShortPieceUnits) {
+        // Short pieces (fields, clusters, words) are copied and counted without the kernels.
+        Content.assign(units.data(), units.size());
+        NumberOfCharacters = detail::CountShortPiece(units.data(), units.size());
+    } else {
+        detail::ResizeForOverwrite(Content, units.size(), [&](UTF16Unit* data) {
+            NumberOfCharacters =
+                detail::ActiveKernels().copyAndCount(units.data(), units.size(), data);
+            return units.size();
+        });
+    }
+    Length = static_cast<int>(units.size());
 }
 
 UTF16StringView Text::View() const noexcept { return {Content.data(), Content.size()}; }

@@ -6,9 +6,18 @@
 #include "internal/conversion.h"
 #include "internal/kernels.h"
 #include "internal/raise_sites.h"
+#include "internal/string_storage.h"
+#include "internal/utf.h"
 
 #include <unicode/uchar.h>
 #include <unicode/ustring.h>
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <utility>
 
 namespace QuendalText {
 namespace {
@@ -57,49 +66,215 @@ int32_t FoldCase(UChar* dest, int32_t capacity, const UChar* source, int32_t len
     return u_strFoldCase(dest, capacity, source, length, U_FOLD_CASE_DEFAULT, status);
 }
 
+// A full mapping read from a table for the BMP code points that it maps to one BMP unit (most of
+// them, changed or not); the others (surrogates, expansions such as U+00DF to "SS") are marked
+// kComplex and mapped by ICU one code point at a time. Upper-casing and folding by the root rules
+// look at no context, so mapping a text code point by code point is mapping it whole; lower-casing
+// looks at the letters around a capital sigma (final sigma), which is its context unit: a text
+// that holds one is mapped by ICU whole.
+constexpr UTF16Unit kComplex = static_cast<UTF16Unit>(detail::kHighSurrogateFirst);
+constexpr std::uint32_t kNoContextUnit = 0x10000;
+constexpr std::uint32_t kCapitalSigma = 0x03A3;
+// Units a single code point's full mapping may take: three BMP code points at most.
+constexpr std::size_t kMappingRoom = 8;
+
+// Supplementary code points come in blocks of 1024 that share a high surrogate; most blocks
+// (emoji, CJK extensions) hold no letter that the mapping changes. Whether one does is asked of
+// ICU for all its code points the first time a text holds one of them.
+constexpr std::size_t kSupplementaryBlocks = 1024;
+constexpr std::uint32_t kBlockCodePoints = 1024;
+enum BlockState : std::uint8_t { kBlockUnknown, kBlockUnchanged, kBlockChanges };
+
+template <class Map>
+struct UnitMap {
+    Map map;
+    std::uint32_t contextUnit;
+    void (*mapAscii)(UTF16Unit* units, std::size_t size);
+    std::array<UTF16Unit, detail::kLastBmpCodePoint + 1> units;
+    mutable std::array<std::atomic<std::uint8_t>, kSupplementaryBlocks> blocks;
+};
+
+// Whether the mapping changes no code point of the block of `highSurrogate`. Threads that ask at
+// once may each work it out; they find the same answer.
+template <class Map>
+bool BlockUnchanged(const UnitMap<Map>& table, UTF16Unit highSurrogate) {
+    std::atomic<std::uint8_t>& state =
+        table.blocks[static_cast<std::size_t>(highSurrogate - detail::kHighSurrogateFirst)];
+    std::uint8_t known = state.load(std::memory_order_relaxed);
+    if (known == kBlockUnknown) {
+        known = kBlockUnchanged;
+        for (std::uint32_t low = 0; low < kBlockCodePoints && known == kBlockUnchanged; ++low) {
+            const UChar pair[2] = {static_cast<UChar>(highSurrogate),
+                                   static_cast<UChar>(detail::kLowSurrogateFirst + low)};
+            UChar mapped[kMappingRoom];
+            UErrorCode status = U_ZERO_ERROR;
+            const int32_t length =
+                table.map(mapped, static_cast<int32_t>(kMappingRoom), pair, 2, &status);
+            if (U_FAILURE(status) || length != 2 || mapped[0] != pair[0] || mapped[1] != pair[1]) {
+                known = kBlockChanges;
+            }
+        }
+        state.store(known, std::memory_order_relaxed);
+    }
+    return known == kBlockUnchanged;
+}
+
+template <class Map>
+std::unique_ptr<const UnitMap<Map>> BuildUnitMap(Map map, std::uint32_t contextUnit, bool toUpper) {
+    auto table = std::make_unique<UnitMap<Map>>();
+    table->map = map;
+    const detail::Kernels& kernels = detail::ActiveKernels();
+    table->mapAscii = toUpper ? kernels.asciiToUpper : kernels.asciiToLower;
+    table->contextUnit = contextUnit;
+    for (std::uint32_t c = 0; c <= detail::kLastBmpCodePoint; ++c) {
+        const auto source = static_cast<UChar>(c);
+        UChar mapped[kMappingRoom];
+        UErrorCode status = U_ZERO_ERROR;
+        const int32_t length = map(mapped, static_cast<int32_t>(kMappingRoom), &source, 1, &status);
+        const bool single = U_SUCCESS(status) && length == 1 && !detail::IsSurrogate(mapped[0]);
+        table->units[c] = single && c != contextUnit && !detail::IsSurrogate(c)
+                              ? static_cast<UTF16Unit>(mapped[0])
+                              : kComplex;
+    }
+    return table;
+}
+
+// What a mapping by table came to: the units, or the ICU status that stopped it, or the need to
+// map the text whole.
+struct TableMapping {
+    UTF16String units;
+    UErrorCode status = U_ZERO_ERROR;
+    bool whole = false;
+};
+
+template <class Map>
+TableMapping MapByTable(UTF16StringView source, const UnitMap<Map>& table) {
+    TableMapping result;
+    const std::size_t size = source.size();
+    std::size_t read = 0;
+    // Room for the units and some expansions; more is added when they run out.
+    std::size_t room = size + size / 8 + 2 * kMappingRoom;
+    while (read < size && U_SUCCESS(result.status) && !result.whole) {
+        const std::size_t kept = result.units.size();
+        detail::ResizeForOverwrite(result.units, kept + room, [&](UTF16Unit* out) {
+            const std::size_t capacity = kept + room;
+            std::size_t written = kept;
+            while (read < size && written + kMappingRoom <= capacity) {
+                const UTF16Unit unit = source[read];
+                const UTF16Unit mapped = table.units[unit];
+                if (mapped != kComplex) {
+                    out[written++] = mapped;
+                    ++read;
+                    continue;
+                }
+                if (unit == table.contextUnit) {
+                    result.whole = true;
+                    break;
+                }
+                const std::size_t width = detail::IsHighSurrogate(unit) && read + 1 < size &&
+                                                  detail::IsLowSurrogate(source[read + 1])
+                                              ? 2
+                                              : 1;
+                if (width == 2 && BlockUnchanged(table, unit)) {
+                    out[written++] = unit;
+                    out[written++] = source[read + 1];
+                    read += 2;
+                    continue;
+                }
+                const int32_t length = table.map(detail::AsUChar(out + written),
+                                                 static_cast<int32_t>(capacity - written),
+                                                 detail::AsUChar(source.data() + read),
+                                                 static_cast<int32_t>(width), &result.status);
+                if (U_FAILURE(result.status)) break;
+                written += static_cast<std::size_t>(length);
+                read += width;
+            }
+            return written;
+        });
+        room = size - read + (size - read) / 8 + 2 * kMappingRoom;
+    }
+    return result;
+}
+
+// The full mapping of a whole text: an all-ASCII text by the vector kernel (every full mapping
+// of ASCII is ASCII's own), any other by the table, and by ICU whole where the table cannot.
+template <class Map>
+UTF16String FullyMapped(UTF16StringView source, const UnitMap<Map>& table,
+                        const detail::LengthRaiseSite& site) {
+    if (detail::ActiveKernels().isAscii(source.data(), source.size())) {
+        UTF16String units(source);
+        table.mapAscii(units.data(), units.size());
+        return units;
+    }
+    TableMapping mapping = MapByTable(source, table);
+    if (mapping.whole) return CaseMapped(source, table.map, site);
+    if (U_FAILURE(mapping.status))
+        detail::RaiseConversionError(detail::kCaseMappingLine, mapping.status);
+    if (mapping.units.size() > detail::kMaxTextUnits) detail::RaiseLengthError(site);
+    return std::move(mapping.units);
+}
+
+using MapFunction = int32_t (*)(UChar*, int32_t, const UChar*, int32_t, UErrorCode*);
+
+const UnitMap<MapFunction>& UpperTable() {
+    static const auto table = BuildUnitMap<MapFunction>(ToUpperRoot, kNoContextUnit, true);
+    return *table;
+}
+const UnitMap<MapFunction>& LowerTable() {
+    static const auto table = BuildUnitMap<MapFunction>(ToLowerRoot, kCapitalSigma, false);
+    return *table;
+}
+const UnitMap<MapFunction>& FoldTable() {
+    static const auto table = BuildUnitMap<MapFunction>(FoldCase, kNoContextUnit, false);
+    return *table;
+}
+
 }  // namespace
 
-// Case mapping touches only all-ASCII texts; it keeps the number and kind of units, so the
-// counts stay true without a refresh. Each unit maps as the C runtime's locale says (the class
-// test, then the mapping), asked once per distinct unit; when the locale maps all 128 ASCII
+namespace {
+
+// Case mapping in place touches only all-ASCII texts; it keeps the number and kind of units, so
+// the counts stay true without a refresh. Each unit maps as the C runtime's locale says (the
+// class test, then the mapping), asked once per distinct unit; when the locale maps all 128 ASCII
 // units as ASCII does, a long text is mapped a vector at a time.
-void Text::ToUpper() {
-    if (!IsAscii()) return;
-    detail::AsciiCaseMap map(detail::AsciiCaseMap::Upper);
-    if (map.IsPlainForLength(Content.size())) {
-        detail::ActiveKernels().asciiToUpper(Content.data(), Content.size());
+void MapAsciiInPlace(UTF16String& units, detail::AsciiCaseMap::Direction direction) {
+    detail::AsciiCaseMap map(direction);
+    if (map.IsPlainForLength(units.size())) {
+        const detail::Kernels& kernels = detail::ActiveKernels();
+        (direction == detail::AsciiCaseMap::Upper ? kernels.asciiToUpper : kernels.asciiToLower)(
+            units.data(), units.size());
         return;
     }
-    for (UTF16Unit& unit : Content) unit = map(unit);
+    for (UTF16Unit& unit : units) unit = map(unit);
+}
+
+}  // namespace
+
+void Text::ToUpper() {
+    if (IsAscii()) MapAsciiInPlace(Content, detail::AsciiCaseMap::Upper);
 }
 
 void Text::ToLower() {
-    if (!IsAscii()) return;
-    detail::AsciiCaseMap map(detail::AsciiCaseMap::Lower);
-    if (map.IsPlainForLength(Content.size())) {
-        detail::ActiveKernels().asciiToLower(Content.data(), Content.size());
-        return;
-    }
-    for (UTF16Unit& unit : Content) unit = map(unit);
+    if (IsAscii()) MapAsciiInPlace(Content, detail::AsciiCaseMap::Lower);
 }
 
 Text Text::Upper() const {
     Text mapped;
-    mapped.Content = CaseMapped(View(), ToUpperRoot, detail::kUpperLengthSite);
+    mapped.Content = FullyMapped(View(), UpperTable(), detail::kUpperLengthSite);
     mapped.RefreshCounts();
     return mapped;
 }
 
 Text Text::Lower() const {
     Text mapped;
-    mapped.Content = CaseMapped(View(), ToLowerRoot, detail::kLowerLengthSite);
+    mapped.Content = FullyMapped(View(), LowerTable(), detail::kLowerLengthSite);
     mapped.RefreshCounts();
     return mapped;
 }
 
 Text Text::Folded() const {
     Text mapped;
-    mapped.Content = CaseMapped(View(), FoldCase, detail::kFoldedLengthSite);
+    mapped.Content = FullyMapped(View(), FoldTable(), detail::kFoldedLengthSite);
     mapped.RefreshCounts();
     return mapped;
 }

@@ -8,8 +8,7 @@
 #include "internal/string_storage.h"
 #include "internal/transcode.h"
 
-#include <boost/shared_array.hpp>
-
+#include <memory>
 #include <string>
 
 namespace QuendalText {
@@ -28,7 +27,7 @@ detail::TranscodeResult AppendUTF8(UTF16String& content, const char* bytes, std:
     // UTF-8 never gives more UTF-16 units than it has bytes; only a longer source needs to be
     // measured before it is converted.
     if (size > detail::kMaxTextUnits - kept) {
-        detail::CheckGrowth(kept, detail::ValidateUTF8(bytes, size).written, site);
+        detail::CheckGrowth(kept, detail::MeasureUTF8ToUTF16(bytes, size).written, site);
     }
     detail::TranscodeResult converted{};
     detail::ResizeForOverwrite(content, kept + size, [&](UTF16Unit* units) {
@@ -77,7 +76,7 @@ Text::Text(const UTF32Unit* utf32) : Text() {
         detail::CheckLength(needed, detail::kConstructLengthSite);
     }
     const auto capacity = static_cast<int32_t>(needed + 1);
-    boost::shared_array<UTF16Unit> buffer(new UTF16Unit[needed + 1]);
+    const std::unique_ptr<UTF16Unit[]> buffer(new UTF16Unit[needed + 1]);
     int32_t outputLength = 0;
     UErrorCode status = U_ZERO_ERROR;
     qutf_ConvertUTF32TextToUTF16Text(detail::AsUChar(buffer.get()), capacity, &outputLength,
@@ -90,26 +89,41 @@ Text::Text(const UTF32Unit* utf32) : Text() {
 
 Text Text::FromUTF8(std::string_view bytes, Malformed malformed) {
     // UTF-8 never gives more units than it has bytes, and U+FFFD takes one unit for at least
-    // one byte, so the units are written straight into the text's own storage.
+    // one byte, so the units are written straight into the text's own storage, and the passes
+    // count the characters as they go.
     Text text;
-    text.Content.resize(bytes.size());
-    UTF16Unit* const out = text.Content.data();
     std::size_t read = 0;
-    std::size_t written = 0;
-    while (true) {
-        const detail::TranscodeResult pass =
-            detail::UTF8ToUTF16(bytes.data() + read, bytes.size() - read, out + written);
-        read += pass.read;
-        written += pass.written;
-        if (pass.stop == detail::Stop::End) break;
-        if (malformed == Malformed::Raise) detail::RaiseMalformed(detail::kFromUTF8Site, read);
-        out[written++] = static_cast<UTF16Unit>(detail::kReplacementCharacter);
-        const auto* rest = reinterpret_cast<const unsigned char*>(bytes.data()) + read;
-        read += detail::DecodeUTF8(rest, bytes.size() - read).length;  // the maximal subpart
+    std::size_t codePoints = 0;
+    bool faulted = false;
+    detail::ResizeForOverwrite(text.Content, bytes.size(), [&](UTF16Unit* out) {
+        std::size_t written = 0;
+        while (true) {
+            const detail::TranscodeResult pass =
+                detail::UTF8ToUTF16(bytes.data() + read, bytes.size() - read, out + written);
+            read += pass.read;
+            written += pass.written;
+            codePoints += pass.codePoints;
+            if (pass.stop == detail::Stop::End) break;
+            if (malformed == Malformed::Raise) {
+                faulted = true;
+                break;
+            }
+            out[written++] = static_cast<UTF16Unit>(detail::kReplacementCharacter);
+            ++codePoints;
+            const auto* rest = reinterpret_cast<const unsigned char*>(bytes.data()) + read;
+            read += detail::DecodeUTF8(rest, bytes.size() - read).length;  // the maximal subpart
+        }
+        return written;
+    });
+    if (faulted) detail::RaiseMalformed(detail::kFromUTF8Site, read);
+    detail::CheckLength(text.Content.size(), detail::kFromUTF8LengthSite);
+    // Well-formed units: every code point is a character, except NUL units before the first.
+    if (!text.Content.empty() && text.Content[0] == 0) {
+        text.RefreshCounts();
+    } else {
+        text.Length = static_cast<int>(text.Content.size());
+        text.NumberOfCharacters = static_cast<int>(codePoints);
     }
-    detail::CheckLength(written, detail::kFromUTF8LengthSite);
-    text.Content.resize(written);
-    text.RefreshCounts();
     return text;
 }
 

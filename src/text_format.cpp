@@ -2,10 +2,12 @@
 #include <QuendalText/Text.h>
 
 #include <cstdarg>
+#include <string>
 #include <utility>
 
 #include "internal/character_count.h"
 #include "internal/format.h"
+#include "internal/raise_sites.h"
 
 namespace QuendalText {
 
@@ -18,7 +20,9 @@ namespace QuendalText {
 Text::Text(const UTF16Unit* format, bool formatted, ...) : Text() {
     if (format == nullptr || format[0] == 0) return;
     if (!formatted) {
-        Content = format;
+        const std::size_t length = std::char_traits<UTF16Unit>::length(format);
+        detail::CheckLength(length, detail::kConstructLengthSite);
+        Content.assign(format, length);
         RefreshCounts();
         return;
     }

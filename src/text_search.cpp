@@ -394,12 +394,26 @@ std::vector<Text> Text::Split(const Char& delimiter) const {
     static constexpr UTF16Unit kNul = 0;
     UTF16StringView sought(static_cast<const UTF16Unit*>(delimiter));
     if (sought.empty()) sought = UTF16StringView(&kNul, 1);
-    const bool loneSurrogate = sought.size() == 1 && detail::IsSurrogate(sought[0]);
     const UTF16StringView units = View();
     std::vector<Text> fields;
     std::size_t fieldStart = 0;
+    if (sought.size() == 1 && !detail::IsSurrogate(sought[0])) {
+        // A unit of its own: the search kernel finds each occurrence.
+        const detail::Kernels& kernels = detail::ActiveKernels();
+        for (;;) {
+            const std::size_t at =
+                fieldStart +
+                kernels.findUnit(units.data() + fieldStart, units.size() - fieldStart, sought[0]);
+            if (at == units.size()) break;
+            fields.emplace_back(units.substr(fieldStart, at - fieldStart));
+            fieldStart = at + 1;
+        }
+        fields.emplace_back(units.substr(fieldStart));
+        return fields;
+    }
+    // A surrogate delimiter matches only where it stands unpaired, as CodePoints reads it.
+    const bool loneSurrogate = sought.size() == 1;
     for (std::size_t at = units.find(sought); at != npos; at = units.find(sought, at + 1)) {
-        // A surrogate delimiter matches only where it stands unpaired, as CodePoints reads it.
         if (loneSurrogate && InsidePair(units, at)) continue;
         fields.emplace_back(units.substr(fieldStart, at - fieldStart));
         fieldStart = at + sought.size();

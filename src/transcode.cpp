@@ -99,7 +99,7 @@ TranscodeResult UTF16ToUTF8(const UTF16Unit* units, std::size_t size, char* out)
     return UTF16ToUTF8(units, size, out, UTF8Room(size));
 }
 
-TranscodeResult ValidateUTF8(const char* bytes, std::size_t size) {
+TranscodeResult MeasureUTF8ToUTF16(const char* bytes, std::size_t size) {
     return WalkUTF8(bytes, size, size,
                     [](std::uint32_t codePoint, std::size_t) { return UTF16Length(codePoint); });
 }
@@ -135,8 +135,8 @@ TranscodeResult UTF16ToUTF8(const UTF16Unit* units, std::size_t size, char* out,
 TranscodeResult UTF16ToUTF8(const UTF16Unit* units, std::size_t size, char* out) {
     return ActiveKernels().utf16ToUTF8(units, size, out, UTF8Room(size));
 }
-TranscodeResult ValidateUTF8(const char* bytes, std::size_t size) {
-    return reference::ValidateUTF8(bytes, size);
+TranscodeResult MeasureUTF8ToUTF16(const char* bytes, std::size_t size) {
+    return reference::MeasureUTF8ToUTF16(bytes, size);
 }
 TranscodeResult ValidateUTF16(const UTF16Unit* units, std::size_t size) {
     return reference::ValidateUTF16(units, size);

@@ -24,7 +24,7 @@ ValidationResult ResultOf(const detail::TranscodeResult& pass, std::size_t size,
 }  // namespace
 
 ValidationResult ValidateUTF8(std::string_view bytes) noexcept {
-    const detail::TranscodeResult pass = detail::ValidateUTF8(bytes.data(), bytes.size());
+    const detail::TranscodeResult pass = detail::MeasureUTF8ToUTF16(bytes.data(), bytes.size());
     std::size_t subpart = 0;
     if (pass.stop == detail::Stop::IllFormed) {
         const auto* fault = reinterpret_cast<const unsigned char*>(bytes.data()) + pass.read;
@@ -45,12 +45,14 @@ ValidationResult ValidateUTF32(std::u32string_view units) noexcept {
 }
 
 std::size_t CompleteUTF8Prefix(std::string_view bytes) noexcept {
-    // A cut character is a lead byte followed by fewer continuation bytes than it announces.
+    // A cut character is a lead byte whose sequence is well-formed as far as the bytes go and
+    // ends with them; a lead that the bytes after it already break is the validator's to report.
     const std::size_t size = bytes.size();
+    const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
     for (std::size_t back = 1; back < detail::kLongestUTF8Sequence && back <= size; ++back) {
-        const auto byte = static_cast<unsigned char>(bytes[size - back]);
+        const unsigned char byte = data[size - back];
         if (byte >= detail::kContinuationFirst && byte <= detail::kContinuationLast) continue;
-        return detail::UTF8SequenceLength(byte) > back ? size - back : size;
+        return detail::DecodeUTF8(data + size - back, back).truncated ? size - back : size;
     }
     return size;
 }

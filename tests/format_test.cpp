@@ -5,10 +5,13 @@
 #include <tuple>
 
 #include <cctype>
+#include <cfenv>
 #include <cfloat>
 #include <climits>
+#include <clocale>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 using namespace qt_test;
@@ -43,87 +46,144 @@ TEST(Format, EmptyLiteralAndLongResults) {
                          -5);
 }
 
-// Random flags, widths and precisions (as digits or '*', negative ones too) with every integer
-// length (and its narrow equivalent: every type of the 64-bit ones is 64 bits wide here), every
-// floating-point letter, and narrow and wide strings and characters. (%p is snprintf's own.)
-TEST(Format, GeneratedConversionsMatchTheCLibrary) {
-    const char* const lengths[][2] = {{"", ""},     {"hh", "hh"},  {"h", "h"}, {"l", "l"},
-                                      {"ll", "ll"}, {"I64", "ll"}, {"I", "z"}, {"z", "z"},
-                                      {"t", "t"},   {"j", "j"},    {"I32", ""}};
-    const char* const textLengths[] = {"", "l", "w", "h"};
-    const double specials[] = {0.0,         -0.0,    INFINITY, -INFINITY, NAN,
-                               DBL_MIN / 8, DBL_MAX, 0.5,      9.9999};
-    std::mt19937_64 random(20240611);
-    auto pick = [&](int bound) {
-        return static_cast<int>(random() % static_cast<unsigned>(bound));
-    };
-    for (int trial = 0; trial < 8000 && !HasFailure(); ++trial) {
-        const int kind = pick(12);  // 0-5 integer, 6-8 floating, 9-10 string, 11 char
-        std::string middle;
-        for (const char flag : std::string(kind >= 9 ? "-" : "-+ #0"))
-            middle += pick(3) ? "" : std::string(1, flag);
-        const int widthChoice = pick(4);  // none, digits, '*', '*' negative
-        const int precisionChoice =
-            kind == 11 ? 0 : pick(5);  // none, '.', digits, '*', '*' negative
-        const int width = widthChoice == 3 ? -pick(25) : pick(25);
-        const int precision = precisionChoice == 4 ? -1 - pick(5) : pick(25);
+// A random conversion: some of `flags`, a width and (unless `noPrecision`) a precision, each
+// none, digits or '*' (negative ones too), checked with a letter against snprintf.
+struct RandomConversion {
+    std::mt19937_64& random;
+    int widthChoice = 0, precisionChoice = 0, width = 0, precision = 0;
+    std::string middle;
+
+    RandomConversion(std::mt19937_64& engine, const std::string& flags, bool noPrecision)
+        : random(engine) {
+        for (const char flag : flags) middle += Pick(3) ? "" : std::string(1, flag);
+        widthChoice = Pick(4);                        // none, digits, '*', '*' negative
+        precisionChoice = noPrecision ? 0 : Pick(5);  // none, '.', digits, '*', '*' negative
+        width = widthChoice == 3 ? -Pick(25) : Pick(25);
+        precision = precisionChoice == 4 ? -1 - Pick(5) : Pick(25);
         middle += widthChoice == 1 ? std::to_string(width) : widthChoice >= 2 ? "*" : "";
         middle += precisionChoice == 1   ? "."
                   : precisionChoice == 2 ? "." + std::to_string(precision)
                   : precisionChoice >= 3 ? ".*"
                                          : "";
-        auto check = [&](const std::string& wideTail, const std::string& narrowTail,
-                         auto narrowValue, auto wideValue) {
-            const std::string wide = "[%" + middle + wideTail + "]",
-                              narrow = "[%" + middle + narrowTail + "]";
-            if (widthChoice >= 2 && precisionChoice >= 3)
-                ExpectSameAsCLibrary(wide, narrow, narrowValue, wideValue, width, precision);
-            else if (widthChoice >= 2)
-                ExpectSameAsCLibrary(wide, narrow, narrowValue, wideValue, width);
-            else if (precisionChoice >= 3)
-                ExpectSameAsCLibrary(wide, narrow, narrowValue, wideValue, precision);
-            else
-                ExpectSameAsCLibrary(wide, narrow, narrowValue, wideValue);
-        };
-        const std::uint64_t bits = random() >> pick(64);
-        const auto value = static_cast<std::int64_t>(pick(2) == 0 ? bits : 0 - bits);
-        if (kind < 6) {
-            const int length = pick(11);
-            const bool wide64 = length >= 3 && length <= 9;
-            const char letter = "diuoxX"[pick(6)];
-            const auto same = [&](auto number) {
-                check(lengths[length][0] + std::string(1, letter),
-                      lengths[length][1] + std::string(1, letter), number, number);
-            };
-            if (letter == 'd' || letter == 'i')
-                wide64 ? same(static_cast<long long>(value)) : same(static_cast<int>(value));
-            else
-                wide64 ? same(static_cast<unsigned long long>(value))
-                       : same(static_cast<unsigned>(value));
-        } else if (kind < 9) {
-            const std::string letter(1, "eEfFgGaA"[pick(8)]);
-            const double number =
-                pick(4) == 0 ? specials[pick(9)] : std::ldexp(double(value), pick(200) - 160);
-            const long double third = static_cast<long double>(number) / 3;
-            const bool longDouble = pick(3) == 0;
-            if (longDouble) check("L" + letter, "L" + letter, third, third);
-            if (!longDouble) check((pick(2) == 0 ? "l" : "") + letter, letter, number, number);
-        } else {  // narrow with 'h', or with an upper-case letter and no length
-            const std::string length = textLengths[pick(4)];
-            const char lower = kind == 11 ? 'c' : 's',
-                       letter = pick(2) ? lower : char(std::toupper(lower));
-            const bool narrowArgument = length == "h" || (length.empty() && std::isupper(letter));
-            std::string narrow(std::size_t(pick(12)), ' ');
-            for (char& c : narrow) c = static_cast<char>('!' + pick(94));
-            const UTF16String wide = Widen(narrow);
-            const int character = '!' + pick(94);
-            if (kind == 11) check(length + letter, "c", character, character);
-            if (kind < 11 && narrowArgument)
-                check(length + letter, "s", narrow.c_str(), narrow.c_str());
-            if (kind < 11 && !narrowArgument)
-                check(length + letter, "s", narrow.c_str(), wide.c_str());
-        }
     }
+    int Pick(int bound) { return static_cast<int>(random() % static_cast<unsigned>(bound)); }
+    // Any 64-bit value, small ones as often as large.
+    std::int64_t Value() {
+        const std::uint64_t bits = random() >> Pick(64);
+        return static_cast<std::int64_t>(Pick(2) == 0 ? bits : 0 - bits);
+    }
+    template <class Narrow, class Wide>
+    void Check(const std::string& wideTail, const std::string& narrowTail, Narrow narrowValue,
+               Wide wideValue) {
+        const std::string wide = "[%" + middle + wideTail + "]",
+                          narrow = "[%" + middle + narrowTail + "]";
+        if (widthChoice >= 2 && precisionChoice >= 3)
+            ExpectSameAsCLibrary(wide, narrow, narrowValue, wideValue, width, precision);
+        else if (widthChoice >= 2)
+            ExpectSameAsCLibrary(wide, narrow, narrowValue, wideValue, width);
+        else if (precisionChoice >= 3)
+            ExpectSameAsCLibrary(wide, narrow, narrowValue, wideValue, precision);
+        else
+            ExpectSameAsCLibrary(wide, narrow, narrowValue, wideValue);
+    }
+};
+
+// Every integer length and its narrow equivalent (every type of the 64-bit ones is 64 bits wide
+// here).
+TEST(Format, GeneratedIntegerConversionsMatchTheCLibrary) {
+    const char* const lengths[][2] = {{"", ""},     {"hh", "hh"},  {"h", "h"}, {"l", "l"},
+                                      {"ll", "ll"}, {"I64", "ll"}, {"I", "z"}, {"z", "z"},
+                                      {"t", "t"},   {"j", "j"},    {"I32", ""}};
+    std::mt19937_64 random(20240611);
+    for (int trial = 0; trial < 4000 && !HasFailure(); ++trial) {
+        RandomConversion conversion(random, "-+ #0", false);
+        const std::int64_t value = conversion.Value();
+        const int length = conversion.Pick(11);
+        const bool wide64 = length >= 3 && length <= 9;
+        const char letter = "diuoxX"[conversion.Pick(6)];
+        const auto same = [&](auto number) {
+            conversion.Check(lengths[length][0] + std::string(1, letter),
+                             lengths[length][1] + std::string(1, letter), number, number);
+        };
+        if (letter == 'd' || letter == 'i')
+            wide64 ? same(static_cast<long long>(value)) : same(static_cast<int>(value));
+        else
+            wide64 ? same(static_cast<unsigned long long>(value))
+                   : same(static_cast<unsigned>(value));
+    }
+}
+
+// Every floating-point letter, double and long double, with infinities, NaN and subnormals.
+TEST(Format, GeneratedFloatingConversionsMatchTheCLibrary) {
+    const double specials[] = {0.0,         -0.0,    INFINITY, -INFINITY, NAN,
+                               DBL_MIN / 8, DBL_MAX, 0.5,      9.9999};
+    std::mt19937_64 random(20240612);
+    for (int trial = 0; trial < 2500 && !HasFailure(); ++trial) {
+        RandomConversion conversion(random, "-+ #0", false);
+        const std::string letter(1, "eEfFgGaA"[conversion.Pick(8)]);
+        const double number = conversion.Pick(4) == 0 ? specials[conversion.Pick(9)]
+                                                      : std::ldexp(double(conversion.Value()),
+                                                                   conversion.Pick(200) - 160);
+        const long double third = static_cast<long double>(number) / 3;
+        if (conversion.Pick(3) == 0)
+            conversion.Check("L" + letter, "L" + letter, third, third);
+        else
+            conversion.Check((conversion.Pick(2) == 0 ? "l" : "") + letter, letter, number, number);
+    }
+}
+
+// Narrow and wide strings and characters: narrow with 'h', or with an upper-case letter and no
+// length. (%p is snprintf's own.)
+TEST(Format, GeneratedStringAndCharacterConversionsMatchTheCLibrary) {
+    const char* const textLengths[] = {"", "l", "w", "h"};
+    std::mt19937_64 random(20240613);
+    for (int trial = 0; trial < 2500 && !HasFailure(); ++trial) {
+        const bool character = random() % 3 == 0;
+        RandomConversion conversion(random, "-", character);
+        const std::string length = textLengths[conversion.Pick(4)];
+        const char lower = character ? 'c' : 's',
+                   letter = conversion.Pick(2) ? lower : char(std::toupper(lower));
+        const bool narrowArgument = length == "h" || (length.empty() && std::isupper(letter));
+        std::string narrow(std::size_t(conversion.Pick(12)), ' ');
+        for (char& c : narrow) c = static_cast<char>('!' + conversion.Pick(94));
+        const UTF16String wide = Widen(narrow);
+        const int byte = '!' + conversion.Pick(94);
+        if (character) conversion.Check(length + letter, "c", byte, byte);
+        if (!character && narrowArgument)
+            conversion.Check(length + letter, "s", narrow.c_str(), narrow.c_str());
+        if (!character && !narrowArgument)
+            conversion.Check(length + letter, "s", narrow.c_str(), wide.c_str());
+    }
+}
+
+// Bare %f, %e and %g skip snprintf only where its text would be the same: not under another
+// rounding mode, nor where the decimal point is a comma (de_DE, generated for the tests).
+TEST(Format, NumbersFollowTheRoundingModeAndTheDecimalPoint) {
+    const auto expectSnprintfs = [](const char* setting) {
+        SCOPED_TRACE(setting);
+        for (const double value : {2.0 / 3, -2.0 / 3, 0.125, -1e21 / 3})
+            for (const char* format : {"%f", "%.1f", "%e", "%.3e", "%g", "%.2g"})
+                ExpectSameAsCLibrary(format, format, value, value);
+    };
+    const std::pair<int, const char*> modes[] = {
+        {FE_UPWARD, "upward"}, {FE_DOWNWARD, "downward"}, {FE_TOWARDZERO, "toward zero"}};
+    for (const auto& [mode, name] : modes) {
+        ASSERT_EQ(std::fesetround(mode), 0);
+        expectSnprintfs(name);
+        std::fesetround(FE_TONEAREST);
+    }
+    // The process's locale: glibc's newlocale keeps part of LOCPATH for good.
+    const std::string previous = std::setlocale(LC_NUMERIC, nullptr);
+#if defined(_WIN32)
+    if (std::setlocale(LC_NUMERIC, "de-DE") == nullptr) GTEST_SKIP() << "no de-DE locale";
+#else
+    setenv("LOCPATH", QUENDALTEXT_TEST_LOCALES, 1);
+    const bool found = std::setlocale(LC_NUMERIC, "de_DE.UTF-8") != nullptr;
+    unsetenv("LOCPATH");
+    ASSERT_TRUE(found) << "no de_DE.UTF-8 in " QUENDALTEXT_TEST_LOCALES;
+#endif
+    expectSnprintfs("de_DE");
+    std::setlocale(LC_NUMERIC, previous.c_str());
 }
 
 TEST(Format, WhatOnlyUTF16OutputHas) {

@@ -3,6 +3,8 @@
 #include "internal/kernels.h"
 #include "test_support.h"
 
+#include <cstdio>
+#include <cstdlib>
 #include <string_view>
 
 namespace {
@@ -22,6 +24,48 @@ std::vector<const Kernels*> VectorLevels() {
         if (const Kernels* kernels = KernelsFor(level)) levels.push_back(kernels);
     }
     return levels;
+}
+
+// Every run of the test program says which levels it holds to their plain forms, which this
+// processor lacks, and which one the rest of the library runs on.
+class KernelLevelsReport : public testing::Environment {
+    void SetUp() override {
+        std::string tested, lacking;
+        for (int level = 1; level < kSimdLevels; ++level) {
+            std::string& list = KernelsFor(static_cast<SimdLevel>(level)) ? tested : lacking;
+            list += std::string(" ") + kSimdLevelNames[level];
+        }
+        std::printf("Kernel levels tested:%s; not on this processor:%s; the library runs %s\n",
+                    tested.empty() ? " none" : tested.c_str(),
+                    lacking.empty() ? " none" : lacking.c_str(), ActiveKernels().name);
+    }
+};
+testing::Environment* const kReport = testing::AddGlobalTestEnvironment(new KernelLevelsReport);
+
+// Sets QUENDALTEXT_SIMD; an empty value, which Windows cannot hold, removes it there.
+void SetSimdVariable(const std::string& value) {
+#if defined(_WIN32)
+    _putenv_s("QUENDALTEXT_SIMD", value.c_str());
+#else
+    setenv("QUENDALTEXT_SIMD", value.c_str(), 1);
+#endif
+}
+
+// A QUENDALTEXT_SIMD that names no level stops the first use with a message; an empty one is
+// no cap, and a level's name caps at that level.
+TEST(Kernels, SimdVariableNamesALevel) {
+    EXPECT_DEATH((SetSimdVariable("avx3"), SupportedSimdLevel()),
+                 "QUENDALTEXT_SIMD=avx3 names no kernel level \\(scalar, sse2, avx2, avx512\\)");
+    const char* const previous = std::getenv("QUENDALTEXT_SIMD");
+    const std::string kept = previous ? previous : "";
+    SetSimdVariable("");
+    const SimdLevel best = SupportedSimdLevel();
+    EXPECT_TRUE(KernelsFor(best) && (best == SimdLevel::AVX512 || !KernelsFor(SimdLevel::AVX512)));
+    for (int level = 0; level < kSimdLevels; ++level) {
+        SetSimdVariable(kSimdLevelNames[level]);
+        EXPECT_EQ(SupportedSimdLevel(), std::min(best, static_cast<SimdLevel>(level)));
+    }
+    SetSimdVariable(kept);
 }
 
 // UTF-8 faults of every kind (and well-formed neighbours of them), a stray continuation after a

@@ -78,6 +78,7 @@ TEST(Limits, ConstructorsAndLoadRefuseTooLongSources) {
         const UTF16String units(kMax + 1, QUENDALTEXT_U('b'));
         ExpectRefused("from a string", empty, "Text::Text", [&] { Text{units}; });
         ExpectRefused("from units", empty, "Text::Text", [&] { Text{units.c_str()}; });
+        ExpectRefused("literal format", empty, "Text::Text", [&] { Text(units.c_str(), false); });
     }
 #if !defined(_WIN32)  // Windows' string resources are the module's (tests/windows/)
     {

@@ -1,7 +1,11 @@
 // Full case mapping and folding held to the Character Database of Debian's unicode-data.
 #include "test_support.h"
 
+#include <unicode/uchar.h>
 #include <unicode/uloc.h>
+#include <unicode/ustring.h>
+
+#include <random>
 
 namespace {
 
@@ -41,3 +45,54 @@ TEST(TextCase, CaseMappingFollowsTheCharacterDatabase) {
 }
 
 }  // namespace
+
+namespace {
+
+// ICU's root mappings called directly on the whole units.
+UTF16String IcuMapped(const UTF16String& units, int which) {
+    UTF16String out(units.size() * 3 + 16, UTF16Unit(0));
+    UErrorCode status = U_ZERO_ERROR;
+    const auto* in = reinterpret_cast<const UChar*>(units.data());
+    auto* to = reinterpret_cast<UChar*>(out.data());
+    const auto capacity = static_cast<int32_t>(out.size());
+    const auto length = static_cast<int32_t>(units.size());
+    const int32_t written =
+        which == 0   ? u_strToUpper(to, capacity, in, length, "", &status)
+        : which == 1 ? u_strToLower(to, capacity, in, length, "", &status)
+                     : u_strFoldCase(to, capacity, in, length, U_FOLD_CASE_DEFAULT, &status);
+    EXPECT_TRUE(U_SUCCESS(status));
+    out.resize(static_cast<std::size_t>(written));
+    return out;
+}
+
+void ExpectMappedAsIcu(const UTF16String& units) {
+    const Text text{UTF16StringView(units)};
+    const Text mapped[] = {text.Upper(), text.Lower(), text.Folded()};
+    for (int which = 0; which < 3; ++which) {
+        EXPECT_TRUE(Holds(mapped[which], IcuMapped(units, which))) << "mapping " << which;
+    }
+}
+
+}  // namespace
+
+// Every BMP unit in one text (lone surrogates included), then random texts of letters whose
+// mappings expand or look at context (final sigma, dotted I, ß), ASCII and supplementary
+// letters, all held to ICU mapping the whole units at once.
+TEST(TextCase, FullMappingsAgreeWithIcuWhole) {
+    UTF16String every;
+    for (std::uint32_t unit = 1; unit <= 0xFFFF; ++unit) every.push_back(UTF16Unit(unit));
+    ExpectMappedAsIcu(every);
+    std::vector<UTF16String> pieces = {Units({0xD801}), Units({0xDC00}), Units({0})};
+    for (std::uint32_t c : {0x61u,    0x5Au,    0x20u,   0x3A3u, 0x3C3u,   0x130u,   0xDFu,
+                            0x390u,   0x1E9Eu,  0xFB03u, 0x345u, 0x10400u, 0x10428u, 0x1E900u,
+                            0x1F600u, 0x20000u, 0xC9u,   0x307u, 0x27u,    0x1C5u}) {
+        pieces.push_back(ToUTF16({c}));
+    }
+    std::mt19937 random(7);
+    for (int trial = 0; trial < 2000; ++trial) {
+        UTF16String units;
+        const std::size_t count = random() % 12;
+        for (std::size_t i = 0; i < count; ++i) units += pieces[random() % pieces.size()];
+        ExpectMappedAsIcu(units);
+    }
+}

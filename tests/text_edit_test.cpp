@@ -50,7 +50,71 @@ bool RaisesStandardRangeError(Edit edit) {
     return false;
 }
 
-TEST(TextEdit, SequencesOfEditsFollowTheModel) {
+// One step of an edit sequence: the text and its model, the other operand (the text itself one
+// time in four), a character, and a start and count that may lie outside the text.
+struct Step {
+    Text& text;
+    UTF16String& model;
+    const Text& operand;
+    const UTF16String& other;
+    Char c;
+    int start, count;
+    bool inText, inRange;
+};
+using Edit = void (*)(Step&);
+
+void Append(Step& s) {
+    EXPECT_EQ(&(s.text += s.operand), &s.text);
+    s.model += s.other;
+}
+void AppendUnits(Step& s) { s.text += s.other.c_str(), s.model += s.other.c_str(); }  // to a NUL
+void AppendChar(Step& s) {
+    EXPECT_EQ(&(s.text += s.c), &s.text);
+    s.model += UnitsOf(s.c);
+}
+void SetCharacterAt(Step& s) {
+    if (s.inText) {
+        s.text.set_CharacterAt(s.start, s.c), s.model.insert(Size(s.start), UnitsOf(s.c));
+    } else {
+        EXPECT_RAISES(s.text.set_CharacterAt(s.start, s.c), std::out_of_range,
+                      "Text::set_CharacterAt", 740, "Invalid index");
+    }
+}
+void RemoveAt(Step& s) {
+    if (s.inText) {
+        EXPECT_EQ(&s.text.RemoveAt(s.start), &s.text);
+        s.model.erase(Size(s.start), 1);
+    } else {
+        EXPECT_RAISES(s.text.RemoveAt(s.start), std::out_of_range, "Text::RemoveAt", 765,
+                      "Invalid Index");
+    }
+}
+void Replace(Step& s) {  // or raises the standard string's error when out of range
+    EXPECT_NE(RaisesStandardRangeError([&] { s.text.Replace(s.operand, s.start, s.count); }),
+              s.inRange);
+    if (s.inRange) s.model.replace(Size(s.start), Size(s.count), s.other);
+}
+void Concatenate(Step& s) {
+    const bool valid = s.start >= 0 && s.start <= int(s.other.size());
+    EXPECT_EQ(s.text.Concatenate(s.operand, s.start, s.count), valid);
+    if (valid) s.model += s.other.substr(Size(s.start), Size(s.count));
+}
+void Join(Step& s) {  // a new text with both settings true; the operands stay as they were
+    const bool withText = s.start % 2 == 0, forward = s.text.IsSearchForward();
+    const UTF16String before = s.model;
+    const Text joined = withText ? s.text + s.operand : s.text + s.c;
+    s.model += withText ? s.other : UnitsOf(s.c);
+    EXPECT_TRUE(Holds(joined, s.model) && Holds(s.text, before, false, forward));
+    s.text = joined;
+    s.text.set_SearchForward(forward);
+    s.text.set_CaseSensitivity(false);
+}
+
+// Sequences of `edits`, drawn at random, on generated texts (search direction either way, case
+// ignored) against the model: after each step the text holds the model's units, and reading a
+// character or a substring anywhere answers as the model or raises.
+void ExpectEditsFollowTheModel(std::initializer_list<Edit> edits) {
+    const std::vector<Edit> choices(edits);
     for (unsigned seed = 0; seed < 400; ++seed) {
         Generator generate{std::mt19937(seed)};
         UTF16String model = generate.Units(12);
@@ -60,19 +124,20 @@ TEST(TextEdit, SequencesOfEditsFollowTheModel) {
         text.set_CaseSensitivity(false);
         for (int step = 0; step < 40; ++step) {
             SCOPED_TRACE(testing::Message() << "seed " << seed << " step " << step);
-            const bool itself = generate.Below(4) == 0;  // the text itself is the other operand
-            const UTF16String before = model, other = itself ? model : generate.Units(6);
+            const bool itself = generate.Below(4) == 0;
+            const UTF16String other = itself ? model : generate.Units(6);
             const Text otherText(other);
-            const Text& operand = itself ? text : otherText;
-            const Char c = generate.AnyChar();
-            // Texts of a character, and of units that stop at the first NUL.
-            EXPECT_TRUE(Holds(Text(c), UnitsOf(c)) &&
-                        Holds(Text(other.c_str()), other.substr(0, other.find(UTF16Unit{0}))));
-            const int length = int(model.size()), start = generate.Below(length + 3) - 1,
-                      count = generate.Below(8) - 1;
-            const bool inText = start >= 0 && start < length,
-                       inRange = start >= 0 && start <= length;
-            if (inText) {
+            const int length = int(model.size()), start = generate.Below(length + 3) - 1;
+            Step s{text,
+                   model,
+                   itself ? text : otherText,
+                   other,
+                   generate.AnyChar(),
+                   start,
+                   generate.Below(8) - 1,
+                   start >= 0 && start < length,
+                   start >= 0 && start <= length};
+            if (s.inText) {
                 ASSERT_EQ(UnitsOf(text[start]), UnitsOf(Char(model[Size(start)])));
                 ASSERT_EQ(UnitsOf(text.get_CharacterAt(start)), UnitsOf(text[start]));
             } else {
@@ -81,64 +146,41 @@ TEST(TextEdit, SequencesOfEditsFollowTheModel) {
                 EXPECT_RAISES(text[start], std::out_of_range, "Text::operator[]", 813,
                               "Invalid index");
             }
-            EXPECT_TRUE(inRange ? Holds(text.SubString(start, count),
-                                        model.substr(Size(start), Size(count)))
-                                : RaisesStandardRangeError([&] { text.SubString(start, count); }));
-            switch (generate.Below(8)) {
-                case 0:
-                    EXPECT_EQ(&(text += operand), &text);
-                    model += other;
-                    break;
-                case 1: text += other.c_str(), model += other.c_str(); break;  // stops at a NUL
-                case 2:
-                    EXPECT_EQ(&(text += c), &text);
-                    model += UnitsOf(c);
-                    break;
-                case 3:
-                    if (inText) {
-                        text.set_CharacterAt(start, c), model.insert(Size(start), UnitsOf(c));
-                    } else {
-                        EXPECT_RAISES(text.set_CharacterAt(start, c), std::out_of_range,
-                                      "Text::set_CharacterAt", 740, "Invalid index");
-                    }
-                    break;
-                case 4:
-                    if (inText) {
-                        EXPECT_EQ(&text.RemoveAt(start), &text);
-                        model.erase(Size(start), 1);
-                    } else {
-                        EXPECT_RAISES(text.RemoveAt(start), std::out_of_range, "Text::RemoveAt",
-                                      765, "Invalid Index");
-                    }
-                    break;
-                case 5:  // replaces, or raises the standard string's error when out of range
-                    EXPECT_NE(
-                        RaisesStandardRangeError([&] { text.Replace(operand, start, count); }),
-                        inRange);
-                    if (inRange) model.replace(Size(start), Size(count), other);
-                    break;
-                case 6: {
-                    const bool valid = start >= 0 && start <= int(other.size());
-                    EXPECT_EQ(text.Concatenate(operand, start, count), valid);
-                    if (valid) model += other.substr(Size(start), Size(count));
-                    break;
-                }
-                default: {  // a new text with both settings true; the operands stay as they were
-                    const bool withText = generate.Below(2) == 0;
-                    const Text joined = withText ? text + operand : text + c;
-                    model += withText ? other : UnitsOf(c);
-                    EXPECT_TRUE(Holds(joined, model));
-                    EXPECT_TRUE(Holds(text, before, false, forward));
-                    text = joined;
-                    text.set_SearchForward(forward);
-                    text.set_CaseSensitivity(false);
-                }
-            }
+            EXPECT_TRUE(s.inRange
+                            ? Holds(text.SubString(start, s.count),
+                                    model.substr(Size(start), Size(s.count)))
+                            : RaisesStandardRangeError([&] { text.SubString(start, s.count); }));
+            choices[Size(generate.Below(int(choices.size())))](s);
             ASSERT_TRUE(Holds(text, model, false, forward));
         }
     }
+}
+
+// Texts of a character, and of units that stop at the first NUL.
+TEST(TextEdit, ConstructionFromUnitsAndCharacters) {
+    Generator generate{std::mt19937(5)};
+    for (int trial = 0; trial < 2000; ++trial) {
+        const Char c = generate.AnyChar();
+        const UTF16String units = generate.Units(8);
+        ASSERT_TRUE(Holds(Text(c), UnitsOf(c)) &&
+                    Holds(Text(units.c_str()), units.substr(0, units.find(UTF16Unit{0}))));
+    }
     EXPECT_TRUE(Holds(Text(QUENDALTEXT_U("x")) += static_cast<const UTF16Unit*>(nullptr),
                       QUENDALTEXT_U("x")));
+}
+TEST(TextEdit, AppendsFollowTheModel) {
+    ExpectEditsFollowTheModel({Append, AppendUnits, AppendChar});
+}
+TEST(TextEdit, InsertionsAndRemovalsFollowTheModel) {
+    ExpectEditsFollowTheModel({SetCharacterAt, RemoveAt, AppendChar});
+}
+TEST(TextEdit, ReplaceAndConcatenateFollowTheModel) {
+    ExpectEditsFollowTheModel({Replace, Concatenate, RemoveAt});
+}
+TEST(TextEdit, JoinsFollowTheModel) { ExpectEditsFollowTheModel({Join, RemoveAt}); }
+TEST(TextEdit, MixedEditsFollowTheModel) {
+    ExpectEditsFollowTheModel(
+        {Append, AppendUnits, AppendChar, SetCharacterAt, RemoveAt, Replace, Concatenate, Join});
 }
 
 // Case mapping touches only all-ASCII texts and maps each unit as Char does in the locale; long

@@ -66,56 +66,98 @@ Text WithSettings(const UTF16String& units, bool forward, bool caseSensitive = t
     return text;
 }
 
-TEST(TextSearch, SearchesAndComparisonsFollowTheModels) {
+// One generated case: a text and another one (pattern, set or delimiters), each with a search
+// direction; a start that may lie outside the text, a count that may be negative, a character.
+struct Case {
+    UTF16String units, other;
+    bool forward;
+    Text text, pattern;
+    int start, count;
+    std::size_t at;
+    Char c;
+};
+
+// `check` on the same 6000 generated cases in every test, until one fails.
+template <class Check>
+void ForEachCase(Check check) {
     Generator generate{std::mt19937(2024)};
-    for (int trial = 0; trial < 6000; ++trial) {
+    for (int trial = 0; trial < 6000 && !testing::Test::HasFailure(); ++trial) {
         SCOPED_TRACE(testing::Message() << "trial " << trial);
         const UTF16String units = generate.Units(14), other = generate.Units(4);
-        const bool forward = generate.Below(2) == 0;
-        Text text = WithSettings(units, forward),
-             pattern = WithSettings(other, generate.Below(2) == 0);
-        const int start = generate.Below(static_cast<int>(units.size()) + 3) - 1,
-                  count = generate.Below(12) - 6;
-        const std::size_t at = Size(start);
-        const Char c = generate.AnyChar();
+        const bool forward = generate.Below(2) == 0, patternForward = generate.Below(2) == 0;
+        const int start = generate.Below(static_cast<int>(units.size()) + 3) - 1;
+        Case c{units,
+               other,
+               forward,
+               WithSettings(units, forward),
+               WithSettings(other, patternForward),
+               start,
+               generate.Below(12) - 6,
+               Size(start),
+               generate.AnyChar()};
+        check(c);
+    }
+}
 
-        EXPECT_EQ(text.FindCharacter(c), ModelFindCharacter(units, c, forward));
+TEST(TextSearch, FindCharacterAndRemoveFollowTheModel) {
+    ForEachCase([](Case& t) {
+        EXPECT_EQ(t.text.FindCharacter(t.c), ModelFindCharacter(t.units, t.c, t.forward));
         for (const bool direction : {true, false}) {
-            Text copy = WithSettings(units, direction);
-            EXPECT_EQ(&copy.Remove(c), &copy);
-            EXPECT_TRUE(Holds(copy, ModelRemove(units, c, direction), true, direction));
+            Text copy = WithSettings(t.units, direction);
+            EXPECT_EQ(&copy.Remove(t.c), &copy);
+            EXPECT_TRUE(Holds(copy, ModelRemove(t.units, t.c, direction), true, direction));
         }
-        EXPECT_EQ(text.FindString(pattern, start), AsIndex(units.find(other, at)));
-        EXPECT_EQ(text.FindString(pattern), AsIndex(units.find(other)));
-        EXPECT_EQ(text.FindFromCharacterSet(pattern, start),
-                  AsIndex(units.find_first_of(other, at)));
-        EXPECT_EQ(text.FindNotFromCharacterSet(pattern, start),
-                  AsIndex(units.find_first_not_of(other, at)));
+    });
+}
 
-        int position = start, modelPosition = start;
-        const UTF16String token = ModelToken(units, pattern, modelPosition);
-        EXPECT_TRUE(Holds(text.FindToken(pattern, &position), token));
+TEST(TextSearch, StringAndSetSearchesFollowTheStandardString) {
+    ForEachCase([](Case& t) {
+        EXPECT_EQ(t.text.FindString(t.pattern, t.start), AsIndex(t.units.find(t.other, t.at)));
+        EXPECT_EQ(t.text.FindString(t.pattern), AsIndex(t.units.find(t.other)));
+        EXPECT_EQ(t.text.FindFromCharacterSet(t.pattern, t.start),
+                  AsIndex(t.units.find_first_of(t.other, t.at)));
+        EXPECT_EQ(t.text.FindNotFromCharacterSet(t.pattern, t.start),
+                  AsIndex(t.units.find_first_not_of(t.other, t.at)));
+    });
+}
+
+TEST(TextSearch, FindTokenFollowsTheModel) {
+    ForEachCase([](Case& t) {
+        int position = t.start, modelPosition = t.start;
+        const UTF16String token = ModelToken(t.units, t.pattern, modelPosition);
+        EXPECT_TRUE(Holds(t.text.FindToken(t.pattern, &position), token));
         EXPECT_EQ(position, modelPosition);
+    });
+}
 
-        // With case: the standard comparison of the first `count` units (negative: all).
-        const int order = units.compare(other),
-                  sign = units.compare(0, Size(count), other, 0, Size(count));
-        EXPECT_EQ(text.Compare(pattern, count), (sign > 0) - (sign < 0));
-        text.set_CaseSensitivity(false);
+// With case: the standard comparison of the first `count` units (negative: all); without, the
+// model's, also on long ASCII texts compared a vector at a time.
+TEST(TextSearch, ComparisonsFollowTheModels) {
+    ForEachCase([](Case& t) {
+        const int sign = t.units.compare(0, Size(t.count), t.other, 0, Size(t.count));
+        EXPECT_EQ(t.text.Compare(t.pattern, t.count), (sign > 0) - (sign < 0));
+        t.text.set_CaseSensitivity(false);
         const std::size_t limit =
-            count == -1 ? std::max(units.size(), other.size()) : Size(std::max(count, 0));
-        EXPECT_EQ(text.Compare(pattern, count), ModelCompareIgnoringCase(units, other, limit));
-        if (trial % 100 == 0) {  // long ASCII texts, compared a vector at a time
-            UTF16String ascii(1000, 0), cased;
-            for (UTF16Unit& unit : ascii) unit = UTF16Unit(generate.Below(0x80));
-            for (const UTF16Unit unit : ascii) cased += UTF16Unit(unit ^ (generate.Below(2) << 5));
-            cased[990 + Size(generate.Below(10))] = UTF16Unit(generate.Below(0x80));
-            EXPECT_EQ(WithSettings(ascii, true, false).Compare(Text(cased), -1),
-                      ModelCompareIgnoringCase(ascii, cased, 1000));
-        }
-        // Split: a field ends where the character's code points come whole (U+0000: a NUL).
-        const UTF16String sought = UnitsOf(c).empty() ? Units({0}) : UnitsOf(c);
-        const CodePoints points = Decode(units), soughtPoints = Decode(sought);
+            t.count == -1 ? std::max(t.units.size(), t.other.size()) : Size(std::max(t.count, 0));
+        EXPECT_EQ(t.text.Compare(t.pattern, t.count),
+                  ModelCompareIgnoringCase(t.units, t.other, limit));
+    });
+    Generator generate{std::mt19937(7)};
+    for (int trial = 0; trial < 60; ++trial) {
+        UTF16String ascii(1000, 0), cased;
+        for (UTF16Unit& unit : ascii) unit = UTF16Unit(generate.Below(0x80));
+        for (const UTF16Unit unit : ascii) cased += UTF16Unit(unit ^ (generate.Below(2) << 5));
+        cased[990 + Size(generate.Below(10))] = UTF16Unit(generate.Below(0x80));
+        EXPECT_EQ(WithSettings(ascii, true, false).Compare(Text(cased), -1),
+                  ModelCompareIgnoringCase(ascii, cased, 1000));
+    }
+}
+
+// A field ends where the character's code points come whole (U+0000: a NUL).
+TEST(TextSearch, SplitFollowsTheCodePoints) {
+    ForEachCase([](Case& t) {
+        const UTF16String sought = UnitsOf(t.c).empty() ? Units({0}) : UnitsOf(t.c);
+        const CodePoints points = Decode(t.units), soughtPoints = Decode(sought);
         std::vector<UTF16String> fields(1), split;
         for (std::size_t i = 0; i < points.size(); ++i) {
             const std::size_t end = std::min(points.size(), i + soughtPoints.size());
@@ -127,18 +169,24 @@ TEST(TextSearch, SearchesAndComparisonsFollowTheModels) {
                 fields.back() += ToUTF16({points[i]});
             }
         }
-        for (const Text& field : text.Split(c)) split.push_back(UnitsOf(field));
+        for (const Text& field : t.text.Split(t.c)) split.push_back(UnitsOf(field));
         EXPECT_EQ(split, fields);
-        // Affixes: the other text, and a suffix of this one.
-        const Text suffix(units.substr(std::min(at, units.size())));
-        EXPECT_TRUE(text.EndsWith(suffix) && text.Contains(suffix));
-        EXPECT_EQ(text.StartsWith(pattern), units.compare(0, other.size(), other) == 0);
-        EXPECT_EQ(pattern.StartsWith(text), other.compare(0, units.size(), units) == 0);
-        EXPECT_EQ(text.Contains(pattern), units.find(other) != UTF16String::npos);
-        EXPECT_EQ((std::array{text == pattern, text != pattern,
-                              text<pattern, text <= pattern, text> pattern, text >= pattern}),
+    });
+}
+
+// Affixes: the other text, and a suffix of this one; the comparison operators by units.
+TEST(TextSearch, AffixesAndOperatorsFollowTheStandardString) {
+    ForEachCase([](Case& t) {
+        const Text suffix(t.units.substr(std::min(t.at, t.units.size())));
+        EXPECT_TRUE(t.text.EndsWith(suffix) && t.text.Contains(suffix));
+        EXPECT_EQ(t.text.StartsWith(t.pattern), t.units.compare(0, t.other.size(), t.other) == 0);
+        EXPECT_EQ(t.pattern.StartsWith(t.text), t.other.compare(0, t.units.size(), t.units) == 0);
+        EXPECT_EQ(t.text.Contains(t.pattern), t.units.find(t.other) != UTF16String::npos);
+        const int order = t.units.compare(t.other);
+        const Text &a = t.text, &b = t.pattern;
+        EXPECT_EQ((std::array{a == b, a != b, a<b, a <= b, a> b, a >= b}),
                   (std::array{order == 0, order != 0, order<0, order <= 0, order> 0, order >= 0}));
-    }
+    });
 }
 
 // Each value is the index the named search finds.

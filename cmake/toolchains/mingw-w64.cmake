@@ -3,7 +3,7 @@
 #
 # Libraries and packages are looked up in mingw's own tree and in the dependencies that
 # scripts/windows-deps builds into QUENDALTEXT_WINDOWS_DEPS (default
-# ~/.cache/quendaltext/windows/ARCH): ICU, GoogleTest, and Boost's headers. Programs that the
+# ~/.cache/quendaltext/windows/ARCH): ICU and GoogleTest. Programs that the
 # build or the tests run go through scripts/wine-run, for x86-64 always and for x86 only with
 # QUENDALTEXT_WINE_I686 (wine must then run 32-bit programs, which Debian's wine64 cannot).
 set(CMAKE_SYSTEM_NAME Windows)
@@ -24,7 +24,7 @@ if(NOT QUENDALTEXT_WINDOWS_DEPS)
   endif()
 endif()
 set(CMAKE_FIND_ROOT_PATH /usr/${QUENDALTEXT_MINGW_TRIPLE} ${QUENDALTEXT_WINDOWS_DEPS}/icu
-    ${QUENDALTEXT_WINDOWS_DEPS}/gtest ${QUENDALTEXT_WINDOWS_DEPS}/../boost)
+    ${QUENDALTEXT_WINDOWS_DEPS}/gtest)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

@@ -1,4 +1,5 @@
-// QuendalLog::CPPException<E>: a Log library exception that is also the standard exception E.
+/// \file
+/// QuendalLog::CPPException<E>: a Log library exception that is also the standard exception E.
 #ifndef QUENDALLOG_CPPEXCEPTION_H
 #define QUENDALLOG_CPPEXCEPTION_H
 
@@ -20,6 +21,7 @@ public:
     CPPException(const char* fileName, const char* functionName)
         : Exception(fileName, functionName), E(std::string("Unspecified")) {}
 
+    /// Copies the origin, the line and the message.
     CPPException(const CPPException& other) : Exception(other), E(other) {}
 
     virtual ~CPPException() {}

@@ -1,4 +1,5 @@
-// QuendalLog::Exception: a message that records the line where a failure arose.
+/// \file
+/// QuendalLog::Exception: a message that records the line where a failure arose.
 #ifndef QUENDALLOG_EXCEPTION_H
 #define QUENDALLOG_EXCEPTION_H
 
@@ -32,6 +33,7 @@ public:
     const char* get_FunctionName() const;
 
 protected:
+    /// The line number that Throw stored.
     long LineNum;
 };
 

@@ -1,4 +1,5 @@
-// Export macro of the Log library.
+/// \file
+/// Export macro of the Log library.
 #ifndef QUENDALLOG_LOGEXPORT_H
 #define QUENDALLOG_LOGEXPORT_H
 

@@ -1,4 +1,5 @@
-// QuendalText::Char: one Unicode character held as one or two UTF-16 code units.
+/// \file
+/// QuendalText::Char: one Unicode character held as one or two UTF-16 code units.
 #ifndef QUENDALTEXT_CHAR_H
 #define QUENDALTEXT_CHAR_H
 
@@ -25,6 +26,7 @@ public:
               std::enable_if_t<
                   std::is_integral<Integer>::value && !std::is_same<Integer, bool>::value, int> = 0>
     Char(Integer codePoint) : Char(CodePointOf(codePoint)) {}
+    /// Copies the units.
     Char(const Char& other) : Units{other.Units[0], other.Units[1], 0} {}
     /// From one byte: 0x00-0x7F as it is, 0x80-0xFF the invalid character (no code page).
     Char(char byte);
@@ -33,6 +35,7 @@ public:
         if (IsSurrogate()) Units[0] = Units[1] = 0xFFFF;  // the invalid character
     }
     ~Char() {}
+    /// Copies the units.
     Char& operator=(const Char& other);
 
     /// The character as a NUL-terminated string of two units, one unit, or none for U+0000.
@@ -45,18 +48,27 @@ public:
     bool IsSurrogate() const { return detail::IsSurrogate(Units[0]); }
 
     // Classification of a single character by the C runtime; a surrogate Char is in no class.
+    /// True for a letter (iswalpha).
     bool IsAlpha() const;
+    /// True for a letter or a digit (iswalnum).
     bool IsAlphaNum() const;
     /// True for a unit below 0x80.
     bool IsAscii() const;
+    /// True for a control character (iswcntrl).
     bool IsControl() const;
+    /// True for a decimal digit (iswdigit).
     bool IsDigit() const;
+    /// True for a character with a visible glyph (iswgraph).
     bool IsGraph() const;
+    /// True for a lower-case letter (iswlower).
     bool IsLower() const;
+    /// True for a printable character, space included (iswprint).
     bool IsPrint() const;
+    /// True for punctuation (iswpunct).
     bool IsPunct() const;
     /// Blank characters only (space and the locale's other blanks).
     bool IsSpace() const;
+    /// True for an upper-case letter (iswupper).
     bool IsUpper() const;
     /// The full white-space class: space, tab, line and page breaks and their like.
     bool IsWhiteSpace() const;
@@ -68,11 +80,17 @@ public:
 
     // Two single characters compare by first unit, two surrogate ones by code point; a single
     // and a surrogate character are unequal and unordered (every ordering answers false).
+    /// Equal: the same kind and the same unit or code point.
     bool operator==(const Char& other) const;
+    /// Not equal (true for a single and a surrogate character).
     bool operator!=(const Char& other) const;
+    /// Orders before, among characters of the same kind; false across kinds.
     bool operator<(const Char& other) const;
+    /// Orders before or equal, among characters of the same kind; false across kinds.
     bool operator<=(const Char& other) const;
+    /// Orders after, among characters of the same kind; false across kinds.
     bool operator>(const Char& other) const;
+    /// Orders after or equal, among characters of the same kind; false across kinds.
     bool operator>=(const Char& other) const;
 
 private:

@@ -1,4 +1,5 @@
-// QuendalText::Collator: locale-sensitive ordering of texts by ICU's collation.
+/// \file
+/// QuendalText::Collator: locale-sensitive ordering of texts by ICU's collation.
 #ifndef QUENDALTEXT_COLLATOR_H
 #define QUENDALTEXT_COLLATOR_H
 

@@ -1,7 +1,8 @@
-// Platform layer of the public interface: the code unit types, the module handle of string
-// resources, the unit literal and the export macro. Everything that differs between Linux and
-// Windows is decided here, so that no other header needs a platform switch. The export macro
-// is also read by C.
+/// \file
+/// Platform layer of the public interface: the code unit types, the module handle of string
+/// resources, the unit literal and the export macro. Everything that differs between Linux and
+/// Windows is decided here, so that no other header needs a platform switch. The export macro
+/// is also read by C.
 #ifndef QUENDALTEXT_CONFIG_H
 #define QUENDALTEXT_CONFIG_H
 
@@ -64,12 +65,16 @@ using UTF16StringView = std::basic_string_view<UTF16Unit>;
 
 namespace detail {
 // The surrogate range, which the inline members of Char and Text test; the library's other UTF
-// rules are built on these in its own sources. Units whose top five bits are 11011 are
-// surrogates, high or low.
+// rules are built on these in its own sources. Values whose bits above the low eleven read
+// 0xD800 are surrogates, high or low. The test keeps all 32 bits (U+1D800 is a character); of a
+// 16-bit unit it reads the top five bits, 11011 (kSurrogateMask, for 16-bit vector lanes).
 inline constexpr std::uint32_t kHighSurrogateFirst = 0xD800;
-inline constexpr std::uint32_t kSurrogateMask = 0xF800;
+inline constexpr std::uint32_t kSurrogateValueMask = 0xFFFFF800;
+inline constexpr std::uint32_t kSurrogateMask = static_cast<std::uint16_t>(kSurrogateValueMask);
 inline constexpr std::uint32_t kSurrogateTag = kHighSurrogateFirst;
-constexpr bool IsSurrogate(std::uint32_t unit) { return (unit & kSurrogateMask) == kSurrogateTag; }
+constexpr bool IsSurrogate(std::uint32_t value) {
+    return (value & kSurrogateValueMask) == kSurrogateTag;
+}
 }  // namespace detail
 
 }  // namespace QuendalText

@@ -1,4 +1,5 @@
-// The whole public interface of QuendalText.
+/// \file
+/// The whole public interface of QuendalText.
 #ifndef QUENDALTEXT_QUENDALTEXT_H
 #define QUENDALTEXT_QUENDALTEXT_H
 

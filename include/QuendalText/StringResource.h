@@ -1,9 +1,10 @@
-// String resources: a module's table of numbered UTF-16 strings, and the loader that Text reads
-// them through.
-//
-// On Windows a module's string resources are its STRINGTABLE, compiled in from a .rc file, and
-// Text reads them with LoadStringW from the module's HINSTANCE; this header then declares
-// nothing (no LoadString that <windows.h> would rename to LoadStringW).
+/// \file
+/// String resources: a module's table of numbered UTF-16 strings, and the loader that Text reads
+/// them through.
+///
+/// On Windows a module's string resources are its STRINGTABLE, compiled in from a .rc file, and
+/// Text reads them with LoadStringW from the module's HINSTANCE; this header then declares
+/// nothing (no LoadString that <windows.h> would rename to LoadStringW).
 #ifndef QUENDALTEXT_STRINGRESOURCE_H
 #define QUENDALTEXT_STRINGRESOURCE_H
 
@@ -18,16 +19,19 @@ namespace QuendalText {
 
 /// One string resource: its number and its NUL-terminated UTF-16 text (null reads as empty).
 struct StringResource {
-    unsigned int id;
-    const UTF16Unit* text;
+    unsigned int id;        ///< its number
+    const UTF16Unit* text;  ///< its text, NUL-terminated; null reads as empty
 };
 
 /// A module's string resources. The texts are copied in, so the table owns them; when an id
 /// appears twice, the first entry is kept.
 class QUENDALTEXT_API StringTable {
 public:
+    /// An empty table.
     StringTable();
+    /// A table of `resources`.
     StringTable(std::initializer_list<StringResource> resources);
+    /// A table of the `count` entries at `resources`.
     StringTable(const StringResource* resources, std::size_t count);
 
     /// Adds or replaces string `id`.

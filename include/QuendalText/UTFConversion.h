@@ -1,4 +1,5 @@
-/* Conversions between UTF-8, UTF-16 and UTF-32 with C linkage, as thin layers over ICU.
+/** \file
+ * Conversions between UTF-8, UTF-16 and UTF-32 with C linkage, as thin layers over ICU.
  *
  * Every count is in units of the buffer it describes (bytes, 16-bit or 32-bit units).
  * Three rules are added to ICU's own:

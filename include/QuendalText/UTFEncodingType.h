@@ -1,4 +1,5 @@
-// The output encodings that Text::get_EncodingSize sizes buffers for.
+/// \file
+/// The output encodings that Text::get_EncodingSize sizes buffers for.
 #ifndef QUENDALTEXT_UTFENCODINGTYPE_H
 #define QUENDALTEXT_UTFENCODINGTYPE_H
 

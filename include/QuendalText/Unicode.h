@@ -1,5 +1,6 @@
-// Unicode character properties by code point, from the Unicode data of the linked ICU (never
-// the C runtime's locale), and the normalization forms of Text::Normalized.
+/// \file
+/// Unicode character properties by code point, from the Unicode data of the linked ICU (never
+/// the C runtime's locale), and the normalization forms of Text::Normalized.
 #ifndef QUENDALTEXT_UNICODE_H
 #define QUENDALTEXT_UNICODE_H
 

@@ -1,5 +1,6 @@
-// Validators for UTF-8, UTF-16 and UTF-32 that arrive a block at a time: whether a block is
-// well-formed, ends inside a character, or holds an ill-formed sequence, and where.
+/// \file
+/// Validators for UTF-8, UTF-16 and UTF-32 that arrive a block at a time: whether a block is
+/// well-formed, ends inside a character, or holds an ill-formed sequence, and where.
 #ifndef QUENDALTEXT_VALIDATION_H
 #define QUENDALTEXT_VALIDATION_H
 
@@ -23,9 +24,9 @@ enum class Validity {
 /// that stopped it: the maximal ill-formed subpart (one unit for UTF-16 and UTF-32), or the
 /// start of the cut character; 0 when Valid.
 struct ValidationResult {
-    Validity validity;
-    std::size_t position;
-    std::size_t length;
+    Validity validity;     ///< how the block ends
+    std::size_t position;  ///< units of whole well-formed characters before the stop
+    std::size_t length;    ///< units of what stopped the validator; 0 when Valid
 };
 
 /// Validates UTF-8 `bytes`: no overlong forms, surrogates or values above U+10FFFF.
@@ -37,9 +38,9 @@ QUENDALTEXT_API ValidationResult ValidateUTF16(UTF16StringView units) noexcept;
 /// block is never Incomplete.
 QUENDALTEXT_API ValidationResult ValidateUTF32(std::u32string_view units) noexcept;
 
-/// The bytes of `bytes` before a character cut at its end: all of them when the last
-/// character is whole. Reads only the last few bytes and says nothing of the others, so a
-/// block can go to Text::FromUTF8 whole while its cut end waits for the next block.
+/// The bytes of `bytes` before a character cut at its end that the next block may complete:
+/// all of them when the end is whole or already ill-formed (F0 80 80 is). Reads only the last
+/// few bytes, so a block can go to Text::FromUTF8 whole while its cut end waits.
 QUENDALTEXT_API std::size_t CompleteUTF8Prefix(std::string_view bytes) noexcept;
 /// The units of `units` before a high surrogate at its end that the next block may pair.
 QUENDALTEXT_API std::size_t CompleteUTF16Prefix(UTF16StringView units) noexcept;

@@ -17,6 +17,8 @@ namespace detail {
 // The instruction sets that kernels are written for, from the least to the most capable.
 enum class SimdLevel { Scalar, SSE2, AVX2, AVX512 };
 inline constexpr int kSimdLevels = 4;
+// Their names, as QUENDALTEXT_SIMD gives them.
+inline constexpr const char* kSimdLevelNames[kSimdLevels] = {"scalar", "sse2", "avx2", "avx512"};
 
 // Sets that the set searches take in vector registers; a larger set goes the plain way.
 inline constexpr std::size_t kSmallSetUnits = 8;
@@ -93,7 +95,8 @@ extern const Kernels kAVX512Kernels;
 // The kernels of `level`, or nullptr when this build or this processor has none.
 const Kernels* KernelsFor(SimdLevel level);
 // The most capable level this processor runs, lowered to QUENDALTEXT_SIMD (scalar, sse2,
-// avx2, avx512) when that environment variable names a lower one at the first use.
+// avx2, avx512) when that environment variable names a lower one at the first use; any other
+// non-empty value aborts the process with a message.
 SimdLevel SupportedSimdLevel();
 
 // The kernels chosen for this process, at the first call (thread-safe).

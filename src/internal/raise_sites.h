@@ -70,7 +70,8 @@ inline void CheckGrowth(std::size_t current, std::size_t added, const LengthRais
     if (added > kMaxTextUnits - current) RaiseLengthError(site);
 }
 
-// The operations added beside the original interface take line numbers after its last one.
+// The conversions with a Malformed mode raise MalformedInput from lines 1001 to 1005; the ICU
+// failures of the Unicode operations follow them.
 // MalformedInput carries the function, the line and "WHAT OFFSET".
 struct MalformedRaiseSite {
     const char* function;

@@ -46,8 +46,9 @@ constexpr std::size_t UTF8Room(std::size_t size) {
     return size <= SIZE_MAX / kMostBytesPerUnit ? kMostBytesPerUnit * size : SIZE_MAX;
 }
 
-// As the transcoders, without output: `written` is the size the output would have.
-TranscodeResult ValidateUTF8(const char* bytes, std::size_t size);
+// As the transcoders, without output: `written` is the size the output would have. (The public
+// ValidateUTF8 of Validation.h answers a block's validity from the first of these.)
+TranscodeResult MeasureUTF8ToUTF16(const char* bytes, std::size_t size);
 TranscodeResult ValidateUTF16(const UTF16Unit* units, std::size_t size);
 
 // UTF-8 bytes of `units` where a high surrogate followed by a low one is one character (4
@@ -59,7 +60,7 @@ TranscodeResult UTF8ToUTF16(const char* bytes, std::size_t size, UTF16Unit* out)
 TranscodeResult UTF16ToUTF8(const UTF16Unit* units, std::size_t size, char* out,
                             std::size_t capacity);
 TranscodeResult UTF16ToUTF8(const UTF16Unit* units, std::size_t size, char* out);
-TranscodeResult ValidateUTF8(const char* bytes, std::size_t size);
+TranscodeResult MeasureUTF8ToUTF16(const char* bytes, std::size_t size);
 TranscodeResult ValidateUTF16(const UTF16Unit* units, std::size_t size);
 std::uint64_t UTF8LengthOfUnits(const UTF16Unit* units, std::size_t size);
 

@@ -26,11 +26,15 @@ inline constexpr std::uint32_t kReplacementCharacter = 0xFFFD;
 inline constexpr std::uint32_t kHighSurrogateLast = 0xDBFF;
 inline constexpr std::uint32_t kLowSurrogateFirst = 0xDC00;
 inline constexpr std::uint32_t kLowSurrogateLast = 0xDFFF;
-// Units whose top six bits are 110110 are high surrogates, 110111 low ones.
-inline constexpr std::uint32_t kSurrogateHalfMask = 0xFC00;
 // Each half of a pair carries ten bits of the code point's offset from kFirstSupplementary.
 inline constexpr unsigned kPairHalfBits = 10;
 inline constexpr std::uint32_t kPairHalfPayload = (1u << kPairHalfBits) - 1;
+// Values whose bits above the payload read 0xD800 are high surrogates, 0xDC00 low ones; all 32
+// bits are kept, as in IsSurrogate. Of a 16-bit unit the top six bits: 110110, 110111
+// (kSurrogateHalfMask, for 16-bit vector lanes).
+inline constexpr std::uint32_t kSurrogateHalfValueMask = ~kPairHalfPayload;
+inline constexpr std::uint32_t kSurrogateHalfMask =
+    static_cast<std::uint16_t>(kSurrogateHalfValueMask);
 // high * 0x400 + low - kPairOffset decodes a pair: 0xD800 * 0x400 + 0xDC00 - 0x10000.
 inline constexpr std::uint32_t kPairOffset =
     (kHighSurrogateFirst << kPairHalfBits) + kLowSurrogateFirst - kFirstSupplementary;
@@ -40,11 +44,11 @@ inline constexpr std::uint32_t kHighSurrogateBase =
 // Both units of the invalid character, and what a surrogate unit reads as on its own.
 inline constexpr UTF16Unit kInvalidUnit = static_cast<UTF16Unit>(kLastBmpCodePoint);
 
-constexpr bool IsHighSurrogate(std::uint32_t unit) {
-    return (unit & kSurrogateHalfMask) == kHighSurrogateFirst;
+constexpr bool IsHighSurrogate(std::uint32_t value) {
+    return (value & kSurrogateHalfValueMask) == kHighSurrogateFirst;
 }
-constexpr bool IsLowSurrogate(std::uint32_t unit) {
-    return (unit & kSurrogateHalfMask) == kLowSurrogateFirst;
+constexpr bool IsLowSurrogate(std::uint32_t value) {
+    return (value & kSurrogateHalfValueMask) == kLowSurrogateFirst;
 }
 // A code point that UTF-8, UTF-16 and UTF-32 may encode: no surrogate, nothing above U+10FFFF.
 constexpr bool IsScalarValue(std::uint32_t value) {

@@ -2,6 +2,7 @@
 // environment.
 #include "internal/kernels.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -31,15 +32,19 @@ bool ProcessorRuns(SimdLevel level) {
 #endif
 }
 
-// The level named by QUENDALTEXT_SIMD, or the most capable one when it names none.
+// The level named by QUENDALTEXT_SIMD, or the most capable one when it is unset or empty. A
+// value that names no level stops the process with a message: a run asked to test one level
+// must not quietly test another.
 SimdLevel EnvironmentCap() {
     const char* name = std::getenv("QUENDALTEXT_SIMD");
-    if (name == nullptr) return SimdLevel::AVX512;
-    static constexpr const char* kNames[kSimdLevels] = {"scalar", "sse2", "avx2", "avx512"};
+    if (name == nullptr || *name == '\0') return SimdLevel::AVX512;
     for (int level = 0; level < kSimdLevels; ++level) {
-        if (std::strcmp(name, kNames[level]) == 0) return static_cast<SimdLevel>(level);
+        if (std::strcmp(name, kSimdLevelNames[level]) == 0) return static_cast<SimdLevel>(level);
     }
-    return SimdLevel::AVX512;
+    std::fprintf(stderr,
+                 "QuendalText: QUENDALTEXT_SIMD=%s names no kernel level (%s, %s, %s, %s)\n", name,
+                 kSimdLevelNames[0], kSimdLevelNames[1], kSimdLevelNames[2], kSimdLevelNames[3]);
+    std::abort();
 }
 
 }  // namespace

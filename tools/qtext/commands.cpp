@@ -318,7 +318,7 @@ int RunConvert(const Settings& settings, const std::vector<std::string>& paths,
         Encoder encoder(options.to, options.onFault);
         // UTF-8 to UTF-8 is checked and passed on as it is.
         std::string bytes;
-        std::string* const utf8 = encoder.isUtf8() ? &bytes : nullptr;
+        std::string* const utf8 = encoder.isUTF8() ? &bytes : nullptr;
         Text piece;
         while (true) {
             bytes.clear();

@@ -129,13 +129,13 @@ Text Decoder::Decode(std::string_view bytes, bool ended, std::size_t* consumed, 
         return text;
     }
     Text text;
-    const std::size_t taken = DecodeUtf8(bytes, ended, &text, utf8);
+    const std::size_t taken = DecodeUTF8(bytes, ended, &text, utf8);
     offset_ += taken;
     *consumed += taken;
     return text;
 }
 
-std::size_t Decoder::DecodeUtf8(std::string_view bytes, bool ended, Text* text,
+std::size_t Decoder::DecodeUTF8(std::string_view bytes, bool ended, Text* text,
                                 std::string* utf8) const {
     if (utf8 == nullptr && onFault_ != OnFault::Skip) {
         // One pass: the library converts the block but a character cut at its end.
@@ -216,8 +216,8 @@ Encoder::Encoder(const std::string& name, OnFault onFault) : name_(name) {
     const UConverterType type = ucnv_getType(converter.get());
     if (type == UCNV_UTF8) return;  // the library writes UTF-8
     // UTF-16 or UTF-32 in the machine's byte order, as ICU tells both, is the units themselves.
-    nativeUtf16_ = type == (U_IS_BIG_ENDIAN ? UCNV_UTF16_BigEndian : UCNV_UTF16_LittleEndian);
-    nativeUtf32_ = type == (U_IS_BIG_ENDIAN ? UCNV_UTF32_BigEndian : UCNV_UTF32_LittleEndian);
+    nativeUTF16_ = type == (U_IS_BIG_ENDIAN ? UCNV_UTF16_BigEndian : UCNV_UTF16_LittleEndian);
+    nativeUTF32_ = type == (U_IS_BIG_ENDIAN ? UCNV_UTF32_BigEndian : UCNV_UTF32_LittleEndian);
     UErrorCode status = U_ZERO_ERROR;
     const UConverterFromUCallback callback = onFault == OnFault::Stop ? UCNV_FROM_U_CALLBACK_STOP
                                              : onFault == OnFault::Skip
@@ -234,11 +234,11 @@ void Encoder::Encode(const Text& text, std::string* bytes) {
         } else {
             *bytes += text.ToUTF8String();
         }
-    } else if (nativeUtf16_) {
+    } else if (nativeUTF16_) {
         const UTF16StringView units = text.View();
         bytes->append(reinterpret_cast<const char*>(units.data()),
                       units.size() * sizeof(QuendalText::UTF16Unit));
-    } else if (nativeUtf32_) {
+    } else if (nativeUTF32_) {
         // ICU's plain UTF-32 conversion into a buffer kept from piece to piece; the decoders
         // give well-formed text, which it converts without a fault.
         const UTF16StringView units = text.View();

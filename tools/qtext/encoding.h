@@ -58,7 +58,7 @@ public:
 
 private:
     std::size_t Settle(std::string_view start);
-    std::size_t DecodeUtf8(std::string_view bytes, bool ended, QuendalText::Text* text,
+    std::size_t DecodeUTF8(std::string_view bytes, bool ended, QuendalText::Text* text,
                            std::string* utf8) const;
     QuendalText::Text DecodeWithIcu(std::string_view bytes, bool ended);
     [[noreturn]] void RaiseIllFormed(std::uint64_t offset) const;
@@ -79,7 +79,7 @@ class Encoder {
 public:
     Encoder(const std::string& name, OnFault onFault);
     // True when the output is UTF-8, which the library writes.
-    bool isUtf8() const { return converter_ == nullptr; }
+    bool isUTF8() const { return converter_ == nullptr; }
     // Appends the bytes of `text` (well-formed) to *bytes. Throws InputError for a character
     // the encoding cannot hold under OnFault::Stop.
     void Encode(const QuendalText::Text& text, std::string* bytes);
@@ -91,8 +91,8 @@ private:
 
     Converter converter_;  // null for UTF-8, which the library writes
     std::string name_;
-    bool nativeUtf16_ = false;
-    bool nativeUtf32_ = false;
+    bool nativeUTF16_ = false;
+    bool nativeUTF32_ = false;
     std::u32string codePoints_;  // UTF-32 output, reused from piece to piece
 };
 

@@ -405,7 +405,7 @@ void SelectLocale() {
 int main(int argc, char** argv) {
     qtext::UseBinaryStandardStreams();
     qtext::SelectLocale();
-    std::vector<std::string> arguments = qtext::ArgumentsAsUtf8(argc, argv);
+    std::vector<std::string> arguments = qtext::ArgumentsAsUTF8(argc, argv);
     std::vector<char*> pointers;
     for (std::string& argument : arguments) pointers.push_back(&argument[0]);
     pointers.push_back(nullptr);

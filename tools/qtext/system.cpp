@@ -20,7 +20,7 @@ namespace qtext {
 
 #if defined(_WIN32)
 
-std::vector<std::string> ArgumentsAsUtf8(int argc, char** argv) {
+std::vector<std::string> ArgumentsAsUTF8(int argc, char** argv) {
     int count = 0;
     wchar_t** wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
     std::vector<std::string> arguments;
@@ -56,7 +56,7 @@ void UseBinaryStandardStreams() {
 
 #else
 
-std::vector<std::string> ArgumentsAsUtf8(int argc, char** argv) {
+std::vector<std::string> ArgumentsAsUTF8(int argc, char** argv) {
     return std::vector<std::string>(argv, argv + argc);
 }
 

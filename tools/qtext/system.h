@@ -13,7 +13,7 @@ namespace qtext {
 // The program's arguments, argv[0] included, as UTF-8. Windows hands main() its arguments in
 // the ANSI code page, so there they are read again from the UTF-16 command line; an unpaired
 // surrogate in it becomes its three-byte form, which is not UTF-8 and is refused as such.
-std::vector<std::string> ArgumentsAsUtf8(int argc, char** argv);
+std::vector<std::string> ArgumentsAsUTF8(int argc, char** argv);
 
 // A descriptor open for reading the bytes of `path`, or -1 with errno set.
 int OpenForReading(const char* path);

@@ -1,0 +1,163 @@
+// What the UTF fuzzers share: one input read as UTF-8 bytes, UTF-16 units and UTF-32 values, and
+// ICU's reading of them through its converters: where the first ill-formed or cut sequence
+// stands and how long it is, and what a converter keeps pending at the end of a block.
+#ifndef QUENDALTEXT_FUZZ_UTF_REFERENCE_H
+#define QUENDALTEXT_FUZZ_UTF_REFERENCE_H
+
+#include "fuzz_input.h"
+
+#include <unicode/ucnv.h>
+#include <unicode/ucnv_cb.h>
+#include <unicode/ustring.h>
+
+#include <string>
+#include <vector>
+
+namespace fuzz {
+
+using QuendalText::UTF16String;
+
+// The input three ways: its bytes; units drawn from its bytes; 4-byte values, mostly below
+// 0x110800 (so surrogates of every plane come up), one in eight as they are.
+struct Forms {
+    std::string bytes;
+    UTF16String units;
+    std::u32string values;
+};
+inline Forms FormsOf(const std::uint8_t* data, std::size_t size) {
+    Forms forms{std::string(reinterpret_cast<const char*>(data), size), {}, {}};
+    for (Input input(data, size); !input.Empty();) forms.units.push_back(input.Unit());
+    for (Input input(data, size); !input.Empty();) {
+        const std::uint32_t word = input.Word();
+        forms.values.push_back(static_cast<char32_t>(word % 8 == 0 ? word : word % 0x110800));
+    }
+    return forms;
+}
+
+// The first fault ICU's converter stops at: ill-formed, or cut by the end of the input.
+struct Fault {
+    bool found;
+    bool cut;
+    std::size_t position;  // of its first unit; the input's size when none
+    std::size_t length;    // its units: the maximal ill-formed subpart
+};
+
+// UTF-8 to UTF-16 (or, `fromUnicode`, UTF-16 to UTF-8) through ICU's UTF-8 converter with the
+// stop callback, as a block that more input may follow: an ill-formed sequence stops it, and
+// what the next block may complete stays pending (a cut one).
+inline Fault IcuFirstFault(const void* input, std::size_t size, bool fromUnicode) {
+    UErrorCode status = U_ZERO_ERROR, ignored = U_ZERO_ERROR;
+    UConverter* converter = ucnv_open("UTF-8", &status);
+    std::vector<char> out(4 * size + 4);
+    char invalid[8];
+    UChar invalidUnits[8];
+    std::int8_t invalidLength = sizeof invalid;
+    std::size_t read = 0;
+    int32_t pending = 0;
+    if (fromUnicode) {
+        const auto* begin = static_cast<const UChar*>(input);
+        const UChar* source = begin;
+        char* target = out.data();
+        ucnv_setFromUCallBack(converter, UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr,
+                              &status);
+        ucnv_fromUnicode(converter, &target, target + out.size(), &source, begin + size, nullptr,
+                         false, &status);
+        ucnv_getInvalidUChars(converter, invalidUnits, &invalidLength, &ignored);
+        pending = ucnv_fromUCountPending(converter, &ignored);
+        read = static_cast<std::size_t>(source - begin);
+    } else {
+        const auto* begin = static_cast<const char*>(input);
+        const char* source = begin;
+        auto* target = reinterpret_cast<UChar*>(out.data());
+        ucnv_setToUCallBack(converter, UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
+        ucnv_toUnicode(converter, &target, target + size + 1, &source, begin + size, nullptr, false,
+                       &status);
+        ucnv_getInvalidChars(converter, invalid, &invalidLength, &ignored);
+        pending = ucnv_toUCountPending(converter, &ignored);
+        read = static_cast<std::size_t>(source - begin);
+    }
+    ucnv_close(converter);
+    if (U_FAILURE(status)) {
+        Check(status == U_ILLEGAL_CHAR_FOUND || status == U_INVALID_CHAR_FOUND);
+        const auto length = static_cast<std::size_t>(invalidLength);
+        return {true, false, read - length, length};
+    }
+    const auto cut = static_cast<std::size_t>(pending);
+    return {cut > 0, cut > 0, size - cut, cut};
+}
+inline Fault IcuFirstFault(const std::string& bytes) {
+    return IcuFirstFault(bytes.data(), bytes.size(), false);
+}
+// ICU's converter keeps any surrogate at the end pending; only one that a low surrogate after it
+// would pair is cut.
+inline Fault IcuFirstFault(const UTF16String& units) {
+    Fault fault = IcuFirstFault(units.data(), units.size(), true);
+    const UTF16String completed = units + UTF16String(1, 0xDC00);
+    fault.cut = fault.cut && !IcuFirstFault(completed.data(), completed.size(), true).found;
+    return fault;
+}
+// The first value that ICU's UTF-32 conversion refuses.
+inline Fault IcuFirstFault(const std::u32string& values) {
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        UChar units[2];
+        int32_t length = 0;
+        UErrorCode status = U_ZERO_ERROR;
+        u_strFromUTF32(units, 2, &length, reinterpret_cast<const UChar32*>(&values[i]), 1, &status);
+        if (U_FAILURE(status)) return {true, false, i, 1};
+    }
+    return {false, false, values.size(), 0};
+}
+
+// The bytes of a UTF-8 block that ICU's converter, skipping ill-formed sequences, keeps pending
+// for the next block.
+inline std::size_t IcuPendingBytes(const std::string& bytes) {
+    UErrorCode status = U_ZERO_ERROR;
+    UConverter* converter = ucnv_open("UTF-8", &status);
+    ucnv_setToUCallBack(converter, UCNV_TO_U_CALLBACK_SKIP, nullptr, nullptr, nullptr, &status);
+    std::vector<UChar> out(bytes.size() + 1);
+    UChar* target = out.data();
+    const char* source = bytes.data();
+    ucnv_toUnicode(converter, &target, target + out.size(), &source, source + bytes.size(), nullptr,
+                   false, &status);
+    const int32_t pending = ucnv_toUCountPending(converter, &status);
+    ucnv_close(converter);
+    Check(U_SUCCESS(status));
+    return static_cast<std::size_t>(pending);
+}
+
+// ICU's conversions to UTF-16 with U+FFFD for each maximal ill-formed subpart.
+inline UTF16String IcuReplaced(const std::string& bytes) {
+    UTF16String units(bytes.size() + 1, u'\0');
+    int32_t length = 0;
+    UErrorCode status = U_ZERO_ERROR;
+    u_strFromUTF8WithSub(reinterpret_cast<UChar*>(units.data()), static_cast<int32_t>(units.size()),
+                         &length, bytes.data(), static_cast<int32_t>(bytes.size()), 0xFFFD, nullptr,
+                         &status);
+    Check(U_SUCCESS(status));
+    return units.substr(0, static_cast<std::size_t>(length));
+}
+inline UTF16String IcuReplaced(const UTF16String& units) {
+    std::string bytes(3 * units.size() + 1, '\0');
+    int32_t length = 0;
+    UErrorCode status = U_ZERO_ERROR;
+    u_strToUTF8WithSub(bytes.data(), static_cast<int32_t>(bytes.size()), &length,
+                       reinterpret_cast<const UChar*>(units.data()),
+                       static_cast<int32_t>(units.size()), 0xFFFD, nullptr, &status);
+    Check(U_SUCCESS(status));
+    return IcuReplaced(bytes.substr(0, static_cast<std::size_t>(length)));
+}
+inline UTF16String IcuReplaced(const std::u32string& values) {
+    UTF16String units(2 * values.size() + 1, u'\0');
+    int32_t length = 0;
+    UErrorCode status = U_ZERO_ERROR;
+    u_strFromUTF32WithSub(reinterpret_cast<UChar*>(units.data()),
+                          static_cast<int32_t>(units.size()), &length,
+                          reinterpret_cast<const UChar32*>(values.data()),
+                          static_cast<int32_t>(values.size()), 0xFFFD, nullptr, &status);
+    Check(U_SUCCESS(status));
+    return units.substr(0, static_cast<std::size_t>(length));
+}
+
+}  // namespace fuzz
+
+#endif  // QUENDALTEXT_FUZZ_UTF_REFERENCE_H
