@@ -29,6 +29,7 @@ namespace {
 
 // ICU's locale ID for `locale`: a whole BCP 47 tag ("fr-CA", "de-u-co-phonebk") converted,
 // anything else ("", "root", "fr_CA", "de@collation=phonebook") taken as an ICU locale ID.
+// Recent ICU versions also read tags where they expect IDs; older ones need the conversion.
 std::string IcuLocaleId(std::string_view locale) {
     const std::string requested(locale);
     char id[ULOC_FULLNAME_CAPACITY];
