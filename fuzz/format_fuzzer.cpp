@@ -71,10 +71,22 @@ std::string MakeFormat(fuzz::Input& input, Kind kind, std::uint32_t& stars) {
     return format;
 }
 
+std::uint64_t Word64(fuzz::Input& input) {
+    return std::uint64_t{input.Word()} << 32 | input.Word();
+}
+double Double(fuzz::Input& input) {
+    const std::uint64_t bits = Word64(input);
+    double number;
+    static_assert(sizeof number == sizeof bits);
+    return std::memcpy(&number, &bits, sizeof number), number;
+}
+
 UTF16String Widen(const std::string& narrow) { return UTF16String(narrow.begin(), narrow.end()); }
 
-template <class Value>
-void Compare(const std::string& format, Value a, Value b, Value c, Value d) {
+// The format through snprintf and the format constructor, with four arguments drawn in order.
+template <class Next>
+void Compare(const std::string& format, Next next) {
+    const auto a = next(0), b = next(1), c = next(2), d = next(3);
     char expected[4096];
     const int written = std::snprintf(expected, sizeof expected, format.c_str(), a, b, c, d);
     if (written < 0 || static_cast<std::size_t>(written) >= sizeof expected) return;
@@ -93,35 +105,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string format = MakeFormat(input, kind, stars);
     if (format.empty()) return 0;
     switch (kind) {
-        case Kind::Int: {
-            int values[4];
-            for (int i = 0; i < 4; ++i) {
-                values[i] = stars >> i & 1 ? static_cast<int>(input.Below(2 * kLargestStar + 1)) -
-                                                 static_cast<int>(kLargestStar)
-                            : input.Byte() % 2 ? static_cast<int>(input.Below(64))
-                                               : static_cast<int>(input.Word());
-            }
-            Compare(format, values[0], values[1], values[2], values[3]);
+        case Kind::Int:
+            Compare(format, [&](int i) {
+                return stars >> i & 1 ? static_cast<int>(input.Below(2 * kLargestStar + 1)) -
+                                            static_cast<int>(kLargestStar)
+                       : input.Byte() % 2 ? static_cast<int>(input.Below(64))
+                                          : static_cast<int>(input.Word());
+            });
             break;
-        }
-        case Kind::LongLong: {
-            const auto value = [&] {
-                return static_cast<long long>(std::uint64_t{input.Word()} << 32 | input.Word());
-            };
-            Compare(format, value(), value(), value(), value());
+        case Kind::LongLong:
+            Compare(format, [&](int) { return static_cast<long long>(Word64(input)); });
             break;
-        }
-        case Kind::Double: {
-            const auto value = [&] {
-                const std::uint64_t bits = std::uint64_t{input.Word()} << 32 | input.Word();
-                double number;
-                static_assert(sizeof number == sizeof bits);
-                std::memcpy(&number, &bits, sizeof number);
-                return number;
-            };
-            Compare(format, value(), value(), value(), value());
-            break;
-        }
+        case Kind::Double: Compare(format, [&](int) { return Double(input); }); break;
     }
     return 0;
 }

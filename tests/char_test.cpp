@@ -13,9 +13,9 @@ using namespace qt_test;
 UTF16String Held(const Char& c) { return UTF16String(static_cast<const UTF16Unit*>(c), 3); }
 UTF16String Padded(UTF16String units) { return units.resize(3, 0), units; }
 const UTF16String kInvalid = Padded(Units({0xFFFF, 0xFFFF}));
-Char FromUnit(std::uint32_t unit) { return Char(static_cast<UTF16Unit>(unit)); }
-Char FromCodePoint(std::uint32_t value) { return Char(static_cast<UTF32Unit>(value)); }
-Char FromByte(std::uint32_t byte) { return Char(static_cast<char>(byte)); }
+Char FromUnit(std::uint32_t unit) { return Char(UTF16Unit(unit)); }
+Char FromCodePoint(std::uint32_t value) { return Char(UTF32Unit(value)); }
+Char FromByte(std::uint32_t byte) { return Char(char(byte)); }
 
 TEST(Char, ConstructionMatchesTheReferenceEncoder) {
     EXPECT_EQ(Held(Char()), Padded({}));
@@ -126,12 +126,10 @@ TEST(Char, ComparisonFollowsTheModel) {
         const Char left = generate(l), right = generate(r);
         const bool comparable = (l >> 32) == (r >> 32);
         SCOPED_TRACE(testing::Message() << std::hex << l << " against " << r);
-        ASSERT_EQ(left == right, comparable && l == r);
-        ASSERT_EQ(left != right, !comparable || l != r);
-        ASSERT_EQ(left < right, comparable && l < r);
-        ASSERT_EQ(left <= right, comparable && l <= r);
-        ASSERT_EQ(left > right, comparable && l > r);
-        ASSERT_EQ(left >= right, comparable && l >= r);
+        ASSERT_EQ(std::make_tuple(left == right, left != right,
+                                  left<right, left <= right, left> right, left >= right),
+                  std::make_tuple(comparable && l == r, !comparable || l != r, comparable && l < r,
+                                  comparable && l <= r, comparable && l > r, comparable && l >= r));
     }
 }
 

@@ -2,6 +2,7 @@
 // locale, and folded comparison.
 #include "test_support.h"
 
+#include <unicode/uchar.h>
 #include <unicode/uloc.h>
 #include <unicode/ustring.h>
 
