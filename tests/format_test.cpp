@@ -5,7 +5,6 @@
 #include <cctype>
 #include <cfenv>
 #include <cfloat>
-#include <climits>
 #include <clocale>
 #include <cmath>
 #include <cstdio>
