@@ -1,6 +1,7 @@
-// What the UTF fuzzers share: one input read as UTF-8 bytes, UTF-16 units and UTF-32 values, and
-// ICU's reading of them through its converters: where the first ill-formed or cut sequence
-// stands and how long it is, and what a converter keeps pending at the end of a block.
+// What the UTF fuzzers (and the conversion tests) share: one input read as UTF-8 bytes, UTF-16
+// units and UTF-32 values, and ICU's reading of them: where its converters find the first
+// ill-formed or cut sequence and how long it is, what they keep pending at the end of a block,
+// and what its conversions with U+FFFD make.
 #ifndef QUENDALTEXT_FUZZ_UTF_REFERENCE_H
 #define QUENDALTEXT_FUZZ_UTF_REFERENCE_H
 
