@@ -8,6 +8,7 @@
 
 #include <unicode/ustring.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -30,10 +31,9 @@ struct Guarded {
                 kCanary) {}
     Unit* data() { return reinterpret_cast<Unit*>(bytes.data() + kGuard); }
     bool GuardsIntact() const {
-        for (std::size_t i = 0; i < kGuard; ++i) {
-            if (bytes[i] != kCanary || bytes[bytes.size() - 1 - i] != kCanary) return false;
-        }
-        return true;
+        const auto canary = [](unsigned char byte) { return byte == kCanary; };
+        return std::all_of(bytes.begin(), bytes.begin() + kGuard, canary) &&
+               std::all_of(bytes.end() - kGuard, bytes.end(), canary);
     }
     std::vector<unsigned char> bytes;
 };
@@ -96,8 +96,8 @@ void ToUTF16(const Text& text, int size, bool terminated, bool throughUnicode) {
 void ToAscii(const Text& text, int size, bool terminated) {
     Guarded<char> mine(size), reference(size);
     const bool written = text.ToAscii(mine.data(), size, terminated);
-    bool ascii = text.IsAscii(), converted = false;
-    if (ascii) {
+    bool converted = false;
+    if (text.IsAscii()) {
         try {
             text.ToUTF8(reference.data(), size, terminated);
             converted = true;

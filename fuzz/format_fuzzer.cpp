@@ -20,8 +20,13 @@ enum class Kind { Int, LongLong, Double };
 
 std::string Number(fuzz::Input& input) { return std::to_string(input.Below(40)); }
 
-// A format of literal text and well-formed conversions that all read arguments of `kind`.
-std::string MakeFormat(fuzz::Input& input, Kind kind) {
+// A '*' width or precision is at most this far from 0: the C library pads a huge one out in full
+// before it finds that the result does not fit, which takes seconds.
+constexpr std::uint32_t kLargestStar = 3000;
+
+// A format of literal text and well-formed conversions that all read arguments of `kind`; bit i
+// of `stars` tells that argument i is read by a '*'.
+std::string MakeFormat(fuzz::Input& input, Kind kind, std::uint32_t& stars) {
     static const char kLiterals[] = "ab ,.-+0#x%";
     static const char kFlags[] = "-+ #0";
     static const char* const kIntLetters[] = {"d", "i", "u", "o", "x", "X"};
@@ -42,14 +47,14 @@ std::string MakeFormat(fuzz::Input& input, Kind kind) {
         for (int n = input.Byte() % 3; n > 0; --n) format += kFlags[input.Below(5)];
         // '*' reads an int, so only formats whose arguments are ints may use it.
         const bool star = kind == Kind::Int && input.Byte() % 4 == 0;
-        int read = 1;  // the value, and an int for each '*'
+        int read = 1;  // the value, and an int for each '*' before it
         if (input.Byte() % 2) {
             format += star ? "*" : Number(input);
-            read += star ? 1 : 0;
+            if (star) stars |= 1u << (arguments + read++ - 1);
         }
         if (input.Byte() % 2) {
             format += "." + (star ? std::string("*") : Number(input));
-            read += star ? 1 : 0;
+            if (star) stars |= 1u << (arguments + read++ - 1);
         }
         if (arguments + read > 4) {
             format.resize(conversionStart);  // a conversion more would read past the arguments
@@ -66,10 +71,22 @@ std::string MakeFormat(fuzz::Input& input, Kind kind) {
     return format;
 }
 
+std::uint64_t Word64(fuzz::Input& input) {
+    return std::uint64_t{input.Word()} << 32 | input.Word();
+}
+double Double(fuzz::Input& input) {
+    const std::uint64_t bits = Word64(input);
+    double number;
+    static_assert(sizeof number == sizeof bits);
+    return std::memcpy(&number, &bits, sizeof number), number;
+}
+
 UTF16String Widen(const std::string& narrow) { return UTF16String(narrow.begin(), narrow.end()); }
 
-template <class Value>
-void Compare(const std::string& format, Value a, Value b, Value c, Value d) {
+// The format through snprintf and the format constructor, with four arguments drawn in order.
+template <class Next>
+void Compare(const std::string& format, Next next) {
+    const auto a = next(0), b = next(1), c = next(2), d = next(3);
     char expected[4096];
     const int written = std::snprintf(expected, sizeof expected, format.c_str(), a, b, c, d);
     if (written < 0 || static_cast<std::size_t>(written) >= sizeof expected) return;
@@ -84,35 +101,22 @@ void Compare(const std::string& format, Value a, Value b, Value c, Value d) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     fuzz::Input input(data, size);
     const auto kind = static_cast<Kind>(input.Byte() % 3);
-    const std::string format = MakeFormat(input, kind);
+    std::uint32_t stars = 0;
+    const std::string format = MakeFormat(input, kind, stars);
     if (format.empty()) return 0;
     switch (kind) {
-        case Kind::Int: {
-            // Small values now and then, so that '*' widths stay within the buffer.
-            const auto value = [&] {
-                return static_cast<int>(input.Byte() % 2 ? input.Below(64) : input.Word());
-            };
-            Compare(format, value(), value(), value(), value());
+        case Kind::Int:
+            Compare(format, [&](int i) {
+                return stars >> i & 1 ? static_cast<int>(input.Below(2 * kLargestStar + 1)) -
+                                            static_cast<int>(kLargestStar)
+                       : input.Byte() % 2 ? static_cast<int>(input.Below(64))
+                                          : static_cast<int>(input.Word());
+            });
             break;
-        }
-        case Kind::LongLong: {
-            const auto value = [&] {
-                return static_cast<long long>(std::uint64_t{input.Word()} << 32 | input.Word());
-            };
-            Compare(format, value(), value(), value(), value());
+        case Kind::LongLong:
+            Compare(format, [&](int) { return static_cast<long long>(Word64(input)); });
             break;
-        }
-        case Kind::Double: {
-            const auto value = [&] {
-                const std::uint64_t bits = std::uint64_t{input.Word()} << 32 | input.Word();
-                double number;
-                static_assert(sizeof number == sizeof bits);
-                std::memcpy(&number, &bits, sizeof number);
-                return number;
-            };
-            Compare(format, value(), value(), value(), value());
-            break;
-        }
+        case Kind::Double: Compare(format, [&](int) { return Double(input); }); break;
     }
     return 0;
 }

@@ -4,24 +4,17 @@
 // at the offset where ICU's converter stops. The cached count agrees with a fresh one.
 #include "utf_reference.h"
 
-#include <QuendalText/QuendalText.h>
-
 namespace {
 
 using fuzz::Check;
-using fuzz::UTF16String;
+using fuzz::CheckHolds;
 using QuendalText::Malformed;
 using QuendalText::Text;
-
-void CheckHolds(const Text& text, const UTF16String& units) {
-    Check(UTF16String(text.View()) == units);
-    Check(text.get_NumberOfCharacters() == Text(text.View()).get_NumberOfCharacters());
-}
 
 template <class Source>
 void CheckBothModes(Text (*from)(std::basic_string_view<typename Source::value_type>, Malformed),
                     const Source& source) {
-    const UTF16String replaced = fuzz::IcuReplaced(source);
+    const fuzz::UTF16String replaced = fuzz::IcuReplaced(source);
     const fuzz::Fault fault = fuzz::IcuFirstFault(source);
     CheckHolds(from(source, Malformed::Replace), replaced);
     try {

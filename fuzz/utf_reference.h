@@ -1,10 +1,13 @@
-// What the UTF fuzzers share: one input read as UTF-8 bytes, UTF-16 units and UTF-32 values, and
-// ICU's reading of them through its converters: where the first ill-formed or cut sequence
-// stands and how long it is, and what a converter keeps pending at the end of a block.
+// What the UTF fuzzers (and the conversion tests) share: one input read as UTF-8 bytes, UTF-16
+// units and UTF-32 values, and ICU's reading of them: where its converters find the first
+// ill-formed or cut sequence and how long it is, what they keep pending at the end of a block,
+// and what its conversions with U+FFFD make.
 #ifndef QUENDALTEXT_FUZZ_UTF_REFERENCE_H
 #define QUENDALTEXT_FUZZ_UTF_REFERENCE_H
 
 #include "fuzz_input.h"
+
+#include <QuendalText/QuendalText.h>
 
 #include <unicode/ucnv.h>
 #include <unicode/ucnv_cb.h>
@@ -125,37 +128,37 @@ inline std::size_t IcuPendingBytes(const std::string& bytes) {
     return static_cast<std::size_t>(pending);
 }
 
-// ICU's conversions to UTF-16 with U+FFFD for each maximal ill-formed subpart.
-inline UTF16String IcuReplaced(const std::string& bytes) {
-    UTF16String units(bytes.size() + 1, u'\0');
+// ICU's u_str...WithSub conversion `convert` of `source`, with U+FFFD for each maximal ill-formed
+// subpart; `substitutions`, when given, receives how many it wrote.
+template <class Dest, class IcuDest, class IcuSource, class Source>
+Dest IcuWithSub(IcuDest* (*convert)(IcuDest*, int32_t, int32_t*, const IcuSource*, int32_t, UChar32,
+                                    int32_t*, UErrorCode*),
+                const Source& source, int32_t* substitutions = nullptr) {
+    Dest dest(4 * source.size() + 4, {});
     int32_t length = 0;
     UErrorCode status = U_ZERO_ERROR;
-    u_strFromUTF8WithSub(reinterpret_cast<UChar*>(units.data()), static_cast<int32_t>(units.size()),
-                         &length, bytes.data(), static_cast<int32_t>(bytes.size()), 0xFFFD, nullptr,
-                         &status);
+    convert(reinterpret_cast<IcuDest*>(&dest[0]), static_cast<int32_t>(dest.size()), &length,
+            reinterpret_cast<const IcuSource*>(source.data()), static_cast<int32_t>(source.size()),
+            0xFFFD, substitutions, &status);
     Check(U_SUCCESS(status));
-    return units.substr(0, static_cast<std::size_t>(length));
+    dest.resize(static_cast<std::size_t>(length));
+    return dest;
+}
+// The UTF-16 that ICU makes of each form, through UTF-8 for units.
+inline UTF16String IcuReplaced(const std::string& bytes) {
+    return IcuWithSub<UTF16String>(u_strFromUTF8WithSub, bytes);
 }
 inline UTF16String IcuReplaced(const UTF16String& units) {
-    std::string bytes(3 * units.size() + 1, '\0');
-    int32_t length = 0;
-    UErrorCode status = U_ZERO_ERROR;
-    u_strToUTF8WithSub(bytes.data(), static_cast<int32_t>(bytes.size()), &length,
-                       reinterpret_cast<const UChar*>(units.data()),
-                       static_cast<int32_t>(units.size()), 0xFFFD, nullptr, &status);
-    Check(U_SUCCESS(status));
-    return IcuReplaced(bytes.substr(0, static_cast<std::size_t>(length)));
+    return IcuReplaced(IcuWithSub<std::string>(u_strToUTF8WithSub, units));
 }
 inline UTF16String IcuReplaced(const std::u32string& values) {
-    UTF16String units(2 * values.size() + 1, u'\0');
-    int32_t length = 0;
-    UErrorCode status = U_ZERO_ERROR;
-    u_strFromUTF32WithSub(reinterpret_cast<UChar*>(units.data()),
-                          static_cast<int32_t>(units.size()), &length,
-                          reinterpret_cast<const UChar32*>(values.data()),
-                          static_cast<int32_t>(values.size()), 0xFFFD, nullptr, &status);
-    Check(U_SUCCESS(status));
-    return units.substr(0, static_cast<std::size_t>(length));
+    return IcuWithSub<UTF16String>(u_strFromUTF32WithSub, values);
+}
+
+// Whether `text` holds `units`, with the count a fresh text of them has.
+inline void CheckHolds(const QuendalText::Text& text, const UTF16String& units) {
+    Check(UTF16String(text.View()) == units);
+    Check(text.get_NumberOfCharacters() == QuendalText::Text(text.View()).get_NumberOfCharacters());
 }
 
 }  // namespace fuzz

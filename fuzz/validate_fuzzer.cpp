@@ -4,8 +4,6 @@
 // converter's maximal subpart; the complete prefix leaves out what the converter keeps pending.
 #include "utf_reference.h"
 
-#include <QuendalText/QuendalText.h>
-
 namespace {
 
 using fuzz::Check;

@@ -13,9 +13,9 @@ using namespace qt_test;
 UTF16String Held(const Char& c) { return UTF16String(static_cast<const UTF16Unit*>(c), 3); }
 UTF16String Padded(UTF16String units) { return units.resize(3, 0), units; }
 const UTF16String kInvalid = Padded(Units({0xFFFF, 0xFFFF}));
-Char FromUnit(std::uint32_t unit) { return Char(static_cast<UTF16Unit>(unit)); }
-Char FromCodePoint(std::uint32_t value) { return Char(static_cast<UTF32Unit>(value)); }
-Char FromByte(std::uint32_t byte) { return Char(static_cast<char>(byte)); }
+Char FromUnit(std::uint32_t unit) { return Char(UTF16Unit(unit)); }
+Char FromCodePoint(std::uint32_t value) { return Char(UTF32Unit(value)); }
+Char FromByte(std::uint32_t byte) { return Char(char(byte)); }
 
 TEST(Char, ConstructionMatchesTheReferenceEncoder) {
     EXPECT_EQ(Held(Char()), Padded({}));
@@ -102,36 +102,29 @@ TEST(Char, ClassificationAndCaseMappingFollowTheRuntime) {
 
 // Single characters order by their unit, surrogate ones by the code point decoded from their two
 // units, as lone ones too (0xD800 0 as 0xD800 * 0x400 - 0x35FDC00); a single and a surrogate
-// character are neither equal nor ordered.
+// character are neither equal nor ordered. Every pair of characters of every kind, against a key:
+// whether the character is a surrogate one, then its unit or code point.
 TEST(Char, ComparisonFollowsTheModel) {
-    std::mt19937 random(20240611);
-    const auto pick = [&random](std::uint32_t low, std::uint32_t high) {
-        return std::uniform_int_distribution<std::uint32_t>(low, high)(random);
-    };
-    // The model's key: whether the character is a surrogate one, then its unit or code point.
-    const auto generate = [&pick](std::uint64_t& key) {
-        const std::uint32_t kind = pick(0, 5), narrow = pick(0x41, 0x48), any = pick(0, 0xFFFF),
-                            byte = pick(0x70, 0x8F), pair = pick(0x1F600, 0x1F607),
-                            anyPair = pick(0x10000, 0x10FFFF), lone = pick(0xD800, 0xDFFF);
-        const Char chars[] = {FromUnit(narrow),    FromUnit(any),          FromByte(byte),
-                              FromCodePoint(pair), FromCodePoint(anyPair), FromCodePoint(lone)};
-        const std::uint32_t keys[] = {
-            narrow,  IsSurrogate(any) ? 0xFFFF : any, byte <= 0x7F ? byte : 0xFFFF, pair,
-            anyPair, lone * 0x400u - 0x35FDC00u};
-        key = std::uint64_t{kind > 2} << 32 | keys[kind];
-        return chars[kind];
-    };
-    for (int trial = 0; trial < 20000; ++trial) {
-        std::uint64_t l = 0, r = 0;
-        const Char left = generate(l), right = generate(r);
-        const bool comparable = (l >> 32) == (r >> 32);
-        SCOPED_TRACE(testing::Message() << std::hex << l << " against " << r);
-        ASSERT_EQ(left == right, comparable && l == r);
-        ASSERT_EQ(left != right, !comparable || l != r);
-        ASSERT_EQ(left < right, comparable && l < r);
-        ASSERT_EQ(left <= right, comparable && l <= r);
-        ASSERT_EQ(left > right, comparable && l > r);
-        ASSERT_EQ(left >= right, comparable && l >= r);
+    std::vector<std::pair<Char, std::uint64_t>> chars;
+    for (const std::uint32_t unit : {0x0u, 0x41u, 0x42u, 0x7Fu, 0xE9u, 0xD800u, 0xDFFFu, 0xFFFFu})
+        chars.emplace_back(FromUnit(unit), IsSurrogate(unit) ? 0xFFFF : unit);
+    for (const std::uint32_t byte : {0x41u, 0x7Fu, 0x80u, 0xFFu})
+        chars.emplace_back(FromByte(byte), byte <= 0x7F ? byte : 0xFFFF);
+    for (const std::uint32_t value : {0x10000u, 0x103FFu, 0x10400u, 0x1F600u, 0x10FFFFu})
+        chars.emplace_back(FromCodePoint(value), std::uint64_t{1} << 32 | value);
+    for (const std::uint32_t lone : {0xD800u, 0xD83Du, 0xDBFFu, 0xDC00u, 0xDFFFu})
+        chars.emplace_back(FromCodePoint(lone),
+                           std::uint64_t{1} << 32 | (lone * 0x400u - 0x35FDC00u));
+    for (const auto& [left, l] : chars) {
+        for (const auto& [right, r] : chars) {
+            const bool comparable = (l >> 32) == (r >> 32);
+            ASSERT_EQ(
+                std::make_tuple(left == right, left != right,
+                                left<right, left <= right, left> right, left >= right),
+                std::make_tuple(comparable && l == r, !comparable || l != r, comparable && l < r,
+                                comparable && l <= r, comparable && l > r, comparable && l >= r))
+                << std::hex << l << " against " << r;
+        }
     }
 }
 

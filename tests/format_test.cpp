@@ -2,13 +2,11 @@
 // library's snprintf, and named cases of what only UTF-16 output has.
 #include "test_support.h"
 
-#include <tuple>
 #include <utility>
 
 #include <cctype>
 #include <cfenv>
 #include <cfloat>
-#include <climits>
 #include <clocale>
 #include <cmath>
 #include <cstdio>
@@ -94,14 +92,11 @@ struct RandomConversion {
                Wide wideValue) {
         const std::string wide = "[%" + middle + wideTail + "]",
                           narrow = "[%" + middle + narrowTail + "]";
-        if (widthChoice >= 2 && precisionChoice >= 3)
-            ExpectSameAsCLibrary(wide, narrow, narrowValue, wideValue, width, precision);
-        else if (widthChoice >= 2)
-            ExpectSameAsCLibrary(wide, narrow, narrowValue, wideValue, width);
-        else if (precisionChoice >= 3)
-            ExpectSameAsCLibrary(wide, narrow, narrowValue, wideValue, precision);
-        else
-            ExpectSameAsCLibrary(wide, narrow, narrowValue, wideValue);
+        const auto check = [&](auto... stars) {
+            ExpectSameAsCLibrary(wide, narrow, narrowValue, wideValue, stars...);
+        };
+        if (widthChoice < 2) precisionChoice < 3 ? check() : check(precision);
+        if (widthChoice >= 2) precisionChoice < 3 ? check(width) : check(width, precision);
     }
 };
 
