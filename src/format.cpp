@@ -230,13 +230,15 @@ Conversion ParseConversion(const UTF16Unit* percent) {
 
 // Appends the UTF-16 form of the NUL-terminated UTF-8 `text`, each ill-formed sequence becoming
 // U+FFFD, and stops after `maxUnits` units (which may fall between the two units of a pair).
-// Bytes after the last character taken are not read: a NUL byte ends every sequence. Answers
-// whether `maxUnits` left units of the text out.
+// Bytes after the last character taken are not read (the text need not be terminated where a
+// precision ends it): a NUL byte ends every sequence. Answers whether it stopped at `maxUnits`,
+// where the text may go on.
 bool AppendUTF8(UTF16String& output, const char* text, std::size_t maxUnits) {
     const auto* bytes = reinterpret_cast<const unsigned char*>(text);
     std::size_t appended = 0;
-    while (*bytes != 0) {
+    while (true) {
         if (appended == maxUnits) return true;
+        if (*bytes == 0) return false;
         const UTF8Step step = DecodeUTF8(bytes, kUnlimited);
         bytes += step.length;
         UTF16Unit units[2];
@@ -246,7 +248,6 @@ bool AppendUTF8(UTF16String& output, const char* text, std::size_t maxUnits) {
         appended += count;
         if (count < encoded) return true;
     }
-    return false;
 }
 
 // The narrow printf form of one numeric conversion, with '*' already resolved.
