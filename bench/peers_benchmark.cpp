@@ -566,6 +566,100 @@ void Singles(const std::vector<bench::Corpus>& corpora) {
         });
 }
 
+// The conveniences: ReplaceAll of the commonest unit by two units (on a fresh copy each time, for
+// every implementation), and FindFolded of an upper-cased pattern that stands only at the end,
+// against ICU's folding followed by a search, and Qt's case-insensitive search.
+void Conveniences(const bench::Corpus& corpus) {
+    const std::string input = corpus.name;
+    const std::u16string units = ToUTF16(corpus.utf8);
+    const std::u16string from(1, MostFrequent(units)), to = u"\u00B7\u00B7";
+    auto source = std::make_shared<Text>(units);
+    auto plain = std::make_shared<std::u16string>(units);
+    const auto stdReplace = [from, to](std::u16string copy) {
+        std::u16string out;
+        std::size_t kept = 0;
+        for (std::size_t at = copy.find(from); at != std::u16string::npos;
+             at = copy.find(from, kept)) {
+            out.append(copy, kept, at - kept).append(to);
+            kept = at + from.size();
+        }
+        return out.append(copy, kept, std::u16string::npos);
+    };
+    const std::u16string replaced = stdReplace(units);
+    Check(UnitsOf(Text(*source).ReplaceAll(Text(from), Text(to))) == replaced,
+          input + ": ReplaceAll");
+    const std::int64_t bytes = BytesOf(units);
+    Add("replace all", input, "QuendalText ReplaceAll", bytes,
+        [source, from, to](benchmark::State& state) {
+            const Text fromText(from), toText(to);
+            for (auto _ : state) {
+                Text copy(*source);
+                benchmark::DoNotOptimize(copy.ReplaceAll(fromText, toText).get_Length());
+            }
+        });
+    Add("replace all", input, "std find and append", bytes,
+        [plain, stdReplace](benchmark::State& state) {
+            for (auto _ : state) benchmark::DoNotOptimize(stdReplace(*plain).size());
+        });
+    auto icuSource =
+        std::make_shared<icu::UnicodeString>(units.data(), static_cast<int32_t>(units.size()));
+    const icu::UnicodeString icuFrom(from.data(), 1), icuTo(to.data(), 2);
+    Check(icu::UnicodeString(*icuSource).findAndReplace(icuFrom, icuTo).length() ==
+              static_cast<int32_t>(replaced.size()),
+          input + ": ICU findAndReplace");
+    Add("replace all", input, "ICU UnicodeString::findAndReplace", bytes,
+        [icuSource, icuFrom, icuTo](benchmark::State& state) {
+            for (auto _ : state) {
+                icu::UnicodeString copy(*icuSource);
+                benchmark::DoNotOptimize(copy.findAndReplace(icuFrom, icuTo).length());
+            }
+        });
+#if defined(QUENDALTEXT_BENCH_QT)
+    auto qtSource = std::make_shared<QString>(ToQt(units));
+    const QString qtFrom = ToQt(from), qtTo = ToQt(to);
+    Check(QString(*qtSource).replace(qtFrom, qtTo).size() == static_cast<int>(replaced.size()),
+          input + ": Qt replace");
+    Add("replace all", input, "Qt QString::replace", bytes,
+        [qtSource, qtFrom, qtTo](benchmark::State& state) {
+            for (auto _ : state) {
+                QString copy(*qtSource);
+                benchmark::DoNotOptimize(copy.replace(qtFrom, qtTo).size());
+            }
+        });
+#endif
+
+    const std::u16string pattern = u"QUENDAL~END";
+    auto hay = std::make_shared<Text>(units + u"quendal~end");
+    auto patternText = std::make_shared<Text>(pattern);
+    const auto where = static_cast<int>(units.size());
+    Check(hay->FindFolded(*patternText).Start == where, input + ": FindFolded");
+    Add("find folded", input, "QuendalText FindFolded", bytes,
+        [hay, patternText](benchmark::State& state) {
+            for (auto _ : state) benchmark::DoNotOptimize(hay->FindFolded(*patternText).Start);
+        });
+    auto icuHay = std::make_shared<icu::UnicodeString>(hay->c_str(), hay->get_Length());
+    const icu::UnicodeString icuPattern =
+        icu::UnicodeString(pattern.data(), static_cast<int32_t>(pattern.size())).foldCase();
+    Check(icu::UnicodeString(*icuHay).foldCase().indexOf(icuPattern) >= where,
+          input + ": ICU foldCase and indexOf");
+    Add("find folded", input, "ICU foldCase then indexOf", bytes,
+        [icuHay, icuPattern](benchmark::State& state) {
+            for (auto _ : state) {
+                benchmark::DoNotOptimize(
+                    icu::UnicodeString(*icuHay).foldCase().indexOf(icuPattern));
+            }
+        });
+#if defined(QUENDALTEXT_BENCH_QT)
+    auto qtHay = std::make_shared<QString>(ToQt(UnitsOf(*hay)));
+    const QString qtPattern = ToQt(pattern);
+    Add("find folded", input, "Qt QString::indexOf(CaseInsensitive)", bytes,
+        [qtHay, qtPattern](benchmark::State& state) {
+            for (auto _ : state)
+                benchmark::DoNotOptimize(qtHay->indexOf(qtPattern, 0, Qt::CaseInsensitive));
+        });
+#endif
+}
+
 // The modern members on each corpus: conversion with a choice for ill-formed input, the walks,
 // full case mapping and folding, folded comparison, hashing, validation and Contains.
 void Modern(const bench::Corpus& corpus) {
@@ -830,6 +924,7 @@ int main(int argc, char** argv) {
     static const std::vector<bench::Corpus> corpora = bench::MakeCorpora();
     for (const bench::Corpus& corpus : corpora) Conversions(corpus);
     for (const bench::Corpus& corpus : corpora) Searches(corpus);
+    for (const bench::Corpus& corpus : corpora) Conveniences(corpus);
     Singles(corpora);
     for (const bench::Corpus& corpus : corpora) Modern(corpus);
     benchmark::Initialize(&argc, argv);

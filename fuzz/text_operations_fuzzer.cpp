@@ -1,12 +1,18 @@
 // Random sequences of edits and searches on one Text, with negative and huge indexes, against a
-// plain std::basic_string model of its units. After every step the units equal the model's and
+// plain std::basic_string model of its units (and of its code points for ReplaceAll, Trimmed and
+// FindFolded, folded by ICU one stretch at a time). After every step the units equal the model's and
 // the cached counts equal a fresh recount; every call that throws leaves the text unchanged.
 #include "fuzz_input.h"
 
 #include <QuendalText/QuendalText.h>
 
+#include <unicode/uchar.h>
+#include <unicode/ustring.h>
+
+#include <algorithm>
 #include <climits>
 #include <stdexcept>
+#include <vector>
 
 namespace {
 
@@ -43,6 +49,71 @@ int ModelFind(const UTF16String& units, const Char& sought, bool forward) {
     }
     return -1;
 }
+
+// The code points' starts: a high surrogate and a low one after it make one code point.
+std::vector<std::size_t> Bounds(const UTF16String& units) {
+    std::vector<std::size_t> bounds{0};
+    for (std::size_t i = 0; i < units.size(); bounds.push_back(i)) {
+        const bool pair = i + 1 < units.size() && units[i] >= 0xD800 && units[i] <= 0xDBFF &&
+                          units[i + 1] >= 0xDC00 && units[i + 1] <= 0xDFFF;
+        i += pair ? 2 : 1;
+    }
+    return bounds;
+}
+
+// str.replace over code points: an occurrence is whole code points of the text.
+UTF16String ModelReplaceAll(const UTF16String& units, const UTF16String& from,
+                            const UTF16String& to) {
+    const std::vector<std::size_t> bounds = Bounds(units);
+    UTF16String out;
+    std::size_t b = 0;
+    while (b + 1 < bounds.size()) {
+        const std::size_t at = bounds[b];
+        std::size_t e = b;
+        while (e < bounds.size() && bounds[e] < at + from.size()) ++e;
+        if (e < bounds.size() && bounds[e] == at + from.size() &&
+            units.compare(at, from.size(), from) == 0) {
+            out += to;
+            b = e;
+        } else {
+            out += units.substr(at, bounds[b + 1] - at);
+            ++b;
+        }
+    }
+    return out;
+}
+
+UTF16String Folded(const UTF16String& units) {
+    UTF16String folded(3 * units.size() + 1, UTF16Unit{0});
+    UErrorCode status = U_ZERO_ERROR;
+    const int32_t length =
+        u_strFoldCase(reinterpret_cast<UChar*>(&folded[0]), static_cast<int32_t>(folded.size()),
+                      reinterpret_cast<const UChar*>(units.data()),
+                      static_cast<int32_t>(units.size()), U_FOLD_CASE_DEFAULT, &status);
+    Check(U_SUCCESS(status));
+    folded.resize(static_cast<std::size_t>(length));
+    return folded;
+}
+
+// The first stretch of whole code points from `start` on that folds as the pattern does.
+QuendalText::Span ModelFindFolded(const UTF16String& units, const UTF16String& pattern, int start) {
+    const std::vector<std::size_t> bounds = Bounds(units);
+    const UTF16String sought = Folded(pattern);
+    for (std::size_t b = 0; b < bounds.size(); ++b) {
+        if (static_cast<int>(bounds[b]) < start) continue;
+        if (sought.empty()) return {static_cast<int>(bounds[b]), 0};
+        for (std::size_t e = b + 1; e < bounds.size(); ++e) {
+            const UTF16String folded = Folded(units.substr(bounds[b], bounds[e] - bounds[b]));
+            if (folded == sought) {
+                return {static_cast<int>(bounds[b]), static_cast<int>(bounds[e] - bounds[b])};
+            }
+            if (folded.size() >= sought.size()) break;
+        }
+    }
+    return {};
+}
+
+constexpr std::size_t kMostUnitsToReplaceIn = 1024;
 
 int Index(fuzz::Input& input, const UTF16String& model) {
     switch (input.Byte() % 8) {
@@ -87,7 +158,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const UTF16String units = Units(input);
         const Char character =
             input.Byte() % 3 ? Char(input.Unit()) : Char(0x10000u + input.Word() % 0x100000u);
-        switch (input.Byte() % 11) {
+        switch (input.Byte() % 14) {
             case 0: text += character, model += UnitsOf(character); break;
             case 1: text += units.c_str(), model += units.c_str(); break;
             case 2: text += Text(units), model += units; break;
@@ -142,6 +213,32 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 Check((text < other) == (model < units) && (text == other) == (model == units));
                 break;
             }
+            case 11: {
+                // Each replacement may make the text several times longer.
+                if (units.empty() || model.size() > kMostUnitsToReplaceIn) break;
+                const std::size_t cut = std::min<std::size_t>(2, units.size());
+                const UTF16String from = units.substr(0, cut), to = units.substr(cut);
+                Check(&text.ReplaceAll(from, to) == &text);
+                model = ModelReplaceAll(model, from, to);
+                break;
+            }
+            case 12: {
+                std::size_t first = 0, end = model.size();
+                while (first < end && u_isUWhiteSpace(model[first])) ++first;
+                while (end > first && u_isUWhiteSpace(model[end - 1])) --end;
+                const Text trimmed = text.Trimmed();
+                Check(UnitsOf(trimmed) == model.substr(first, end - first));
+                Check(trimmed.get_NumberOfCharacters() ==
+                      Text(UnitsOf(trimmed)).get_NumberOfCharacters());
+                break;
+            }
+            case 13:
+                if (model.size() <= 48) {
+                    const QuendalText::Span found = text.FindFolded(units, at);
+                    const QuendalText::Span expected = ModelFindFolded(model, units, at);
+                    Check(found.Start == expected.Start && found.Length == expected.Length);
+                }
+                break;
             default: {
                 int tokenPosition = at;
                 const Text token = text.FindToken(Text(units), &tokenPosition);

@@ -132,5 +132,46 @@ int EditRecount::Count(const UTF16Unit* units, std::size_t size, std::size_t ins
     return OldCount - RemovedCount - thenCount + insertedCount + nowCount;
 }
 
+SpliceRecount::SpliceRecount(int count, const UTF16Unit* units, std::size_t size)
+    : OldUnits(units),
+      OldSize(size),
+      OldCount(count),
+      Whole(count == kMalformedCount || (size > 0 && (units[0] == 0 || IsSurrogate(units[0])))) {}
+
+// The first unit is a character that counts, so a character was counted before any later unit.
+CountState SpliceRecount::StateAt(std::size_t at) const {
+    return {EndsWithOpenHighSurrogate(OldUnits, at), at > 0};
+}
+
+void SpliceRecount::CatchUp(std::size_t until) {
+    for (; Position < until && !Agreed; ++Position) {
+        Change -= Feed(Old, OldUnits[Position]);  // never -1: the old text counted
+        const int step = Feed(New, OldUnits[Position]);
+        if (step == kMalformedCount) Malformed = true;
+        Change += step;
+        Agreed = Old == New;
+    }
+    Position = until;
+}
+
+void SpliceRecount::Edit(std::size_t at, std::size_t removed, const UTF16Unit* inserted,
+                         std::size_t size) {
+    if (Whole || Malformed) return;
+    CatchUp(at);
+    if (Agreed) Old = New = StateAt(at);
+    Change -= FeedAll(Old, OldUnits + at, removed);
+    const int added = FeedAll(New, inserted, size);
+    if (added == kMalformedCount) Malformed = true;
+    Change += added;
+    Position = at + removed;
+    Agreed = Old == New;
+}
+
+int SpliceRecount::Count(const UTF16Unit* units, std::size_t size) {
+    if (Whole) return CountCharacters(units, size);
+    if (!Malformed) CatchUp(OldSize);
+    return Malformed ? kMalformedCount : static_cast<int>(OldCount + Change);
+}
+
 }  // namespace detail
 }  // namespace QuendalText

@@ -13,6 +13,7 @@ namespace QuendalLog {
 template class CPPException<std::runtime_error>;
 template class CPPException<std::out_of_range>;
 template class CPPException<std::length_error>;
+template class CPPException<std::invalid_argument>;
 }  // namespace QuendalLog
 
 namespace QuendalText {
@@ -49,6 +50,11 @@ void RaiseIndexError(const IndexRaiseSite& site) {
 void RaiseLengthError(const LengthRaiseSite& site) {
     QuendalLog::CPPException<std::length_error> failure(kRaiseFileName, site.function);
     failure.Throw(site.line, kTooLongMessage);
+}
+
+void RaiseInvalidArgument(const ArgumentRaiseSite& site) {
+    QuendalLog::CPPException<std::invalid_argument> failure(kRaiseFileName, site.function);
+    failure.Throw(site.line, site.message);
 }
 
 void RaiseConversionError(long line, int status) {

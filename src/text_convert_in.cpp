@@ -1,4 +1,5 @@
-// Building a Text from UTF-8 and UTF-32, and appending UTF-8 to one.
+// Building a Text from UTF-8, UTF-16, UTF-32 and wide strings, appending UTF-8 to one, and the
+// strict reading of UTF-8 that the modern members take.
 #include <QuendalText/Text.h>
 #include <QuendalText/UTFConversion.h>
 
@@ -8,8 +9,10 @@
 #include "internal/string_storage.h"
 #include "internal/transcode.h"
 
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace QuendalText {
 namespace {
@@ -35,6 +38,51 @@ detail::TranscodeResult AppendUTF8(UTF16String& content, const char* bytes, std:
         return kept + converted.written;
     });
     return converted;
+}
+
+// Appends UTF-16 `units` to `out`, each unpaired surrogate raised at `site` or replaced.
+void AppendUTF16(const UTF16Unit* units, std::size_t size, Malformed malformed,
+                 const detail::MalformedRaiseSite& site, UTF16String& out) {
+    out.reserve(out.size() + size);
+    std::size_t read = 0;
+    while (true) {
+        const detail::TranscodeResult pass = detail::ValidateUTF16(units + read, size - read);
+        out.append(units + read, pass.read);
+        read += pass.read;
+        if (pass.stop == detail::Stop::End) break;
+        if (malformed == Malformed::Raise) detail::RaiseMalformed(site, read);
+        out.push_back(static_cast<UTF16Unit>(detail::kReplacementCharacter));
+        ++read;  // an unpaired surrogate is one unit
+    }
+}
+
+// Appends the UTF-16 form of UTF-32 `units` (of any integer type) to `out`, each value that is
+// no scalar value raised at `site` or replaced. Each unit gives one or two UTF-16 units.
+template <class Unit>
+void AppendUTF32(const Unit* units, std::size_t size, Malformed malformed,
+                 const detail::MalformedRaiseSite& site, UTF16String& out) {
+    const std::size_t kept = out.size();
+    out.resize(kept + detail::kUTF16UnitsPerUTF32Unit * size);
+    std::size_t written = kept;
+    for (std::size_t i = 0; i < size; ++i) {
+        auto value = static_cast<std::uint32_t>(units[i]);
+        if (!detail::IsScalarValue(value)) {
+            if (malformed == Malformed::Raise) detail::RaiseMalformed(site, i);
+            value = detail::kReplacementCharacter;
+        }
+        written += detail::EncodeUTF16(value, out.data() + written);
+    }
+    out.resize(written);
+}
+
+// Appends wide `units` to `out`: UTF-16 where wchar_t has 16 bits, UTF-32 otherwise.
+template <class Wide>
+void AppendWide(std::basic_string_view<Wide> units, Malformed malformed, UTF16String& out) {
+    if constexpr (sizeof(Wide) == sizeof(UTF16Unit)) {
+        AppendUTF16(units.data(), units.size(), malformed, detail::kFromWStringUTF16Site, out);
+    } else {
+        AppendUTF32(units.data(), units.size(), malformed, detail::kFromWStringUTF32Site, out);
+    }
 }
 
 }  // namespace
@@ -130,40 +178,40 @@ Text Text::FromUTF8(std::string_view bytes, Malformed malformed) {
 Text Text::FromUTF16(UTF16StringView units, Malformed malformed) {
     detail::CheckLength(units.size(), detail::kFromUTF16LengthSite);
     Text text;
-    text.Content.reserve(units.size());
-    std::size_t read = 0;
-    while (true) {
-        const detail::TranscodeResult pass =
-            detail::ValidateUTF16(units.data() + read, units.size() - read);
-        text.Content.append(units.data() + read, pass.read);
-        read += pass.read;
-        if (pass.stop == detail::Stop::End) break;
-        if (malformed == Malformed::Raise) detail::RaiseMalformed(detail::kFromUTF16Site, read);
-        text.Content.push_back(static_cast<UTF16Unit>(detail::kReplacementCharacter));
-        ++read;  // an unpaired surrogate is one unit
-    }
+    AppendUTF16(units.data(), units.size(), malformed, detail::kFromUTF16Site, text.Content);
     text.RefreshCounts();
     return text;
 }
 
 Text Text::FromUTF32(std::u32string_view units, Malformed malformed) {
-    // Each unit gives one or two UTF-16 units.
     detail::CheckLength(units.size(), detail::kFromUTF32LengthSite);
     Text text;
-    text.Content.resize(detail::kUTF16UnitsPerUTF32Unit * units.size());
-    std::size_t written = 0;
-    for (std::size_t i = 0; i < units.size(); ++i) {
-        std::uint32_t value = units[i];
-        if (!detail::IsScalarValue(value)) {
-            if (malformed == Malformed::Raise) detail::RaiseMalformed(detail::kFromUTF32Site, i);
-            value = detail::kReplacementCharacter;
-        }
-        written += detail::EncodeUTF16(value, text.Content.data() + written);
-    }
-    detail::CheckLength(written, detail::kFromUTF32LengthSite);
-    text.Content.resize(written);
+    AppendUTF32(units.data(), units.size(), malformed, detail::kFromUTF32Site, text.Content);
+    detail::CheckLength(text.Content.size(), detail::kFromUTF32LengthSite);
     text.RefreshCounts();
     return text;
+}
+
+Text Text::FromWString(std::wstring_view units, Malformed malformed) {
+    detail::CheckLength(units.size(), detail::kFromWStringLengthSite);
+    Text text;
+    AppendWide(units, malformed, text.Content);
+    detail::CheckLength(text.Content.size(), detail::kFromWStringLengthSite);
+    text.RefreshCounts();
+    return text;
+}
+
+// UTF-8 never gives more units than it has bytes.
+TextArgument::TextArgument(std::string_view utf8) {
+    detail::TranscodeResult converted{};
+    detail::ResizeForOverwrite(Converted, utf8.size(), [&](UTF16Unit* units) {
+        converted = detail::UTF8ToUTF16(utf8.data(), utf8.size(), units);
+        return converted.written;
+    });
+    if (converted.stop != detail::Stop::End) {
+        detail::RaiseMalformed(detail::kTextArgumentSite, converted.read);
+    }
+    Units = Converted;
 }
 
 }  // namespace QuendalText

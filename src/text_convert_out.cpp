@@ -1,5 +1,6 @@
 // Handing a Text out: UTF-8, UTF-16, UTF-32 and 7-bit ASCII into buffers the caller owns, the
-// sizes those buffers need, and the text read as a number.
+// sizes those buffers need, the standard strings of each encoding, and the text read as a
+// number.
 #include <QuendalText/Text.h>
 #include <QuendalText/UTFConversion.h>
 
@@ -12,12 +13,15 @@
 
 #include <unicode/ustring.h>
 
+#include <charconv>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <ostream>
 #include <stdexcept>
 #include <string>
+#include <system_error>
 
 namespace QuendalText {
 namespace {
@@ -49,6 +53,53 @@ void ConvertFromUTF16(detail::QutfConversion<DestUnit, UChar> convert, DestUnit*
     convert(dest, capacity, &outputLength, detail::AsUChar(units.data()), length,
             nullTerminated ? 1 : 0, &status);
     if (status != U_ZERO_ERROR) detail::RaiseConversionError(line, status);
+}
+
+// The wide form of `units`: the units themselves where Wide has 16 bits, the code points
+// otherwise (an unpaired surrogate as its own value).
+template <class Wide>
+std::basic_string<Wide> WideOf(const UTF16String& units) {
+    std::basic_string<Wide> wide;
+    if constexpr (sizeof(Wide) == sizeof(UTF16Unit)) {
+        wide.assign(units.data(), units.size());
+    } else {
+        wide.reserve(units.size());
+        for (std::size_t at = 0; at < units.size();) {
+            const detail::CodePointAt codePoint =
+                detail::DecodeUTF16At(units.data(), units.size(), at);
+            wide.push_back(static_cast<Wide>(codePoint.value));
+            at += codePoint.width;
+        }
+    }
+    return wide;
+}
+
+bool IsAsciiSpace(UTF16Unit unit) {
+    return unit == ' ' || unit == '\t' || unit == '\n' || unit == '\v' || unit == '\f' ||
+           unit == '\r';
+}
+
+// Reads the whole of `units`, less ASCII white space around it and a '+' before a number that
+// has no sign of its own, with std::from_chars; nullopt unless all of it is one number in range.
+template <class Number>
+std::optional<Number> ParseNumber(const UTF16String& units) {
+    std::size_t first = 0;
+    std::size_t end = units.size();
+    while (first < end && IsAsciiSpace(units[first])) ++first;
+    while (end > first && IsAsciiSpace(units[end - 1])) --end;
+    if (first < end && units[first] == '+' && (end - first == 1 || units[first + 1] != '-')) {
+        ++first;
+    }
+    std::string bytes(end - first, '\0');
+    for (std::size_t i = first; i < end; ++i) {
+        if (units[i] > detail::kLastAsciiCodePoint) return std::nullopt;
+        bytes[i - first] = static_cast<char>(units[i]);
+    }
+    Number value{};
+    const char* const last = bytes.data() + bytes.size();
+    const std::from_chars_result read = std::from_chars(bytes.data(), last, value);
+    if (read.ec != std::errc() || read.ptr != last) return std::nullopt;
+    return value;
 }
 
 }  // namespace
@@ -154,6 +205,10 @@ double Text::ToDouble() const {
     return std::atof(bytes.c_str());
 }
 
+std::optional<long long> Text::ParseInteger() const { return ParseNumber<long long>(Content); }
+
+std::optional<double> Text::ParseDouble() const { return ParseNumber<double>(Content); }
+
 std::string Text::ToUTF8String(Malformed malformed) const {
     // At most three bytes a unit: a pair takes four for two, U+FFFD three for one.
     std::string bytes(3 * Content.size(), '\0');
@@ -192,6 +247,8 @@ std::u32string Text::ToUTF32String(Malformed malformed) const {
     units.resize(static_cast<std::size_t>(length));
     return units;
 }
+
+std::wstring Text::ToWString() const { return WideOf<wchar_t>(Content); }
 
 std::ostream& operator<<(std::ostream& stream, const Text& text) {
     const std::string bytes = text.ToUTF8String(Malformed::Replace);

@@ -7,6 +7,9 @@
 #include "internal/kernels.h"
 #include "internal/raise_sites.h"
 #include "internal/string_storage.h"
+#include "internal/utf.h"
+
+#include <unicode/uchar.h>
 
 #include <algorithm>
 #include <cstddef>
@@ -29,6 +32,12 @@ std::size_t AsStringSize(int value) { return static_cast<std::size_t>(value); }
 
 // The units of a character: none, one or two.
 UTF16StringView UnitsOf(const Char& character) { return static_cast<const UTF16Unit*>(character); }
+
+// Whether `at` (at most units.size()) lies between the two units of a surrogate pair.
+bool SplitsPair(UTF16StringView units, std::size_t at) {
+    return at > 0 && at < units.size() && detail::IsHighSurrogate(units[at - 1]) &&
+           detail::IsLowSurrogate(units[at]);
+}
 
 // The single-index operations accept exactly 0 to length - 1 and check before any change.
 void CheckIndex(int index, int length, const detail::IndexRaiseSite& site) {
@@ -158,6 +167,64 @@ Text Text::operator+(const Char& character) const {
     result.NumberOfCharacters = NumberOfCharacters;
     result += character;
     return result;
+}
+
+// Every White_Space character is a single unit, and no surrogate is one.
+Text Text::Trimmed() const {
+    const auto isSpace = [](UTF16Unit unit) { return u_isUWhiteSpace(unit) != 0; };
+    std::size_t first = 0;
+    std::size_t end = Content.size();
+    while (first < end && isSpace(Content[first])) ++first;
+    while (end > first && isSpace(Content[end - 1])) --end;
+    return SubString(static_cast<int>(first), static_cast<int>(end - first));
+}
+
+// The edited units are built apart and take the place of the old ones at the end, so that a
+// failure changes nothing and `from` and `to` may view this text itself.
+Text& Text::ReplaceAll(const TextArgument& from, const TextArgument& to) {
+    const UTF16StringView sought = from.View();
+    const UTF16StringView replacement = to.View();
+    if (sought.empty()) detail::RaiseInvalidArgument(detail::kReplaceAllEmptySite);
+    const UTF16StringView units = View();
+    const detail::Kernels& kernels = detail::ActiveKernels();
+    // The next occurrence at or after `start` that neither begins nor ends inside a pair.
+    const auto next = [&](std::size_t start) {
+        while (start + sought.size() <= units.size()) {
+            const std::size_t rest = units.size() - start;
+            const std::size_t found =
+                start + (sought.size() == 1
+                             ? kernels.findUnit(units.data() + start, rest, sought[0])
+                             : kernels.findPattern(units.data() + start, rest, sought.data(),
+                                                   sought.size()));
+            if (found + sought.size() > units.size()) break;
+            if (!SplitsPair(units, found) && !SplitsPair(units, found + sought.size())) {
+                return found;
+            }
+            start = found + 1;
+        }
+        return UTF16StringView::npos;
+    };
+    std::size_t at = next(0);
+    if (at == UTF16StringView::npos) return *this;
+    UTF16String edited;
+    edited.reserve(units.size());
+    detail::SpliceRecount recount(NumberOfCharacters, units.data(), units.size());
+    std::size_t kept = 0;  // units before `kept` are in `edited`
+    for (; at != UTF16StringView::npos; at = next(kept)) {
+        detail::CheckGrowth(edited.size(), at - kept, detail::kReplaceAllLengthSite);
+        edited.append(units.data() + kept, at - kept);
+        detail::CheckGrowth(edited.size(), replacement.size(), detail::kReplaceAllLengthSite);
+        edited.append(replacement.data(), replacement.size());
+        recount.Edit(at, sought.size(), replacement.data(), replacement.size());
+        kept = at + sought.size();
+    }
+    detail::CheckGrowth(edited.size(), units.size() - kept, detail::kReplaceAllLengthSite);
+    edited.append(units.data() + kept, units.size() - kept);
+    const int count = recount.Count(edited.data(), edited.size());
+    Content.swap(edited);
+    Length = static_cast<int>(Content.size());
+    NumberOfCharacters = count;
+    return *this;
 }
 
 Text operator+(const Text& left, const Text& right) {

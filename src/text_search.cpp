@@ -174,6 +174,86 @@ bool InsidePair(UTF16StringView units, std::size_t at) {
     return at > 0 && detail::IsHighSurrogate(units[at - 1]);
 }
 
+// A length for ICU, which counts in 32 bits; a longer argument is read up to INT32_MAX units.
+int32_t ICULength(UTF16StringView units) {
+    return static_cast<int32_t>(std::min<std::size_t>(units.size(), INT32_MAX));
+}
+
+// Whether BMP code point `unit` is the source of a case mapping (Case_Sensitive), read from ICU
+// once for all of them: a code point that is not folds to itself.
+bool IsCaseSensitiveBmp(UTF16Unit unit) {
+    static const std::bitset<detail::kLastBmpCodePoint + 1> sensitive = [] {
+        std::bitset<detail::kLastBmpCodePoint + 1> bits;
+        for (UChar32 c = 0; c <= static_cast<UChar32>(detail::kLastBmpCodePoint); ++c) {
+            bits[static_cast<std::size_t>(c)] = u_hasBinaryProperty(c, UCHAR_CASE_SENSITIVE) != 0;
+        }
+        return bits;
+    }();
+    return sensitive[unit];
+}
+
+constexpr UTF16Unit kCapitalA = 'A';
+constexpr UTF16Unit kCapitalZ = 'Z';
+constexpr UTF16Unit kCaseOffset = 'a' - 'A';
+UTF16Unit FoldAscii(UTF16Unit unit) {
+    return unit >= kCapitalA && unit <= kCapitalZ ? static_cast<UTF16Unit>(unit + kCaseOffset)
+                                                  : unit;
+}
+
+// Writes the full case folding of the code point `units` (one unit or a pair) at `out`, which
+// has room for kLongestFolding units; returns the units written. ASCII is folded here, and a code
+// point that is the source of no case mapping (not Case_Sensitive) is copied: ICU is asked only
+// for the others. (Changes_When_Casefolded would not do: it reads the decomposed form, which
+// U+01F0 folds to.)
+constexpr std::size_t kLongestFolding = 8;  // ICU folds a code point to at most three
+std::size_t FoldCodePoint(const UTF16Unit* units, std::size_t width, UTF16Unit* out) {
+    if (width == 1 && units[0] <= detail::kLastAsciiCodePoint) {
+        out[0] = FoldAscii(units[0]);
+        return 1;
+    }
+    const bool sensitive =
+        width == 1
+            ? IsCaseSensitiveBmp(units[0])
+            : u_hasBinaryProperty(static_cast<UChar32>(detail::DecodePair(units[0], units[1])),
+                                  UCHAR_CASE_SENSITIVE) != 0;
+    if (!sensitive) {
+        std::copy(units, units + width, out);
+        return width;
+    }
+    UErrorCode status = U_ZERO_ERROR;
+    const int32_t written =
+        u_strFoldCase(detail::AsUChar(out), kLongestFolding, detail::AsUChar(units),
+                      static_cast<int32_t>(width), U_FOLD_CASE_DEFAULT, &status);
+    if (U_FAILURE(status)) detail::RaiseConversionError(detail::kCaseMappingLine, status);
+    return static_cast<std::size_t>(written);
+}
+
+// The full case folding of `units`, which is the folding of each code point in turn.
+UTF16String FoldWhole(UTF16StringView units) {
+    UTF16String folded;
+    UTF16Unit buffer[kLongestFolding];
+    for (std::size_t at = 0; at < units.size();) {
+        const std::size_t width = detail::DecodeUTF16At(units.data(), units.size(), at).width;
+        folded.append(buffer, FoldCodePoint(units.data() + at, width, buffer));
+        at += width;
+    }
+    return folded;
+}
+
+// The end of the whole code points from `at` on whose foldings make up `sought`, or npos.
+std::size_t FoldedMatchEnd(UTF16StringView units, std::size_t at, UTF16StringView sought) {
+    UTF16Unit buffer[kLongestFolding];
+    std::size_t matched = 0;
+    while (matched < sought.size() && at < units.size()) {
+        const std::size_t width = detail::DecodeUTF16At(units.data(), units.size(), at).width;
+        const std::size_t written = FoldCodePoint(units.data() + at, width, buffer);
+        if (sought.substr(matched, written) != UTF16StringView(buffer, written)) return npos;
+        matched += written;
+        at += width;
+    }
+    return matched == sought.size() ? at : npos;
+}
+
 std::basic_string_view<UTF16Unit> ViewOf(const Text& text) {
     return {text.c_str(), static_cast<std::size_t>(text.get_Length())};
 }
@@ -378,16 +458,18 @@ int Text::Compare(const Text& other, int count) const {
     return common == static_cast<std::size_t>(Length) ? -1 : 1;
 }
 
-bool Text::StartsWith(const Text& prefix) const {
-    return View().substr(0, prefix.Content.size()) == prefix.View();
+bool Text::StartsWith(const TextArgument& prefix) const {
+    const UTF16StringView sought = prefix.View();
+    return View().substr(0, sought.size()) == sought;
 }
 
-bool Text::EndsWith(const Text& suffix) const {
-    return Content.size() >= suffix.Content.size() &&
-           View().substr(Content.size() - suffix.Content.size()) == suffix.View();
+bool Text::EndsWith(const TextArgument& suffix) const {
+    const UTF16StringView sought = suffix.View();
+    return Content.size() >= sought.size() &&
+           View().substr(Content.size() - sought.size()) == sought;
 }
 
-bool Text::Contains(const Text& part) const { return View().find(part.View()) != npos; }
+bool Text::Contains(const TextArgument& part) const { return View().find(part.View()) != npos; }
 
 std::vector<Text> Text::Split(const Char& delimiter) const {
     // U+0000 has no units as a Char's string; in a text it is one NUL unit.
@@ -423,14 +505,46 @@ std::vector<Text> Text::Split(const Char& delimiter) const {
     return fields;
 }
 
-int Text::CompareFolded(const Text& other) const {
+int Text::CompareFolded(const TextArgument& other) const {
+    const UTF16StringView theirs = other.View();
     UErrorCode status = U_ZERO_ERROR;
     // Without U_COMPARE_CODE_POINT_ORDER ICU orders by UTF-16 units, as Compare does.
-    const int32_t order = u_strCaseCompare(detail::AsUChar(Content.data()), Length,
-                                           detail::AsUChar(other.Content.data()), other.Length,
-                                           U_FOLD_CASE_DEFAULT, &status);
+    const int32_t order =
+        u_strCaseCompare(detail::AsUChar(Content.data()), Length, detail::AsUChar(theirs.data()),
+                         ICULength(theirs), U_FOLD_CASE_DEFAULT, &status);
     if (U_FAILURE(status)) detail::RaiseConversionError(detail::kCaseMappingLine, status);
     return Sign(order);
+}
+
+Span Text::FindFolded(const TextArgument& pattern, int start) const {
+    const UTF16StringView units = View();
+    // The search begins at the first character that begins at or after `start`.
+    std::size_t from = static_cast<std::size_t>(std::max(start, 0));
+    if (from > units.size()) return {};
+    if (from > 0 && from < units.size() && detail::IsLowSurrogate(units[from]) &&
+        detail::IsHighSurrogate(units[from - 1])) {
+        ++from;
+    }
+    const UTF16String sought = FoldWhole(pattern.View());
+    if (sought.empty()) return {static_cast<int>(from), 0};
+    // Each character from `from` on is tried as the first of a match, folding as it goes. A
+    // unit that folds to itself, or ASCII, begins no match unless it folds to the first unit.
+    const UTF16Unit first = sought[0];
+    for (std::size_t at = from; at < units.size();) {
+        const UTF16Unit unit = units[at];
+        const bool plain =
+            unit <= detail::kLastAsciiCodePoint
+                ? FoldAscii(unit) != first
+                : unit != first && !detail::IsSurrogate(unit) && !IsCaseSensitiveBmp(unit);
+        if (plain) {
+            ++at;
+            continue;
+        }
+        const std::size_t end = FoldedMatchEnd(units, at, sought);
+        if (end != npos) return {static_cast<int>(at), static_cast<int>(end - at)};
+        at += detail::DecodeUTF16At(units.data(), units.size(), at).width;
+    }
+    return {};
 }
 
 bool operator==(const Text& left, const Text& right) { return ViewOf(left) == ViewOf(right); }

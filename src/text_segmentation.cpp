@@ -1,4 +1,10 @@
-// Segmentation of Text: the code points and the extended grapheme clusters of its units.
+// Segmentation of Text: its code points, its extended grapheme clusters, and the segments between
+// its word, sentence and line-break boundaries.
+//
+// Each segment iterator owns the ICU break iterator it walks with, cloned when first needed from a
+// process-wide template of its kind that nothing ever moves, so that iterators share no mutable
+// state: not with their range, not with their copies, not across threads. ICU failures in any of
+// these walks raise at the grapheme line.
 #include <QuendalText/Text.h>
 
 #include "internal/conversion.h"
@@ -7,56 +13,85 @@
 
 #include <unicode/ubrk.h>
 #include <unicode/uchar.h>
+#include <unicode/uscript.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
-#include <memory>
+#include <iterator>
+#include <vector>
 
 namespace QuendalText {
 
 namespace detail {
 
-// The character break iterator over the units of one GraphemeRange.
-struct GraphemeBreaks {
-    explicit GraphemeBreaks(UBreakIterator* opened) : iterator(opened) {}
-    GraphemeBreaks(const GraphemeBreaks&) = delete;
-    GraphemeBreaks& operator=(const GraphemeBreaks&) = delete;
-    ~GraphemeBreaks() { ubrk_close(iterator); }
-    UBreakIterator* iterator;
+// A break iterator over the units of one walk, and the position it was last left at.
+struct BreakState {
+    UBreakIterator* iterator = nullptr;
+    std::size_t at = BreakWalk::kUnknown;
+    int aheadLeft = 0;  // boundaries to take from ICU before the fast walk is tried again
 };
 
 }  // namespace detail
 
-CodePointRange Text::CodePoints() const { return CodePointRange(View()); }
-
-GraphemeRange Text::Graphemes() const { return GraphemeRange(View()); }
-
-void CodePointRange::Iterator::Decode() {
-    if (Position >= Units.size()) {
-        Width = 0;
-        Current = 0;
-        return;
-    }
-    const detail::CodePointAt decoded = detail::DecodeUTF16At(Units.data(), Units.size(), Position);
-    Current = static_cast<char32_t>(decoded.value);
-    Width = decoded.width;
-}
-
-GraphemeRange::GraphemeRange(UTF16StringView units) : Units(units) {
-    if (units.empty()) return;
-    detail::CheckLength(units.size(), detail::kGraphemesLengthSite);
-    UErrorCode status = U_ZERO_ERROR;
-    // The empty locale name is ICU's root locale: the same clusters in every process.
-    UBreakIterator* iterator = ubrk_open(UBRK_CHARACTER, "", detail::AsUChar(units.data()),
-                                         static_cast<int32_t>(units.size()), &status);
-    if (U_FAILURE(status)) {
-        ubrk_close(iterator);
-        detail::RaiseConversionError(detail::kGraphemesLine, status);
-    }
-    Breaks = std::make_shared<const detail::GraphemeBreaks>(iterator);
-}
-
 namespace {
+
+using detail::BreakKind;
+using detail::BreakState;
+using detail::BreakWalk;
+
+// The root locale's break iterator of one kind, opened once and never given a text or moved, so
+// that any thread may clone it. A failure to open it is kept and raised at each use.
+class BreakTemplate {
+public:
+    explicit BreakTemplate(UBreakIteratorType type) {
+        // The empty locale name is ICU's root locale: the same boundaries in every process.
+        Iterator = ubrk_open(type, "", nullptr, 0, &Status);
+    }
+    BreakTemplate(const BreakTemplate&) = delete;
+    BreakTemplate& operator=(const BreakTemplate&) = delete;
+    ~BreakTemplate() { ubrk_close(Iterator); }
+
+    // A new break iterator of this kind over `units`, for the caller to close.
+    UBreakIterator* CloneOver(UTF16StringView units) const {
+        if (U_FAILURE(Status)) detail::RaiseConversionError(detail::kGraphemesLine, Status);
+        UErrorCode status = U_ZERO_ERROR;
+        UBreakIterator* clone = ubrk_clone(Iterator, &status);
+        if (U_SUCCESS(status)) {
+            ubrk_setText(clone, detail::AsUChar(units.data()), static_cast<int32_t>(units.size()),
+                         &status);
+        }
+        if (U_FAILURE(status)) {
+            ubrk_close(clone);
+            detail::RaiseConversionError(detail::kGraphemesLine, status);
+        }
+        return clone;
+    }
+
+private:
+    UErrorCode Status = U_ZERO_ERROR;
+    UBreakIterator* Iterator = nullptr;
+};
+
+const BreakTemplate& TemplateOf(BreakKind kind) {
+    switch (kind) {
+        case BreakKind::Word: {
+            static const BreakTemplate words(UBRK_WORD);
+            return words;
+        }
+        case BreakKind::Sentence: {
+            static const BreakTemplate sentences(UBRK_SENTENCE);
+            return sentences;
+        }
+        case BreakKind::Line: {
+            static const BreakTemplate lines(UBRK_LINE);
+            return lines;
+        }
+        case BreakKind::Character: break;
+    }
+    static const BreakTemplate characters(UBRK_CHARACTER);
+    return characters;
+}
 
 // The grapheme cluster break class of a code point. Those of the BMP are read from ICU once into
 // a table, since a property lookup per code point would cost more than the rest of the walk.
@@ -82,7 +117,9 @@ int BreakClass(UChar32 codePoint) {
 // (Prepend, Hangul jamo, a ZWJ, a regional indicator, an Indic linker), and after Other only
 // Extend, ZWJ and SpacingMark join. No ASCII character is of those classes, and CR LF is the
 // one ASCII pair that joins.
-bool BoundaryFollows(UChar32 before, UChar32 after) {
+bool BoundaryFollows(std::uint32_t beforeValue, std::uint32_t afterValue) {
+    const auto before = static_cast<UChar32>(beforeValue);
+    const auto after = static_cast<UChar32>(afterValue);
     constexpr UChar32 kCarriageReturn = 0x0D;
     constexpr UChar32 kLineFeed = 0x0A;
     constexpr auto kAscii = static_cast<UChar32>(detail::kLastAsciiCodePoint);
@@ -97,29 +134,348 @@ bool BoundaryFollows(UChar32 before, UChar32 after) {
            afterClass != U_GCB_SPACING_MARK;
 }
 
+// The width of the code point that ends at `end` (> 0), read as the forward walk reads it: a
+// low surrogate after a high one ends a pair.
+std::size_t WidthBefore(UTF16StringView units, std::size_t end) {
+    const bool pair = end >= 2 && detail::IsLowSurrogate(units[end - 1]) &&
+                      detail::IsHighSurrogate(units[end - 2]);
+    return pair ? 2 : 1;
+}
+
+// Whether the rule status of a word boundary marks the segment before it as a word.
+bool IsWordStatus(int32_t status) { return status >= UBRK_WORD_NONE_LIMIT; }
+
+// The word break classes that the fast word walk follows, and kComplex for every code point
+// whose boundaries it leaves to ICU: ZWJ (which joins emoji), regional indicators, Hebrew letters
+// and double quotes (rules of their own), katakana, the scripts that ICU segments by dictionary
+// (Thai and its neighbours, Han, kana, Hangul syllables), and unpaired surrogates. ICU's root
+// rules take the colon and its small and full-width forms out of MidLetter, and a single quote
+// joins as MidNumLet does.
+enum WordClass : std::uint8_t {
+    kWordOther,
+    kWordCR,
+    kWordNewline,  // LF, VT, FF, NEL, LS, PS
+    kWordSpace,    // WSegSpace
+    kWordLetter,
+    kWordDigit,
+    kWordUnderscore,  // ExtendNumLet
+    kWordMidNumLet,   // . ' and the like: join letters and digits
+    kWordMidNum,      // , ; and the like: join digits
+    kWordMidLetter,   // join letters
+    kWordExtend,      // Extend and Format: take the class of what they follow
+    kComplex,
+};
+
+std::uint8_t ComputeWordClass(UChar32 c) {
+    constexpr UChar32 kColons[] = {0x3A, 0xFE55, 0xFF1A};
+    constexpr UChar32 kFirstHangulSyllable = 0xAC00, kLastHangulSyllable = 0xD7A3;
+    UErrorCode status = U_ZERO_ERROR;
+    const UScriptCode script = uscript_getScript(c, &status);
+    if (detail::IsSurrogate(static_cast<std::uint32_t>(c)) || script == USCRIPT_HAN ||
+        script == USCRIPT_HIRAGANA || u_hasBinaryProperty(c, UCHAR_IDEOGRAPHIC) ||
+        u_getIntPropertyValue(c, UCHAR_LINE_BREAK) == U_LB_COMPLEX_CONTEXT ||
+        (c >= kFirstHangulSyllable && c <= kLastHangulSyllable)) {
+        return kComplex;
+    }
+    switch (u_getIntPropertyValue(c, UCHAR_WORD_BREAK)) {
+        case U_WB_OTHER: return kWordOther;
+        case U_WB_CR: return kWordCR;
+        case U_WB_LF:
+        case U_WB_NEWLINE: return kWordNewline;
+        case U_WB_WSEGSPACE: return kWordSpace;
+        case U_WB_EXTEND:
+        case U_WB_FORMAT: return kWordExtend;
+        case U_WB_ALETTER: return kWordLetter;
+        case U_WB_NUMERIC: return kWordDigit;
+        case U_WB_EXTENDNUMLET: return kWordUnderscore;
+        case U_WB_MIDNUMLET:
+        case U_WB_SINGLE_QUOTE: return kWordMidNumLet;
+        case U_WB_MIDNUM: return kWordMidNum;
+        case U_WB_MIDLETTER:
+            return std::find(std::begin(kColons), std::end(kColons), c) != std::end(kColons)
+                       ? kWordOther
+                       : kWordMidLetter;
+        default: return kComplex;
+    }
+}
+
+// The classes of the code points of the first two planes (emoji included), read from ICU once,
+// since the properties behind a class cost far more than the rest of the walk.
+constexpr std::size_t kTabledWordClasses = 2 * (detail::kLastBmpCodePoint + 1);
+const std::uint8_t* WordClassTable() {
+    static const std::vector<std::uint8_t> classes = [] {
+        std::vector<std::uint8_t> table(kTabledWordClasses);
+        for (std::size_t c = 0; c < kTabledWordClasses; ++c) {
+            table[c] = ComputeWordClass(static_cast<UChar32>(c));
+        }
+        return table;
+    }();
+    return classes.data();
+}
+
+// The end of the word segment that begins at `start` (< the size) and whether it is a word, read
+// from the classes alone; false when a code point that decides them is kComplex, for ICU to
+// decide. The rules of a boundary after a boundary look at nothing before it: keep newlines apart
+// and CR LF together, runs of spaces together, and letters, digits and underscores together,
+// across a MidLetter or MidNumLet between two letters and a MidNum or MidNumLet between two
+// digits; marks and format characters join what they follow and take its class. ICU's rule
+// status marks a segment with a letter or digit as a word, and one of underscores alone when
+// there are two or more.
+bool SimpleWordEnd(UTF16StringView units, std::size_t start, std::size_t& end, bool& word) {
+    const std::size_t size = units.size();
+    const std::uint8_t* table = WordClassTable();
+    std::size_t width = 1;  // of the code point classOf read last
+    const auto classOf = [&](std::size_t i) -> std::uint8_t {
+        const UTF16Unit unit = units[i];
+        if (!detail::IsSurrogate(unit)) {
+            width = 1;
+            return table[unit];
+        }
+        const detail::CodePointAt decoded = detail::DecodeUTF16At(units.data(), size, i);
+        width = decoded.width;
+        return decoded.value < kTabledWordClasses
+                   ? table[decoded.value]
+                   : ComputeWordClass(static_cast<UChar32>(decoded.value));
+    };
+    const auto simpleAt = [&](std::size_t i) { return i == size || classOf(i) != kComplex; };
+    bool marked = false;  // whether skipExtenders skipped any last
+    const auto skipExtenders = [&](std::size_t i) {
+        const std::size_t from = i;
+        while (i < size && classOf(i) == kWordExtend) i += width;
+        marked = i != from;
+        return i;
+    };
+    word = false;
+    std::uint8_t current = classOf(start);
+    std::size_t i = start + width;
+    switch (current) {
+        case kComplex:
+        case kWordExtend: return false;
+        case kWordCR: end = i < size && units[i] == '\n' ? i + 1 : i; return true;
+        case kWordNewline: end = i; return true;
+        case kWordSpace:
+            while (i < size && classOf(i) == kWordSpace) i += width;
+            end = skipExtenders(i);
+            return simpleAt(end);
+        case kWordLetter:
+        case kWordDigit:
+        case kWordUnderscore: break;
+        default: end = skipExtenders(i); return simpleAt(end);
+    }
+    bool lettersOrDigits = current != kWordUnderscore;
+    int wordCodePoints = 1;
+    std::size_t segmentEnd = i = skipExtenders(i);
+    while (i < size) {
+        const std::uint8_t next = classOf(i);
+        if (next == kComplex) return false;
+        if (next == kWordLetter || next == kWordDigit || next == kWordUnderscore) {
+            lettersOrDigits = lettersOrDigits || next != kWordUnderscore;
+            current = next;
+            ++wordCodePoints;
+            segmentEnd = i = skipExtenders(i + width);
+            continue;
+        }
+        const bool joins =
+            ((next == kWordMidNumLet || next == kWordMidLetter) && current == kWordLetter) ||
+            ((next == kWordMidNumLet || next == kWordMidNum) && current == kWordDigit);
+        if (!joins) break;
+        i = skipExtenders(i + width);
+        if (i == size) break;
+        const std::uint8_t after = classOf(i);
+        if (after == kComplex) return false;
+        if (after != current) break;
+        ++wordCodePoints;
+        segmentEnd = i = skipExtenders(i + width);
+    }
+    // ICU's status after an underscore with marks is not the rule's: leave that to ICU.
+    if (current == kWordUnderscore && marked) return false;
+    end = segmentEnd;
+    word = lettersOrDigits || wordCodePoints > 1;
+    return true;
+}
+
 }  // namespace
 
-void GraphemeRange::Iterator::Advance() {
-    if (Start >= Units.size()) {
-        End = Start;
+CodePointRange Text::CodePoints() const { return CodePointRange(View()); }
+
+GraphemeRange Text::Graphemes() const { return GraphemeRange(View()); }
+
+SegmentRange Text::Words() const { return SegmentRange(View(), BreakKind::Word); }
+
+SegmentRange Text::Sentences() const { return SegmentRange(View(), BreakKind::Sentence); }
+
+SegmentRange Text::LineBreaks() const { return SegmentRange(View(), BreakKind::Line); }
+
+void CodePointRange::Iterator::Decode() {
+    if (Position >= Units.size()) {
+        Width = 0;
+        Current = 0;
         return;
     }
-    // Most clusters are one code point that the pair rule settles without the break iterator,
-    // whose every call costs far more; the rest are ICU's.
-    const detail::CodePointAt before = detail::DecodeUTF16At(Units.data(), Units.size(), Start);
-    const std::size_t next = Start + before.width;
-    if (next == Units.size()) {
-        End = next;
-        return;
-    }
-    const detail::CodePointAt after = detail::DecodeUTF16At(Units.data(), Units.size(), next);
-    if (BoundaryFollows(static_cast<UChar32>(before.value), static_cast<UChar32>(after.value))) {
-        End = next;
-        return;
-    }
-    // following() repositions the shared iterator, so each Iterator walks on its own.
-    const int32_t following = ubrk_following(Breaks->iterator, static_cast<int32_t>(Start));
-    End = following == UBRK_DONE ? Units.size() : static_cast<std::size_t>(following);
+    const detail::CodePointAt decoded = detail::DecodeUTF16At(Units.data(), Units.size(), Position);
+    Current = static_cast<char32_t>(decoded.value);
+    Width = decoded.width;
 }
+
+void CodePointRange::Iterator::DecodeBefore() {
+    if (Position == 0) return;
+    Position -= WidthBefore(Units, Position);
+    Decode();
+}
+
+GraphemeRange::GraphemeRange(UTF16StringView units) : Units(units) {
+    // ICU takes 32-bit lengths, and a text is never longer.
+    detail::CheckLength(units.size(), detail::kGraphemesLengthSite);
+}
+
+namespace detail {
+
+BreakWalk::BreakWalk(UTF16StringView units, std::size_t start, BreakKind kind)
+    : Units(units), Start(start), End(start), Kind(kind) {
+    FindEnd(Start, End, Word);
+}
+
+BreakWalk& BreakWalk::operator=(const BreakWalk& other) noexcept {
+    if (this == &other) return *this;
+    // The break iterator this walk owns may stay only while it walks the same units.
+    if (State != nullptr && (Kind != other.Kind || Units.data() != other.Units.data() ||
+                             Units.size() != other.Units.size())) {
+        Release(State);
+        State = nullptr;
+    }
+    CopyPlace(other);
+    return *this;
+}
+
+BreakWalk& BreakWalk::operator=(BreakWalk&& other) noexcept {
+    if (this == &other) return *this;
+    if (State != nullptr) Release(State);
+    State = other.State;
+    other.State = nullptr;
+    CopyPlace(other);
+    return *this;
+}
+
+void BreakWalk::Release(BreakState* state) noexcept {
+    ubrk_close(state->iterator);
+    delete state;
+}
+
+BreakState& BreakWalk::Owned() {
+    if (State == nullptr) {
+        BreakState* state = new BreakState;
+        try {
+            state->iterator = TemplateOf(Kind).CloneOver(Units);
+        } catch (...) {
+            delete state;
+            throw;
+        }
+        State = state;
+    }
+    return *State;
+}
+
+void BreakWalk::Next() {
+    if (Start >= Units.size()) return;
+    std::size_t end = End;
+    bool word = false;
+    FindEnd(End, end, word);  // when it raises, nothing has changed
+    Before = Start;
+    BeforeWord = Word;
+    Start = End;
+    End = end;
+    Word = word;
+}
+
+void BreakWalk::FindEnd(std::size_t start, std::size_t& end, bool& word) {
+    word = false;
+    if (start >= Units.size()) {
+        end = start;
+        return;
+    }
+    if (Kind == BreakKind::Character) {
+        // Most clusters are one code point that the pair rule settles without the break
+        // iterator, whose every call costs far more.
+        const CodePointAt first = DecodeUTF16At(Units.data(), Units.size(), start);
+        const std::size_t next = start + first.width;
+        if (next == Units.size() ||
+            BoundaryFollows(first.value, DecodeUTF16At(Units.data(), Units.size(), next).value)) {
+            end = next;
+            return;
+        }
+    }
+    if (Kind == BreakKind::Word) {
+        // ICU finds boundaries in batches that it keeps (the one asked for and up to six after
+        // it): after it was needed, the next few are cheaper taken from it than found again.
+        constexpr int kIcuBatch = 6;
+        if (State != nullptr && State->at == start && State->aheadLeft > 0) {
+            --State->aheadLeft;
+        } else if (SimpleWordEnd(Units, start, end, word)) {
+            return;
+        } else {
+            Owned().aheadLeft = kIcuBatch;
+        }
+    }
+    BreakState& state = Owned();
+    // next() from where the iterator stands costs less than following(), which must find it.
+    const int32_t following = state.at == start
+                                  ? ubrk_next(state.iterator)
+                                  : ubrk_following(state.iterator, static_cast<int32_t>(start));
+    end = following == UBRK_DONE ? Units.size() : static_cast<std::size_t>(following);
+    state.at = end;
+    word = Kind == BreakKind::Word && IsWordStatus(ubrk_getRuleStatus(state.iterator));
+}
+
+void BreakWalk::FindBefore(std::size_t boundary, std::size_t& before, bool& word, bool mayOpen) {
+    if (Kind == BreakKind::Character) {
+        // The cluster before `boundary` is its last code point alone when a boundary follows
+        // the code point before that whatever comes earlier.
+        const std::size_t last = boundary - WidthBefore(Units, boundary);
+        if (last == 0 ||
+            BoundaryFollows(
+                DecodeUTF16At(Units.data(), Units.size(), last - WidthBefore(Units, last)).value,
+                DecodeUTF16At(Units.data(), Units.size(), last).value)) {
+            before = last;
+            word = false;
+            return;
+        }
+    }
+    if (!mayOpen && State == nullptr) {
+        before = kUnknown;
+        word = false;
+        return;
+    }
+    BreakState& state = Owned();  // when it raises, nothing has changed
+    const int32_t preceding = state.at == boundary
+                                  ? ubrk_previous(state.iterator)
+                                  : ubrk_preceding(state.iterator, static_cast<int32_t>(boundary));
+    before = preceding == UBRK_DONE ? 0 : static_cast<std::size_t>(preceding);
+    state.at = before;
+    word = false;
+    if (Kind == BreakKind::Word) {
+        // A boundary's rule status tells of the segment that ends there.
+        state.at = static_cast<std::size_t>(ubrk_next(state.iterator));
+        word = IsWordStatus(ubrk_getRuleStatus(state.iterator));
+    }
+}
+
+void BreakWalk::Previous() {
+    if (Start == 0) return;
+    const std::size_t end = Start;
+    std::size_t start = Before;
+    bool word = BeforeWord;
+    if (start == kUnknown) FindBefore(end, start, word, true);  // when it raises, nothing changed
+    Start = start;
+    Word = word;
+    End = end;
+    // The boundary before the new segment, found now while it is cheap (the pair rule, or the
+    // break iterator this walk already owns), so that a copy stepped back once needs no ICU:
+    // a reverse iterator steps a copy back at every dereference.
+    Before = kUnknown;
+    BeforeWord = false;
+    if (Start > 0) FindBefore(Start, Before, BeforeWord, false);
+}
+
+}  // namespace detail
 
 }  // namespace QuendalText

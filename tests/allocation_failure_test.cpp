@@ -80,6 +80,7 @@ TEST(AllocationFailure, ChangingOperationsLeaveTheTextAsItWas) {
     Sweep("Replace", [&](Text& t) { return t.Replace(other, 2, 3), true; });
     Sweep("Concatenate", [&](Text& t) { return t.Concatenate(other, 1, 30); });
     Sweep("Remove", [&](Text& t) { return &t.Remove(Char('e')) == &t; });
+    Sweep("ReplaceAll", [&](Text& t) { return &t.ReplaceAll("e", kUTF8) == &t; });
 #if !defined(_WIN32)
     QuendalText::StringTable table;
     table.Set(5, kUnits + kUnits + kUnits);
@@ -107,6 +108,8 @@ TEST(AllocationFailure, ConstructionFailsWholly) {
     Sweep("operator+", [&](Text&) { return leaves(source + source); });
     Sweep("+ Char", [&](Text&) { return leaves(source + Char(0x1F600u)); });
     Sweep("SubString", [&](Text&) { return leaves(source.SubString(1, 20)); });
+    Sweep("Trimmed", [&](Text&) { return leaves(source.Trimmed()); });
+    Sweep("FromWString", [&](Text&) { return leaves(Text::FromWString(source.ToWString())); });
     Sweep("FindToken", [&](Text& t) {
         int position = 0;
         return leaves(t.FindToken(Text(" "), &position));

@@ -122,8 +122,12 @@ TEST(TextConvert, UTF8InAgreesWithIcu) {
         const auto check = QuendalText::ValidateUTF8(bytes);
         EXPECT_EQ(MalformedOffset([&] { Text::FromUTF8(bytes); }),
                   OffsetFor(bytesSubs, check.position));
+        // The modern members' arguments read UTF-8 as strictly.
+        EXPECT_EQ(MalformedOffset([&] { QuendalText::TextArgument argument(bytes); }),
+                  OffsetFor(bytesSubs, check.position));
         if (bytesSubs == 0) {
             EXPECT_TRUE(Holds(Text::FromUTF8(bytes), fromBytes));
+            EXPECT_EQ(UTF16String(QuendalText::TextArgument(bytes).View()), fromBytes);
             // A block cut anywhere: what precedes a cut character is whole.
             const std::size_t cut = random() % (bytes.size() + 1);
             const std::size_t whole = QuendalText::CompleteUTF8Prefix(bytes.substr(0, cut));
@@ -165,6 +169,16 @@ TEST(TextConvert, UTF16AgreesWithIcu) {
         const auto range = text.CodePoints();
         EXPECT_EQ(std::u32string(range.begin(), range.end()), codePoints);
         EXPECT_EQ(text.ToUTF32String(Malformed::Replace), utf32);
+        // Wide strings: the units where wchar_t has 16 bits, else the code points (a lone
+        // surrogate as its value), read back as FromUTF16 or FromUTF32 reads them.
+        const std::wstring wide = sizeof(wchar_t) == 2
+                                      ? std::wstring(units.begin(), units.end())
+                                      : std::wstring(codePoints.begin(), codePoints.end());
+        EXPECT_EQ(text.ToWString(), wide);
+        EXPECT_EQ(UnitsOf(Text::FromWString(wide, Malformed::Replace)), IcuFromUTF8(utf8).first);
+        EXPECT_EQ(MalformedOffset([&] { Text::FromWString(wide); }),
+                  sizeof(wchar_t) == 2 ? unitOffset
+                                       : MalformedOffset([&] { Text::FromUTF32(codePoints); }));
     });
 }
 
@@ -178,6 +192,12 @@ TEST(TextConvert, UTF32InAgreesWithIcu) {
                   OffsetFor(valueSubs, valueCheck.position));
         EXPECT_TRUE(valueSubs == 0 ||
                     IcuFromUTF32(values.substr(0, valueCheck.position)).second == 0);
+        if (sizeof(wchar_t) == 4) {  // values beyond Unicode, and negative ones, as wchar_t
+            const std::wstring wideValues(values.begin(), values.end());
+            EXPECT_EQ(UnitsOf(Text::FromWString(wideValues, Malformed::Replace)), fromValues);
+            EXPECT_EQ(MalformedOffset([&] { Text::FromWString(wideValues); }),
+                      OffsetFor(valueSubs, valueCheck.position));
+        }
     });
 }
 

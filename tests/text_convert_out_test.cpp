@@ -2,8 +2,11 @@
 // canary-filled buffers, and the text read as numbers.
 #include "test_support.h"
 
+#include <cerrno>
 #include <cfenv>
+#include <charconv>
 #include <climits>
+#include <cmath>
 #include <cstdlib>
 #include <functional>
 #include <optional>
@@ -166,6 +169,50 @@ TEST(TextConvertOut, NumbersAgreeWithTheCLibrary) {
                     text.ToInteger() == std::clamp<long>(expected, INT_MIN, INT_MAX) &&
                     text.ToDouble() == (allAscii ? std::atof(ascii.c_str()) : -9999999999.0))
             << testing::PrintToString(units);
+    }
+}
+
+// ParseInteger as strtoll reads the whole of an ASCII text without white space around it;
+// ParseDouble as std::from_chars reads it,
+// after a '+' that is not followed by '-'. Anything short of the whole text is no number.
+TEST(TextConvertOut, ParsersReadTheWholeTextOrNothing) {
+    const std::string pieces[] = {" ", "\t", "\v",  "+",   "-", "0", "7",     "9",     ".",
+                                  "e", "E",  "inf", "nan", "(", "x", "1e400", "1e-400"};
+    const std::string spaces = " \t\n\v\f\r";
+    std::mt19937 random(4321);
+    for (int trial = 0; trial < 30000; ++trial) {
+        std::string ascii;
+        for (auto i = random() % 5; i > 0; --i) ascii += pieces[random() % std::size(pieces)];
+        for (auto i = random() % 22; i > 0; --i) ascii += char('0' + random() % 10);
+        for (auto i = random() % 3; i > 0; --i) ascii += pieces[random() % std::size(pieces)];
+        UTF16String units(ascii.begin(), ascii.end());
+        if (trial % 10 == 0) units.insert(Size(int(random() % (units.size() + 1))), Units({0xA0}));
+        if (trial % 10 == 1) units.insert(Size(int(random() % (units.size() + 1))), Units({0}));
+        const std::size_t first = ascii.find_first_not_of(spaces);
+        const std::string core =
+            first == std::string::npos
+                ? std::string()
+                : ascii.substr(first, ascii.find_last_not_of(spaces) + 1 - first);
+        const bool plain = trial % 10 > 1 && !core.empty();
+        std::optional<long long> integer;
+        char* end = nullptr;
+        errno = 0;
+        const long long read = plain ? std::strtoll(core.c_str(), &end, 10) : 0;
+        if (plain && end == core.c_str() + core.size() && errno == 0) integer = read;
+        std::optional<double> number;
+        const std::string withoutPlus =
+            core.size() > 1 && core[0] == '+' && core[1] != '-' ? core.substr(1) : core;
+        double value = 0;
+        const auto [ptr, ec] =
+            std::from_chars(withoutPlus.data(), withoutPlus.data() + withoutPlus.size(), value);
+        if (plain && ec == std::errc() && ptr == withoutPlus.data() + withoutPlus.size())
+            number = value;
+        const Text text(units);
+        const std::optional<double> parsed = text.ParseDouble();
+        ASSERT_EQ(text.ParseInteger(), integer) << ascii;
+        ASSERT_TRUE(parsed.has_value() == number.has_value() &&
+                    (!parsed || *parsed == *number || (std::isnan(*parsed) && std::isnan(*number))))
+            << ascii;
     }
 }
 

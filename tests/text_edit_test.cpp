@@ -210,4 +210,95 @@ TEST(TextEdit, CaseMappingFollowsTheLocale) {
     std::setlocale(LC_ALL, previous.c_str());
 }
 
+// ---- Trimmed and ReplaceAll -------------------------------------------------------------------
+
+// str.strip over the White_Space characters that the Character Database's PropList lists.
+std::vector<bool> WhiteSpaceOfPropList() {
+    std::vector<bool> space(0x110000, false);
+    ForEachRecord("PropList.txt", ';', [&](const std::vector<std::string>& f) {
+        std::istringstream property(f[1]);
+        std::string name;
+        if (!(property >> name) || name != "White_Space") return;  // not Pattern_White_Space
+        const std::size_t dots = f[0].find("..");
+        const auto first = std::stoul(f[0], nullptr, 16);
+        const auto last =
+            dots == std::string::npos ? first : std::stoul(f[0].substr(dots + 2), nullptr, 16);
+        for (auto c = first; c <= last; ++c) space[c] = true;
+    });
+    return space;
+}
+
+UTF16String ModelStrip(const UTF16String& units, const std::vector<bool>& space) {
+    CodePoints c = Decode(units);
+    std::size_t first = 0, end = c.size();
+    while (first < end && space[c[first]]) ++first;
+    while (end > first && space[c[end - 1]]) --end;
+    return ToUTF16(CodePoints(c.begin() + long(first), c.begin() + long(end)));
+}
+
+// Every unit at both ends and inside, then generated texts of spaces, near-spaces (U+001C,
+// U+180E, U+200B, U+FEFF, which str.isspace or older Unicode count) and surrogates.
+TEST(TextEdit, TrimmedStripsWhiteSpaceAsThePropertyListDefinesIt) {
+    const std::vector<bool> space = WhiteSpaceOfPropList();
+    for (std::uint32_t unit = 0; unit <= 0xFFFF; ++unit) {
+        const UTF16String units = Units({unit, unit, 'x', unit, 'y', unit});
+        ASSERT_TRUE(Holds(Text(units).Trimmed(), ModelStrip(units, space))) << unit;
+    }
+    static const UTF16String kAlphabet =
+        Units({' ', '\t', '\n', 0x85, 0xA0, 0x2028, 0x3000, 0x1C, 0x180E, 0x200B, 0xFEFF, 'a', 0,
+               0xD83D, 0xDE00, 0xDC00});
+    Generator random{std::mt19937(77)};
+    for (int trial = 0; trial < 3000; ++trial) {
+        UTF16String units(Size(random.Below(9)), 0);
+        for (UTF16Unit& unit : units) unit = kAlphabet[Size(random.Below(int(kAlphabet.size())))];
+        Text text(units);
+        text.set_CaseSensitivity(false);
+        ASSERT_TRUE(Holds(text.Trimmed(), ModelStrip(units, space)));
+    }
+}
+
+// str.replace over code points: an unpaired surrogate is a code point of its own, so an
+// occurrence never takes half of a pair.
+UTF16String ModelReplaceAll(const UTF16String& units, const UTF16String& from,
+                            const UTF16String& to) {
+    const CodePoints c = Decode(units), f = Decode(from), t = Decode(to);
+    CodePoints out;
+    for (std::size_t i = 0; i < c.size();) {
+        if (c.size() - i >= f.size() && std::equal(f.begin(), f.end(), c.begin() + long(i))) {
+            out.insert(out.end(), t.begin(), t.end());
+            i += f.size();
+        } else {
+            out.push_back(c[i++]);
+        }
+    }
+    return ToUTF16(out);
+}
+
+// Generated texts, patterns and replacements of the units that matter to the count (NUL units,
+// both surrogate halves), settings kept, this text returned, and the count refreshed to what a
+// fresh count gives.
+TEST(TextEdit, ReplaceAllReplacesAsStrReplaceDoes) {
+    Generator random{std::mt19937(2024)};
+    for (int trial = 0; trial < 20000; ++trial) {
+        const UTF16String units = random.Units(14);
+        UTF16String from = random.Units(3), to = random.Units(trial % 5 == 0 ? 0 : 4);
+        if (from.empty()) from = units.substr(Size(random.Below(int(units.size()) + 1)), 2);
+        if (from.empty()) continue;
+        Text text(units);
+        text.set_SearchForward(false);
+        Text& result = text.ReplaceAll(from, to);
+        ASSERT_EQ(&result, &text);
+        ASSERT_TRUE(Holds(text, ModelReplaceAll(units, from, to), true, false))
+            << testing::PrintToString(units) << testing::PrintToString(from)
+            << testing::PrintToString(to);
+    }
+    Text word("banana");
+    const UTF16String banana = UnitsOf(word);
+    word.ReplaceAll(word.SubString(1, 2), word);  // views of the text itself
+    EXPECT_TRUE(Holds(word, ModelReplaceAll(banana, banana.substr(1, 2), banana)));
+    EXPECT_RAISES(word.ReplaceAll("", "x"), std::invalid_argument, "Text::ReplaceAll", 1054,
+                  "The text to replace is empty");
+    EXPECT_EQ(word.get_Length(), 14);
+}
+
 }  // namespace

@@ -2,6 +2,9 @@
 // texts, and named rows that pin the character-search model's reading of the rules.
 #include "test_support.h"
 
+#include <unicode/uchar.h>
+#include <unicode/ustring.h>
+
 #include <tuple>
 
 #include <array>
@@ -203,6 +206,117 @@ TEST(TextSearch, NamedCasesPinTheModel) {
     };
     for (const auto& [name, actual, expected] : rows) EXPECT_EQ(actual, expected) << name;
     EXPECT_TRUE(Text(QUENDALTEXT_U("ab")).FindToken(Text(QUENDALTEXT_U(",")), nullptr).IsEmpty());
+}
+
+// ---- The modern members' arguments and the folded search ------------------------------------
+
+using QuendalText::MalformedInput;
+using QuendalText::Span;
+using QuendalText::TextArgument;
+
+// Each way of passing a text reaches the same units, a Text without a copy; UTF-8 is read
+// strictly, where Text(const char*) keeps what precedes the fault.
+TEST(TextArgument, EveryFormOfTextReachesTheModernMembers) {
+    const Text cafe = Text::FromUTF8("caf\xC3\xA9");
+    const UTF16String units = UnitsOf(cafe);
+    EXPECT_TRUE(cafe.StartsWith(Text("caf")) && cafe.StartsWith("caf") &&
+                cafe.StartsWith(QUENDALTEXT_U("caf")) && cafe.StartsWith(std::string("caf")) &&
+                cafe.StartsWith(std::string_view("caf")) && cafe.StartsWith(units) &&
+                cafe.StartsWith(QuendalText::UTF16StringView(units)) && cafe.EndsWith(Char(0xE9)) &&
+                cafe.EndsWith("\xC3\xA9") && cafe.Contains(u8"af") &&
+                cafe.StartsWith(static_cast<const char*>(nullptr)));
+    EXPECT_FALSE(cafe.StartsWith("cafe") || cafe.Contains(std::string("f\0", 2)));
+    EXPECT_EQ(TextArgument(cafe).View().data(), cafe.c_str());
+    EXPECT_TRUE(Text("caf\xE9") == Text("caf"));  // the constructor stays lenient
+    Text edited = cafe;
+    const std::function<void()> calls[] = {
+        [&] { cafe.StartsWith("caf\xE9"); },
+        [&] { cafe.EndsWith(std::string("\xC3")); },
+        [&] { cafe.Contains(std::string_view("a\xED\xA0\x80")); },
+        [&] { cafe.CompareFolded("CAF\xC0\xA9"); },
+        [&] { cafe.FindFolded("\xFF"); },
+        [&] { edited.ReplaceAll("c", "\x80"); },
+    };
+    const std::size_t offsets[] = {3, 0, 1, 3, 0, 0};
+    for (std::size_t i = 0; i < std::size(calls); ++i) {
+        try {
+            calls[i]();
+            ADD_FAILURE() << "call " << i << " took ill-formed UTF-8";
+        } catch (const MalformedInput& failure) {
+            EXPECT_EQ(failure.Offset(), offsets[i]) << i;
+            EXPECT_STREQ(failure.get_FunctionName(), "TextArgument::TextArgument");
+        }
+    }
+    EXPECT_TRUE(edited == cafe);
+}
+
+UTF16String IcuFolded(const UTF16String& units) {
+    UTF16String folded(units.size() * 3 + 1, 0);
+    UErrorCode status = U_ZERO_ERROR;
+    const int32_t length =
+        u_strFoldCase(reinterpret_cast<UChar*>(folded.data()), int32_t(folded.size()),
+                      reinterpret_cast<const UChar*>(units.data()), int32_t(units.size()),
+                      U_FOLD_CASE_DEFAULT, &status);
+    EXPECT_TRUE(U_SUCCESS(status));
+    return folded.substr(0, Size(length));
+}
+
+// The first stretch of whole code points at or after `start` that ICU folds as it folds the
+// pattern, tried one by one.
+Span ModelFindFolded(const UTF16String& u, const UTF16String& pattern, int start) {
+    std::vector<std::size_t> bounds{0};
+    for (std::size_t i = 0; i < u.size(); bounds.push_back(i))
+        i += IsHigh(u[i]) && i + 1 < u.size() && IsLow(u[i + 1]) ? 2u : 1u;
+    const UTF16String sought = IcuFolded(pattern);
+    for (std::size_t b = 0; b < bounds.size(); ++b) {
+        if (int(bounds[b]) < start) continue;
+        if (sought.empty()) return {int(bounds[b]), 0};
+        for (std::size_t e = b + 1; e < bounds.size(); ++e) {
+            const UTF16String folded = IcuFolded(u.substr(bounds[b], bounds[e] - bounds[b]));
+            if (folded == sought) return {int(bounds[b]), int(bounds[e] - bounds[b])};
+            if (folded.size() >= sought.size()) break;
+        }
+    }
+    return {};
+}
+
+// Texts of characters whose foldings grow, shrink or meet (ß, ẞ, ﬀ, ΐ, the Kelvin sign, İ,
+// Deseret letters) with unpaired surrogates among them.
+TEST(TextSearch, FindFoldedMatchesWholeCharactersAsIcuFoldsThem) {
+    const Text street = Text::FromUTF8(
+        "Stra\xC3\x9F"
+        "e und STRASSE");
+    const Span first = street.FindFolded(Text::FromUTF8("strasse"));
+    const Span second = street.FindFolded(Text::FromUTF8("strasse"), 1);
+    EXPECT_TRUE(first && first.Start == 0 && first.Length == 6);
+    EXPECT_TRUE(second && second.Start == 11 && second.Length == 7);
+    // Every code point of the planes that hold cased letters, and others beyond (a surrogate as a
+    // lone unit), found as ICU folds it after a letter that folds too.
+    for (std::uint32_t c = 0; c <= 0x10FFFF; c += c < 0x20000 ? 1 : 0x101) {
+        const UTF16String one = ToUTF16({c}), units = Units({'A'}) + one + Units({0xDF});
+        const Span found = Text(units).FindFolded(IcuFolded(one), 1);
+        ASSERT_TRUE(found.Start == 1 && found.Length == int(one.size())) << std::hex << c;
+    }
+    static const UTF16String kAlphabet =
+        Units({'s', 'S', 0xDF, 0x1E9E, 'f', 0xFB00, 0x390, 0x3B9, 0x308, 0x301, 'k', 0x212A, 0x130,
+               'i', 0x307, 0xD801, 0xDC00, 0xDC28, ' '});
+    Generator random{std::mt19937(1913)};
+    const auto draw = [&](int maxLength) {
+        UTF16String units(Size(random.Below(maxLength + 1)), 0);
+        for (UTF16Unit& unit : units) unit = kAlphabet[Size(random.Below(int(kAlphabet.size())))];
+        return units;
+    };
+    for (int trial = 0; trial < 4000; ++trial) {
+        const UTF16String units = draw(10), pattern = draw(trial % 3 == 0 ? 2 : 4);
+        const int start = random.Below(int(units.size()) + 4) - 2;
+        const Span found = Text(units).FindFolded(pattern, start);
+        const Span expected = ModelFindFolded(units, pattern, start);
+        ASSERT_TRUE(found.Start == expected.Start && found.Length == expected.Length &&
+                    bool(found) == bool(expected))
+            << testing::PrintToString(Decode(units)) << " "
+            << testing::PrintToString(Decode(pattern)) << " from " << start << ": " << found.Start
+            << "," << found.Length;
+    }
 }
 
 }  // namespace

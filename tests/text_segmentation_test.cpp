@@ -1,34 +1,335 @@
-// Code points and grapheme clusters held to the break tests of Debian's unicode-data.
+// Code points, grapheme clusters and word, sentence and line-break segments, held to the break
+// tests of Debian's unicode-data and to ICU's break iterators called directly: forward, backward,
+// through iterators that outlive their range, and from several threads at once.
 #include "test_support.h"
+
+#include <unicode/ubrk.h>
+
+#include <set>
+#include <thread>
 
 namespace {
 
 using namespace qt_test;
+using QuendalText::GraphemeRange;
+using QuendalText::SegmentRange;
 using QuendalText::UTF16StringView;
 
-// "÷ 0020 × 0308 ÷ 0020 ÷": clusters are the runs between the ÷ marks.
-TEST(TextSegmentation, GraphemesFollowTheBreakTests) {
-    int cases = 0;
-    ForEachRecord("auxiliary/GraphemeBreakTest.txt", ' ', [&](const std::vector<std::string>& f) {
-        std::vector<UTF16String> expected;
-        UTF16String joined;
-        for (const std::string& token : f) {
-            if (token == "\xC3\xB7") expected.emplace_back();
-            if (token != "\xC3\xB7" && token != "\xC3\x97") {
-                expected.back() += UnitsOfHex(token);
-                joined += UnitsOfHex(token);
-            }
+// A walk: the unit offset where each segment ends, and whether each is a word.
+struct Walk {
+    std::vector<std::size_t> ends;
+    std::vector<bool> words;
+    bool operator==(const Walk& other) const { return ends == other.ends && words == other.words; }
+};
+std::ostream& operator<<(std::ostream& out, const Walk& walk) {
+    for (std::size_t i = 0; i < walk.ends.size(); ++i)
+        out << walk.ends[i] << (walk.words[i] ? "w " : " ");
+    return out;
+}
+
+bool IsWordOf(const SegmentRange::Iterator& it) { return it.IsWord(); }
+bool IsWordOf(const GraphemeRange::Iterator&) { return false; }
+
+// The boundaries of one kind, from the library and from ICU.
+struct Kind {
+    const char* file;
+    UBreakIteratorType type;
+    std::function<Walk(const Text&)> walk;
+    const std::set<std::string>* tailored;  // the file's lines where ICU's boundaries differ
+};
+
+// The library's walk, forward; every segment must be nonempty and follow the one before.
+template <class Range>
+Walk Forward(UTF16StringView units, const Range& range) {
+    Walk walk;
+    for (auto it = range.begin(); it != range.end(); ++it) {
+        const UTF16StringView segment = *it;
+        const std::size_t start = walk.ends.empty() ? 0 : walk.ends.back();
+        EXPECT_TRUE(segment.data() == units.data() + start && !segment.empty());
+        walk.ends.push_back(start + segment.size());
+        walk.words.push_back(IsWordOf(it));
+    }
+    return walk;
+}
+
+// The library's walk backward, by -- from the end and by reverse iterators, both turned
+// forward; they must agree.
+template <class Range>
+Walk Backward(UTF16StringView units, const Range& range) {
+    Walk stepped;
+    for (auto it = range.end(); it != range.begin();) {
+        --it;
+        stepped.ends.insert(stepped.ends.begin(), std::size_t((*it).data() - units.data()));
+        stepped.words.insert(stepped.words.begin(), IsWordOf(it));
+    }
+    Walk reversed;
+    for (auto it = std::make_reverse_iterator(range.end());
+         it != std::make_reverse_iterator(range.begin()); ++it) {
+        reversed.ends.insert(reversed.ends.begin(), std::size_t((*it).data() - units.data()));
+        reversed.words.insert(reversed.words.begin(), IsWordOf(std::prev(it.base())));
+    }
+    EXPECT_EQ(stepped, reversed);
+    // Starts to ends: each segment ends where the next begins, the last at the end.
+    if (!stepped.ends.empty()) stepped.ends.erase(stepped.ends.begin());
+    if (!units.empty()) stepped.ends.push_back(units.size());
+    return stepped;
+}
+
+// ICU's boundaries, its root-locale iterator walked forward, and its word rule statuses.
+Walk IcuWalk(UBreakIteratorType type, UTF16StringView units) {
+    UErrorCode status = U_ZERO_ERROR;
+    UBreakIterator* breaks = ubrk_open(type, "", reinterpret_cast<const UChar*>(units.data()),
+                                       int32_t(units.size()), &status);
+    EXPECT_TRUE(U_SUCCESS(status)) << u_errorName(status);
+    Walk walk;
+    for (int32_t end = ubrk_next(breaks); end != UBRK_DONE; end = ubrk_next(breaks)) {
+        walk.ends.push_back(std::size_t(end));
+        walk.words.push_back(type == UBRK_WORD &&
+                             ubrk_getRuleStatus(breaks) >= UBRK_WORD_NONE_LIMIT);
+    }
+    ubrk_close(breaks);
+    return walk;
+}
+
+// The lines on which ICU's root rules tailor Unicode's, named by their code points: a colon
+// between letters ends a word; a line may break otherwise after a hyphen or a comma before some
+// characters, and around a number after a letter and a full stop.
+const std::set<std::string> kTailoredWords = {
+    "0041 003A 0041",           "0061 003A 0041",
+    "0061 003A 0061 0027",      "0061 003A 0061 0027 2060",
+    "0061 003A 0061 002C",      "0061 003A 0061 003A",
+    "0061 003A 0061 2060",      "0061 003A 0308 0041",
+    "0061 003A 0308 0061 0027", "0061 003A 0308 0061 0027 2060",
+    "0061 003A 0308 0061 002C", "0061 003A 0308 0061 003A",
+    "0061 003A 0308 0061 2060", "0061 003A 0308 05D0",
+    "0061 003A 05D0",
+};
+const std::set<std::string> kTailoredLines = {
+    "002C 0030",
+    "002C 0308 0030",
+    "002D 0023",
+    "002D 00A7",
+    "002D 0308 0023",
+    "002D 0308 00A7",
+    "002D 0308 0E01",
+    "002D 0308 50005",
+    "002D 0E01",
+    "002D 50005",
+    "0041 002E 0031 0020 BABB",
+    "0061 002E 0032 0020",
+    "0061 002E 0032 0020 0915",
+    "0061 002E 0032 0020 672C",
+    "0061 002E 0032 3000 0033",
+    "0061 002E 0032 3000 300C",
+    "0061 002E 0032 3000 307E",
+    "0061 002E 0032 3000 672C",
+    "0065 0071 0075 0061 006C 0073 0020 002E 0033 0035 0020 0063 0065 006E 0074 0073",
+    "BD10 C694 002E 0020 0041 002E 0033 0020 BABB",
+    "BD24 C5B4 002E 0020 0041 002E 0032 0020 BCFC",
+    "C694 002E 0020 0041 002E 0034 0020 BABB",
+};
+
+const Kind kKinds[] = {
+    {"GraphemeBreakTest.txt", UBRK_CHARACTER,
+     [](const Text& t) { return Forward(t.View(), t.Graphemes()); }, nullptr},
+    {"WordBreakTest.txt", UBRK_WORD, [](const Text& t) { return Forward(t.View(), t.Words()); },
+     &kTailoredWords},
+    {"SentenceBreakTest.txt", UBRK_SENTENCE,
+     [](const Text& t) { return Forward(t.View(), t.Sentences()); }, nullptr},
+    {"LineBreakTest.txt", UBRK_LINE,
+     [](const Text& t) { return Forward(t.View(), t.LineBreaks()); }, &kTailoredLines},
+};
+
+Walk BackwardOf(UBreakIteratorType type, const Text& t) {
+    switch (type) {
+        case UBRK_CHARACTER: return Backward(t.View(), t.Graphemes());
+        case UBRK_WORD: return Backward(t.View(), t.Words());
+        case UBRK_SENTENCE: return Backward(t.View(), t.Sentences());
+        default: return Backward(t.View(), t.LineBreaks());
+    }
+}
+
+// One line of a break test file: its code points as written, its units, and where the file's
+// segments end (a ÷ after each but the first).
+struct BreakCase {
+    std::string hex;
+    UTF16String units;
+    std::vector<std::size_t> ends;
+};
+std::vector<BreakCase> ReadBreakTests(const std::string& file) {
+    std::vector<BreakCase> cases;
+    ForEachRecord("auxiliary/" + file, ' ', [&](const std::vector<std::string>& fields) {
+        BreakCase c;
+        for (const std::string& token : fields) {
+            if (token == "\xC3\xB7" && !c.units.empty()) c.ends.push_back(c.units.size());
+            if (token.empty() || token == "\xC3\xB7" || token == "\xC3\x97") continue;
+            c.hex += (c.hex.empty() ? "" : " ") + token;
+            c.units += UnitsOfHex(token);
         }
-        expected.pop_back();  // after the last ÷ comes nothing
-        const Text text{UTF16StringView(joined)};
-        std::vector<UTF16String> clusters;
-        for (UTF16StringView cluster : text.Graphemes()) clusters.emplace_back(cluster);
-        EXPECT_EQ(clusters, expected) << "case " << cases;
-        ++cases;
+        cases.push_back(c);
     });
-    EXPECT_GT(cases, 500);
-    const auto none = Text().Graphemes();
-    EXPECT_TRUE(none.begin() == none.end());
+    return cases;
+}
+
+// Every line of the four files: the ranges give the file's boundaries, or on a tailored line
+// ICU's (which then differ from the file's); the word flags are ICU's rule statuses; walking
+// backward gives the same segments.
+TEST(TextSegmentation, RangesFollowTheBreakTestsAndIcu) {
+    for (const Kind& kind : kKinds) {
+        std::size_t cases = 0, tailored = 0;
+        for (const BreakCase& c : ReadBreakTests(kind.file)) {
+            const Text text{UTF16StringView(c.units)};
+            const Walk icu = IcuWalk(kind.type, c.units);
+            const Walk walk = kind.walk(text);
+            const bool listed = kind.tailored != nullptr && kind.tailored->count(c.hex) > 0;
+            tailored += listed;
+            ++cases;
+            EXPECT_EQ(walk.ends, listed ? icu.ends : c.ends) << kind.file << ": " << c.hex;
+            EXPECT_EQ(listed, icu.ends != c.ends) << kind.file << ": " << c.hex;
+            EXPECT_EQ(walk.words, icu.words) << kind.file << ": " << c.hex;
+            EXPECT_EQ(BackwardOf(kind.type, text), walk) << kind.file << ": " << c.hex;
+        }
+        EXPECT_GT(cases, 100u) << kind.file;
+        // Every line named is a line of the file.
+        EXPECT_EQ(tailored, kind.tailored == nullptr ? 0 : kind.tailored->size()) << kind.file;
+    }
+}
+
+// All lines of each file joined into one text: boundaries far from the start, found forward,
+// backward and from the middle, agree with ICU's.
+TEST(TextSegmentation, LongTextsAgreeWithIcu) {
+    for (const Kind& kind : kKinds) {
+        UTF16String joined;
+        for (const BreakCase& c : ReadBreakTests(kind.file)) joined += c.units + u" ";
+        const Text text{UTF16StringView(joined)};
+        const Walk walk = kind.walk(text);
+        EXPECT_EQ(walk, IcuWalk(kind.type, joined)) << kind.file;
+        EXPECT_EQ(BackwardOf(kind.type, text), walk) << kind.file;
+    }
+    // A sample of ASCII, an emoji sequence, Hangul, Thai and Japanese, for std::prev and the
+    // range's last segment.
+    const Text mixed = Text::FromUTF8(
+        "It's 3.5 km\xE2\x80\x94 \xF0\x9F\x91\xA8\xE2\x80\x8D\xF0\x9F\x91\xA9 \xEA\xB0\x80"
+        "\xE1\x86\xA8 \xE0\xB8\xAA\xE0\xB8\xA7\xE0\xB8\xB1\xE0\xB8\xAA\xE0\xB8\x94\xE0\xB8\xB5 "
+        "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E\xE3\x81\xA7\xE3\x81\x99\xE3\x80\x82 Ok.");
+    EXPECT_EQ(*std::prev(mixed.Words().end()), mixed.View().substr(mixed.View().size() - 1));
+    EXPECT_EQ(*std::prev(mixed.CodePoints().end()), U'.');
+    for (const Kind& kind : kKinds) {
+        EXPECT_EQ(kind.walk(mixed), IcuWalk(kind.type, mixed.View())) << kind.file;
+        EXPECT_EQ(BackwardOf(kind.type, mixed), kind.walk(mixed)) << kind.file;
+    }
+}
+
+// Every text of up to three characters that the word rules tell apart in ASCII (and a letter, a
+// mark and a space beyond it), and random texts over characters of every word break class: the
+// word segments and flags are ICU's, forward and backward.
+TEST(TextSegmentation, WordsOfShortTextsAreIcus) {
+    const std::vector<std::uint32_t> alphabet = {
+        'a', 'Z', '0', '9', '_', '.', '\'', ',', ';', ':', ' ', '"', '!', '\r', '\n', 0x0B, '\t',
+        0xE9, 0x308, 0x3000,
+        // a digit, ExtendNumLet, MidLetter, colon forms, MidNumLet, MidNum, ZWJ, a format
+        // character, newlines, Hebrew, katakana, Han, Thai, an emoji, a regional indicator, a skin tone
+        0x661, 0x203F, 0xB7, 0xFE55, 0xFF1A, 0x2019, 0xFF0C, 0x200D, 0xAD, 0x85, 0x2028, 0x5D0,
+        0x30AB, 0x65E5, 0xE01, 0x1F600, 0x1F1EB, 0x1F3FD};
+    std::vector<UTF16String> texts(1);
+    for (std::size_t length = 1, from = 0; length <= 3; ++length) {
+        const std::size_t to = texts.size();
+        for (std::size_t i = from; i < to; ++i)
+            for (std::size_t c = 0; c < 20; ++c) texts.push_back(texts[i] + ToUTF16({alphabet[c]}));
+        from = to;
+    }
+    Generator generator{std::mt19937(29)};
+    for (int round = 0; round < 30000; ++round) {
+        CodePoints codePoints(std::size_t(1 + generator.Below(10)));
+        for (std::uint32_t& c : codePoints)
+            c = alphabet[std::size_t(generator.Below(int(alphabet.size())))];
+        texts.push_back(ToUTF16(codePoints));
+    }
+    for (const UTF16String& units : texts) {
+        const Text text{UTF16StringView(units)};
+        const Walk walk = Forward(text.View(), text.Words());
+        ASSERT_EQ(walk, IcuWalk(UBRK_WORD, units)) << testing::PrintToString(Decode(units));
+        ASSERT_EQ(Backward(text.View(), text.Words()), walk);
+    }
+}
+
+// Code points backward are the code points forward reversed, unpaired surrogates included.
+TEST(TextSegmentation, CodePointsWalkBackward) {
+    Generator generator{std::mt19937(7)};
+    for (int round = 0; round < 500; ++round) {
+        const UTF16String units = generator.Units(12);
+        const Text text{UTF16StringView(units)};
+        const auto range = text.CodePoints();
+        std::vector<char32_t> forward(range.begin(), range.end()), backward;
+        for (auto it = std::make_reverse_iterator(range.end());
+             it != std::make_reverse_iterator(range.begin()); ++it)
+            backward.insert(backward.begin(), *it);
+        CodePoints expected = Decode(units);
+        EXPECT_EQ(forward, std::vector<char32_t>(expected.begin(), expected.end()));
+        EXPECT_EQ(backward, forward);
+    }
+}
+
+// Iterators of temporary ranges, copies walked apart and assignments between texts: each
+// iterator walks alone, valid while the text lives.
+TEST(TextSegmentation, IteratorsOutliveTheirRanges) {
+    const Text text = Text::FromUTF8(
+        "Caf\xC3\xA9 \xF0\x9F\x87\xAB\xF0\x9F\x87\xB7 \xE1\x84\x80\xE1\x85\xA1\xE1\x86\xA8 "
+        "e\xCC\x81\xCC\x81! \xF0\x9F\x91\xA9\xE2\x80\x8D\xF0\x9F\x92\xBB done.");
+    Walk clusters, words;
+    for (auto it = text.Graphemes().begin(), end = text.Graphemes().end(); it != end; ++it) {
+        clusters.ends.push_back(std::size_t((*it).data() - text.c_str()) + (*it).size());
+        clusters.words.push_back(false);
+    }
+    for (auto it = text.Words().begin(), end = text.Words().end(); it != end; ++it) {
+        words.ends.push_back(std::size_t((*it).data() - text.c_str()) + (*it).size());
+        words.words.push_back(it.IsWord());
+    }
+    EXPECT_EQ(clusters, IcuWalk(UBRK_CHARACTER, text.View()));
+    EXPECT_EQ(words, IcuWalk(UBRK_WORD, text.View()));
+
+    auto it = text.Words().begin();
+    ++it;
+    auto copy = it;
+    ++it, ++it;
+    ++copy, ++copy;
+    EXPECT_TRUE(copy == it && *copy == *it && copy.IsWord() == it.IsWord());
+    --copy;
+    EXPECT_TRUE(*std::next(copy) == *it);
+    const Text other = Text::FromUTF8("other words here");
+    auto elsewhere = other.Words().begin();
+    elsewhere = it;  // now walks `text`, not `other`
+    ++elsewhere, ++it;
+    EXPECT_TRUE(*elsewhere == *it && elsewhere.IsWord() == it.IsWord());
+}
+
+// One const range of clusters and one of words, walked from four threads at once: every walk
+// agrees with one thread's (and under ThreadSanitizer, no race).
+TEST(TextSegmentation, ConstRangesWalkedFromFourThreads) {
+    Text text;
+    for (int i = 0; i < 50; ++i)
+        text += Text::FromUTF8(
+            "Stra\xC3\x9F"
+            "e 12.5 \xF0\x9F\x91\xA9\xE2\x80\x8D\xF0\x9F\x92\xBB "
+            "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E e\xCC\x81 \xE0\xB8\xAA\xE0\xB8\xA7\xE0\xB8\xB1"
+            "\xE0\xB8\xAA\xE0\xB8\x94\xE0\xB8\xB5. ");
+    const GraphemeRange clusters = text.Graphemes();
+    const SegmentRange words = text.Words();
+    const Walk clusterWalk = Forward(text.View(), clusters);
+    const Walk wordWalk = Forward(text.View(), words);
+    std::vector<int> agreed(4, 0);
+    std::vector<std::thread> threads;
+    for (std::size_t t = 0; t < agreed.size(); ++t) {
+        threads.emplace_back([&, t] {
+            for (int round = 0; round < 10; ++round) {
+                agreed[t] += Forward(text.View(), clusters) == clusterWalk;
+                agreed[t] += Forward(text.View(), words) == wordWalk;
+                agreed[t] += Backward(text.View(), words) == wordWalk;
+            }
+        });
+    }
+    for (std::thread& thread : threads) thread.join();
+    EXPECT_EQ(agreed, std::vector<int>(4, 30));
 }
 
 }  // namespace

@@ -1,4 +1,9 @@
-// The ranges that segment UTF-16 units: code points and extended grapheme clusters.
+// The ranges that segment UTF-16 units: code points, extended grapheme clusters, and the segments
+// between word, sentence and line-break boundaries.
+//
+// Every range here is bidirectional and views units it does not own. Its iterators stay valid
+// while those units are unchanged, whatever becomes of the range they came from, and share no
+// state with the range or with one another: a const range may be walked from many threads.
 #ifndef QUENDALTEXT_SEGMENTATION_H
 #define QUENDALTEXT_SEGMENTATION_H
 
@@ -6,18 +11,16 @@
 
 #include <cstddef>
 #include <iterator>
-#include <memory>
 
 namespace QuendalText {
 
 /// The code points of UTF-16 units (Text::CodePoints): a surrogate pair gives its code point,
-/// every other unit, an unpaired surrogate included, its own value. A forward range, valid
-/// while the units it views are unchanged.
+/// every other unit, an unpaired surrogate included, its own value.
 class QUENDALTEXT_API CodePointRange {
 public:
     class QUENDALTEXT_API Iterator {
     public:
-        using iterator_category = std::forward_iterator_tag;
+        using iterator_category = std::bidirectional_iterator_tag;
         using value_type = char32_t;
         using difference_type = std::ptrdiff_t;
         using pointer = void;
@@ -35,6 +38,15 @@ public:
             ++*this;
             return before;
         }
+        Iterator& operator--() {
+            DecodeBefore();
+            return *this;
+        }
+        Iterator operator--(int) {
+            const Iterator after = *this;
+            --*this;
+            return after;
+        }
         bool operator==(const Iterator& other) const { return Position == other.Position; }
         bool operator!=(const Iterator& other) const { return Position != other.Position; }
         /// Index of the current code point's first unit (the size of the units at the end).
@@ -47,6 +59,8 @@ public:
         }
         // Reads the code point at Position into Current and its units into Width.
         void Decode();
+        // Moves Position to the code point that ends where Position is, and reads it.
+        void DecodeBefore();
 
         UTF16StringView Units;
         std::size_t Position = 0;
@@ -63,59 +77,179 @@ private:
 };
 
 namespace detail {
-struct GraphemeBreaks;  // the break iterator that a GraphemeRange and its iterators share
-}
+
+struct BreakState;  // a break iterator that one BreakWalk owns (defined by the library)
+
+// The boundaries a BreakWalk finds.
+enum class BreakKind : unsigned char { Character, Word, Sentence, Line };
+
+// Where a segment iterator stands: the segment [Start, End) of Units, the boundary Before the
+// segment when known, whether each is a word, and the break iterator it owns, made when first
+// needed. A copy owns none until it needs one, so no two walks share one.
+class QUENDALTEXT_API BreakWalk {
+public:
+    static constexpr std::size_t kUnknown = static_cast<std::size_t>(-1);
+
+    BreakWalk() = default;
+    // At the segment that begins at `start`, a boundary (the end: the size of the units).
+    BreakWalk(UTF16StringView units, std::size_t start, BreakKind kind);
+    BreakWalk(const BreakWalk& other) noexcept { CopyPlace(other); }
+    BreakWalk(BreakWalk&& other) noexcept : State(other.State) {
+        CopyPlace(other);
+        other.State = nullptr;
+    }
+    BreakWalk& operator=(const BreakWalk& other) noexcept;
+    BreakWalk& operator=(BreakWalk&& other) noexcept;
+    ~BreakWalk() {
+        if (State != nullptr) Release(State);
+    }
+
+    // To the segment after this one, or before it. Raise CPPException<std::runtime_error> when
+    // ICU fails (memory, missing data), and then change nothing.
+    void Next();
+    void Previous();
+    UTF16StringView Segment() const { return Units.substr(Start, End - Start); }
+
+    UTF16StringView Units;
+    std::size_t Before = kUnknown;
+    std::size_t Start = 0;
+    std::size_t End = 0;
+    BreakKind Kind = BreakKind::Character;
+    bool Word = false;
+    bool BeforeWord = false;
+
+private:
+    void CopyPlace(const BreakWalk& other) noexcept {
+        Units = other.Units;
+        Before = other.Before;
+        Start = other.Start;
+        End = other.End;
+        Kind = other.Kind;
+        Word = other.Word;
+        BeforeWord = other.BeforeWord;
+    }
+    // The end of the segment that begins at boundary `start`, and whether it is a word.
+    void FindEnd(std::size_t start, std::size_t& end, bool& word);
+    // The boundary before `boundary` (> 0) and whether the segment it begins is a word, found by
+    // the pair rule when it can, else by the break iterator this walk owns (kUnknown when it owns
+    // none and may not open one).
+    void FindBefore(std::size_t boundary, std::size_t& before, bool& word, bool mayOpen);
+    BreakState& Owned();
+    static void Release(BreakState* state) noexcept;
+
+    BreakState* State = nullptr;
+};
+
+}  // namespace detail
 
 /// The extended grapheme clusters of UTF-16 units (Text::Graphemes), each a view of its units,
-/// as the character break iterator of the linked ICU finds them (root locale). A forward range;
-/// its iterators are valid while the range lives and the units it views are unchanged.
+/// as the character break iterator of the linked ICU finds them (root locale).
 class QUENDALTEXT_API GraphemeRange {
 public:
-    class QUENDALTEXT_API Iterator {
+    class Iterator {
     public:
-        using iterator_category = std::forward_iterator_tag;
+        using iterator_category = std::bidirectional_iterator_tag;
         using value_type = UTF16StringView;
         using difference_type = std::ptrdiff_t;
         using pointer = void;
         using reference = UTF16StringView;
 
         Iterator() = default;
-        UTF16StringView operator*() const { return Units.substr(Start, End - Start); }
+        UTF16StringView operator*() const { return Walk.Segment(); }
         Iterator& operator++() {
-            Start = End;
-            Advance();
+            Walk.Next();
             return *this;
         }
         Iterator operator++(int) {
             const Iterator before = *this;
-            ++*this;
+            Walk.Next();
             return before;
         }
-        bool operator==(const Iterator& other) const { return Start == other.Start; }
-        bool operator!=(const Iterator& other) const { return Start != other.Start; }
+        Iterator& operator--() {
+            Walk.Previous();
+            return *this;
+        }
+        Iterator operator--(int) {
+            const Iterator after = *this;
+            Walk.Previous();
+            return after;
+        }
+        bool operator==(const Iterator& other) const { return Walk.Start == other.Walk.Start; }
+        bool operator!=(const Iterator& other) const { return Walk.Start != other.Walk.Start; }
 
     private:
         friend class GraphemeRange;
-        Iterator(const detail::GraphemeBreaks* breaks, UTF16StringView units, std::size_t start)
-            : Breaks(breaks), Units(units), Start(start), End(start) {
-            Advance();
-        }
-        // Moves End to the boundary after Start.
-        void Advance();
+        Iterator(UTF16StringView units, std::size_t start)
+            : Walk(units, start, detail::BreakKind::Character) {}
 
-        const detail::GraphemeBreaks* Breaks = nullptr;
-        UTF16StringView Units;
-        std::size_t Start = 0;
-        std::size_t End = 0;
+        detail::BreakWalk Walk;
     };
 
+    /// Raises CPPException<std::length_error> when `units` is longer than a text may be.
     explicit GraphemeRange(UTF16StringView units);
-    Iterator begin() const { return Iterator(Breaks.get(), Units, 0); }
-    Iterator end() const { return Iterator(Breaks.get(), Units, Units.size()); }
+    Iterator begin() const { return Iterator(Units, 0); }
+    Iterator end() const { return Iterator(Units, Units.size()); }
 
 private:
     UTF16StringView Units;
-    std::shared_ptr<const detail::GraphemeBreaks> Breaks;
+};
+
+/// The segments of a text between consecutive boundaries of one kind (Text::Words,
+/// Text::Sentences, Text::LineBreaks), each a view of its units, as ICU's break iterators of the
+/// root locale find them.
+class QUENDALTEXT_API SegmentRange {
+public:
+    class Iterator {
+    public:
+        using iterator_category = std::bidirectional_iterator_tag;
+        using value_type = UTF16StringView;
+        using difference_type = std::ptrdiff_t;
+        using pointer = void;
+        using reference = UTF16StringView;
+
+        Iterator() = default;
+        UTF16StringView operator*() const { return Walk.Segment(); }
+        /// Whether the current segment of Words() is a word: letters, numbers, ideographs or
+        /// kana (ICU's word rule status is not "none"). Always false for sentences and lines.
+        bool IsWord() const { return Walk.Word; }
+        Iterator& operator++() {
+            Walk.Next();
+            return *this;
+        }
+        Iterator operator++(int) {
+            const Iterator before = *this;
+            Walk.Next();
+            return before;
+        }
+        Iterator& operator--() {
+            Walk.Previous();
+            return *this;
+        }
+        Iterator operator--(int) {
+            const Iterator after = *this;
+            Walk.Previous();
+            return after;
+        }
+        bool operator==(const Iterator& other) const { return Walk.Start == other.Walk.Start; }
+        bool operator!=(const Iterator& other) const { return Walk.Start != other.Walk.Start; }
+
+    private:
+        friend class SegmentRange;
+        Iterator(UTF16StringView units, std::size_t start, detail::BreakKind kind)
+            : Walk(units, start, kind) {}
+
+        detail::BreakWalk Walk;
+    };
+
+    Iterator begin() const { return Iterator(Units, 0, Kind); }
+    Iterator end() const { return Iterator(Units, Units.size(), Kind); }
+
+private:
+    friend class Text;
+    SegmentRange(UTF16StringView units, detail::BreakKind kind) : Units(units), Kind(kind) {}
+
+    UTF16StringView Units;
+    detail::BreakKind Kind;
 };
 
 }  // namespace QuendalText

@@ -14,6 +14,7 @@
 #include <iterator>
 #include <limits>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -44,6 +45,16 @@ private:
     std::size_t InputOffset;
 };
 
+/// Where a search found its match: `Start` and `Length` in UTF-16 units of the searched text;
+/// false (Start -1) when nothing was found.
+struct Span {
+    int Start = -1;
+    int Length = 0;
+    explicit operator bool() const { return Start >= 0; }
+};
+
+class TextArgument;
+
 /// A UTF-16 string. Every index, position, length and count is in UTF-16 units from 0; only
 /// get_NumberOfCharacters counts characters. Text that is not well-formed UTF-16 is kept unit
 /// by unit. Failures raise QuendalLog::CPPException<std::runtime_error> (conversions) or
@@ -51,9 +62,9 @@ private:
 ///
 /// Limit: a text holds at most 2^31 - 1 (INT_MAX) units, so that every length and count fits
 /// an int. Every operation that would make a text longer (the constructors, +=, +, Replace,
-/// set_CharacterAt, Load, the factories, Text(UTF16StringView) and the case mappings) raises
-/// QuendalLog::CPPException<std::length_error> before it changes anything; Concatenate answers
-/// false instead.
+/// set_CharacterAt, Load, the factories, Text(UTF16StringView), the case mappings and
+/// ReplaceAll) raises QuendalLog::CPPException<std::length_error> before it changes anything;
+/// Concatenate answers false instead.
 ///
 /// Reach for FromUTF8 over Text(const char*) whenever the input may be ill-formed (the
 /// constructor stops at a NUL and silently keeps only what precedes a fault), and for
@@ -71,7 +82,8 @@ public:
     Text(Text&& other) noexcept;
     /// All units of `units`, NUL units included.
     Text(const UTF16String& units);
-    /// Every unit of `units`, NUL units included.
+    /// Every unit of `units`, NUL units included. The way to turn a view, such as a cluster of
+    /// Graphemes(), into a text of its own.
     explicit Text(UTF16StringView units);
     /// The units of `character`: one, two for a pair or the invalid character, none for U+0000.
     Text(const Char& character);
@@ -129,6 +141,9 @@ public:
     /// From UTF-32 `units`; a surrogate or a value above 0x10FFFF raises MalformedInput or
     /// becomes U+FFFD.
     static Text FromUTF32(std::u32string_view units, Malformed malformed = Malformed::Raise);
+    /// From wide `units`: UTF-16 where wchar_t has 16 bits (Windows), UTF-32 elsewhere, each
+    /// read as FromUTF16 or FromUTF32 reads it.
+    static Text FromWString(std::wstring_view units, Malformed malformed = Malformed::Raise);
     /// With `formatted`, printf-style formatting of the arguments into the UTF-16 `format`
     /// (%s a UTF-16 string, %S a UTF-8 one); otherwise `format` taken literally. A null or
     /// empty format gives an empty text.
@@ -147,6 +162,9 @@ public:
     std::string ToUTF8String(Malformed malformed = Malformed::Raise) const;
     /// The text as UTF-32, with unpaired surrogates treated as by ToUTF8String.
     std::u32string ToUTF32String(Malformed malformed = Malformed::Raise) const;
+    /// The text as wide units: its UTF-16 units where wchar_t has 16 bits (Windows), its code
+    /// points elsewhere. Never raises: an unpaired surrogate is kept as its own value.
+    std::wstring ToWString() const;
     /// Writes UTF-8 into `buffer` of `size` bytes. The buffer must hold the output and a
     /// terminating zero byte; otherwise raises CPPException<std::runtime_error> (line 986)
     /// with ICU's status name, e.g. U_BUFFER_OVERFLOW_ERROR.
@@ -171,6 +189,12 @@ public:
     long ToLong() const;
     /// The text read by atof; -9999999999.0 when it is not ASCII.
     double ToDouble() const;
+    /// The whole text as one decimal integer as std::from_chars reads it, with an optional '+'
+    /// and ASCII white space around it; nullopt for anything else or a value out of range.
+    std::optional<long long> ParseInteger() const;
+    /// As ParseInteger, for a number as std::from_chars reads it in its general format
+    /// ("1.5e3", "-inf", "nan"); nullopt for anything else or a value out of range.
+    std::optional<double> ParseDouble() const;
 
     // ---- Character access and editing ----------------------------------------------------
 
@@ -201,6 +225,12 @@ public:
     Text& operator+=(const UTF16Unit* units);
     /// A new text: these units followed by the character's.
     Text operator+(const Char& character) const;
+    /// A new text without the Unicode White_Space characters at either end.
+    Text Trimmed() const;
+    /// Replaces every occurrence of `from` with `to`, left to right without overlap, and
+    /// returns this text; an occurrence never begins or ends inside a surrogate pair. An empty
+    /// `from` raises CPPException<std::invalid_argument>.
+    Text& ReplaceAll(const TextArgument& from, const TextArgument& to);
 
     // ---- Case ----------------------------------------------------------------------------
 
@@ -238,15 +268,22 @@ public:
     /// -1, 0 or 1 as this text orders before, equal to or after `other` over at most `count`
     /// leading units (-1: all), ignoring ASCII and locale case when !IsCaseSensitive().
     int Compare(const Text& other, int count) const;
+    // The modern members take a TextArgument: a Text, UTF-16 units (u"..."), or UTF-8 (a
+    // const char*, std::string or std::string_view) read strictly, raising MalformedInput.
+
     /// -1, 0 or 1 as the full case folding of this text orders before, equal to or after that
     /// of `other`, by UTF-16 units; ignores IsCaseSensitive() and the locale.
-    int CompareFolded(const Text& other) const;
+    int CompareFolded(const TextArgument& other) const;
+    /// The first match of `pattern` at or after unit `start` under full case folding (as
+    /// CompareFolded), spanning whole characters of this text ("s" is not found in "ß", "ss"
+    /// is); an empty Span when none. A negative start reads as 0.
+    Span FindFolded(const TextArgument& pattern, int start = 0) const;
     /// Whether the units begin with those of `prefix` (always true for an empty one).
-    bool StartsWith(const Text& prefix) const;
+    bool StartsWith(const TextArgument& prefix) const;
     /// Whether the units end with those of `suffix` (always true for an empty one).
-    bool EndsWith(const Text& suffix) const;
+    bool EndsWith(const TextArgument& suffix) const;
     /// Whether the units of `part` occur in this text (always true for an empty one).
-    bool Contains(const Text& part) const;
+    bool Contains(const TextArgument& part) const;
     /// The fields between the occurrences of `delimiter` (any character; U+0000 is one NUL
     /// unit), empty ones kept: n occurrences give n + 1 fields. A lone-surrogate delimiter
     /// never matches half of a pair.
@@ -254,11 +291,23 @@ public:
 
     // ---- Segmentation --------------------------------------------------------------------
 
+    // Each range views this text's units: its iterators stay valid while the units are
+    // unchanged, even after the range is gone, and a const range may be walked from many
+    // threads. All are bidirectional (std::prev(range.end()) is the last element).
+
     /// The code points, in range-for: a pair gives its code point, an unpaired surrogate its
     /// own value.
     CodePointRange CodePoints() const;
     /// The extended grapheme clusters, each a view of its units (ICU's rules, root locale).
     GraphemeRange Graphemes() const;
+    /// The segments between word boundaries (Unicode's word rules as ICU's root locale applies
+    /// them, with its dictionaries for Thai or Chinese); the iterator's IsWord() picks out words.
+    SegmentRange Words() const;
+    /// The sentences, each with the spaces and line ends after it (ICU's rules, root locale).
+    SegmentRange Sentences() const;
+    /// The segments between line-break opportunities: each ends where a line may wrap, after
+    /// its trailing spaces, or must (Unicode's line breaking as ICU's root locale applies it).
+    SegmentRange LineBreaks() const;
 
 private:
     // The character-count rule over all units.
@@ -273,6 +322,44 @@ private:
     int NumberOfCharacters;
     bool CaseSensitivity;
     bool SearchForward;
+};
+
+/// A text given to a modern member of Text, built implicitly from what the caller has: a Text
+/// (viewed, not copied), UTF-16 units, a Char, or UTF-8 read strictly, which raises
+/// MalformedInput with the byte offset of the first ill-formed sequence. Like std::string_view
+/// it views what it was made from: a parameter type, not one to keep.
+class TextArgument {
+public:
+    /// The units of `text`, without a copy.
+    TextArgument(const Text& text) noexcept : Units(text.View()) {}
+    /// Every unit of `units`, NUL units included.
+    TextArgument(UTF16StringView units) noexcept : Units(units) {}
+    TextArgument(const UTF16String& units) noexcept : Units(units) {}
+    /// The units before the first NUL; null is empty.
+    TextArgument(const UTF16Unit* units) noexcept
+        : Units(units != nullptr ? UTF16StringView(units) : UTF16StringView()) {}
+    /// The units of `character` (none for U+0000).
+    TextArgument(const Char& character) noexcept
+        : Units(static_cast<const UTF16Unit*>(character)) {}
+    /// UTF-8 `utf8`, NUL bytes included; raises MalformedInput at an ill-formed sequence.
+    QUENDALTEXT_API TextArgument(std::string_view utf8);
+    TextArgument(const std::string& utf8) : TextArgument(std::string_view(utf8)) {}
+    /// NUL-terminated UTF-8; null is empty. Raises as from a std::string_view.
+    TextArgument(const char* utf8)
+        : TextArgument(utf8 != nullptr ? std::string_view(utf8) : std::string_view()) {}
+#if defined(__cpp_char8_t)
+    /// As from a const char*, for u8"..." literals since C++20.
+    TextArgument(const char8_t* utf8) : TextArgument(reinterpret_cast<const char*>(utf8)) {}
+#endif
+    // A copy would view the storage of the original.
+    TextArgument(const TextArgument&) = delete;
+    TextArgument& operator=(const TextArgument&) = delete;
+    /// The units given.
+    UTF16StringView View() const noexcept { return Units; }
+
+private:
+    UTF16String Converted;  // the units of a UTF-8 argument
+    UTF16StringView Units;
 };
 
 /// Contents equal, unit by unit; settings are not compared.
@@ -325,5 +412,26 @@ struct hash<QuendalText::Text> {
     }
 };
 }  // namespace std
+
+// std::format writes a text as UTF-8 (each unpaired surrogate as U+FFFD), with fill, alignment,
+// width and precision as for a string.
+#if defined(__has_include)
+#  if __has_include(<version>)
+#    include <version>
+#  endif
+#endif
+#if defined(__cpp_lib_format)
+#  include <format>
+namespace std {
+template <>
+struct formatter<QuendalText::Text, char> : formatter<string_view, char> {
+    template <class FormatContext>
+    auto format(const QuendalText::Text& text, FormatContext& context) const {
+        const string bytes = text.ToUTF8String(QuendalText::Malformed::Replace);
+        return formatter<string_view, char>::format(string_view(bytes), context);
+    }
+};
+}  // namespace std
+#endif
 
 #endif  // QUENDALTEXT_TEXT_H

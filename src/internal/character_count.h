@@ -72,6 +72,37 @@ private:
     CountState AfterRemoved{};
 };
 
+// The count of a text after edits that do not overlap, given left to right, each replacing units
+// [at, at + removed) of the text as it was: reads the removed and inserted units of each edit and
+// the units after it only until the rule reads them as before. A text whose count was -1, or
+// whose first unit is a NUL unit or a surrogate, is counted whole instead.
+class SpliceRecount {
+public:
+    // Before the edits: the text's `size` units, of count `count`, which stay readable until
+    // Count.
+    SpliceRecount(int count, const UTF16Unit* units, std::size_t size);
+    void Edit(std::size_t at, std::size_t removed, const UTF16Unit* inserted, std::size_t size);
+    // After the edits: the count of the edited text's `size` units.
+    int Count(const UTF16Unit* units, std::size_t size);
+
+private:
+    // Feeds the unchanged units up to `until` to both machines while they read them differently;
+    // once they agree, the state at `until` is the text's own there.
+    void CatchUp(std::size_t until);
+    CountState StateAt(std::size_t at) const;
+
+    const UTF16Unit* OldUnits;
+    std::size_t OldSize;
+    int OldCount;
+    bool Whole;
+    bool Malformed = false;
+    bool Agreed = true;        // both machines are in the old text's state where they stopped
+    std::size_t Position = 0;  // where both machines stopped, in the old text
+    CountState Old{};          // the rule over the text as it was
+    CountState New{};          // the rule over the edited text
+    long long Change = 0;      // the count of the edited text less the old one, so far
+};
+
 }  // namespace detail
 }  // namespace QuendalText
 

@@ -94,6 +94,27 @@ inline constexpr MalformedRaiseSite kToUTF32StringSite{"Text::ToUTF32String", 10
 inline constexpr long kCaseMappingLine = 1006;
 inline constexpr long kGraphemesLine = 1007;
 
+// The conveniences of the modern interface.
+inline constexpr LengthRaiseSite kReplaceAllLengthSite{"Text::ReplaceAll", 1050};
+inline constexpr LengthRaiseSite kFromWStringLengthSite{"Text::FromWString", 1051};
+inline constexpr MalformedRaiseSite kFromWStringUTF16Site{
+    "Text::FromWString", 1052, "Unpaired surrogate at UTF-16 unit offset"};
+inline constexpr MalformedRaiseSite kFromWStringUTF32Site{
+    "Text::FromWString", 1052, "Surrogate or value above U+10FFFF at UTF-32 unit offset"};
+inline constexpr MalformedRaiseSite kTextArgumentSite{"TextArgument::TextArgument", 1053,
+                                                      "Ill-formed UTF-8 at byte offset"};
+
+struct ArgumentRaiseSite {
+    const char* function;
+    long line;
+    const char* message;
+};
+inline constexpr ArgumentRaiseSite kReplaceAllEmptySite{"Text::ReplaceAll", 1054,
+                                                        "The text to replace is empty"};
+
+// Raises CPPException<std::invalid_argument> for `site`.
+[[noreturn]] void RaiseInvalidArgument(const ArgumentRaiseSite& site);
+
 // Raises MalformedInput for `site` at `offset`.
 [[noreturn]] void RaiseMalformed(const MalformedRaiseSite& site, std::size_t offset);
 

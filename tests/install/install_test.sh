@@ -39,8 +39,10 @@ pc_file=$(find "$prefix" -name QuendalText.pc | head -n 1)
 export PKG_CONFIG_PATH=$(dirname "$pc_file")
 # Word splitting of the flags is intended.
 # shellcheck disable=SC2046,SC2086
+fmt_flags=()
+if pkg-config --exists fmt; then fmt_flags=(-DCONSUMER_HAS_FMT $(pkg-config --cflags --libs fmt)); fi
 "$cxx" -std=c++17 $flags "$consumer/consumer.cpp" -o "$work/pc-consumer" \
-  $(pkg-config --cflags --libs QuendalText) -Wl,-rpath,"$libdir"
+  $(pkg-config --cflags --libs QuendalText) "${fmt_flags[@]}" -Wl,-rpath,"$libdir"
 env -u LD_LIBRARY_PATH "$work/pc-consumer"
 
 step "a consumer that forces C++14 is told why"

@@ -2,6 +2,9 @@
 // with the C functions, and catches an exception thrown inside the library by its own type,
 // which needs the type information that the libraries export.
 #include <QuendalText/QuendalText.h>
+#if defined(CONSUMER_HAS_FMT)
+#  include <QuendalText/Fmt.h>
+#endif
 
 #include <cstdio>
 #include <functional>
@@ -74,6 +77,45 @@ bool UnicodeSurfaceWorks() {
     return right && street.IsEmpty() && moved.get_Length() == 8;
 }
 
+// The modern members and conveniences, each checked against an answer worked out by hand.
+bool ModernSurfaceWorks() {
+    using QuendalText::Text;
+    Text line = Text::FromUTF8(
+                    "  Stra\xC3\x9F"
+                    "e und STRASSE;  42 ; 2.5e3 \n")
+                    .Trimmed();
+    const QuendalText::Span first = line.FindFolded("STRASSE");
+    const QuendalText::Span second = line.FindFolded(QUENDALTEXT_U("strasse"), 1);
+    if (second) line.Replace(Text(), second.Start, second.Length);
+    line.ReplaceAll(std::string(";"), Text(","));
+    const std::vector<Text> cells = line.Split(QuendalText::Char(','));
+    bool strict = false;
+    try {
+        line.StartsWith("Stra\xC3");
+    } catch (const QuendalText::MalformedInput& failure) {
+        strict = failure.Offset() == 4;
+    }
+    bool emptyRefused = false;
+    try {
+        line.ReplaceAll("", "x");
+    } catch (const QuendalLog::CPPException<std::invalid_argument>&) {
+        emptyRefused = true;
+    }
+    const std::wstring wide = Text::FromUTF8("a\xF0\x9F\x98\x80").ToWString();
+    bool right = first.Start == 0 && first.Length == 6 && second.Start == 11 &&
+                 second.Length == 7 && cells.size() == 3 && cells[1].ParseInteger() == 42 &&
+                 cells[2].ParseDouble() == 2500.0 && !Text("2.5 EUR").ParseDouble() &&
+                 line.StartsWith(std::string_view("Stra")) && strict && emptyRefused &&
+                 wide.size() == (sizeof(wchar_t) == 2 ? 3u : 2u) &&
+                 Text::FromWString(wide).get_NumberOfCharacters() == 2;
+#if defined(CONSUMER_HAS_FMT)
+    right = right && fmt::format("[{:>8}]", cells[0]) ==
+                         "[Stra\xC3\x9F"
+                         "e und ]";
+#endif
+    return right;
+}
+
 int main() {
     const QuendalText::Text text(u8"Gr\u00fc\u00dfe \U0001F600");
     char utf8[32] = {};
@@ -95,6 +137,7 @@ int main() {
          "C conversion"},
         {line > 0, "index exception (caught by its type, with a line and a message)"},
         {UnicodeSurfaceWorks(), "answer from the Unicode surface"},
+        {ModernSurfaceWorks(), "answer from the modern members and conveniences"},
     };
     for (const auto& [right, what] : checks) {
         if (!right) return std::fprintf(stderr, "consumer: wrong %s\n", what), 1;
