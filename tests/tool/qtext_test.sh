@@ -228,6 +228,18 @@ expect "long line, long pattern" $'0\n1' "$(timeout 20 "$qtext" find -i -c "$(he
 # Each line printed once, however many matches it holds.
 expect "one line, many matches" 9001 "$(python3 -c 'print("ab " * 3000)' | "$qtext" find ab | wc -c)"
 
+# find -w: grep -w -F on ASCII words, where Unicode's word boundaries are grep's (no apostrophe,
+# period, colon or comma inside a word).
+python3 -c 'import random; r = random.Random(3)
+words = ["cat", "cats", "concat", "Cat", "cat_s", "a1cat", "at", "a", "CAT", "9", "x9"]
+for _ in range(400): print("".join(r.choice(words) + r.choice([" ", "-", "!", "(", ")", "/", "+", "  "]) for _ in range(r.randint(0, 8))))' > "$work/words"
+for options in "-w cat" "-w -o -n at" "-w -c -i cat" "-w -v a" "-w -o 9"; do
+  cmp -s <(grep -F $options "$work/words"; echo "status $?") <("$qtext" find $options "$work/words"; echo "status $?") ||
+    fail "find $options as grep -F"
+done
+expect "find -w by Unicode's word boundaries" $'1:3:Grüße\n2:11:grüße' \
+  "$(printf 'Ä Grüße, Grüßen\nÜbergrüße grüße.\n' | "$qtext" find -w -o -n --column -i GRÜSSE)"
+
 # tokens: the default delimiters against tr; any characters and empty fields against Python, lines
 # as records (LF and CR LF end a field whatever the delimiters).
 tr -s ' \t\r\n' '\n' < "$work/random.utf-8" > "$work/tokens"

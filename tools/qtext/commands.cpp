@@ -196,14 +196,15 @@ public:
           searcher_(pattern_.View().data(), pattern_.View().data() + pattern_.View().size()) {}
 
     // Calls found(start, end) for each match in `line` (UTF-16 indexes), left to right and
-    // without overlaps, while it returns true. The pattern must not be empty.
+    // without overlaps, while it returns true; when it returns nothing the match does not
+    // count, and the search goes on from the unit after its start. The pattern must not be
+    // empty.
     void ForEachMatch(const Text& line,
-                      const std::function<bool(std::size_t, std::size_t)>& found) {
+                      const std::function<std::optional<bool>(std::size_t, std::size_t)>& found) {
         if (!ignoreCase_) {
             const std::size_t length = pattern_.View().size();
-            Search(line.View(), [&found, length](std::size_t at) {
-                return std::optional<bool>(found(at, at + length));
-            });
+            Search(line.View(),
+                   [&found, length](std::size_t at) { return found(at, at + length); });
             return;
         }
         Fold(line);
@@ -437,6 +438,34 @@ private:
     std::string fileName_;  // empty when not shown
 };
 
+// The word boundaries of a line (UAX #29, as Text::Words finds them), found at the first
+// question, since most lines hold no match.
+class WordBoundaries {
+public:
+    void Reset(const Text& line) {
+        line_ = &line;
+        found_ = false;
+    }
+
+    // Whether [start, end) starts and ends at word boundaries.
+    bool Whole(std::size_t start, std::size_t end) {
+        if (!found_) {
+            const UTF16StringView units = line_->View();
+            isBoundary_.assign(units.size() + 1, false);
+            for (const UTF16StringView word : line_->Words())
+                isBoundary_[static_cast<std::size_t>(word.data() - units.data())] = true;
+            isBoundary_[units.size()] = true;
+            found_ = true;
+        }
+        return isBoundary_[start] && isBoundary_[end];
+    }
+
+private:
+    const Text* line_ = nullptr;
+    bool found_ = false;
+    std::vector<bool> isBoundary_;  // by UTF-16 index, the line's end included
+};
+
 }  // namespace
 
 int RunFind(const Settings& settings, const std::vector<std::string>& paths,
@@ -448,6 +477,7 @@ int RunFind(const Settings& settings, const std::vector<std::string>& paths,
     const bool everyMatch = (options.onlyMatching || options.color) && !options.invert;
     bool anySelected = false;
     std::vector<std::pair<std::size_t, std::size_t>> matches;
+    WordBoundaries boundaries;
     const bool allRead = ForEachInput(
         paths,
         [&](const std::string& path) {
@@ -463,10 +493,15 @@ int RunFind(const Settings& settings, const std::vector<std::string>& paths,
                 ++lineNumber;
                 matches.clear();
                 if (!emptyPattern) {
-                    matcher.ForEachMatch(line, [&](std::size_t start, std::size_t end) {
-                        matches.emplace_back(start, end);
-                        return everyMatch && !options.wholeLines;
-                    });
+                    boundaries.Reset(line);
+                    matcher.ForEachMatch(
+                        line, [&](std::size_t start, std::size_t end) -> std::optional<bool> {
+                            if (options.wholeWords && !boundaries.Whole(start, end)) {
+                                return std::nullopt;
+                            }
+                            matches.emplace_back(start, end);
+                            return everyMatch && !options.wholeLines;
+                        });
                 }
                 // A whole line matches from its start (every match there has the same length).
                 if (options.wholeLines && !matches.empty() &&

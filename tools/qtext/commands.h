@@ -52,6 +52,7 @@ struct FindOptions {
     bool ignoreCase;            // by full Unicode case folding
     bool invert;                // select the lines that do not match
     bool wholeLines;            // match only a whole line
+    bool wholeWords;            // a match starts and ends at word boundaries
     Report report;
     enum class NamePrefix { WithSeveral, Always, Never } namePrefix;  // FILE: before each line
     bool onlyMatching;      // each match alone on its line

@@ -176,6 +176,7 @@ int RunFindCommand(const Arguments& arguments) {
     options.ignoreCase = arguments.Has("ignore-case");
     options.invert = arguments.Has("invert-match");
     options.wholeLines = arguments.Has("line-regexp");
+    options.wholeWords = arguments.Has("word-regexp");
     options.noMessages = arguments.Has("no-messages");
     options.namePrefix = FindOptions::NamePrefix::WithSeveral;
     for (const auto& option : arguments.options) {  // as grep, the last one counts
@@ -289,7 +290,11 @@ const std::vector<Command>& Commands() {
            "every locale (STRASSE matches stra\u00dfe)",
            false},
           {"invert-match", 'v', nullptr, "select the lines that do not match", false},
-          {"line-regexp", 'x', nullptr, "match only whole lines", false},
+          {"word-regexp", 'w', nullptr,
+           "match only whole words: a match must start and end at\n"
+           "word boundaries (Unicode's, UAX #29)",
+           false},
+          {"line-regexp", 'x', nullptr, "match only whole lines (-w then does nothing)", false},
           {"count", 'c', nullptr, "print only the number of selected lines", false},
           {"files-with-matches", 'l', nullptr, "print only the names of files with a selected line",
            false},
