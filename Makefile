@@ -3,11 +3,11 @@
 # builds under AddressSanitizer with UndefinedBehaviorSanitizer and under ThreadSanitizer (clang).
 # `make fuzz` runs each fuzzer for a fixed time on an instrumented build; `make bench` times the
 # hot operations against ICU, the standard library and Qt and prints the ratios. `make
-# test-windows` builds the library as Windows DLLs with mingw-w64 for x86-64 and x86, runs the
-# tests of the x86-64 build under wine and checks the x86 DLLs' exports. `make package` builds
-# the Debian packages into build/package, `make package-test` installs them on this machine,
-# builds a consumer against them and removes them (root), `make docs` writes the API reference
-# to build/docs/html.
+# test-windows` builds the library as Windows DLLs with mingw-w64 for x86-64 and x86 and runs
+# each build's tests under wine (x86 where the machine runs 32-bit programs; else its exports
+# are checked, and one line says so). `make package` builds the Debian packages into
+# build/package, `make package-test` installs them on this machine, builds a consumer against
+# them and removes them (root), `make docs` writes the API reference to build/docs/html.
 .PHONY: all deps release asan tsan fuzz run test bench test-windows package package-test docs clean
 
 # CMake's own makefiles would otherwise announce every directory they enter and leave.
@@ -66,7 +66,7 @@ package-test: package
 # Doxygen over the public headers; any warning (an undocumented public name) fails.
 docs:
 	@scripts/install-deps docs
-	rm -rf build/docs
+	rm -rf build/docs && mkdir -p build/docs
 	QUENDALTEXT_VERSION=$$(sed -n 's/^project(QuendalText VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt) \
 	  doxygen docs/Doxyfile
 	@echo "API reference: build/docs/html/index.html"

@@ -28,6 +28,11 @@ void Transcoders(const Kernels& kernels, const std::string& bytes, const UTF16St
     const TranscodeResult k = kernels.utf8ToUTF16(bytes.data(), bytes.size(), fast.data());
     Check(Same(r, k) &&
           std::equal(plain.begin(), plain.begin() + static_cast<long>(r.written), fast.begin()));
+    const ValidPrefix v = kernels.validUTF8Prefix(bytes.data(), bytes.size());
+    Check(v.read == r.read && v.stop == r.stop);
+    const TranscodeResult r16 = reference::ValidateUTF16(units.data(), units.size());
+    const ValidPrefix v16 = kernels.validUTF16Prefix(units.data(), units.size());
+    Check(v16.read == r16.read && v16.stop == r16.stop);
 
     Check(kernels.utf8LengthOfUnits(units.data(), units.size()) ==
           reference::UTF8LengthOfUnits(units.data(), units.size()));

@@ -14,6 +14,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <iterator>
 #include <limits>
 #include <stdexcept>
@@ -26,6 +27,7 @@ namespace {
 
 constexpr UTF16Unit kPercentSign = u'%';
 constexpr UTF16Unit kPaddingUnit = u' ';
+constexpr UTF16Unit kZeroDigit = u'0';
 constexpr auto kReplacementUnit = static_cast<UTF16Unit>(kReplacementCharacter);
 constexpr UTF16Unit kNullStringText[] = QUENDALTEXT_U("(null)");
 // A width or precision that the format does not give.
@@ -33,6 +35,10 @@ constexpr int kNotGiven = -1;
 constexpr std::size_t kUnlimited = std::numeric_limits<std::size_t>::max();
 // Numbers are formatted into a buffer of this many bytes first; a longer one is measured.
 constexpr std::size_t kShortNumberBytes = 128;
+// The widest integer field handed to the C library: mingw-w64's printf builds an integer's
+// whole field, width or precision long, on the stack, and a field of a million characters
+// overflows it. Wider fields are padded here.
+constexpr int kLongestDelegatedField = 4096;
 
 enum class LengthModifier {
     None,
@@ -224,18 +230,23 @@ Conversion ParseConversion(const UTF16Unit* percent) {
 
 // Appends the UTF-16 form of the NUL-terminated UTF-8 `text`, each ill-formed sequence becoming
 // U+FFFD, and stops after `maxUnits` units (which may fall between the two units of a pair).
-// Bytes after the last character taken are not read: a NUL byte ends every sequence.
-void AppendUTF8(UTF16String& output, const char* text, std::size_t maxUnits) {
+// Bytes after the last character taken are not read: a NUL byte ends every sequence. Answers
+// whether `maxUnits` left units of the text out.
+bool AppendUTF8(UTF16String& output, const char* text, std::size_t maxUnits) {
     const auto* bytes = reinterpret_cast<const unsigned char*>(text);
     std::size_t appended = 0;
-    while (appended < maxUnits && *bytes != 0) {
+    while (*bytes != 0) {
+        if (appended == maxUnits) return true;
         const UTF8Step step = DecodeUTF8(bytes, kUnlimited);
         bytes += step.length;
         UTF16Unit units[2];
-        const std::size_t count = std::min(EncodeUTF16(step.codePoint, units), maxUnits - appended);
+        const std::size_t encoded = EncodeUTF16(step.codePoint, units);
+        const std::size_t count = std::min(encoded, maxUnits - appended);
         output.append(units, count);
         appended += count;
+        if (count < encoded) return true;
     }
+    return false;
 }
 
 // The narrow printf form of one numeric conversion, with '*' already resolved.
@@ -331,7 +342,7 @@ private:
                     const auto magnitude = static_cast<std::uintmax_t>(value);
                     AppendDigits(value < 0 ? 0 - magnitude : magnitude, kDecimal, value < 0, false);
                 } else {
-                    AppendNumber(NarrowConversion(conversion, "j"), value);
+                    AppendInteger(conversion, "j", value);
                 }
                 break;
             }
@@ -343,7 +354,7 @@ private:
                 if (IsBare(conversion)) {
                     AppendDigits(value, base, false, conversion.letter == u'X');
                 } else {
-                    AppendNumber(NarrowConversion(conversion, "j"), value);
+                    AppendInteger(conversion, "j", value);
                 }
                 break;
             }
@@ -357,9 +368,7 @@ private:
                     }
                 }
                 break;
-            case ConversionKind::Pointer:
-                AppendNumber(NarrowConversion(conversion, ""), Next<void*>());
-                break;
+            case ConversionKind::Pointer: AppendInteger(conversion, "", Next<void*>()); break;
             case ConversionKind::Count:
                 // Writing through a pointer taken from the arguments is refused.
                 static_cast<void>(Next<void*>());
@@ -412,6 +421,8 @@ private:
         // The C library refuses a number longer than INT_MAX bytes, longer than any text.
         if (needed < 0) RaiseLengthError(kConstructLengthSite);
         const auto size = static_cast<std::size_t>(needed);
+        // Before the buffer is made: a number's units are at most its bytes.
+        CheckGrowth(output_.size(), size, kConstructLengthSite);
         if (size < sizeof smallBuffer) {
             AppendNumberUnits(smallBuffer);
             return;
@@ -420,6 +431,53 @@ private:
         std::snprintf(buffer.data(), buffer.size(), narrow.c_str(), value);
         // The locale's decimal point may be a multi-byte character.
         AppendNumberUnits(buffer.data());
+    }
+
+    // An integer (or pointer) conversion: the C library's, but a field wider than
+    // kLongestDelegatedField is formatted without its width, with a precision of 1 in place of
+    // a longer one, and then given its zeros after the sign and "0x" and its padding here.
+    template <class Value>
+    void AppendInteger(const Conversion& conversion, const char* lengthModifier, Value value) {
+        if (conversion.width <= kLongestDelegatedField &&
+            conversion.precision <= kLongestDelegatedField) {
+            AppendNumber(NarrowConversion(conversion, lengthModifier), value);
+            return;
+        }
+        // The field is at least as long as its width and its precision.
+        CheckGrowth(output_.size(),
+                    static_cast<std::size_t>(std::max(conversion.width, conversion.precision)),
+                    kConstructLengthSite);
+        Conversion narrow = conversion;
+        narrow.width = kNotGiven;
+        if (narrow.precision > kLongestDelegatedField) narrow.precision = 1;
+        const NarrowConversion narrowFormat(narrow, lengthModifier);
+        const int written = std::snprintf(nullptr, 0, narrowFormat.c_str(), value);
+        if (written < 0) RaiseLengthError(kConstructLengthSite);
+        const auto size = static_cast<std::size_t>(written);
+        std::string digits(size + 1, '\0');
+        std::snprintf(&digits[0], digits.size(), narrowFormat.c_str(), value);
+        std::size_t prefix = size > 0 && std::strchr("+- ", digits[0]) != nullptr ? 1 : 0;
+        if (size >= prefix + 2 && digits[prefix] == '0' &&
+            (digits[prefix + 1] == 'x' || digits[prefix + 1] == 'X')) {
+            prefix += 2;
+        }
+        const auto precision =
+            static_cast<std::size_t>(conversion.precision == kNotGiven ? 0 : conversion.precision);
+        std::size_t zeros = precision > size - prefix ? precision - (size - prefix) : 0;
+        const auto width =
+            static_cast<std::size_t>(conversion.width == kNotGiven ? 0 : conversion.width);
+        std::size_t padding = width > size + zeros ? width - (size + zeros) : 0;
+        if (conversion.zeroPad && !conversion.leftJustify && conversion.precision == kNotGiven) {
+            zeros += padding;
+            padding = 0;
+        }
+        CheckGrowth(output_.size(), padding + zeros + size, kConstructLengthSite);
+        if (!conversion.leftJustify) output_.append(padding, kPaddingUnit);
+        output_.append(digits.begin(), digits.begin() + static_cast<std::ptrdiff_t>(prefix));
+        output_.append(zeros, kZeroDigit);
+        output_.append(digits.begin() + static_cast<std::ptrdiff_t>(prefix),
+                       digits.begin() + static_cast<std::ptrdiff_t>(size));
+        if (conversion.leftJustify) output_.append(padding, kPaddingUnit);
     }
 
     void AppendNumberUnits(const char* digits) {
@@ -522,7 +580,12 @@ private:
             const char* narrow = Next<const char*>();
             if (narrow != nullptr) {
                 narrowUnits_.clear();
-                AppendUTF8(narrowUnits_, narrow, maxUnits);
+                // Converted no further than the output may still grow: on a 32-bit target a
+                // long argument would otherwise outgrow what a string can hold.
+                const std::size_t room = kMaxTextUnits - output_.size();
+                if (AppendUTF8(narrowUnits_, narrow, std::min(maxUnits, room)) && maxUnits > room) {
+                    RaiseLengthError(kConstructLengthSite);
+                }
                 AppendPadded(conversion, narrowUnits_.data(), narrowUnits_.size());
                 return;
             }
@@ -564,7 +627,8 @@ UTF16String FormatUTF16(const UTF16Unit* format, va_list arguments) {
     std::size_t formatUnits = 0;
     while (format[formatUnits] != 0) ++formatUnits;
     UTF16String output;
-    output.reserve((formatUnits / kFormatBlockUnits + 1) * kFormatBlockUnits);
+    output.reserve(
+        std::min(kMaxTextUnits, (formatUnits / kFormatBlockUnits + 1) * kFormatBlockUnits));
 
     // The caller's list stays where it was; the conversions read a copy of their own.
     va_list remaining;

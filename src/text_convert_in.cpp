@@ -28,11 +28,19 @@ detail::TranscodeResult AppendUTF8(UTF16String& content, const char* bytes, std:
                                    const detail::LengthRaiseSite& site) {
     const std::size_t kept = content.size();
     // UTF-8 never gives more UTF-16 units than it has bytes; only a longer source needs to be
-    // measured before it is converted.
-    if (size > detail::kMaxTextUnits - kept) {
-        detail::CheckGrowth(kept, detail::MeasureUTF8ToUTF16(bytes, size).written, site);
-    }
+    // measured before it is converted. Its units then get exactly their room (room for one unit
+    // a byte might pass what a string can hold on a 32-bit target), and the plain pass, which
+    // writes nothing beyond its output, converts it.
     detail::TranscodeResult converted{};
+    if (size > detail::kMaxTextUnits - kept) {
+        const std::size_t units = detail::MeasureUTF8ToUTF16(bytes, size).written;
+        detail::CheckGrowth(kept, units, site);
+        detail::ResizeForOverwrite(content, kept + units, [&](UTF16Unit* out) {
+            converted = detail::reference::UTF8ToUTF16(bytes, size, out + kept);
+            return kept + converted.written;
+        });
+        return converted;
+    }
     detail::ResizeForOverwrite(content, kept + size, [&](UTF16Unit* units) {
         converted = detail::UTF8ToUTF16(bytes, size, units + kept);
         return kept + converted.written;
@@ -46,7 +54,7 @@ void AppendUTF16(const UTF16Unit* units, std::size_t size, Malformed malformed,
     out.reserve(out.size() + size);
     std::size_t read = 0;
     while (true) {
-        const detail::TranscodeResult pass = detail::ValidateUTF16(units + read, size - read);
+        const detail::ValidPrefix pass = detail::ValidUTF16Prefix(units + read, size - read);
         out.append(units + read, pass.read);
         read += pass.read;
         if (pass.stop == detail::Stop::End) break;
@@ -57,12 +65,24 @@ void AppendUTF16(const UTF16Unit* units, std::size_t size, Malformed malformed,
 }
 
 // Appends the UTF-16 form of UTF-32 `units` (of any integer type) to `out`, each value that is
-// no scalar value raised at `site` or replaced. Each unit gives one or two UTF-16 units.
+// no scalar value raised at `site` or replaced. Each unit gives one or two UTF-16 units: room
+// for a pair each, unless that is more than a text holds; then the pairs are counted first, and
+// too many raise at `lengthSite`.
 template <class Unit>
 void AppendUTF32(const Unit* units, std::size_t size, Malformed malformed,
-                 const detail::MalformedRaiseSite& site, UTF16String& out) {
+                 const detail::MalformedRaiseSite& site, const detail::LengthRaiseSite& lengthSite,
+                 UTF16String& out) {
     const std::size_t kept = out.size();
-    out.resize(kept + detail::kUTF16UnitsPerUTF32Unit * size);
+    std::size_t room = detail::kUTF16UnitsPerUTF32Unit * size;
+    if (size > detail::kMaxTextUnits / detail::kUTF16UnitsPerUTF32Unit) {
+        room = size;
+        for (std::size_t i = 0; i < size; ++i) {
+            const auto value = static_cast<std::uint32_t>(units[i]);
+            room += value > detail::kLastBmpCodePoint && value <= detail::kLastCodePoint;
+        }
+        detail::CheckGrowth(kept, room, lengthSite);
+    }
+    out.resize(kept + room);
     std::size_t written = kept;
     for (std::size_t i = 0; i < size; ++i) {
         auto value = static_cast<std::uint32_t>(units[i]);
@@ -81,8 +101,30 @@ void AppendWide(std::basic_string_view<Wide> units, Malformed malformed, UTF16St
     if constexpr (sizeof(Wide) == sizeof(UTF16Unit)) {
         AppendUTF16(units.data(), units.size(), malformed, detail::kFromWStringUTF16Site, out);
     } else {
-        AppendUTF32(units.data(), units.size(), malformed, detail::kFromWStringUTF32Site, out);
+        AppendUTF32(units.data(), units.size(), malformed, detail::kFromWStringUTF32Site,
+                    detail::kFromWStringLengthSite, out);
     }
+}
+
+// The units FromUTF8 makes of `bytes`, each maximal ill-formed subpart one U+FFFD; raises the
+// length error when they are more than a text holds, or MalformedInput for ill-formed input
+// that `malformed` refuses.
+std::size_t UnitsFromUTF8(std::string_view bytes, Malformed malformed) {
+    std::size_t read = 0;
+    std::size_t units = 0;
+    while (true) {
+        const detail::TranscodeResult pass =
+            detail::MeasureUTF8ToUTF16(bytes.data() + read, bytes.size() - read);
+        read += pass.read;
+        units += pass.written;
+        if (pass.stop == detail::Stop::End) break;
+        if (malformed == Malformed::Raise) detail::RaiseMalformed(detail::kFromUTF8Site, read);
+        ++units;
+        const auto* rest = reinterpret_cast<const unsigned char*>(bytes.data()) + read;
+        read += detail::DecodeUTF8(rest, bytes.size() - read).length;
+    }
+    detail::CheckLength(units, detail::kFromUTF8LengthSite);
+    return units;
 }
 
 }  // namespace
@@ -138,16 +180,21 @@ Text::Text(const UTF32Unit* utf32) : Text() {
 Text Text::FromUTF8(std::string_view bytes, Malformed malformed) {
     // UTF-8 never gives more units than it has bytes, and U+FFFD takes one unit for at least
     // one byte, so the units are written straight into the text's own storage, and the passes
-    // count the characters as they go.
+    // count the characters as they go. A source longer than a text may be is measured first,
+    // U+FFFD included, and then gets exactly its room and the plain pass, which writes nothing
+    // beyond its output.
+    const bool measured = bytes.size() > detail::kMaxTextUnits;
+    const std::size_t room = measured ? UnitsFromUTF8(bytes, malformed) : bytes.size();
+    const auto convert = measured ? detail::reference::UTF8ToUTF16 : detail::UTF8ToUTF16;
     Text text;
     std::size_t read = 0;
     std::size_t codePoints = 0;
     bool faulted = false;
-    detail::ResizeForOverwrite(text.Content, bytes.size(), [&](UTF16Unit* out) {
+    detail::ResizeForOverwrite(text.Content, room, [&](UTF16Unit* out) {
         std::size_t written = 0;
         while (true) {
             const detail::TranscodeResult pass =
-                detail::UTF8ToUTF16(bytes.data() + read, bytes.size() - read, out + written);
+                convert(bytes.data() + read, bytes.size() - read, out + written);
             read += pass.read;
             written += pass.written;
             codePoints += pass.codePoints;
@@ -186,7 +233,8 @@ Text Text::FromUTF16(UTF16StringView units, Malformed malformed) {
 Text Text::FromUTF32(std::u32string_view units, Malformed malformed) {
     detail::CheckLength(units.size(), detail::kFromUTF32LengthSite);
     Text text;
-    AppendUTF32(units.data(), units.size(), malformed, detail::kFromUTF32Site, text.Content);
+    AppendUTF32(units.data(), units.size(), malformed, detail::kFromUTF32Site,
+                detail::kFromUTF32LengthSite, text.Content);
     detail::CheckLength(text.Content.size(), detail::kFromUTF32LengthSite);
     text.RefreshCounts();
     return text;

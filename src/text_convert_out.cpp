@@ -13,8 +13,10 @@
 
 #include <unicode/ustring.h>
 
+#include <algorithm>
 #include <charconv>
 #include <climits>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <optional>
@@ -210,13 +212,20 @@ std::optional<long long> Text::ParseInteger() const { return ParseNumber<long lo
 std::optional<double> Text::ParseDouble() const { return ParseNumber<double>(Content); }
 
 std::string Text::ToUTF8String(Malformed malformed) const {
-    // At most three bytes a unit: a pair takes four for two, U+FFFD three for one.
-    std::string bytes(3 * Content.size(), '\0');
+    // At most three bytes a unit: a pair takes four for two, U+FFFD three for one. Where that
+    // is more than a string holds (a 32-bit target), the bytes are counted first; either way
+    // the pass is given the room left, beyond which it writes nothing.
+    std::size_t room = detail::UTF8Room(Content.size());
+    if (room > std::string().max_size()) {
+        room = static_cast<std::size_t>(std::min<std::uint64_t>(
+            SIZE_MAX, detail::UTF8LengthOfUnits(Content.data(), Content.size())));
+    }
+    std::string bytes(room, '\0');
     std::size_t read = 0;
     std::size_t written = 0;
     while (true) {
-        const detail::TranscodeResult pass =
-            detail::UTF16ToUTF8(Content.data() + read, Content.size() - read, &bytes[written]);
+        const detail::TranscodeResult pass = detail::UTF16ToUTF8(
+            Content.data() + read, Content.size() - read, &bytes[written], room - written);
         read += pass.read;
         written += pass.written;
         if (pass.stop == detail::Stop::End) break;
@@ -230,17 +239,22 @@ std::string Text::ToUTF8String(Malformed malformed) const {
 
 std::u32string Text::ToUTF32String(Malformed malformed) const {
     if (malformed == Malformed::Raise) {
-        const detail::TranscodeResult check = detail::ValidateUTF16(Content.data(), Content.size());
+        const detail::ValidPrefix check = detail::ValidUTF16Prefix(Content.data(), Content.size());
         if (check.stop != detail::Stop::End) {
             detail::RaiseMalformed(detail::kToUTF32StringSite, check.read);
         }
     }
-    // Never more code points than units; the text's length fits ICU's counts.
-    std::u32string units(Content.size(), U'\0');
+    // Never more code points than units, and exactly as many as ICU counts (an unpaired
+    // surrogate is one) when the units are more than a string of code points holds.
+    std::size_t room = Content.size();
+    if (room > std::u32string().max_size()) {
+        room = static_cast<std::size_t>(u_countChar32(detail::AsUChar(Content.data()), Length));
+    }
+    std::u32string units(room, U'\0');
     if (units.empty()) return units;
     int32_t length = 0;
     UErrorCode status = U_ZERO_ERROR;
-    u_strToUTF32WithSub(detail::AsUChar32(units.data()), Length, &length,
+    u_strToUTF32WithSub(detail::AsUChar32(units.data()), static_cast<int32_t>(room), &length,
                         detail::AsUChar(Content.data()), Length,
                         static_cast<UChar32>(detail::kReplacementCharacter), nullptr, &status);
     if (U_FAILURE(status)) detail::RaiseConversionError(detail::kToUTF32Line, status);

@@ -13,6 +13,9 @@ namespace {
 
 // A first guess that holds most resource strings.
 constexpr int kFirstResourceCapacity = 256;
+// The largest buffer: a text's longest string and its NUL (less than INT_MAX on 32-bit targets).
+constexpr int kLargestResourceCapacity =
+    static_cast<int>(std::min<std::size_t>(INT_MAX, detail::kMaxTextUnits + 1));
 
 }  // namespace
 
@@ -25,10 +28,11 @@ void Text::Load(ModuleHandle module, unsigned int id) {
     // A string that filled the buffer may have been cut: try again with more room.
     while (loaded >= capacity - 1) {
         // A string that fills the largest buffer may be longer than a text can hold.
-        if (capacity == INT_MAX) detail::RaiseLengthError(detail::kLoadLengthSite);
+        if (capacity == kLargestResourceCapacity) detail::RaiseLengthError(detail::kLoadLengthSite);
         buffer.reset();
         // Doubling keeps a long string from being copied again and again.
-        capacity = capacity > INT_MAX / 2 ? INT_MAX : 2 * capacity;
+        capacity =
+            capacity > kLargestResourceCapacity / 2 ? kLargestResourceCapacity : 2 * capacity;
         buffer.reset(new UTF16Unit[static_cast<std::size_t>(capacity)]);
         loaded = platform::LoadResourceString(module, id, buffer.get(), capacity);
     }

@@ -20,6 +20,7 @@
 #include <cstdint>
 #include <optional>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace QuendalText {
@@ -254,8 +255,49 @@ std::size_t FoldedMatchEnd(UTF16StringView units, std::size_t at, UTF16StringVie
     return matched == sought.size() ? at : npos;
 }
 
+// The BMP units whose folding begins with another unit than themselves, as (first unit of the
+// folding, unit) pairs in order, read once: the units that can begin a match of a folded pattern
+// are its first unit and those paired with it.
+const std::vector<std::pair<UTF16Unit, UTF16Unit>>& FoldingStarts() {
+    static const std::vector<std::pair<UTF16Unit, UTF16Unit>> starts = [] {
+        std::vector<std::pair<UTF16Unit, UTF16Unit>> pairs;
+        UTF16Unit buffer[kLongestFolding];
+        for (std::uint32_t c = 0; c <= detail::kLastBmpCodePoint; ++c) {
+            const auto unit = static_cast<UTF16Unit>(c);
+            if (detail::IsSurrogate(c) || !IsCaseSensitiveBmp(unit)) continue;
+            if (FoldCodePoint(&unit, 1, buffer) > 0 && buffer[0] != unit) {
+                pairs.emplace_back(buffer[0], unit);
+            }
+        }
+        std::sort(pairs.begin(), pairs.end());
+        return pairs;
+    }();
+    return starts;
+}
+
+// The units that begin a match of a folding that begins with `first`, a unit that is no
+// surrogate; false when they are more than the set search takes.
+bool MatchStarts(UTF16Unit first, std::vector<UTF16Unit>* units) {
+    const auto& starts = FoldingStarts();
+    const auto from =
+        std::lower_bound(starts.begin(), starts.end(), std::make_pair(first, UTF16Unit{0}));
+    for (auto it = from; it != starts.end() && it->first == first; ++it)
+        units->push_back(it->second);
+    UTF16Unit buffer[kLongestFolding];
+    if (FoldCodePoint(&first, 1, buffer) > 0 && buffer[0] == first) units->push_back(first);
+    return !units->empty() && units->size() <= detail::kSmallSetUnits;
+}
+
 std::basic_string_view<UTF16Unit> ViewOf(const Text& text) {
     return {text.c_str(), static_cast<std::size_t>(text.get_Length())};
+}
+
+// The first index where the units of `pattern` (at least one) begin in the `size` units at
+// `units`, or `size`: the active kernels' search.
+std::size_t FindUnits(const UTF16Unit* units, std::size_t size, UTF16StringView pattern) {
+    const detail::Kernels& kernels = detail::ActiveKernels();
+    return pattern.size() == 1 ? kernels.findUnit(units, size, pattern[0])
+                               : kernels.findPattern(units, size, pattern.data(), pattern.size());
 }
 
 }  // namespace
@@ -269,12 +311,7 @@ int Text::FindString(const Text& pattern, int start) const {
     // The standard string's rules: an empty pattern is found at any start up to the length.
     if (from > size || patternSize > size - from) return kNotFound;
     if (patternSize == 0) return static_cast<int>(from);
-    const detail::Kernels& kernels = detail::ActiveKernels();
-    const UTF16Unit* units = Content.data() + from;
-    const std::size_t found =
-        patternSize == 1
-            ? kernels.findUnit(units, size - from, pattern.Content[0])
-            : kernels.findPattern(units, size - from, pattern.Content.data(), patternSize);
+    const std::size_t found = FindUnits(Content.data() + from, size - from, pattern.Content);
     return found == size - from ? kNotFound : static_cast<int>(from + found);
 }
 
@@ -469,7 +506,12 @@ bool Text::EndsWith(const TextArgument& suffix) const {
            View().substr(Content.size() - sought.size()) == sought;
 }
 
-bool Text::Contains(const TextArgument& part) const { return View().find(part.View()) != npos; }
+bool Text::Contains(const TextArgument& part) const {
+    const UTF16StringView sought = part.View();
+    const std::size_t size = Content.size();
+    if (sought.empty()) return true;
+    return sought.size() <= size && FindUnits(Content.data(), size, sought) != size;
+}
 
 std::vector<Text> Text::Split(const Char& delimiter) const {
     // U+0000 has no units as a Char's string; in a text it is one NUL unit.
@@ -506,12 +548,41 @@ std::vector<Text> Text::Split(const Char& delimiter) const {
 }
 
 int Text::CompareFolded(const TextArgument& other) const {
+    const UTF16StringView mine = View();
     const UTF16StringView theirs = other.View();
+    const std::size_t common = std::min(mine.size(), theirs.size());
+    const detail::Kernels& kernels = detail::ActiveKernels();
+    // Folding is code point by code point, so equal code points, and ASCII letters equal but for
+    // case, fold alike: the kernel passes over them, and a code point whose folding is one unit
+    // is compared here. ICU folds and compares the rest from the first other difference.
+    UTF16Unit mineFolded[kLongestFolding];
+    UTF16Unit theirsFolded[kLongestFolding];
+    std::size_t at = 0;
+    while (true) {
+        at += kernels.mismatchAsciiFolded(mine.data() + at, theirs.data() + at, common - at);
+        if (at == common)
+            return Sign(static_cast<int>(mine.size() > theirs.size()) -
+                        static_cast<int>(mine.size() < theirs.size()));
+        // A difference in the low half of a pair: the pair is compared whole.
+        if (at > 0 && detail::IsHighSurrogate(mine[at - 1]) &&
+            (detail::IsLowSurrogate(mine[at]) || detail::IsLowSurrogate(theirs[at]))) {
+            --at;
+        }
+        const std::size_t width = detail::DecodeUTF16At(mine.data(), mine.size(), at).width;
+        if (width != detail::DecodeUTF16At(theirs.data(), theirs.size(), at).width) break;
+        if (FoldCodePoint(mine.data() + at, width, mineFolded) != 1 ||
+            FoldCodePoint(theirs.data() + at, width, theirsFolded) != 1) {
+            break;
+        }
+        if (mineFolded[0] != theirsFolded[0]) return mineFolded[0] < theirsFolded[0] ? -1 : 1;
+        at += width;
+    }
     UErrorCode status = U_ZERO_ERROR;
     // Without U_COMPARE_CODE_POINT_ORDER ICU orders by UTF-16 units, as Compare does.
     const int32_t order =
-        u_strCaseCompare(detail::AsUChar(Content.data()), Length, detail::AsUChar(theirs.data()),
-                         ICULength(theirs), U_FOLD_CASE_DEFAULT, &status);
+        u_strCaseCompare(detail::AsUChar(mine.data() + at), ICULength(mine.substr(at)),
+                         detail::AsUChar(theirs.data() + at), ICULength(theirs.substr(at)),
+                         U_FOLD_CASE_DEFAULT, &status);
     if (U_FAILURE(status)) detail::RaiseConversionError(detail::kCaseMappingLine, status);
     return Sign(order);
 }
@@ -527,9 +598,23 @@ Span Text::FindFolded(const TextArgument& pattern, int start) const {
     }
     const UTF16String sought = FoldWhole(pattern.View());
     if (sought.empty()) return {static_cast<int>(from), 0};
-    // Each character from `from` on is tried as the first of a match, folding as it goes. A
-    // unit that folds to itself, or ASCII, begins no match unless it folds to the first unit.
+    // Where few units can begin a match, the set search finds them; each is a whole character.
     const UTF16Unit first = sought[0];
+    std::vector<UTF16Unit> startUnits;
+    if (!detail::IsSurrogate(first) && MatchStarts(first, &startUnits)) {
+        const detail::Kernels& kernels = detail::ActiveKernels();
+        for (std::size_t at = from; at < units.size(); ++at) {
+            at += kernels.findAnyOf(units.data() + at, units.size() - at, startUnits.data(),
+                                    startUnits.size());
+            if (at == units.size()) break;
+            const std::size_t end = FoldedMatchEnd(units, at, sought);
+            if (end != npos) return {static_cast<int>(at), static_cast<int>(end - at)};
+        }
+        return {};
+    }
+    // Otherwise each character from `from` on is tried as the first of a match, folding as it
+    // goes. A unit that folds to itself, or ASCII, begins no match unless it folds to the first
+    // unit.
     for (std::size_t at = from; at < units.size();) {
         const UTF16Unit unit = units[at];
         const bool plain =

@@ -99,14 +99,32 @@ TranscodeResult UTF16ToUTF8(const UTF16Unit* units, std::size_t size, char* out)
     return UTF16ToUTF8(units, size, out, UTF8Room(size));
 }
 
-TranscodeResult MeasureUTF8ToUTF16(const char* bytes, std::size_t size) {
-    return WalkUTF8(bytes, size, size,
+TranscodeResult MeasureUTF8ToUTF16Until(const char* bytes, std::size_t size, std::size_t until) {
+    return WalkUTF8(bytes, size, until,
                     [](std::uint32_t codePoint, std::size_t) { return UTF16Length(codePoint); });
 }
 
-TranscodeResult ValidateUTF16(const UTF16Unit* units, std::size_t size) {
-    return WalkUTF16(units, size, SIZE_MAX, size, UTF8Bytes,
+TranscodeResult ValidateUTF16Until(const UTF16Unit* units, std::size_t size, std::size_t until) {
+    return WalkUTF16(units, size, SIZE_MAX, until, UTF8Bytes,
                      [](std::uint32_t codePoint, std::size_t) { return UTF8Bytes(codePoint); });
+}
+
+TranscodeResult MeasureUTF8ToUTF16(const char* bytes, std::size_t size) {
+    return MeasureUTF8ToUTF16Until(bytes, size, size);
+}
+
+TranscodeResult ValidateUTF16(const UTF16Unit* units, std::size_t size) {
+    return ValidateUTF16Until(units, size, size);
+}
+
+ValidPrefix ValidUTF8Prefix(const char* bytes, std::size_t size) {
+    const TranscodeResult pass = MeasureUTF8ToUTF16(bytes, size);
+    return {pass.read, pass.stop};
+}
+
+ValidPrefix ValidUTF16Prefix(const UTF16Unit* units, std::size_t size) {
+    const TranscodeResult pass = ValidateUTF16(units, size);
+    return {pass.read, pass.stop};
 }
 
 std::uint64_t UTF8LengthOfUnits(const UTF16Unit* units, std::size_t size) {
@@ -138,8 +156,11 @@ TranscodeResult UTF16ToUTF8(const UTF16Unit* units, std::size_t size, char* out)
 TranscodeResult MeasureUTF8ToUTF16(const char* bytes, std::size_t size) {
     return reference::MeasureUTF8ToUTF16(bytes, size);
 }
-TranscodeResult ValidateUTF16(const UTF16Unit* units, std::size_t size) {
-    return reference::ValidateUTF16(units, size);
+ValidPrefix ValidUTF8Prefix(const char* bytes, std::size_t size) {
+    return ActiveKernels().validUTF8Prefix(bytes, size);
+}
+ValidPrefix ValidUTF16Prefix(const UTF16Unit* units, std::size_t size) {
+    return ActiveKernels().validUTF16Prefix(units, size);
 }
 std::uint64_t UTF8LengthOfUnits(const UTF16Unit* units, std::size_t size) {
     return ActiveKernels().utf8LengthOfUnits(units, size);

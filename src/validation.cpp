@@ -10,7 +10,7 @@ namespace {
 
 // The answer for a pass that stopped at `stop` after `read` of `size` units, where an ill-formed
 // sequence takes `illFormedLength` units.
-ValidationResult ResultOf(const detail::TranscodeResult& pass, std::size_t size,
+ValidationResult ResultOf(const detail::ValidPrefix& pass, std::size_t size,
                           std::size_t illFormedLength) {
     switch (pass.stop) {
         case detail::Stop::End: return {Validity::Valid, size, 0};
@@ -24,7 +24,7 @@ ValidationResult ResultOf(const detail::TranscodeResult& pass, std::size_t size,
 }  // namespace
 
 ValidationResult ValidateUTF8(std::string_view bytes) noexcept {
-    const detail::TranscodeResult pass = detail::MeasureUTF8ToUTF16(bytes.data(), bytes.size());
+    const detail::ValidPrefix pass = detail::ValidUTF8Prefix(bytes.data(), bytes.size());
     std::size_t subpart = 0;
     if (pass.stop == detail::Stop::IllFormed) {
         const auto* fault = reinterpret_cast<const unsigned char*>(bytes.data()) + pass.read;
@@ -34,7 +34,7 @@ ValidationResult ValidateUTF8(std::string_view bytes) noexcept {
 }
 
 ValidationResult ValidateUTF16(UTF16StringView units) noexcept {
-    return ResultOf(detail::ValidateUTF16(units.data(), units.size()), units.size(), 1);
+    return ResultOf(detail::ValidUTF16Prefix(units.data(), units.size()), units.size(), 1);
 }
 
 ValidationResult ValidateUTF32(std::u32string_view units) noexcept {

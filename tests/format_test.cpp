@@ -3,6 +3,7 @@
 #include "test_support.h"
 
 #include <tuple>
+#include <utility>
 
 #include <cctype>
 #include <cfenv>
@@ -46,6 +47,20 @@ TEST(Format, EmptyLiteralAndLongResults) {
                          -5);
 }
 
+// Integer fields of a million characters, written out by hand: mingw-w64's printf would build
+// them on its stack, and the library pads them itself.
+TEST(Format, IntegerFieldsOfAMillionCharacters) {
+    constexpr int kWide = 1000000;
+    const auto run = [](std::size_t count, char c) { return std::string(count, c); };
+    const std::pair<Text, std::string> cases[] = {
+        {Text(QUENDALTEXT_U("%0*d"), true, kWide, -42), "-" + run(kWide - 3, '0') + "42"},
+        {Text(QUENDALTEXT_U("%-*x|"), true, kWide, 255), "ff" + run(kWide - 2, ' ') + "|"},
+        {Text(QUENDALTEXT_U("%+.*d"), true, kWide, 7), "+" + run(kWide - 1, '0') + "7"},
+        {Text(QUENDALTEXT_U("%#*.*X"), true, kWide + 5, kWide, 255),
+         run(3, ' ') + "0X" + run(kWide - 2, '0') + "FF"}};
+    for (const auto& [text, expected] : cases) EXPECT_TRUE(text.ToUTF8String() == expected);
+}
+
 // A random conversion: some of `flags`, a width and (unless `noPrecision`) a precision, each
 // none, digits or '*' (negative ones too), checked with a letter against snprintf.
 struct RandomConversion {
@@ -58,8 +73,8 @@ struct RandomConversion {
         for (const char flag : flags) middle += Pick(3) ? "" : std::string(1, flag);
         widthChoice = Pick(4);                        // none, digits, '*', '*' negative
         precisionChoice = noPrecision ? 0 : Pick(5);  // none, '.', digits, '*', '*' negative
-        width = widthChoice == 3 ? -Pick(25) : Pick(25);
-        precision = precisionChoice == 4 ? -1 - Pick(5) : Pick(25);
+        width = widthChoice == 3 ? -Field() : Field();
+        precision = precisionChoice == 4 ? -1 - Pick(5) : Field();
         middle += widthChoice == 1 ? std::to_string(width) : widthChoice >= 2 ? "*" : "";
         middle += precisionChoice == 1   ? "."
                   : precisionChoice == 2 ? "." + std::to_string(precision)
@@ -67,6 +82,8 @@ struct RandomConversion {
                                          : "";
     }
     int Pick(int bound) { return static_cast<int>(random() % static_cast<unsigned>(bound)); }
+    // Now and then a field around 4096, where integers stop going to the C library whole.
+    int Field() { return Pick(8) == 0 ? 4090 + Pick(12) : Pick(25); }
     // Any 64-bit value, small ones as often as large.
     std::int64_t Value() {
         const std::uint64_t bits = random() >> Pick(64);

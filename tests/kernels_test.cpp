@@ -105,7 +105,7 @@ UTF16String UnitBackground(std::mt19937& random, std::size_t units, unsigned kin
 }
 
 // UTF-8 strings: a background (ASCII or not, by turns) with each special at every position and
-// more characters after it, whole and cut inside the special.
+// more characters (ASCII or not) after it, whole and cut inside the special.
 template <class Check>
 void ForEachUTF8String(Check check) {
     std::mt19937 random(99);
@@ -113,7 +113,7 @@ void ForEachUTF8String(Check check) {
         for (std::size_t at = 0; at < kPositions; ++at) {
             std::string bytes = UTF8Background(random, at, random() % 2 == 0);
             const std::size_t cut = bytes.size() + special.size() - 1;
-            bytes += special + UTF8Background(random, random() % 150, false);
+            bytes += special + UTF8Background(random, random() % 150, random() % 2 == 0);
             check(std::string_view(bytes));
             check(std::string_view(bytes).substr(0, cut));
         }
@@ -156,12 +156,17 @@ TEST(Kernels, TranscodersMatchReference) {
                       std::tie(k.read, k.written, k.codePoints, k.stop));
             ASSERT_TRUE(std::equal(plain.begin(), plain.begin() + static_cast<long>(r.written),
                                    fast.begin()));
+            const ValidPrefix v = kernels->validUTF8Prefix(bytes.data(), bytes.size());
+            ASSERT_EQ(std::tie(r.read, r.stop), std::tie(v.read, v.stop));
         });
         ForEachUnitString([&](const UTF16String& units) {
             ASSERT_SAME(utf8LengthOfUnits, UTF8LengthOfUnits, units.data(), units.size());
             // Rooms around the whole output's size; nothing beyond the output is written.
             const std::size_t most = 3 * units.size();
-            const std::size_t whole = reference::ValidateUTF16(units.data(), units.size()).written;
+            const TranscodeResult valid = reference::ValidateUTF16(units.data(), units.size());
+            const ValidPrefix v = kernels->validUTF16Prefix(units.data(), units.size());
+            ASSERT_EQ(std::tie(valid.read, valid.stop), std::tie(v.read, v.stop));
+            const std::size_t whole = valid.written;
             for (const std::size_t room : {most, whole, whole - (whole > 0), whole / 2}) {
                 std::string plain(most + 1, '#'), fast = plain;
                 const TranscodeResult r =

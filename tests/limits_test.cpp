@@ -1,17 +1,22 @@
-// Texts at the 2^31 - 1 unit ceiling: every operation that would pass it raises a length error
-// and leaves the text as it was; output longer than a 32-bit count is refused, not cut.
+// Texts at their ceiling: every operation that would pass it raises a length error and leaves
+// the text as it was; output longer than a 32-bit count is refused, not cut. A 64-bit process
+// reaches the 2^31 - 1 units of an int; a 32-bit one reaches its string's 2^29 - 1 units and
+// the end of its address space, with texts of hundreds of MiB.
 #include "test_support.h"
 
 #include <climits>
+#include <cstdint>
 #include <functional>
 #include <memory>
+#include <new>
 #include <tuple>
 
 namespace {
 
 using namespace qt_test;
 
-constexpr std::size_t kMax = INT_MAX;
+constexpr bool k64Bit = SIZE_MAX > UINT32_MAX;
+constexpr std::size_t kMax = k64Bit ? INT_MAX : (std::size_t{1} << 29) - 1;
 
 // What a failed operation must leave as it was: counts, settings and the storage itself.
 auto Snapshot(const Text& text) {
@@ -37,6 +42,8 @@ void ExpectRefused(const char* name, const Text& text, const char* function,
     }
     EXPECT_TRUE(Snapshot(text) == before);
 }
+
+#if SIZE_MAX > UINT32_MAX
 
 TEST(Limits, DoublingAGigaUnitTextIsRefused) {
     Text text(UTF16String(std::size_t{1} << 30, QUENDALTEXT_U('a')));
@@ -80,14 +87,14 @@ TEST(Limits, ConstructorsAndLoadRefuseTooLongSources) {
         ExpectRefused("from units", empty, "Text::Text", [&] { Text{units.c_str()}; });
         ExpectRefused("literal format", empty, "Text::Text", [&] { Text(units.c_str(), false); });
     }
-#if !defined(_WIN32)  // Windows' string resources are the module's (tests/windows/)
+#  if !defined(_WIN32)  // Windows' string resources are the module's (tests/windows/)
     {
         QuendalText::StringTable table;
         table.Set(7, UTF16String(kMax + 1, QUENDALTEXT_U('b')));
         Text loaded("kept");
         ExpectRefused("Load", loaded, "Text::Load", [&] { loaded.Load(&table, 7); });
     }
-#endif
+#  endif
     {
         const std::string bytes(kMax + 1, 'c');
         ExpectRefused("from UTF-8", empty, "Text::Text", [&] { Text{bytes.c_str()}; });
@@ -116,5 +123,87 @@ TEST(Limits, OutputBeyondAnIntIsTooLargeForAnyBuffer) {
     EXPECT_RAISES(text.ToUTF32(codePoints.get(), INT_MAX / 4, true), std::runtime_error,
                   "Unspecified function", 955, "U_BUFFER_OVERFLOW_ERROR");
 }
+
+#else  // 32-bit
+
+// The library's ceiling is what the string holds: one unit more, and the string itself would
+// raise std::length_error, which is not the library's.
+TEST(Limits, TheCeilingIsWhatTheStringHolds) { EXPECT_LE(kMax, UTF16String().max_size()); }
+
+// Expects `operation` to leave `text` unchanged when it raises: the library's length error,
+// or std::bad_alloc when the address space runs out first. Answers whether it raised.
+bool UnchangedIfRaised(const char* name, const Text& text, const std::function<void()>& operation) {
+    SCOPED_TRACE(name);
+    const auto before = Snapshot(text);
+    try {
+        operation();
+        return false;
+    } catch (const QuendalLog::CPPException<std::length_error>&) {
+    } catch (const std::bad_alloc&) {}
+    EXPECT_TRUE(Snapshot(text) == before);
+    return true;
+}
+
+// Appending 64 MiB at a time until the string's ceiling or the address space stops it: each
+// append either holds every unit or raises and changes nothing, and the text reads back whole.
+TEST(Limits, GrowingTowardTheAddressSpaceCeiling) {
+    const Text chunk(std::string(std::size_t{1} << 25, 'g').c_str());
+    Text text("x");
+    std::size_t expected = 1;
+    while (!UnchangedIfRaised("+=", text, [&] { text += chunk; })) {
+        expected += std::size_t{1} << 25;
+        ASSERT_EQ(Size(text.get_Length()), expected);
+        ASSERT_EQ(Size(text.get_NumberOfCharacters()), expected);
+    }
+    EXPECT_GE(expected, std::size_t{1} << 27) << "a 32-bit process holds 256 MiB of text";
+    EXPECT_EQ(text.c_str()[expected - 1], QUENDALTEXT_U('g'));
+    EXPECT_EQ(text.c_str()[expected], 0);
+}
+
+// A quarter-giga-unit text (512 MiB) doubled passes the ceiling: refused before any allocation.
+TEST(Limits, DoublingAQuarterGigaUnitTextIsRefused) {
+    Text text(std::string(std::size_t{1} << 28, 'a').c_str());
+    ASSERT_EQ(Size(text.get_Length()), std::size_t{1} << 28);
+    ExpectRefused("t += t", text, "Text::operator+=", [&] { text += text; });
+    ExpectRefused("t + t", text, "Text::operator+", [&] { static_cast<void>(text + text); });
+    ExpectRefused("Replace", text, "Text::Replace", [&] { text.Replace(text, 0, 0); });
+    EXPECT_FALSE(text.Concatenate(text, 0, -1));
+}
+
+// UTF-8 sources longer than a text may be (540 MB of CJK, 180 Mi units): measured, then
+// converted into exactly their room, never refused by the string; an ill-formed byte becomes
+// U+FFFD or is reported at its offset.
+TEST(Limits, UTF8SourcesBeyondTheCeilingAreMeasured) {
+    constexpr std::size_t kCharacters = 180u << 20;
+    std::string bytes;
+    bytes.reserve(3 * kCharacters);
+    for (std::size_t i = 0; i < kCharacters; ++i) bytes += "\xE4\xB8\xAD";
+    ASSERT_GT(bytes.size(), kMax);
+    const auto expectCJK = [&](const Text& text, const char* name) {
+        SCOPED_TRACE(name);
+        ASSERT_EQ(Size(text.get_Length()), kCharacters);
+        EXPECT_EQ(text.c_str()[0], static_cast<UTF16Unit>(0x4E2D));
+        EXPECT_EQ(text.c_str()[kCharacters - 1], static_cast<UTF16Unit>(0x4E2D));
+    };
+    expectCJK(Text::FromUTF8(bytes), "FromUTF8");
+    expectCJK(Text(bytes.c_str()), "Text(const char*)");
+    bytes[3] = '\xFF';
+    EXPECT_RAISES(Text::FromUTF8(bytes), std::runtime_error, "Text::FromUTF8", 1001,
+                  "Ill-formed UTF-8 at byte offset 3");
+    const Text replaced = Text::FromUTF8(bytes, QuendalText::Malformed::Replace);
+    ASSERT_EQ(Size(replaced.get_Length()), kCharacters + 2);  // one U+FFFD for each byte
+    EXPECT_EQ(replaced.c_str()[1], static_cast<UTF16Unit>(0xFFFD));
+}
+
+// Widths past the ceiling are refused before their padding or digits are made.
+TEST(Limits, FormatWidthsBeyondTheCeilingAreRefused) {
+    const Text empty;
+    const int width = static_cast<int>(kMax) + 1;
+    ExpectRefused("%*s", empty, "Text::Text",
+                  [&] { Text(QUENDALTEXT_U("%*s"), true, width, QUENDALTEXT_U("")); });
+    ExpectRefused("%*d", empty, "Text::Text", [&] { Text(QUENDALTEXT_U("%*d"), true, width, 7); });
+}
+
+#endif
 
 }  // namespace

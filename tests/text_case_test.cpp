@@ -65,12 +65,21 @@ UTF16String IcuMapped(const UTF16String& units, int which) {
     return out;
 }
 
-void ExpectMappedAsIcu(const UTF16String& units) {
+int Sign(int value) { return (value > 0) - (value < 0); }
+
+// The mappings of `units`, and its folded order against `other`, as ICU finds them.
+void ExpectMappedAsIcu(const UTF16String& units, const UTF16String& other) {
     const Text text{UTF16StringView(units)};
     const Text mapped[] = {text.Upper(), text.Lower(), text.Folded()};
     for (int which = 0; which < 3; ++which) {
         EXPECT_TRUE(Holds(mapped[which], IcuMapped(units, which))) << "mapping " << which;
     }
+    UErrorCode status = U_ZERO_ERROR;
+    const int32_t order = u_strCaseCompare(
+        reinterpret_cast<const UChar*>(units.data()), static_cast<int32_t>(units.size()),
+        reinterpret_cast<const UChar*>(other.data()), static_cast<int32_t>(other.size()),
+        U_FOLD_CASE_DEFAULT, &status);
+    EXPECT_EQ(text.CompareFolded(Text{UTF16StringView(other)}), Sign(order));
 }
 
 }  // namespace
@@ -81,7 +90,7 @@ void ExpectMappedAsIcu(const UTF16String& units) {
 TEST(TextCase, FullMappingsAgreeWithIcuWhole) {
     UTF16String every;
     for (std::uint32_t unit = 1; unit <= 0xFFFF; ++unit) every.push_back(UTF16Unit(unit));
-    ExpectMappedAsIcu(every);
+    ExpectMappedAsIcu(every, IcuMapped(every, 2));
     std::vector<UTF16String> pieces = {Units({0xD801}), Units({0xDC00}), Units({0})};
     for (std::uint32_t c : {0x61u,    0x5Au,    0x20u,   0x3A3u, 0x3C3u,   0x130u,   0xDFu,
                             0x390u,   0x1E9Eu,  0xFB03u, 0x345u, 0x10400u, 0x10428u, 0x1E900u,
@@ -92,7 +101,16 @@ TEST(TextCase, FullMappingsAgreeWithIcuWhole) {
     for (int trial = 0; trial < 2000; ++trial) {
         UTF16String units;
         const std::size_t count = random() % 12;
+        UTF16String other;
         for (std::size_t i = 0; i < count; ++i) units += pieces[random() % pieces.size()];
-        ExpectMappedAsIcu(units);
+        // Each code point again, upper-cased or folded or as it is, now and then with another
+        // piece after it: texts that fold alike, or differ early or late.
+        for (const std::uint32_t value : Decode(units)) {
+            const UTF16String one = ToUTF16({value});
+            const int choice = static_cast<int>(random() % 4);
+            other += choice == 0 ? IcuMapped(one, 0) : choice == 1 ? IcuMapped(one, 2) : one;
+            if (choice == 3 && random() % 8 == 0) other += pieces[random() % pieces.size()];
+        }
+        ExpectMappedAsIcu(units, other);
     }
 }

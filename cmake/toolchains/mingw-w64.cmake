@@ -3,9 +3,11 @@
 #
 # Libraries and packages are looked up in mingw's own tree and in the dependencies that
 # scripts/windows-deps builds into QUENDALTEXT_WINDOWS_DEPS (default
-# ~/.cache/quendaltext/windows/ARCH): ICU and GoogleTest. Programs that the
-# build or the tests run go through scripts/wine-run, for x86-64 always and for x86 only with
-# QUENDALTEXT_WINE_I686 (wine must then run 32-bit programs, which Debian's wine64 cannot).
+# ~/.cache/quendaltext/windows/ARCH): ICU (find_package(ICU COMPONENTS uc i18n) gives ICU::uc
+# and ICU::i18n, from libicuuc.dll.a and libicuin.dll.a), and GoogleTest.
+# Programs that the build or the tests run go through scripts/wine-run, for x86-64 always and
+# for x86 with QUENDALTEXT_WINE_I686 (wine must then run 32-bit programs: wine32 installed, on a
+# kernel that runs them; scripts/test-windows sets it after probing).
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR ${QUENDALTEXT_MINGW_ARCH})
 set(QUENDALTEXT_MINGW_TRIPLE ${QUENDALTEXT_MINGW_ARCH}-w64-mingw32)

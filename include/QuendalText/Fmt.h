@@ -1,5 +1,8 @@
-// {fmt} support for QuendalText::Text. Only a program that includes this header needs {fmt}
-// (Debian's libfmt-dev; link fmt::fmt); the library itself does not use it.
+/// \file
+/// {fmt} support for QuendalText::Text: fmt::format("{:>8}", text) writes a text as UTF-8 (each
+/// unpaired surrogate as U+FFFD), with fill, alignment, width and precision counted as {fmt}
+/// counts them for a UTF-8 string. Only a program that includes this header needs {fmt}
+/// (Debian's libfmt-dev; link fmt::fmt); the library itself does not use it.
 #ifndef QUENDALTEXT_FMT_H
 #define QUENDALTEXT_FMT_H
 
@@ -9,8 +12,9 @@
 
 #include <string>
 
-/// Writes a text as UTF-8 (each unpaired surrogate as U+FFFD), with fill, alignment, width and
-/// precision counted as {fmt} counts them for a UTF-8 string: fmt::format("{:>8}", text).
+// The formatter is described in the file comment above: the reference documents no names of
+// {fmt}'s namespace.
+/// \cond
 template <>
 struct fmt::formatter<QuendalText::Text> : fmt::formatter<fmt::string_view> {
     template <class FormatContext>
@@ -20,5 +24,6 @@ struct fmt::formatter<QuendalText::Text> : fmt::formatter<fmt::string_view> {
         return fmt::formatter<fmt::string_view>::format(fmt::string_view(bytes), context);
     }
 };
+/// \endcond
 
 #endif  // QUENDALTEXT_FMT_H

@@ -1,9 +1,10 @@
-// The ranges that segment UTF-16 units: code points, extended grapheme clusters, and the segments
-// between word, sentence and line-break boundaries.
-//
-// Every range here is bidirectional and views units it does not own. Its iterators stay valid
-// while those units are unchanged, whatever becomes of the range they came from, and share no
-// state with the range or with one another: a const range may be walked from many threads.
+/// \file
+/// The ranges that segment UTF-16 units: code points, extended grapheme clusters, and the segments
+/// between word, sentence and line-break boundaries.
+///
+/// Every range here is bidirectional and views units it does not own. Its iterators stay valid
+/// while those units are unchanged, whatever becomes of the range they came from, and share no
+/// state with the range or with one another: a const range may be walked from many threads.
 #ifndef QUENDALTEXT_SEGMENTATION_H
 #define QUENDALTEXT_SEGMENTATION_H
 
@@ -18,6 +19,7 @@ namespace QuendalText {
 /// every other unit, an unpaired surrogate included, its own value.
 class QUENDALTEXT_API CodePointRange {
 public:
+    /// A bidirectional iterator over the code points; Index() gives the current position.
     class QUENDALTEXT_API Iterator {
     public:
         using iterator_category = std::bidirectional_iterator_tag;
@@ -27,27 +29,40 @@ public:
         using reference = char32_t;
 
         Iterator() = default;
+        /// The current code point.
         char32_t operator*() const { return Current; }
+        /// Moves to the next code point and returns this iterator.
         Iterator& operator++() {
             Position += Width;
-            Decode();
+            // A unit that is no surrogate is its own code point: read here, without a call.
+            if (Position < Units.size() && !detail::IsSurrogate(Units[Position])) {
+                Current = static_cast<char32_t>(Units[Position]);
+                Width = 1;
+            } else {
+                Decode();
+            }
             return *this;
         }
+        /// Moves to the next code point and returns the iterator as it was.
         Iterator operator++(int) {
             const Iterator before = *this;
             ++*this;
             return before;
         }
+        /// Moves to the previous code point and returns this iterator.
         Iterator& operator--() {
             DecodeBefore();
             return *this;
         }
+        /// Moves to the previous code point and returns the iterator as it was.
         Iterator operator--(int) {
             const Iterator after = *this;
             --*this;
             return after;
         }
+        /// True when both stand at the same position.
         bool operator==(const Iterator& other) const { return Position == other.Position; }
+        /// True when the positions differ.
         bool operator!=(const Iterator& other) const { return Position != other.Position; }
         /// Index of the current code point's first unit (the size of the units at the end).
         std::size_t Index() const { return Position; }
@@ -68,8 +83,11 @@ public:
         char32_t Current = 0;
     };
 
+    /// The code points of `units`, which must outlive the range's iterators.
     explicit CodePointRange(UTF16StringView units) : Units(units) {}
+    /// The first code point.
     Iterator begin() const { return Iterator(Units, 0); }
+    /// The position after the last code point.
     Iterator end() const { return Iterator(Units, Units.size()); }
 
 private:
@@ -146,6 +164,7 @@ private:
 /// as the character break iterator of the linked ICU finds them (root locale).
 class QUENDALTEXT_API GraphemeRange {
 public:
+    /// A bidirectional iterator over the grapheme clusters.
     class Iterator {
     public:
         using iterator_category = std::bidirectional_iterator_tag;
@@ -155,26 +174,34 @@ public:
         using reference = UTF16StringView;
 
         Iterator() = default;
+        /// The current cluster, a view of its units.
         UTF16StringView operator*() const { return Walk.Segment(); }
+        /// Moves to the next cluster and returns this iterator. Raises
+        /// CPPException<std::runtime_error> when ICU fails, and then stays where it was.
         Iterator& operator++() {
             Walk.Next();
             return *this;
         }
+        /// Moves to the next cluster and returns the iterator as it was; raises as ++it.
         Iterator operator++(int) {
             const Iterator before = *this;
             Walk.Next();
             return before;
         }
+        /// Moves to the previous cluster and returns this iterator; raises as ++it.
         Iterator& operator--() {
             Walk.Previous();
             return *this;
         }
+        /// Moves to the previous cluster and returns the iterator as it was; raises as ++it.
         Iterator operator--(int) {
             const Iterator after = *this;
             Walk.Previous();
             return after;
         }
+        /// True when both stand at the same cluster.
         bool operator==(const Iterator& other) const { return Walk.Start == other.Walk.Start; }
+        /// True when the clusters differ.
         bool operator!=(const Iterator& other) const { return Walk.Start != other.Walk.Start; }
 
     private:
@@ -185,9 +212,12 @@ public:
         detail::BreakWalk Walk;
     };
 
-    /// Raises CPPException<std::length_error> when `units` is longer than a text may be.
+    /// The clusters of `units`, which must outlive the range's iterators. Raises
+    /// CPPException<std::length_error> when `units` is longer than a text may be.
     explicit GraphemeRange(UTF16StringView units);
+    /// The first cluster.
     Iterator begin() const { return Iterator(Units, 0); }
+    /// The position after the last cluster.
     Iterator end() const { return Iterator(Units, Units.size()); }
 
 private:
@@ -199,6 +229,7 @@ private:
 /// root locale find them.
 class QUENDALTEXT_API SegmentRange {
 public:
+    /// A bidirectional iterator over the segments; IsWord() tells words apart in Words().
     class Iterator {
     public:
         using iterator_category = std::bidirectional_iterator_tag;
@@ -208,29 +239,37 @@ public:
         using reference = UTF16StringView;
 
         Iterator() = default;
+        /// The current segment, a view of its units.
         UTF16StringView operator*() const { return Walk.Segment(); }
         /// Whether the current segment of Words() is a word: letters, numbers, ideographs or
         /// kana (ICU's word rule status is not "none"). Always false for sentences and lines.
         bool IsWord() const { return Walk.Word; }
+        /// Moves to the next segment and returns this iterator. Raises
+        /// CPPException<std::runtime_error> when ICU fails, and then stays where it was.
         Iterator& operator++() {
             Walk.Next();
             return *this;
         }
+        /// Moves to the next segment and returns the iterator as it was; raises as ++it.
         Iterator operator++(int) {
             const Iterator before = *this;
             Walk.Next();
             return before;
         }
+        /// Moves to the previous segment and returns this iterator; raises as ++it.
         Iterator& operator--() {
             Walk.Previous();
             return *this;
         }
+        /// Moves to the previous segment and returns the iterator as it was; raises as ++it.
         Iterator operator--(int) {
             const Iterator after = *this;
             Walk.Previous();
             return after;
         }
+        /// True when both stand at the same segment.
         bool operator==(const Iterator& other) const { return Walk.Start == other.Walk.Start; }
+        /// True when the segments differ.
         bool operator!=(const Iterator& other) const { return Walk.Start != other.Walk.Start; }
 
     private:
@@ -241,7 +280,9 @@ public:
         detail::BreakWalk Walk;
     };
 
+    /// The first segment.
     Iterator begin() const { return Iterator(Units, 0, Kind); }
+    /// The position after the last segment.
     Iterator end() const { return Iterator(Units, Units.size(), Kind); }
 
 private:

@@ -1,4 +1,6 @@
-// QuendalText::Text: a UTF-16 string that caches its length in units and its character count.
+/// \file
+/// QuendalText::Text: a UTF-16 string that caches its length in units and its character count,
+/// with the strict argument type of its modern members and its free operators.
 #ifndef QUENDALTEXT_TEXT_H
 #define QUENDALTEXT_TEXT_H
 
@@ -33,7 +35,9 @@ enum class Malformed {
 /// CPPException<std::runtime_error>, QuendalLog::Exception and std::runtime_error.
 class QUENDALTEXT_API MalformedInput : public QuendalLog::CPPException<std::runtime_error> {
 public:
+    /// Records the origin and the offset of the first ill-formed sequence.
     MalformedInput(const char* fileName, const char* functionName, std::size_t offset);
+    /// Copies the origin, line, message and offset.
     MalformedInput(const MalformedInput& other);
     ~MalformedInput() override;
     /// Offset of the first ill-formed sequence, in units of the source (bytes for UTF-8).
@@ -48,8 +52,9 @@ private:
 /// Where a search found its match: `Start` and `Length` in UTF-16 units of the searched text;
 /// false (Start -1) when nothing was found.
 struct Span {
-    int Start = -1;
-    int Length = 0;
+    int Start = -1;  ///< index of the match's first unit, or -1
+    int Length = 0;  ///< units in the match
+    /// True when something was found.
     explicit operator bool() const { return Start >= 0; }
 };
 
@@ -61,10 +66,11 @@ class TextArgument;
 /// QuendalLog::CPPException<std::out_of_range> (indexes); a failed operation changes nothing.
 ///
 /// Limit: a text holds at most 2^31 - 1 (INT_MAX) units, so that every length and count fits
-/// an int. Every operation that would make a text longer (the constructors, +=, +, Replace,
-/// set_CharacterAt, Load, the factories, Text(UTF16StringView), the case mappings and
-/// ReplaceAll) raises QuendalLog::CPPException<std::length_error> before it changes anything;
-/// Concatenate answers false instead.
+/// an int (on a 32-bit target 2^29 - 1, what the standard string holds). Every operation that
+/// would make a text longer (the constructors, +=, +, Replace, set_CharacterAt, Load, the
+/// factories, Text(UTF16StringView), the case mappings and ReplaceAll) raises
+/// QuendalLog::CPPException<std::length_error> before it changes anything, or std::bad_alloc
+/// when memory runs out first; Concatenate answers false instead.
 ///
 /// Reach for FromUTF8 over Text(const char*) whenever the input may be ill-formed (the
 /// constructor stops at a NUL and silently keeps only what precedes a fault), and for
@@ -89,6 +95,7 @@ public:
     Text(const Char& character);
     /// The units before the first NUL; a null pointer gives an empty text.
     Text(const UTF16Unit* units);
+    /// Frees the units.
     inline ~Text();
     /// Copies units, cached counts and both settings; self-assignment changes nothing.
     Text& operator=(const Text& other);
@@ -107,9 +114,11 @@ public:
     inline int get_NumberOfCharacters() const;
     /// Case sensitivity of Compare (default true).
     void set_CaseSensitivity(bool caseSensitive);
+    /// Whether Compare tells case apart (default true).
     bool IsCaseSensitive() const;
     /// Direction of FindCharacter and Remove (default true: from the start).
     void set_SearchForward(bool forward);
+    /// Whether FindCharacter and Remove search from the start (default true).
     bool IsSearchForward() const;
     /// Removes every unit; both settings are kept.
     void Empty();
@@ -334,6 +343,7 @@ public:
     TextArgument(const Text& text) noexcept : Units(text.View()) {}
     /// Every unit of `units`, NUL units included.
     TextArgument(UTF16StringView units) noexcept : Units(units) {}
+    /// Every unit of `units`, NUL units included, without a copy.
     TextArgument(const UTF16String& units) noexcept : Units(units) {}
     /// The units before the first NUL; null is empty.
     TextArgument(const UTF16Unit* units) noexcept
@@ -343,6 +353,7 @@ public:
         : Units(static_cast<const UTF16Unit*>(character)) {}
     /// UTF-8 `utf8`, NUL bytes included; raises MalformedInput at an ill-formed sequence.
     QUENDALTEXT_API TextArgument(std::string_view utf8);
+    /// As from a std::string_view of `utf8`.
     TextArgument(const std::string& utf8) : TextArgument(std::string_view(utf8)) {}
     /// NUL-terminated UTF-8; null is empty. Raises as from a std::string_view.
     TextArgument(const char* utf8)
@@ -364,11 +375,15 @@ private:
 
 /// Contents equal, unit by unit; settings are not compared.
 QUENDALTEXT_API bool operator==(const Text& left, const Text& right);
+/// Contents differ in some unit or in length.
 QUENDALTEXT_API bool operator!=(const Text& left, const Text& right);
 /// Unit-by-unit order of the contents; a proper prefix orders first.
 QUENDALTEXT_API bool operator<(const Text& left, const Text& right);
+/// Orders before or equal, unit by unit.
 QUENDALTEXT_API bool operator<=(const Text& left, const Text& right);
+/// Orders after, unit by unit.
 QUENDALTEXT_API bool operator>(const Text& left, const Text& right);
+/// Orders after or equal, unit by unit.
 QUENDALTEXT_API bool operator>=(const Text& left, const Text& right);
 /// A new text of the left units followed by the right ones, with both settings true.
 QUENDALTEXT_API Text operator+(const Text& left, const Text& right);
@@ -407,6 +422,7 @@ namespace std {
 /// Hashes the units, so that equal texts hash equally whatever their settings.
 template <>
 struct hash<QuendalText::Text> {
+    /// The hash of the units, that of text.View().
     std::size_t operator()(const QuendalText::Text& text) const noexcept {
         return std::hash<QuendalText::UTF16StringView>{}(text.View());
     }

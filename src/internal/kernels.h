@@ -33,6 +33,8 @@ struct Kernels {
     TranscodeResult (*utf16ToUTF8)(const UTF16Unit* units, std::size_t size, char* out,
                                    std::size_t capacity);
     std::uint64_t (*utf8LengthOfUnits)(const UTF16Unit* units, std::size_t size);
+    ValidPrefix (*validUTF8Prefix)(const char* bytes, std::size_t size);
+    ValidPrefix (*validUTF16Prefix)(const UTF16Unit* units, std::size_t size);
 
     // The character-count rule over `units`, which begin a character, with `running`
     // characters counted before them (see character_count.h).

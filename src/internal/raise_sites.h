@@ -4,8 +4,12 @@
 #ifndef QUENDALTEXT_INTERNAL_RAISE_SITES_H
 #define QUENDALTEXT_INTERNAL_RAISE_SITES_H
 
+#include <QuendalText/Config.h>
+
+#include <algorithm>
 #include <climits>
 #include <cstddef>
+#include <cstdint>
 
 namespace QuendalText {
 namespace detail {
@@ -33,11 +37,17 @@ inline constexpr long kToUTF8Line = 986;
 inline constexpr long kFromUTF8Line = 229;
 inline constexpr long kFromUTF32Line = 290;
 
-// A text holds at most INT_MAX units, so that its length and character count fit an int. An
-// operation that would make one longer raises CPPException<std::length_error> before it
-// changes anything.
-inline constexpr std::size_t kMaxTextUnits = INT_MAX;
-inline constexpr char kTooLongMessage[] = "Text longer than 2147483647 UTF-16 units";
+// A text holds at most INT_MAX units, so that its length and character count fit an int, and
+// never more than its string can: libstdc++ lets a string hold half of the PTRDIFF_MAX bytes an
+// allocation may have, 2^29 - 1 units on a 32-bit target, and past that would raise its own
+// std::length_error. An operation that would make a text longer raises
+// CPPException<std::length_error> before it changes anything.
+inline constexpr std::size_t kMaxTextUnits =
+    std::min<std::size_t>(INT_MAX, PTRDIFF_MAX / sizeof(UTF16Unit) / 2);
+inline constexpr const char* kTooLongMessage = kMaxTextUnits == INT_MAX
+                                                   ? "Text longer than 2147483647 UTF-16 units"
+                                                   : "Text longer than 536870911 UTF-16 units";
+static_assert(kMaxTextUnits == INT_MAX || kMaxTextUnits == 536870911);
 
 struct LengthRaiseSite {
     const char* function;

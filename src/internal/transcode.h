@@ -46,10 +46,17 @@ constexpr std::size_t UTF8Room(std::size_t size) {
     return size <= SIZE_MAX / kMostBytesPerUnit ? kMostBytesPerUnit * size : SIZE_MAX;
 }
 
-// As the transcoders, without output: `written` is the size the output would have. (The public
-// ValidateUTF8 of Validation.h answers a block's validity from the first of these.)
+// As the UTF-8 transcoder, without output: `written` is the size the output would have.
 TranscodeResult MeasureUTF8ToUTF16(const char* bytes, std::size_t size);
-TranscodeResult ValidateUTF16(const UTF16Unit* units, std::size_t size);
+
+// The longest well-formed prefix of a text, as the transcoders read it, and what ended it. (The
+// public validators of Validation.h answer a block's validity from these.)
+struct ValidPrefix {
+    std::size_t read;  // all the units at Stop::End
+    Stop stop;
+};
+ValidPrefix ValidUTF8Prefix(const char* bytes, std::size_t size);
+ValidPrefix ValidUTF16Prefix(const UTF16Unit* units, std::size_t size);
 
 // UTF-8 bytes of `units` where a high surrogate followed by a low one is one character (4
 // bytes) and every other unit stands alone (a lone surrogate takes 3).
@@ -62,14 +69,19 @@ TranscodeResult UTF16ToUTF8(const UTF16Unit* units, std::size_t size, char* out,
 TranscodeResult UTF16ToUTF8(const UTF16Unit* units, std::size_t size, char* out);
 TranscodeResult MeasureUTF8ToUTF16(const char* bytes, std::size_t size);
 TranscodeResult ValidateUTF16(const UTF16Unit* units, std::size_t size);
+ValidPrefix ValidUTF8Prefix(const char* bytes, std::size_t size);
+ValidPrefix ValidUTF16Prefix(const UTF16Unit* units, std::size_t size);
 std::uint64_t UTF8LengthOfUnits(const UTF16Unit* units, std::size_t size);
 
-// The transcoders, stopping without a fault (Stop::End) before the first character that begins
-// at or after `until`: the vector kernels hand them the stretches they leave.
+// The transcoders and validators, stopping without a fault (Stop::End) before the first
+// character that begins at or after `until`: the vector kernels hand them the stretches they
+// leave.
 TranscodeResult UTF8ToUTF16Until(const char* bytes, std::size_t size, UTF16Unit* out,
                                  std::size_t until);
 TranscodeResult UTF16ToUTF8Until(const UTF16Unit* units, std::size_t size, char* out,
                                  std::size_t capacity, std::size_t until);
+TranscodeResult MeasureUTF8ToUTF16Until(const char* bytes, std::size_t size, std::size_t until);
+TranscodeResult ValidateUTF16Until(const UTF16Unit* units, std::size_t size, std::size_t until);
 }  // namespace reference
 
 }  // namespace detail

@@ -167,6 +167,8 @@ extern const Kernels kScalarKernels = {
     reference::UTF8ToUTF16,
     reference::UTF16ToUTF8,
     reference::UTF8LengthOfUnits,
+    reference::ValidUTF8Prefix,
+    reference::ValidUTF16Prefix,
     reference::ContinueCount,
     reference::CopyAndCount,
     reference::IsAscii,

@@ -1,29 +1,12 @@
 // The AVX2 kernels: sixteen units, thirty-two bytes, at a time.
 #include "internal/character_count.h"
 #include "internal/kernels.h"
+#include "kernels/utf8_tables.h"
 
 #if QUENDALTEXT_X86_KERNELS
 
-#  include <immintrin.h>
-
-#  include <algorithm>
-#  include <array>
-#  include <cstdint>
-#  include <cstring>
-
-#  if defined(__clang__)
-#    pragma clang attribute push(__attribute__((target("avx2,bmi,popcnt"))), apply_to = function)
-#  else
-#    pragma GCC push_options
-// GCC 12 takes the deliberately undefined vectors inside some intrinsics for uninitialized
-// variables once they are inlined.
-#    pragma GCC diagnostic push
-#    pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
-#    pragma GCC target("avx2,bmi,popcnt")
-#  endif
-
-#  include "kernels/utf8_tables.h"
-#  include "kernels/x86_generic.h"
+#  define QUENDALTEXT_KERNEL_TARGET "avx2,bmi,popcnt"
+#  include "kernels/x86_begin.h"
 
 namespace QuendalText {
 namespace detail {
@@ -61,12 +44,9 @@ constexpr std::array<Shuffle, 256> MakePackBytes() {
 alignas(16) constexpr std::array<Shuffle, 256> kPackLanes = MakePackLanes();
 alignas(16) constexpr std::array<Shuffle, 256> kPackBytes = MakePackBytes();
 
-struct AVX2 {
+struct AVX2 : LevelCommon<AVX2, SimdLevel::AVX2, 16> {
+    static constexpr const char* kName = "avx2";
     using V = __m256i;
-    using Mask = std::uint32_t;
-    static constexpr std::size_t kUnits = 16;
-    static constexpr std::size_t kBlockBytes = 32;
-    static constexpr std::size_t kBlockUnits = 16;
 
     static V Load(const void* at) { return _mm256_loadu_si256(static_cast<const V*>(at)); }
     static void Store(void* at, V v) { _mm256_storeu_si256(static_cast<V*>(at), v); }
@@ -90,19 +70,10 @@ struct AVX2 {
     static Mask Tagged(V v, std::uint32_t mask, std::uint32_t tag) {
         return Equal(_mm256_and_si256(v, Splat(mask)), Splat(tag));
     }
-    static Mask Surrogates(V v) { return Tagged(v, kSurrogateMask, kSurrogateTag); }
-    static Mask Highs(V v) { return Tagged(v, kSurrogateHalfMask, kHighSurrogateFirst); }
-    static Mask Lows(V v) { return Tagged(v, kSurrogateHalfMask, kLowSurrogateFirst); }
     static V ShiftLetters(V v, std::uint32_t first, std::uint32_t delta) {
         const V offset = _mm256_sub_epi16(v, Splat(first));
         const V letters = _mm256_cmpeq_epi16(_mm256_min_epu16(offset, Splat(u'Z' - u'A')), offset);
         return _mm256_add_epi16(v, _mm256_and_si256(letters, Splat(delta)));
-    }
-    static V Fold(V v) { return ShiftLetters(v, u'A', u'a' - u'A'); }
-    static V Unfold(V v) { return ShiftLetters(v, u'a', static_cast<std::uint16_t>(u'A' - u'a')); }
-
-    static void CopyShort(const UTF16Unit* from, std::size_t size, UTF16Unit* to) {
-        for (std::size_t i = 0; i < size; ++i) to[i] = from[i];
     }
 
     // Eight 16-bit lanes packed to the front by a byte shuffle: the lanes whose bits are set in
@@ -175,6 +146,13 @@ struct AVX2 {
                                               : _mm256_extracti128_si256(bytes, 1));
     }
 
+    using Leads = UTF8Leads<std::uint32_t, kBlockBytes>;
+
+    // The validators' check of 32 bytes that are not all ASCII, with the three bytes before them.
+    static bool UTF8Check(const unsigned char* in) {
+        return !HasFault(Load(in), Load(in - 1), Load(in - 2), Load(in - 3));
+    }
+
     // As the AVX-512 block: each byte that ends a sequence gives the unit of its character (the
     // third byte of a four-byte one the high surrogate), packed eight lanes at a time.
     static BlockDone UTF8Block(const unsigned char* in, UTF16Unit* out) {
@@ -193,16 +171,9 @@ struct AVX2 {
         const auto leads = static_cast<std::uint32_t>(_mm256_movemask_epi8(leadLanes));
         const auto lead3 = static_cast<std::uint32_t>(_mm256_movemask_epi8(lead3Lanes));
         const auto lead4 = static_cast<std::uint32_t>(_mm256_movemask_epi8(lead4Lanes));
-        std::size_t end = kBlockBytes;
-        if (leads >> 31) {
-            end = 31;
-        } else if ((lead3 >> 30) & 1) {
-            end = 30;
-        } else if ((lead4 >> 29) & 1) {
-            end = 29;
-        }
-        const std::uint32_t taken = end == kBlockBytes ? ~0u : (1u << end) - 1;
-        const std::uint32_t continuations = nonAscii & ~leads;
+        const Leads found{nonAscii, leads, lead3, lead4};
+        const std::size_t end = found.End();
+        const std::uint32_t taken = Leads::Taken(end);
         const std::uint32_t emitted = (~nonAscii | ((leads & ~lead3) << 1) |
                                        ((lead3 & ~lead4) << 2) | (lead4 << 2) | (lead4 << 3)) &
                                       taken;
@@ -237,7 +208,7 @@ struct AVX2 {
             }
             written += Pack(units, (emitted >> (16 * half)) & 0xFFFFu, out + written);
         }
-        return {end, written, BitCount(~continuations & taken)};
+        return {end, written, BitCount(found.Starts() & taken)};
     }
 
     // ---- UTF-16 to UTF-8, 16 units at a time ----
@@ -398,35 +369,11 @@ struct AVX2 {
 
 }  // namespace
 
-extern const Kernels kAVX2Kernels = {
-    SimdLevel::AVX2,
-    "avx2",
-    UTF8ToUTF16Kernel<AVX2>,
-    UTF16ToUTF8Kernel<AVX2>,
-    UTF8LengthKernel<AVX2>,
-    ContinueCountKernel<AVX2>,
-    CopyAndCountKernel<AVX2>,
-    IsAsciiKernel<AVX2>,
-    FindUnitKernel<AVX2>,
-    FindLastUnitKernel<AVX2>,
-    FindInSetKernel<AVX2, true>,
-    FindInSetKernel<AVX2, false>,
-    FindPatternKernel<AVX2>,
-    MismatchKernel<AVX2, false>,
-    MismatchKernel<AVX2, true>,
-    AsciiCaseKernel<AVX2, true>,
-    AsciiCaseKernel<AVX2, false>,
-    RemoveUnitKernel<AVX2>,
-};
+extern const Kernels kAVX2Kernels = MakeKernels<AVX2>();
 
 }  // namespace detail
 }  // namespace QuendalText
 
-#  if defined(__clang__)
-#    pragma clang attribute pop
-#  else
-#    pragma GCC diagnostic pop
-#    pragma GCC pop_options
-#  endif
+#  include "kernels/x86_end.h"
 
 #endif  // QUENDALTEXT_X86_KERNELS

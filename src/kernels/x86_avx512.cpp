@@ -3,42 +3,21 @@
 // the compress instructions.
 #include "internal/character_count.h"
 #include "internal/kernels.h"
+#include "kernels/utf8_tables.h"
 
 #if QUENDALTEXT_X86_KERNELS
 
-#  include <immintrin.h>
-
-#  include <algorithm>
-#  include <array>
-#  include <cstdint>
-
-#  if defined(__clang__)
-#    pragma clang attribute push(                                                         \
-        __attribute__((                                                                   \
-            target("avx2,bmi,popcnt,avx512f,avx512bw,avx512vl,avx512vbmi,avx512vbmi2"))), \
-        apply_to = function)
-#  else
-#    pragma GCC push_options
-// GCC 12 takes the deliberately undefined vectors inside some intrinsics for uninitialized
-// variables once they are inlined.
-#    pragma GCC diagnostic push
-#    pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
-#    pragma GCC target("avx2,bmi,popcnt,avx512f,avx512bw,avx512vl,avx512vbmi,avx512vbmi2")
-#  endif
-
-#  include "kernels/utf8_tables.h"
-#  include "kernels/x86_generic.h"
+#  define QUENDALTEXT_KERNEL_TARGET \
+    "avx2,bmi,popcnt,avx512f,avx512bw,avx512vl,avx512vbmi,avx512vbmi2"
+#  include "kernels/x86_begin.h"
 
 namespace QuendalText {
 namespace detail {
 namespace {
 
-struct AVX512 {
+struct AVX512 : LevelCommon<AVX512, SimdLevel::AVX512, 32> {
+    static constexpr const char* kName = "avx512";
     using V = __m512i;
-    using Mask = std::uint32_t;
-    static constexpr std::size_t kUnits = 32;
-    static constexpr std::size_t kBlockBytes = 64;
-    static constexpr std::size_t kBlockUnits = 32;
 
     static V Load(const void* at) { return _mm512_loadu_si512(at); }
     static void Store(void* at, V v) { _mm512_storeu_si512(at, v); }
@@ -52,16 +31,11 @@ struct AVX512 {
     static Mask Tagged(V v, std::uint32_t mask, std::uint32_t tag) {
         return _mm512_cmpeq_epi16_mask(_mm512_and_si512(v, Splat(mask)), Splat(tag));
     }
-    static Mask Surrogates(V v) { return Tagged(v, kSurrogateMask, kSurrogateTag); }
-    static Mask Highs(V v) { return Tagged(v, kSurrogateHalfMask, kHighSurrogateFirst); }
-    static Mask Lows(V v) { return Tagged(v, kSurrogateHalfMask, kLowSurrogateFirst); }
     static V ShiftLetters(V v, std::uint32_t first, std::uint32_t delta) {
         const __mmask32 letters =
             _mm512_cmple_epu16_mask(_mm512_sub_epi16(v, Splat(first)), Splat(u'Z' - u'A'));
         return _mm512_mask_add_epi16(v, letters, v, Splat(delta));
     }
-    static V Fold(V v) { return ShiftLetters(v, u'A', u'a' - u'A'); }
-    static V Unfold(V v) { return ShiftLetters(v, u'a', static_cast<std::uint16_t>(u'A' - u'a')); }
 
     static void CopyShort(const UTF16Unit* from, std::size_t size, UTF16Unit* to) {
         const auto lanes = static_cast<__mmask32>((std::uint64_t{1} << size) - 1);
@@ -97,7 +71,8 @@ struct AVX512 {
         return _mm512_shuffle_epi8(_mm512_broadcast_i32x4(lanes), nibbles);
     }
 
-    // Whether any byte of the block breaks a sequence, the block beginning a character.
+    // Whether any byte of the block breaks a sequence, given the three bytes before it: those of
+    // the text, or zeros where the block begins a character.
     static bool HasFault(V bytes, V before1, V before2, V before3) {
         const V lowNibble = Bytes(utf8_tables::kNibbles - 1);
         const V high =
@@ -114,6 +89,20 @@ struct AVX512 {
             _mm512_test_epi8_mask(found, Bytes(utf8_tables::kTwoContinuations));
         const __mmask64 faults = _mm512_test_epi8_mask(found, Bytes(utf8_tables::kFaultBits));
         return (faults | (twoContinuations ^ thirdOrFourth)) != 0;
+    }
+
+    using Leads = UTF8Leads<std::uint64_t, kBlockBytes>;
+
+    // The lead bytes of a block whose first byte begins a character.
+    static Leads LeadsOf(V bytes, std::uint64_t nonAscii) {
+        return {nonAscii, _mm512_cmpge_epu8_mask(bytes, Bytes(kTwoByteLeadTag)),
+                _mm512_cmpge_epu8_mask(bytes, Bytes(kThreeByteLeadTag)),
+                _mm512_cmpge_epu8_mask(bytes, Bytes(kFourByteLeadTag))};
+    }
+
+    // The validators' check of 64 bytes that are not all ASCII, with the three bytes before them.
+    static bool UTF8Check(const unsigned char* in) {
+        return !HasFault(Load(in), Load(in - 1), Load(in - 2), Load(in - 3));
     }
 
     // Widens the half `half` of 64 bytes to 32 units.
@@ -136,22 +125,11 @@ struct AVX512 {
         const V before1 = Before(bytes, 1);
         const V before2 = Before(before1, 1);
         if (HasFault(bytes, before1, before2, Before(before2, 1))) return {0, 0, 0};
-        const std::uint64_t leads = _mm512_cmpge_epu8_mask(bytes, Bytes(kTwoByteLeadTag));
-        const std::uint64_t lead3 = _mm512_cmpge_epu8_mask(bytes, Bytes(kThreeByteLeadTag));
-        const std::uint64_t lead4 = _mm512_cmpge_epu8_mask(bytes, Bytes(kFourByteLeadTag));
+        const Leads found = LeadsOf(bytes, nonAscii);
+        const std::uint64_t leads = found.leads, lead3 = found.lead3, lead4 = found.lead4;
         const std::uint64_t lead2 = leads & ~lead3;
-        // The block ends before a sequence that it holds only the start of.
-        std::size_t end = kBlockBytes;
-        if (leads >> 63) {
-            end = 63;
-        } else if ((lead3 >> 62) & 1) {
-            end = 62;
-        } else if ((lead4 >> 61) & 1) {
-            end = 61;
-        }
-        const std::uint64_t taken =
-            end == kBlockBytes ? ~std::uint64_t{0} : (std::uint64_t{1} << end) - 1;
-        const std::uint64_t continuations = nonAscii & ~leads;
+        const std::size_t end = found.End();
+        const std::uint64_t taken = Leads::Taken(end);
         const std::uint64_t lead3Only = lead3 & ~lead4;
         const std::uint64_t ends3 = lead3Only << 2, ends4 = lead4 << 3, thirds4 = lead4 << 2;
         const std::uint64_t emitted = (~nonAscii | (lead2 << 1) | ends3 | ends4 | thirds4) & taken;
@@ -187,7 +165,7 @@ struct AVX512 {
             Store(out + written, _mm512_maskz_compress_epi16(keep, units));
             written += BitCount(keep);
         }
-        return {end, written, BitCount(~continuations & taken)};
+        return {end, written, BitCount(found.Starts() & taken)};
     }
 
     // ---- UTF-16 to UTF-8, 32 units at a time ----
@@ -325,35 +303,11 @@ struct AVX512 {
 
 }  // namespace
 
-extern const Kernels kAVX512Kernels = {
-    SimdLevel::AVX512,
-    "avx512",
-    UTF8ToUTF16Kernel<AVX512>,
-    UTF16ToUTF8Kernel<AVX512>,
-    UTF8LengthKernel<AVX512>,
-    ContinueCountKernel<AVX512>,
-    CopyAndCountKernel<AVX512>,
-    IsAsciiKernel<AVX512>,
-    FindUnitKernel<AVX512>,
-    FindLastUnitKernel<AVX512>,
-    FindInSetKernel<AVX512, true>,
-    FindInSetKernel<AVX512, false>,
-    FindPatternKernel<AVX512>,
-    MismatchKernel<AVX512, false>,
-    MismatchKernel<AVX512, true>,
-    AsciiCaseKernel<AVX512, true>,
-    AsciiCaseKernel<AVX512, false>,
-    RemoveUnitKernel<AVX512>,
-};
+extern const Kernels kAVX512Kernels = MakeKernels<AVX512>();
 
 }  // namespace detail
 }  // namespace QuendalText
 
-#  if defined(__clang__)
-#    pragma clang attribute pop
-#  else
-#    pragma GCC diagnostic pop
-#    pragma GCC pop_options
-#  endif
+#  include "kernels/x86_end.h"
 
 #endif  // QUENDALTEXT_X86_KERNELS

@@ -1,14 +1,21 @@
 // The kernels that every x86 level writes the same way over its own vector type: searches,
-// comparisons, the ASCII test and case mapping, the character count and the UTF-8 size. Each
-// level's source includes this after switching its target on, with a traits type `L`:
+// comparisons, the ASCII test and case mapping, the character count, the UTF-8 size, the
+// drivers of the transcoders and validators, and the table of a level's kernels. x86_begin.h
+// includes this after switching the level's target on; the level gives a traits type `L`:
 //
-//   V, kUnits                  a vector of kUnits 16-bit units
+//   kName, V                   the level's name in QUENDALTEXT_SIMD, a vector of kUnits 16-bit
+//                              units (LevelCommon gives kLevel, kUnits, Mask, the block sizes)
 //   Load, Store, Splat         unaligned load and store, a vector of one unit
 //   Equal(a, b)                one bit per unit where a == b, in a Mask (unsigned)
 //   Above(v, bound)            one bit per unit above `bound`
-//   Surrogates, Highs, Lows    one bit per surrogate, high surrogate, low surrogate unit
-//   AnyAbove(v, bound)         whether any unit is above `bound`, which is 2^k - 1
-//   Or(a, b), Fold(v), Unfold(v)   (Fold and Unfold map ASCII letters as AsciiFold/AsciiUnfold)
+//   AnyAbove(v, bound)         whether any unit has a bit that `bound` lacks: for 2^k - 1,
+//                              whether any is above it
+//   Or(a, b)
+//   Tagged, ShiftLetters       from which LevelCommon derives Surrogates, Highs, Lows (one bit
+//                              per surrogate, high surrogate, low surrogate unit), Fold and
+//                              Unfold (ASCII letters mapped as AsciiFold/AsciiUnfold)
+//   Pack                       see RemoveUnitKernel (and CopyShort, see CountKernel)
+//   UTF8Block, UTF16Block, UTF8Check       see the drivers and the validators
 //
 // Everything here has internal linkage, so that each level's copy keeps its own target.
 #ifndef QUENDALTEXT_KERNELS_X86_GENERIC_H
@@ -18,34 +25,59 @@ namespace QuendalText {
 namespace detail {
 namespace {
 
-// The lowest set bit's index; `mask` must not be 0.
+// The lowest (highest) set bit's index, and the number of set bits, of a Mask of up to 64 bits;
+// `mask` must not be 0 for the first two.
 template <class Mask>
 std::size_t LowestBit(Mask mask) {
-    if constexpr (sizeof(Mask) > sizeof(unsigned)) {
-        return static_cast<std::size_t>(__builtin_ctzll(mask));
-    } else {
-        return static_cast<std::size_t>(__builtin_ctz(mask));
-    }
+    return static_cast<std::size_t>(__builtin_ctzll(mask));
 }
-
-// The highest set bit's index; `mask` must not be 0.
 template <class Mask>
 std::size_t HighestBit(Mask mask) {
-    if constexpr (sizeof(Mask) > sizeof(unsigned)) {
-        return static_cast<std::size_t>(63 - __builtin_clzll(mask));
-    } else {
-        return static_cast<std::size_t>(31 - __builtin_clz(mask));
-    }
+    return static_cast<std::size_t>(63 - __builtin_clzll(mask));
 }
-
 template <class Mask>
 std::size_t BitCount(Mask mask) {
-    if constexpr (sizeof(Mask) > sizeof(unsigned)) {
-        return static_cast<std::size_t>(__builtin_popcountll(mask));
-    } else {
-        return static_cast<std::size_t>(__builtin_popcount(mask));
-    }
+    return static_cast<std::size_t>(__builtin_popcountll(mask));
 }
+
+// What every level derives the same way from its own primitives L::Tagged(v, mask, tag) (one
+// bit per unit whose bits under `mask` are `tag`) and L::ShiftLetters(v, first, delta) (adds
+// `delta` to the units from `first` to `first` + 25): the surrogate tests, the ASCII case maps,
+// and a short copy one unit at a time; and the sizes that follow from the level's kUnits units
+// to a vector, which are also the blocks of the transcoders (kBlockBytes of UTF-8, kBlockUnits of
+// UTF-16). A level derives from LevelCommon<itself, its level, kUnits>.
+template <class L, SimdLevel kThisLevel, std::size_t kVectorUnits>
+struct LevelCommon {
+    static constexpr SimdLevel kLevel = kThisLevel;
+    using Mask = std::uint32_t;
+    static constexpr std::size_t kUnits = kVectorUnits;
+    static constexpr std::size_t kBlockBytes = 2 * kUnits;
+    static constexpr std::size_t kBlockUnits = kUnits;
+
+    template <class V>
+    static auto Surrogates(V v) {
+        return L::Tagged(v, kSurrogateMask, kSurrogateTag);
+    }
+    template <class V>
+    static auto Highs(V v) {
+        return L::Tagged(v, kSurrogateHalfMask, kHighSurrogateFirst);
+    }
+    template <class V>
+    static auto Lows(V v) {
+        return L::Tagged(v, kSurrogateHalfMask, kLowSurrogateFirst);
+    }
+    template <class V>
+    static V Fold(V v) {
+        return L::ShiftLetters(v, u'A', u'a' - u'A');
+    }
+    template <class V>
+    static V Unfold(V v) {
+        return L::ShiftLetters(v, u'a', static_cast<std::uint16_t>(u'A' - u'a'));
+    }
+    static void CopyShort(const UTF16Unit* from, std::size_t size, UTF16Unit* to) {
+        for (std::size_t i = 0; i < size; ++i) to[i] = from[i];
+    }
+};
 
 // All kUnits bits of a mask.
 template <class L>
@@ -330,27 +362,40 @@ struct Progress {
     }
 };
 
-// UTF-8 to UTF-16 a block of L::kBlockBytes at a time, from a character start to a character
-// start. L::UTF8Block(in, out) converts a block whose characters it can take (read 0 when it
-// cannot: a fault, or a kind of block it leaves); the plain pass takes every other block's
-// characters, and the last bytes.
-template <class L>
-TranscodeResult UTF8ToUTF16Kernel(const char* bytes, std::size_t size, UTF16Unit* out) {
-    const auto* input = reinterpret_cast<const unsigned char*>(bytes);
+// The block loop of every transcoder and validator, from a character start to a character
+// start: while `kBlock` units remain (and `kAfter` more, which a block may read), `block(done)`
+// takes a block whose characters it can (read 0 when it cannot: a fault, a kind of block it
+// leaves, or output that does not fit); `plain(done, until)`, the plain pass from `done` over the
+// rest, stopping before the first character that begins `until` units on, takes the characters
+// of every other block, and the last units.
+template <std::size_t kBlock, std::size_t kAfter, class Block, class Plain>
+TranscodeResult BlockLoop(std::size_t size, Block block, Plain plain) {
     Progress done;
-    while (size - done.read >= L::kBlockBytes) {
-        const BlockDone block = L::UTF8Block(input + done.read, out + done.written);
-        if (block.read != 0) {
-            done.Add(block);
+    while (size - done.read >= kBlock + kAfter) {
+        const BlockDone taken = block(done);
+        if (taken.read != 0) {
+            done.Add(taken);
             continue;
         }
-        const TranscodeResult part = reference::UTF8ToUTF16Until(
-            bytes + done.read, size - done.read, out + done.written, L::kBlockBytes);
+        const TranscodeResult part = plain(done, kBlock);
         if (part.stop != Stop::End) return done.Then(part);
         done.Add({part.read, part.written, part.codePoints});
     }
-    return done.Then(
-        reference::UTF8ToUTF16(bytes + done.read, size - done.read, out + done.written));
+    return done.Then(plain(done, size - done.read));
+}
+
+// UTF-8 to UTF-16 a block of L::kBlockBytes at a time: L::UTF8Block(in, out) converts the
+// characters that end within a block that begins a character, when none is ill-formed.
+template <class L>
+TranscodeResult UTF8ToUTF16Kernel(const char* bytes, std::size_t size, UTF16Unit* out) {
+    const auto* input = reinterpret_cast<const unsigned char*>(bytes);
+    return BlockLoop<L::kBlockBytes, 0>(
+        size,
+        [&](const Progress& done) { return L::UTF8Block(input + done.read, out + done.written); },
+        [&](const Progress& done, std::size_t until) {
+            return reference::UTF8ToUTF16Until(bytes + done.read, size - done.read,
+                                               out + done.written, until);
+        });
 }
 
 // UTF-16 to UTF-8 a block of L::kBlockUnits at a time. L::UTF16Block(units, out, room) converts
@@ -359,23 +404,159 @@ TranscodeResult UTF8ToUTF16Kernel(const char* bytes, std::size_t size, UTF16Unit
 template <class L>
 TranscodeResult UTF16ToUTF8Kernel(const UTF16Unit* units, std::size_t size, char* out,
                                   std::size_t capacity) {
-    Progress done;
-    while (size - done.read > L::kBlockUnits) {
-        const BlockDone block =
-            L::UTF16Block(units + done.read, out + done.written, capacity - done.written);
-        if (block.read != 0) {
-            done.Add(block);
-            continue;
-        }
-        const TranscodeResult part =
-            reference::UTF16ToUTF8Until(units + done.read, size - done.read, out + done.written,
-                                        capacity - done.written, L::kBlockUnits);
-        if (part.stop != Stop::End) return done.Then(part);
-        done.Add({part.read, part.written, part.codePoints});
-    }
-    return done.Then(reference::UTF16ToUTF8(units + done.read, size - done.read, out + done.written,
-                                            capacity - done.written));
+    return BlockLoop<L::kBlockUnits, 1>(
+        size,
+        [&](const Progress& done) {
+            return L::UTF16Block(units + done.read, out + done.written, capacity - done.written);
+        },
+        [&](const Progress& done, std::size_t until) {
+            return reference::UTF16ToUTF8Until(units + done.read, size - done.read,
+                                               out + done.written, capacity - done.written, until);
+        });
 }
+
+// The validators' loop, which finds the longest well-formed prefix. Its blocks of kBlock units
+// need not begin a character: each is checked with the kBefore units before it, read from the
+// text, which is well-formed up to the block. `check(at)` answers how many units from `at`,
+// kBlock or a multiple, hold no fault, with the kAfter units after them read; 0 where a block
+// holds a fault, or is of a kind that the level leaves. `cut(read)` answers the start of the
+// character that the blocks cut at `read` (`read` when they cut none), and `plain(from, until)`
+// is the plain validator from `from`: it takes the first characters, the blocks that `check`
+// leaves, and the last units.
+template <std::size_t kBlock, std::size_t kBefore, std::size_t kAfter, class Check, class Cut,
+          class Plain>
+ValidPrefix CheckLoop(std::size_t size, Check check, Cut cut, Plain plain) {
+    std::size_t read = 0;
+    std::size_t until = kBefore;
+    for (;;) {
+        const TranscodeResult part = plain(read, until);
+        read += part.read;
+        if (part.stop != Stop::End || read == size) return {read, part.stop};
+        while (size - read >= kBlock + kAfter) {
+            const std::size_t taken = check(read);
+            if (taken == 0) break;
+            read += taken;
+        }
+        read = cut(read);
+        // Four blocks' worth: a fault stops the plain pass sooner, and a level that leaves a
+        // whole kind of block (SSE2 every non-ASCII one) calls it less often.
+        until = 4 * kBlock;
+    }
+}
+
+// How many vectors the validators take at once after one in which they found nothing to look
+// at closely. They take them in a loop, not a choice of sizes: a choice made without a branch
+// would make each load wait for the one before it.
+inline constexpr std::size_t kQuickVectors = 4;
+
+// Whether the three bytes before `in` leave a sequence open, which an ASCII byte at `in` breaks.
+bool OpenBefore(const unsigned char* in) {
+    return in[-1] >= kTwoByteLeadTag || in[-2] >= kThreeByteLeadTag || in[-3] >= kFourByteLeadTag;
+}
+
+// UTF-8 validation with L::UTF8Check(in): whether the L::kBlockBytes bytes at `in`, which are
+// not all ASCII, read with the three bytes before them, hold no fault (or false where the level
+// leaves such blocks).
+template <class L>
+ValidPrefix ValidUTF8PrefixKernel(const char* bytes, std::size_t size) {
+    const auto* input = reinterpret_cast<const unsigned char*>(bytes);
+    // The bits that ASCII bytes may have, two bytes to a unit.
+    constexpr std::uint32_t kAsciiBytes = 0x7F7F;
+    return CheckLoop<L::kBlockBytes, kLongestUTF8Sequence - 1, 0>(
+        size,
+        [&](std::size_t at) -> std::size_t {
+            constexpr std::size_t kStep = L::kBlockBytes;
+            const unsigned char* in = input + at;
+            if (L::AnyAbove(L::Load(in), kAsciiBytes)) return L::UTF8Check(in) ? kStep : 0;
+            if (OpenBefore(in)) return 0;
+            std::size_t taken = kStep;
+            while (size - at - taken >= kQuickVectors * kStep) {
+                const unsigned char* next = in + taken;
+                const auto any = L::Or(L::Or(L::Load(next), L::Load(next + kStep)),
+                                       L::Or(L::Load(next + 2 * kStep), L::Load(next + 3 * kStep)));
+                if (L::AnyAbove(any, kAsciiBytes)) break;
+                taken += kQuickVectors * kStep;
+            }
+            return taken;
+        },
+        [&](std::size_t read) {
+            // The last character begins at the last byte that is not a continuation, one of the
+            // last four: the blocks leave no fault before it. It is cut when its sequence is
+            // longer than the bytes up to `read`, or when no sequence begins with its byte
+            // (which the next byte always breaks).
+            std::size_t lead = read - 1;
+            while (lead > 0 && read - lead < kLongestUTF8Sequence &&
+                   input[lead] >= kContinuationFirst && input[lead] <= kContinuationLast) {
+                --lead;
+            }
+            const std::size_t length = UTF8SequenceLength(input[lead]);
+            return length != 0 && lead + length <= read ? read : lead;
+        },
+        [&](std::size_t from, std::size_t until) {
+            return reference::MeasureUTF8ToUTF16Until(bytes + from, size - from, until);
+        });
+}
+
+// The UTF-16 check of kUnits units at `units`, read with the unit before them and the unit after
+// them: every low surrogate follows a high one, every high one precedes a low one.
+template <class L>
+bool UTF16Check(const UTF16Unit* units) {
+    using Mask = typename L::Mask;
+    const auto v = L::Load(units);
+    const Mask highs = L::Highs(v), lows = L::Lows(v);
+    const Mask highsBefore = L::Highs(L::Load(units - 1));
+    const Mask lowsAfter = L::Lows(L::Load(units + 1));
+    return ((highs & ~lowsAfter) | (lows & ~highsBefore)) == 0;
+}
+
+template <class L>
+ValidPrefix ValidUTF16PrefixKernel(const UTF16Unit* units, std::size_t size) {
+    return CheckLoop<L::kUnits, 1, 1>(
+        size,
+        [&](std::size_t at) -> std::size_t {
+            constexpr std::size_t kStep = L::kUnits;
+            const UTF16Unit* block = units + at;
+            if (L::Surrogates(L::Load(block)) != 0) return UTF16Check<L>(block) ? kStep : 0;
+            std::size_t taken = kStep;
+            while (size - at - taken >= kQuickVectors * kStep) {
+                const UTF16Unit* next = block + taken;
+                if ((L::Surrogates(L::Load(next)) | L::Surrogates(L::Load(next + kStep)) |
+                     L::Surrogates(L::Load(next + 2 * kStep)) |
+                     L::Surrogates(L::Load(next + 3 * kStep))) != 0) {
+                    break;
+                }
+                taken += kQuickVectors * kStep;
+            }
+            return taken;
+        },
+        // A high surrogate that a block took is followed by a low one.
+        [&](std::size_t read) { return IsHighSurrogate(units[read - 1]) ? read - 1 : read; },
+        [&](std::size_t from, std::size_t until) {
+            return reference::ValidateUTF16Until(units + from, size - from, until);
+        });
+}
+
+// The lead bytes of a block of UTF-8 that begins a character and holds no fault, one bit a byte
+// in a mask of `kBytes` bits.
+template <class Mask, std::size_t kBytes>
+struct UTF8Leads {
+    Mask nonAscii, leads, lead3, lead4;  // bytes from 0x80, 0xC0, 0xE0, 0xF0
+
+    // The bytes before a sequence that the block holds only the start of, or all of them.
+    std::size_t End() const {
+        if (leads >> (kBytes - 1)) return kBytes - 1;
+        if ((lead3 >> (kBytes - 2)) & 1) return kBytes - 2;
+        if ((lead4 >> (kBytes - 3)) & 1) return kBytes - 3;
+        return kBytes;
+    }
+    // The bits of the bytes before End().
+    static Mask Taken(std::size_t end) {
+        return end == kBytes ? static_cast<Mask>(~Mask{0})
+                             : static_cast<Mask>((Mask{1} << end) - 1);
+    }
+    // The bytes that begin a character.
+    Mask Starts() const { return static_cast<Mask>(~nonAscii | leads); }
+};
 
 // Whether the run of surrogate units that begins at `from` has an odd length.
 bool OddRunFrom(const UTF16Unit* units, std::size_t size, std::size_t from) {
@@ -449,6 +630,33 @@ std::size_t RemoveUnitKernel(UTF16Unit* units, std::size_t size, UTF16Unit unit,
         if (!removed) units[kept++] = current;
     }
     return kept;
+}
+
+// The table of level L's kernels.
+template <class L>
+constexpr Kernels MakeKernels() {
+    return {
+        L::kLevel,
+        L::kName,
+        UTF8ToUTF16Kernel<L>,
+        UTF16ToUTF8Kernel<L>,
+        UTF8LengthKernel<L>,
+        ValidUTF8PrefixKernel<L>,
+        ValidUTF16PrefixKernel<L>,
+        ContinueCountKernel<L>,
+        CopyAndCountKernel<L>,
+        IsAsciiKernel<L>,
+        FindUnitKernel<L>,
+        FindLastUnitKernel<L>,
+        FindInSetKernel<L, true>,
+        FindInSetKernel<L, false>,
+        FindPatternKernel<L>,
+        MismatchKernel<L, false>,
+        MismatchKernel<L, true>,
+        AsciiCaseKernel<L, true>,
+        AsciiCaseKernel<L, false>,
+        RemoveUnitKernel<L>,
+    };
 }
 
 }  // namespace

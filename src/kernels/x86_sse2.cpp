@@ -5,34 +5,16 @@
 
 #if QUENDALTEXT_X86_KERNELS
 
-#  include <immintrin.h>
-
-#  include <algorithm>
-#  include <cstdint>
-
-#  if defined(__clang__)
-#    pragma clang attribute push(__attribute__((target("sse2"))), apply_to = function)
-#  else
-#    pragma GCC push_options
-// GCC 12 takes the deliberately undefined vectors inside some intrinsics for uninitialized
-// variables once they are inlined.
-#    pragma GCC diagnostic push
-#    pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
-#    pragma GCC target("sse2")
-#  endif
-
-#  include "kernels/x86_generic.h"
+#  define QUENDALTEXT_KERNEL_TARGET "sse2"
+#  include "kernels/x86_begin.h"
 
 namespace QuendalText {
 namespace detail {
 namespace {
 
-struct SSE2 {
+struct SSE2 : LevelCommon<SSE2, SimdLevel::SSE2, 8> {
+    static constexpr const char* kName = "sse2";
     using V = __m128i;
-    using Mask = std::uint32_t;
-    static constexpr std::size_t kUnits = 8;
-    static constexpr std::size_t kBlockBytes = 16;
-    static constexpr std::size_t kBlockUnits = 8;
 
     static V Load(const void* at) { return _mm_loadu_si128(static_cast<const V*>(at)); }
     static void Store(void* at, V v) { _mm_storeu_si128(static_cast<V*>(at), v); }
@@ -57,21 +39,12 @@ struct SSE2 {
     static Mask Tagged(V v, std::uint32_t mask, std::uint32_t tag) {
         return Equal(_mm_and_si128(v, Splat(mask)), Splat(tag));
     }
-    static Mask Surrogates(V v) { return Tagged(v, kSurrogateMask, kSurrogateTag); }
-    static Mask Highs(V v) { return Tagged(v, kSurrogateHalfMask, kHighSurrogateFirst); }
-    static Mask Lows(V v) { return Tagged(v, kSurrogateHalfMask, kLowSurrogateFirst); }
     // Adds `delta` to the lanes from `first` to `first` + 25, the 26 letters.
     static V ShiftLetters(V v, std::uint32_t first, std::uint32_t delta) {
         const V offset = _mm_sub_epi16(v, Splat(first));
         const V letters =
             _mm_cmpeq_epi16(_mm_subs_epu16(offset, Splat(u'Z' - u'A')), _mm_setzero_si128());
         return _mm_add_epi16(v, _mm_and_si128(letters, Splat(delta)));
-    }
-    static V Fold(V v) { return ShiftLetters(v, u'A', u'a' - u'A'); }
-    static V Unfold(V v) { return ShiftLetters(v, u'a', static_cast<std::uint16_t>(u'A' - u'a')); }
-
-    static void CopyShort(const UTF16Unit* from, std::size_t size, UTF16Unit* to) {
-        for (std::size_t i = 0; i < size; ++i) to[i] = from[i];
     }
 
     static std::size_t Pack(V v, Mask keep, UTF16Unit* to) {
@@ -83,6 +56,9 @@ struct SSE2 {
         }
         return count;
     }
+
+    // The validators leave every block that is not all ASCII to the plain pass.
+    static bool UTF8Check(const unsigned char*) { return false; }
 
     static BlockDone UTF8Block(const unsigned char* in, UTF16Unit* out) {
         const V bytes = Load(in);
@@ -103,35 +79,11 @@ struct SSE2 {
 
 }  // namespace
 
-extern const Kernels kSSE2Kernels = {
-    SimdLevel::SSE2,
-    "sse2",
-    UTF8ToUTF16Kernel<SSE2>,
-    UTF16ToUTF8Kernel<SSE2>,
-    UTF8LengthKernel<SSE2>,
-    ContinueCountKernel<SSE2>,
-    CopyAndCountKernel<SSE2>,
-    IsAsciiKernel<SSE2>,
-    FindUnitKernel<SSE2>,
-    FindLastUnitKernel<SSE2>,
-    FindInSetKernel<SSE2, true>,
-    FindInSetKernel<SSE2, false>,
-    FindPatternKernel<SSE2>,
-    MismatchKernel<SSE2, false>,
-    MismatchKernel<SSE2, true>,
-    AsciiCaseKernel<SSE2, true>,
-    AsciiCaseKernel<SSE2, false>,
-    RemoveUnitKernel<SSE2>,
-};
+extern const Kernels kSSE2Kernels = MakeKernels<SSE2>();
 
 }  // namespace detail
 }  // namespace QuendalText
 
-#  if defined(__clang__)
-#    pragma clang attribute pop
-#  else
-#    pragma GCC diagnostic pop
-#    pragma GCC pop_options
-#  endif
+#  include "kernels/x86_end.h"
 
 #endif  // QUENDALTEXT_X86_KERNELS

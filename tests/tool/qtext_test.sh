@@ -363,5 +363,11 @@ done
 expect "a missing file among others" "1 1" "$? $(grep -c '^input:' "$work/out")"
 expect "status for a directory" 1 "$("$qtext" info "$work" > /dev/null 2>&1; echo $?)"
 
+# File names beyond ASCII (Windows opens them by their UTF-16 names): read, and named in output.
+named="$work/naïve-日本.txt"
+cp "$work/greek" "$named"
+same "a non-ASCII file name" "$work/greek" <("$qtext" convert -t utf-8 "$named")
+expect "a non-ASCII file name in find" "$named:κόσμε" "$("$qtext" find 'κόσμε' "$work/latin" "$named")"
+
 ((failures == 0)) || { echo "$failures check(s) failed" >&2; exit 1; }
 echo "all qtext checks passed"

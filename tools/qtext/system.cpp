@@ -37,7 +37,13 @@ std::vector<std::string> ArgumentsAsUTF8(int argc, char** argv) {
     return arguments;
 }
 
-int OpenForReading(const char* path) { return ::_open(path, _O_RDONLY | _O_BINARY | _O_NOINHERIT); }
+// The path is UTF-8, which the narrow _open would read in the ANSI code page: opened by its
+// UTF-16 name instead, so that any file name works.
+int OpenForReading(const char* path) {
+    const QuendalText::Text name =
+        QuendalText::Text::FromUTF8(path, QuendalText::Malformed::Replace);
+    return ::_wopen(name.c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT);
+}
 
 long ReadSome(int descriptor, char* buffer, std::size_t count) {
     constexpr std::size_t kLargestRead = std::size_t(1) << 30;
