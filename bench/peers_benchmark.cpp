@@ -7,6 +7,8 @@
 
 #include <benchmark/benchmark.h>
 #include <unicode/brkiter.h>
+#include <unicode/coll.h>
+#include <unicode/normalizer2.h>
 #include <unicode/uniset.h>
 #include <unicode/unistr.h>
 #include <unicode/ustring.h>
@@ -872,6 +874,126 @@ void Modern(const bench::Corpus& corpus) {
 #endif
 }
 
+// Normalization of text already in NFC, word boundaries, and sorting names by a German
+// collator, each against ICU's own engine.
+void UnicodeServices(const bench::Corpus& corpus) {
+    const std::string input = corpus.name;
+    auto text = std::make_shared<Text>(Text::FromUTF8(corpus.utf8));
+    auto source = std::make_shared<icu::UnicodeString>(
+        icu::UnicodeString::fromUTF8(icu::StringPiece(corpus.utf8)));
+    const std::int64_t unitBytes = static_cast<std::int64_t>(2 * source->length());
+    UErrorCode status = U_ZERO_ERROR;
+    const icu::Normalizer2* nfc = icu::Normalizer2::getNFCInstance(status);
+    Check(U_SUCCESS(status), "Normalizer2::getNFCInstance");
+    {
+        const icu::UnicodeString normalized = nfc->normalize(*source, status);
+        Check(UnitsOf(text->Normalized()) ==
+                  std::u16string(normalized.getBuffer(),
+                                 static_cast<std::size_t>(normalized.length())),
+              input + ": Normalized");
+    }
+    Add("Normalized (NFC input)", input, "QuendalText Normalized()", unitBytes,
+        [text](benchmark::State& st) {
+            for (auto _ : st) benchmark::DoNotOptimize(text->Normalized().c_str());
+        });
+    Add("Normalized (NFC input)", input, "ICU Normalizer2::normalize", unitBytes,
+        [nfc, source](benchmark::State& st) {
+            for (auto _ : st) {
+                UErrorCode error = U_ZERO_ERROR;
+                benchmark::DoNotOptimize(nfc->normalize(*source, error).getBuffer());
+            }
+        });
+    Add("IsNormalized", input, "QuendalText IsNormalized()", unitBytes,
+        [text](benchmark::State& st) {
+            for (auto _ : st) benchmark::DoNotOptimize(text->IsNormalized());
+        });
+    Add("IsNormalized", input, "ICU Normalizer2::isNormalized", unitBytes,
+        [nfc, source](benchmark::State& st) {
+            for (auto _ : st) {
+                UErrorCode error = U_ZERO_ERROR;
+                benchmark::DoNotOptimize(nfc->isNormalized(*source, error));
+            }
+        });
+
+    std::shared_ptr<icu::BreakIterator> words(
+        icu::BreakIterator::createWordInstance(icu::Locale::getRoot(), status));
+    const auto icuWords = [words, source] {
+        words->setText(*source);
+        std::size_t count = 0;
+        for (words->first(); words->next() != icu::BreakIterator::DONE;) ++count;
+        return count;
+    };
+    const auto textWords = [text] {
+        std::size_t count = 0;
+        for (auto word : text->Words()) count += !word.empty();
+        return count;
+    };
+    Check(textWords() == icuWords(), input + ": Words");
+    Add("Words count", input, "QuendalText Words()", unitBytes, [textWords](benchmark::State& st) {
+        for (auto _ : st) benchmark::DoNotOptimize(textWords());
+    });
+    Add("Words count", input, "ICU BreakIterator (word)", unitBytes,
+        [icuWords](benchmark::State& st) {
+            for (auto _ : st) benchmark::DoNotOptimize(icuWords());
+        });
+}
+
+// 20,000 names, accented Latin, German, Swedish, Cyrillic and CJK, sorted by a German collator.
+void Collation() {
+    static const char* const kParts[] = {"\u00c4rger",
+                                         "Zo\u00e9",
+                                         "\u00c5sa",
+                                         "\u00c9mile",
+                                         "M\u00fcller",
+                                         "Mueller",
+                                         "\u0418\u0432\u0430\u043d",
+                                         "\u738b\u82b3",
+                                         "\u5c71\u7530",
+                                         "\uae40\ubbfc\uc900",
+                                         "Stra\u00dfe",
+                                         "Strasse",
+                                         "abel",
+                                         "Zimmermann"};
+    auto names = std::make_shared<std::vector<Text>>();
+    auto icuNames = std::make_shared<std::vector<icu::UnicodeString>>();
+    bench::Lcg random(25);
+    for (int i = 0; i < 20000; ++i) {
+        const icu::UnicodeString name =
+            icu::UnicodeString(kParts[random.Below(std::size(kParts))], -1, US_INV).unescape() +
+            icu::UnicodeString(" ") +
+            icu::UnicodeString(kParts[random.Below(std::size(kParts))], -1, US_INV).unescape();
+        icuNames->push_back(name);
+        names->emplace_back(QuendalText::UTF16StringView(
+            reinterpret_cast<const QuendalText::UTF16Unit*>(name.getBuffer()),
+            static_cast<std::size_t>(name.length())));
+    }
+    UErrorCode status = U_ZERO_ERROR;
+    std::shared_ptr<icu::Collator> icuGerman(
+        icu::Collator::createInstance(icu::Locale("de"), status));
+    Check(U_SUCCESS(status), "Collator::createInstance(de)");
+    auto german = std::make_shared<QuendalText::Collator>("de");
+    Add("sort by collator", "names", "QuendalText Collator(\"de\").Compare", 0,
+        [names, german](benchmark::State& st) {
+            for (auto _ : st) {
+                std::vector<Text> work = *names;
+                std::sort(work.begin(), work.end(),
+                          [&](const Text& a, const Text& b) { return german->Compare(a, b) < 0; });
+                benchmark::DoNotOptimize(work.data());
+            }
+        });
+    Add("sort by collator", "names", "ICU Collator::compare", 0,
+        [icuNames, icuGerman](benchmark::State& st) {
+            for (auto _ : st) {
+                std::vector<icu::UnicodeString> work = *icuNames;
+                std::sort(work.begin(), work.end(), [&](const auto& a, const auto& b) {
+                    UErrorCode error = U_ZERO_ERROR;
+                    return icuGerman->compare(a, b, error) == UCOL_LESS;
+                });
+                benchmark::DoNotOptimize(work.data());
+            }
+        });
+}
+
 // The console's report, then the table of ratios: the library's time over the fastest peer's.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
@@ -927,6 +1049,8 @@ int main(int argc, char** argv) {
     for (const bench::Corpus& corpus : corpora) Conveniences(corpus);
     Singles(corpora);
     for (const bench::Corpus& corpus : corpora) Modern(corpus);
+    for (const bench::Corpus& corpus : corpora) UnicodeServices(corpus);
+    Collation();
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     RatioReporter reporter;

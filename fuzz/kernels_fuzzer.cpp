@@ -54,6 +54,11 @@ void Units(const Kernels& kernels, const UTF16String& units, UTF16Unit sought,
     Check(kernels.copyAndCount(data, size, &copy[0]) == reference::ContinueCount(data, size, 0) &&
           copy == units);
     Check(kernels.isAscii(data, size) == reference::IsAscii(data, size));
+    UTF16String plainCopy(size, u'\0'), fastCopy = plainCopy;
+    Check(kernels.copyUpToAbove(data, size, sought, &fastCopy[0]) ==
+              reference::CopyUpToAbove(data, size, sought, &plainCopy[0]) &&
+          fastCopy == plainCopy);
+    Check(kernels.findAbove(data, size, sought) == reference::FindAbove(data, size, sought));
     Check(kernels.findUnit(data, size, sought) == reference::FindUnit(data, size, sought));
     Check(kernels.findLastUnit(data, size, sought) == reference::FindLastUnit(data, size, sought));
     if (!IsSurrogate(sought)) {

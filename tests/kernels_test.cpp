@@ -193,6 +193,15 @@ TEST(Kernels, UnitPassesMatchReference) {
             ASSERT_SAME(continueCount, ContinueCount, data, size, 0);
             ASSERT_SAME(continueCount, ContinueCount, data, size, 1);
             ASSERT_SAME(isAscii, IsAscii, data, size);
+            // Bounds that the special units and the backgrounds cross, and none ever passes.
+            for (const unsigned bound : {0u, 0x7Fu, 0x2FFu, 0x7FFu, 0xFFFFu}) {
+                std::vector<UTF16Unit> plain(size + 1, UTF16Unit{0x2A}), fast = plain;
+                const auto unit = static_cast<UTF16Unit>(bound);
+                ASSERT_EQ(kernels->copyUpToAbove(data, size, unit, fast.data()),
+                          reference::CopyUpToAbove(data, size, unit, plain.data()));
+                ASSERT_EQ(fast, plain);
+                ASSERT_SAME(findAbove, FindAbove, data, size, unit);
+            }
             std::vector<UTF16Unit> copy(size + 1, UTF16Unit{0x2A});
             ASSERT_EQ(kernels->copyAndCount(data, size, copy.data()),
                       reference::ContinueCount(data, size, 0));

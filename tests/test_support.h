@@ -151,10 +151,11 @@ struct Generator {
     }
 };
 
-// The fields of each data line of a UCD file, split at `separator`, comments dropped.
+// The fields of each data line of a UCD file (a name in the database, or a full path), split
+// at `separator`, comments dropped.
 inline void ForEachRecord(const std::string& file, char separator,
                           const std::function<void(std::vector<std::string>)>& visit) {
-    std::ifstream input(std::string(QUENDALTEXT_UCD_DIR) + "/" + file);
+    std::ifstream input(file.front() == '/' ? file : std::string(QUENDALTEXT_UCD_DIR) + "/" + file);
     ASSERT_TRUE(input) << "missing " << file << " (Debian package unicode-data)";
     for (std::string line; std::getline(input, line);) {
         line = line.substr(0, line.find_first_of("#\t"));

@@ -1,8 +1,9 @@
 // Threads: several read one shared Text through its const members while others change texts of
-// their own and raise. Under ThreadSanitizer (the tsan preset) any data race fails the run;
+// their own and raise; several sort by one shared Collator. Under ThreadSanitizer (the tsan preset) any data race fails the run;
 // everywhere, the answers must match a single thread's.
 #include "test_support.h"
 
+#include <algorithm>
 #include <thread>
 
 namespace {
@@ -53,6 +54,41 @@ TEST(Threads, ConstReadersBesideWritersOfTheirOwn) {
     }
     for (std::thread& thread : threads) thread.join();
     EXPECT_EQ(right, std::vector<int>(8, 200));
+}
+
+// One const Collator from four threads, two of them through copies of their own (which share its
+// ICU collator): each sorts the same names and takes sort keys, and must find what one thread
+// finds.
+TEST(Threads, OneCollatorFromFourThreads) {
+    const QuendalText::Collator collator("de");
+    std::vector<Text> names;
+    for (const char* first : {"\xc3\x84rger", "Arger", "\xc3\x85sa", "zo\xc3\xa9", "\xc3\x89mile",
+                              "Stra\xc3\x9f"
+                              "e"})
+        for (const char* last :
+             {"", " M\xc3\xbcller", " Mueller", " \xd0\x98\xd0\xb2\xd0\xb0\xd0\xbd"})
+            names.push_back(Text::FromUTF8(std::string(first) + last));
+    const auto sorted = [&names](const QuendalText::Collator& by) {
+        std::vector<Text> order = names;
+        std::stable_sort(order.begin(), order.end(),
+                         [&by](const Text& a, const Text& b) { return by.Compare(a, b) < 0; });
+        std::string keys;
+        for (const Text& name : order) keys += by.SortKey(name) + "|";
+        return std::make_pair(order, keys);
+    };
+    const auto expected = sorted(collator);
+    std::vector<int> right(4, 0);
+    std::vector<std::thread> threads;
+    for (std::size_t t = 0; t < right.size(); ++t) {
+        threads.emplace_back([&, t] {
+            for (int round = 0; round < 50; ++round) {
+                const QuendalText::Collator copy = collator;
+                right[t] += sorted(t % 2 == 0 ? collator : copy) == expected;
+            }
+        });
+    }
+    for (std::thread& thread : threads) thread.join();
+    EXPECT_EQ(right, std::vector<int>(4, 50));
 }
 
 }  // namespace

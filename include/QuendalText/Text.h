@@ -9,6 +9,7 @@
 #include <QuendalText/Config.h>
 #include <QuendalText/Segmentation.h>
 #include <QuendalText/UTFEncodingType.h>
+#include <QuendalText/Unicode.h>
 
 #include <cstddef>
 #include <functional>
@@ -318,6 +319,22 @@ public:
     /// its trailing spaces, or must (Unicode's line breaking as ICU's root locale applies it).
     SegmentRange LineBreaks() const;
 
+    // ---- Normalization and display width -------------------------------------------------
+
+    /// A new text (settings true) in normalization form `form` (UAX #15, by ICU's Normalizer2);
+    /// unpaired surrogates are kept. Raises CPPException<std::length_error> when the result
+    /// would be longer than a text may be. Text already in the form is copied, not normalized.
+    Text Normalized(NormalizationForm form = NormalizationForm::NFC) const;
+    /// Whether the text is in form `form`, that is equal to Normalized(form); answered from the
+    /// quick-check properties, without normalizing, unless they leave it in doubt.
+    bool IsNormalized(NormalizationForm form = NormalizationForm::NFC) const;
+    /// Terminal columns the text takes, summed over its grapheme clusters: 2 for a cluster whose
+    /// first code point is East Asian Wide or Fullwidth or has Emoji_Presentation, or in which
+    /// an emoji is followed by U+FE0F; 0 for one made only of nonspacing or enclosing marks,
+    /// format characters and controls; 1 for any other. Line breaks and tabs count 0; the sum
+    /// stops at INT_MAX.
+    int DisplayWidth() const;
+
 private:
     // The character-count rule over all units.
     int CharacterCount() const;
@@ -449,5 +466,8 @@ struct formatter<QuendalText::Text, char> : formatter<string_view, char> {
 };
 }  // namespace std
 #endif
+
+// The collator, so that this header alone offers the whole text interface.
+#include <QuendalText/Collator.h>
 
 #endif  // QUENDALTEXT_TEXT_H

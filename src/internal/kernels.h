@@ -70,6 +70,12 @@ struct Kernels {
     // is when the count rule sees each of them as a character of its own.
     std::size_t (*removeUnit)(UTF16Unit* units, std::size_t size, UTF16Unit unit, bool forward,
                               bool* forwardStarts);
+    // Copies the units before the first one above `bound` to `to` and answers that one's index
+    // (`size`, all copied, when none is above).
+    std::size_t (*copyUpToAbove)(const UTF16Unit* from, std::size_t size, UTF16Unit bound,
+                                 UTF16Unit* to);
+    // The first index holding a unit above `bound`.
+    std::size_t (*findAbove)(const UTF16Unit* units, std::size_t size, UTF16Unit bound);
 };
 
 // The vector kernels are built for x86 (32- and 64-bit) with GCC or Clang, each level's in its
@@ -133,6 +139,8 @@ void AsciiToUpper(UTF16Unit* units, std::size_t size);
 void AsciiToLower(UTF16Unit* units, std::size_t size);
 std::size_t RemoveUnit(UTF16Unit* units, std::size_t size, UTF16Unit unit, bool forward,
                        bool* forwardStarts);
+std::size_t CopyUpToAbove(const UTF16Unit* from, std::size_t size, UTF16Unit bound, UTF16Unit* to);
+std::size_t FindAbove(const UTF16Unit* units, std::size_t size, UTF16Unit bound);
 // The character search as Text walks it, one character at a time.
 std::size_t FindSingleCharacter(const UTF16Unit* units, std::size_t size, UTF16Unit unit,
                                 bool forward);

@@ -104,6 +104,12 @@ inline constexpr MalformedRaiseSite kToUTF32StringSite{"Text::ToUTF32String", 10
 inline constexpr long kCaseMappingLine = 1006;
 inline constexpr long kGraphemesLine = 1007;
 
+// Normalization and collation, numbered apart from the operations above: a normalized text
+// too long for a text, and ICU failures (memory, missing data, a collator ICU cannot open).
+inline constexpr LengthRaiseSite kNormalizedLengthSite{"Text::Normalized", 1040};
+inline constexpr long kNormalizationLine = 1041;
+inline constexpr long kCollatorLine = 1042;
+
 // The conveniences of the modern interface.
 inline constexpr LengthRaiseSite kReplaceAllLengthSite{"Text::ReplaceAll", 1050};
 inline constexpr LengthRaiseSite kFromWStringLengthSite{"Text::FromWString", 1051};

@@ -16,6 +16,18 @@ int CopyAndCount(const UTF16Unit* from, std::size_t size, UTF16Unit* to) {
     return ContinueCount(to, size, 0);
 }
 
+std::size_t CopyUpToAbove(const UTF16Unit* from, std::size_t size, UTF16Unit bound, UTF16Unit* to) {
+    std::size_t i = 0;
+    for (; i < size && from[i] <= bound; ++i) to[i] = from[i];
+    return i;
+}
+
+std::size_t FindAbove(const UTF16Unit* units, std::size_t size, UTF16Unit bound) {
+    std::size_t i = 0;
+    while (i < size && units[i] <= bound) ++i;
+    return i;
+}
+
 bool IsAscii(const UTF16Unit* units, std::size_t size) {
     for (std::size_t i = 0; i < size; ++i) {
         if (units[i] > kLastAsciiCodePoint) return false;
@@ -182,6 +194,8 @@ extern const Kernels kScalarKernels = {
     reference::AsciiToUpper,
     reference::AsciiToLower,
     reference::RemoveUnit,
+    reference::CopyUpToAbove,
+    reference::FindAbove,
 };
 
 }  // namespace detail

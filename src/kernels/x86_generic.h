@@ -100,6 +100,53 @@ bool IsAsciiKernel(const UTF16Unit* units, std::size_t size) {
     return reference::IsAscii(units + i, size - i);
 }
 
+// Copies (with `kCopy`) the units before the first one above `bound` and answers its index.
+// Four vectors at a time: their OR has a unit above `bound` whenever one of them has, and
+// sometimes when none has (`bound` need not be 2^k - 1): only then are they looked at one by one.
+template <class L, bool kCopy>
+std::size_t UpToAbove(const UTF16Unit* from, std::size_t size, UTF16Unit bound, UTF16Unit* to) {
+    const auto plain = [bound](const UTF16Unit* units, std::size_t count, UTF16Unit* out) {
+        return kCopy ? reference::CopyUpToAbove(units, count, bound, out)
+                     : reference::FindAbove(units, count, bound);
+    };
+    // No unit is above the largest (which Above, comparing with bound + 1, cannot take).
+    if (bound == kLastBmpCodePoint) return plain(from, size, to);
+    std::size_t i = 0;
+    for (; i + 4 * L::kUnits <= size; i += 4 * L::kUnits) {
+        const auto v0 = L::Load(from + i), v1 = L::Load(from + i + L::kUnits);
+        const auto v2 = L::Load(from + i + 2 * L::kUnits), v3 = L::Load(from + i + 3 * L::kUnits);
+        if (L::Above(L::Or(L::Or(v0, v1), L::Or(v2, v3)), bound) != 0 &&
+            (L::Above(v0, bound) | L::Above(v1, bound) | L::Above(v2, bound) |
+             L::Above(v3, bound)) != 0) {
+            break;
+        }
+        if constexpr (kCopy) {
+            L::Store(to + i, v0);
+            L::Store(to + i + L::kUnits, v1);
+            L::Store(to + i + 2 * L::kUnits, v2);
+            L::Store(to + i + 3 * L::kUnits, v3);
+        }
+    }
+    for (; i + L::kUnits <= size; i += L::kUnits) {
+        const auto v = L::Load(from + i);
+        const auto above = L::Above(v, bound);
+        if (above != 0) return i + plain(from + i, LowestBit(above), kCopy ? to + i : nullptr);
+        if constexpr (kCopy) L::Store(to + i, v);
+    }
+    return i + plain(from + i, size - i, kCopy ? to + i : nullptr);
+}
+
+template <class L>
+std::size_t CopyUpToAboveKernel(const UTF16Unit* from, std::size_t size, UTF16Unit bound,
+                                UTF16Unit* to) {
+    return UpToAbove<L, true>(from, size, bound, to);
+}
+
+template <class L>
+std::size_t FindAboveKernel(const UTF16Unit* units, std::size_t size, UTF16Unit bound) {
+    return UpToAbove<L, false>(units, size, bound, nullptr);
+}
+
 template <class L>
 std::size_t FindUnitKernel(const UTF16Unit* units, std::size_t size, UTF16Unit unit) {
     const auto sought = L::Splat(unit);
@@ -656,6 +703,8 @@ constexpr Kernels MakeKernels() {
         AsciiCaseKernel<L, true>,
         AsciiCaseKernel<L, false>,
         RemoveUnitKernel<L>,
+        CopyUpToAboveKernel<L>,
+        FindAboveKernel<L>,
     };
 }
 

@@ -116,6 +116,27 @@ bool ModernSurfaceWorks() {
     return right;
 }
 
+// Normalization, properties, display width and collation (ICU's i18n library behind the
+// text library), each checked against an answer worked out by hand.
+bool UnicodeServicesWork() {
+    using QuendalText::NormalizationForm;
+    using QuendalText::Text;
+    namespace Unicode = QuendalText::Unicode;
+    const Text decomposed(u8"Jose\u0301"), composed(u8"Jos\u00e9");
+    const QuendalText::Collator swedish("sv");
+    const QuendalText::Collator copy = swedish;
+    return decomposed.Normalized() == composed && decomposed.IsNormalized(NormalizationForm::NFD) &&
+           !decomposed.IsNormalized() &&
+           composed.Normalized(NormalizationForm::NFD) == decomposed &&
+           Text(u8"\u65e5\u672c \u2764\ufe0f").DisplayWidth() == 7 &&
+           Unicode::Category(U'A') == Unicode::GeneralCategory::Lu && Unicode::IsLetter(0x1D400) &&
+           Unicode::IsDigit(0x0663) && Unicode::IsAlphabetic(0x2160) &&
+           Unicode::IsWhiteSpace(0x3000) && Unicode::Width(0x1F600) == 2 &&
+           copy.Compare(Text(u8"zo\u00e9"), Text(u8"\u00c5sa")) < 0 &&
+           swedish.SortKey(Text(u8"zo\u00e9")) < swedish.SortKey(Text(u8"\u00c5sa")) &&
+           QuendalText::Collator("de").Compare(Text(u8"zo\u00e9"), Text(u8"\u00c5sa")) > 0;
+}
+
 int main() {
     const QuendalText::Text text(u8"Gr\u00fc\u00dfe \U0001F600");
     char utf8[32] = {};
@@ -138,6 +159,7 @@ int main() {
         {line > 0, "index exception (caught by its type, with a line and a message)"},
         {UnicodeSurfaceWorks(), "answer from the Unicode surface"},
         {ModernSurfaceWorks(), "answer from the modern members and conveniences"},
+        {UnicodeServicesWork(), "answer from normalization, properties, width or collation"},
     };
     for (const auto& [right, what] : checks) {
         if (!right) return std::fprintf(stderr, "consumer: wrong %s\n", what), 1;

@@ -1,0 +1,157 @@
+// Collation: Compare and SortKey against ICU's collators called directly, on generated names
+// in several scripts, for the root order and tailored locales.
+#include "test_support.h"
+
+#include <unicode/ucol.h>
+
+#include <memory>
+
+namespace {
+using namespace qt_test;
+using QuendalText::Collator;
+
+int Sign(int value) { return (value > 0) - (value < 0); }
+
+struct IcuCollator {
+    explicit IcuCollator(const char* id) {
+        UErrorCode status = U_ZERO_ERROR;
+        collator.reset(ucol_open(id, &status));
+        EXPECT_TRUE(U_SUCCESS(status)) << id << " " << u_errorName(status);
+    }
+    int Compare(const Text& a, const Text& b) const {
+        return ucol_strcoll(collator.get(), reinterpret_cast<const UChar*>(a.c_str()),
+                            a.get_Length(), reinterpret_cast<const UChar*>(b.c_str()),
+                            b.get_Length());
+    }
+    std::string SortKey(const Text& text) const {
+        std::string key(4096, '\0');
+        const int32_t length =
+            ucol_getSortKey(collator.get(), reinterpret_cast<const UChar*>(text.c_str()),
+                            text.get_Length(), reinterpret_cast<uint8_t*>(&key[0]), 4096);
+        return key.substr(0, std::size_t(length) - 1);  // without the terminating zero byte
+    }
+    std::unique_ptr<UCollator, void (*)(UCollator*)> collator{nullptr, ucol_close};
+};
+
+// Names from syllables of accented Latin, German, Swedish, Cyrillic and CJK, often sharing
+// prefixes and differing only by accents or case, plus a few with lone surrogates.
+std::vector<Text> Names(int count, unsigned seed) {
+    static const char* const kSyllables[] = {"a",
+                                             "A",
+                                             "\xc3\xa4",
+                                             "\xc3\x84",
+                                             "\xc3\xa5",
+                                             "\xc3\x85",
+                                             "\xc3\xb6",
+                                             "o",
+                                             "O",
+                                             "\xc3\xa9",
+                                             "e",
+                                             "\xc3\x89",
+                                             "\xc3\xa8",
+                                             "\xc3\xaa",
+                                             "ss",
+                                             "\xc3\x9f",
+                                             "th",
+                                             "ae",
+                                             "\xc3\xa6",
+                                             "z",
+                                             "Z",
+                                             "\xc3\xbc",
+                                             "u",
+                                             "y",
+                                             "c",
+                                             "\xc3\xa7",
+                                             "ch",
+                                             "ll",
+                                             "-",
+                                             " ",
+                                             "\xd0\xb0",
+                                             "\xd0\x91",
+                                             "\xd1\x91",
+                                             "\xd0\xb5",
+                                             "\xe5\xbc\xa0",
+                                             "\xe6\x9d\x8e",
+                                             "\xe7\x8e\x8b",
+                                             "\xe3\x81\x82",
+                                             "\xe3\x82\xa2",
+                                             "\xea\xb0\x80",
+                                             "1",
+                                             "2",
+                                             "e\xcc\x81",
+                                             "\xef\xbc\xa1"};
+    Generator random{std::mt19937(seed)};
+    std::vector<Text> names;
+    for (int i = 0; i < count; ++i) {
+        std::string utf8;
+        for (int s = random.Below(6); s >= 0; --s)
+            utf8 += kSyllables[random.Below(int(std::size(kSyllables)))];
+        Text name = Text::FromUTF8(utf8);
+        if (random.Below(50) == 0) name += Text(Units({0xD800}));
+        names.push_back(name);
+    }
+    return names;
+}
+
+// Each locale as the collator takes it, and the ICU locale ID it stands for.
+const std::pair<const char*, const char*> kLocales[] = {
+    {"", ""},
+    {"de", "de"},
+    {"sv", "sv"},
+    {"fr-CA", "fr_CA"},
+    {"de-u-co-phonebk", "de@collation=phonebook"},
+    {"xx-YY", "xx_YY"}};
+
+TEST(Collator, CompareSortKeyAndSortAgreeWithIcu) {
+    const std::vector<Text> names = Names(1500, 1234);
+    for (const auto& [locale, icuId] : kLocales) {
+        const Collator collator(locale);
+        const Collator copy = collator;
+        const IcuCollator icu(icuId);
+        Generator random{std::mt19937(99)};
+        for (int pair = 0; pair < 6000; ++pair) {
+            const Text& a = names[std::size_t(random.Below(int(names.size())))];
+            const Text& b = names[std::size_t(random.Below(int(names.size())))];
+            const int expected = Sign(icu.Compare(a, b));
+            ASSERT_EQ(Sign(copy.Compare(a, b)), expected) << locale << ": " << a << " | " << b;
+            const std::string keyA = collator.SortKey(a), keyB = collator.SortKey(b);
+            ASSERT_EQ(Sign(keyA.compare(keyB)), expected) << locale << ": " << a << " | " << b;
+            ASSERT_EQ(keyA, icu.SortKey(a)) << locale;
+        }
+        std::vector<Text> sorted = names, byIcu = names;
+        std::stable_sort(sorted.begin(), sorted.end(),
+                         [&](const Text& a, const Text& b) { return collator.Compare(a, b) < 0; });
+        std::stable_sort(byIcu.begin(), byIcu.end(),
+                         [&](const Text& a, const Text& b) { return icu.Compare(a, b) < 0; });
+        EXPECT_EQ(sorted, byIcu) << locale;
+    }
+}
+
+// German files Ä with A; Swedish puts Å and Ä after Z; an unknown locale is the root order.
+TEST(Collator, LocalesTailorTheRootOrder) {
+    const std::vector<Text> names = {Text::FromUTF8("zo\xc3\xa9"), Text::FromUTF8("\xc3\x85sa"),
+                                     Text::FromUTF8("\xc3\x89mile"),
+                                     Text::FromUTF8("\xc3\x84rger")};
+    const auto sortedBy = [&names](const char* locale) {
+        const Collator collator(locale);
+        std::vector<Text> sorted = names;
+        std::sort(sorted.begin(), sorted.end(),
+                  [&](const Text& a, const Text& b) { return collator.Compare(a, b) < 0; });
+        return sorted;
+    };
+    EXPECT_EQ(sortedBy("de"), (std::vector<Text>{names[3], names[1], names[2], names[0]}));
+    EXPECT_EQ(sortedBy("sv"), (std::vector<Text>{names[2], names[0], names[1], names[3]}));
+    EXPECT_EQ(sortedBy("xx-YY"), sortedBy(""));
+    const Collator root;
+    Collator source("sv");
+    const Collator moved = std::move(source);  // a move shares, and leaves the source whole
+    EXPECT_EQ(Sign(source.Compare(names[0], names[1])), Sign(moved.Compare(names[0], names[1])));
+    EXPECT_LT(source.Compare(names[0], names[1]), 0);
+    EXPECT_EQ(root.Compare(Text(), Text()), 0);
+    EXPECT_LT(root.Compare(Text(), Text("a")), 0);
+    EXPECT_LT(root.SortKey(Text()), root.SortKey(Text("a")));
+    EXPECT_EQ(root.Compare(Text::FromUTF8("\xc3\xa9"), Text::FromUTF8("e\xcc\x81")),
+              0);  // canonically equal
+}
+
+}  // namespace
