@@ -5,6 +5,7 @@
 #include "errors.h"
 #include "input.h"
 
+#include <QuendalText/Collator.h>
 #include <QuendalText/UTFEncodingType.h>
 
 #include <unicode/uchar.h>
@@ -18,6 +19,7 @@
 #include <functional>
 #include <iterator>
 #include <optional>
+#include <stdexcept>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -136,6 +138,7 @@ public:
         row("grapheme clusters:", std::to_string(clusters_));
         row("ASCII:", ascii_ ? "yes" : "no");
         row("lines:", std::to_string(lines));
+        row("widest line:", std::to_string(std::max(widest_, column_)));
         if (countFaults) row("ill-formed:", std::to_string(faults));
         WriteOut(report);
     }
@@ -159,12 +162,17 @@ private:
         const QuendalText::GraphemeRange clusters = unfinished_.Graphemes();
         std::size_t lastStart = 0;
         std::int64_t count = 0;
+        UTF16StringView last;
         for (const UTF16StringView cluster : clusters) {
+            // A cluster is measured once the next one shows that it is whole.
+            if (count > 0) MeasureWidth(last);
+            last = cluster;
             lastStart = static_cast<std::size_t>(cluster.data() - units.data());
             ++count;
         }
         if (ended || count == 0) {
             clusters_ += count;
+            if (count > 0) MeasureWidth(last);
             unfinished_ = Text();
         } else {
             clusters_ += count - 1;
@@ -173,6 +181,31 @@ private:
         heldAfterWalk_ = unfinished_.get_Length();
     }
 
+    // Adds a cluster to the width of its line, as wc -L counts it but by Text::DisplayWidth: a
+    // tab moves to the next multiple of kTabStop columns, and a line feed (with a carriage
+    // return before it or not) ends the line. A cluster of one unit is as wide as that code
+    // point alone (Unicode::Width), remembered by unit value; a longer one is measured whole.
+    void MeasureWidth(UTF16StringView cluster) {
+        static constexpr std::int64_t kTabStop = 8;
+        const UTF16Unit first = cluster.front();
+        if (first == UTF16Unit('\t')) {
+            column_ = (column_ / kTabStop + 1) * kTabStop;
+        } else if (cluster.back() == UTF16Unit('\n')) {
+            widest_ = std::max(widest_, column_);
+            column_ = 0;
+        } else if (cluster.size() == 1) {
+            if (unitWidths_.empty())
+                unitWidths_.assign(std::size_t{1} << (8 * sizeof(UTF16Unit)), kUnknownWidth);
+            std::int8_t& width = unitWidths_[static_cast<std::size_t>(first)];
+            if (width == kUnknownWidth)
+                width = static_cast<std::int8_t>(QuendalText::Unicode::Width(first));
+            column_ += width;
+        } else {
+            column_ += Text(cluster).DisplayWidth();
+        }
+    }
+    static constexpr std::int8_t kUnknownWidth = -1;
+
     std::int64_t utf8Bytes_ = 0;
     std::int64_t utf16Units_ = 0;
     std::int64_t codePoints_ = 0;
@@ -180,6 +213,9 @@ private:
     std::int64_t lineFeeds_ = 0;
     bool ascii_ = true;
     bool endsWithLineFeed_ = false;
+    std::int64_t widest_ = 0;              // display width of the widest line ended so far
+    std::int64_t column_ = 0;              // display width of the line measured up to here
+    std::vector<std::int8_t> unitWidths_;  // by unit value, for clusters of one unit
     Text unfinished_;        // from the start of the last cluster seen, which may go on
     int heldAfterWalk_ = 0;  // units of unfinished_ when its clusters were last walked
 };
@@ -574,6 +610,72 @@ int RunCaseMapping(const Settings& settings, const std::vector<std::string>& pat
         });
         return true;
     }));
+}
+
+}  // namespace qtext
+
+namespace qtext {
+
+int RunNormalize(const Settings& settings, const std::vector<std::string>& paths,
+                 QuendalText::NormalizationForm form) {
+    return StatusOf(ForEachInput(paths, [&](const std::string& path) {
+        ByteSource source(path, settings.blockBytes);
+        TextReader reader(source, std::string(), OnFault::Stop);
+        LineRunReader runs(reader);
+        Text run;
+        while (runs.Next(&run)) WriteOut(run.Normalized(form).ToUTF8String());
+        return true;
+    }));
+}
+
+int RunSort(const Settings& settings, const std::vector<std::string>& paths,
+            const std::string& locale, bool unique) {
+    const QuendalText::Collator collator = [&locale] {
+        try {
+            return QuendalText::Collator(locale);
+        } catch (const std::runtime_error& error) {
+            throw UsageError("no collation for the locale '" + locale + "': " + error.what());
+        }
+    }();
+    // Sort keys compare as the collator does, by plain byte comparison: each line is collated
+    // once, not at every comparison. Lines (as UTF-8) and keys are kept end to end in two
+    // strings, which costs far less memory than a string apiece.
+    std::string utf8;
+    std::string keys;
+    struct Line {
+        std::size_t text, textEnd, key, keyEnd;  // offsets into utf8 and keys
+    };
+    std::vector<Line> lines;
+    const bool allRead = ForEachInput(paths, [&](const std::string& path) {
+        ForEachLine(settings, path, [&](const Text& line, bool) {
+            Line place{utf8.size(), 0, keys.size(), 0};
+            utf8 += line.ToUTF8String();
+            keys += collator.SortKey(line);
+            place.textEnd = utf8.size();
+            place.keyEnd = keys.size();
+            lines.push_back(place);
+            return true;
+        });
+        return true;
+    });
+    const auto keyOf = [&keys](const Line& line) {
+        return std::string_view(keys).substr(line.key, line.keyEnd - line.key);
+    };
+    std::stable_sort(lines.begin(), lines.end(),
+                     [&keyOf](const Line& a, const Line& b) { return keyOf(a) < keyOf(b); });
+    std::string out;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (unique && i > 0 && keyOf(lines[i]) == keyOf(lines[i - 1])) continue;
+        out.append(utf8, lines[i].text, lines[i].textEnd - lines[i].text);
+        out += '\n';
+        if (out.size() >= settings.blockBytes) {
+            WriteOut(out);
+            out.clear();
+        }
+    }
+    WriteOut(out);
+    FlushOutput();
+    return StatusOf(allRead);
 }
 
 }  // namespace qtext
