@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Times whole qtext processes against the tools people know, on one generated multilingual file:
 # convert against iconv and uconv, info against wc -m, find -c against grep -c -F (with and without
-# -i) and upper against Python's str.upper. Each pair's outputs are compared first; then each
+# -i), upper against Python's str.upper, normalize against uconv's transliterators and sort
+# against sort(1) in code point order (a different order: time only). Each pair's outputs are compared first; then each
 # command runs RUNS times and the fastest CPU time (user + system) and its peak memory are shown.
 #
 # Usage: bench/qtext_tools.sh [QTEXT]   (default build/release/tools/qtext/qtext)
@@ -85,9 +86,19 @@ row "find -c ファイル" "grep -cF" "$qtext" find -c ファイル "$input" -- 
 row "find -c absent" "grep -cF" "$qtext" find -c zqxjv "$input" -- grep -cF zqxjv "$input"
 row "find -i -c DATEI" "grep -ciF" "$qtext" find -i -c DATEI "$input" -- grep -ciF DATEI "$input"
 row "upper" "python3 str.upper" "$qtext" upper "$input" -- python3 -c "$upper_py" "$input"
+for form in NFC NFD; do
+  row "normalize -f $form" "uconv -x '::$form;'" "$qtext" normalize -f $form "$input" -- \
+    uconv -f utf-8 -t utf-8 -x "::$form;" "$input"
+done
 # info prints more than a count: its time only, against wc -m.
 read -r infoTime infoKib < <(measure "$qtext" info "$input")
 read -r wcTime wcKib < <(measure wc -m "$input")
 printf '| info | %s s, %s MiB | wc -m | %s s, %s MiB | %s | (counts differ in kind) |\n' \
   "$infoTime" "$((infoKib / 1024))" "$wcTime" "$((wcKib / 1024))" \
   "$(python3 -c "print(f'{$infoTime / max($wcTime, 0.01):.2f}')")"
+# sort orders by the collator, sort(1) here by code points: their times only.
+read -r sortTime sortKib < <(measure "$qtext" sort "$input")
+read -r peerTime peerKib < <(measure env LC_ALL=C.UTF-8 sort "$input")
+printf '| sort | %s s, %s MiB | LC_ALL=C.UTF-8 sort | %s s, %s MiB | %s | (orders differ in kind) |\n' \
+  "$sortTime" "$((sortKib / 1024))" "$peerTime" "$((peerKib / 1024))" \
+  "$(python3 -c "print(f'{$sortTime / max($peerTime, 0.01):.2f}')")"

@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # End-to-end tests of qtext against independent references: Python's codecs, glibc's iconv and
 # ICU's uconv for conversions, byte offsets and -c/--replace, grep for find, tr and Python for
-# tokens and case mapping. Every conversion, measure and token list must also come out the same
-# whatever block size the input is read in (QTEXT_BLOCK_BYTES), so that characters cut between
-# blocks are caught.
-# Usage: qtext_test.sh PATH_TO_QTEXT
+# tokens and case mapping, uconv for normalization, ICU's collator called directly for sort.
+# Every conversion, measure, token list and normal form must also come out the same whatever
+# block size the input is read in (QTEXT_BLOCK_BYTES), so that characters cut between blocks
+# are caught.
+# Usage: qtext_test.sh PATH_TO_QTEXT PATH_TO_COLLATION_REFERENCE
 set -uo pipefail
 qtext=$1
+collation_reference=$2
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failures=0
@@ -164,6 +166,7 @@ lines=$(tr -cd '\n' < "$work/random.utf-8" | wc -c)
 expected="UTF-8 bytes:$(bytes utf-8) UTF-16 bytes:$(bytes utf-16le) UTF-32 bytes:$(bytes utf-32le)"
 expected+=" UTF-16 units:$(($(bytes utf-16le) / 2)) code points:$(($(bytes utf-32le) / 4))"
 expected+=" $(measures 4096 info "$work/random.utf-8" | grep -o 'grapheme clusters:[0-9]*') ASCII:no lines:$lines"
+expected+=" $(measures 4096 info "$work/random.utf-8" | grep -o 'widest line:[0-9]*')"
 for size in 1 3 4096; do expect "info in blocks of $size" "$expected" "$(measures $size info "$work/random.utf-8")"; done
 expect "info after a UTF-32BE mark" "$expected" "$(measures 2 info "$work/marked")"
 printf '\0\0abc' > "$work/nuls"
@@ -179,6 +182,29 @@ if [[ -z ${QTEXT_TEST_WINDOWS:-} ]] && command -v script > /dev/null; then
   expect "info reads a terminal" "UTF-8 bytes:4" \
     "$(printf 'abc\n\004' | script -qec "'$qtext' info" /dev/null | tr -d '\r' | sed -n 's/^UTF-8 bytes: */UTF-8 bytes:/p')"
 fi
+# The widest line against a model of display width by code point (wide and fullwidth 2, marks,
+# format characters and controls 0, tabs to stops of 8), on clusters of a base and its marks.
+python3 - "$work/widths" <<'END'
+import random, sys, unicodedata
+r = random.Random(5)
+pool = [*map(chr, range(32, 127)), "é", "ß", "Ω", "\u0301", "\u0308", "\u20dd", "\u200b", "\t", "\t",
+        *map(chr, range(0x4e00, 0x4e20)), *map(chr, range(0xff01, 0xff10)), *map(chr, range(0xff66, 0xff9d)),
+        "\U0001F600", "\U0001F680", "\u3042", "\r"]
+lines = ["".join(r.choice(pool) for _ in range(r.randint(0, 60))) for _ in range(300)]
+def width(line):
+    column = 0
+    for c in line:
+        if c == "\t": column = column // 8 * 8 + 8
+        elif unicodedata.east_asian_width(c) in "WF": column += 2
+        elif unicodedata.category(c) not in ("Mn", "Me", "Cf", "Cc"): column += 1
+    return column
+text = "\n".join(lines) + "\r\n"
+open(sys.argv[1], "w", encoding="utf-8", newline="").write(text)
+open(sys.argv[1] + ".expected", "w").write(f"widest line:{max(map(width, text.split(chr(10))))}")
+END
+for size in 1 4096; do
+  expect "widest line in blocks of $size" "$(< "$work/widths.expected")" "$(measures $size info "$work/widths" | grep -o 'widest line:[0-9]*')"
+done
 expect "info of two files" 2 "$("$qtext" info "$work/nuls" "$work/clusters" | grep -c '^input:')"
 
 # find: grep -F's output and status for each option, one file or several; --column (code points
@@ -228,6 +254,18 @@ expect "long line, long pattern" $'0\n1' "$(timeout 20 "$qtext" find -i -c "$(he
 # Each line printed once, however many matches it holds.
 expect "one line, many matches" 9001 "$(python3 -c 'print("ab " * 3000)' | "$qtext" find ab | wc -c)"
 
+# find -w: grep -w -F on ASCII words, where Unicode's word boundaries are grep's (no apostrophe,
+# period, colon or comma inside a word).
+python3 -c 'import random; r = random.Random(3)
+words = ["cat", "cats", "concat", "Cat", "cat_s", "a1cat", "at", "a", "CAT", "9", "x9"]
+for _ in range(400): print("".join(r.choice(words) + r.choice([" ", "-", "!", "(", ")", "/", "+", "  "]) for _ in range(r.randint(0, 8))))' > "$work/words"
+for options in "-w cat" "-w -o -n at" "-w -c -i cat" "-w -v a" "-w -o 9"; do
+  cmp -s <(grep -F $options "$work/words"; echo "status $?") <("$qtext" find $options "$work/words"; echo "status $?") ||
+    fail "find $options as grep -F"
+done
+expect "find -w by Unicode's word boundaries" $'1:3:Grüße\n2:11:grüße' \
+  "$(printf 'Ä Grüße, Grüßen\nÜbergrüße grüße.\n' | "$qtext" find -w -o -n --column -i GRÜSSE)"
+
 # tokens: the default delimiters against tr; any characters and empty fields against Python, lines
 # as records (LF and CR LF end a field whatever the delimiters).
 tr -s ' \t\r\n' '\n' < "$work/random.utf-8" > "$work/tokens"
@@ -257,12 +295,53 @@ expect "lower of two files" "$(cat "$work/case" "$work/ascii" | "$qtext" lower)"
 expect "convert of three files" "$(cat "$work/case" "$work/ascii" | "$qtext" convert -t utf-16le | od -An -tx1)" \
   "$("$qtext" convert -t utf-16le "$work/case" - "$work/ascii" < /dev/null | od -An -tx1)"
 
+# normalize: each form of every line of the Character Database's normalization test (its source
+# strings one a line, then joined by spaces on one long line, so that blocks cut sequences), and
+# then uconv's transliterators byte for byte on the random text, whatever the block size.
+# (uconv's transliterators leave a few marks of unusual combining classes, as U+302E and U+1DFA,
+# out of canonical order, against the test file: the file is the reference on its own strings.)
+python3 - "$work/normal" <<'END'
+import bz2, random, sys
+rows = [line.split(";")[:5] for line in bz2.open("/usr/share/unicode/NormalizationTest.txt.bz2", "rt", encoding="utf-8")
+        if line[0] not in "#@"]
+text = lambda column, order: "".join(chr(int(c, 16)) for c in order[column].split())
+shuffled = random.Random(15).sample(rows, len(rows))
+for column, name in enumerate(["source", "NFC", "NFD", "NFKC", "NFKD"]):
+    lines = [text(column, row) for row in rows] + [" ".join(text(column, row) for row in shuffled)]
+    open(f"{sys.argv[1]}.{name}", "w", encoding="utf-8", newline="").write("\n".join(lines) + "\n")
+END
+normalize_sizes=(3 65536)
+[[ -z ${QTEXT_TEST_WINDOWS:-} ]] || normalize_sizes=(3)  # fewer programs under wine
+for form in NFC NFD NFKC NFKD; do
+  cat "$work/normal.$form" > "$work/expected"
+  uconv -f utf-8 -t utf-8 -x "::$form;" "$work/random.utf-8" >> "$work/expected"
+  for size in "${normalize_sizes[@]}"; do
+    same "normalize -f $form in blocks of $size" "$work/expected" \
+      <(run $size normalize -f "$form" "$work/normal.source" "$work/random.utf-8")
+  done
+done
+expect "normalize reads standard input, NFC by default" "$(printf 'e\xcc\x81\n' | uconv -f utf-8 -t utf-8 -x '::NFC;')" \
+  "$(printf 'e\xcc\x81\n' | "$qtext" normalize)"
+
+# sort: ICU's collator called directly, in the root order and two tailorings, with --unique;
+# words whose order differs by language, case and accent variants, the same word in NFC and NFD
+# (equal to the collator), and random lines.
+{ printf '%s\n' Ärger Arger arger Åsa Zebra zebra Émile émile zoé côte coté cote côté Öl Ol \
+    "$(printf 'e\xcc\x81mile')" cote 'a b' ab a-b '' Ärger; head -n 40 "$work/random.utf-8"; } > "$work/to-sort"
+sort_cases=("" "--locale de" "--locale sv --unique" "--unique")
+[[ -z ${QTEXT_TEST_WINDOWS:-} ]] || sort_cases=("--locale sv --unique")  # fewer programs under wine
+for options in "${sort_cases[@]}"; do
+  locale=$(sed -n 's/.*--locale \([^ ]*\).*/\1/p' <<< "$options")
+  "$collation_reference" "$locale" "$work/to-sort" "$work/expected" $([[ $options == *--unique* ]] && echo --unique)
+  same "sort $options as ICU's collator" "$work/expected" <("$qtext" sort $options "$work/to-sort")
+done
+
 # What comes before a fault is written whatever the block size, as for the input cut just before
 # it; the message names the fault's line and column in code points, as Python counts them.
 { cat "$work/random.utf-8"; printf '\xffmore\n'; } > "$work/late-fault"
 position=$(python3 -c 'import sys; t = open(sys.argv[1], encoding="utf-8", newline="").read()
 print(f"line {t.count(chr(10)) + 1}, column {len(t) - t.rfind(chr(10))} (byte offset {len(t.encode())})")' "$work/random.utf-8")
-for command in "upper" "find -n a" "tokens" "convert -t utf-16le"; do
+for command in "upper" "find -n a" "tokens" "convert -t utf-16le" "normalize -f NFD"; do
   "$qtext" $command "$work/random.utf-8" > "$work/expected"
   for size in 1 5 4096; do
     run $size $command "$work/late-fault" > "$work/out" 2> "$work/err"
@@ -328,7 +407,8 @@ usage_errors=("" "frobnicate" "info --bogus" "convert --from utf-8" "convert -t 
   "convert -f no-such-encoding -t utf-8" "convert -t utf-8 -c --replace" "convert --from=utf-8 --to"
   "find" "find -e a -e b" "find \$'\\xff' x" "info --sample=yes" "tokens --delimiters 'a\\'"
   "tokens --delimiters '\\q'" "upper -x" "find -m -1 a" "find --color=sometimes a" "-x"
-  "convert -t latin1 --bom" "convert -t utf-8 --bom --no-bom" "info -c --replace" "find -im" "find --co a")
+  "convert -t latin1 --bom" "convert -t utf-8 --bom --no-bom" "info -c --replace" "find -im" "find --co a"
+  "normalize -f NFX" "sort --locale")
 # Windows hands a program its arguments as UTF-16, which cannot carry the ill-formed byte.
 [[ -z ${QTEXT_TEST_WINDOWS:-} ]] || unset 'usage_errors[10]'
 for arguments in "${usage_errors[@]}"; do

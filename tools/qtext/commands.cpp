@@ -5,6 +5,7 @@
 #include "errors.h"
 #include "input.h"
 
+#include <QuendalText/Collator.h>
 #include <QuendalText/UTFEncodingType.h>
 
 #include <unicode/uchar.h>
@@ -18,6 +19,7 @@
 #include <functional>
 #include <iterator>
 #include <optional>
+#include <stdexcept>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -136,6 +138,7 @@ public:
         row("grapheme clusters:", std::to_string(clusters_));
         row("ASCII:", ascii_ ? "yes" : "no");
         row("lines:", std::to_string(lines));
+        row("widest line:", std::to_string(std::max(widest_, column_)));
         if (countFaults) row("ill-formed:", std::to_string(faults));
         WriteOut(report);
     }
@@ -159,12 +162,17 @@ private:
         const QuendalText::GraphemeRange clusters = unfinished_.Graphemes();
         std::size_t lastStart = 0;
         std::int64_t count = 0;
+        UTF16StringView last;
         for (const UTF16StringView cluster : clusters) {
+            // A cluster is measured once the next one shows that it is whole.
+            if (count > 0) MeasureWidth(last);
+            last = cluster;
             lastStart = static_cast<std::size_t>(cluster.data() - units.data());
             ++count;
         }
         if (ended || count == 0) {
             clusters_ += count;
+            if (count > 0) MeasureWidth(last);
             unfinished_ = Text();
         } else {
             clusters_ += count - 1;
@@ -173,6 +181,31 @@ private:
         heldAfterWalk_ = unfinished_.get_Length();
     }
 
+    // Adds a cluster to the width of its line, as wc -L counts it but by Text::DisplayWidth: a
+    // tab moves to the next multiple of kTabStop columns, and a line feed (with a carriage
+    // return before it or not) ends the line. A cluster of one unit is as wide as that code
+    // point alone (Unicode::Width), remembered by unit value; a longer one is measured whole.
+    void MeasureWidth(UTF16StringView cluster) {
+        static constexpr std::int64_t kTabStop = 8;
+        const UTF16Unit first = cluster.front();
+        if (first == UTF16Unit('\t')) {
+            column_ = (column_ / kTabStop + 1) * kTabStop;
+        } else if (cluster.back() == UTF16Unit('\n')) {
+            widest_ = std::max(widest_, column_);
+            column_ = 0;
+        } else if (cluster.size() == 1) {
+            if (unitWidths_.empty())
+                unitWidths_.assign(std::size_t{1} << (8 * sizeof(UTF16Unit)), kUnknownWidth);
+            std::int8_t& width = unitWidths_[static_cast<std::size_t>(first)];
+            if (width == kUnknownWidth)
+                width = static_cast<std::int8_t>(QuendalText::Unicode::Width(first));
+            column_ += width;
+        } else {
+            column_ += Text(cluster).DisplayWidth();
+        }
+    }
+    static constexpr std::int8_t kUnknownWidth = -1;
+
     std::int64_t utf8Bytes_ = 0;
     std::int64_t utf16Units_ = 0;
     std::int64_t codePoints_ = 0;
@@ -180,6 +213,9 @@ private:
     std::int64_t lineFeeds_ = 0;
     bool ascii_ = true;
     bool endsWithLineFeed_ = false;
+    std::int64_t widest_ = 0;              // display width of the widest line ended so far
+    std::int64_t column_ = 0;              // display width of the line measured up to here
+    std::vector<std::int8_t> unitWidths_;  // by unit value, for clusters of one unit
     Text unfinished_;        // from the start of the last cluster seen, which may go on
     int heldAfterWalk_ = 0;  // units of unfinished_ when its clusters were last walked
 };
@@ -196,14 +232,15 @@ public:
           searcher_(pattern_.View().data(), pattern_.View().data() + pattern_.View().size()) {}
 
     // Calls found(start, end) for each match in `line` (UTF-16 indexes), left to right and
-    // without overlaps, while it returns true. The pattern must not be empty.
+    // without overlaps, while it returns true; when it returns nothing the match does not
+    // count, and the search goes on from the unit after its start. The pattern must not be
+    // empty.
     void ForEachMatch(const Text& line,
-                      const std::function<bool(std::size_t, std::size_t)>& found) {
+                      const std::function<std::optional<bool>(std::size_t, std::size_t)>& found) {
         if (!ignoreCase_) {
             const std::size_t length = pattern_.View().size();
-            Search(line.View(), [&found, length](std::size_t at) {
-                return std::optional<bool>(found(at, at + length));
-            });
+            Search(line.View(),
+                   [&found, length](std::size_t at) { return found(at, at + length); });
             return;
         }
         Fold(line);
@@ -437,6 +474,34 @@ private:
     std::string fileName_;  // empty when not shown
 };
 
+// The word boundaries of a line (UAX #29, as Text::Words finds them), found at the first
+// question, since most lines hold no match.
+class WordBoundaries {
+public:
+    void Reset(const Text& line) {
+        line_ = &line;
+        found_ = false;
+    }
+
+    // Whether [start, end) starts and ends at word boundaries.
+    bool Whole(std::size_t start, std::size_t end) {
+        if (!found_) {
+            const UTF16StringView units = line_->View();
+            isBoundary_.assign(units.size() + 1, false);
+            for (const UTF16StringView word : line_->Words())
+                isBoundary_[static_cast<std::size_t>(word.data() - units.data())] = true;
+            isBoundary_[units.size()] = true;
+            found_ = true;
+        }
+        return isBoundary_[start] && isBoundary_[end];
+    }
+
+private:
+    const Text* line_ = nullptr;
+    bool found_ = false;
+    std::vector<bool> isBoundary_;  // by UTF-16 index, the line's end included
+};
+
 }  // namespace
 
 int RunFind(const Settings& settings, const std::vector<std::string>& paths,
@@ -448,6 +513,7 @@ int RunFind(const Settings& settings, const std::vector<std::string>& paths,
     const bool everyMatch = (options.onlyMatching || options.color) && !options.invert;
     bool anySelected = false;
     std::vector<std::pair<std::size_t, std::size_t>> matches;
+    WordBoundaries boundaries;
     const bool allRead = ForEachInput(
         paths,
         [&](const std::string& path) {
@@ -463,10 +529,15 @@ int RunFind(const Settings& settings, const std::vector<std::string>& paths,
                 ++lineNumber;
                 matches.clear();
                 if (!emptyPattern) {
-                    matcher.ForEachMatch(line, [&](std::size_t start, std::size_t end) {
-                        matches.emplace_back(start, end);
-                        return everyMatch && !options.wholeLines;
-                    });
+                    boundaries.Reset(line);
+                    matcher.ForEachMatch(
+                        line, [&](std::size_t start, std::size_t end) -> std::optional<bool> {
+                            if (options.wholeWords && !boundaries.Whole(start, end)) {
+                                return std::nullopt;
+                            }
+                            matches.emplace_back(start, end);
+                            return everyMatch && !options.wholeLines;
+                        });
                 }
                 // A whole line matches from its start (every match there has the same length).
                 if (options.wholeLines && !matches.empty() &&
@@ -539,6 +610,72 @@ int RunCaseMapping(const Settings& settings, const std::vector<std::string>& pat
         });
         return true;
     }));
+}
+
+}  // namespace qtext
+
+namespace qtext {
+
+int RunNormalize(const Settings& settings, const std::vector<std::string>& paths,
+                 QuendalText::NormalizationForm form) {
+    return StatusOf(ForEachInput(paths, [&](const std::string& path) {
+        ByteSource source(path, settings.blockBytes);
+        TextReader reader(source, std::string(), OnFault::Stop);
+        LineRunReader runs(reader);
+        Text run;
+        while (runs.Next(&run)) WriteOut(run.Normalized(form).ToUTF8String());
+        return true;
+    }));
+}
+
+int RunSort(const Settings& settings, const std::vector<std::string>& paths,
+            const std::string& locale, bool unique) {
+    const QuendalText::Collator collator = [&locale] {
+        try {
+            return QuendalText::Collator(locale);
+        } catch (const std::runtime_error& error) {
+            throw UsageError("no collation for the locale '" + locale + "': " + error.what());
+        }
+    }();
+    // Sort keys compare as the collator does, by plain byte comparison: each line is collated
+    // once, not at every comparison. Lines (as UTF-8) and keys are kept end to end in two
+    // strings, which costs far less memory than a string apiece.
+    std::string utf8;
+    std::string keys;
+    struct Line {
+        std::size_t text, textEnd, key, keyEnd;  // offsets into utf8 and keys
+    };
+    std::vector<Line> lines;
+    const bool allRead = ForEachInput(paths, [&](const std::string& path) {
+        ForEachLine(settings, path, [&](const Text& line, bool) {
+            Line place{utf8.size(), 0, keys.size(), 0};
+            utf8 += line.ToUTF8String();
+            keys += collator.SortKey(line);
+            place.textEnd = utf8.size();
+            place.keyEnd = keys.size();
+            lines.push_back(place);
+            return true;
+        });
+        return true;
+    });
+    const auto keyOf = [&keys](const Line& line) {
+        return std::string_view(keys).substr(line.key, line.keyEnd - line.key);
+    };
+    std::stable_sort(lines.begin(), lines.end(),
+                     [&keyOf](const Line& a, const Line& b) { return keyOf(a) < keyOf(b); });
+    std::string out;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (unique && i > 0 && keyOf(lines[i]) == keyOf(lines[i - 1])) continue;
+        out.append(utf8, lines[i].text, lines[i].textEnd - lines[i].text);
+        out += '\n';
+        if (out.size() >= settings.blockBytes) {
+            WriteOut(out);
+            out.clear();
+        }
+    }
+    WriteOut(out);
+    FlushOutput();
+    return StatusOf(allRead);
 }
 
 }  // namespace qtext

@@ -31,8 +31,8 @@ void FlushOutput();
 extern const char* const kSampleText;
 
 // Sizes in UTF-8, UTF-16 and UTF-32 (as convert writes them), UTF-16 units, code points,
-// grapheme clusters, ASCII test and lines of each input, or of the built-in sample. Under
-// OnFault::Skip or Replace the ill-formed sequences are counted too.
+// grapheme clusters, ASCII test, lines and the widest line's display width of each input, or of
+// the built-in sample. Under OnFault::Skip or Replace the ill-formed sequences are counted too.
 int RunInfo(const Settings& settings, const std::vector<std::string>& paths, bool useSample,
             OnFault onFault);
 
@@ -52,6 +52,7 @@ struct FindOptions {
     bool ignoreCase;            // by full Unicode case folding
     bool invert;                // select the lines that do not match
     bool wholeLines;            // match only a whole line
+    bool wholeWords;            // a match starts and ends at word boundaries
     Report report;
     enum class NamePrefix { WithSeveral, Always, Never } namePrefix;  // FILE: before each line
     bool onlyMatching;      // each match alone on its line
@@ -75,6 +76,16 @@ int RunTokens(const Settings& settings, const std::vector<std::string>& paths,
 // all-ASCII line by the C library (other lines pass unchanged).
 int RunCaseMapping(const Settings& settings, const std::vector<std::string>& paths, bool upper,
                    bool asciiOnly);
+
+// Writes each input in normalization form `form`, a block of whole lines at a time (a line
+// break is a normalization boundary, so the result is that of the whole text).
+int RunNormalize(const Settings& settings, const std::vector<std::string>& paths,
+                 QuendalText::NormalizationForm form);
+
+// Writes the lines of all inputs in the order of the collator of `locale` ("" the root order),
+// lines that compare equal in input order; with `unique` only the first of them.
+int RunSort(const Settings& settings, const std::vector<std::string>& paths,
+            const std::string& locale, bool unique);
 
 }  // namespace qtext
 

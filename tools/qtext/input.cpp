@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstring>
 #include <iterator>
+#include <utility>
 
 namespace qtext {
 namespace {
@@ -120,6 +121,36 @@ bool LineReader::Next(Text* line, bool* terminated) {
         }
         AppendHeld(&pending_, piece, reader_.decoder().sourceName());
     }
+}
+
+LineRunReader::LineRunReader(TextReader& reader) : reader_(reader) {}
+
+bool LineRunReader::Next(Text* run) {
+    while (!inputEnded_) {
+        // The text before a fault ends the input; the fault is raised after its last run.
+        Text piece;
+        if (reader_.decoder().HasFault() || !reader_.Next(&piece)) {
+            inputEnded_ = true;
+            break;
+        }
+        const QuendalText::UTF16StringView units = piece.View();
+        const std::size_t lastLineFeed = units.rfind(QuendalText::UTF16Unit('\n'));
+        if (lastLineFeed == QuendalText::UTF16StringView::npos) {
+            AppendHeld(&pending_, piece, reader_.decoder().sourceName());
+            continue;
+        }
+        *run = std::move(pending_);
+        *run += Text(units.substr(0, lastLineFeed + 1));
+        pending_ = Text(units.substr(lastLineFeed + 1));
+        return true;
+    }
+    if (pending_.IsEmpty()) {
+        reader_.decoder().RaiseFault();
+        return false;
+    }
+    *run = std::move(pending_);
+    pending_ = Text();
+    return true;
 }
 
 TokenReader::TokenReader(TextReader& reader, std::u32string delimiters, bool keepEmpty)

@@ -79,6 +79,21 @@ private:
     bool inputEnded_ = false;
 };
 
+// Cuts decoded text into runs of whole lines: each run ends with an LF but the last, which ends
+// with the input. A run is what one block completes, so a command that must see each line whole
+// (a line break is a normalization boundary) works on a block of lines at a time.
+class LineRunReader {
+public:
+    explicit LineRunReader(TextReader& reader);
+    // The next run, never empty; false when none is left.
+    bool Next(QuendalText::Text* run);
+
+private:
+    TextReader& reader_;
+    QuendalText::Text pending_;  // text after the last LF handed out
+    bool inputEnded_ = false;
+};
+
 // Cuts the lines of decoded text into fields at any of a set of code points; the end of a
 // line (LF, or CR LF) always ends a field.
 class TokenReader {

@@ -1,4 +1,5 @@
-// qtext: measures, converts, searches and cuts Unicode text with the QuendalText library.
+// qtext: measures, converts, searches, normalizes, sorts and cuts Unicode text with the
+// QuendalText library.
 // Exit status: 0 success, 1 unreadable or ill-formed input or unwritable output, 2 bad usage;
 // find answers as grep does (the command table holds each command's status for trouble).
 #include "commands.h"
@@ -176,6 +177,7 @@ int RunFindCommand(const Arguments& arguments) {
     options.ignoreCase = arguments.Has("ignore-case");
     options.invert = arguments.Has("invert-match");
     options.wholeLines = arguments.Has("line-regexp");
+    options.wholeWords = arguments.Has("word-regexp");
     options.noMessages = arguments.Has("no-messages");
     options.namePrefix = FindOptions::NamePrefix::WithSeveral;
     for (const auto& option : arguments.options) {  // as grep, the last one counts
@@ -218,6 +220,31 @@ int RunTokensCommand(const Arguments& arguments) {
     return RunTokens(ReadSettings(), arguments.operands, delimiters, arguments.Has("keep-empty"));
 }
 
+int RunNormalizeCommand(const Arguments& arguments) {
+    using QuendalText::NormalizationForm;
+    const std::string* written = arguments.Value("form");
+    std::string name = written ? *written : "NFC";
+    std::transform(name.begin(), name.end(), name.begin(), [](char c) {
+        return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+    });
+    static const std::pair<const char*, NormalizationForm> kForms[] = {
+        {"NFC", NormalizationForm::NFC},
+        {"NFD", NormalizationForm::NFD},
+        {"NFKC", NormalizationForm::NFKC},
+        {"NFKD", NormalizationForm::NFKD}};
+    for (const auto& form : kForms) {
+        if (name == form.first)
+            return RunNormalize(ReadSettings(), arguments.operands, form.second);
+    }
+    throw UsageError("--form takes NFC, NFD, NFKC or NFKD, not '" + *written + "'");
+}
+
+int RunSortCommand(const Arguments& arguments) {
+    const std::string* locale = arguments.Value("locale");
+    return RunSort(ReadSettings(), arguments.operands, locale ? *locale : std::string(),
+                   arguments.Has("unique"));
+}
+
 int RunUpperCommand(const Arguments& arguments) {
     return RunCaseMapping(ReadSettings(), arguments.operands, true, arguments.Has("ascii"));
 }
@@ -230,16 +257,19 @@ const std::vector<Command>& Commands() {
     static const std::vector<Command> commands = {
         {"info",
          "[--sample] [-c | --replace] [FILE]...",
-         "sizes, code points, grapheme clusters and lines of a text",
+         "sizes, code points, grapheme clusters, lines and width of a text",
          "Reports, for each FILE, the size of the text in UTF-8, UTF-16 and UTF-32 bytes (what\n"
          "convert writes, without a byte-order mark), its length in UTF-16 units, its number of\n"
          "code points and of grapheme clusters (user-perceived characters, by ICU's rules),\n"
-         "whether it is all ASCII and its number of lines (line feeds, plus a last line without\n"
-         "one). A file with ill-formed input gets no report but a message naming the fault's\n"
-         "position, unless -c or --replace is given: then the text is measured with each\n"
-         "ill-formed sequence dropped or replaced by U+FFFD, and the sequences are counted\n"
-         "(ill-formed:). With --sample it reports on a multilingual sample built into the\n"
-         "program instead.\n",
+         "whether it is all ASCII, its number of lines (line feeds, plus a last line without\n"
+         "one) and the display width of its widest line, as wc's maximum line length but by\n"
+         "grapheme clusters: terminal columns, 2 for a wide (CJK, fullwidth) or emoji cluster, 0\n"
+         "for marks, format characters and controls, 1 for the others, and a tab moves to the\n"
+         "next multiple of 8. A file with ill-formed input gets no report but a message naming\n"
+         "the fault's position, unless -c or --replace is given: then the text is measured\n"
+         "with each ill-formed sequence dropped or replaced by U+FFFD, and the sequences are\n"
+         "counted (ill-formed:). With --sample it reports on a multilingual sample built into\n"
+         "the program instead.\n",
          {{"sample", 0, nullptr, "report on the built-in sample", false},
           {"skip", 'c', nullptr, "drop ill-formed sequences, and count them", false},
           {"replace", 0, nullptr, "count each ill-formed sequence as U+FFFD, and count them",
@@ -289,7 +319,11 @@ const std::vector<Command>& Commands() {
            "every locale (STRASSE matches stra\u00dfe)",
            false},
           {"invert-match", 'v', nullptr, "select the lines that do not match", false},
-          {"line-regexp", 'x', nullptr, "match only whole lines", false},
+          {"word-regexp", 'w', nullptr,
+           "match only whole words: a match must start and end at\n"
+           "word boundaries (Unicode's, UAX #29)",
+           false},
+          {"line-regexp", 'x', nullptr, "match only whole lines (-w then does nothing)", false},
           {"count", 'c', nullptr, "print only the number of selected lines", false},
           {"files-with-matches", 'l', nullptr, "print only the names of files with a selected line",
            false},
@@ -320,6 +354,37 @@ const std::vector<Command>& Commands() {
            true}},
          RunFindCommand,
          kExitFindTrouble},
+        {"normalize",
+         "[-f NFC|NFD|NFKC|NFKD] [FILE]...",
+         "put a text in a Unicode normalization form",
+         "Writes each FILE in the Unicode normalization form --form (UAX #15, by ICU's data):\n"
+         "NFC composes, NFD decomposes, NFKC and NFKD also replace compatibility characters\n"
+         "(the ligature \ufb01 gives fi). The output is byte for byte what uconv's transliterator\n"
+         "'::NFC;' and the other forms write (but for a few marks of unusual combining classes\n"
+         "that uconv leaves out of canonical order). Text is normalized a block of whole lines\n"
+         "at a time: a line break is a normalization boundary, so the result is that of the\n"
+         "whole text.\n",
+         {{"form", 'f', "FORM", "NFC (the default), NFD, NFKC or NFKD, in any case", false}},
+         RunNormalizeCommand,
+         kExitInputError},
+        {"sort",
+         "[--locale LOCALE] [-u] [FILE]...",
+         "sort lines as a language orders them",
+         "Writes the lines of all FILEs together in the order of the Unicode Collation\n"
+         "Algorithm with the tailoring of --locale (ICU's collation, at tertiary strength):\n"
+         "accents and case decide only between otherwise equal lines, and a language's own\n"
+         "letters sort where its readers expect them. Lines that compare equal keep their\n"
+         "input order. Each line is written with a line feed, the last one too. All lines are\n"
+         "held in memory.\n",
+         {{"locale", 0, "LOCALE",
+           "the language's order: an ICU locale or BCP 47 tag (de, sv,\n"
+           "fr-CA, de-u-co-phonebk); the default, \"\", is the root\n"
+           "order; an unknown one falls back as ICU does (to its\n"
+           "language, else the root order)",
+           false},
+          {"unique", 'u', nullptr, "write only the first of lines that compare equal", false}},
+         RunSortCommand,
+         kExitInputError},
         {"tokens",
          "[-d CHARS] [--keep-empty] [FILE]...",
          "print the tokens of a text, one a line",
@@ -365,13 +430,14 @@ const std::vector<Command>& Commands() {
 std::string ProgramHelp() {
     std::string help =
         "Usage: qtext COMMAND [OPTIONS] [FILE]...\n"
-        "Measures, converts, searches and cuts Unicode text with the QuendalText library.\n"
+        "Measures, converts, searches, normalizes, sorts and cuts Unicode text with the\n"
+        "QuendalText library.\n"
         "Each FILE is read as UTF-8 unless it begins with a byte-order mark (convert: --from);\n"
         "without FILE, or with -, standard input is read. Output is UTF-8 (convert: --to).\n\n"
         "Commands:\n";
     for (const Command& command : Commands()) {
         std::string name = command.name;
-        name.resize(10, ' ');
+        name.resize(11, ' ');
         help += "  " + name + command.summary + "\n";
     }
     help +=
