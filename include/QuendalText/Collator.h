@@ -33,6 +33,7 @@ public:
     explicit Collator(std::string_view locale = "");
     /// Copies share the ICU collator; a move copies too, so no collator is ever left empty.
     Collator(const Collator& other) = default;
+    /// Shares `other`'s ICU collator, as the copy does.
     Collator& operator=(const Collator& other) = default;
     /// Less than 0, 0 or greater than 0 as `a` orders before, equal to or after `b`.
     int Compare(const Text& a, const Text& b) const;
