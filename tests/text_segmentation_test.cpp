@@ -200,7 +200,7 @@ TEST(TextSegmentation, RangesFollowTheBreakTestsAndIcu) {
 TEST(TextSegmentation, LongTextsAgreeWithIcu) {
     for (const Kind& kind : kKinds) {
         UTF16String joined;
-        for (const BreakCase& c : ReadBreakTests(kind.file)) joined += c.units + u" ";
+        for (const BreakCase& c : ReadBreakTests(kind.file)) joined += c.units + QUENDALTEXT_U(" ");
         const Text text{UTF16StringView(joined)};
         const Walk walk = kind.walk(text);
         EXPECT_EQ(walk, IcuWalk(kind.type, joined)) << kind.file;
