@@ -7,6 +7,7 @@
 
 #include <set>
 #include <thread>
+#include <tuple>
 
 namespace {
 
@@ -29,14 +30,6 @@ std::ostream& operator<<(std::ostream& out, const Walk& walk) {
 
 bool IsWordOf(const SegmentRange::Iterator& it) { return it.IsWord(); }
 bool IsWordOf(const GraphemeRange::Iterator&) { return false; }
-
-// The boundaries of one kind, from the library and from ICU.
-struct Kind {
-    const char* file;
-    UBreakIteratorType type;
-    std::function<Walk(const Text&)> walk;
-    const std::set<std::string>* tailored;  // the file's lines where ICU's boundaries differ
-};
 
 // The library's walk, forward; every segment must be nonempty and follow the one before.
 template <class Range>
@@ -91,63 +84,48 @@ Walk IcuWalk(UBreakIteratorType type, UTF16StringView units) {
     return walk;
 }
 
+// Each of the comma-separated entries of `list`.
+std::set<std::string> Entries(const std::string& list) {
+    std::set<std::string> entries;
+    for (std::size_t at = 0, comma = 0; comma != std::string::npos; at = comma + 1)
+        entries.insert(list.substr(at, (comma = list.find(',', at)) - at));
+    return entries;
+}
 // The lines on which ICU's root rules tailor Unicode's, named by their code points: a colon
 // between letters ends a word; a line may break otherwise after a hyphen or a comma before some
 // characters, and around a number after a letter and a full stop.
-const std::set<std::string> kTailoredWords = {
-    "0041 003A 0041",           "0061 003A 0041",
-    "0061 003A 0061 0027",      "0061 003A 0061 0027 2060",
-    "0061 003A 0061 002C",      "0061 003A 0061 003A",
-    "0061 003A 0061 2060",      "0061 003A 0308 0041",
-    "0061 003A 0308 0061 0027", "0061 003A 0308 0061 0027 2060",
-    "0061 003A 0308 0061 002C", "0061 003A 0308 0061 003A",
-    "0061 003A 0308 0061 2060", "0061 003A 0308 05D0",
-    "0061 003A 05D0",
-};
-const std::set<std::string> kTailoredLines = {
-    "002C 0030",
-    "002C 0308 0030",
-    "002D 0023",
-    "002D 00A7",
-    "002D 0308 0023",
-    "002D 0308 00A7",
-    "002D 0308 0E01",
-    "002D 0308 50005",
-    "002D 0E01",
-    "002D 50005",
-    "0041 002E 0031 0020 BABB",
-    "0061 002E 0032 0020",
-    "0061 002E 0032 0020 0915",
-    "0061 002E 0032 0020 672C",
-    "0061 002E 0032 3000 0033",
-    "0061 002E 0032 3000 300C",
-    "0061 002E 0032 3000 307E",
-    "0061 002E 0032 3000 672C",
-    "0065 0071 0075 0061 006C 0073 0020 002E 0033 0035 0020 0063 0065 006E 0074 0073",
-    "BD10 C694 002E 0020 0041 002E 0033 0020 BABB",
-    "BD24 C5B4 002E 0020 0041 002E 0032 0020 BCFC",
-    "C694 002E 0020 0041 002E 0034 0020 BABB",
-};
+const std::set<std::string> kTailoredWords = Entries(
+    "0041 003A 0041,0061 003A 0041,0061 003A 0061 0027,0061 003A 0061 0027 2060,"
+    "0061 003A 0061 002C,0061 003A 0061 003A,0061 003A 0061 2060,0061 003A 0308 0041,"
+    "0061 003A 0308 0061 0027,0061 003A 0308 0061 0027 2060,0061 003A 0308 0061 002C,"
+    "0061 003A 0308 0061 003A,0061 003A 0308 0061 2060,0061 003A 0308 05D0,0061 003A 05D0");
+const std::set<std::string> kTailoredLines = Entries(
+    "002C 0030,002C 0308 0030,002D 0023,002D 00A7,002D 0308 0023,002D 0308 00A7,002D 0308 0E01,"
+    "002D 0308 50005,002D 0E01,002D 50005,0041 002E 0031 0020 BABB,0061 002E 0032 0020,"
+    "0061 002E 0032 0020 0915,0061 002E 0032 0020 672C,0061 002E 0032 3000 0033,"
+    "0061 002E 0032 3000 300C,0061 002E 0032 3000 307E,0061 002E 0032 3000 672C,"
+    "0065 0071 0075 0061 006C 0073 0020 002E 0033 0035 0020 0063 0065 006E 0074 0073,"
+    "BD10 C694 002E 0020 0041 002E 0033 0020 BABB,BD24 C5B4 002E 0020 0041 002E 0032 0020 BCFC,"
+    "C694 002E 0020 0041 002E 0034 0020 BABB");
 
-const Kind kKinds[] = {
-    {"GraphemeBreakTest.txt", UBRK_CHARACTER,
-     [](const Text& t) { return Forward(t.View(), t.Graphemes()); }, nullptr},
-    {"WordBreakTest.txt", UBRK_WORD, [](const Text& t) { return Forward(t.View(), t.Words()); },
-     &kTailoredWords},
-    {"SentenceBreakTest.txt", UBRK_SENTENCE,
-     [](const Text& t) { return Forward(t.View(), t.Sentences()); }, nullptr},
-    {"LineBreakTest.txt", UBRK_LINE,
-     [](const Text& t) { return Forward(t.View(), t.LineBreaks()); }, &kTailoredLines},
-};
-
-Walk BackwardOf(UBreakIteratorType type, const Text& t) {
+// The library's walk of the ranges of `type`, forward or backward.
+Walk WalkOf(UBreakIteratorType type, const Text& t, bool backward = false) {
+    const UTF16StringView v = t.View();
     switch (type) {
-        case UBRK_CHARACTER: return Backward(t.View(), t.Graphemes());
-        case UBRK_WORD: return Backward(t.View(), t.Words());
-        case UBRK_SENTENCE: return Backward(t.View(), t.Sentences());
-        default: return Backward(t.View(), t.LineBreaks());
+        case UBRK_CHARACTER:
+            return backward ? Backward(v, t.Graphemes()) : Forward(v, t.Graphemes());
+        case UBRK_WORD: return backward ? Backward(v, t.Words()) : Forward(v, t.Words());
+        case UBRK_SENTENCE:
+            return backward ? Backward(v, t.Sentences()) : Forward(v, t.Sentences());
+        default: return backward ? Backward(v, t.LineBreaks()) : Forward(v, t.LineBreaks());
     }
 }
+// Each file, the ICU iterator of its kind and the file's lines where ICU's boundaries differ.
+const std::tuple<const char*, UBreakIteratorType, const std::set<std::string>*> kKinds[] = {
+    {"GraphemeBreakTest.txt", UBRK_CHARACTER, nullptr},
+    {"WordBreakTest.txt", UBRK_WORD, &kTailoredWords},
+    {"SentenceBreakTest.txt", UBRK_SENTENCE, nullptr},
+    {"LineBreakTest.txt", UBRK_LINE, &kTailoredLines}};
 
 // One line of a break test file: its code points as written, its units, and where the file's
 // segments end (a ÷ after each but the first).
@@ -173,50 +151,38 @@ std::vector<BreakCase> ReadBreakTests(const std::string& file) {
 
 // Every line of the four files: the ranges give the file's boundaries, or on a tailored line
 // ICU's (which then differ from the file's); the word flags are ICU's rule statuses; walking
-// backward gives the same segments.
+// backward gives the same segments. Then all lines of each file joined into one text, and a
+// sample of emoji, Hangul, Thai and Japanese: boundaries far from the start agree with ICU's.
 TEST(TextSegmentation, RangesFollowTheBreakTestsAndIcu) {
-    for (const Kind& kind : kKinds) {
-        std::size_t cases = 0, tailored = 0;
-        for (const BreakCase& c : ReadBreakTests(kind.file)) {
-            const Text text{UTF16StringView(c.units)};
-            const Walk icu = IcuWalk(kind.type, c.units);
-            const Walk walk = kind.walk(text);
-            const bool listed = kind.tailored != nullptr && kind.tailored->count(c.hex) > 0;
-            tailored += listed;
-            ++cases;
-            EXPECT_EQ(walk.ends, listed ? icu.ends : c.ends) << kind.file << ": " << c.hex;
-            EXPECT_EQ(listed, icu.ends != c.ends) << kind.file << ": " << c.hex;
-            EXPECT_EQ(walk.words, icu.words) << kind.file << ": " << c.hex;
-            EXPECT_EQ(BackwardOf(kind.type, text), walk) << kind.file << ": " << c.hex;
-        }
-        EXPECT_GT(cases, 100u) << kind.file;
-        // Every line named is a line of the file.
-        EXPECT_EQ(tailored, kind.tailored == nullptr ? 0 : kind.tailored->size()) << kind.file;
-    }
-}
-
-// All lines of each file joined into one text: boundaries far from the start, found forward,
-// backward and from the middle, agree with ICU's.
-TEST(TextSegmentation, LongTextsAgreeWithIcu) {
-    for (const Kind& kind : kKinds) {
-        UTF16String joined;
-        for (const BreakCase& c : ReadBreakTests(kind.file)) joined += c.units + u" ";
-        const Text text{UTF16StringView(joined)};
-        const Walk walk = kind.walk(text);
-        EXPECT_EQ(walk, IcuWalk(kind.type, joined)) << kind.file;
-        EXPECT_EQ(BackwardOf(kind.type, text), walk) << kind.file;
-    }
-    // A sample of ASCII, an emoji sequence, Hangul, Thai and Japanese, for std::prev and the
-    // range's last segment.
     const Text mixed = Text::FromUTF8(
         "It's 3.5 km\xE2\x80\x94 \xF0\x9F\x91\xA8\xE2\x80\x8D\xF0\x9F\x91\xA9 \xEA\xB0\x80"
         "\xE1\x86\xA8 \xE0\xB8\xAA\xE0\xB8\xA7\xE0\xB8\xB1\xE0\xB8\xAA\xE0\xB8\x94\xE0\xB8\xB5 "
         "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E\xE3\x81\xA7\xE3\x81\x99\xE3\x80\x82 Ok.");
     EXPECT_EQ(*std::prev(mixed.Words().end()), mixed.View().substr(mixed.View().size() - 1));
     EXPECT_EQ(*std::prev(mixed.CodePoints().end()), U'.');
-    for (const Kind& kind : kKinds) {
-        EXPECT_EQ(kind.walk(mixed), IcuWalk(kind.type, mixed.View())) << kind.file;
-        EXPECT_EQ(BackwardOf(kind.type, mixed), kind.walk(mixed)) << kind.file;
+    for (const auto& [file, type, tailoredLines] : kKinds) {
+        std::size_t cases = 0, tailored = 0;
+        UTF16String joined;
+        for (const BreakCase& c : ReadBreakTests(file)) {
+            const Text text{UTF16StringView(c.units)};
+            const Walk icu = IcuWalk(type, c.units), walk = WalkOf(type, text);
+            const bool listed = tailoredLines != nullptr && tailoredLines->count(c.hex) > 0;
+            tailored += listed;
+            ++cases;
+            joined += c.units + u" ";
+            EXPECT_EQ(walk.ends, listed ? icu.ends : c.ends) << file << ": " << c.hex;
+            EXPECT_EQ(listed, icu.ends != c.ends) << file << ": " << c.hex;
+            EXPECT_EQ(walk.words, icu.words) << file << ": " << c.hex;
+            EXPECT_EQ(WalkOf(type, text, true), walk) << file << ": " << c.hex;
+        }
+        EXPECT_GT(cases, 100u) << file;
+        // Every line named is a line of the file.
+        EXPECT_EQ(tailored, tailoredLines == nullptr ? 0 : tailoredLines->size()) << file;
+        for (const Text& text : {Text{UTF16StringView(joined)}, mixed}) {
+            const Walk walk = WalkOf(type, text);
+            EXPECT_EQ(walk, IcuWalk(type, text.View())) << file;
+            EXPECT_EQ(WalkOf(type, text, true), walk) << file;
+        }
     }
 }
 
@@ -260,10 +226,10 @@ TEST(TextSegmentation, CodePointsWalkBackward) {
         const UTF16String units = generator.Units(12);
         const Text text{UTF16StringView(units)};
         const auto range = text.CodePoints();
-        std::vector<char32_t> forward(range.begin(), range.end()), backward;
-        for (auto it = std::make_reverse_iterator(range.end());
-             it != std::make_reverse_iterator(range.begin()); ++it)
-            backward.insert(backward.begin(), *it);
+        std::vector<char32_t> forward(range.begin(), range.end()),
+            backward(std::make_reverse_iterator(range.end()),
+                     std::make_reverse_iterator(range.begin()));
+        std::reverse(backward.begin(), backward.end());
         CodePoints expected = Decode(units);
         EXPECT_EQ(forward, std::vector<char32_t>(expected.begin(), expected.end()));
         EXPECT_EQ(backward, forward);
