@@ -13,23 +13,22 @@ using QuendalText::Collator;
 int Sign(int value) { return (value > 0) - (value < 0); }
 
 struct IcuCollator {
-    explicit IcuCollator(const char* id) {
-        UErrorCode status = U_ZERO_ERROR;
-        collator.reset(ucol_open(id, &status));
+    explicit IcuCollator(const char* id) : collator(ucol_open(id, &status), ucol_close) {
         EXPECT_TRUE(U_SUCCESS(status)) << id << " " << u_errorName(status);
     }
+    static const UChar* Of(const Text& text) {
+        return reinterpret_cast<const UChar*>(text.c_str());
+    }
     int Compare(const Text& a, const Text& b) const {
-        return ucol_strcoll(collator.get(), reinterpret_cast<const UChar*>(a.c_str()),
-                            a.get_Length(), reinterpret_cast<const UChar*>(b.c_str()),
-                            b.get_Length());
+        return ucol_strcoll(collator.get(), Of(a), a.get_Length(), Of(b), b.get_Length());
     }
     std::string SortKey(const Text& text) const {
         std::string key(4096, '\0');
-        const int32_t length =
-            ucol_getSortKey(collator.get(), reinterpret_cast<const UChar*>(text.c_str()),
-                            text.get_Length(), reinterpret_cast<uint8_t*>(&key[0]), 4096);
+        const int32_t length = ucol_getSortKey(collator.get(), Of(text), text.get_Length(),
+                                               reinterpret_cast<uint8_t*>(&key[0]), 4096);
         return key.substr(0, std::size_t(length) - 1);  // without the terminating zero byte
     }
+    UErrorCode status = U_ZERO_ERROR;
     std::unique_ptr<UCollator, void (*)(UCollator*)> collator{nullptr, ucol_close};
 };
 

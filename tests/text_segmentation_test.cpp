@@ -149,33 +149,39 @@ std::vector<BreakCase> ReadBreakTests(const std::string& file) {
     return cases;
 }
 
+// A sample of ASCII words and a number, a flag, an emoji sequence, Hangul syllables and jamo, a
+// letter with two marks, Thai and Japanese, ending in a full stop.
+const char* const kSample =
+    "Caf\xC3\xA9 It's 3.5 km\xE2\x80\x94 \xF0\x9F\x87\xAB\xF0\x9F\x87\xB7 "
+    "\xF0\x9F\x91\xA9\xE2\x80\x8D\xF0\x9F\x92\xBB \xEA\xB0\x80\xE1\x86\xA8 "
+    "\xE1\x84\x80\xE1\x85\xA1\xE1\x86\xA8 e\xCC\x81\xCC\x81! Stra\xC3\x9F"
+    "e \xE0\xB8\xAA\xE0\xB8\xA7\xE0\xB8\xB1\xE0\xB8\xAA\xE0\xB8\x94\xE0\xB8\xB5 "
+    "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E\xE3\x81\xA7\xE3\x81\x99\xE3\x80\x82 Ok.";
+
 // Every line of the four files: the ranges give the file's boundaries, or on a tailored line
 // ICU's (which then differ from the file's); the word flags are ICU's rule statuses; walking
 // backward gives the same segments. Then all lines of each file joined into one text, and a
 // sample of emoji, Hangul, Thai and Japanese: boundaries far from the start agree with ICU's.
 TEST(TextSegmentation, RangesFollowTheBreakTestsAndIcu) {
-    const Text mixed = Text::FromUTF8(
-        "It's 3.5 km\xE2\x80\x94 \xF0\x9F\x91\xA8\xE2\x80\x8D\xF0\x9F\x91\xA9 \xEA\xB0\x80"
-        "\xE1\x86\xA8 \xE0\xB8\xAA\xE0\xB8\xA7\xE0\xB8\xB1\xE0\xB8\xAA\xE0\xB8\x94\xE0\xB8\xB5 "
-        "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E\xE3\x81\xA7\xE3\x81\x99\xE3\x80\x82 Ok.");
+    const Text mixed = Text::FromUTF8(kSample);
     EXPECT_EQ(*std::prev(mixed.Words().end()), mixed.View().substr(mixed.View().size() - 1));
     EXPECT_EQ(*std::prev(mixed.CodePoints().end()), U'.');
     for (const auto& [file, type, tailoredLines] : kKinds) {
-        std::size_t cases = 0, tailored = 0;
+        const std::vector<BreakCase> cases = ReadBreakTests(file);
+        EXPECT_GT(cases.size(), 100u) << file;
+        std::size_t tailored = 0;
         UTF16String joined;
-        for (const BreakCase& c : ReadBreakTests(file)) {
+        for (const BreakCase& c : cases) {
             const Text text{UTF16StringView(c.units)};
             const Walk icu = IcuWalk(type, c.units), walk = WalkOf(type, text);
             const bool listed = tailoredLines != nullptr && tailoredLines->count(c.hex) > 0;
             tailored += listed;
-            ++cases;
             joined += c.units + u" ";
             EXPECT_EQ(walk.ends, listed ? icu.ends : c.ends) << file << ": " << c.hex;
             EXPECT_EQ(listed, icu.ends != c.ends) << file << ": " << c.hex;
             EXPECT_EQ(walk.words, icu.words) << file << ": " << c.hex;
             EXPECT_EQ(WalkOf(type, text, true), walk) << file << ": " << c.hex;
         }
-        EXPECT_GT(cases, 100u) << file;
         // Every line named is a line of the file.
         EXPECT_EQ(tailored, tailoredLines == nullptr ? 0 : tailoredLines->size()) << file;
         for (const Text& text : {Text{UTF16StringView(joined)}, mixed}) {
@@ -223,25 +229,19 @@ TEST(TextSegmentation, WordsOfShortTextsAreIcus) {
 TEST(TextSegmentation, CodePointsWalkBackward) {
     Generator generator{std::mt19937(7)};
     for (int round = 0; round < 500; ++round) {
-        const UTF16String units = generator.Units(12);
-        const Text text{UTF16StringView(units)};
+        const Text text{UTF16StringView(generator.Units(12))};
         const auto range = text.CodePoints();
-        std::vector<char32_t> forward(range.begin(), range.end()),
-            backward(std::make_reverse_iterator(range.end()),
-                     std::make_reverse_iterator(range.begin()));
-        std::reverse(backward.begin(), backward.end());
-        CodePoints expected = Decode(units);
-        EXPECT_EQ(forward, std::vector<char32_t>(expected.begin(), expected.end()));
-        EXPECT_EQ(backward, forward);
+        const std::u32string backward(std::make_reverse_iterator(range.end()),
+                                      std::make_reverse_iterator(range.begin()));
+        EXPECT_EQ(std::u32string(backward.rbegin(), backward.rend()),
+                  std::u32string(range.begin(), range.end()));
     }
 }
 
 // Iterators of temporary ranges, copies walked apart and assignments between texts: each
 // iterator walks alone, valid while the text lives.
 TEST(TextSegmentation, IteratorsOutliveTheirRanges) {
-    const Text text = Text::FromUTF8(
-        "Caf\xC3\xA9 \xF0\x9F\x87\xAB\xF0\x9F\x87\xB7 \xE1\x84\x80\xE1\x85\xA1\xE1\x86\xA8 "
-        "e\xCC\x81\xCC\x81! \xF0\x9F\x91\xA9\xE2\x80\x8D\xF0\x9F\x92\xBB done.");
+    const Text text = Text::FromUTF8(kSample);
     Walk clusters, words;
     for (auto it = text.Graphemes().begin(), end = text.Graphemes().end(); it != end; ++it) {
         clusters.ends.push_back(std::size_t((*it).data() - text.c_str()) + (*it).size());
@@ -273,12 +273,7 @@ TEST(TextSegmentation, IteratorsOutliveTheirRanges) {
 // agrees with one thread's (and under ThreadSanitizer, no race).
 TEST(TextSegmentation, ConstRangesWalkedFromFourThreads) {
     Text text;
-    for (int i = 0; i < 50; ++i)
-        text += Text::FromUTF8(
-            "Stra\xC3\x9F"
-            "e 12.5 \xF0\x9F\x91\xA9\xE2\x80\x8D\xF0\x9F\x92\xBB "
-            "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E e\xCC\x81 \xE0\xB8\xAA\xE0\xB8\xA7\xE0\xB8\xB1"
-            "\xE0\xB8\xAA\xE0\xB8\x94\xE0\xB8\xB5. ");
+    for (int i = 0; i < 50; ++i) text += kSample, text += " ";
     const GraphemeRange clusters = text.Graphemes();
     const SegmentRange words = text.Words();
     const Walk clusterWalk = Forward(text.View(), clusters);
