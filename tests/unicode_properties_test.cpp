@@ -12,10 +12,8 @@ using Unicode::GeneralCategory;
 
 constexpr std::uint32_t kCodePoints = 0x110000;
 // The enumerators' names, in their order.
-const char* const kCategoryNames[] = {"Lu", "Ll", "Lt", "Lm", "Lo", "Mn", "Mc", "Me", "Nd", "Nl",
-                                      "No", "Pc", "Pd", "Ps", "Pe", "Pi", "Pf", "Po", "Sm", "Sc",
-                                      "Sk", "So", "Zs", "Zl", "Zp", "Cc", "Cf", "Cs", "Co", "Cn"};
-std::string NameOf(GeneralCategory category) { return kCategoryNames[int(category)]; }
+const std::string kCategoryNames = "LuLlLtLmLoMnMcMeNdNlNoPcPdPsPePiPfPoSmScSkSoZsZlZpCcCfCsCoCn";
+std::string NameOf(GeneralCategory c) { return kCategoryNames.substr(2 * std::size_t(c), 2); }
 
 std::string Trim(const std::string& s) {
     const auto first = s.find_first_not_of(' '), last = s.find_last_not_of(' ');
@@ -24,12 +22,11 @@ std::string Trim(const std::string& s) {
 // Calls `visit` for each code point of a field "XXXX" or "XXXX..YYYY".
 template <class Visit>
 void ForEachInRange(const std::string& field, Visit visit) {
-    const std::string range = Trim(field);
-    const auto dots = range.find("..");
-    const std::uint32_t first = std::uint32_t(std::stoul(range.substr(0, dots), nullptr, 16));
-    const std::uint32_t last = dots == std::string::npos
-                                   ? first
-                                   : std::uint32_t(std::stoul(range.substr(dots + 2), nullptr, 16));
+    const auto dots = field.find("..");
+    const auto first = std::uint32_t(std::stoul(field, nullptr, 16));  // after any blanks
+    const auto last = dots == std::string::npos
+                          ? first
+                          : std::uint32_t(std::stoul(field.substr(dots + 2), nullptr, 16));
     for (std::uint32_t c = first; c <= last; ++c) visit(c);
 }
 // The code points that `file` lists with property `name` in its second field.
