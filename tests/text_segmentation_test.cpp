@@ -45,27 +45,22 @@ Walk Forward(UTF16StringView units, const Range& range) {
     return walk;
 }
 
-// The library's walk backward, by -- from the end and by reverse iterators, both turned
-// forward; they must agree.
+// The library's walk backward by -- from the end, turned forward; a reverse iterator walked
+// alongside stops at the same segments.
 template <class Range>
 Walk Backward(UTF16StringView units, const Range& range) {
-    Walk stepped;
-    for (auto it = range.end(); it != range.begin();) {
-        --it;
-        stepped.ends.insert(stepped.ends.begin(), std::size_t((*it).data() - units.data()));
-        stepped.words.insert(stepped.words.begin(), IsWordOf(it));
+    Walk walk;
+    auto reversed = std::make_reverse_iterator(range.end());
+    for (auto it = range.end(); it != range.begin(); ++reversed) {
+        const UTF16StringView segment = *--it;
+        EXPECT_TRUE((*reversed).data() == segment.data() && (*reversed).size() == segment.size() &&
+                    IsWordOf(std::prev(reversed.base())) == IsWordOf(it));
+        walk.ends.insert(walk.ends.begin(),
+                         std::size_t(segment.data() - units.data()) + segment.size());
+        walk.words.insert(walk.words.begin(), IsWordOf(it));
     }
-    Walk reversed;
-    for (auto it = std::make_reverse_iterator(range.end());
-         it != std::make_reverse_iterator(range.begin()); ++it) {
-        reversed.ends.insert(reversed.ends.begin(), std::size_t((*it).data() - units.data()));
-        reversed.words.insert(reversed.words.begin(), IsWordOf(std::prev(it.base())));
-    }
-    EXPECT_EQ(stepped, reversed);
-    // Starts to ends: each segment ends where the next begins, the last at the end.
-    if (!stepped.ends.empty()) stepped.ends.erase(stepped.ends.begin());
-    if (!units.empty()) stepped.ends.push_back(units.size());
-    return stepped;
+    EXPECT_TRUE(reversed == std::make_reverse_iterator(range.begin()));
+    return walk;
 }
 
 // ICU's boundaries, its root-locale iterator walked forward, and its word rule statuses.
