@@ -106,14 +106,12 @@ const std::set<std::string> kTailoredLines = Entries(
 // The library's walk of the ranges of `type`, forward or backward.
 Walk WalkOf(UBreakIteratorType type, const Text& t, bool backward = false) {
     const UTF16StringView v = t.View();
-    switch (type) {
-        case UBRK_CHARACTER:
-            return backward ? Backward(v, t.Graphemes()) : Forward(v, t.Graphemes());
-        case UBRK_WORD: return backward ? Backward(v, t.Words()) : Forward(v, t.Words());
-        case UBRK_SENTENCE:
-            return backward ? Backward(v, t.Sentences()) : Forward(v, t.Sentences());
-        default: return backward ? Backward(v, t.LineBreaks()) : Forward(v, t.LineBreaks());
-    }
+    if (type == UBRK_CHARACTER)
+        return backward ? Backward(v, t.Graphemes()) : Forward(v, t.Graphemes());
+    const SegmentRange segments = type == UBRK_WORD       ? t.Words()
+                                  : type == UBRK_SENTENCE ? t.Sentences()
+                                                          : t.LineBreaks();
+    return backward ? Backward(v, segments) : Forward(v, segments);
 }
 // Each file, the ICU iterator of its kind and the file's lines where ICU's boundaries differ.
 const std::tuple<const char*, UBreakIteratorType, const std::set<std::string>*> kKinds[] = {
