@@ -15,16 +15,6 @@ using QuendalText::Text;
 using QuendalText::UTF16String;
 using QuendalText::UTF16Unit;
 
-const UNormalizer2* Icu(int form) {
-    UErrorCode status = U_ZERO_ERROR;
-    const UNormalizer2* normalizer = form == 0   ? unorm2_getNFCInstance(&status)
-                                     : form == 1 ? unorm2_getNFDInstance(&status)
-                                     : form == 2 ? unorm2_getNFKCInstance(&status)
-                                                 : unorm2_getNFKDInstance(&status);
-    Check(U_SUCCESS(status));
-    return normalizer;
-}
-
 UTF16String Units(fuzz::Input& input) {
     static const char16_t kMarked[] = {0x0301, 0x0327, 0x0316, 0x0344, 0x00C5, 0x00E9, 0x00A0,
                                        0x1100, 0x1161, 0x11A8, 0xAC00, 0x0F73, 0xFB01, 0xFDFA,
@@ -51,20 +41,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::Input input(data, size);
     const UTF16String units = Units(input);
     const Text text(units);
+    const auto* source = reinterpret_cast<const UChar*>(units.data());
+    const auto length = static_cast<int32_t>(units.size());
+    UErrorCode status = U_ZERO_ERROR;
+    const UNormalizer2* icu[] = {unorm2_getNFCInstance(&status), unorm2_getNFDInstance(&status),
+                                 unorm2_getNFKCInstance(&status), unorm2_getNFKDInstance(&status)};
     for (int form = 0; form < 4; ++form) {
-        const auto* source = reinterpret_cast<const UChar*>(units.data());
         UTF16String expected(units.size() * 18 + 1, UTF16Unit{0});
-        UErrorCode status = U_ZERO_ERROR;
-        const int32_t length = unorm2_normalize(
-            Icu(form), source, static_cast<int32_t>(units.size()),
-            reinterpret_cast<UChar*>(&expected[0]), static_cast<int32_t>(expected.size()), &status);
+        expected.resize(static_cast<std::size_t>(
+            unorm2_normalize(icu[form], source, length, reinterpret_cast<UChar*>(&expected[0]),
+                             static_cast<int32_t>(expected.size()), &status)));
+        const bool isNormalized = unorm2_isNormalized(icu[form], source, length, &status) != 0;
         Check(U_SUCCESS(status));
-        expected.resize(static_cast<std::size_t>(length));
-        const bool isNormalized =
-            unorm2_isNormalized(Icu(form), source, static_cast<int32_t>(units.size()), &status) !=
-            0;
-        Check(U_SUCCESS(status));
-
         const Text normalized = text.Normalized(static_cast<NormalizationForm>(form));
         const Text recounted(expected);
         Check(normalized.View() == QuendalText::UTF16StringView(expected));

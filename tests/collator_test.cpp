@@ -13,79 +13,43 @@ using QuendalText::Collator;
 int Sign(int value) { return (value > 0) - (value < 0); }
 
 struct IcuCollator {
-    explicit IcuCollator(const char* id) {
-        UErrorCode status = U_ZERO_ERROR;
-        collator.reset(ucol_open(id, &status));
+    explicit IcuCollator(const char* id) : collator(ucol_open(id, &status), ucol_close) {
         EXPECT_TRUE(U_SUCCESS(status)) << id << " " << u_errorName(status);
     }
+    static const UChar* Of(const Text& text) {
+        return reinterpret_cast<const UChar*>(text.c_str());
+    }
     int Compare(const Text& a, const Text& b) const {
-        return ucol_strcoll(collator.get(), reinterpret_cast<const UChar*>(a.c_str()),
-                            a.get_Length(), reinterpret_cast<const UChar*>(b.c_str()),
-                            b.get_Length());
+        return ucol_strcoll(collator.get(), Of(a), a.get_Length(), Of(b), b.get_Length());
     }
     std::string SortKey(const Text& text) const {
         std::string key(4096, '\0');
-        const int32_t length =
-            ucol_getSortKey(collator.get(), reinterpret_cast<const UChar*>(text.c_str()),
-                            text.get_Length(), reinterpret_cast<uint8_t*>(&key[0]), 4096);
+        const int32_t length = ucol_getSortKey(collator.get(), Of(text), text.get_Length(),
+                                               reinterpret_cast<uint8_t*>(&key[0]), 4096);
         return key.substr(0, std::size_t(length) - 1);  // without the terminating zero byte
     }
+    UErrorCode status = U_ZERO_ERROR;
     std::unique_ptr<UCollator, void (*)(UCollator*)> collator{nullptr, ucol_close};
 };
 
 // Names from syllables of accented Latin, German, Swedish, Cyrillic and CJK, often sharing
 // prefixes and differing only by accents or case, plus a few with lone surrogates.
 std::vector<Text> Names(int count, unsigned seed) {
-    static const char* const kSyllables[] = {"a",
-                                             "A",
-                                             "\xc3\xa4",
-                                             "\xc3\x84",
-                                             "\xc3\xa5",
-                                             "\xc3\x85",
-                                             "\xc3\xb6",
-                                             "o",
-                                             "O",
-                                             "\xc3\xa9",
-                                             "e",
-                                             "\xc3\x89",
-                                             "\xc3\xa8",
-                                             "\xc3\xaa",
-                                             "ss",
-                                             "\xc3\x9f",
-                                             "th",
-                                             "ae",
-                                             "\xc3\xa6",
-                                             "z",
-                                             "Z",
-                                             "\xc3\xbc",
-                                             "u",
-                                             "y",
-                                             "c",
-                                             "\xc3\xa7",
-                                             "ch",
-                                             "ll",
-                                             "-",
-                                             " ",
-                                             "\xd0\xb0",
-                                             "\xd0\x91",
-                                             "\xd1\x91",
-                                             "\xd0\xb5",
-                                             "\xe5\xbc\xa0",
-                                             "\xe6\x9d\x8e",
-                                             "\xe7\x8e\x8b",
-                                             "\xe3\x81\x82",
-                                             "\xe3\x82\xa2",
-                                             "\xea\xb0\x80",
-                                             "1",
-                                             "2",
-                                             "e\xcc\x81",
-                                             "\xef\xbc\xa1"};
+    // The syllables, separated by '|'.
+    static const std::string kSyllables =
+        "a|A|\xc3\xa4|\xc3\x84|\xc3\xa5|\xc3\x85|\xc3\xb6|o|O|\xc3\xa9|e|\xc3\x89|\xc3\xa8|"
+        "\xc3\xaa|ss|\xc3\x9f|th|ae|\xc3\xa6|z|Z|\xc3\xbc|u|y|c|\xc3\xa7|ch|ll|-| |\xd0\xb0|"
+        "\xd0\x91|\xd1\x91|\xd0\xb5|\xe5\xbc\xa0|\xe6\x9d\x8e|\xe7\x8e\x8b|\xe3\x81\x82|"
+        "\xe3\x82\xa2|\xea\xb0\x80|1|2|e\xcc\x81|\xef\xbc\xa1";
+    std::vector<std::string> syllables;
+    for (std::size_t at = 0, bar = 0; bar != std::string::npos; at = bar + 1)
+        syllables.push_back(kSyllables.substr(at, (bar = kSyllables.find('|', at)) - at));
     Generator random{std::mt19937(seed)};
     std::vector<Text> names;
     for (int i = 0; i < count; ++i) {
         std::string utf8;
         for (int s = random.Below(6); s >= 0; --s)
-            utf8 += kSyllables[random.Below(int(std::size(kSyllables)))];
+            utf8 += syllables[std::size_t(random.Below(int(syllables.size())))];
         Text name = Text::FromUTF8(utf8);
         if (random.Below(50) == 0) name += Text(Units({0xD800}));
         names.push_back(name);
@@ -127,31 +91,17 @@ TEST(Collator, CompareSortKeyAndSortAgreeWithIcu) {
     }
 }
 
-// German files Ä with A; Swedish puts Å and Ä after Z; an unknown locale is the root order.
-TEST(Collator, LocalesTailorTheRootOrder) {
-    const std::vector<Text> names = {Text::FromUTF8("zo\xc3\xa9"), Text::FromUTF8("\xc3\x85sa"),
-                                     Text::FromUTF8("\xc3\x89mile"),
-                                     Text::FromUTF8("\xc3\x84rger")};
-    const auto sortedBy = [&names](const char* locale) {
-        const Collator collator(locale);
-        std::vector<Text> sorted = names;
-        std::sort(sorted.begin(), sorted.end(),
-                  [&](const Text& a, const Text& b) { return collator.Compare(a, b) < 0; });
-        return sorted;
-    };
-    EXPECT_EQ(sortedBy("de"), (std::vector<Text>{names[3], names[1], names[2], names[0]}));
-    EXPECT_EQ(sortedBy("sv"), (std::vector<Text>{names[2], names[0], names[1], names[3]}));
-    EXPECT_EQ(sortedBy("xx-YY"), sortedBy(""));
-    const Collator root;
+// A moved-from collator stays whole; the empty text sorts first.
+TEST(Collator, MovesAndTheEmptyText) {
+    const Text a = Text::FromUTF8("zo\xc3\xa9"), b = Text::FromUTF8("\xc3\x85sa");
     Collator source("sv");
     const Collator moved = std::move(source);  // a move shares, and leaves the source whole
-    EXPECT_EQ(Sign(source.Compare(names[0], names[1])), Sign(moved.Compare(names[0], names[1])));
-    EXPECT_LT(source.Compare(names[0], names[1]), 0);
+    EXPECT_LT(source.Compare(a, b), 0);
+    EXPECT_LT(moved.Compare(a, b), 0);
+    const Collator root;
     EXPECT_EQ(root.Compare(Text(), Text()), 0);
     EXPECT_LT(root.Compare(Text(), Text("a")), 0);
     EXPECT_LT(root.SortKey(Text()), root.SortKey(Text("a")));
-    EXPECT_EQ(root.Compare(Text::FromUTF8("\xc3\xa9"), Text::FromUTF8("e\xcc\x81")),
-              0);  // canonically equal
 }
 
 }  // namespace

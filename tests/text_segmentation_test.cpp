@@ -7,6 +7,7 @@
 
 #include <set>
 #include <thread>
+#include <tuple>
 
 namespace {
 
@@ -30,14 +31,6 @@ std::ostream& operator<<(std::ostream& out, const Walk& walk) {
 bool IsWordOf(const SegmentRange::Iterator& it) { return it.IsWord(); }
 bool IsWordOf(const GraphemeRange::Iterator&) { return false; }
 
-// The boundaries of one kind, from the library and from ICU.
-struct Kind {
-    const char* file;
-    UBreakIteratorType type;
-    std::function<Walk(const Text&)> walk;
-    const std::set<std::string>* tailored;  // the file's lines where ICU's boundaries differ
-};
-
 // The library's walk, forward; every segment must be nonempty and follow the one before.
 template <class Range>
 Walk Forward(UTF16StringView units, const Range& range) {
@@ -52,27 +45,22 @@ Walk Forward(UTF16StringView units, const Range& range) {
     return walk;
 }
 
-// The library's walk backward, by -- from the end and by reverse iterators, both turned
-// forward; they must agree.
+// The library's walk backward by -- from the end, turned forward; a reverse iterator walked
+// alongside stops at the same segments.
 template <class Range>
 Walk Backward(UTF16StringView units, const Range& range) {
-    Walk stepped;
-    for (auto it = range.end(); it != range.begin();) {
-        --it;
-        stepped.ends.insert(stepped.ends.begin(), std::size_t((*it).data() - units.data()));
-        stepped.words.insert(stepped.words.begin(), IsWordOf(it));
+    Walk walk;
+    auto reversed = std::make_reverse_iterator(range.end());
+    for (auto it = range.end(); it != range.begin(); ++reversed) {
+        const UTF16StringView segment = *--it;
+        EXPECT_TRUE((*reversed).data() == segment.data() && (*reversed).size() == segment.size() &&
+                    IsWordOf(std::prev(reversed.base())) == IsWordOf(it));
+        walk.ends.insert(walk.ends.begin(),
+                         std::size_t(segment.data() - units.data()) + segment.size());
+        walk.words.insert(walk.words.begin(), IsWordOf(it));
     }
-    Walk reversed;
-    for (auto it = std::make_reverse_iterator(range.end());
-         it != std::make_reverse_iterator(range.begin()); ++it) {
-        reversed.ends.insert(reversed.ends.begin(), std::size_t((*it).data() - units.data()));
-        reversed.words.insert(reversed.words.begin(), IsWordOf(std::prev(it.base())));
-    }
-    EXPECT_EQ(stepped, reversed);
-    // Starts to ends: each segment ends where the next begins, the last at the end.
-    if (!stepped.ends.empty()) stepped.ends.erase(stepped.ends.begin());
-    if (!units.empty()) stepped.ends.push_back(units.size());
-    return stepped;
+    EXPECT_TRUE(reversed == std::make_reverse_iterator(range.begin()));
+    return walk;
 }
 
 // ICU's boundaries, its root-locale iterator walked forward, and its word rule statuses.
@@ -91,63 +79,46 @@ Walk IcuWalk(UBreakIteratorType type, UTF16StringView units) {
     return walk;
 }
 
+// Each of the comma-separated entries of `list`.
+std::set<std::string> Entries(const std::string& list) {
+    std::set<std::string> entries;
+    for (std::size_t at = 0, comma = 0; comma != std::string::npos; at = comma + 1)
+        entries.insert(list.substr(at, (comma = list.find(',', at)) - at));
+    return entries;
+}
 // The lines on which ICU's root rules tailor Unicode's, named by their code points: a colon
 // between letters ends a word; a line may break otherwise after a hyphen or a comma before some
 // characters, and around a number after a letter and a full stop.
-const std::set<std::string> kTailoredWords = {
-    "0041 003A 0041",           "0061 003A 0041",
-    "0061 003A 0061 0027",      "0061 003A 0061 0027 2060",
-    "0061 003A 0061 002C",      "0061 003A 0061 003A",
-    "0061 003A 0061 2060",      "0061 003A 0308 0041",
-    "0061 003A 0308 0061 0027", "0061 003A 0308 0061 0027 2060",
-    "0061 003A 0308 0061 002C", "0061 003A 0308 0061 003A",
-    "0061 003A 0308 0061 2060", "0061 003A 0308 05D0",
-    "0061 003A 05D0",
-};
-const std::set<std::string> kTailoredLines = {
-    "002C 0030",
-    "002C 0308 0030",
-    "002D 0023",
-    "002D 00A7",
-    "002D 0308 0023",
-    "002D 0308 00A7",
-    "002D 0308 0E01",
-    "002D 0308 50005",
-    "002D 0E01",
-    "002D 50005",
-    "0041 002E 0031 0020 BABB",
-    "0061 002E 0032 0020",
-    "0061 002E 0032 0020 0915",
-    "0061 002E 0032 0020 672C",
-    "0061 002E 0032 3000 0033",
-    "0061 002E 0032 3000 300C",
-    "0061 002E 0032 3000 307E",
-    "0061 002E 0032 3000 672C",
-    "0065 0071 0075 0061 006C 0073 0020 002E 0033 0035 0020 0063 0065 006E 0074 0073",
-    "BD10 C694 002E 0020 0041 002E 0033 0020 BABB",
-    "BD24 C5B4 002E 0020 0041 002E 0032 0020 BCFC",
-    "C694 002E 0020 0041 002E 0034 0020 BABB",
-};
+const std::set<std::string> kTailoredWords = Entries(
+    "0041 003A 0041,0061 003A 0041,0061 003A 0061 0027,0061 003A 0061 0027 2060,"
+    "0061 003A 0061 002C,0061 003A 0061 003A,0061 003A 0061 2060,0061 003A 0308 0041,"
+    "0061 003A 0308 0061 0027,0061 003A 0308 0061 0027 2060,0061 003A 0308 0061 002C,"
+    "0061 003A 0308 0061 003A,0061 003A 0308 0061 2060,0061 003A 0308 05D0,0061 003A 05D0");
+const std::set<std::string> kTailoredLines = Entries(
+    "002C 0030,002C 0308 0030,002D 0023,002D 00A7,002D 0308 0023,002D 0308 00A7,002D 0308 0E01,"
+    "002D 0308 50005,002D 0E01,002D 50005,0041 002E 0031 0020 BABB,0061 002E 0032 0020,"
+    "0061 002E 0032 0020 0915,0061 002E 0032 0020 672C,0061 002E 0032 3000 0033,"
+    "0061 002E 0032 3000 300C,0061 002E 0032 3000 307E,0061 002E 0032 3000 672C,"
+    "0065 0071 0075 0061 006C 0073 0020 002E 0033 0035 0020 0063 0065 006E 0074 0073,"
+    "BD10 C694 002E 0020 0041 002E 0033 0020 BABB,BD24 C5B4 002E 0020 0041 002E 0032 0020 BCFC,"
+    "C694 002E 0020 0041 002E 0034 0020 BABB");
 
-const Kind kKinds[] = {
-    {"GraphemeBreakTest.txt", UBRK_CHARACTER,
-     [](const Text& t) { return Forward(t.View(), t.Graphemes()); }, nullptr},
-    {"WordBreakTest.txt", UBRK_WORD, [](const Text& t) { return Forward(t.View(), t.Words()); },
-     &kTailoredWords},
-    {"SentenceBreakTest.txt", UBRK_SENTENCE,
-     [](const Text& t) { return Forward(t.View(), t.Sentences()); }, nullptr},
-    {"LineBreakTest.txt", UBRK_LINE,
-     [](const Text& t) { return Forward(t.View(), t.LineBreaks()); }, &kTailoredLines},
-};
-
-Walk BackwardOf(UBreakIteratorType type, const Text& t) {
-    switch (type) {
-        case UBRK_CHARACTER: return Backward(t.View(), t.Graphemes());
-        case UBRK_WORD: return Backward(t.View(), t.Words());
-        case UBRK_SENTENCE: return Backward(t.View(), t.Sentences());
-        default: return Backward(t.View(), t.LineBreaks());
-    }
+// The library's walk of the ranges of `type`, forward or backward.
+Walk WalkOf(UBreakIteratorType type, const Text& t, bool backward = false) {
+    const UTF16StringView v = t.View();
+    if (type == UBRK_CHARACTER)
+        return backward ? Backward(v, t.Graphemes()) : Forward(v, t.Graphemes());
+    const SegmentRange segments = type == UBRK_WORD       ? t.Words()
+                                  : type == UBRK_SENTENCE ? t.Sentences()
+                                                          : t.LineBreaks();
+    return backward ? Backward(v, segments) : Forward(v, segments);
 }
+// Each file, the ICU iterator of its kind and the file's lines where ICU's boundaries differ.
+const std::tuple<const char*, UBreakIteratorType, const std::set<std::string>*> kKinds[] = {
+    {"GraphemeBreakTest.txt", UBRK_CHARACTER, nullptr},
+    {"WordBreakTest.txt", UBRK_WORD, &kTailoredWords},
+    {"SentenceBreakTest.txt", UBRK_SENTENCE, nullptr},
+    {"LineBreakTest.txt", UBRK_LINE, &kTailoredLines}};
 
 // One line of a break test file: its code points as written, its units, and where the file's
 // segments end (a ÷ after each but the first).
@@ -171,52 +142,46 @@ std::vector<BreakCase> ReadBreakTests(const std::string& file) {
     return cases;
 }
 
+// A sample of ASCII words and a number, a flag, an emoji sequence, Hangul syllables and jamo, a
+// letter with two marks, Thai and Japanese, ending in a full stop.
+const char* const kSample =
+    "Caf\xC3\xA9 It's 3.5 km\xE2\x80\x94 \xF0\x9F\x87\xAB\xF0\x9F\x87\xB7 "
+    "\xF0\x9F\x91\xA9\xE2\x80\x8D\xF0\x9F\x92\xBB \xEA\xB0\x80\xE1\x86\xA8 "
+    "\xE1\x84\x80\xE1\x85\xA1\xE1\x86\xA8 e\xCC\x81\xCC\x81! Stra\xC3\x9F"
+    "e \xE0\xB8\xAA\xE0\xB8\xA7\xE0\xB8\xB1\xE0\xB8\xAA\xE0\xB8\x94\xE0\xB8\xB5 "
+    "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E\xE3\x81\xA7\xE3\x81\x99\xE3\x80\x82 Ok.";
+
 // Every line of the four files: the ranges give the file's boundaries, or on a tailored line
 // ICU's (which then differ from the file's); the word flags are ICU's rule statuses; walking
-// backward gives the same segments.
+// backward gives the same segments. Then all lines of each file joined into one text, and a
+// sample of emoji, Hangul, Thai and Japanese: boundaries far from the start agree with ICU's.
 TEST(TextSegmentation, RangesFollowTheBreakTestsAndIcu) {
-    for (const Kind& kind : kKinds) {
-        std::size_t cases = 0, tailored = 0;
-        for (const BreakCase& c : ReadBreakTests(kind.file)) {
-            const Text text{UTF16StringView(c.units)};
-            const Walk icu = IcuWalk(kind.type, c.units);
-            const Walk walk = kind.walk(text);
-            const bool listed = kind.tailored != nullptr && kind.tailored->count(c.hex) > 0;
-            tailored += listed;
-            ++cases;
-            EXPECT_EQ(walk.ends, listed ? icu.ends : c.ends) << kind.file << ": " << c.hex;
-            EXPECT_EQ(listed, icu.ends != c.ends) << kind.file << ": " << c.hex;
-            EXPECT_EQ(walk.words, icu.words) << kind.file << ": " << c.hex;
-            EXPECT_EQ(BackwardOf(kind.type, text), walk) << kind.file << ": " << c.hex;
-        }
-        EXPECT_GT(cases, 100u) << kind.file;
-        // Every line named is a line of the file.
-        EXPECT_EQ(tailored, kind.tailored == nullptr ? 0 : kind.tailored->size()) << kind.file;
-    }
-}
-
-// All lines of each file joined into one text: boundaries far from the start, found forward,
-// backward and from the middle, agree with ICU's.
-TEST(TextSegmentation, LongTextsAgreeWithIcu) {
-    for (const Kind& kind : kKinds) {
-        UTF16String joined;
-        for (const BreakCase& c : ReadBreakTests(kind.file)) joined += c.units + QUENDALTEXT_U(" ");
-        const Text text{UTF16StringView(joined)};
-        const Walk walk = kind.walk(text);
-        EXPECT_EQ(walk, IcuWalk(kind.type, joined)) << kind.file;
-        EXPECT_EQ(BackwardOf(kind.type, text), walk) << kind.file;
-    }
-    // A sample of ASCII, an emoji sequence, Hangul, Thai and Japanese, for std::prev and the
-    // range's last segment.
-    const Text mixed = Text::FromUTF8(
-        "It's 3.5 km\xE2\x80\x94 \xF0\x9F\x91\xA8\xE2\x80\x8D\xF0\x9F\x91\xA9 \xEA\xB0\x80"
-        "\xE1\x86\xA8 \xE0\xB8\xAA\xE0\xB8\xA7\xE0\xB8\xB1\xE0\xB8\xAA\xE0\xB8\x94\xE0\xB8\xB5 "
-        "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E\xE3\x81\xA7\xE3\x81\x99\xE3\x80\x82 Ok.");
+    const Text mixed = Text::FromUTF8(kSample);
     EXPECT_EQ(*std::prev(mixed.Words().end()), mixed.View().substr(mixed.View().size() - 1));
     EXPECT_EQ(*std::prev(mixed.CodePoints().end()), U'.');
-    for (const Kind& kind : kKinds) {
-        EXPECT_EQ(kind.walk(mixed), IcuWalk(kind.type, mixed.View())) << kind.file;
-        EXPECT_EQ(BackwardOf(kind.type, mixed), kind.walk(mixed)) << kind.file;
+    for (const auto& [file, type, tailoredLines] : kKinds) {
+        const std::vector<BreakCase> cases = ReadBreakTests(file);
+        EXPECT_GT(cases.size(), 100u) << file;
+        std::size_t tailored = 0;
+        UTF16String joined;
+        for (const BreakCase& c : cases) {
+            const Text text{UTF16StringView(c.units)};
+            const Walk icu = IcuWalk(type, c.units), walk = WalkOf(type, text);
+            const bool listed = tailoredLines != nullptr && tailoredLines->count(c.hex) > 0;
+            tailored += listed;
+            joined += c.units + QUENDALTEXT_U(" ");
+            EXPECT_EQ(walk.ends, listed ? icu.ends : c.ends) << file << ": " << c.hex;
+            EXPECT_EQ(listed, icu.ends != c.ends) << file << ": " << c.hex;
+            EXPECT_EQ(walk.words, icu.words) << file << ": " << c.hex;
+            EXPECT_EQ(WalkOf(type, text, true), walk) << file << ": " << c.hex;
+        }
+        // Every line named is a line of the file.
+        EXPECT_EQ(tailored, tailoredLines == nullptr ? 0 : tailoredLines->size()) << file;
+        for (const Text& text : {Text{UTF16StringView(joined)}, mixed}) {
+            const Walk walk = WalkOf(type, text);
+            EXPECT_EQ(walk, IcuWalk(type, text.View())) << file;
+            EXPECT_EQ(WalkOf(type, text, true), walk) << file;
+        }
     }
 }
 
@@ -257,25 +222,19 @@ TEST(TextSegmentation, WordsOfShortTextsAreIcus) {
 TEST(TextSegmentation, CodePointsWalkBackward) {
     Generator generator{std::mt19937(7)};
     for (int round = 0; round < 500; ++round) {
-        const UTF16String units = generator.Units(12);
-        const Text text{UTF16StringView(units)};
+        const Text text{UTF16StringView(generator.Units(12))};
         const auto range = text.CodePoints();
-        std::vector<char32_t> forward(range.begin(), range.end()), backward;
-        for (auto it = std::make_reverse_iterator(range.end());
-             it != std::make_reverse_iterator(range.begin()); ++it)
-            backward.insert(backward.begin(), *it);
-        CodePoints expected = Decode(units);
-        EXPECT_EQ(forward, std::vector<char32_t>(expected.begin(), expected.end()));
-        EXPECT_EQ(backward, forward);
+        const std::u32string backward(std::make_reverse_iterator(range.end()),
+                                      std::make_reverse_iterator(range.begin()));
+        EXPECT_EQ(std::u32string(backward.rbegin(), backward.rend()),
+                  std::u32string(range.begin(), range.end()));
     }
 }
 
 // Iterators of temporary ranges, copies walked apart and assignments between texts: each
 // iterator walks alone, valid while the text lives.
 TEST(TextSegmentation, IteratorsOutliveTheirRanges) {
-    const Text text = Text::FromUTF8(
-        "Caf\xC3\xA9 \xF0\x9F\x87\xAB\xF0\x9F\x87\xB7 \xE1\x84\x80\xE1\x85\xA1\xE1\x86\xA8 "
-        "e\xCC\x81\xCC\x81! \xF0\x9F\x91\xA9\xE2\x80\x8D\xF0\x9F\x92\xBB done.");
+    const Text text = Text::FromUTF8(kSample);
     Walk clusters, words;
     for (auto it = text.Graphemes().begin(), end = text.Graphemes().end(); it != end; ++it) {
         clusters.ends.push_back(std::size_t((*it).data() - text.c_str()) + (*it).size());
@@ -307,12 +266,7 @@ TEST(TextSegmentation, IteratorsOutliveTheirRanges) {
 // agrees with one thread's (and under ThreadSanitizer, no race).
 TEST(TextSegmentation, ConstRangesWalkedFromFourThreads) {
     Text text;
-    for (int i = 0; i < 50; ++i)
-        text += Text::FromUTF8(
-            "Stra\xC3\x9F"
-            "e 12.5 \xF0\x9F\x91\xA9\xE2\x80\x8D\xF0\x9F\x92\xBB "
-            "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E e\xCC\x81 \xE0\xB8\xAA\xE0\xB8\xA7\xE0\xB8\xB1"
-            "\xE0\xB8\xAA\xE0\xB8\x94\xE0\xB8\xB5. ");
+    for (int i = 0; i < 50; ++i) text += kSample, text += " ";
     const GraphemeRange clusters = text.Graphemes();
     const SegmentRange words = text.Words();
     const Walk clusterWalk = Forward(text.View(), clusters);
