@@ -20,9 +20,8 @@ constexpr std::size_t kPositions = 140, kUnitPositions = 100;
 // The vector levels this processor runs.
 std::vector<const Kernels*> VectorLevels() {
     std::vector<const Kernels*> levels;
-    for (const SimdLevel level : {SimdLevel::SSE2, SimdLevel::AVX2, SimdLevel::AVX512}) {
+    for (const SimdLevel level : {SimdLevel::SSE2, SimdLevel::AVX2, SimdLevel::AVX512})
         if (const Kernels* kernels = KernelsFor(level)) levels.push_back(kernels);
-    }
     return levels;
 }
 
@@ -92,12 +91,10 @@ std::string UTF8Background(std::mt19937& random, std::size_t bytes, bool ascii) 
 // Kinds: 1 ASCII only; 2 up to U+07FF; 3 BMP with pairs.
 UTF16String UnitBackground(std::mt19937& random, std::size_t units, unsigned kinds) {
     UTF16String text;
-    while (text.size() < units) {
-        const unsigned kind = static_cast<unsigned>(random() % kinds),
-                       limits[] = {0x60, 0x780, 0xC000};
+    for (const unsigned limits[] = {0x60, 0x780, 0xC000}; text.size() < units;) {
+        const auto kind = static_cast<unsigned>(random() % kinds);
         const bool pair = kind == 2 && random() % 3 == 0;
-        text +=
-            pair ? Units({0xD83D, 0xDE00}) : Units({std::uint32_t(0x20 + random() % limits[kind])});
+        text += pair ? Units({0xD83D, 0xDE00}) : Units({0x20 + unsigned(random() % limits[kind])});
     }
     return text;
 }
