@@ -127,13 +127,11 @@ TEST(Limits, OutputBeyondAnIntIsTooLargeForAnyBuffer) {
 
 #else  // 32-bit
 
-// The library's ceiling is what the string holds: one unit more, and the string itself would
-// raise std::length_error, which is not the library's.
-TEST(Limits, TheCeilingIsWhatTheStringHolds) { EXPECT_LE(kMax, UTF16String().max_size()); }
-
 // Appending 64 MiB at a time until the string's ceiling or the address space stops it: each
 // append either holds every unit or raises and changes nothing, and the text reads back whole.
 TEST(Limits, GrowingTowardTheAddressSpaceCeiling) {
+    // The ceiling is what the string holds: one unit more, and the string itself would raise.
+    ASSERT_LE(kMax, UTF16String().max_size());
     const Text chunk(std::string(std::size_t{1} << 25, 'g').c_str());
     Text text("x");
     std::size_t expected = 1;
@@ -147,7 +145,8 @@ TEST(Limits, GrowingTowardTheAddressSpaceCeiling) {
     EXPECT_EQ(text.c_str()[expected], 0);
 }
 
-// A quarter-giga-unit text (512 MiB) doubled passes the ceiling: refused before any allocation.
+// A quarter-giga-unit text (512 MiB) doubled passes the ceiling: refused before any allocation,
+// as are format widths past it.
 TEST(Limits, DoublingAQuarterGigaUnitTextIsRefused) {
     Text text(std::string(std::size_t{1} << 28, 'a').c_str());
     ASSERT_EQ(Size(text.get_Length()), std::size_t{1} << 28);
@@ -155,6 +154,11 @@ TEST(Limits, DoublingAQuarterGigaUnitTextIsRefused) {
     ExpectRefused("t + t", text, "Text::operator+", [&] { static_cast<void>(text + text); });
     ExpectRefused("Replace", text, "Text::Replace", [&] { text.Replace(text, 0, 0); });
     EXPECT_FALSE(text.Concatenate(text, 0, -1));
+    const Text empty;
+    const int width = static_cast<int>(kMax) + 1;
+    ExpectRefused("%*s", empty, "Text::Text",
+                  [&] { Text(QUENDALTEXT_U("%*s"), true, width, QUENDALTEXT_U("")); });
+    ExpectRefused("%*d", empty, "Text::Text", [&] { Text(QUENDALTEXT_U("%*d"), true, width, 7); });
 }
 
 // UTF-8 sources longer than a text may be (540 MB of CJK, 180 Mi units): measured, then
@@ -180,15 +184,6 @@ TEST(Limits, UTF8SourcesBeyondTheCeilingAreMeasured) {
     const Text replaced = Text::FromUTF8(bytes, QuendalText::Malformed::Replace);
     ASSERT_EQ(Size(replaced.get_Length()), kCharacters + 2);  // one U+FFFD for each byte
     EXPECT_EQ(replaced.c_str()[1], static_cast<UTF16Unit>(0xFFFD));
-}
-
-// Widths past the ceiling are refused before their padding or digits are made.
-TEST(Limits, FormatWidthsBeyondTheCeilingAreRefused) {
-    const Text empty;
-    const int width = static_cast<int>(kMax) + 1;
-    ExpectRefused("%*s", empty, "Text::Text",
-                  [&] { Text(QUENDALTEXT_U("%*s"), true, width, QUENDALTEXT_U("")); });
-    ExpectRefused("%*d", empty, "Text::Text", [&] { Text(QUENDALTEXT_U("%*d"), true, width, 7); });
 }
 
 #endif
