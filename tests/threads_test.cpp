@@ -1,6 +1,6 @@
 // Threads: several read one shared Text through its const members while others change texts of
-// their own and raise; several sort by one shared Collator. Under ThreadSanitizer (the tsan preset) any data race fails the run;
-// everywhere, the answers must match a single thread's.
+// their own and raise; several sort by one shared Collator. Under ThreadSanitizer (the tsan
+// preset) any data race fails the run; everywhere, the answers must match a single thread's.
 #include "test_support.h"
 
 #include <algorithm>
@@ -36,24 +36,27 @@ int EditAndRaise(const Text& shared, std::size_t writer) {
     return -1;
 }
 
+// Runs `round(t)` `rounds` times on each of `count` threads; expects each to answer true always.
+template <class Round>
+void ExpectRightOnEveryThread(std::size_t count, int rounds, Round round) {
+    std::vector<int> right(count, 0);
+    std::vector<std::thread> threads;
+    for (std::size_t t = 0; t < count; ++t)
+        threads.emplace_back([&, t] {
+            for (int i = 0; i < rounds; ++i) right[t] += round(t);
+        });
+    for (std::thread& thread : threads) thread.join();
+    EXPECT_EQ(right, std::vector<int>(count, rounds));
+}
+
 TEST(Threads, ConstReadersBesideWritersOfTheirOwn) {
-    Text shared(
-        "Cr\xc3\xa8me br\xc3\xbbl\xc3\xa9"
-        "e \xf0\x9f\x98\x80 caf\xc3\xa9 au lait");
+    Text shared("Cr\xc3\xa8me br\xc3\xbbl\xc3\xa9\x65 \xf0\x9f\x98\x80 caf\xc3\xa9 au lait");
     shared.set_CaseSensitivity(false);
     const std::string expected = Answers(shared);
     const int edited = EditAndRaise(shared, 0);
-    std::vector<int> right(8, 0);  // rounds with the right answers, per thread: even ones read
-    std::vector<std::thread> threads;
-    for (std::size_t t = 0; t < right.size(); ++t) {
-        threads.emplace_back([&, t] {
-            for (int round = 0; round < 200; ++round)
-                right[t] +=
-                    t % 2 == 0 ? Answers(shared) == expected : EditAndRaise(shared, t) == edited;
-        });
-    }
-    for (std::thread& thread : threads) thread.join();
-    EXPECT_EQ(right, std::vector<int>(8, 200));
+    ExpectRightOnEveryThread(8, 200, [&](std::size_t t) {  // even threads read
+        return t % 2 == 0 ? Answers(shared) == expected : EditAndRaise(shared, t) == edited;
+    });
 }
 
 // One const Collator from four threads, two of them through copies of their own (which share its
@@ -62,9 +65,8 @@ TEST(Threads, ConstReadersBesideWritersOfTheirOwn) {
 TEST(Threads, OneCollatorFromFourThreads) {
     const QuendalText::Collator collator("de");
     std::vector<Text> names;
-    for (const char* first : {"\xc3\x84rger", "Arger", "\xc3\x85sa", "zo\xc3\xa9", "\xc3\x89mile",
-                              "Stra\xc3\x9f"
-                              "e"})
+    for (const char* first :
+         {"\xc3\x84rger", "Arger", "\xc3\x85sa", "zo\xc3\xa9", "\xc3\x89mile", "Stra\xc3\x9f\x65"})
         for (const char* last :
              {"", " M\xc3\xbcller", " Mueller", " \xd0\x98\xd0\xb2\xd0\xb0\xd0\xbd"})
             names.push_back(Text::FromUTF8(std::string(first) + last));
@@ -77,18 +79,10 @@ TEST(Threads, OneCollatorFromFourThreads) {
         return std::make_pair(order, keys);
     };
     const auto expected = sorted(collator);
-    std::vector<int> right(4, 0);
-    std::vector<std::thread> threads;
-    for (std::size_t t = 0; t < right.size(); ++t) {
-        threads.emplace_back([&, t] {
-            for (int round = 0; round < 50; ++round) {
-                const QuendalText::Collator copy = collator;
-                right[t] += sorted(t % 2 == 0 ? collator : copy) == expected;
-            }
-        });
-    }
-    for (std::thread& thread : threads) thread.join();
-    EXPECT_EQ(right, std::vector<int>(4, 50));
+    ExpectRightOnEveryThread(4, 50, [&](std::size_t t) {
+        const QuendalText::Collator copy = collator;
+        return sorted(t % 2 == 0 ? collator : copy) == expected;
+    });
 }
 
 }  // namespace

@@ -14,16 +14,23 @@
 #include <utility>
 #include <vector>
 
+// Whether `operation` raises an `E` for which `check` holds.
+template <class E, class Operation, class Check>
+bool Raises(Operation operation, Check check) {
+    try {
+        static_cast<void>(operation());
+    } catch (const E& failure) {
+        return check(failure);
+    }
+    return false;
+}
+
 // Every name of the Unicode surface, each checked against an answer worked out by hand.
 bool UnicodeSurfaceWorks() {
     using QuendalText::Malformed;
     using QuendalText::Text;
     using QuendalText::Validity;
-    const std::string bytes(
-        "stra\xC3\x9F"
-        "e\0!",
-        9);
-    Text street = Text::FromUTF8(bytes);
+    Text street = Text::FromUTF8(std::string("stra\xC3\x9F\x65\0!", 9));
     const Text mixed(u8"e\u0301\U0001F600,x");
     std::u32string codePoints;
     for (char32_t codePoint : mixed.CodePoints()) codePoints += codePoint;
@@ -33,30 +40,21 @@ bool UnicodeSurfaceWorks() {
     std::ostringstream stream;
     stream << Text("ok");
     const QuendalText::ValidationResult cut = QuendalText::ValidateUTF8("a\xE2\x82");
-    long offset = -1;
-    try {
-        Text::FromUTF8("ab\xFF");
-    } catch (const QuendalText::MalformedInput& failure) {
-        offset = static_cast<long>(failure.Offset());
-    }
-    bool caughtAsLog = false;
-    try {
-        Text::FromUTF16(QUENDALTEXT_U("\xDC00"));
-    } catch (const QuendalLog::Exception& failure) {
-        caughtAsLog = std::string(failure.get_FunctionName()) == "Text::FromUTF16";
-    }
-    bool caughtAsStandard = false;
-    try {
-        Text::FromUTF32(U"a\xD800");
-    } catch (const std::runtime_error& failure) {
-        caughtAsStandard = std::string(failure.what()).find(" 1") != std::string::npos;
-    }
-    bool caughtAsBase = false;
-    try {
-        Text(QuendalText::UTF16StringView(QUENDALTEXT_U("a\xD800"), 2)).ToUTF32String();
-    } catch (const QuendalLog::CPPException<std::runtime_error>& failure) {
-        caughtAsBase = failure.get_LineNum() > 0;
-    }
+    const bool caught =
+        Raises<QuendalText::MalformedInput>([] { return Text::FromUTF8("ab\xFF"); },
+                                            [](const auto& e) { return e.Offset() == 2; }) &&
+        Raises<QuendalLog::Exception>(
+            [] { return Text::FromUTF16(QUENDALTEXT_U("\xDC00")); },
+            [](const auto& e) { return std::string(e.get_FunctionName()) == "Text::FromUTF16"; }) &&
+        Raises<std::runtime_error>(
+            [] { return Text::FromUTF32(U"a\xD800"); },
+            [](const auto& e) { return std::string(e.what()).find(" 1") != std::string::npos; }) &&
+        Raises<QuendalLog::CPPException<std::runtime_error>>(
+            [] {
+                return Text(QuendalText::UTF16StringView(QUENDALTEXT_U("a\xD800"), 2))
+                    .ToUTF32String();
+            },
+            [](const auto& e) { return e.get_LineNum() > 0; });
     const bool right =
         street.View()[6] == 0 && street.Upper().ToUTF8String() == std::string("STRASSE\0!", 9) &&
         Text("ABC").Lower() == Text("abc") && Text("ABC").Folded() == Text("abc") &&
@@ -67,8 +65,7 @@ bool UnicodeSurfaceWorks() {
         clusters == 4 && fields.size() == 2 && fields[1] == Text(",x") &&
         mixed.StartsWith(Text("e")) && mixed.EndsWith(Text(",x")) && mixed.Contains(Text(",")) &&
         stream.str() == "ok" && std::hash<Text>{}(Text("a")) == std::hash<Text>{}(Text("a")) &&
-        cut.validity == Validity::Incomplete && cut.position == 1 && offset == 2 && caughtAsBase &&
-        caughtAsLog && caughtAsStandard &&
+        cut.validity == Validity::Incomplete && cut.position == 1 && caught &&
         QuendalText::ValidateUTF16(QUENDALTEXT_U("\xDC00")).validity == Validity::IllFormed &&
         QuendalText::ValidateUTF32(U"a").validity == Validity::Valid &&
         QuendalText::CompleteUTF8Prefix("a\xE2\x82") == 1 &&
@@ -80,38 +77,26 @@ bool UnicodeSurfaceWorks() {
 // The modern members and conveniences, each checked against an answer worked out by hand.
 bool ModernSurfaceWorks() {
     using QuendalText::Text;
-    Text line = Text::FromUTF8(
-                    "  Stra\xC3\x9F"
-                    "e und STRASSE;  42 ; 2.5e3 \n")
-                    .Trimmed();
+    Text line = Text::FromUTF8("  Stra\xC3\x9F\x65 und STRASSE;  42 ; 2.5e3 \n").Trimmed();
     const QuendalText::Span first = line.FindFolded("STRASSE");
     const QuendalText::Span second = line.FindFolded(QUENDALTEXT_U("strasse"), 1);
     if (second) line.Replace(Text(), second.Start, second.Length);
     line.ReplaceAll(std::string(";"), Text(","));
     const std::vector<Text> cells = line.Split(QuendalText::Char(','));
-    bool strict = false;
-    try {
-        line.StartsWith("Stra\xC3");
-    } catch (const QuendalText::MalformedInput& failure) {
-        strict = failure.Offset() == 4;
-    }
-    bool emptyRefused = false;
-    try {
-        line.ReplaceAll("", "x");
-    } catch (const QuendalLog::CPPException<std::invalid_argument>&) {
-        emptyRefused = true;
-    }
+    const bool raises =
+        Raises<QuendalText::MalformedInput>([&] { return line.StartsWith("Stra\xC3"); },
+                                            [](const auto& e) { return e.Offset() == 4; }) &&
+        Raises<QuendalLog::CPPException<std::invalid_argument>>(
+            [&] { return &line.ReplaceAll("", "x"); }, [](const auto&) { return true; });
     const std::wstring wide = Text::FromUTF8("a\xF0\x9F\x98\x80").ToWString();
     bool right = first.Start == 0 && first.Length == 6 && second.Start == 11 &&
                  second.Length == 7 && cells.size() == 3 && cells[1].ParseInteger() == 42 &&
                  cells[2].ParseDouble() == 2500.0 && !Text("2.5 EUR").ParseDouble() &&
-                 line.StartsWith(std::string_view("Stra")) && strict && emptyRefused &&
+                 line.StartsWith(std::string_view("Stra")) && raises &&
                  wide.size() == (sizeof(wchar_t) == 2 ? 3u : 2u) &&
                  Text::FromWString(wide).get_NumberOfCharacters() == 2;
 #if defined(CONSUMER_HAS_FMT)
-    right = right && fmt::format("[{:>8}]", cells[0]) ==
-                         "[Stra\xC3\x9F"
-                         "e und ]";
+    right = right && fmt::format("[{:>8}]", cells[0]) == "[Stra\xC3\x9F\x65 und ]";
 #endif
     return right;
 }
@@ -146,17 +131,14 @@ int main() {
     qutf_ConvertUTF16TextToUTF8Text(utf8, sizeof utf8, &written,
                                     reinterpret_cast<const UChar*>(text.c_str()), text.get_Length(),
                                     1, &status);
-    long line = 0;
-    try {
-        text.get_CharacterAt(text.get_Length());
-    } catch (const QuendalLog::CPPException<std::out_of_range>& error) {
-        line = error.what()[0] != '\0' ? error.get_LineNum() : 0;
-    }
+    const bool indexRaises = Raises<QuendalLog::CPPException<std::out_of_range>>(
+        [&] { return text.get_CharacterAt(text.get_Length()); },
+        [](const auto& e) { return e.what()[0] != '\0' && e.get_LineNum() > 0; });
     const std::pair<bool, const char*> checks[] = {
         {text.get_Length() == 8 && text.get_NumberOfCharacters() == 7 && !text.IsAscii(), "counts"},
         {U_SUCCESS(status) && written == text.get_EncodingSize(UTF8Encoding, false),
          "C conversion"},
-        {line > 0, "index exception (caught by its type, with a line and a message)"},
+        {indexRaises, "index exception (caught by its type, with a line and a message)"},
         {UnicodeSurfaceWorks(), "answer from the Unicode surface"},
         {ModernSurfaceWorks(), "answer from the modern members and conveniences"},
         {UnicodeServicesWork(), "answer from normalization, properties, width or collation"},
