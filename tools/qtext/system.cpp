@@ -58,6 +58,7 @@ bool StandardOutputIsTerminal() { return ::_isatty(1) != 0; }
 void UseBinaryStandardStreams() {
     ::_setmode(::_fileno(stdin), _O_BINARY);
     ::_setmode(::_fileno(stdout), _O_BINARY);
+    ::_setmode(::_fileno(stderr), _O_BINARY);  // messages end with a line feed, as on POSIX
 }
 
 #else

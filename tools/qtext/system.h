@@ -23,7 +23,7 @@ void CloseDescriptor(int descriptor);
 
 bool StandardOutputIsTerminal();
 
-// Puts standard input and output in binary mode where the C runtime would otherwise translate
+// Puts standard input, output and error in binary mode where the C runtime would otherwise translate
 // (Windows: "\n" written as "\r\n", reading stopped at a Ctrl-Z byte).
 void UseBinaryStandardStreams();
 
