@@ -1,5 +1,5 @@
-// Text in from UTF-32 and handed out: one table of UTF-8, UTF-32, UTF-16 and ASCII output into
-// canary-filled buffers, and the text read as numbers.
+// Text in from UTF-32 and handed out: UTF-8 and UTF-32 output against ICU, UTF-16 and ASCII
+// output against their rules, into canary-filled buffers; and the text read as numbers.
 #include "test_support.h"
 
 #include <cerrno>
@@ -11,11 +11,12 @@
 #include <functional>
 #include <optional>
 
+#include <unicode/ustring.h>
+
 #include "internal/conversion.h"
 
 namespace {
 using namespace qt_test;
-using namespace std::string_literals;
 
 // The room a conversion into UTF-16 reserves, terminator included, never overflows the count.
 using QuendalText::detail::UTF16Capacity;
@@ -40,82 +41,56 @@ TEST(TextConvertIn, NullSourcesAndUTF32ConvertedWholeOrRaising) {
     }
 }
 
-template <class Unit>
-std::string BytesOf(std::initializer_list<std::uint32_t> units) {
-    std::string bytes;
-    for (const std::uint32_t unit : units) {
-        const auto value = static_cast<Unit>(unit);
-        bytes.append(reinterpret_cast<const char*>(&value), sizeof value);
-    }
-    return bytes;
-}
-
-enum Output { kUTF8, kUTF32, kIntoNull = 2 };
-
-struct Row {
-    const char* name;
-    int output;  // an Output, or'ed with kIntoNull to write into a null buffer
-    UTF16String units;
-    int size;  // in 32-bit units for UTF-32, in bytes for UTF-8
-    bool terminated;
-    const char* outcome;                 // the status raised, "" for none
-    std::optional<std::string> written;  // unset: unknown within `size`
-};
-
-// Writes the row's text into a canary-filled buffer (or into null), checks the outcome, the bytes
-// written and that every byte after them (or after `size`) is untouched.
-void ExpectOutput(const Row& row) {
-    const Text text(row.units);
-    auto buffer = CanaryBuffer<UTF32Unit>(8);
-    UTF32Unit* const target = row.output & kIntoNull ? nullptr : buffer.data();
-    const int output = row.output & ~kIntoNull, size = row.size;
-    const bool nul = row.terminated;
-    SCOPED_TRACE(testing::Message() << (output == kUTF8 ? "ToUTF8: " : "ToUTF32: ") << row.name);
-    const auto convert = [&] {
-        if (output == kUTF8) return text.ToUTF8(reinterpret_cast<char*>(target), size, nul);
-        text.ToUTF32(target, size, nul);
-    };
-    if (*row.outcome) {
-        EXPECT_RAISES(convert(), std::runtime_error, "Unspecified function",
-                      output == kUTF8 ? 986 : 955, row.outcome);
+// Converts `units` into a canary-filled buffer as ICU does into another, raising (at `line`) for
+// every status but success, warnings included; the library adds one rule: a NUL asked for and
+// left out is an overflow.
+template <class Unit, class IcuUnit, class Convert, class Icu>
+void ExpectAsIcu(const UTF16String& units, int size, bool nul, int line, Icu icu, Convert convert) {
+    auto mine = CanaryBuffer<Unit>(Size(std::max(size, 0)) + 2), theirs = mine;
+    UErrorCode status = U_ZERO_ERROR;
+    int32_t length = 0;
+    icu(reinterpret_cast<IcuUnit*>(theirs.data()), size, &length,
+        reinterpret_cast<const UChar*>(units.data()), int32_t(units.size()), &status);
+    if (nul && status == U_STRING_NOT_TERMINATED_WARNING) status = U_BUFFER_OVERFLOW_ERROR;
+    if (status == U_ZERO_ERROR) {
+        convert(Text(units), mine.data(), size, nul);
     } else {
-        convert();
+        EXPECT_RAISES(convert(Text(units), mine.data(), size, nul), std::runtime_error,
+                      "Unspecified function", line, u_errorName(status));
     }
-    const std::string all(reinterpret_cast<const char*>(buffer.data()), 8 * sizeof(UTF32Unit));
-    const std::size_t known = row.written
-                                  ? row.written->size()
-                                  : std::size_t(std::max(size, 0) * (output == kUTF32 ? 4 : 1));
-    EXPECT_EQ(all.substr(0, known), row.written.value_or(all.substr(0, known)));
-    EXPECT_EQ(all.substr(known), std::string(all.size() - known, char(kCanary)));
+    EXPECT_EQ(mine, theirs);
 }
 
-TEST(TextConvertOut, OutputIntoCallersBuffers) {
-    const UTF16String ae = Units({'a', 0xE9}), pair = Units({'A', 0xD83D, 0xDE00}),
-                      abc = QUENDALTEXT_U("abc");
-    const char *overflow = "U_BUFFER_OVERFLOW_ERROR", *illegal = "U_ILLEGAL_ARGUMENT_ERROR",
-               *unterminated = "U_STRING_NOT_TERMINATED_WARNING", *invalid = "U_INVALID_CHAR_FOUND";
-    const std::string ae8 = "a\xC3\xA9", zeros(8, '\0'),
-                      pair32 = BytesOf<UTF32Unit>({'A', 0x1F600});
-    const Row rows[] = {
-        // UTF-8 and UTF-32 raise for every status but success, warnings included.
-        {"fits with its NUL", kUTF8, ae, 4, true, "", ae8 + '\0'},
-        {"exact fit, no NUL asked", kUTF8, ae, 3, false, unterminated, ae8},
-        {"no room for the NUL", kUTF8, ae, 3, true, overflow, {}},
-        {"size query", kUTF8 | kIntoNull, ae, 0, true, "", ""},
-        {"null buffer with a size", kUTF8 | kIntoNull, ae, 4, true, illegal, ""},
-        {"lone surrogate", kUTF8, Units({'A', 0xD800}), 8, true, invalid, {}},
-        {"negative size", kUTF8, ae, -1, false, illegal, ""},
-        {"fits with its NUL", kUTF32, pair, 3, true, "", pair32 + zeros.substr(4)},
-        {"exact fit, no NUL asked", kUTF32, pair, 2, false, unterminated, pair32},
-        {"lone low surrogate", kUTF32, Units({0xDC00}), 4, true, invalid, {}},
-        {"leading NULs written", kUTF32, Units({0, 0, 'A'}), 4, true, "",
-         zeros + BytesOf<UTF32Unit>({'A', 0})},
-    };
-    for (const Row& row : rows) ExpectOutput(row);
-    char bytes[4];  // the floating-point environment is reset when ToAscii catches a failure only
+// Every size from -1 to past the room needed, with and without a NUL; a null buffer of size 0
+// is a size query, of any other size a fault.
+TEST(TextConvertOut, UTF8AndUTF32OutputAsIcuWrites) {
+    Generator generate{std::mt19937(17)};
+    for (int trial = 0; trial < 4000; ++trial) {
+        const UTF16String units = generate.Units(6);
+        const bool nul = trial % 2 == 0;
+        SCOPED_TRACE(testing::Message() << testing::PrintToString(units) << nul);
+        ExpectAsIcu<char, char>(
+            units, generate.Below(3 * int(units.size()) + 4) - 1, nul, 986, u_strToUTF8,
+            [](const Text& text, char* buffer, int size, bool n) { text.ToUTF8(buffer, size, n); });
+        ExpectAsIcu<UTF32Unit, UChar32>(units, generate.Below(int(units.size()) + 3) - 1, nul, 955,
+                                        u_strToUTF32,
+                                        [](const Text& text, UTF32Unit* buffer, int size, bool n) {
+                                            text.ToUTF32(buffer, size, n);
+                                        });
+    }
+    const Text ae = Text(Units({'a', 0xE9}));
+    ae.ToUTF8(nullptr, 0, true);
+    EXPECT_RAISES(ae.ToUTF8(nullptr, 4, true), std::runtime_error, "Unspecified function", 986,
+                  "U_ILLEGAL_ARGUMENT_ERROR");
+}
+
+// The floating-point environment is reset when ToAscii catches a failure only.
+TEST(TextConvertOut, ToAsciiResetsTheFloatingPointAfterAFailure) {
+    const Text abc(QUENDALTEXT_U("abc"));
+    char bytes[4];
     for (const int size : {4, 2, -1}) {  // fits, too small, refused by the conversion
         std::feraiseexcept(FE_DIVBYZERO);
-        EXPECT_EQ(Text(abc).ToAscii(bytes, size, true), size == 4);
+        EXPECT_EQ(abc.ToAscii(bytes, size, true), size == 4);
         EXPECT_EQ(std::fetestexcept(FE_DIVBYZERO) != 0, size == 4) << size;
     }
 }
