@@ -84,23 +84,20 @@ void ForEachCase(Check check) {
     Generator generate{std::mt19937(2024)};
     for (int trial = 0; trial < 6000 && !testing::Test::HasFailure(); ++trial) {
         SCOPED_TRACE(testing::Message() << "trial " << trial);
-        const UTF16String units = generate.Units(14), other = generate.Units(4);
-        const bool forward = generate.Below(2) == 0, patternForward = generate.Below(2) == 0;
-        const int start = generate.Below(static_cast<int>(units.size()) + 3) - 1;
-        Case c{units,
-               other,
-               forward,
-               WithSettings(units, forward),
-               WithSettings(other, patternForward),
-               start,
-               generate.Below(12) - 6,
-               Size(start),
-               generate.AnyChar()};
+        Case c;
+        c.units = generate.Units(14), c.other = generate.Units(4);
+        c.forward = generate.Below(2) == 0;
+        c.text = WithSettings(c.units, c.forward);
+        c.pattern = WithSettings(c.other, generate.Below(2) == 0);
+        c.start = generate.Below(static_cast<int>(c.units.size()) + 3) - 1, c.at = Size(c.start);
+        c.count = generate.Below(12) - 6, c.c = generate.AnyChar();
         check(c);
     }
 }
 
-TEST(TextSearch, FindCharacterAndRemoveFollowTheModel) {
+// The character search, Remove and FindToken by the model; a field of Split ends where the
+// character's code points come whole (U+0000: a NUL).
+TEST(TextSearch, CharacterSearchesFollowTheModels) {
     ForEachCase([](Case& t) {
         EXPECT_EQ(t.text.FindCharacter(t.c), ModelFindCharacter(t.units, t.c, t.forward));
         for (const bool direction : {true, false}) {
@@ -108,10 +105,30 @@ TEST(TextSearch, FindCharacterAndRemoveFollowTheModel) {
             EXPECT_EQ(&copy.Remove(t.c), &copy);
             EXPECT_TRUE(Holds(copy, ModelRemove(t.units, t.c, direction), true, direction));
         }
+        int position = t.start, modelPosition = t.start;
+        const UTF16String token = ModelToken(t.units, t.pattern, modelPosition);
+        EXPECT_TRUE(Holds(t.text.FindToken(t.pattern, &position), token));
+        EXPECT_EQ(position, modelPosition);
+        const UTF16String sought = UnitsOf(t.c).empty() ? Units({0}) : UnitsOf(t.c);
+        const CodePoints points = Decode(t.units), soughtPoints = Decode(sought);
+        std::vector<UTF16String> fields(1), split;
+        for (std::size_t i = 0; i < points.size(); ++i) {
+            const std::size_t end = std::min(points.size(), i + soughtPoints.size());
+            if (std::equal(soughtPoints.begin(), soughtPoints.end(), &points[i],
+                           &points[0] + end)) {
+                fields.emplace_back();
+                i = end - 1;
+            } else {
+                fields.back() += ToUTF16({points[i]});
+            }
+        }
+        for (const Text& field : t.text.Split(t.c)) split.push_back(UnitsOf(field));
+        EXPECT_EQ(split, fields);
     });
+    EXPECT_TRUE(Text(QUENDALTEXT_U("ab")).FindToken(Text(QUENDALTEXT_U(",")), nullptr).IsEmpty());
 }
 
-// Affixes: the other text, and a suffix of this one; the comparison operators by units.
+// String and set searches, affixes (the other text, a suffix of this one), operators by units.
 TEST(TextSearch, SearchesAffixesAndOperatorsFollowTheStandardString) {
     ForEachCase([](Case& t) {
         EXPECT_EQ(t.text.FindString(t.pattern, t.start), AsIndex(t.units.find(t.other, t.at)));
@@ -130,16 +147,6 @@ TEST(TextSearch, SearchesAffixesAndOperatorsFollowTheStandardString) {
         EXPECT_EQ((std::array{a == b, a != b, a<b, a <= b, a> b, a >= b}),
                   (std::array{order == 0, order != 0, order<0, order <= 0, order> 0, order >= 0}));
     });
-}
-
-TEST(TextSearch, FindTokenFollowsTheModel) {
-    ForEachCase([](Case& t) {
-        int position = t.start, modelPosition = t.start;
-        const UTF16String token = ModelToken(t.units, t.pattern, modelPosition);
-        EXPECT_TRUE(Holds(t.text.FindToken(t.pattern, &position), token));
-        EXPECT_EQ(position, modelPosition);
-    });
-    EXPECT_TRUE(Text(QUENDALTEXT_U("ab")).FindToken(Text(QUENDALTEXT_U(",")), nullptr).IsEmpty());
 }
 
 // With case: the standard comparison of the first `count` units (negative: all); without, the
@@ -163,27 +170,6 @@ TEST(TextSearch, ComparisonsFollowTheModels) {
         EXPECT_EQ(WithSettings(ascii, true, false).Compare(Text(cased), -1),
                   ModelCompareIgnoringCase(ascii, cased, 1000));
     }
-}
-
-// A field ends where the character's code points come whole (U+0000: a NUL).
-TEST(TextSearch, SplitFollowsTheCodePoints) {
-    ForEachCase([](Case& t) {
-        const UTF16String sought = UnitsOf(t.c).empty() ? Units({0}) : UnitsOf(t.c);
-        const CodePoints points = Decode(t.units), soughtPoints = Decode(sought);
-        std::vector<UTF16String> fields(1), split;
-        for (std::size_t i = 0; i < points.size(); ++i) {
-            const std::size_t end = std::min(points.size(), i + soughtPoints.size());
-            if (std::equal(soughtPoints.begin(), soughtPoints.end(), &points[i],
-                           &points[0] + end)) {
-                fields.emplace_back();
-                i = end - 1;
-            } else {
-                fields.back() += ToUTF16({points[i]});
-            }
-        }
-        for (const Text& field : t.text.Split(t.c)) split.push_back(UnitsOf(field));
-        EXPECT_EQ(split, fields);
-    });
 }
 
 // ---- The modern members' arguments and the folded search ------------------------------------
