@@ -113,8 +113,7 @@ void Join(Step& s) {  // a new text with both settings true; the operands stay a
 // Sequences of `edits`, drawn at random, on generated texts (search direction either way, case
 // ignored) against the model: after each step the text holds the model's units, and reading a
 // character or a substring anywhere answers as the model or raises.
-void ExpectEditsFollowTheModel(std::initializer_list<Edit> edits) {
-    const std::vector<Edit> choices(edits);
+void ExpectEditsFollowTheModel(const std::vector<Edit>& choices) {
     for (unsigned seed = 0; seed < 400; ++seed) {
         Generator generate{std::mt19937(seed)};
         UTF16String model = generate.Units(12);
@@ -168,19 +167,16 @@ TEST(TextEdit, ConstructionFromUnitsAndCharacters) {
     EXPECT_TRUE(Holds(Text(QUENDALTEXT_U("x")) += static_cast<const UTF16Unit*>(nullptr),
                       QUENDALTEXT_U("x")));
 }
-TEST(TextEdit, AppendsFollowTheModel) {
-    ExpectEditsFollowTheModel({Append, AppendUnits, AppendChar});
-}
-TEST(TextEdit, InsertionsAndRemovalsFollowTheModel) {
-    ExpectEditsFollowTheModel({SetCharacterAt, RemoveAt, AppendChar});
-}
-TEST(TextEdit, ReplaceAndConcatenateFollowTheModel) {
-    ExpectEditsFollowTheModel({Replace, Concatenate, RemoveAt});
-}
-TEST(TextEdit, JoinsFollowTheModel) { ExpectEditsFollowTheModel({Join, RemoveAt}); }
-TEST(TextEdit, MixedEditsFollowTheModel) {
-    ExpectEditsFollowTheModel(
-        {Append, AppendUnits, AppendChar, SetCharacterAt, RemoveAt, Replace, Concatenate, Join});
+// Each kind of edit among a few others, then all of them mixed.
+TEST(TextEdit, EditSequencesFollowTheModel) {
+    for (const auto& edits :
+         std::vector<std::vector<Edit>>{{Append, AppendUnits, AppendChar},
+                                        {SetCharacterAt, RemoveAt, AppendChar},
+                                        {Replace, Concatenate, RemoveAt},
+                                        {Join, RemoveAt},
+                                        {Append, AppendUnits, AppendChar, SetCharacterAt, RemoveAt,
+                                         Replace, Concatenate, Join}})
+        ExpectEditsFollowTheModel(edits);
 }
 
 // Case mapping touches only all-ASCII texts and maps each unit as Char does in the locale; long

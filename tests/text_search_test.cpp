@@ -1,11 +1,9 @@
 // Searching, Remove, tokens, splitting, affixes and comparison against plain models over generated
-// texts, and named rows that pin the character-search model's reading of the rules.
+// texts.
 #include "test_support.h"
 
 #include <unicode/uchar.h>
 #include <unicode/ustring.h>
-
-#include <tuple>
 
 #include <array>
 
@@ -86,23 +84,20 @@ void ForEachCase(Check check) {
     Generator generate{std::mt19937(2024)};
     for (int trial = 0; trial < 6000 && !testing::Test::HasFailure(); ++trial) {
         SCOPED_TRACE(testing::Message() << "trial " << trial);
-        const UTF16String units = generate.Units(14), other = generate.Units(4);
-        const bool forward = generate.Below(2) == 0, patternForward = generate.Below(2) == 0;
-        const int start = generate.Below(static_cast<int>(units.size()) + 3) - 1;
-        Case c{units,
-               other,
-               forward,
-               WithSettings(units, forward),
-               WithSettings(other, patternForward),
-               start,
-               generate.Below(12) - 6,
-               Size(start),
-               generate.AnyChar()};
+        Case c;
+        c.units = generate.Units(14), c.other = generate.Units(4);
+        c.forward = generate.Below(2) == 0;
+        c.text = WithSettings(c.units, c.forward);
+        c.pattern = WithSettings(c.other, generate.Below(2) == 0);
+        c.start = generate.Below(static_cast<int>(c.units.size()) + 3) - 1, c.at = Size(c.start);
+        c.count = generate.Below(12) - 6, c.c = generate.AnyChar();
         check(c);
     }
 }
 
-TEST(TextSearch, FindCharacterAndRemoveFollowTheModel) {
+// The character search, Remove and FindToken by the model; a field of Split ends where the
+// character's code points come whole (U+0000: a NUL).
+TEST(TextSearch, CharacterSearchesFollowTheModels) {
     ForEachCase([](Case& t) {
         EXPECT_EQ(t.text.FindCharacter(t.c), ModelFindCharacter(t.units, t.c, t.forward));
         for (const bool direction : {true, false}) {
@@ -110,10 +105,31 @@ TEST(TextSearch, FindCharacterAndRemoveFollowTheModel) {
             EXPECT_EQ(&copy.Remove(t.c), &copy);
             EXPECT_TRUE(Holds(copy, ModelRemove(t.units, t.c, direction), true, direction));
         }
+        int position = t.start, modelPosition = t.start;
+        const UTF16String token = ModelToken(t.units, t.pattern, modelPosition);
+        EXPECT_TRUE(Holds(t.text.FindToken(t.pattern, &position), token));
+        EXPECT_EQ(position, modelPosition);
+        const UTF16String sought = UnitsOf(t.c).empty() ? Units({0}) : UnitsOf(t.c);
+        const CodePoints points = Decode(t.units), soughtPoints = Decode(sought);
+        std::vector<UTF16String> fields(1), split;
+        for (std::size_t i = 0; i < points.size(); ++i) {
+            const std::size_t end = std::min(points.size(), i + soughtPoints.size());
+            if (std::equal(soughtPoints.begin(), soughtPoints.end(), &points[i],
+                           &points[0] + end)) {
+                fields.emplace_back();
+                i = end - 1;
+            } else {
+                fields.back() += ToUTF16({points[i]});
+            }
+        }
+        for (const Text& field : t.text.Split(t.c)) split.push_back(UnitsOf(field));
+        EXPECT_EQ(split, fields);
     });
+    EXPECT_TRUE(Text(QUENDALTEXT_U("ab")).FindToken(Text(QUENDALTEXT_U(",")), nullptr).IsEmpty());
 }
 
-TEST(TextSearch, StringAndSetSearchesFollowTheStandardString) {
+// String and set searches, affixes (the other text, a suffix of this one), operators by units.
+TEST(TextSearch, SearchesAffixesAndOperatorsFollowTheStandardString) {
     ForEachCase([](Case& t) {
         EXPECT_EQ(t.text.FindString(t.pattern, t.start), AsIndex(t.units.find(t.other, t.at)));
         EXPECT_EQ(t.text.FindString(t.pattern), AsIndex(t.units.find(t.other)));
@@ -121,15 +137,15 @@ TEST(TextSearch, StringAndSetSearchesFollowTheStandardString) {
                   AsIndex(t.units.find_first_of(t.other, t.at)));
         EXPECT_EQ(t.text.FindNotFromCharacterSet(t.pattern, t.start),
                   AsIndex(t.units.find_first_not_of(t.other, t.at)));
-    });
-}
-
-TEST(TextSearch, FindTokenFollowsTheModel) {
-    ForEachCase([](Case& t) {
-        int position = t.start, modelPosition = t.start;
-        const UTF16String token = ModelToken(t.units, t.pattern, modelPosition);
-        EXPECT_TRUE(Holds(t.text.FindToken(t.pattern, &position), token));
-        EXPECT_EQ(position, modelPosition);
+        const Text suffix(t.units.substr(std::min(t.at, t.units.size())));
+        EXPECT_TRUE(t.text.EndsWith(suffix) && t.text.Contains(suffix));
+        EXPECT_EQ(t.text.StartsWith(t.pattern), t.units.compare(0, t.other.size(), t.other) == 0);
+        EXPECT_EQ(t.pattern.StartsWith(t.text), t.other.compare(0, t.units.size(), t.units) == 0);
+        EXPECT_EQ(t.text.Contains(t.pattern), t.units.find(t.other) != UTF16String::npos);
+        const int order = t.units.compare(t.other);
+        const Text &a = t.text, &b = t.pattern;
+        EXPECT_EQ((std::array{a == b, a != b, a<b, a <= b, a> b, a >= b}),
+                  (std::array{order == 0, order != 0, order<0, order <= 0, order> 0, order >= 0}));
     });
 }
 
@@ -154,58 +170,6 @@ TEST(TextSearch, ComparisonsFollowTheModels) {
         EXPECT_EQ(WithSettings(ascii, true, false).Compare(Text(cased), -1),
                   ModelCompareIgnoringCase(ascii, cased, 1000));
     }
-}
-
-// A field ends where the character's code points come whole (U+0000: a NUL).
-TEST(TextSearch, SplitFollowsTheCodePoints) {
-    ForEachCase([](Case& t) {
-        const UTF16String sought = UnitsOf(t.c).empty() ? Units({0}) : UnitsOf(t.c);
-        const CodePoints points = Decode(t.units), soughtPoints = Decode(sought);
-        std::vector<UTF16String> fields(1), split;
-        for (std::size_t i = 0; i < points.size(); ++i) {
-            const std::size_t end = std::min(points.size(), i + soughtPoints.size());
-            if (std::equal(soughtPoints.begin(), soughtPoints.end(), &points[i],
-                           &points[0] + end)) {
-                fields.emplace_back();
-                i = end - 1;
-            } else {
-                fields.back() += ToUTF16({points[i]});
-            }
-        }
-        for (const Text& field : t.text.Split(t.c)) split.push_back(UnitsOf(field));
-        EXPECT_EQ(split, fields);
-    });
-}
-
-// Affixes: the other text, and a suffix of this one; the comparison operators by units.
-TEST(TextSearch, AffixesAndOperatorsFollowTheStandardString) {
-    ForEachCase([](Case& t) {
-        const Text suffix(t.units.substr(std::min(t.at, t.units.size())));
-        EXPECT_TRUE(t.text.EndsWith(suffix) && t.text.Contains(suffix));
-        EXPECT_EQ(t.text.StartsWith(t.pattern), t.units.compare(0, t.other.size(), t.other) == 0);
-        EXPECT_EQ(t.pattern.StartsWith(t.text), t.other.compare(0, t.units.size(), t.units) == 0);
-        EXPECT_EQ(t.text.Contains(t.pattern), t.units.find(t.other) != UTF16String::npos);
-        const int order = t.units.compare(t.other);
-        const Text &a = t.text, &b = t.pattern;
-        EXPECT_EQ((std::array{a == b, a != b, a<b, a <= b, a> b, a >= b}),
-                  (std::array{order == 0, order != 0, order<0, order <= 0, order> 0, order >= 0}));
-    });
-}
-
-// Each value is the index the named search finds.
-TEST(TextSearch, NamedCasesPinTheModel) {
-    const auto find = [](const UTF16String& units, const Char& c, bool forward) {
-        return WithSettings(units, forward).FindCharacter(c);
-    };
-    const std::tuple<const char*, int, int> rows[] = {
-        {"half a pair is no character",
-         find(Units({0xD83D, 0xDE00, 'A'}), Char(UTF16Unit{0xD83D}), true), -1},
-        {"a surrogate takes the next unit", find(Units({0xD83D, 'A'}), Char('A'), true), -1},
-        {"never the terminating NUL", find(Units({0xD83D}), Char(0x11800), true), -1},
-        {"0xD800 0xB400 decodes to 0xD800", find(Units({0xD800, 0xB400}), Char(0xD800), true), 0},
-    };
-    for (const auto& [name, actual, expected] : rows) EXPECT_EQ(actual, expected) << name;
-    EXPECT_TRUE(Text(QUENDALTEXT_U("ab")).FindToken(Text(QUENDALTEXT_U(",")), nullptr).IsEmpty());
 }
 
 // ---- The modern members' arguments and the folded search ------------------------------------
@@ -283,13 +247,6 @@ Span ModelFindFolded(const UTF16String& u, const UTF16String& pattern, int start
 // Texts of characters whose foldings grow, shrink or meet (ß, ẞ, ﬀ, ΐ, the Kelvin sign, İ,
 // Deseret letters) with unpaired surrogates among them.
 TEST(TextSearch, FindFoldedMatchesWholeCharactersAsIcuFoldsThem) {
-    const Text street = Text::FromUTF8(
-        "Stra\xC3\x9F"
-        "e und STRASSE");
-    const Span first = street.FindFolded(Text::FromUTF8("strasse"));
-    const Span second = street.FindFolded(Text::FromUTF8("strasse"), 1);
-    EXPECT_TRUE(first && first.Start == 0 && first.Length == 6);
-    EXPECT_TRUE(second && second.Start == 11 && second.Length == 7);
     // Every code point of the planes that hold cased letters, and others beyond (a surrogate as a
     // lone unit), found as ICU folds it after a letter that folds too.
     for (std::uint32_t c = 0; c <= 0x10FFFF; c += c < 0x20000 ? 1 : 0x101) {
@@ -313,9 +270,7 @@ TEST(TextSearch, FindFoldedMatchesWholeCharactersAsIcuFoldsThem) {
         const Span expected = ModelFindFolded(units, pattern, start);
         ASSERT_TRUE(found.Start == expected.Start && found.Length == expected.Length &&
                     bool(found) == bool(expected))
-            << testing::PrintToString(Decode(units)) << " "
-            << testing::PrintToString(Decode(pattern)) << " from " << start << ": " << found.Start
-            << "," << found.Length;
+            << testing::PrintToString(units + Units({'/'}) + pattern) << " from " << start;
     }
 }
 
