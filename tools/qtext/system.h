@@ -23,8 +23,8 @@ void CloseDescriptor(int descriptor);
 
 bool StandardOutputIsTerminal();
 
-// Puts standard input, output and error in binary mode where the C runtime would otherwise translate
-// (Windows: "\n" written as "\r\n", reading stopped at a Ctrl-Z byte).
+// Puts standard input, output and error in binary mode where the C runtime would otherwise
+// translate (Windows: "\n" written as "\r\n", reading stopped at a Ctrl-Z byte).
 void UseBinaryStandardStreams();
 
 }  // namespace qtext
