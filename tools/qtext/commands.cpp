@@ -220,10 +220,8 @@ private:
     int heldAfterWalk_ = 0;  // units of unfinished_ when its clusters were last walked
 };
 
-// Finds a pattern in lines: as it is, or by full case folding of both, in time linear in the
-// line. Folding maps each code point on its own (full case folding needs no context), so each
-// folded unit knows the code point it came from, and a match counts only where it begins and
-// ends with whole foldings.
+// Finds a pattern in lines: as it is, or by full case folding of both (Text::FindFolded, whose
+// matches begin and end with whole characters), in time linear in the line.
 class Matcher {
 public:
     Matcher(const Text& pattern, bool ignoreCase)
@@ -243,14 +241,14 @@ public:
                    [&found, length](std::size_t at) { return found(at, at + length); });
             return;
         }
-        Fold(line);
-        Search(UTF16StringView(folded_), [&](std::size_t at) -> std::optional<bool> {
-            const std::size_t end = at + pattern_.View().size();
-            if ((at > 0 && origin_[at] == origin_[at - 1]) || origin_[end] == origin_[end - 1]) {
-                return std::nullopt;  // inside the folding of one code point
-            }
-            return found(origin_[at], origin_[end]);
-        });
+        for (int start = 0;;) {
+            const QuendalText::Span span = line.FindFolded(pattern_, start);
+            if (!span) return;
+            const auto end = static_cast<std::size_t>(span.Start + span.Length);
+            const std::optional<bool> goOn = found(static_cast<std::size_t>(span.Start), end);
+            if (goOn.has_value() && !*goOn) return;
+            start = goOn.has_value() ? static_cast<int>(end) : span.Start + 1;
+        }
     }
 
 private:
@@ -269,62 +267,9 @@ private:
         }
     }
 
-    // ICU's full case folding of the `width` units at `units`, into `folding`; its length.
-    static std::size_t FoldWithIcu(const UTF16Unit* units, std::size_t width, UTF16Unit* folding,
-                                   std::size_t room) {
-        UErrorCode status = U_ZERO_ERROR;
-        const int32_t length =
-            u_strFoldCase(reinterpret_cast<UChar*>(folding), static_cast<int32_t>(room),
-                          reinterpret_cast<const UChar*>(units), static_cast<int32_t>(width),
-                          U_FOLD_CASE_DEFAULT, &status);
-        if (U_SUCCESS(status)) return static_cast<std::size_t>(length);
-        std::copy(units, units + width, folding);  // no room: left as it is
-        return width;
-    }
-
-    void Fold(const Text& line) {
-        folded_.clear();
-        origin_.clear();
-        if (knownFoldings_.empty())
-            knownFoldings_.resize(std::size_t{1} << (8 * sizeof(UTF16Unit)));
-        const UTF16StringView units = line.View();
-        const QuendalText::CodePointRange codePoints = line.CodePoints();
-        for (auto at = codePoints.begin(); at != codePoints.end();) {
-            const std::size_t start = at.Index();
-            const std::size_t width = (++at).Index() - start;
-            UTF16Unit folding[kFoldingRoom];
-            std::size_t length = 0;
-            if (width == 1) {
-                // The folding of a one-unit code point is asked of ICU once and remembered.
-                Folding& known = knownFoldings_[units[start]];
-                if (known.length == 0) {
-                    known.length = static_cast<std::uint8_t>(
-                        FoldWithIcu(&units[start], 1, known.units, kFoldingRoom));
-                }
-                length = known.length;
-                std::copy(known.units, known.units + length, folding);
-            } else {
-                length = FoldWithIcu(&units[start], width, folding, kFoldingRoom);
-            }
-            folded_.append(folding, length);
-            origin_.insert(origin_.end(), length, start);
-        }
-        origin_.push_back(units.size());  // the end is a boundary
-    }
-
-    // Room for the full folding of one code point, which is at most a few units.
-    static constexpr std::size_t kFoldingRoom = 8;
-    struct Folding {
-        std::uint8_t length = 0;  // 0: not asked yet
-        UTF16Unit units[kFoldingRoom];
-    };
-
     bool ignoreCase_;
     Text pattern_;
     std::boyer_moore_searcher<const UTF16Unit*> searcher_;
-    QuendalText::UTF16String folded_;     // the folded line
-    std::vector<std::size_t> origin_;     // for each folded unit, the line index it comes from
-    std::vector<Folding> knownFoldings_;  // by unit value, for the code points of one unit
 };
 
 }  // namespace
