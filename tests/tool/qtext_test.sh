@@ -245,6 +245,8 @@ expect "ignore-case folds as grep -i" "$(LC_ALL=C.UTF-8 grep -n -i 'κόσμε' 
 expect "full folding, a match's place in the line" $'1:1:STRASSE\n1:9:straße\n2:1:strasse' \
   "$(printf 'STRASSE straße\nstrasseß\n' | "$qtext" find -o -n --column -i 'straße')"
 expect "no match inside one folding" "1" "$(printf 'ßa\n' | "$qtext" find -i s; printf 'ßa\n' | "$qtext" find -i sa; echo $?)"
+expect "folded matches do not overlap, as grep's" "$(printf 'AAAAA\n' | grep -o -i aa)" \
+  "$(printf 'AAAAA\n' | "$qtext" find -o -i aa)"
 expect "find on a missing file" 2 "$("$qtext" find x "$work/does-not-exist" 2> /dev/null; echo $?)"
 expect "find -s on a missing file" "$(grep -s -c a "$work/does-not-exist" "$work/latin" 2>&1; echo $?)" \
   "$("$qtext" find -s -c a "$work/does-not-exist" "$work/latin" 2>&1; echo $?)"
