@@ -49,14 +49,17 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_COMPONENT_DEVELOPMENT_DEPENDS runtime)
 set(CPACK_COMPONENT_TOOL_DEPENDS runtime)
 
-set(CPACK_DEBIAN_RUNTIME_PACKAGE_SECTION libs)
-set(CPACK_COMPONENT_RUNTIME_DESCRIPTION
-    "UTF-16 text strings with cached counts - shared libraries
-QuendalText gives C++ programs and libraries one string type for Unicode text:
+# The paragraph every package's description begins with.
+set(quendaltext_about "QuendalText gives C++ programs and libraries one string type for Unicode text:
 a UTF-16 string that caches its length and its character count, a type for one
 character, C functions that convert between UTF-8, UTF-16 and UTF-32 through
 ICU, and exceptions that carry file, function, line and message (the
-QuendalLog library).
+QuendalLog library).")
+
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_SECTION libs)
+set(CPACK_COMPONENT_RUNTIME_DESCRIPTION
+    "UTF-16 text strings with cached counts - shared libraries
+${quendaltext_about}
 
 This package holds the shared libraries libQuendalText and libQuendalLog.")
 
@@ -64,11 +67,7 @@ set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_SECTION libdevel)
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_DEPENDS "libicu-dev")
 set(CPACK_COMPONENT_DEVELOPMENT_DESCRIPTION
     "UTF-16 text strings with cached counts - development files
-QuendalText gives C++ programs and libraries one string type for Unicode text:
-a UTF-16 string that caches its length and its character count, a type for one
-character, C functions that convert between UTF-8, UTF-16 and UTF-32 through
-ICU, and exceptions that carry file, function, line and message (the
-QuendalLog library).
+${quendaltext_about}
 
 This package holds the C++17 headers, the CMake package
 (find_package(QuendalText), target QuendalText::QuendalText) and the
