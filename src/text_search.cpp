@@ -207,6 +207,10 @@ UTF16Unit FoldAscii(UTF16Unit unit) {
 // for the others. (Changes_When_Casefolded would not do: it reads the decomposed form, which
 // U+01F0 folds to.)
 constexpr std::size_t kLongestFolding = 8;  // ICU folds a code point to at most three
+// FindFolded tries each start until it has folded this many code points per unit of the text,
+// and this many more, then searches linearly.
+constexpr std::size_t kFoldedWorkPerUnit = 4;
+constexpr std::size_t kFoldedWorkFloor = 256;
 std::size_t FoldCodePoint(const UTF16Unit* units, std::size_t width, UTF16Unit* out) {
     if (width == 1 && units[0] <= detail::kLastAsciiCodePoint) {
         out[0] = FoldAscii(units[0]);
@@ -241,11 +245,14 @@ UTF16String FoldWhole(UTF16StringView units) {
     return folded;
 }
 
-// The end of the whole code points from `at` on whose foldings make up `sought`, or npos.
-std::size_t FoldedMatchEnd(UTF16StringView units, std::size_t at, UTF16StringView sought) {
+// The end of the whole code points from `at` on whose foldings make up `sought`, or npos; adds
+// the code points it folded to `*work`.
+std::size_t FoldedMatchEnd(UTF16StringView units, std::size_t at, UTF16StringView sought,
+                           std::size_t* work) {
     UTF16Unit buffer[kLongestFolding];
     std::size_t matched = 0;
     while (matched < sought.size() && at < units.size()) {
+        ++*work;
         const std::size_t width = detail::DecodeUTF16At(units.data(), units.size(), at).width;
         const std::size_t written = FoldCodePoint(units.data() + at, width, buffer);
         if (sought.substr(matched, written) != UTF16StringView(buffer, written)) return npos;
@@ -253,6 +260,46 @@ std::size_t FoldedMatchEnd(UTF16StringView units, std::size_t at, UTF16StringVie
         at += width;
     }
     return matched == sought.size() ? at : npos;
+}
+
+// The first match of `sought` made of whole foldings of the code points from `from` on, found by
+// the Knuth-Morris-Pratt search of their folded units: linear whatever the text and pattern, for
+// the inputs (a run of one letter against a long pattern of it) where trying each start is not.
+Span FindFoldedLinear(UTF16StringView units, std::size_t from, UTF16StringView sought) {
+    // Each folded unit with the index of the code point it comes from; a folding begins where
+    // that index changes.
+    std::vector<UTF16Unit> folded;
+    std::vector<std::size_t> origin;
+    UTF16Unit buffer[kLongestFolding];
+    for (std::size_t at = from; at < units.size();) {
+        const std::size_t width = detail::DecodeUTF16At(units.data(), units.size(), at).width;
+        const std::size_t written = FoldCodePoint(units.data() + at, width, buffer);
+        folded.insert(folded.end(), buffer, buffer + written);
+        origin.insert(origin.end(), written, at);
+        at += width;
+    }
+    const auto beginsFolding = [&](std::size_t i) {
+        return i == 0 || i == folded.size() || origin[i] != origin[i - 1];
+    };
+    // border[q]: the length of the longest proper prefix of sought[0, q] that is also its suffix.
+    std::vector<std::size_t> border(sought.size() + 1, 0);
+    for (std::size_t q = 1, k = 0; q < sought.size(); ++q) {
+        while (k > 0 && sought[q] != sought[k]) k = border[k];
+        if (sought[q] == sought[k]) ++k;
+        border[q + 1] = k;
+    }
+    for (std::size_t i = 0, q = 0; i < folded.size(); ++i) {
+        while (q > 0 && folded[i] != sought[q]) q = border[q];
+        if (folded[i] == sought[q]) ++q;
+        if (q < sought.size()) continue;
+        const std::size_t first = i + 1 - sought.size();
+        if (beginsFolding(first) && beginsFolding(i + 1)) {
+            const std::size_t end = i + 1 == folded.size() ? units.size() : origin[i + 1];
+            return {static_cast<int>(origin[first]), static_cast<int>(end - origin[first])};
+        }
+        q = border[q];
+    }
+    return {};
 }
 
 // The BMP units whose folding begins with another unit than themselves, as (first unit of the
@@ -600,6 +647,10 @@ Span Text::FindFolded(const TextArgument& pattern, int start) const {
     if (sought.empty()) return {static_cast<int>(from), 0};
     // Where few units can begin a match, the set search finds them; each is a whole character.
     const UTF16Unit first = sought[0];
+    // Trying each start folds a code point or two at most starts; when the work done passes a
+    // few times the text's length, the linear search takes the rest.
+    std::size_t work = 0;
+    const std::size_t budget = kFoldedWorkPerUnit * (units.size() - from) + kFoldedWorkFloor;
     std::vector<UTF16Unit> startUnits;
     if (!detail::IsSurrogate(first) && MatchStarts(first, &startUnits)) {
         const detail::Kernels& kernels = detail::ActiveKernels();
@@ -607,7 +658,8 @@ Span Text::FindFolded(const TextArgument& pattern, int start) const {
             at += kernels.findAnyOf(units.data() + at, units.size() - at, startUnits.data(),
                                     startUnits.size());
             if (at == units.size()) break;
-            const std::size_t end = FoldedMatchEnd(units, at, sought);
+            if (work > budget) return FindFoldedLinear(units, at, sought);
+            const std::size_t end = FoldedMatchEnd(units, at, sought, &work);
             if (end != npos) return {static_cast<int>(at), static_cast<int>(end - at)};
         }
         return {};
@@ -625,7 +677,8 @@ Span Text::FindFolded(const TextArgument& pattern, int start) const {
             ++at;
             continue;
         }
-        const std::size_t end = FoldedMatchEnd(units, at, sought);
+        if (work > budget) return FindFoldedLinear(units, at, sought);
+        const std::size_t end = FoldedMatchEnd(units, at, sought, &work);
         if (end != npos) return {static_cast<int>(at), static_cast<int>(end - at)};
         at += detail::DecodeUTF16At(units.data(), units.size(), at).width;
     }

@@ -272,6 +272,30 @@ TEST(TextSearch, FindFoldedMatchesWholeCharactersAsIcuFoldsThem) {
                     bool(found) == bool(expected))
             << testing::PrintToString(units + Units({'/'}) + pattern) << " from " << start;
     }
+    // Runs of letters that fold alike, now and then a Deseret letter, against a long run ending in
+    // one: trying each start would fold the pattern's length at every unit; the search turns
+    // linear and finds the same.
+    static const UTF16String kRun[] = {Units({'s'}),
+                                       Units({'S'}),
+                                       Units({0xDF}),
+                                       Units({0x1E9E}),
+                                       Units({0xD801, 0xDC00}),
+                                       Units({0xD801, 0xDC28})};
+    const auto run = [&](int pieces, int deseretOneIn) {
+        UTF16String units;
+        for (int piece = 0; piece < pieces; ++piece)
+            units += kRun[random.Below(deseretOneIn) == 0 ? 4 + random.Below(2) : random.Below(4)];
+        return units;
+    };
+    for (int trial = 0; trial < 40; ++trial) {
+        const UTF16String units = run(400 + random.Below(400), 40);
+        const UTF16String pattern = run(40 + random.Below(60), 1000) + kRun[4 + random.Below(2)];
+        const int start = random.Below(20);
+        const Span found = Text(units).FindFolded(pattern, start);
+        const Span expected = ModelFindFolded(units, pattern, start);
+        ASSERT_TRUE(found.Start == expected.Start && found.Length == expected.Length)
+            << testing::PrintToString(units + Units({'/'}) + pattern) << " from " << start;
+    }
 }
 
 }  // namespace
