@@ -201,16 +201,17 @@ UTF16Unit FoldAscii(UTF16Unit unit) {
                                                   : unit;
 }
 
+// FindFolded tries each start until it has folded this many code points per unit of the text,
+// and this many more, then searches linearly.
+constexpr std::size_t kFoldedWorkPerUnit = 4;
+constexpr std::size_t kFoldedWorkFloor = 256;
+
 // Writes the full case folding of the code point `units` (one unit or a pair) at `out`, which
 // has room for kLongestFolding units; returns the units written. ASCII is folded here, and a code
 // point that is the source of no case mapping (not Case_Sensitive) is copied: ICU is asked only
 // for the others. (Changes_When_Casefolded would not do: it reads the decomposed form, which
 // U+01F0 folds to.)
 constexpr std::size_t kLongestFolding = 8;  // ICU folds a code point to at most three
-// FindFolded tries each start until it has folded this many code points per unit of the text,
-// and this many more, then searches linearly.
-constexpr std::size_t kFoldedWorkPerUnit = 4;
-constexpr std::size_t kFoldedWorkFloor = 256;
 std::size_t FoldCodePoint(const UTF16Unit* units, std::size_t width, UTF16Unit* out) {
     if (width == 1 && units[0] <= detail::kLastAsciiCodePoint) {
         out[0] = FoldAscii(units[0]);
