@@ -10,6 +10,7 @@
 #include "internal/transcode.h"
 
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -46,6 +47,38 @@ detail::TranscodeResult AppendUTF8(UTF16String& content, const char* bytes, std:
         return kept + converted.written;
     });
     return converted;
+}
+
+// Whether every byte is ASCII, read a block of words at a time (which the compiler vectorizes)
+// so that the answer for a text with an early non-ASCII byte comes early.
+bool IsAsciiBytes(const char* bytes, std::size_t size) {
+    constexpr std::uint64_t kHighBits = 0x8080808080808080u;
+    constexpr std::size_t kWord = sizeof(std::uint64_t);
+    constexpr std::size_t kBlock = 8 * kWord;
+    std::size_t at = 0;
+    for (; at + kBlock <= size; at += kBlock) {
+        std::uint64_t any = 0;
+        for (std::size_t word = 0; word < kBlock; word += kWord) {
+            std::uint64_t bits;
+            std::memcpy(&bits, bytes + at + word, kWord);
+            any |= bits;
+        }
+        if ((any & kHighBits) != 0) return false;
+    }
+    unsigned rest = 0;
+    for (; at < size; ++at) rest |= static_cast<unsigned char>(bytes[at]);
+    return rest <= detail::kLastAsciiCodePoint;
+}
+
+// Makes a new text's units from ASCII `bytes` when they are all ASCII (and fit), and answers
+// whether it did. C++17's string cannot grow without writing its new units, so converting into
+// a resized one writes each unit twice; the widening copy of the string's own constructor writes
+// it once.
+bool ConstructFromAscii(UTF16String& content, const char* bytes, std::size_t size) {
+    if (size == 0 || size > detail::kMaxTextUnits || !IsAsciiBytes(bytes, size)) return false;
+    const auto* first = reinterpret_cast<const unsigned char*>(bytes);
+    content = UTF16String(first, first + size);
+    return true;
 }
 
 // Appends UTF-16 `units` to `out`, each unpaired surrogate raised at `site` or replaced.
@@ -133,8 +166,13 @@ std::size_t UnitsFromUTF8(std::string_view bytes, Malformed malformed) {
 // points, which the conversion counted.
 Text::Text(const char* utf8) : Text() {
     if (utf8 == nullptr) return;
-    const detail::TranscodeResult converted = AppendUTF8(
-        Content, utf8, std::char_traits<char>::length(utf8), detail::kConstructLengthSite);
+    const std::size_t size = std::char_traits<char>::length(utf8);
+    if (ConstructFromAscii(Content, utf8, size)) {
+        Length = NumberOfCharacters = static_cast<int>(size);
+        return;
+    }
+    const detail::TranscodeResult converted =
+        AppendUTF8(Content, utf8, size, detail::kConstructLengthSite);
     Length = static_cast<int>(converted.written);
     NumberOfCharacters = static_cast<int>(converted.codePoints);
 }
@@ -184,9 +222,18 @@ Text Text::FromUTF8(std::string_view bytes, Malformed malformed) {
     // U+FFFD included, and then gets exactly its room and the plain pass, which writes nothing
     // beyond its output.
     const bool measured = bytes.size() > detail::kMaxTextUnits;
+    Text text;
+    // ASCII bytes are units and characters alike, but for NUL units before the first character.
+    if (ConstructFromAscii(text.Content, bytes.data(), bytes.size())) {
+        if (text.Content[0] == 0) {
+            text.RefreshCounts();
+        } else {
+            text.Length = text.NumberOfCharacters = static_cast<int>(bytes.size());
+        }
+        return text;
+    }
     const std::size_t room = measured ? UnitsFromUTF8(bytes, malformed) : bytes.size();
     const auto convert = measured ? detail::reference::UTF8ToUTF16 : detail::UTF8ToUTF16;
-    Text text;
     std::size_t read = 0;
     std::size_t codePoints = 0;
     bool faulted = false;
