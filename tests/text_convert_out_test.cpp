@@ -1,5 +1,6 @@
 // Text in from UTF-32 and handed out: UTF-8 and UTF-32 output against ICU, UTF-16 and ASCII
 // output against their rules, into canary-filled buffers; and the text read as numbers.
+#include "../fuzz/output_reference.h"
 #include "test_support.h"
 
 #include <cerrno>
@@ -41,42 +42,23 @@ TEST(TextConvertIn, NullSourcesAndUTF32ConvertedWholeOrRaising) {
     }
 }
 
-// Converts `units` into a canary-filled buffer as ICU does into another, raising (at `line`) for
-// every status but success, warnings included; the library adds one rule: a NUL asked for and
-// left out is an overflow.
-template <class Unit, class IcuUnit, class Convert, class Icu>
-void ExpectAsIcu(const UTF16String& units, int size, bool nul, int line, Icu icu, Convert convert) {
-    auto mine = CanaryBuffer<Unit>(Size(std::max(size, 0)) + 2), theirs = mine;
-    UErrorCode status = U_ZERO_ERROR;
-    int32_t length = 0;
-    icu(reinterpret_cast<IcuUnit*>(theirs.data()), size, &length,
-        reinterpret_cast<const UChar*>(units.data()), int32_t(units.size()), &status);
-    if (nul && status == U_STRING_NOT_TERMINATED_WARNING) status = U_BUFFER_OVERFLOW_ERROR;
-    if (status == U_ZERO_ERROR) {
-        convert(Text(units), mine.data(), size, nul);
-    } else {
-        EXPECT_RAISES(convert(Text(units), mine.data(), size, nul), std::runtime_error,
-                      "Unspecified function", line, u_errorName(status));
-    }
-    EXPECT_EQ(mine, theirs);
-}
-
 // Every size from -1 to past the room needed, with and without a NUL; a null buffer of size 0
 // is a size query, of any other size a fault.
 TEST(TextConvertOut, UTF8AndUTF32OutputAsIcuWrites) {
     Generator generate{std::mt19937(17)};
     for (int trial = 0; trial < 4000; ++trial) {
-        const UTF16String units = generate.Units(6);
+        const Text text(generate.Units(6));
         const bool nul = trial % 2 == 0;
-        SCOPED_TRACE(testing::Message() << testing::PrintToString(units) << nul);
-        ExpectAsIcu<char, char>(
-            units, generate.Below(3 * int(units.size()) + 4) - 1, nul, 986, u_strToUTF8,
-            [](const Text& text, char* buffer, int size, bool n) { text.ToUTF8(buffer, size, n); });
-        ExpectAsIcu<UTF32Unit, UChar32>(units, generate.Below(int(units.size()) + 3) - 1, nul, 955,
-                                        u_strToUTF32,
-                                        [](const Text& text, UTF32Unit* buffer, int size, bool n) {
-                                            text.ToUTF32(buffer, size, n);
-                                        });
+        const int size8 = generate.Below(3 * text.get_Length() + 4) - 1,
+                  size32 = generate.Below(text.get_Length() + 3) - 1;
+        ASSERT_TRUE((fuzz::WritesAsIcu<char, char>(
+            text, size8, nul, 986, u_strToUTF8,
+            [&](char* buffer, int size, bool n) { text.ToUTF8(buffer, size, n); })))
+            << testing::PrintToString(UnitsOf(text)) << size8 << nul;
+        ASSERT_TRUE((fuzz::WritesAsIcu<UTF32Unit, UChar32>(
+            text, size32, nul, 955, u_strToUTF32,
+            [&](UTF32Unit* buffer, int size, bool n) { text.ToUTF32(buffer, size, n); })))
+            << testing::PrintToString(UnitsOf(text)) << size32 << nul;
     }
     const Text ae = Text(Units({'a', 0xE9}));
     ae.ToUTF8(nullptr, 0, true);
