@@ -1,4 +1,4 @@
-// What the output fuzzer and the output tests share: ToUTF8 and ToUTF32 against the ICU
+// What the UTF fuzzer and the output tests share: ToUTF8 and ToUTF32 against the ICU
 // conversion they stand on, into equal buffers with canaries on both sides.
 #ifndef QUENDALTEXT_FUZZ_OUTPUT_REFERENCE_H
 #define QUENDALTEXT_FUZZ_OUTPUT_REFERENCE_H

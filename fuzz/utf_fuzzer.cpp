@@ -6,6 +6,9 @@
 // it stops, with the converter's maximal subpart; the complete UTF-8 prefix leaves out what the
 // converter keeps pending. From a C string of UTF-8 a text keeps the units before the first
 // fault; from one of UTF-32 it raises ICU's status from its line when a value is no scalar value.
+// ToUTF8 and ToUTF32 of the units into buffers of every telling size write and raise as ICU does
+// into an equal buffer, and write nothing outside it.
+#include "output_reference.h"
 #include "utf_reference.h"
 
 #include <algorithm>
@@ -64,6 +67,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } catch (const QuendalLog::CPPException<std::runtime_error>& failure) {
         Check(found && std::strcmp(failure.what(), "U_INVALID_CHAR_FOUND") == 0 &&
               failure.get_LineNum() == 290);
+    }
+    const Text text(forms.units);
+    for (const bool nul : {false, true}) {
+        const int exact = text.get_EncodingSize(UTF8Encoding, nul);
+        for (const int room : {-1, 0, exact / 2, exact - 1, exact, exact + 1}) {
+            Check(fuzz::WritesAsIcu<char, char>(
+                text, room, nul, 986, u_strToUTF8,
+                [&](char* b, int s, bool t) { text.ToUTF8(b, s, t); }));
+        }
+        const int units = text.get_Length() + 1;  // the count leaves leading NULs out
+        for (const int room : {-1, 0, units / 2, units - 1, units, units + 1}) {
+            Check(fuzz::WritesAsIcu<QuendalText::UTF32Unit, UChar32>(
+                text, room, nul, 955, u_strToUTF32,
+                [&](QuendalText::UTF32Unit* b, int s, bool t) { text.ToUTF32(b, s, t); }));
+        }
     }
     return 0;
 }
