@@ -1,7 +1,7 @@
-// What the UTF fuzzers (and the conversion tests) share: one input read as UTF-8 bytes, UTF-16
-// units and UTF-32 values, and ICU's reading of them: where its converters find the first
-// ill-formed or cut sequence and how long it is, what they keep pending at the end of a block,
-// and what its conversions with U+FFFD make.
+// What the UTF fuzzer (and the conversion tests) share: one input read as UTF-8 bytes, UTF-16
+// units and UTF-32 values, and ICU's reading of them: where it finds the first ill-formed or cut
+// sequence and how long it is, what its converter keeps pending at the end of a block, and what
+// its conversions with U+FFFD make.
 #ifndef QUENDALTEXT_FUZZ_UTF_REFERENCE_H
 #define QUENDALTEXT_FUZZ_UTF_REFERENCE_H
 
@@ -12,6 +12,7 @@
 #include <unicode/ucnv.h>
 #include <unicode/ucnv_cb.h>
 #include <unicode/ustring.h>
+#include <unicode/utf16.h>
 
 #include <string>
 #include <vector>
@@ -45,59 +46,41 @@ struct Fault {
     std::size_t length;    // its units: the maximal ill-formed subpart
 };
 
-// UTF-8 to UTF-16 (or, `fromUnicode`, UTF-16 to UTF-8) through ICU's UTF-8 converter with the
-// stop callback, as a block that more input may follow: an ill-formed sequence stops it, and
-// what the next block may complete stays pending (a cut one).
-inline Fault IcuFirstFault(const void* input, std::size_t size, bool fromUnicode) {
+// UTF-8 through ICU's UTF-8 converter with the stop callback, as a block that more input may
+// follow: an ill-formed sequence stops it, and what the next block may complete stays pending
+// (a cut one).
+inline Fault IcuFirstFault(const std::string& bytes) {
     UErrorCode status = U_ZERO_ERROR, ignored = U_ZERO_ERROR;
     UConverter* converter = ucnv_open("UTF-8", &status);
-    std::vector<char> out(4 * size + 4);
+    std::vector<UChar> out(bytes.size() + 1);
     char invalid[8];
-    UChar invalidUnits[8];
     std::int8_t invalidLength = sizeof invalid;
-    std::size_t read = 0;
-    int32_t pending = 0;
-    if (fromUnicode) {
-        const auto* begin = static_cast<const UChar*>(input);
-        const UChar* source = begin;
-        char* target = out.data();
-        ucnv_setFromUCallBack(converter, UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr,
-                              &status);
-        ucnv_fromUnicode(converter, &target, target + out.size(), &source, begin + size, nullptr,
-                         false, &status);
-        ucnv_getInvalidUChars(converter, invalidUnits, &invalidLength, &ignored);
-        pending = ucnv_fromUCountPending(converter, &ignored);
-        read = static_cast<std::size_t>(source - begin);
-    } else {
-        const auto* begin = static_cast<const char*>(input);
-        const char* source = begin;
-        auto* target = reinterpret_cast<UChar*>(out.data());
-        ucnv_setToUCallBack(converter, UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
-        ucnv_toUnicode(converter, &target, target + size + 1, &source, begin + size, nullptr, false,
-                       &status);
-        ucnv_getInvalidChars(converter, invalid, &invalidLength, &ignored);
-        pending = ucnv_toUCountPending(converter, &ignored);
-        read = static_cast<std::size_t>(source - begin);
-    }
+    const char* source = bytes.data();
+    UChar* target = out.data();
+    ucnv_setToUCallBack(converter, UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
+    ucnv_toUnicode(converter, &target, target + out.size(), &source, source + bytes.size(), nullptr,
+                   false, &status);
+    ucnv_getInvalidChars(converter, invalid, &invalidLength, &ignored);
+    const auto pending = static_cast<std::size_t>(ucnv_toUCountPending(converter, &ignored));
     ucnv_close(converter);
     if (U_FAILURE(status)) {
         Check(status == U_ILLEGAL_CHAR_FOUND || status == U_INVALID_CHAR_FOUND);
         const auto length = static_cast<std::size_t>(invalidLength);
-        return {true, false, read - length, length};
+        return {true, false, static_cast<std::size_t>(source - bytes.data()) - length, length};
     }
-    const auto cut = static_cast<std::size_t>(pending);
-    return {cut > 0, cut > 0, size - cut, cut};
+    return {pending > 0, pending > 0, bytes.size() - pending, pending};
 }
-inline Fault IcuFirstFault(const std::string& bytes) {
-    return IcuFirstFault(bytes.data(), bytes.size(), false);
-}
-// ICU's converter keeps any surrogate at the end pending; only one that a low surrogate after it
-// would pair is cut.
+// The first unit that ICU's UTF-16 macros call an unpaired surrogate; one at the end is cut when
+// a low surrogate after it would pair it.
 inline Fault IcuFirstFault(const UTF16String& units) {
-    Fault fault = IcuFirstFault(units.data(), units.size(), true);
-    const UTF16String completed = units + UTF16String(1, 0xDC00);
-    fault.cut = fault.cut && !IcuFirstFault(completed.data(), completed.size(), true).found;
-    return fault;
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        const bool lead = U16_IS_LEAD(units[i]), last = i + 1 == units.size();
+        if (lead && !last && U16_IS_TRAIL(units[i + 1]))
+            ++i;
+        else if (U16_IS_SURROGATE(units[i]))
+            return {true, lead && last, i, 1};
+    }
+    return {false, false, units.size(), 0};
 }
 // The first value that ICU's UTF-32 conversion refuses.
 inline Fault IcuFirstFault(const std::u32string& values) {

@@ -1,6 +1,6 @@
 // Every level's kernels against their plain forms, on inputs with each kind of fault, surrogate
 // and sought unit at every position relative to the vector widths, amid characters of each length.
-#include "internal/kernels.h"
+#include "../fuzz/kernels_agree.h"
 #include "test_support.h"
 
 #include <cstdio>
@@ -131,110 +131,48 @@ void ForEachUnitString(Check check) {
     }
 }
 
-// Expects the kernel and its plain form to answer the same for the same arguments.
-#define ASSERT_SAME(kernel, plain, ...) \
-  ASSERT_EQ(kernels->kernel(__VA_ARGS__), reference::plain(__VA_ARGS__))
-
-auto Tied(const TranscodeResult& r) { return std::tie(r.read, r.written, r.codePoints, r.stop); }
-
 TEST(Kernels, TranscodersMatchReference) {
     for (const Kernels* kernels : VectorLevels()) {
         SCOPED_TRACE(kernels->name);
         ForEachUTF8String([&](std::string_view bytes) {
-            std::vector<UTF16Unit> plain(bytes.size() + 1), fast(bytes.size() + 1);
-            const TranscodeResult r =
-                reference::UTF8ToUTF16(bytes.data(), bytes.size(), plain.data());
-            ASSERT_EQ(Tied(r), Tied(kernels->utf8ToUTF16(bytes.data(), bytes.size(), fast.data())));
-            ASSERT_TRUE(std::equal(plain.begin(), plain.begin() + static_cast<long>(r.written),
-                                   fast.begin()));
-            const ValidPrefix v = kernels->validUTF8Prefix(bytes.data(), bytes.size());
-            ASSERT_EQ(std::tie(r.read, r.stop), std::tie(v.read, v.stop));
+            ASSERT_TRUE(fuzz::UTF8PassesAgree(*kernels, bytes)) << testing::PrintToString(bytes);
         });
         ForEachUnitString([&](const UTF16String& units) {
-            ASSERT_SAME(utf8LengthOfUnits, UTF8LengthOfUnits, units.data(), units.size());
-            const TranscodeResult valid = reference::ValidateUTF16(units.data(), units.size());
-            const ValidPrefix v = kernels->validUTF16Prefix(units.data(), units.size());
-            ASSERT_EQ(std::tie(valid.read, valid.stop), std::tie(v.read, v.stop));
-            // Rooms around the whole output's size; nothing beyond the output is written.
-            const std::size_t most = 3 * units.size(), whole = valid.written;
-            for (const std::size_t room : {most, whole, whole - (whole > 0), whole / 2}) {
-                std::string plain(most + 1, '#'), fast = plain;
-                ASSERT_EQ(Tied(reference::UTF16ToUTF8(units.data(), units.size(), &plain[0], room)),
-                          Tied(kernels->utf16ToUTF8(units.data(), units.size(), &fast[0], room)));
-                ASSERT_EQ(plain, fast);
-            }
+            // Rooms around the whole output's size.
+            const std::size_t whole = reference::ValidateUTF16(units.data(), units.size()).written;
+            for (const std::size_t room : {3 * units.size(), whole, whole - (whole > 0), whole / 2})
+                ASSERT_TRUE(fuzz::UTF16PassesAgree(*kernels, units, room))
+                    << testing::PrintToString(units) << room;
         });
     }
 }
 
+// Each sought unit beside each other text: sets up to kSmallSetUnits, patterns from the text's end
+// (so that they are found) and near misses of them, and the text with one unit changed in case
+// or value. The sought units are bounds that the special units and the backgrounds cross, and
+// the unit before the last (which a surrogate after it may take along).
 TEST(Kernels, UnitPassesMatchReference) {
-    const UTF16String kSets[] = {QUENDALTEXT_U("|"), QUENDALTEXT_U("~^|`"),
-                                 Units({0, 0xFFFF, 0xD800}),
-                                 QUENDALTEXT_U("abcdefg|")};  // up to kSmallSetUnits
     for (const Kernels* kernels : VectorLevels()) {
         SCOPED_TRACE(kernels->name);
         ForEachUnitString([&](const UTF16String& units) {
-            const UTF16Unit* data = units.data();
             const std::size_t size = units.size();
-            ASSERT_SAME(continueCount, ContinueCount, data, size, 0);
-            ASSERT_SAME(continueCount, ContinueCount, data, size, 1);
-            ASSERT_SAME(isAscii, IsAscii, data, size);
-            // Bounds that the special units and the backgrounds cross, and none ever passes.
-            for (const unsigned bound : {0u, 0x7Fu, 0x2FFu, 0x7FFu, 0xFFFFu}) {
-                std::vector<UTF16Unit> plain(size + 1, UTF16Unit{0x2A}), fast = plain;
-                const auto unit = static_cast<UTF16Unit>(bound);
-                ASSERT_EQ(kernels->copyUpToAbove(data, size, unit, fast.data()),
-                          reference::CopyUpToAbove(data, size, unit, plain.data()));
-                ASSERT_EQ(fast, plain);
-                ASSERT_SAME(findAbove, FindAbove, data, size, unit);
-            }
-            UTF16String copy(size + 1, UTF16Unit{0x2A});
-            ASSERT_EQ(kernels->copyAndCount(data, size, &copy[0]),
-                      reference::ContinueCount(data, size, 0));
-            ASSERT_EQ(copy, units + UTF16Unit{0x2A});
-            // Fixed units, and the one before the last (which a surrogate after it may take along).
-            const unsigned before = size > 1 && !IsSurrogate(data[size - 2]) ? data[size - 2] : 0;
-            for (const unsigned sought :
-                 {0u, 0x7Fu, 0xFFFFu, unsigned{u'|'}, unsigned{u'a'}, before}) {
-                const auto unit = static_cast<UTF16Unit>(sought);
-                ASSERT_SAME(findUnit, FindUnit, data, size, unit);
-                ASSERT_SAME(findLastUnit, FindLastUnit, data, size, unit);
-                for (const bool forward : {true, false}) {
-                    ASSERT_EQ(FindSingleCharacter(*kernels, data, size, unit, forward),
-                              reference::FindSingleCharacter(data, size, unit, forward));
-                    UTF16String plain = units, fast = units;
-                    bool plainStarts = false, fastStarts = false;
-                    const std::size_t kept =
-                        reference::RemoveUnit(&plain[0], size, unit, forward, &plainStarts);
-                    ASSERT_EQ(kernels->removeUnit(&fast[0], size, unit, forward, &fastStarts),
-                              kept);
-                    ASSERT_EQ(plain.substr(0, kept) + UTF16Unit(plainStarts),
-                              fast.substr(0, kept) + UTF16Unit(fastStarts));
-                }
-            }
-            for (const UTF16String& set : kSets) {
-                ASSERT_SAME(findAnyOf, FindAnyOf, data, size, set.data(), set.size());
-                ASSERT_SAME(findNoneOf, FindNoneOf, data, size, set.data(), set.size());
-            }
-            // Patterns from the text itself, so that they are found, and near misses.
-            for (std::size_t length = 2; length <= 9 && length <= size; length += 7) {
-                UTF16String pattern = units.substr(size - length);
-                for (int miss = 0; miss < 2; ++miss, pattern[length / 2] ^= 1) {
-                    ASSERT_SAME(findPattern, FindPattern, data, size, pattern.data(), length);
-                }
-            }
-            // The text against itself with one unit changed in case or value.
-            UTF16String other = units;
+            std::vector<UTF16String> others = {QUENDALTEXT_U("|"), QUENDALTEXT_U("~^|`"),
+                                               Units({0, 0xFFFF, 0xD800}),
+                                               QUENDALTEXT_U("abcdefg|"), units};
             if (size > 0)
-                other[size / 2] =
-                    static_cast<UTF16Unit>(AsciiUnfold(AsciiFold(other[size / 2]) ^ 0x20));
-            ASSERT_SAME(mismatch, Mismatch, data, other.data(), size);
-            ASSERT_SAME(mismatchAsciiFolded, MismatchAsciiFolded, data, other.data(), size);
-            UTF16String plain = units, fast = units;
-            reference::AsciiToUpper(&plain[0], size), kernels->asciiToUpper(&fast[0], size);
-            ASSERT_EQ(plain, fast);
-            reference::AsciiToLower(&plain[0], size), kernels->asciiToLower(&fast[0], size);
-            ASSERT_EQ(plain, fast);
+                others.back()[size / 2] =
+                    static_cast<UTF16Unit>(AsciiUnfold(AsciiFold(units[size / 2]) ^ 0x20));
+            for (std::size_t length = 2; length <= 9 && length <= size; length += 7) {
+                others.push_back(units.substr(size - length));
+                others.push_back(others.back()), others.back()[length / 2] ^= 1;
+            }
+            const unsigned before = size > 1 && !IsSurrogate(units[size - 2]) ? units[size - 2] : 0;
+            const unsigned sought[] = {0, 0x7F, 0x2FF, 0x7FF, 0xFFFF, u'|', u'a', before};
+            for (std::size_t i = 0; i < std::max(std::size(sought), others.size()); ++i)
+                ASSERT_TRUE(fuzz::UnitPassesAgree(*kernels, units,
+                                                  static_cast<UTF16Unit>(sought[i % 8]),
+                                                  others[i % others.size()]))
+                    << testing::PrintToString(units) << i;
         });
     }
 }

@@ -15,17 +15,6 @@ using QuendalText::Malformed;
 using QuendalText::MalformedInput;
 using QuendalText::UTF16StringView;
 
-// ICU's conversion with U+FFFD for ill-formed input: the output and how many U+FFFD it wrote.
-template <class Dest, class Source, class Convert>
-std::pair<Dest, int32_t> Icu(Convert convert, const Source& source) {
-    int32_t substitutions = 0;
-    Dest dest = fuzz::IcuWithSub<Dest>(convert, source, &substitutions);
-    return {dest, substitutions};
-}
-auto IcuFromUTF8(const std::string& bytes) { return Icu<UTF16String>(u_strFromUTF8WithSub, bytes); }
-auto IcuToUTF8(const UTF16String& units) { return Icu<std::string>(u_strToUTF8WithSub, units); }
-auto IcuFromUTF32(const std::u32string& v) { return Icu<UTF16String>(u_strFromUTF32WithSub, v); }
-
 // Code points at the encoding boundaries, surrogates, NUL and values beyond Unicode.
 constexpr char32_t kEdges[] = {0,       0x41,    0x7F,     0x80,     0x7FF,     0x800,  0xD7FF,
                                0xD800,  0xDBFF,  0xDC00,   0xDFFF,   0xE000,    0xFFFD, 0xFFFF,
@@ -60,9 +49,9 @@ UTF16String RandomUnits(std::mt19937& random) {
 }
 
 // The offset of the MalformedInput that `raise` raises (-1 for none), after checking its origin
-// and that a rethrow keeps its type; and what it must be for ICU's count of U+FFFD.
-long long OffsetFor(int32_t substitutions, std::size_t position) {
-    return substitutions == 0 ? -1 : static_cast<long long>(position);
+// and that a rethrow keeps its type; and what it must be for ICU's first fault.
+long long OffsetOf(const fuzz::Fault& fault) {
+    return fault.found ? static_cast<long long>(fault.position) : -1;
 }
 long long MalformedOffset(const std::function<void()>& raise) {
     try {
@@ -88,17 +77,19 @@ void ForEachTrial(unsigned seed, Check check) {
     }
 }
 
+// ValidateUTF8 finds ICU's first fault and its maximal subpart, and the strict readers raise
+// at its offset.
 TEST(TextConvert, UTF8InAgreesWithIcu) {
     ForEachTrial(1234, [](std::mt19937& random) {
         std::string bytes = RandomBytes(random);
         if (random() % 4 == 0) bytes.insert(0, 1, '\0');  // NUL units count only after a character
-        const auto [fromBytes, bytesSubs] = IcuFromUTF8(bytes);
-        EXPECT_TRUE(Holds(Text::FromUTF8(bytes, Malformed::Replace), fromBytes));
+        const UTF16String replaced = fuzz::IcuReplaced(bytes);
+        EXPECT_TRUE(Holds(Text::FromUTF8(bytes, Malformed::Replace), replaced));
         // Text(const char*) and operator+= read a C string and keep the units before a fault,
         // also after a prefix (which may end with a high surrogate that takes one).
         const std::string cString = bytes.c_str();
         const UTF16String kept =
-            IcuFromUTF8(cString.substr(0, QuendalText::ValidateUTF8(cString).position)).first;
+            fuzz::IcuReplaced(cString.substr(0, fuzz::IcuFirstFault(cString).position));
         EXPECT_TRUE(Holds(Text(cString.c_str()), kept));
         for (const UTF16String& prefix :
              {Units({'A'}), Units({0xD800}), Units({0xDC00}), Units({0, 0})}) {
@@ -107,22 +98,15 @@ TEST(TextConvert, UTF8InAgreesWithIcu) {
             EXPECT_EQ(&(grown += cString.c_str()), &grown);
             EXPECT_TRUE(Holds(grown, prefix + kept, false));
         }
-        // The offset ends ICU's well-formed prefix, and the subpart there is one U+FFFD.
+        const fuzz::Fault fault = fuzz::IcuFirstFault(bytes);
         const auto check = QuendalText::ValidateUTF8(bytes);
-        EXPECT_EQ(MalformedOffset([&] { Text::FromUTF8(bytes); }),
-                  OffsetFor(bytesSubs, check.position));
-        // The modern members' arguments read UTF-8 as strictly.
+        EXPECT_TRUE(check.position == fault.position && check.length == fault.length);
+        EXPECT_EQ(MalformedOffset([&] { Text::FromUTF8(bytes); }), OffsetOf(fault));
         EXPECT_EQ(MalformedOffset([&] { QuendalText::TextArgument argument(bytes); }),
-                  OffsetFor(bytesSubs, check.position));
-        if (bytesSubs == 0) {
-            EXPECT_TRUE(Holds(Text::FromUTF8(bytes), fromBytes));
-            EXPECT_EQ(UTF16String(QuendalText::TextArgument(bytes).View()), fromBytes);
-        } else {
-            EXPECT_EQ(IcuFromUTF8(bytes.substr(0, check.position)).second, 0);
-            // The subpart is maximal: ICU replaces it alone and reads on after it.
-            EXPECT_EQ(IcuFromUTF8(bytes.substr(check.position)).first,
-                      UTF16String(QUENDALTEXT_U("\uFFFD")) +
-                          IcuFromUTF8(bytes.substr(check.position + check.length)).first);
+                  OffsetOf(fault));
+        if (!fault.found) {
+            EXPECT_TRUE(Holds(Text::FromUTF8(bytes), replaced));
+            EXPECT_EQ(UTF16String(QuendalText::TextArgument(bytes).View()), replaced);
         }
     });
 }
@@ -131,18 +115,18 @@ TEST(TextConvert, UTF16AgreesWithIcu) {
     ForEachTrial(5678, [](std::mt19937& random) {
         const UTF16String units = RandomUnits(random);
         const Text text{UTF16StringView(units)};
-        const auto [utf8, unitSubs] = IcuToUTF8(units);
+        const std::string utf8 = fuzz::IcuWithSub<std::string>(u_strToUTF8WithSub, units);
         EXPECT_EQ(text.ToUTF8String(Malformed::Replace), utf8);
-        EXPECT_EQ(UnitsOf(Text::FromUTF16(units, Malformed::Replace)), IcuFromUTF8(utf8).first);
+        EXPECT_EQ(UnitsOf(Text::FromUTF16(units, Malformed::Replace)), fuzz::IcuReplaced(units));
         EXPECT_EQ((std::ostringstream() << text).str(), utf8);
+        const fuzz::Fault fault = fuzz::IcuFirstFault(units);
         const long long unitOffset = MalformedOffset([&] { text.ToUTF8String(); });
+        EXPECT_EQ(unitOffset, OffsetOf(fault));
         EXPECT_EQ(MalformedOffset([&] { text.ToUTF32String(); }), unitOffset);
         EXPECT_EQ(MalformedOffset([&] { Text::FromUTF16(units); }), unitOffset);
-        const auto unitCheck = QuendalText::ValidateUTF16(units);
-        EXPECT_EQ(unitOffset, OffsetFor(unitSubs, unitCheck.position));
-        EXPECT_TRUE(unitSubs == 0 || IcuToUTF8(units.substr(0, unitCheck.position)).second == 0);
-        EXPECT_EQ(unitCheck.validity == QuendalText::Validity::Incomplete,
-                  unitCheck.position + 1 == units.size() && IsHigh(units.back()));
+        const auto check = QuendalText::ValidateUTF16(units);
+        EXPECT_TRUE(check.position == fault.position &&
+                    (check.validity == QuendalText::Validity::Incomplete) == fault.cut);
 
         // The code points read a lone surrogate as its value; UTF-32 has U+FFFD for it.
         std::u32string codePoints, utf32;
@@ -159,7 +143,7 @@ TEST(TextConvert, UTF16AgreesWithIcu) {
                                       ? std::wstring(units.begin(), units.end())
                                       : std::wstring(codePoints.begin(), codePoints.end());
         EXPECT_EQ(text.ToWString(), wide);
-        EXPECT_EQ(UnitsOf(Text::FromWString(wide, Malformed::Replace)), IcuFromUTF8(utf8).first);
+        EXPECT_EQ(UnitsOf(Text::FromWString(wide, Malformed::Replace)), fuzz::IcuReplaced(units));
         EXPECT_EQ(MalformedOffset([&] { Text::FromWString(wide); }),
                   sizeof(wchar_t) == 2 ? unitOffset
                                        : MalformedOffset([&] { Text::FromUTF32(codePoints); }));
@@ -169,18 +153,15 @@ TEST(TextConvert, UTF16AgreesWithIcu) {
 TEST(TextConvert, UTF32InAgreesWithIcu) {
     ForEachTrial(9012, [](std::mt19937& random) {
         const std::u32string values = RandomValues(random);
-        const auto [fromValues, valueSubs] = IcuFromUTF32(values);
-        EXPECT_EQ(UnitsOf(Text::FromUTF32(values, Malformed::Replace)), fromValues);
-        const auto valueCheck = QuendalText::ValidateUTF32(values);
-        EXPECT_EQ(MalformedOffset([&] { Text::FromUTF32(values); }),
-                  OffsetFor(valueSubs, valueCheck.position));
-        EXPECT_TRUE(valueSubs == 0 ||
-                    IcuFromUTF32(values.substr(0, valueCheck.position)).second == 0);
+        const UTF16String replaced = fuzz::IcuReplaced(values);
+        const fuzz::Fault fault = fuzz::IcuFirstFault(values);
+        EXPECT_EQ(UnitsOf(Text::FromUTF32(values, Malformed::Replace)), replaced);
+        EXPECT_EQ(QuendalText::ValidateUTF32(values).position, fault.position);
+        EXPECT_EQ(MalformedOffset([&] { Text::FromUTF32(values); }), OffsetOf(fault));
         if (sizeof(wchar_t) == 4) {  // values beyond Unicode, and negative ones, as wchar_t
             const std::wstring wideValues(values.begin(), values.end());
-            EXPECT_EQ(UnitsOf(Text::FromWString(wideValues, Malformed::Replace)), fromValues);
-            EXPECT_EQ(MalformedOffset([&] { Text::FromWString(wideValues); }),
-                      OffsetFor(valueSubs, valueCheck.position));
+            EXPECT_EQ(UnitsOf(Text::FromWString(wideValues, Malformed::Replace)), replaced);
+            EXPECT_EQ(MalformedOffset([&] { Text::FromWString(wideValues); }), OffsetOf(fault));
         }
     });
 }

@@ -1,0 +1,104 @@
+// What the kernels fuzzer and the kernels test share: one level's kernels against the plain
+// reference forms on the same arguments. Each check answers whether every kernel agreed, output
+// buffers included (they carry a marker past the expected end, so that an overrun shows).
+#ifndef QUENDALTEXT_FUZZ_KERNELS_AGREE_H
+#define QUENDALTEXT_FUZZ_KERNELS_AGREE_H
+
+#include "internal/kernels.h"
+
+#include <algorithm>
+#include <string>
+#include <string_view>
+#include <tuple>
+#include <vector>
+
+namespace fuzz {
+
+using QuendalText::UTF16String;
+using QuendalText::UTF16Unit;
+using QuendalText::detail::Kernels;
+
+// The kernel and its plain form answer the same for the same arguments.
+#define QUENDALTEXT_SAME(kernel, plain, ...) \
+  (kernels.kernel(__VA_ARGS__) == QuendalText::detail::reference::plain(__VA_ARGS__))
+
+inline auto Tied(const QuendalText::detail::TranscodeResult& r) {
+    return std::tie(r.read, r.written, r.codePoints, r.stop);
+}
+
+// The UTF-8 validator and the transcoder to UTF-16.
+inline bool UTF8PassesAgree(const Kernels& kernels, std::string_view bytes) {
+    namespace reference = QuendalText::detail::reference;
+    std::vector<UTF16Unit> plain(bytes.size() + 1), fast(bytes.size() + 1);
+    const auto r = reference::UTF8ToUTF16(bytes.data(), bytes.size(), plain.data());
+    const auto v = kernels.validUTF8Prefix(bytes.data(), bytes.size());
+    return Tied(r) == Tied(kernels.utf8ToUTF16(bytes.data(), bytes.size(), fast.data())) &&
+           std::equal(plain.begin(), plain.begin() + static_cast<long>(r.written), fast.begin()) &&
+           v.read == r.read && v.stop == r.stop;
+}
+
+// The UTF-16 validator, the UTF-8 length, and the transcoder to UTF-8 into `room` bytes (at most
+// three a unit).
+inline bool UTF16PassesAgree(const Kernels& kernels, const UTF16String& units, std::size_t room) {
+    namespace reference = QuendalText::detail::reference;
+    const auto r = reference::ValidateUTF16(units.data(), units.size());
+    const auto v = kernels.validUTF16Prefix(units.data(), units.size());
+    std::string plain(3 * units.size() + 1, '#'), fast(plain);
+    return v.read == r.read && v.stop == r.stop &&
+           QUENDALTEXT_SAME(utf8LengthOfUnits, UTF8LengthOfUnits, units.data(), units.size()) &&
+           Tied(reference::UTF16ToUTF8(units.data(), units.size(), &plain[0], room)) ==
+               Tied(kernels.utf16ToUTF8(units.data(), units.size(), &fast[0], room)) &&
+           plain == fast;
+}
+
+// The unit passes: `sought` as the unit found, removed and bound; `other` as the compared text
+// (over the common length), the pattern (from two units), and in its first units the set.
+inline bool UnitPassesAgree(const Kernels& kernels, const UTF16String& units, UTF16Unit sought,
+                            const UTF16String& other) {
+    namespace reference = QuendalText::detail::reference;
+    const UTF16Unit* data = units.data();
+    const std::size_t size = units.size(), common = std::min(size, other.size());
+    const std::size_t setSize = std::min(other.size(), QuendalText::detail::kSmallSetUnits);
+    bool same =
+        QUENDALTEXT_SAME(continueCount, ContinueCount, data, size, 0) &&
+        QUENDALTEXT_SAME(continueCount, ContinueCount, data, size, 1) &&
+        QUENDALTEXT_SAME(isAscii, IsAscii, data, size) &&
+        QUENDALTEXT_SAME(findAbove, FindAbove, data, size, sought) &&
+        QUENDALTEXT_SAME(findUnit, FindUnit, data, size, sought) &&
+        QUENDALTEXT_SAME(findLastUnit, FindLastUnit, data, size, sought) &&
+        QUENDALTEXT_SAME(mismatch, Mismatch, data, other.data(), common) &&
+        QUENDALTEXT_SAME(mismatchAsciiFolded, MismatchAsciiFolded, data, other.data(), common) &&
+        (setSize == 0 ||
+         (QUENDALTEXT_SAME(findAnyOf, FindAnyOf, data, size, other.data(), setSize) &&
+          QUENDALTEXT_SAME(findNoneOf, FindNoneOf, data, size, other.data(), setSize))) &&
+        (other.size() < 2 ||
+         QUENDALTEXT_SAME(findPattern, FindPattern, data, size, other.data(), other.size()));
+    UTF16String copy(size + 1, u'*'), plain(copy), fast(copy);
+    same = same &&
+           kernels.copyAndCount(data, size, &copy[0]) == reference::ContinueCount(data, size, 0) &&
+           copy == units + u'*' &&
+           kernels.copyUpToAbove(data, size, sought, &fast[0]) ==
+               reference::CopyUpToAbove(data, size, sought, &plain[0]) &&
+           fast == plain;
+    for (const bool forward : {true, false}) {
+        if (QuendalText::detail::IsSurrogate(sought)) break;
+        plain = fast = units;
+        bool plainStarts = false, fastStarts = false;
+        const std::size_t kept =
+            reference::RemoveUnit(&plain[0], size, sought, forward, &plainStarts);
+        same = same &&
+               FindSingleCharacter(kernels, data, size, sought, forward) ==
+                   reference::FindSingleCharacter(data, size, sought, forward) &&
+               kernels.removeUnit(&fast[0], size, sought, forward, &fastStarts) == kept &&
+               plain.compare(0, kept, fast, 0, kept) == 0 && plainStarts == fastStarts;
+    }
+    plain = fast = units;
+    reference::AsciiToUpper(&plain[0], size), kernels.asciiToUpper(&fast[0], size);
+    same = same && plain == fast;
+    reference::AsciiToLower(&plain[0], size), kernels.asciiToLower(&fast[0], size);
+    return same && plain == fast;
+}
+
+}  // namespace fuzz
+
+#endif  // QUENDALTEXT_FUZZ_KERNELS_AGREE_H
