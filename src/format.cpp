@@ -267,12 +267,12 @@ public:
         }
         while (*lengthModifier != 0) Add(*lengthModifier++);
         Add(static_cast<char>(conversion.letter));
-        text_[size_] = '\0';
+        Form[Size] = '\0';
     }
-    const char* c_str() const { return text_; }
+    const char* c_str() const { return Form; }
 
 private:
-    void Add(char character) { text_[size_++] = character; }
+    void Add(char character) { Form[Size++] = character; }
     void AddNumber(int number) {
         char digits[16];
         int count = 0;
@@ -285,13 +285,13 @@ private:
 
     // '%', five flags, two numbers of at most ten digits, '.', two length letters, the letter
     // and NUL.
-    char text_[40] = {};
-    std::size_t size_ = 0;
+    char Form[40] = {};
+    std::size_t Size = 0;
 };
 
 class Formatter {
 public:
-    Formatter(va_list* arguments, UTF16String& output) : arguments_(arguments), output_(output) {}
+    Formatter(va_list* arguments, UTF16String& output) : Arguments(arguments), Output(output) {}
 
     // Formats the units from `format` to `formatEnd`, which is the format's NUL.
     void Run(const UTF16Unit* format, const UTF16Unit* formatEnd) {
@@ -314,7 +314,7 @@ public:
 private:
     template <class Argument>
     Argument Next() {
-        return va_arg(*arguments_, Argument);
+        return va_arg(*Arguments, Argument);
     }
 
     void Convert(Conversion& conversion) {
@@ -423,7 +423,7 @@ private:
         if (needed < 0) RaiseLengthError(kConstructLengthSite);
         const auto size = static_cast<std::size_t>(needed);
         // Before the buffer is made: a number's units are at most its bytes.
-        CheckGrowth(output_.size(), size, kConstructLengthSite);
+        CheckGrowth(Output.size(), size, kConstructLengthSite);
         if (size < sizeof smallBuffer) {
             AppendNumberUnits(smallBuffer);
             return;
@@ -445,7 +445,7 @@ private:
             return;
         }
         // The field is at least as long as its width and its precision.
-        CheckGrowth(output_.size(),
+        CheckGrowth(Output.size(),
                     static_cast<std::size_t>(std::max(conversion.width, conversion.precision)),
                     kConstructLengthSite);
         Conversion narrow = conversion;
@@ -472,13 +472,13 @@ private:
             zeros += padding;
             padding = 0;
         }
-        CheckGrowth(output_.size(), padding + zeros + size, kConstructLengthSite);
-        if (!conversion.leftJustify) output_.append(padding, kPaddingUnit);
-        output_.append(digits.begin(), digits.begin() + static_cast<std::ptrdiff_t>(prefix));
-        output_.append(zeros, kZeroDigit);
-        output_.append(digits.begin() + static_cast<std::ptrdiff_t>(prefix),
-                       digits.begin() + static_cast<std::ptrdiff_t>(size));
-        if (conversion.leftJustify) output_.append(padding, kPaddingUnit);
+        CheckGrowth(Output.size(), padding + zeros + size, kConstructLengthSite);
+        if (!conversion.leftJustify) Output.append(padding, kPaddingUnit);
+        Output.append(digits.begin(), digits.begin() + static_cast<std::ptrdiff_t>(prefix));
+        Output.append(zeros, kZeroDigit);
+        Output.append(digits.begin() + static_cast<std::ptrdiff_t>(prefix),
+                      digits.begin() + static_cast<std::ptrdiff_t>(size));
+        if (conversion.leftJustify) Output.append(padding, kPaddingUnit);
     }
 
     void AppendNumberUnits(const char* digits) {
@@ -487,11 +487,11 @@ private:
     void AppendNumberUnits(const char* digits, std::size_t bytes) {
         // A number's text is ASCII but for the locale's decimal point, so its units are at most
         // its bytes; ASCII is widened as it stands.
-        CheckGrowth(output_.size(), bytes, kConstructLengthSite);
+        CheckGrowth(Output.size(), bytes, kConstructLengthSite);
         if (std::all_of(digits, digits + bytes, [](char byte) { return byte >= 0; })) {
-            output_.append(digits, digits + bytes);
+            Output.append(digits, digits + bytes);
         } else {
-            AppendUTF8(output_, digits, kUnlimited);
+            AppendUTF8(Output, digits, kUnlimited);
         }
     }
 
@@ -580,14 +580,14 @@ private:
         if (IsNarrow(conversion)) {
             const char* narrow = Next<const char*>();
             if (narrow != nullptr) {
-                narrowUnits_.clear();
+                NarrowUnits.clear();
                 // Converted no further than the output may still grow: on a 32-bit target a
                 // long argument would otherwise outgrow what a string can hold.
-                const std::size_t room = kMaxTextUnits - output_.size();
-                if (AppendUTF8(narrowUnits_, narrow, std::min(maxUnits, room)) && maxUnits > room) {
+                const std::size_t room = kMaxTextUnits - Output.size();
+                if (AppendUTF8(NarrowUnits, narrow, std::min(maxUnits, room)) && maxUnits > room) {
                     RaiseLengthError(kConstructLengthSite);
                 }
-                AppendPadded(conversion, narrowUnits_.data(), narrowUnits_.size());
+                AppendPadded(conversion, NarrowUnits.data(), NarrowUnits.size());
                 return;
             }
         } else {
@@ -603,23 +603,23 @@ private:
         const std::size_t width =
             conversion.width == kNotGiven ? 0 : static_cast<std::size_t>(conversion.width);
         const std::size_t padding = width > count ? width - count : 0;
-        CheckGrowth(output_.size(), count, kConstructLengthSite);
-        CheckGrowth(output_.size() + count, padding, kConstructLengthSite);
-        if (padding > 0 && !conversion.leftJustify) output_.append(padding, kPaddingUnit);
-        output_.append(units, count);
-        if (padding > 0 && conversion.leftJustify) output_.append(padding, kPaddingUnit);
+        CheckGrowth(Output.size(), count, kConstructLengthSite);
+        CheckGrowth(Output.size() + count, padding, kConstructLengthSite);
+        if (padding > 0 && !conversion.leftJustify) Output.append(padding, kPaddingUnit);
+        Output.append(units, count);
+        if (padding > 0 && conversion.leftJustify) Output.append(padding, kPaddingUnit);
     }
 
     // Appends units of the format itself, refusing output longer than a text may be.
     void Append(const UTF16Unit* units, std::size_t count) {
-        CheckGrowth(output_.size(), count, kConstructLengthSite);
-        output_.append(units, count);
+        CheckGrowth(Output.size(), count, kConstructLengthSite);
+        Output.append(units, count);
     }
 
-    va_list* arguments_;
-    UTF16String& output_;
+    va_list* Arguments;
+    UTF16String& Output;
     // The converted units of the current %S, kept to reuse their storage.
-    UTF16String narrowUnits_;
+    UTF16String NarrowUnits;
 };
 
 }  // namespace

@@ -79,25 +79,25 @@ public:
             std::none_of(units, units + count,
                          [](UTF16Unit unit) { return detail::IsSurrogate(unit); })) {
             for (std::size_t i = 0; i < count; ++i) {
-                list_[i] = units[i];
-                endsAtSurrogates_ = endsAtSurrogates_ || units[i] == detail::kInvalidUnit;
+                List[i] = units[i];
+                EndsAtSurrogates = EndsAtSurrogates || units[i] == detail::kInvalidUnit;
             }
-            listSize_ = count;
+            ListSize = count;
             return;
         }
         detail::WalkCharacters(units, count, forward, [&](detail::SearchStep step) {
             const UTF16Unit unit = units[step.start];
             if (step.width != 1 || detail::IsSurrogate(unit)) return true;
-            if (unit == detail::kInvalidUnit) endsAtSurrogates_ = true;
-            if (std::find(list_, list_ + listSize_, unit) != list_ + listSize_) return true;
-            if (listSize_ < detail::kSmallSetUnits) {
-                list_[listSize_++] = unit;
+            if (unit == detail::kInvalidUnit) EndsAtSurrogates = true;
+            if (std::find(List, List + ListSize, unit) != List + ListSize) return true;
+            if (ListSize < detail::kSmallSetUnits) {
+                List[ListSize++] = unit;
             } else {
-                if (!table_) {
-                    table_.emplace();
-                    for (const UTF16Unit listed : list_) table_->set(listed);
+                if (!Table) {
+                    Table.emplace();
+                    for (const UTF16Unit listed : List) Table->set(listed);
                 }
-                table_->set(unit);
+                Table->set(unit);
             }
             return true;
         });
@@ -107,15 +107,14 @@ public:
     // the first units are looked at one by one before the vector search.
     std::size_t FindEnd(const UTF16Unit* units, std::size_t start, std::size_t count) const {
         std::size_t stop = start;
-        if (table_ || endsAtSurrogates_) {
+        if (Table || EndsAtSurrogates) {
             while (stop < count && !EndsToken(units[stop])) ++stop;
             return stop;
         }
         const std::size_t near = std::min(count, start + kNearUnits);
         while (stop < near && !InList(units[stop])) ++stop;
-        if (stop < near || stop == count || listSize_ == 0) return listSize_ == 0 ? count : stop;
-        return stop +
-               detail::ActiveKernels().findAnyOf(units + stop, count - stop, list_, listSize_);
+        if (stop < near || stop == count || ListSize == 0) return ListSize == 0 ? count : stop;
+        return stop + detail::ActiveKernels().findAnyOf(units + stop, count - stop, List, ListSize);
     }
 
 private:
@@ -123,18 +122,18 @@ private:
 
     bool InList(UTF16Unit unit) const {
         bool found = false;
-        for (std::size_t k = 0; k < listSize_; ++k) found = found || list_[k] == unit;
+        for (std::size_t k = 0; k < ListSize; ++k) found = found || List[k] == unit;
         return found;
     }
     bool EndsToken(UTF16Unit unit) const {
-        if (detail::IsSurrogate(unit)) return endsAtSurrogates_;
-        return table_ ? table_->test(unit) : InList(unit);
+        if (detail::IsSurrogate(unit)) return EndsAtSurrogates;
+        return Table ? Table->test(unit) : InList(unit);
     }
 
-    UTF16Unit list_[detail::kSmallSetUnits] = {};
-    std::size_t listSize_ = 0;
-    bool endsAtSurrogates_ = false;
-    std::optional<std::bitset<detail::kLastBmpCodePoint + 1>> table_;  // one bit per unit
+    UTF16Unit List[detail::kSmallSetUnits] = {};
+    std::size_t ListSize = 0;
+    bool EndsAtSurrogates = false;
+    std::optional<std::bitset<detail::kLastBmpCodePoint + 1>> Table;  // one bit per unit
 };
 
 // The first index from `start` whose unit ends a token, by the delimiters `set` searched in
