@@ -87,7 +87,7 @@ int StatusOf(bool allRead) { return allRead ? kExitSuccess : kExitInputError; }
 // byte-order mark says, while it returns true; `terminated` tells whether an LF ended the line.
 template <class Visit>
 void ForEachLine(const Settings& settings, const std::string& path, Visit visit) {
-    ByteSource source(path, settings.blockBytes);
+    ByteSource source(path, settings.BlockBytes);
     TextReader reader(source, std::string(), OnFault::Stop);
     LineReader lines(reader);
     Text line;
@@ -101,9 +101,9 @@ public:
     void Add(const Text& piece) {
         if (piece.IsEmpty()) return;
         // The input is well-formed, so these are the sizes convert writes.
-        Utf8Bytes += piece.get_EncodingSize(UTF8Encoding, false);
+        UTF8Bytes += piece.get_EncodingSize(UTF8Encoding, false);
         CodePoints += CodePointsOf(piece);
-        Utf16Units += piece.get_Length();
+        UTF16Units += piece.get_Length();
         Ascii = Ascii && piece.IsAscii();
         for (int at = piece.FindFromCharacterSet(LineFeed(), 0); at >= 0;
              at = piece.FindFromCharacterSet(LineFeed(), at + 1)) {
@@ -121,7 +121,7 @@ public:
                std::uint64_t faults) {
         CountClusters(true);
         // A last line without a line feed counts too.
-        const std::int64_t lines = LineFeeds + (Utf16Units > 0 && !EndsWithLineFeed ? 1 : 0);
+        const std::int64_t lines = LineFeeds + (UTF16Units > 0 && !EndsWithLineFeed ? 1 : 0);
         std::string report;
         auto row = [&report](const char* name, const std::string& value) {
             report += name;
@@ -130,10 +130,10 @@ public:
         };
         row("input:", source);
         row("encoding:", encoding);
-        row("UTF-8 bytes:", std::to_string(Utf8Bytes));
-        row("UTF-16 bytes:", std::to_string(2 * Utf16Units));
+        row("UTF-8 bytes:", std::to_string(UTF8Bytes));
+        row("UTF-16 bytes:", std::to_string(2 * UTF16Units));
         row("UTF-32 bytes:", std::to_string(4 * CodePoints));
-        row("UTF-16 units:", std::to_string(Utf16Units));
+        row("UTF-16 units:", std::to_string(UTF16Units));
         row("code points:", std::to_string(CodePoints));
         row("grapheme clusters:", std::to_string(Clusters));
         row("ASCII:", Ascii ? "yes" : "no");
@@ -206,8 +206,8 @@ private:
     }
     static constexpr std::int8_t kUnknownWidth = -1;
 
-    std::int64_t Utf8Bytes = 0;
-    std::int64_t Utf16Units = 0;
+    std::int64_t UTF8Bytes = 0;
+    std::int64_t UTF16Units = 0;
     std::int64_t CodePoints = 0;
     std::int64_t Clusters = 0;
     std::int64_t LineFeeds = 0;
@@ -291,7 +291,7 @@ int RunInfo(const Settings& settings, const std::vector<std::string>& paths, boo
     }
     bool first = true;
     return StatusOf(ForEachInput(paths, [&](const std::string& path) {
-        ByteSource source(path, settings.blockBytes);
+        ByteSource source(path, settings.BlockBytes);
         TextReader reader(source, std::string(), onFault);
         Measures measures;
         Text piece;
@@ -310,16 +310,16 @@ int RunInfo(const Settings& settings, const std::vector<std::string>& paths, boo
 int RunConvert(const Settings& settings, const std::vector<std::string>& paths,
                const ConvertOptions& options) {
     // Unknown names are bad usage, found before any input is read.
-    Decoder(options.from, options.onFault, std::string());
-    Encoder(options.to, options.onFault, options.mark);
+    Decoder(options.From, options.FaultPolicy, std::string());
+    Encoder(options.To, options.FaultPolicy, options.Mark);
     return StatusOf(ForEachInput(paths, [&](const std::string& path) {
-        ByteSource source(path, settings.blockBytes);
-        TextReader reader(source, options.from, options.onFault);
-        Encoder encoder(options.to, options.onFault, options.mark);
+        ByteSource source(path, settings.BlockBytes);
+        TextReader reader(source, options.From, options.FaultPolicy);
+        Encoder encoder(options.To, options.FaultPolicy, options.Mark);
         // UTF-8 to UTF-8 is checked and passed on as it is.
         std::string bytes;
         std::string* const utf8 =
-            encoder.isUTF8() && options.mark != ByteOrderMark::Write ? &bytes : nullptr;
+            encoder.isUTF8() && options.Mark != ByteOrderMark::Write ? &bytes : nullptr;
         Text piece;
         try {
             while (true) {
@@ -364,7 +364,7 @@ public:
         : Options(options), ShownFileName(std::move(fileName)) {}
 
     std::string Paint(const char* color, std::string_view text) const {
-        return Options.color ? color + std::string(text) + kColorEnd : std::string(text);
+        return Options.Color ? color + std::string(text) + kColorEnd : std::string(text);
     }
     std::string FileName() const { return Paint(kFileNameColor, ShownFileName); }
     std::string Separator() const { return Paint(kSeparatorColor, ":"); }
@@ -373,9 +373,9 @@ public:
     std::string Head(std::int64_t lineNumber, std::size_t column) const {
         std::string head;
         if (!ShownFileName.empty()) head += FileName() + Separator();
-        if (Options.lineNumbers)
+        if (Options.LineNumbers)
             head += Paint(kNumberColor, std::to_string(lineNumber)) + Separator();
-        if (Options.columns) head += Paint(kNumberColor, std::to_string(column)) + Separator();
+        if (Options.Columns) head += Paint(kNumberColor, std::to_string(column)) + Separator();
         return head;
     }
 
@@ -386,11 +386,11 @@ public:
         const auto utf8 = [units](std::size_t from, std::size_t to) {
             return Text(units.substr(from, to - from)).ToUTF8String();
         };
-        if (!Options.onlyMatching) {
+        if (!Options.OnlyMatching) {
             std::string out =
                 Head(lineNumber,
                      matches.empty() ? 1 : CodePointsIn(units.substr(0, matches[0].first)) + 1);
-            if (Options.color && !matches.empty()) {
+            if (Options.Color && !matches.empty()) {
                 std::size_t at = 0;
                 for (const auto& match : matches) {
                     out +=
@@ -451,11 +451,11 @@ private:
 
 int RunFind(const Settings& settings, const std::vector<std::string>& paths,
             const FindOptions& options) {
-    if (options.maxCount == 0) return kExitNothingFound;  // as grep: nothing is read
-    const bool emptyPattern = options.pattern.IsEmpty();
-    Matcher matcher(options.pattern, options.ignoreCase);
+    if (options.MaxCount == 0) return kExitNothingFound;  // as grep: nothing is read
+    const bool emptyPattern = options.Pattern.IsEmpty();
+    Matcher matcher(options.Pattern, options.IgnoreCase);
     // Every match is sought only where it is shown.
-    const bool everyMatch = (options.onlyMatching || options.color) && !options.invert;
+    const bool everyMatch = (options.OnlyMatching || options.Color) && !options.Invert;
     bool anySelected = false;
     std::vector<std::pair<std::size_t, std::size_t>> matches;
     WordBoundaries boundaries;
@@ -463,9 +463,9 @@ int RunFind(const Settings& settings, const std::vector<std::string>& paths,
         paths,
         [&](const std::string& path) {
             const std::string name = path == "-" || path.empty() ? "(standard input)" : path;
-            const bool prefixed =
-                options.namePrefix == FindOptions::NamePrefix::Always ||
-                (options.namePrefix == FindOptions::NamePrefix::WithSeveral && paths.size() > 1);
+            const bool prefixed = options.FileNamePrefix == FindOptions::NamePrefix::Always ||
+                                  (options.FileNamePrefix == FindOptions::NamePrefix::WithSeveral &&
+                                   paths.size() > 1);
             const FindPrinter printer(options, prefixed ? name : std::string());
             std::int64_t lineNumber = 0;
             std::int64_t selected = 0;
@@ -477,23 +477,23 @@ int RunFind(const Settings& settings, const std::vector<std::string>& paths,
                     boundaries.Reset(line);
                     matcher.ForEachMatch(
                         line, [&](std::size_t start, std::size_t end) -> std::optional<bool> {
-                            if (options.wholeWords && !boundaries.Whole(start, end)) {
+                            if (options.WholeWords && !boundaries.Whole(start, end)) {
                                 return std::nullopt;
                             }
                             matches.emplace_back(start, end);
-                            return everyMatch && !options.wholeLines;
+                            return everyMatch && !options.WholeLines;
                         });
                 }
                 // A whole line matches from its start (every match there has the same length).
-                if (options.wholeLines && !matches.empty() &&
+                if (options.WholeLines && !matches.empty() &&
                     (matches[0].first != 0 || matches[0].second != line.View().size())) {
                     matches.clear();
                 }
                 const bool matched =
-                    emptyPattern ? !options.wholeLines || line.IsEmpty() : !matches.empty();
-                if (matched == options.invert) return true;
+                    emptyPattern ? !options.WholeLines || line.IsEmpty() : !matches.empty();
+                if (matched == options.Invert) return true;
                 ++selected;
-                switch (options.report) {
+                switch (options.ReportAs) {
                     case FindOptions::Report::Quiet: quit = true; return false;
                     case FindOptions::Report::FileNames:
                         WriteOut(printer.Paint(kFileNameColor, name) + "\n");
@@ -502,24 +502,24 @@ int RunFind(const Settings& settings, const std::vector<std::string>& paths,
                     case FindOptions::Report::Count: break;
                     case FindOptions::Report::Lines:
                         printer.PrintLine(line, lineNumber,
-                                          options.invert ? decltype(matches)() : matches);
+                                          options.Invert ? decltype(matches)() : matches);
                         break;
                 }
-                return options.maxCount < 0 || selected < options.maxCount;
+                return options.MaxCount < 0 || selected < options.MaxCount;
             });
-            if (options.report == FindOptions::Report::FileNamesWithout && selected == 0) {
+            if (options.ReportAs == FindOptions::Report::FileNamesWithout && selected == 0) {
                 WriteOut(printer.Paint(kFileNameColor, name) + "\n");
             }
-            if (options.report == FindOptions::Report::Count) {
+            if (options.ReportAs == FindOptions::Report::Count) {
                 WriteOut((prefixed ? printer.FileName() + printer.Separator() : std::string()) +
                          std::to_string(selected) + "\n");
             }
             anySelected = anySelected || selected > 0;
             return !quit;
         },
-        !options.noMessages);
+        !options.NoMessages);
     // As grep -q: a selected line answers 0 even after trouble.
-    if (anySelected && options.report == FindOptions::Report::Quiet) return kExitSuccess;
+    if (anySelected && options.ReportAs == FindOptions::Report::Quiet) return kExitSuccess;
     if (!allRead) return kExitFindTrouble;
     return anySelected ? kExitSuccess : kExitNothingFound;
 }
@@ -527,7 +527,7 @@ int RunFind(const Settings& settings, const std::vector<std::string>& paths,
 int RunTokens(const Settings& settings, const std::vector<std::string>& paths,
               const std::u32string& delimiters, bool keepEmpty) {
     return StatusOf(ForEachInput(paths, [&](const std::string& path) {
-        ByteSource source(path, settings.blockBytes);
+        ByteSource source(path, settings.BlockBytes);
         TextReader reader(source, std::string(), OnFault::Stop);
         TokenReader tokens(reader, delimiters, keepEmpty);
         Text token;
@@ -564,7 +564,7 @@ namespace qtext {
 int RunNormalize(const Settings& settings, const std::vector<std::string>& paths,
                  QuendalText::NormalizationForm form) {
     return StatusOf(ForEachInput(paths, [&](const std::string& path) {
-        ByteSource source(path, settings.blockBytes);
+        ByteSource source(path, settings.BlockBytes);
         TextReader reader(source, std::string(), OnFault::Stop);
         LineRunReader runs(reader);
         Text run;
@@ -588,7 +588,7 @@ int RunSort(const Settings& settings, const std::vector<std::string>& paths,
     std::string utf8;
     std::string keys;
     struct Line {
-        std::size_t text, textEnd, key, keyEnd;  // offsets into utf8 and keys
+        std::size_t TextStart, TextEnd, KeyStart, KeyEnd;  // offsets into utf8 and keys
     };
     std::vector<Line> lines;
     const bool allRead = ForEachInput(paths, [&](const std::string& path) {
@@ -596,24 +596,24 @@ int RunSort(const Settings& settings, const std::vector<std::string>& paths,
             Line place{utf8.size(), 0, keys.size(), 0};
             utf8 += line.ToUTF8String();
             keys += collator.SortKey(line);
-            place.textEnd = utf8.size();
-            place.keyEnd = keys.size();
+            place.TextEnd = utf8.size();
+            place.KeyEnd = keys.size();
             lines.push_back(place);
             return true;
         });
         return true;
     });
     const auto keyOf = [&keys](const Line& line) {
-        return std::string_view(keys).substr(line.key, line.keyEnd - line.key);
+        return std::string_view(keys).substr(line.KeyStart, line.KeyEnd - line.KeyStart);
     };
     std::stable_sort(lines.begin(), lines.end(),
                      [&keyOf](const Line& a, const Line& b) { return keyOf(a) < keyOf(b); });
     std::string out;
     for (std::size_t i = 0; i < lines.size(); ++i) {
         if (unique && i > 0 && keyOf(lines[i]) == keyOf(lines[i - 1])) continue;
-        out.append(utf8, lines[i].text, lines[i].textEnd - lines[i].text);
+        out.append(utf8, lines[i].TextStart, lines[i].TextEnd - lines[i].TextStart);
         out += '\n';
-        if (out.size() >= settings.blockBytes) {
+        if (out.size() >= settings.BlockBytes) {
             WriteOut(out);
             out.clear();
         }
