@@ -19,24 +19,26 @@ using namespace QuendalText::detail;
 // The kernel and its plain form answer the same for the same arguments.
 #define SAME(kernel, plain, ...) Check(kernels.kernel(__VA_ARGS__) == reference::plain(__VA_ARGS__))
 
-auto Tied(const TranscodeResult& r) { return std::tie(r.read, r.written, r.codePoints, r.stop); }
+auto Tied(const TranscodeResult& r) {
+    return std::tie(r.Read, r.Written, r.CodePoints, r.StoppedBy);
+}
 
 void Transcoders(const Kernels& kernels, const std::string& bytes, const UTF16String& units,
                  std::size_t room) {
     std::vector<UTF16Unit> plain(bytes.size() + 1), fast(bytes.size() + 1);
     const TranscodeResult r = reference::UTF8ToUTF16(bytes.data(), bytes.size(), plain.data());
-    Check(Tied(r) == Tied(kernels.utf8ToUTF16(bytes.data(), bytes.size(), fast.data())) &&
-          std::equal(plain.begin(), plain.begin() + static_cast<long>(r.written), fast.begin()));
-    const ValidPrefix v = kernels.validUTF8Prefix(bytes.data(), bytes.size());
-    Check(v.read == r.read && v.stop == r.stop);
+    Check(Tied(r) == Tied(kernels.UTF8ToUTF16(bytes.data(), bytes.size(), fast.data())) &&
+          std::equal(plain.begin(), plain.begin() + static_cast<long>(r.Written), fast.begin()));
+    const ValidPrefix v = kernels.ValidUTF8Prefix(bytes.data(), bytes.size());
+    Check(v.Read == r.Read && v.StoppedBy == r.StoppedBy);
     const TranscodeResult r16 = reference::ValidateUTF16(units.data(), units.size());
-    const ValidPrefix v16 = kernels.validUTF16Prefix(units.data(), units.size());
-    Check(v16.read == r16.read && v16.stop == r16.stop);
-    SAME(utf8LengthOfUnits, UTF8LengthOfUnits, units.data(), units.size());
+    const ValidPrefix v16 = kernels.ValidUTF16Prefix(units.data(), units.size());
+    Check(v16.Read == r16.Read && v16.StoppedBy == r16.StoppedBy);
+    SAME(UTF8LengthOfUnits, UTF8LengthOfUnits, units.data(), units.size());
     std::string plainOut(3 * units.size() + 1, '#'), fastOut(plainOut);  // nothing written past
     room = std::min(room, 3 * units.size());
     Check(Tied(reference::UTF16ToUTF8(units.data(), units.size(), &plainOut[0], room)) ==
-              Tied(kernels.utf16ToUTF8(units.data(), units.size(), &fastOut[0], room)) &&
+              Tied(kernels.UTF16ToUTF8(units.data(), units.size(), &fastOut[0], room)) &&
           plainOut == fastOut);
 }
 
@@ -44,18 +46,18 @@ void Units(const Kernels& kernels, const UTF16String& units, UTF16Unit sought,
            const UTF16String& other) {
     const UTF16Unit* data = units.data();
     const std::size_t size = units.size(), common = std::min(size, other.size());
-    SAME(continueCount, ContinueCount, data, size, 0);
-    SAME(continueCount, ContinueCount, data, size, 1);
-    SAME(isAscii, IsAscii, data, size);
-    SAME(findAbove, FindAbove, data, size, sought);
-    SAME(findUnit, FindUnit, data, size, sought);
-    SAME(findLastUnit, FindLastUnit, data, size, sought);
-    SAME(mismatch, Mismatch, data, other.data(), common);
-    SAME(mismatchAsciiFolded, MismatchAsciiFolded, data, other.data(), common);
+    SAME(ContinueCount, ContinueCount, data, size, 0);
+    SAME(ContinueCount, ContinueCount, data, size, 1);
+    SAME(IsAscii, IsAscii, data, size);
+    SAME(FindAbove, FindAbove, data, size, sought);
+    SAME(FindUnit, FindUnit, data, size, sought);
+    SAME(FindLastUnit, FindLastUnit, data, size, sought);
+    SAME(Mismatch, Mismatch, data, other.data(), common);
+    SAME(MismatchAsciiFolded, MismatchAsciiFolded, data, other.data(), common);
     UTF16String copy(size, u'\0'), plain(copy), fast(copy);
-    Check(kernels.copyAndCount(data, size, &copy[0]) == reference::ContinueCount(data, size, 0) &&
+    Check(kernels.CopyAndCount(data, size, &copy[0]) == reference::ContinueCount(data, size, 0) &&
           copy == units);
-    Check(kernels.copyUpToAbove(data, size, sought, &fast[0]) ==
+    Check(kernels.CopyUpToAbove(data, size, sought, &fast[0]) ==
               reference::CopyUpToAbove(data, size, sought, &plain[0]) &&
           fast == plain);
     for (const bool forward : {true, false}) {
@@ -66,18 +68,18 @@ void Units(const Kernels& kernels, const UTF16String& units, UTF16Unit sought,
         bool plainStarts = false, fastStarts = false;
         const std::size_t kept =
             reference::RemoveUnit(&plain[0], size, sought, forward, &plainStarts);
-        Check(kernels.removeUnit(&fast[0], size, sought, forward, &fastStarts) == kept &&
+        Check(kernels.RemoveUnit(&fast[0], size, sought, forward, &fastStarts) == kept &&
               plain.compare(0, kept, fast, 0, kept) == 0 && plainStarts == fastStarts);
     }
     if (const std::size_t setSize = std::min(other.size(), kSmallSetUnits)) {
-        SAME(findAnyOf, FindAnyOf, data, size, other.data(), setSize);
-        SAME(findNoneOf, FindNoneOf, data, size, other.data(), setSize);
+        SAME(FindAnyOf, FindAnyOf, data, size, other.data(), setSize);
+        SAME(FindNoneOf, FindNoneOf, data, size, other.data(), setSize);
     }
-    if (other.size() >= 2) SAME(findPattern, FindPattern, data, size, other.data(), other.size());
+    if (other.size() >= 2) SAME(FindPattern, FindPattern, data, size, other.data(), other.size());
     plain = fast = units;
-    reference::AsciiToUpper(&plain[0], size), kernels.asciiToUpper(&fast[0], size);
+    reference::AsciiToUpper(&plain[0], size), kernels.AsciiToUpper(&fast[0], size);
     Check(plain == fast);
-    reference::AsciiToLower(&plain[0], size), kernels.asciiToLower(&fast[0], size);
+    reference::AsciiToLower(&plain[0], size), kernels.AsciiToLower(&fast[0], size);
     Check(plain == fast);
 }
 

@@ -34,7 +34,7 @@ class KernelLevelsReport : public testing::Environment {
             lists[!KernelsFor(SimdLevel(level))] += std::string(" ") + kSimdLevelNames[level];
         std::printf("Kernel levels tested:%s; not on this processor:%s; the library runs %s\n",
                     lists[0].empty() ? " none" : lists[0].c_str(),
-                    lists[1].empty() ? " none" : lists[1].c_str(), ActiveKernels().name);
+                    lists[1].empty() ? " none" : lists[1].c_str(), ActiveKernels().Name);
     }
 };
 testing::Environment* const kReport = testing::AddGlobalTestEnvironment(new KernelLevelsReport);
@@ -135,32 +135,34 @@ void ForEachUnitString(Check check) {
 #define ASSERT_SAME(kernel, plain, ...) \
   ASSERT_EQ(kernels->kernel(__VA_ARGS__), reference::plain(__VA_ARGS__))
 
-auto Tied(const TranscodeResult& r) { return std::tie(r.read, r.written, r.codePoints, r.stop); }
+auto Tied(const TranscodeResult& r) {
+    return std::tie(r.Read, r.Written, r.CodePoints, r.StoppedBy);
+}
 
 TEST(Kernels, TranscodersMatchReference) {
     for (const Kernels* kernels : VectorLevels()) {
-        SCOPED_TRACE(kernels->name);
+        SCOPED_TRACE(kernels->Name);
         ForEachUTF8String([&](std::string_view bytes) {
             std::vector<UTF16Unit> plain(bytes.size() + 1), fast(bytes.size() + 1);
             const TranscodeResult r =
                 reference::UTF8ToUTF16(bytes.data(), bytes.size(), plain.data());
-            ASSERT_EQ(Tied(r), Tied(kernels->utf8ToUTF16(bytes.data(), bytes.size(), fast.data())));
-            ASSERT_TRUE(std::equal(plain.begin(), plain.begin() + static_cast<long>(r.written),
+            ASSERT_EQ(Tied(r), Tied(kernels->UTF8ToUTF16(bytes.data(), bytes.size(), fast.data())));
+            ASSERT_TRUE(std::equal(plain.begin(), plain.begin() + static_cast<long>(r.Written),
                                    fast.begin()));
-            const ValidPrefix v = kernels->validUTF8Prefix(bytes.data(), bytes.size());
-            ASSERT_EQ(std::tie(r.read, r.stop), std::tie(v.read, v.stop));
+            const ValidPrefix v = kernels->ValidUTF8Prefix(bytes.data(), bytes.size());
+            ASSERT_EQ(std::tie(r.Read, r.StoppedBy), std::tie(v.Read, v.StoppedBy));
         });
         ForEachUnitString([&](const UTF16String& units) {
-            ASSERT_SAME(utf8LengthOfUnits, UTF8LengthOfUnits, units.data(), units.size());
+            ASSERT_SAME(UTF8LengthOfUnits, UTF8LengthOfUnits, units.data(), units.size());
             const TranscodeResult valid = reference::ValidateUTF16(units.data(), units.size());
-            const ValidPrefix v = kernels->validUTF16Prefix(units.data(), units.size());
-            ASSERT_EQ(std::tie(valid.read, valid.stop), std::tie(v.read, v.stop));
+            const ValidPrefix v = kernels->ValidUTF16Prefix(units.data(), units.size());
+            ASSERT_EQ(std::tie(valid.Read, valid.StoppedBy), std::tie(v.Read, v.StoppedBy));
             // Rooms around the whole output's size; nothing beyond the output is written.
-            const std::size_t most = 3 * units.size(), whole = valid.written;
+            const std::size_t most = 3 * units.size(), whole = valid.Written;
             for (const std::size_t room : {most, whole, whole - (whole > 0), whole / 2}) {
                 std::string plain(most + 1, '#'), fast = plain;
                 ASSERT_EQ(Tied(reference::UTF16ToUTF8(units.data(), units.size(), &plain[0], room)),
-                          Tied(kernels->utf16ToUTF8(units.data(), units.size(), &fast[0], room)));
+                          Tied(kernels->UTF16ToUTF8(units.data(), units.size(), &fast[0], room)));
                 ASSERT_EQ(plain, fast);
             }
         });
@@ -172,24 +174,24 @@ TEST(Kernels, UnitPassesMatchReference) {
                                  Units({0, 0xFFFF, 0xD800}),
                                  QUENDALTEXT_U("abcdefg|")};  // up to kSmallSetUnits
     for (const Kernels* kernels : VectorLevels()) {
-        SCOPED_TRACE(kernels->name);
+        SCOPED_TRACE(kernels->Name);
         ForEachUnitString([&](const UTF16String& units) {
             const UTF16Unit* data = units.data();
             const std::size_t size = units.size();
-            ASSERT_SAME(continueCount, ContinueCount, data, size, 0);
-            ASSERT_SAME(continueCount, ContinueCount, data, size, 1);
-            ASSERT_SAME(isAscii, IsAscii, data, size);
+            ASSERT_SAME(ContinueCount, ContinueCount, data, size, 0);
+            ASSERT_SAME(ContinueCount, ContinueCount, data, size, 1);
+            ASSERT_SAME(IsAscii, IsAscii, data, size);
             // Bounds that the special units and the backgrounds cross, and none ever passes.
             for (const unsigned bound : {0u, 0x7Fu, 0x2FFu, 0x7FFu, 0xFFFFu}) {
                 std::vector<UTF16Unit> plain(size + 1, UTF16Unit{0x2A}), fast = plain;
                 const auto unit = static_cast<UTF16Unit>(bound);
-                ASSERT_EQ(kernels->copyUpToAbove(data, size, unit, fast.data()),
+                ASSERT_EQ(kernels->CopyUpToAbove(data, size, unit, fast.data()),
                           reference::CopyUpToAbove(data, size, unit, plain.data()));
                 ASSERT_EQ(fast, plain);
-                ASSERT_SAME(findAbove, FindAbove, data, size, unit);
+                ASSERT_SAME(FindAbove, FindAbove, data, size, unit);
             }
             UTF16String copy(size + 1, UTF16Unit{0x2A});
-            ASSERT_EQ(kernels->copyAndCount(data, size, &copy[0]),
+            ASSERT_EQ(kernels->CopyAndCount(data, size, &copy[0]),
                       reference::ContinueCount(data, size, 0));
             ASSERT_EQ(copy, units + UTF16Unit{0x2A});
             // Fixed units, and the one before the last (which a surrogate after it may take along).
@@ -197,8 +199,8 @@ TEST(Kernels, UnitPassesMatchReference) {
             for (const unsigned sought :
                  {0u, 0x7Fu, 0xFFFFu, unsigned{u'|'}, unsigned{u'a'}, before}) {
                 const auto unit = static_cast<UTF16Unit>(sought);
-                ASSERT_SAME(findUnit, FindUnit, data, size, unit);
-                ASSERT_SAME(findLastUnit, FindLastUnit, data, size, unit);
+                ASSERT_SAME(FindUnit, FindUnit, data, size, unit);
+                ASSERT_SAME(FindLastUnit, FindLastUnit, data, size, unit);
                 for (const bool forward : {true, false}) {
                     ASSERT_EQ(FindSingleCharacter(*kernels, data, size, unit, forward),
                               reference::FindSingleCharacter(data, size, unit, forward));
@@ -206,21 +208,21 @@ TEST(Kernels, UnitPassesMatchReference) {
                     bool plainStarts = false, fastStarts = false;
                     const std::size_t kept =
                         reference::RemoveUnit(&plain[0], size, unit, forward, &plainStarts);
-                    ASSERT_EQ(kernels->removeUnit(&fast[0], size, unit, forward, &fastStarts),
+                    ASSERT_EQ(kernels->RemoveUnit(&fast[0], size, unit, forward, &fastStarts),
                               kept);
                     ASSERT_EQ(plain.substr(0, kept) + UTF16Unit(plainStarts),
                               fast.substr(0, kept) + UTF16Unit(fastStarts));
                 }
             }
             for (const UTF16String& set : kSets) {
-                ASSERT_SAME(findAnyOf, FindAnyOf, data, size, set.data(), set.size());
-                ASSERT_SAME(findNoneOf, FindNoneOf, data, size, set.data(), set.size());
+                ASSERT_SAME(FindAnyOf, FindAnyOf, data, size, set.data(), set.size());
+                ASSERT_SAME(FindNoneOf, FindNoneOf, data, size, set.data(), set.size());
             }
             // Patterns from the text itself, so that they are found, and near misses.
             for (std::size_t length = 2; length <= 9 && length <= size; length += 7) {
                 UTF16String pattern = units.substr(size - length);
                 for (int miss = 0; miss < 2; ++miss, pattern[length / 2] ^= 1) {
-                    ASSERT_SAME(findPattern, FindPattern, data, size, pattern.data(), length);
+                    ASSERT_SAME(FindPattern, FindPattern, data, size, pattern.data(), length);
                 }
             }
             // The text against itself with one unit changed in case or value.
@@ -228,12 +230,12 @@ TEST(Kernels, UnitPassesMatchReference) {
             if (size > 0)
                 other[size / 2] =
                     static_cast<UTF16Unit>(AsciiUnfold(AsciiFold(other[size / 2]) ^ 0x20));
-            ASSERT_SAME(mismatch, Mismatch, data, other.data(), size);
-            ASSERT_SAME(mismatchAsciiFolded, MismatchAsciiFolded, data, other.data(), size);
+            ASSERT_SAME(Mismatch, Mismatch, data, other.data(), size);
+            ASSERT_SAME(MismatchAsciiFolded, MismatchAsciiFolded, data, other.data(), size);
             UTF16String plain = units, fast = units;
-            reference::AsciiToUpper(&plain[0], size), kernels->asciiToUpper(&fast[0], size);
+            reference::AsciiToUpper(&plain[0], size), kernels->AsciiToUpper(&fast[0], size);
             ASSERT_EQ(plain, fast);
-            reference::AsciiToLower(&plain[0], size), kernels->asciiToLower(&fast[0], size);
+            reference::AsciiToLower(&plain[0], size), kernels->AsciiToLower(&fast[0], size);
             ASSERT_EQ(plain, fast);
         });
     }
