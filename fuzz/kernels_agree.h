@@ -19,11 +19,11 @@ using QuendalText::UTF16Unit;
 using QuendalText::detail::Kernels;
 
 // The kernel and its plain form answer the same for the same arguments.
-#define QUENDALTEXT_SAME(kernel, plain, ...) \
-  (kernels.kernel(__VA_ARGS__) == QuendalText::detail::reference::plain(__VA_ARGS__))
+#define QUENDALTEXT_SAME(name, ...) \
+  (kernels.name(__VA_ARGS__) == QuendalText::detail::reference::name(__VA_ARGS__))
 
 inline auto Tied(const QuendalText::detail::TranscodeResult& r) {
-    return std::tie(r.read, r.written, r.codePoints, r.stop);
+    return std::tie(r.Read, r.Written, r.CodePoints, r.StoppedBy);
 }
 
 // The UTF-8 validator and the transcoder to UTF-16.
@@ -31,10 +31,10 @@ inline bool UTF8PassesAgree(const Kernels& kernels, std::string_view bytes) {
     namespace reference = QuendalText::detail::reference;
     std::vector<UTF16Unit> plain(bytes.size() + 1), fast(bytes.size() + 1);
     const auto r = reference::UTF8ToUTF16(bytes.data(), bytes.size(), plain.data());
-    const auto v = kernels.validUTF8Prefix(bytes.data(), bytes.size());
-    return Tied(r) == Tied(kernels.utf8ToUTF16(bytes.data(), bytes.size(), fast.data())) &&
-           std::equal(plain.begin(), plain.begin() + static_cast<long>(r.written), fast.begin()) &&
-           v.read == r.read && v.stop == r.stop;
+    const auto v = kernels.ValidUTF8Prefix(bytes.data(), bytes.size());
+    return Tied(r) == Tied(kernels.UTF8ToUTF16(bytes.data(), bytes.size(), fast.data())) &&
+           std::equal(plain.begin(), plain.begin() + static_cast<long>(r.Written), fast.begin()) &&
+           v.Read == r.Read && v.StoppedBy == r.StoppedBy;
 }
 
 // The UTF-16 validator, the UTF-8 length, and the transcoder to UTF-8 into `room` bytes (at most
@@ -42,12 +42,12 @@ inline bool UTF8PassesAgree(const Kernels& kernels, std::string_view bytes) {
 inline bool UTF16PassesAgree(const Kernels& kernels, const UTF16String& units, std::size_t room) {
     namespace reference = QuendalText::detail::reference;
     const auto r = reference::ValidateUTF16(units.data(), units.size());
-    const auto v = kernels.validUTF16Prefix(units.data(), units.size());
+    const auto v = kernels.ValidUTF16Prefix(units.data(), units.size());
     std::string plain(3 * units.size() + 1, '#'), fast(plain);
-    return v.read == r.read && v.stop == r.stop &&
-           QUENDALTEXT_SAME(utf8LengthOfUnits, UTF8LengthOfUnits, units.data(), units.size()) &&
+    return v.Read == r.Read && v.StoppedBy == r.StoppedBy &&
+           QUENDALTEXT_SAME(UTF8LengthOfUnits, units.data(), units.size()) &&
            Tied(reference::UTF16ToUTF8(units.data(), units.size(), &plain[0], room)) ==
-               Tied(kernels.utf16ToUTF8(units.data(), units.size(), &fast[0], room)) &&
+               Tied(kernels.UTF16ToUTF8(units.data(), units.size(), &fast[0], room)) &&
            plain == fast;
 }
 
@@ -60,24 +60,24 @@ inline bool UnitPassesAgree(const Kernels& kernels, const UTF16String& units, UT
     const std::size_t size = units.size(), common = std::min(size, other.size());
     const std::size_t setSize = std::min(other.size(), QuendalText::detail::kSmallSetUnits);
     bool same =
-        QUENDALTEXT_SAME(continueCount, ContinueCount, data, size, 0) &&
-        QUENDALTEXT_SAME(continueCount, ContinueCount, data, size, 1) &&
-        QUENDALTEXT_SAME(isAscii, IsAscii, data, size) &&
-        QUENDALTEXT_SAME(findAbove, FindAbove, data, size, sought) &&
-        QUENDALTEXT_SAME(findUnit, FindUnit, data, size, sought) &&
-        QUENDALTEXT_SAME(findLastUnit, FindLastUnit, data, size, sought) &&
-        QUENDALTEXT_SAME(mismatch, Mismatch, data, other.data(), common) &&
-        QUENDALTEXT_SAME(mismatchAsciiFolded, MismatchAsciiFolded, data, other.data(), common) &&
+        QUENDALTEXT_SAME(ContinueCount, data, size, 0) &&
+        QUENDALTEXT_SAME(ContinueCount, data, size, 1) &&
+        QUENDALTEXT_SAME(IsAscii, data, size) &&
+        QUENDALTEXT_SAME(FindAbove, data, size, sought) &&
+        QUENDALTEXT_SAME(FindUnit, data, size, sought) &&
+        QUENDALTEXT_SAME(FindLastUnit, data, size, sought) &&
+        QUENDALTEXT_SAME(Mismatch, data, other.data(), common) &&
+        QUENDALTEXT_SAME(MismatchAsciiFolded, data, other.data(), common) &&
         (setSize == 0 ||
-         (QUENDALTEXT_SAME(findAnyOf, FindAnyOf, data, size, other.data(), setSize) &&
-          QUENDALTEXT_SAME(findNoneOf, FindNoneOf, data, size, other.data(), setSize))) &&
+         (QUENDALTEXT_SAME(FindAnyOf, data, size, other.data(), setSize) &&
+          QUENDALTEXT_SAME(FindNoneOf, data, size, other.data(), setSize))) &&
         (other.size() < 2 ||
-         QUENDALTEXT_SAME(findPattern, FindPattern, data, size, other.data(), other.size()));
+         QUENDALTEXT_SAME(FindPattern, data, size, other.data(), other.size()));
     UTF16String copy(size + 1, u'*'), plain(copy), fast(copy);
     same = same &&
-           kernels.copyAndCount(data, size, &copy[0]) == reference::ContinueCount(data, size, 0) &&
+           kernels.CopyAndCount(data, size, &copy[0]) == reference::ContinueCount(data, size, 0) &&
            copy == units + u'*' &&
-           kernels.copyUpToAbove(data, size, sought, &fast[0]) ==
+           kernels.CopyUpToAbove(data, size, sought, &fast[0]) ==
                reference::CopyUpToAbove(data, size, sought, &plain[0]) &&
            fast == plain;
     for (const bool forward : {true, false}) {
@@ -89,13 +89,13 @@ inline bool UnitPassesAgree(const Kernels& kernels, const UTF16String& units, UT
         same = same &&
                FindSingleCharacter(kernels, data, size, sought, forward) ==
                    reference::FindSingleCharacter(data, size, sought, forward) &&
-               kernels.removeUnit(&fast[0], size, sought, forward, &fastStarts) == kept &&
+               kernels.RemoveUnit(&fast[0], size, sought, forward, &fastStarts) == kept &&
                plain.compare(0, kept, fast, 0, kept) == 0 && plainStarts == fastStarts;
     }
     plain = fast = units;
-    reference::AsciiToUpper(&plain[0], size), kernels.asciiToUpper(&fast[0], size);
+    reference::AsciiToUpper(&plain[0], size), kernels.AsciiToUpper(&fast[0], size);
     same = same && plain == fast;
-    reference::AsciiToLower(&plain[0], size), kernels.asciiToLower(&fast[0], size);
+    reference::AsciiToLower(&plain[0], size), kernels.AsciiToLower(&fast[0], size);
     return same && plain == fast;
 }
 

@@ -8,21 +8,21 @@ namespace detail {
 
 UTF16Unit AsciiCaseMap::operator()(UTF16Unit unit) {
     if (unit > kLastAsciiCodePoint) return unit;  // not reached: the texts mapped are ASCII
-    if (!known_[unit]) {
-        const bool upper = direction_ == Upper;
+    if (!Known[unit]) {
+        const bool upper = TargetCase == Upper;
         const auto from = upper ? platform::WideClass::Lower : platform::WideClass::Upper;
-        mapped_[unit] = !platform::IsInClass(unit, from) ? unit
-                        : upper                          ? platform::ToUpperUnit(unit)
-                                                         : platform::ToLowerUnit(unit);
-        known_[unit] = true;
+        Mapped[unit] = !platform::IsInClass(unit, from) ? unit
+                       : upper                          ? platform::ToUpperUnit(unit)
+                                                        : platform::ToLowerUnit(unit);
+        Known[unit] = true;
     }
-    return mapped_[unit];
+    return Mapped[unit];
 }
 
 bool AsciiCaseMap::IsPlainForLength(std::size_t size) {
     if (size < kPlainCaseCheckUnits) return false;
     for (std::uint32_t unit = 0; unit <= kLastAsciiCodePoint; ++unit) {
-        const std::uint32_t plain = direction_ == Upper ? AsciiUnfold(unit) : AsciiFold(unit);
+        const std::uint32_t plain = TargetCase == Upper ? AsciiUnfold(unit) : AsciiFold(unit);
         if ((*this)(static_cast<UTF16Unit>(unit)) != plain) return false;
     }
     return true;
@@ -32,21 +32,21 @@ UTF16Unit LowerCaseMap::operator()(UTF16Unit unit) {
     if (unit > kLastAsciiCodePoint) {
         return platform::ToLowerUnit(IsSurrogate(unit) ? kInvalidUnit : unit);
     }
-    if (!known_[unit]) {
-        mapped_[unit] = platform::ToLowerUnit(unit);
-        known_[unit] = true;
+    if (!Known[unit]) {
+        Mapped[unit] = platform::ToLowerUnit(unit);
+        Known[unit] = true;
     }
-    return mapped_[unit];
+    return Mapped[unit];
 }
 
 bool LowerCaseMap::IsPlainForLength(std::size_t size) {
-    if (plain_ == Plain::Unknown && size >= kPlainCaseCheckUnits) {
-        plain_ = Plain::Yes;
+    if (IsPlain == Plain::Unknown && size >= kPlainCaseCheckUnits) {
+        IsPlain = Plain::Yes;
         for (std::uint32_t unit = 0; unit <= kLastAsciiCodePoint; ++unit) {
-            if ((*this)(static_cast<UTF16Unit>(unit)) != AsciiFold(unit)) plain_ = Plain::No;
+            if ((*this)(static_cast<UTF16Unit>(unit)) != AsciiFold(unit)) IsPlain = Plain::No;
         }
     }
-    return plain_ == Plain::Yes;
+    return IsPlain == Plain::Yes;
 }
 
 }  // namespace detail

@@ -30,7 +30,7 @@ CountProgress CountUntil(const UTF16Unit* units, std::size_t count, int running,
 }
 
 int ContinueCount(const UTF16Unit* units, std::size_t count, int running) {
-    return CountUntil(units, count, running, count).running;
+    return CountUntil(units, count, running, count).Running;
 }
 
 }  // namespace reference
@@ -40,7 +40,7 @@ int ContinueCountPlain(const UTF16Unit* units, std::size_t count, int running) {
 }
 
 int CountCharacters(const UTF16Unit* units, std::size_t count) {
-    return ActiveKernels().continueCount(units, count, 0);
+    return ActiveKernels().ContinueCount(units, count, 0);
 }
 
 bool EndsWithOpenHighSurrogate(const UTF16Unit* units, std::size_t count) {
@@ -62,26 +62,26 @@ int CountAfterAppend(int prefixCount, bool prefixEndsWithOpenHigh, const UTF16Un
         if (IsLowSurrogate(piece[0])) ++running;
         start = 1;
     }
-    return ActiveKernels().continueCount(piece + start, pieceCount - start, running);
+    return ActiveKernels().ContinueCount(piece + start, pieceCount - start, running);
 }
 
 namespace {
 
 // Feeds one unit to the rule's machine; answers what it adds to the count, or -1.
 int Feed(CountState& state, UTF16Unit unit) {
-    if (state.openHigh) {
-        state.openHigh = false;
+    if (state.OpenHigh) {
+        state.OpenHigh = false;
         if (!IsLowSurrogate(unit)) return 0;
-        state.positive = true;
+        state.Positive = true;
         return 1;
     }
     if (IsLowSurrogate(unit)) return kMalformedCount;
     if (IsHighSurrogate(unit)) {
-        state.openHigh = true;
+        state.OpenHigh = true;
         return 0;
     }
-    if (unit == 0 && !state.positive) return 0;
-    state.positive = true;
+    if (unit == 0 && !state.Positive) return 0;
+    state.Positive = true;
     return 1;
 }
 
@@ -106,9 +106,9 @@ EditRecount::EditRecount(int count, const UTF16Unit* units, std::size_t size, st
     // when the first unit is a character of its own that counts.
     if (at > 0 && count > 0) {
         if (units[0] == 0 || IsSurrogate(units[0])) return;
-        Before.positive = true;
+        Before.Positive = true;
     }
-    Before.openHigh = EndsWithOpenHighSurrogate(units, at);
+    Before.OpenHigh = EndsWithOpenHighSurrogate(units, at);
     AfterRemoved = Before;
     RemovedCount = FeedAll(AfterRemoved, units + at, std::min(removed, size - at));
     Whole = false;

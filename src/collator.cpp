@@ -16,11 +16,11 @@ namespace QuendalText {
 namespace detail {
 
 struct CollatorData {
-    explicit CollatorData(UCollator* opened) : collator(opened) {}
+    explicit CollatorData(UCollator* opened) : IcuCollator(opened) {}
     CollatorData(const CollatorData&) = delete;
     CollatorData& operator=(const CollatorData&) = delete;
-    ~CollatorData() { ucol_close(collator); }
-    UCollator* collator;
+    ~CollatorData() { ucol_close(IcuCollator); }
+    UCollator* IcuCollator;
 };
 
 }  // namespace detail
@@ -59,7 +59,7 @@ Collator::Collator(std::string_view locale) {
 }
 
 int Collator::Compare(const Text& a, const Text& b) const {
-    return ucol_strcoll(Data->collator, detail::AsUChar(a.c_str()), LengthOf(a),
+    return ucol_strcoll(Data->IcuCollator, detail::AsUChar(a.c_str()), LengthOf(a),
                         detail::AsUChar(b.c_str()), LengthOf(b));
 }
 
@@ -73,7 +73,7 @@ std::string Collator::SortKey(const Text& text) const {
     std::string key(guess < kLargestKey ? guess : kLargestKey, '\0');
     for (int attempt = 0; attempt < 2; ++attempt) {
         const int32_t needed = ucol_getSortKey(
-            Data->collator, detail::AsUChar(text.c_str()), LengthOf(text),
+            Data->IcuCollator, detail::AsUChar(text.c_str()), LengthOf(text),
             reinterpret_cast<std::uint8_t*>(&key[0]), static_cast<int32_t>(key.size()));
         if (needed <= 0) break;
         const std::size_t withZero = static_cast<std::size_t>(needed);

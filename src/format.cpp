@@ -117,22 +117,22 @@ bool LengthFits(ConversionKind kind, LengthModifier length) {
 
 // One conversion of the format, from its '%' to its letter.
 struct Conversion {
-    bool leftJustify = false;
-    bool forceSign = false;
-    bool spaceForSign = false;
-    bool alternateForm = false;
-    bool zeroPad = false;
-    bool widthFromArgument = false;
-    int width = kNotGiven;
-    bool precisionFromArgument = false;
-    int precision = kNotGiven;
-    LengthModifier length = LengthModifier::None;
-    UTF16Unit letter = 0;
-    ConversionKind kind = ConversionKind::Unknown;
-    bool wellFormed = false;
+    bool LeftJustify = false;
+    bool ForceSign = false;
+    bool SpaceForSign = false;
+    bool AlternateForm = false;
+    bool ZeroPad = false;
+    bool WidthFromArgument = false;
+    int Width = kNotGiven;
+    bool PrecisionFromArgument = false;
+    int Precision = kNotGiven;
+    LengthModifier Length = LengthModifier::None;
+    UTF16Unit Letter = 0;
+    ConversionKind Kind = ConversionKind::Unknown;
+    bool WellFormed = false;
     // One past the conversion's last unit: its letter, or the format's NUL when the format ends
     // within the conversion.
-    const UTF16Unit* end = nullptr;
+    const UTF16Unit* End = nullptr;
 };
 
 bool IsDecimalDigit(UTF16Unit unit) { return unit >= u'0' && unit <= u'9'; }
@@ -191,40 +191,40 @@ Conversion ParseConversion(const UTF16Unit* percent) {
     const UTF16Unit* position = percent + 1;
     for (bool readingFlags = true; readingFlags;) {
         switch (*position) {
-            case u'-': conversion.leftJustify = true; break;
-            case u'+': conversion.forceSign = true; break;
-            case u' ': conversion.spaceForSign = true; break;
-            case u'#': conversion.alternateForm = true; break;
-            case u'0': conversion.zeroPad = true; break;
+            case u'-': conversion.LeftJustify = true; break;
+            case u'+': conversion.ForceSign = true; break;
+            case u' ': conversion.SpaceForSign = true; break;
+            case u'#': conversion.AlternateForm = true; break;
+            case u'0': conversion.ZeroPad = true; break;
             default: readingFlags = false; continue;
         }
         ++position;
     }
     bool numbersFit = true;
     if (*position == u'*') {
-        conversion.widthFromArgument = true;
+        conversion.WidthFromArgument = true;
         ++position;
     } else if (IsDecimalDigit(*position)) {
-        numbersFit = ReadDecimal(position, conversion.width);
+        numbersFit = ReadDecimal(position, conversion.Width);
     }
     if (*position == u'.') {
         ++position;
         if (*position == u'*') {
-            conversion.precisionFromArgument = true;
+            conversion.PrecisionFromArgument = true;
             ++position;
         } else {
-            numbersFit = ReadDecimal(position, conversion.precision) && numbersFit;
+            numbersFit = ReadDecimal(position, conversion.Precision) && numbersFit;
         }
     }
-    conversion.length = ReadLengthModifier(position);
+    conversion.Length = ReadLengthModifier(position);
     if (*position == 0) {
-        conversion.end = position;
+        conversion.End = position;
         return conversion;
     }
-    conversion.letter = *position;
-    conversion.end = position + 1;
-    conversion.kind = KindOf(conversion.letter);
-    conversion.wellFormed = numbersFit && LengthFits(conversion.kind, conversion.length);
+    conversion.Letter = *position;
+    conversion.End = position + 1;
+    conversion.Kind = KindOf(conversion.Letter);
+    conversion.WellFormed = numbersFit && LengthFits(conversion.Kind, conversion.Length);
     return conversion;
 }
 
@@ -240,9 +240,9 @@ bool AppendUTF8(UTF16String& output, const char* text, std::size_t maxUnits) {
         if (appended == maxUnits) return true;
         if (*bytes == 0) return false;
         const UTF8Step step = DecodeUTF8(bytes, kUnlimited);
-        bytes += step.length;
+        bytes += step.Length;
         UTF16Unit units[2];
-        const std::size_t encoded = EncodeUTF16(step.codePoint, units);
+        const std::size_t encoded = EncodeUTF16(step.CodePoint, units);
         const std::size_t count = std::min(encoded, maxUnits - appended);
         output.append(units, count);
         appended += count;
@@ -255,24 +255,24 @@ class NarrowConversion {
 public:
     NarrowConversion(const Conversion& conversion, const char* lengthModifier) {
         Add('%');
-        if (conversion.leftJustify) Add('-');
-        if (conversion.forceSign) Add('+');
-        if (conversion.spaceForSign) Add(' ');
-        if (conversion.alternateForm) Add('#');
-        if (conversion.zeroPad) Add('0');
-        if (conversion.width != kNotGiven) AddNumber(conversion.width);
-        if (conversion.precision != kNotGiven) {
+        if (conversion.LeftJustify) Add('-');
+        if (conversion.ForceSign) Add('+');
+        if (conversion.SpaceForSign) Add(' ');
+        if (conversion.AlternateForm) Add('#');
+        if (conversion.ZeroPad) Add('0');
+        if (conversion.Width != kNotGiven) AddNumber(conversion.Width);
+        if (conversion.Precision != kNotGiven) {
             Add('.');
-            AddNumber(conversion.precision);
+            AddNumber(conversion.Precision);
         }
         while (*lengthModifier != 0) Add(*lengthModifier++);
-        Add(static_cast<char>(conversion.letter));
-        text_[size_] = '\0';
+        Add(static_cast<char>(conversion.Letter));
+        Form[Size] = '\0';
     }
-    const char* c_str() const { return text_; }
+    const char* c_str() const { return Form; }
 
 private:
-    void Add(char character) { text_[size_++] = character; }
+    void Add(char character) { Form[Size++] = character; }
     void AddNumber(int number) {
         char digits[16];
         int count = 0;
@@ -285,13 +285,13 @@ private:
 
     // '%', five flags, two numbers of at most ten digits, '.', two length letters, the letter
     // and NUL.
-    char text_[40] = {};
-    std::size_t size_ = 0;
+    char Form[40] = {};
+    std::size_t Size = 0;
 };
 
 class Formatter {
 public:
-    Formatter(va_list* arguments, UTF16String& output) : arguments_(arguments), output_(output) {}
+    Formatter(va_list* arguments, UTF16String& output) : Arguments(arguments), Output(output) {}
 
     // Formats the units from `format` to `formatEnd`, which is the format's NUL.
     void Run(const UTF16Unit* format, const UTF16Unit* formatEnd) {
@@ -302,42 +302,42 @@ public:
             Append(runStart, static_cast<std::size_t>(position - runStart));
             if (position == formatEnd) break;
             Conversion conversion = ParseConversion(position);
-            if (conversion.wellFormed) {
+            if (conversion.WellFormed) {
                 Convert(conversion);
             } else {
-                Append(position, static_cast<std::size_t>(conversion.end - position));
+                Append(position, static_cast<std::size_t>(conversion.End - position));
             }
-            position = conversion.end;
+            position = conversion.End;
         }
     }
 
 private:
     template <class Argument>
     Argument Next() {
-        return va_arg(*arguments_, Argument);
+        return va_arg(*Arguments, Argument);
     }
 
     void Convert(Conversion& conversion) {
-        if (conversion.kind == ConversionKind::Percent) {
+        if (conversion.Kind == ConversionKind::Percent) {
             Append(&kPercentSign, 1);
             return;
         }
-        if (conversion.widthFromArgument) {
+        if (conversion.WidthFromArgument) {
             const int width = Next<int>();
             if (width < 0) {
-                conversion.leftJustify = true;
-                conversion.width = width == INT_MIN ? INT_MAX : -width;
+                conversion.LeftJustify = true;
+                conversion.Width = width == INT_MIN ? INT_MAX : -width;
             } else {
-                conversion.width = width;
+                conversion.Width = width;
             }
         }
-        if (conversion.precisionFromArgument) {
+        if (conversion.PrecisionFromArgument) {
             const int precision = Next<int>();
-            conversion.precision = precision < 0 ? kNotGiven : precision;
+            conversion.Precision = precision < 0 ? kNotGiven : precision;
         }
-        switch (conversion.kind) {
+        switch (conversion.Kind) {
             case ConversionKind::Signed: {
-                const std::intmax_t value = ReadSigned(conversion.length);
+                const std::intmax_t value = ReadSigned(conversion.Length);
                 if (IsBare(conversion)) {
                     // The magnitude in unsigned arithmetic, so that the minimum has one too.
                     const auto magnitude = static_cast<std::uintmax_t>(value);
@@ -348,19 +348,19 @@ private:
                 break;
             }
             case ConversionKind::Unsigned: {
-                const std::uintmax_t value = ReadUnsigned(conversion.length);
-                const unsigned base = conversion.letter == u'o'   ? kOctal
-                                      : conversion.letter == u'u' ? kDecimal
+                const std::uintmax_t value = ReadUnsigned(conversion.Length);
+                const unsigned base = conversion.Letter == u'o'   ? kOctal
+                                      : conversion.Letter == u'u' ? kDecimal
                                                                   : kHexadecimal;
                 if (IsBare(conversion)) {
-                    AppendDigits(value, base, false, conversion.letter == u'X');
+                    AppendDigits(value, base, false, conversion.Letter == u'X');
                 } else {
                     AppendInteger(conversion, "j", value);
                 }
                 break;
             }
             case ConversionKind::Floating:
-                if (conversion.length == LengthModifier::LongDouble) {
+                if (conversion.Length == LengthModifier::LongDouble) {
                     AppendNumber(NarrowConversion(conversion, "L"), Next<long double>());
                 } else {
                     const double value = Next<double>();
@@ -423,7 +423,7 @@ private:
         if (needed < 0) RaiseLengthError(kConstructLengthSite);
         const auto size = static_cast<std::size_t>(needed);
         // Before the buffer is made: a number's units are at most its bytes.
-        CheckGrowth(output_.size(), size, kConstructLengthSite);
+        CheckGrowth(Output.size(), size, kConstructLengthSite);
         if (size < sizeof smallBuffer) {
             AppendNumberUnits(smallBuffer);
             return;
@@ -439,18 +439,18 @@ private:
     // a longer one, and then given its zeros after the sign and "0x" and its padding here.
     template <class Value>
     void AppendInteger(const Conversion& conversion, const char* lengthModifier, Value value) {
-        if (conversion.width <= kLongestDelegatedField &&
-            conversion.precision <= kLongestDelegatedField) {
+        if (conversion.Width <= kLongestDelegatedField &&
+            conversion.Precision <= kLongestDelegatedField) {
             AppendNumber(NarrowConversion(conversion, lengthModifier), value);
             return;
         }
         // The field is at least as long as its width and its precision.
-        CheckGrowth(output_.size(),
-                    static_cast<std::size_t>(std::max(conversion.width, conversion.precision)),
+        CheckGrowth(Output.size(),
+                    static_cast<std::size_t>(std::max(conversion.Width, conversion.Precision)),
                     kConstructLengthSite);
         Conversion narrow = conversion;
-        narrow.width = kNotGiven;
-        if (narrow.precision > kLongestDelegatedField) narrow.precision = 1;
+        narrow.Width = kNotGiven;
+        if (narrow.Precision > kLongestDelegatedField) narrow.Precision = 1;
         const NarrowConversion narrowFormat(narrow, lengthModifier);
         const int written = std::snprintf(nullptr, 0, narrowFormat.c_str(), value);
         if (written < 0) RaiseLengthError(kConstructLengthSite);
@@ -463,22 +463,22 @@ private:
             prefix += 2;
         }
         const auto precision =
-            static_cast<std::size_t>(conversion.precision == kNotGiven ? 0 : conversion.precision);
+            static_cast<std::size_t>(conversion.Precision == kNotGiven ? 0 : conversion.Precision);
         std::size_t zeros = precision > size - prefix ? precision - (size - prefix) : 0;
         const auto width =
-            static_cast<std::size_t>(conversion.width == kNotGiven ? 0 : conversion.width);
+            static_cast<std::size_t>(conversion.Width == kNotGiven ? 0 : conversion.Width);
         std::size_t padding = width > size + zeros ? width - (size + zeros) : 0;
-        if (conversion.zeroPad && !conversion.leftJustify && conversion.precision == kNotGiven) {
+        if (conversion.ZeroPad && !conversion.LeftJustify && conversion.Precision == kNotGiven) {
             zeros += padding;
             padding = 0;
         }
-        CheckGrowth(output_.size(), padding + zeros + size, kConstructLengthSite);
-        if (!conversion.leftJustify) output_.append(padding, kPaddingUnit);
-        output_.append(digits.begin(), digits.begin() + static_cast<std::ptrdiff_t>(prefix));
-        output_.append(zeros, kZeroDigit);
-        output_.append(digits.begin() + static_cast<std::ptrdiff_t>(prefix),
-                       digits.begin() + static_cast<std::ptrdiff_t>(size));
-        if (conversion.leftJustify) output_.append(padding, kPaddingUnit);
+        CheckGrowth(Output.size(), padding + zeros + size, kConstructLengthSite);
+        if (!conversion.LeftJustify) Output.append(padding, kPaddingUnit);
+        Output.append(digits.begin(), digits.begin() + static_cast<std::ptrdiff_t>(prefix));
+        Output.append(zeros, kZeroDigit);
+        Output.append(digits.begin() + static_cast<std::ptrdiff_t>(prefix),
+                      digits.begin() + static_cast<std::ptrdiff_t>(size));
+        if (conversion.LeftJustify) Output.append(padding, kPaddingUnit);
     }
 
     void AppendNumberUnits(const char* digits) {
@@ -487,11 +487,11 @@ private:
     void AppendNumberUnits(const char* digits, std::size_t bytes) {
         // A number's text is ASCII but for the locale's decimal point, so its units are at most
         // its bytes; ASCII is widened as it stands.
-        CheckGrowth(output_.size(), bytes, kConstructLengthSite);
+        CheckGrowth(Output.size(), bytes, kConstructLengthSite);
         if (std::all_of(digits, digits + bytes, [](char byte) { return byte >= 0; })) {
-            output_.append(digits, digits + bytes);
+            Output.append(digits, digits + bytes);
         } else {
-            AppendUTF8(output_, digits, kUnlimited);
+            AppendUTF8(Output, digits, kUnlimited);
         }
     }
 
@@ -501,9 +501,9 @@ private:
     // Answers whether it wrote the number.
     bool AppendByToChars(const Conversion& conversion, double value) {
         Conversion bare = conversion;
-        bare.precision = kNotGiven;
+        bare.Precision = kNotGiven;
         std::chars_format format{};
-        switch (conversion.letter) {
+        switch (conversion.Letter) {
             case u'f': format = std::chars_format::fixed; break;
             case u'e': format = std::chars_format::scientific; break;
             case u'g': format = std::chars_format::general; break;
@@ -515,7 +515,7 @@ private:
         }
         constexpr int kDefaultPrecision = 6;
         const int precision =
-            conversion.precision == kNotGiven ? kDefaultPrecision : conversion.precision;
+            conversion.Precision == kNotGiven ? kDefaultPrecision : conversion.Precision;
         char digits[kShortNumberBytes];
         const std::to_chars_result written =
             std::to_chars(digits, digits + sizeof digits, value, format, precision);
@@ -527,9 +527,9 @@ private:
     // Whether an integer conversion has neither flag, width nor precision, so that its text is
     // its digits alone (printf groups no digits without the ' flag, which is malformed here).
     static bool IsBare(const Conversion& conversion) {
-        return !conversion.leftJustify && !conversion.forceSign && !conversion.spaceForSign &&
-               !conversion.alternateForm && !conversion.zeroPad && conversion.width == kNotGiven &&
-               conversion.precision == kNotGiven;
+        return !conversion.LeftJustify && !conversion.ForceSign && !conversion.SpaceForSign &&
+               !conversion.AlternateForm && !conversion.ZeroPad && conversion.Width == kNotGiven &&
+               conversion.Precision == kNotGiven;
     }
 
     static constexpr unsigned kOctal = 8;
@@ -552,11 +552,11 @@ private:
     }
 
     static bool IsNarrow(const Conversion& conversion) {
-        switch (conversion.length) {
+        switch (conversion.Length) {
             case LengthModifier::Short: return true;
             case LengthModifier::Long:
             case LengthModifier::Wide: return false;
-            default: return conversion.letter == u'C' || conversion.letter == u'S';
+            default: return conversion.Letter == u'C' || conversion.Letter == u'S';
         }
     }
 
@@ -573,21 +573,21 @@ private:
     }
 
     void AppendString(const Conversion& conversion) {
-        const std::size_t maxUnits = conversion.precision == kNotGiven
+        const std::size_t maxUnits = conversion.Precision == kNotGiven
                                          ? kUnlimited
-                                         : static_cast<std::size_t>(conversion.precision);
+                                         : static_cast<std::size_t>(conversion.Precision);
         const UTF16Unit* units = nullptr;
         if (IsNarrow(conversion)) {
             const char* narrow = Next<const char*>();
             if (narrow != nullptr) {
-                narrowUnits_.clear();
+                NarrowUnits.clear();
                 // Converted no further than the output may still grow: on a 32-bit target a
                 // long argument would otherwise outgrow what a string can hold.
-                const std::size_t room = kMaxTextUnits - output_.size();
-                if (AppendUTF8(narrowUnits_, narrow, std::min(maxUnits, room)) && maxUnits > room) {
+                const std::size_t room = kMaxTextUnits - Output.size();
+                if (AppendUTF8(NarrowUnits, narrow, std::min(maxUnits, room)) && maxUnits > room) {
                     RaiseLengthError(kConstructLengthSite);
                 }
-                AppendPadded(conversion, narrowUnits_.data(), narrowUnits_.size());
+                AppendPadded(conversion, NarrowUnits.data(), NarrowUnits.size());
                 return;
             }
         } else {
@@ -601,25 +601,25 @@ private:
 
     void AppendPadded(const Conversion& conversion, const UTF16Unit* units, std::size_t count) {
         const std::size_t width =
-            conversion.width == kNotGiven ? 0 : static_cast<std::size_t>(conversion.width);
+            conversion.Width == kNotGiven ? 0 : static_cast<std::size_t>(conversion.Width);
         const std::size_t padding = width > count ? width - count : 0;
-        CheckGrowth(output_.size(), count, kConstructLengthSite);
-        CheckGrowth(output_.size() + count, padding, kConstructLengthSite);
-        if (padding > 0 && !conversion.leftJustify) output_.append(padding, kPaddingUnit);
-        output_.append(units, count);
-        if (padding > 0 && conversion.leftJustify) output_.append(padding, kPaddingUnit);
+        CheckGrowth(Output.size(), count, kConstructLengthSite);
+        CheckGrowth(Output.size() + count, padding, kConstructLengthSite);
+        if (padding > 0 && !conversion.LeftJustify) Output.append(padding, kPaddingUnit);
+        Output.append(units, count);
+        if (padding > 0 && conversion.LeftJustify) Output.append(padding, kPaddingUnit);
     }
 
     // Appends units of the format itself, refusing output longer than a text may be.
     void Append(const UTF16Unit* units, std::size_t count) {
-        CheckGrowth(output_.size(), count, kConstructLengthSite);
-        output_.append(units, count);
+        CheckGrowth(Output.size(), count, kConstructLengthSite);
+        Output.append(units, count);
     }
 
-    va_list* arguments_;
-    UTF16String& output_;
+    va_list* Arguments;
+    UTF16String& Output;
     // The converted units of the current %S, kept to reuse their storage.
-    UTF16String narrowUnits_;
+    UTF16String NarrowUnits;
 };
 
 }  // namespace

@@ -37,24 +37,24 @@ void MalformedInput::Throw(long line, const char* message) {
 namespace detail {
 
 void RaiseMalformed(const MalformedRaiseSite& site, std::size_t offset) {
-    MalformedInput failure(kRaiseFileName, site.function, offset);
-    const std::string message = std::string(site.what) + " " + std::to_string(offset);
-    failure.Throw(site.line, message.c_str());
+    MalformedInput failure(kRaiseFileName, site.Function, offset);
+    const std::string message = std::string(site.What) + " " + std::to_string(offset);
+    failure.Throw(site.Line, message.c_str());
 }
 
 void RaiseIndexError(const IndexRaiseSite& site) {
-    QuendalLog::CPPException<std::out_of_range> failure(kRaiseFileName, site.function);
-    failure.Throw(site.line, site.message);
+    QuendalLog::CPPException<std::out_of_range> failure(kRaiseFileName, site.Function);
+    failure.Throw(site.Line, site.Message);
 }
 
 void RaiseLengthError(const LengthRaiseSite& site) {
-    QuendalLog::CPPException<std::length_error> failure(kRaiseFileName, site.function);
-    failure.Throw(site.line, kTooLongMessage);
+    QuendalLog::CPPException<std::length_error> failure(kRaiseFileName, site.Function);
+    failure.Throw(site.Line, kTooLongMessage);
 }
 
 void RaiseInvalidArgument(const ArgumentRaiseSite& site) {
-    QuendalLog::CPPException<std::invalid_argument> failure(kRaiseFileName, site.function);
-    failure.Throw(site.line, site.message);
+    QuendalLog::CPPException<std::invalid_argument> failure(kRaiseFileName, site.Function);
+    failure.Throw(site.Line, site.Message);
 }
 
 void RaiseConversionError(long line, int status) {

@@ -22,7 +22,7 @@ Text::Text(const UTF16String& units) : Text() {
     detail::CheckLength(units.size(), detail::kConstructLengthSite);
     // One pass copies the units and counts them.
     detail::ResizeForOverwrite(Content, units.size(), [&](UTF16Unit* data) {
-        NumberOfCharacters = detail::ActiveKernels().copyAndCount(units.data(), units.size(), data);
+        NumberOfCharacters = detail::ActiveKernels().CopyAndCount(units.data(), units.size(), data);
         return units.size();
     });
     Length = static_cast<int>(units.size());
@@ -82,7 +82,7 @@ Text::Text(UTF16StringView units) : Text() {
     } else {
         detail::ResizeForOverwrite(Content, units.size(), [&](UTF16Unit* data) {
             NumberOfCharacters =
-                detail::ActiveKernels().copyAndCount(units.data(), units.size(), data);
+                detail::ActiveKernels().CopyAndCount(units.data(), units.size(), data);
             return units.size();
         });
     }
@@ -106,7 +106,7 @@ void Text::Empty() {
 }
 
 bool Text::IsAscii() const {
-    return detail::ActiveKernels().isAscii(Content.data(), Content.size());
+    return detail::ActiveKernels().IsAscii(Content.data(), Content.size());
 }
 
 int Text::CharacterCount() const { return detail::CountCharacters(Content.data(), Content.size()); }

@@ -87,11 +87,11 @@ enum BlockState : std::uint8_t { kBlockUnknown, kBlockUnchanged, kBlockChanges }
 
 template <class Map>
 struct UnitMap {
-    Map map;
-    std::uint32_t contextUnit;
-    void (*mapAscii)(UTF16Unit* units, std::size_t size);
-    std::array<UTF16Unit, detail::kLastBmpCodePoint + 1> units;
-    mutable std::array<std::atomic<std::uint8_t>, kSupplementaryBlocks> blocks;
+    Map MapWithIcu;
+    std::uint32_t ContextUnit;
+    void (*MapAscii)(UTF16Unit* units, std::size_t size);
+    std::array<UTF16Unit, detail::kLastBmpCodePoint + 1> Units;
+    mutable std::array<std::atomic<std::uint8_t>, kSupplementaryBlocks> Blocks;
 };
 
 // Whether the mapping changes no code point of the block of `highSurrogate`. Threads that ask at
@@ -99,7 +99,7 @@ struct UnitMap {
 template <class Map>
 bool BlockUnchanged(const UnitMap<Map>& table, UTF16Unit highSurrogate) {
     std::atomic<std::uint8_t>& state =
-        table.blocks[static_cast<std::size_t>(highSurrogate - detail::kHighSurrogateFirst)];
+        table.Blocks[static_cast<std::size_t>(highSurrogate - detail::kHighSurrogateFirst)];
     std::uint8_t known = state.load(std::memory_order_relaxed);
     if (known == kBlockUnknown) {
         known = kBlockUnchanged;
@@ -109,7 +109,7 @@ bool BlockUnchanged(const UnitMap<Map>& table, UTF16Unit highSurrogate) {
             UChar mapped[kMappingRoom];
             UErrorCode status = U_ZERO_ERROR;
             const int32_t length =
-                table.map(mapped, static_cast<int32_t>(kMappingRoom), pair, 2, &status);
+                table.MapWithIcu(mapped, static_cast<int32_t>(kMappingRoom), pair, 2, &status);
             if (U_FAILURE(status) || length != 2 || mapped[0] != pair[0] || mapped[1] != pair[1]) {
                 known = kBlockChanges;
             }
@@ -122,17 +122,17 @@ bool BlockUnchanged(const UnitMap<Map>& table, UTF16Unit highSurrogate) {
 template <class Map>
 std::unique_ptr<const UnitMap<Map>> BuildUnitMap(Map map, std::uint32_t contextUnit, bool toUpper) {
     auto table = std::make_unique<UnitMap<Map>>();
-    table->map = map;
+    table->MapWithIcu = map;
     const detail::Kernels& kernels = detail::ActiveKernels();
-    table->mapAscii = toUpper ? kernels.asciiToUpper : kernels.asciiToLower;
-    table->contextUnit = contextUnit;
+    table->MapAscii = toUpper ? kernels.AsciiToUpper : kernels.AsciiToLower;
+    table->ContextUnit = contextUnit;
     for (std::uint32_t c = 0; c <= detail::kLastBmpCodePoint; ++c) {
         const auto source = static_cast<UChar>(c);
         UChar mapped[kMappingRoom];
         UErrorCode status = U_ZERO_ERROR;
         const int32_t length = map(mapped, static_cast<int32_t>(kMappingRoom), &source, 1, &status);
         const bool single = U_SUCCESS(status) && length == 1 && !detail::IsSurrogate(mapped[0]);
-        table->units[c] = single && c != contextUnit && !detail::IsSurrogate(c)
+        table->Units[c] = single && c != contextUnit && !detail::IsSurrogate(c)
                               ? static_cast<UTF16Unit>(mapped[0])
                               : kComplex;
     }
@@ -142,9 +142,9 @@ std::unique_ptr<const UnitMap<Map>> BuildUnitMap(Map map, std::uint32_t contextU
 // What a mapping by table came to: the units, or the ICU status that stopped it, or the need to
 // map the text whole.
 struct TableMapping {
-    UTF16String units;
-    UErrorCode status = U_ZERO_ERROR;
-    bool whole = false;
+    UTF16String Units;
+    UErrorCode Status = U_ZERO_ERROR;
+    bool Whole = false;
 };
 
 template <class Map>
@@ -154,21 +154,21 @@ TableMapping MapByTable(UTF16StringView source, const UnitMap<Map>& table) {
     std::size_t read = 0;
     // Room for the units and some expansions; more is added when they run out.
     std::size_t room = size + size / 8 + 2 * kMappingRoom;
-    while (read < size && U_SUCCESS(result.status) && !result.whole) {
-        const std::size_t kept = result.units.size();
-        detail::ResizeForOverwrite(result.units, kept + room, [&](UTF16Unit* out) {
+    while (read < size && U_SUCCESS(result.Status) && !result.Whole) {
+        const std::size_t kept = result.Units.size();
+        detail::ResizeForOverwrite(result.Units, kept + room, [&](UTF16Unit* out) {
             const std::size_t capacity = kept + room;
             std::size_t written = kept;
             while (read < size && written + kMappingRoom <= capacity) {
                 const UTF16Unit unit = source[read];
-                const UTF16Unit mapped = table.units[unit];
+                const UTF16Unit mapped = table.Units[unit];
                 if (mapped != kComplex) {
                     out[written++] = mapped;
                     ++read;
                     continue;
                 }
-                if (unit == table.contextUnit) {
-                    result.whole = true;
+                if (unit == table.ContextUnit) {
+                    result.Whole = true;
                     break;
                 }
                 const std::size_t width = detail::IsHighSurrogate(unit) && read + 1 < size &&
@@ -181,11 +181,11 @@ TableMapping MapByTable(UTF16StringView source, const UnitMap<Map>& table) {
                     read += 2;
                     continue;
                 }
-                const int32_t length = table.map(detail::AsUChar(out + written),
-                                                 static_cast<int32_t>(capacity - written),
-                                                 detail::AsUChar(source.data() + read),
-                                                 static_cast<int32_t>(width), &result.status);
-                if (U_FAILURE(result.status)) break;
+                const int32_t length = table.MapWithIcu(
+                    detail::AsUChar(out + written), static_cast<int32_t>(capacity - written),
+                    detail::AsUChar(source.data() + read), static_cast<int32_t>(width),
+                    &result.Status);
+                if (U_FAILURE(result.Status)) break;
                 written += static_cast<std::size_t>(length);
                 read += width;
             }
@@ -201,17 +201,17 @@ TableMapping MapByTable(UTF16StringView source, const UnitMap<Map>& table) {
 template <class Map>
 UTF16String FullyMapped(UTF16StringView source, const UnitMap<Map>& table,
                         const detail::LengthRaiseSite& site) {
-    if (detail::ActiveKernels().isAscii(source.data(), source.size())) {
+    if (detail::ActiveKernels().IsAscii(source.data(), source.size())) {
         UTF16String units(source);
-        table.mapAscii(units.data(), units.size());
+        table.MapAscii(units.data(), units.size());
         return units;
     }
     TableMapping mapping = MapByTable(source, table);
-    if (mapping.whole) return CaseMapped(source, table.map, site);
-    if (U_FAILURE(mapping.status))
-        detail::RaiseConversionError(detail::kCaseMappingLine, mapping.status);
-    if (mapping.units.size() > detail::kMaxTextUnits) detail::RaiseLengthError(site);
-    return std::move(mapping.units);
+    if (mapping.Whole) return CaseMapped(source, table.MapWithIcu, site);
+    if (U_FAILURE(mapping.Status))
+        detail::RaiseConversionError(detail::kCaseMappingLine, mapping.Status);
+    if (mapping.Units.size() > detail::kMaxTextUnits) detail::RaiseLengthError(site);
+    return std::move(mapping.Units);
 }
 
 using MapFunction = int32_t (*)(UChar*, int32_t, const UChar*, int32_t, UErrorCode*);
@@ -241,7 +241,7 @@ void MapAsciiInPlace(UTF16String& units, detail::AsciiCaseMap::Direction directi
     detail::AsciiCaseMap map(direction);
     if (map.IsPlainForLength(units.size())) {
         const detail::Kernels& kernels = detail::ActiveKernels();
-        (direction == detail::AsciiCaseMap::Upper ? kernels.asciiToUpper : kernels.asciiToLower)(
+        (direction == detail::AsciiCaseMap::Upper ? kernels.AsciiToUpper : kernels.AsciiToLower)(
             units.data(), units.size());
         return;
     }

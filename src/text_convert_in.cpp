@@ -34,17 +34,17 @@ detail::TranscodeResult AppendUTF8(UTF16String& content, const char* bytes, std:
     // writes nothing beyond its output, converts it.
     detail::TranscodeResult converted{};
     if (size > detail::kMaxTextUnits - kept) {
-        const std::size_t units = detail::MeasureUTF8ToUTF16(bytes, size).written;
+        const std::size_t units = detail::MeasureUTF8ToUTF16(bytes, size).Written;
         detail::CheckGrowth(kept, units, site);
         detail::ResizeForOverwrite(content, kept + units, [&](UTF16Unit* out) {
             converted = detail::reference::UTF8ToUTF16(bytes, size, out + kept);
-            return kept + converted.written;
+            return kept + converted.Written;
         });
         return converted;
     }
     detail::ResizeForOverwrite(content, kept + size, [&](UTF16Unit* units) {
         converted = detail::UTF8ToUTF16(bytes, size, units + kept);
-        return kept + converted.written;
+        return kept + converted.Written;
     });
     return converted;
 }
@@ -88,9 +88,9 @@ void AppendUTF16(const UTF16Unit* units, std::size_t size, Malformed malformed,
     std::size_t read = 0;
     while (true) {
         const detail::ValidPrefix pass = detail::ValidUTF16Prefix(units + read, size - read);
-        out.append(units + read, pass.read);
-        read += pass.read;
-        if (pass.stop == detail::Stop::End) break;
+        out.append(units + read, pass.Read);
+        read += pass.Read;
+        if (pass.StoppedBy == detail::Stop::End) break;
         if (malformed == Malformed::Raise) detail::RaiseMalformed(site, read);
         out.push_back(static_cast<UTF16Unit>(detail::kReplacementCharacter));
         ++read;  // an unpaired surrogate is one unit
@@ -148,13 +148,13 @@ std::size_t UnitsFromUTF8(std::string_view bytes, Malformed malformed) {
     while (true) {
         const detail::TranscodeResult pass =
             detail::MeasureUTF8ToUTF16(bytes.data() + read, bytes.size() - read);
-        read += pass.read;
-        units += pass.written;
-        if (pass.stop == detail::Stop::End) break;
+        read += pass.Read;
+        units += pass.Written;
+        if (pass.StoppedBy == detail::Stop::End) break;
         if (malformed == Malformed::Raise) detail::RaiseMalformed(detail::kFromUTF8Site, read);
         ++units;
         const auto* rest = reinterpret_cast<const unsigned char*>(bytes.data()) + read;
-        read += detail::DecodeUTF8(rest, bytes.size() - read).length;
+        read += detail::DecodeUTF8(rest, bytes.size() - read).Length;
     }
     detail::CheckLength(units, detail::kFromUTF8LengthSite);
     return units;
@@ -173,8 +173,8 @@ Text::Text(const char* utf8) : Text() {
     }
     const detail::TranscodeResult converted =
         AppendUTF8(Content, utf8, size, detail::kConstructLengthSite);
-    Length = static_cast<int>(converted.written);
-    NumberOfCharacters = static_cast<int>(converted.codePoints);
+    Length = static_cast<int>(converted.Written);
+    NumberOfCharacters = static_cast<int>(converted.CodePoints);
 }
 
 Text& Text::operator+=(const char* utf8) {
@@ -185,7 +185,7 @@ Text& Text::operator+=(const char* utf8) {
     if (NumberOfCharacters != detail::kMalformedCount &&
         !detail::EndsWithOpenHighSurrogate(Content.data(), oldLength)) {
         // The piece begins a character and counts as its code points.
-        NumberOfCharacters += static_cast<int>(converted.codePoints);
+        NumberOfCharacters += static_cast<int>(converted.CodePoints);
         Length = static_cast<int>(Content.size());
     } else {
         RefreshCounts(oldLength);
@@ -242,10 +242,10 @@ Text Text::FromUTF8(std::string_view bytes, Malformed malformed) {
         while (true) {
             const detail::TranscodeResult pass =
                 convert(bytes.data() + read, bytes.size() - read, out + written);
-            read += pass.read;
-            written += pass.written;
-            codePoints += pass.codePoints;
-            if (pass.stop == detail::Stop::End) break;
+            read += pass.Read;
+            written += pass.Written;
+            codePoints += pass.CodePoints;
+            if (pass.StoppedBy == detail::Stop::End) break;
             if (malformed == Malformed::Raise) {
                 faulted = true;
                 break;
@@ -253,7 +253,7 @@ Text Text::FromUTF8(std::string_view bytes, Malformed malformed) {
             out[written++] = static_cast<UTF16Unit>(detail::kReplacementCharacter);
             ++codePoints;
             const auto* rest = reinterpret_cast<const unsigned char*>(bytes.data()) + read;
-            read += detail::DecodeUTF8(rest, bytes.size() - read).length;  // the maximal subpart
+            read += detail::DecodeUTF8(rest, bytes.size() - read).Length;  // the maximal subpart
         }
         return written;
     });
@@ -301,10 +301,10 @@ TextArgument::TextArgument(std::string_view utf8) {
     detail::TranscodeResult converted{};
     detail::ResizeForOverwrite(Converted, utf8.size(), [&](UTF16Unit* units) {
         converted = detail::UTF8ToUTF16(utf8.data(), utf8.size(), units);
-        return converted.written;
+        return converted.Written;
     });
-    if (converted.stop != detail::Stop::End) {
-        detail::RaiseMalformed(detail::kTextArgumentSite, converted.read);
+    if (converted.StoppedBy != detail::Stop::End) {
+        detail::RaiseMalformed(detail::kTextArgumentSite, converted.Read);
     }
     Units = Converted;
 }

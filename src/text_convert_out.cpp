@@ -69,8 +69,8 @@ std::basic_string<Wide> WideOf(const UTF16String& units) {
         for (std::size_t at = 0; at < units.size();) {
             const detail::CodePointAt codePoint =
                 detail::DecodeUTF16At(units.data(), units.size(), at);
-            wide.push_back(static_cast<Wide>(codePoint.value));
-            at += codePoint.width;
+            wide.push_back(static_cast<Wide>(codePoint.Value));
+            at += codePoint.Width;
         }
     }
     return wide;
@@ -138,8 +138,8 @@ void Text::ToUTF8(char* buffer, int size, bool nullTerminated) const {
     if (buffer != nullptr && size > 0) {
         const detail::TranscodeResult converted = detail::UTF16ToUTF8(
             Content.data(), Content.size(), buffer, static_cast<std::size_t>(size) - 1);
-        if (converted.stop == detail::Stop::End) {
-            buffer[converted.written] = '\0';
+        if (converted.StoppedBy == detail::Stop::End) {
+            buffer[converted.Written] = '\0';
             return;
         }
     }
@@ -226,9 +226,9 @@ std::string Text::ToUTF8String(Malformed malformed) const {
     while (true) {
         const detail::TranscodeResult pass = detail::UTF16ToUTF8(
             Content.data() + read, Content.size() - read, &bytes[written], room - written);
-        read += pass.read;
-        written += pass.written;
-        if (pass.stop == detail::Stop::End) break;
+        read += pass.Read;
+        written += pass.Written;
+        if (pass.StoppedBy == detail::Stop::End) break;
         if (malformed == Malformed::Raise) detail::RaiseMalformed(detail::kToUTF8StringSite, read);
         written += detail::EncodeUTF8(detail::kReplacementCharacter, &bytes[written]);
         ++read;
@@ -240,8 +240,8 @@ std::string Text::ToUTF8String(Malformed malformed) const {
 std::u32string Text::ToUTF32String(Malformed malformed) const {
     if (malformed == Malformed::Raise) {
         const detail::ValidPrefix check = detail::ValidUTF16Prefix(Content.data(), Content.size());
-        if (check.stop != detail::Stop::End) {
-            detail::RaiseMalformed(detail::kToUTF32StringSite, check.read);
+        if (check.StoppedBy != detail::Stop::End) {
+            detail::RaiseMalformed(detail::kToUTF32StringSite, check.Read);
         }
     }
     // Never more code points than units, and exactly as many as ICU counts (an unpaired

@@ -112,7 +112,7 @@ Text Text::SubString(int start, int count) const {
         piece.NumberOfCharacters = detail::CountShortPiece(units, size);
     } else {
         detail::ResizeForOverwrite(piece.Content, size, [&](UTF16Unit* data) {
-            piece.NumberOfCharacters = detail::ActiveKernels().copyAndCount(units, size, data);
+            piece.NumberOfCharacters = detail::ActiveKernels().CopyAndCount(units, size, data);
             return size;
         });
     }
@@ -193,8 +193,8 @@ Text& Text::ReplaceAll(const TextArgument& from, const TextArgument& to) {
             const std::size_t rest = units.size() - start;
             const std::size_t found =
                 start + (sought.size() == 1
-                             ? kernels.findUnit(units.data() + start, rest, sought[0])
-                             : kernels.findPattern(units.data() + start, rest, sought.data(),
+                             ? kernels.FindUnit(units.data() + start, rest, sought[0])
+                             : kernels.FindPattern(units.data() + start, rest, sought.data(),
                                                    sought.size()));
             if (found + sought.size() > units.size()) break;
             if (!SplitsPair(units, found) && !SplitsPair(units, found + sought.size())) {

@@ -27,14 +27,14 @@ constexpr std::size_t kBitsPerWord = 64;
 // One normalization form: ICU's normalizer, and which single units are inert in it. An inert
 // unit (never a surrogate) has a normalization boundary before it and is in the form on its
 // own, so a text of inert units is in the form, and each of them splits a text into parts that
-// normalize independently. Every unit below firstToInspect is inert.
+// normalize independently. Every unit below FirstToInspect is inert.
 struct FormData {
-    const UNormalizer2* normalizer;
-    UTF16Unit firstToInspect;
-    std::array<std::uint64_t, kUnitValues / kBitsPerWord> inertUnits;
+    const UNormalizer2* Normalizer;
+    UTF16Unit FirstToInspect;
+    std::array<std::uint64_t, kUnitValues / kBitsPerWord> InertUnits;
 
     bool IsInert(UTF16Unit unit) const {
-        return (inertUnits[unit / kBitsPerWord] >> (unit % kBitsPerWord) & 1) != 0;
+        return (InertUnits[unit / kBitsPerWord] >> (unit % kBitsPerWord) & 1) != 0;
     }
 };
 
@@ -59,17 +59,17 @@ bool IcuFindsInert(const UNormalizer2* normalizer, UTF16Unit unit) {
 std::unique_ptr<const FormData> OpenForm(NormalizationForm form) {
     auto data = std::make_unique<FormData>();
     UErrorCode status = U_ZERO_ERROR;
-    data->normalizer = OpenNormalizer(form, &status);
+    data->Normalizer = OpenNormalizer(form, &status);
     if (U_FAILURE(status)) detail::RaiseConversionError(detail::kNormalizationLine, status);
-    data->inertUnits.fill(0);
+    data->InertUnits.fill(0);
     for (std::size_t unit = 0; unit < kUnitValues; ++unit) {
-        if (IcuFindsInert(data->normalizer, static_cast<UTF16Unit>(unit))) {
-            data->inertUnits[unit / kBitsPerWord] |= std::uint64_t{1} << (unit % kBitsPerWord);
+        if (IcuFindsInert(data->Normalizer, static_cast<UTF16Unit>(unit))) {
+            data->InertUnits[unit / kBitsPerWord] |= std::uint64_t{1} << (unit % kBitsPerWord);
         }
     }
     std::size_t first = 0;
     while (first < kUnitValues && data->IsInert(static_cast<UTF16Unit>(first))) ++first;
-    data->firstToInspect = static_cast<UTF16Unit>(first);
+    data->FirstToInspect = static_cast<UTF16Unit>(first);
     return data;
 }
 
@@ -107,7 +107,7 @@ std::size_t InertEnd(const UTF16Unit* units, std::size_t size, std::size_t from,
 
 // The last unit that needs no look in the form (see FormData).
 UTF16Unit LastInert(const FormData& form) {
-    return static_cast<UTF16Unit>(form.firstToInspect - 1);
+    return static_cast<UTF16Unit>(form.FirstToInspect - 1);
 }
 
 // Where the form's quick check starts, given the index of the first unit that is not inert: at
@@ -123,7 +123,7 @@ std::size_t SpanEnd(const UTF16Unit* units, std::size_t size, std::size_t start,
                     const FormData& form) {
     if (start == size) return size;
     UErrorCode status = U_ZERO_ERROR;
-    const int32_t span = unorm2_spanQuickCheckYes(form.normalizer, detail::AsUChar(units + start),
+    const int32_t span = unorm2_spanQuickCheckYes(form.Normalizer, detail::AsUChar(units + start),
                                                   static_cast<int32_t>(size - start), &status);
     if (U_FAILURE(status)) detail::RaiseConversionError(detail::kNormalizationLine, status);
     return start + static_cast<std::size_t>(span);
@@ -161,7 +161,7 @@ UTF16String NormalizedAfterSpan(UTF16StringView units, std::size_t spanEnd, Norm
         int32_t length = 0;
         detail::ResizeForOverwrite(normalized, capacity, [&](UTF16Unit* out) {
             length = unorm2_normalizeSecondAndAppend(
-                data.normalizer, detail::AsUChar(out), static_cast<int32_t>(spanEnd),
+                data.Normalizer, detail::AsUChar(out), static_cast<int32_t>(spanEnd),
                 static_cast<int32_t>(capacity), detail::AsUChar(units.data() + spanEnd),
                 static_cast<int32_t>(rest), &status);
             return U_SUCCESS(status) ? static_cast<std::size_t>(length) : spanEnd;
@@ -194,7 +194,7 @@ Text Text::Normalized(NormalizationForm form) const {
     // into room for all of them.
     std::size_t first = 0;
     detail::ResizeForOverwrite(normalized.Content, size, [&](UTF16Unit* out) {
-        first = detail::ActiveKernels().copyUpToAbove(units, size, LastInert(data), out);
+        first = detail::ActiveKernels().CopyUpToAbove(units, size, LastInert(data), out);
         return first;
     });
     const std::size_t inertEnd = InertEnd(units, size, first, data);
@@ -215,7 +215,7 @@ bool Text::IsNormalized(NormalizationForm form) const {
     const FormData& data = Form(form);
     const std::size_t size = Content.size();
     const std::size_t first =
-        detail::ActiveKernels().findAbove(Content.data(), size, LastInert(data));
+        detail::ActiveKernels().FindAbove(Content.data(), size, LastInert(data));
     const std::size_t inertEnd = InertEnd(Content.data(), size, first, data);
     const std::size_t spanEnd = SpanEnd(Content.data(), size, SpanStart(inertEnd, size), data);
     if (spanEnd == size) return true;
@@ -223,7 +223,7 @@ bool Text::IsNormalized(NormalizationForm form) const {
     // check at once, and settles a "maybe" by composing only the segments in doubt.
     UErrorCode status = U_ZERO_ERROR;
     const UBool normalized =
-        unorm2_isNormalized(data.normalizer, detail::AsUChar(Content.data() + spanEnd),
+        unorm2_isNormalized(data.Normalizer, detail::AsUChar(Content.data() + spanEnd),
                             static_cast<int32_t>(size - spanEnd), &status);
     if (U_FAILURE(status)) detail::RaiseConversionError(detail::kNormalizationLine, status);
     return normalized != 0;

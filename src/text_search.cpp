@@ -53,11 +53,11 @@ public:
           SoughtSingle(sought.IsSingle()) {}
 
     bool Matches(const UTF16Unit* units, detail::SearchStep step) const {
-        if (step.width == 2) {
+        if (step.Width == 2) {
             return !SoughtSingle && Char(static_cast<UTF32Unit>(detail::DecodePair(
-                                        units[step.start], units[step.start + 1]))) == Sought;
+                                        units[step.Start], units[step.Start + 1]))) == Sought;
         }
-        return SoughtSingle && units[step.start] == SoughtUnit;
+        return SoughtSingle && units[step.Start] == SoughtUnit;
     }
 
 private:
@@ -79,25 +79,25 @@ public:
             std::none_of(units, units + count,
                          [](UTF16Unit unit) { return detail::IsSurrogate(unit); })) {
             for (std::size_t i = 0; i < count; ++i) {
-                list_[i] = units[i];
-                endsAtSurrogates_ = endsAtSurrogates_ || units[i] == detail::kInvalidUnit;
+                List[i] = units[i];
+                EndsAtSurrogates = EndsAtSurrogates || units[i] == detail::kInvalidUnit;
             }
-            listSize_ = count;
+            ListSize = count;
             return;
         }
         detail::WalkCharacters(units, count, forward, [&](detail::SearchStep step) {
-            const UTF16Unit unit = units[step.start];
-            if (step.width != 1 || detail::IsSurrogate(unit)) return true;
-            if (unit == detail::kInvalidUnit) endsAtSurrogates_ = true;
-            if (std::find(list_, list_ + listSize_, unit) != list_ + listSize_) return true;
-            if (listSize_ < detail::kSmallSetUnits) {
-                list_[listSize_++] = unit;
+            const UTF16Unit unit = units[step.Start];
+            if (step.Width != 1 || detail::IsSurrogate(unit)) return true;
+            if (unit == detail::kInvalidUnit) EndsAtSurrogates = true;
+            if (std::find(List, List + ListSize, unit) != List + ListSize) return true;
+            if (ListSize < detail::kSmallSetUnits) {
+                List[ListSize++] = unit;
             } else {
-                if (!table_) {
-                    table_.emplace();
-                    for (const UTF16Unit listed : list_) table_->set(listed);
+                if (!Table) {
+                    Table.emplace();
+                    for (const UTF16Unit listed : List) Table->set(listed);
                 }
-                table_->set(unit);
+                Table->set(unit);
             }
             return true;
         });
@@ -107,15 +107,14 @@ public:
     // the first units are looked at one by one before the vector search.
     std::size_t FindEnd(const UTF16Unit* units, std::size_t start, std::size_t count) const {
         std::size_t stop = start;
-        if (table_ || endsAtSurrogates_) {
+        if (Table || EndsAtSurrogates) {
             while (stop < count && !EndsToken(units[stop])) ++stop;
             return stop;
         }
         const std::size_t near = std::min(count, start + kNearUnits);
         while (stop < near && !InList(units[stop])) ++stop;
-        if (stop < near || stop == count || listSize_ == 0) return listSize_ == 0 ? count : stop;
-        return stop +
-               detail::ActiveKernels().findAnyOf(units + stop, count - stop, list_, listSize_);
+        if (stop < near || stop == count || ListSize == 0) return ListSize == 0 ? count : stop;
+        return stop + detail::ActiveKernels().FindAnyOf(units + stop, count - stop, List, ListSize);
     }
 
 private:
@@ -123,18 +122,18 @@ private:
 
     bool InList(UTF16Unit unit) const {
         bool found = false;
-        for (std::size_t k = 0; k < listSize_; ++k) found = found || list_[k] == unit;
+        for (std::size_t k = 0; k < ListSize; ++k) found = found || List[k] == unit;
         return found;
     }
     bool EndsToken(UTF16Unit unit) const {
-        if (detail::IsSurrogate(unit)) return endsAtSurrogates_;
-        return table_ ? table_->test(unit) : InList(unit);
+        if (detail::IsSurrogate(unit)) return EndsAtSurrogates;
+        return Table ? Table->test(unit) : InList(unit);
     }
 
-    UTF16Unit list_[detail::kSmallSetUnits] = {};
-    std::size_t listSize_ = 0;
-    bool endsAtSurrogates_ = false;
-    std::optional<std::bitset<detail::kLastBmpCodePoint + 1>> table_;  // one bit per unit
+    UTF16Unit List[detail::kSmallSetUnits] = {};
+    std::size_t ListSize = 0;
+    bool EndsAtSurrogates = false;
+    std::optional<std::bitset<detail::kLastBmpCodePoint + 1>> Table;  // one bit per unit
 };
 
 // The first index from `start` whose unit ends a token, by the delimiters `set` searched in
@@ -160,7 +159,7 @@ std::size_t FindNoneOf(const UTF16Unit* units, std::size_t start, std::size_t co
     std::size_t at = start;
     while (at < near && inSet(units[at])) ++at;
     if (at < near || at == count) return at;
-    return at + detail::ActiveKernels().findNoneOf(units + at, count - at, set, setSize);
+    return at + detail::ActiveKernels().FindNoneOf(units + at, count - at, set, setSize);
 }
 
 int Sign(int value) { return (value > 0) - (value < 0); }
@@ -239,7 +238,7 @@ UTF16String FoldWhole(UTF16StringView units) {
     UTF16String folded;
     UTF16Unit buffer[kLongestFolding];
     for (std::size_t at = 0; at < units.size();) {
-        const std::size_t width = detail::DecodeUTF16At(units.data(), units.size(), at).width;
+        const std::size_t width = detail::DecodeUTF16At(units.data(), units.size(), at).Width;
         folded.append(buffer, FoldCodePoint(units.data() + at, width, buffer));
         at += width;
     }
@@ -254,7 +253,7 @@ std::size_t FoldedMatchEnd(UTF16StringView units, std::size_t at, UTF16StringVie
     std::size_t matched = 0;
     while (matched < sought.size() && at < units.size()) {
         ++*work;
-        const std::size_t width = detail::DecodeUTF16At(units.data(), units.size(), at).width;
+        const std::size_t width = detail::DecodeUTF16At(units.data(), units.size(), at).Width;
         const std::size_t written = FoldCodePoint(units.data() + at, width, buffer);
         if (sought.substr(matched, written) != UTF16StringView(buffer, written)) return npos;
         matched += written;
@@ -273,7 +272,7 @@ Span FindFoldedLinear(UTF16StringView units, std::size_t from, UTF16StringView s
     std::vector<std::size_t> origin;
     UTF16Unit buffer[kLongestFolding];
     for (std::size_t at = from; at < units.size();) {
-        const std::size_t width = detail::DecodeUTF16At(units.data(), units.size(), at).width;
+        const std::size_t width = detail::DecodeUTF16At(units.data(), units.size(), at).Width;
         const std::size_t written = FoldCodePoint(units.data() + at, width, buffer);
         folded.insert(folded.end(), buffer, buffer + written);
         origin.insert(origin.end(), written, at);
@@ -344,8 +343,8 @@ std::basic_string_view<UTF16Unit> ViewOf(const Text& text) {
 // `units`, or `size`: the active kernels' search.
 std::size_t FindUnits(const UTF16Unit* units, std::size_t size, UTF16StringView pattern) {
     const detail::Kernels& kernels = detail::ActiveKernels();
-    return pattern.size() == 1 ? kernels.findUnit(units, size, pattern[0])
-                               : kernels.findPattern(units, size, pattern.data(), pattern.size());
+    return pattern.size() == 1 ? kernels.FindUnit(units, size, pattern[0])
+                               : kernels.FindPattern(units, size, pattern.data(), pattern.size());
 }
 
 }  // namespace
@@ -369,7 +368,7 @@ int Text::FindFromCharacterSet(const Text& set, int start) const {
     if (setSize == 0 || setSize > detail::kSmallSetUnits || from >= Content.size()) {
         return AsIndex(Content.find_first_of(set.Content, from));
     }
-    const std::size_t found = detail::ActiveKernels().findAnyOf(
+    const std::size_t found = detail::ActiveKernels().FindAnyOf(
         Content.data() + from, Content.size() - from, set.Content.data(), setSize);
     return from + found == Content.size() ? kNotFound : static_cast<int>(from + found);
 }
@@ -398,7 +397,7 @@ int Text::FindCharacter(const Char& character) const {
     int found = kNotFound;
     detail::WalkCharacters(units, Content.size(), SearchForward, [&](detail::SearchStep step) {
         if (!matcher.Matches(units, step)) return true;
-        found = static_cast<int>(step.start);
+        found = static_cast<int>(step.Start);
         return false;
     });
     return found;
@@ -423,7 +422,7 @@ Text& Text::Remove(const Char& character) {
         const bool firstStays = first != 0 && first != sought && !detail::IsSurrogate(first);
         bool forwardStarts = true;
         const std::size_t kept =
-            detail::ActiveKernels().removeUnit(units, count, sought, SearchForward, &forwardStarts);
+            detail::ActiveKernels().RemoveUnit(units, count, sought, SearchForward, &forwardStarts);
         Content.resize(kept);
         Length = static_cast<int>(kept);
         if (!firstStays || !forwardStarts) {
@@ -440,8 +439,8 @@ Text& Text::Remove(const Char& character) {
         std::size_t keptEnd = 0;  // kept units occupy [0, keptEnd)
         detail::WalkCharacters(units, count, true, [&](detail::SearchStep step) {
             if (!matcher.Matches(units, step)) {
-                std::copy(units + step.start, units + step.start + step.width, units + keptEnd);
-                keptEnd += step.width;
+                std::copy(units + step.Start, units + step.Start + step.Width, units + keptEnd);
+                keptEnd += step.Width;
             }
             return true;
         });
@@ -450,9 +449,9 @@ Text& Text::Remove(const Char& character) {
         std::size_t keptStart = count;  // kept units occupy [keptStart, count)
         detail::WalkCharacters(units, count, false, [&](detail::SearchStep step) {
             if (!matcher.Matches(units, step)) {
-                std::copy_backward(units + step.start, units + step.start + step.width,
+                std::copy_backward(units + step.Start, units + step.Start + step.Width,
                                    units + keptStart);
-                keptStart -= step.width;
+                keptStart -= step.Width;
             }
             return true;
         });
@@ -483,13 +482,13 @@ Text Text::FindToken(const Text& delimiters, int* position) const {
         const std::size_t nearStart = std::min(size, from + kNearUnits);
         while (start < nearStart && units[start] == delimiter) ++start;
         if (start == nearStart && start < size) {
-            start += kernels.findNoneOf(units + start, size - start, &delimiter, 1);
+            start += kernels.FindNoneOf(units + start, size - start, &delimiter, 1);
         }
         stop = start;
         const std::size_t nearStop = std::min(size, start + kNearUnits);
         while (stop < nearStop && units[stop] != delimiter) ++stop;
         if (stop == nearStop && stop < size) {
-            stop += kernels.findUnit(units + stop, size - stop, delimiter);
+            stop += kernels.FindUnit(units + stop, size - stop, delimiter);
         }
     } else {
         const int found = FindNotFromCharacterSet(delimiters, *position);
@@ -506,7 +505,7 @@ Text Text::FindToken(const Text& delimiters, int* position) const {
     token.NumberOfCharacters =
         tokenSize < detail::kShortPieceUnits
             ? detail::CountShortPiece(units + start, tokenSize)
-            : detail::ActiveKernels().continueCount(units + start, tokenSize, 0);
+            : detail::ActiveKernels().ContinueCount(units + start, tokenSize, 0);
     token.Length = static_cast<int>(tokenSize);
     return token;
 }
@@ -529,10 +528,10 @@ int Text::Compare(const Text& other, int count) const {
     const detail::Kernels& kernels = detail::ActiveKernels();
     detail::LowerCaseMap lower;
     for (std::size_t i = 0; i < common; ++i) {
-        i += kernels.mismatch(mine + i, theirs + i, common - i);
+        i += kernels.Mismatch(mine + i, theirs + i, common - i);
         if (i == common) break;
         if (lower.IsPlainForLength(common - i)) {
-            i += kernels.mismatchAsciiFolded(mine + i, theirs + i, common - i);
+            i += kernels.MismatchAsciiFolded(mine + i, theirs + i, common - i);
             if (i == common) break;
         }
         const UTF16Unit left = lower(mine[i]);
@@ -575,7 +574,7 @@ std::vector<Text> Text::Split(const Char& delimiter) const {
         for (;;) {
             const std::size_t at =
                 fieldStart +
-                kernels.findUnit(units.data() + fieldStart, units.size() - fieldStart, sought[0]);
+                kernels.FindUnit(units.data() + fieldStart, units.size() - fieldStart, sought[0]);
             if (at == units.size()) break;
             fields.emplace_back(units.substr(fieldStart, at - fieldStart));
             fieldStart = at + 1;
@@ -607,7 +606,7 @@ int Text::CompareFolded(const TextArgument& other) const {
     UTF16Unit theirsFolded[kLongestFolding];
     std::size_t at = 0;
     while (true) {
-        at += kernels.mismatchAsciiFolded(mine.data() + at, theirs.data() + at, common - at);
+        at += kernels.MismatchAsciiFolded(mine.data() + at, theirs.data() + at, common - at);
         if (at == common)
             return Sign(static_cast<int>(mine.size() > theirs.size()) -
                         static_cast<int>(mine.size() < theirs.size()));
@@ -616,8 +615,8 @@ int Text::CompareFolded(const TextArgument& other) const {
             (detail::IsLowSurrogate(mine[at]) || detail::IsLowSurrogate(theirs[at]))) {
             --at;
         }
-        const std::size_t width = detail::DecodeUTF16At(mine.data(), mine.size(), at).width;
-        if (width != detail::DecodeUTF16At(theirs.data(), theirs.size(), at).width) break;
+        const std::size_t width = detail::DecodeUTF16At(mine.data(), mine.size(), at).Width;
+        if (width != detail::DecodeUTF16At(theirs.data(), theirs.size(), at).Width) break;
         if (FoldCodePoint(mine.data() + at, width, mineFolded) != 1 ||
             FoldCodePoint(theirs.data() + at, width, theirsFolded) != 1) {
             break;
@@ -656,7 +655,7 @@ Span Text::FindFolded(const TextArgument& pattern, int start) const {
     if (!detail::IsSurrogate(first) && MatchStarts(first, &startUnits)) {
         const detail::Kernels& kernels = detail::ActiveKernels();
         for (std::size_t at = from; at < units.size(); ++at) {
-            at += kernels.findAnyOf(units.data() + at, units.size() - at, startUnits.data(),
+            at += kernels.FindAnyOf(units.data() + at, units.size() - at, startUnits.data(),
                                     startUnits.size());
             if (at == units.size()) break;
             if (work > budget) return FindFoldedLinear(units, at, sought);
@@ -681,7 +680,7 @@ Span Text::FindFolded(const TextArgument& pattern, int start) const {
         if (work > budget) return FindFoldedLinear(units, at, sought);
         const std::size_t end = FoldedMatchEnd(units, at, sought, &work);
         if (end != npos) return {static_cast<int>(at), static_cast<int>(end - at)};
-        at += detail::DecodeUTF16At(units.data(), units.size(), at).width;
+        at += detail::DecodeUTF16At(units.data(), units.size(), at).Width;
     }
     return {};
 }

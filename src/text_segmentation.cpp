@@ -27,9 +27,9 @@ namespace detail {
 
 // A break iterator over the units of one walk, and the position it was last left at.
 struct BreakState {
-    UBreakIterator* iterator = nullptr;
-    std::size_t at = BreakWalk::kUnknown;
-    int aheadLeft = 0;  // boundaries to take from ICU before the fast walk is tried again
+    UBreakIterator* Iterator = nullptr;
+    std::size_t At = BreakWalk::kUnknown;
+    int AheadLeft = 0;  // boundaries to take from ICU before the fast walk is tried again
 };
 
 }  // namespace detail
@@ -232,10 +232,10 @@ bool SimpleWordEnd(UTF16StringView units, std::size_t start, std::size_t& end, b
             return table[unit];
         }
         const detail::CodePointAt decoded = detail::DecodeUTF16At(units.data(), size, i);
-        width = decoded.width;
-        return decoded.value < kTabledWordClasses
-                   ? table[decoded.value]
-                   : ComputeWordClass(static_cast<UChar32>(decoded.value));
+        width = decoded.Width;
+        return decoded.Value < kTabledWordClasses
+                   ? table[decoded.Value]
+                   : ComputeWordClass(static_cast<UChar32>(decoded.Value));
     };
     const auto simpleAt = [&](std::size_t i) { return i == size || classOf(i) != kComplex; };
     bool marked = false;  // whether skipExtenders skipped any last
@@ -313,8 +313,8 @@ void CodePointRange::Iterator::Decode() {
         return;
     }
     const detail::CodePointAt decoded = detail::DecodeUTF16At(Units.data(), Units.size(), Position);
-    Current = static_cast<char32_t>(decoded.value);
-    Width = decoded.width;
+    Current = static_cast<char32_t>(decoded.Value);
+    Width = decoded.Width;
 }
 
 void CodePointRange::Iterator::DecodeBefore() {
@@ -357,7 +357,7 @@ BreakWalk& BreakWalk::operator=(BreakWalk&& other) noexcept {
 }
 
 void BreakWalk::Release(BreakState* state) noexcept {
-    ubrk_close(state->iterator);
+    ubrk_close(state->Iterator);
     delete state;
 }
 
@@ -365,7 +365,7 @@ BreakState& BreakWalk::Owned() {
     if (State == nullptr) {
         BreakState* state = new BreakState;
         try {
-            state->iterator = TemplateOf(Kind).CloneOver(Units);
+            state->Iterator = TemplateOf(Kind).CloneOver(Units);
         } catch (...) {
             delete state;
             throw;
@@ -397,9 +397,9 @@ void BreakWalk::FindEnd(std::size_t start, std::size_t& end, bool& word) {
         // Most clusters are one code point that the pair rule settles without the break
         // iterator, whose every call costs far more.
         const CodePointAt first = DecodeUTF16At(Units.data(), Units.size(), start);
-        const std::size_t next = start + first.width;
+        const std::size_t next = start + first.Width;
         if (next == Units.size() ||
-            BoundaryFollows(first.value, DecodeUTF16At(Units.data(), Units.size(), next).value)) {
+            BoundaryFollows(first.Value, DecodeUTF16At(Units.data(), Units.size(), next).Value)) {
             end = next;
             return;
         }
@@ -408,22 +408,22 @@ void BreakWalk::FindEnd(std::size_t start, std::size_t& end, bool& word) {
         // ICU finds boundaries in batches that it keeps (the one asked for and up to six after
         // it): after it was needed, the next few are cheaper taken from it than found again.
         constexpr int kIcuBatch = 6;
-        if (State != nullptr && State->at == start && State->aheadLeft > 0) {
-            --State->aheadLeft;
+        if (State != nullptr && State->At == start && State->AheadLeft > 0) {
+            --State->AheadLeft;
         } else if (SimpleWordEnd(Units, start, end, word)) {
             return;
         } else {
-            Owned().aheadLeft = kIcuBatch;
+            Owned().AheadLeft = kIcuBatch;
         }
     }
     BreakState& state = Owned();
     // next() from where the iterator stands costs less than following(), which must find it.
-    const int32_t following = state.at == start
-                                  ? ubrk_next(state.iterator)
-                                  : ubrk_following(state.iterator, static_cast<int32_t>(start));
+    const int32_t following = state.At == start
+                                  ? ubrk_next(state.Iterator)
+                                  : ubrk_following(state.Iterator, static_cast<int32_t>(start));
     end = following == UBRK_DONE ? Units.size() : static_cast<std::size_t>(following);
-    state.at = end;
-    word = Kind == BreakKind::Word && IsWordStatus(ubrk_getRuleStatus(state.iterator));
+    state.At = end;
+    word = Kind == BreakKind::Word && IsWordStatus(ubrk_getRuleStatus(state.Iterator));
 }
 
 void BreakWalk::FindBefore(std::size_t boundary, std::size_t& before, bool& word, bool mayOpen) {
@@ -433,8 +433,8 @@ void BreakWalk::FindBefore(std::size_t boundary, std::size_t& before, bool& word
         const std::size_t last = boundary - WidthBefore(Units, boundary);
         if (last == 0 ||
             BoundaryFollows(
-                DecodeUTF16At(Units.data(), Units.size(), last - WidthBefore(Units, last)).value,
-                DecodeUTF16At(Units.data(), Units.size(), last).value)) {
+                DecodeUTF16At(Units.data(), Units.size(), last - WidthBefore(Units, last)).Value,
+                DecodeUTF16At(Units.data(), Units.size(), last).Value)) {
             before = last;
             word = false;
             return;
@@ -446,16 +446,16 @@ void BreakWalk::FindBefore(std::size_t boundary, std::size_t& before, bool& word
         return;
     }
     BreakState& state = Owned();  // when it raises, nothing has changed
-    const int32_t preceding = state.at == boundary
-                                  ? ubrk_previous(state.iterator)
-                                  : ubrk_preceding(state.iterator, static_cast<int32_t>(boundary));
+    const int32_t preceding = state.At == boundary
+                                  ? ubrk_previous(state.Iterator)
+                                  : ubrk_preceding(state.Iterator, static_cast<int32_t>(boundary));
     before = preceding == UBRK_DONE ? 0 : static_cast<std::size_t>(preceding);
-    state.at = before;
+    state.At = before;
     word = false;
     if (Kind == BreakKind::Word) {
         // A boundary's rule status tells of the segment that ends there.
-        state.at = static_cast<std::size_t>(ubrk_next(state.iterator));
-        word = IsWordStatus(ubrk_getRuleStatus(state.iterator));
+        state.At = static_cast<std::size_t>(ubrk_next(state.Iterator));
+        word = IsWordStatus(ubrk_getRuleStatus(state.Iterator));
     }
 }
 

@@ -15,15 +15,15 @@ template <class Emit>
 TranscodeResult WalkUTF8(const char* bytes, std::size_t size, std::size_t until, Emit emit) {
     const auto* input = reinterpret_cast<const unsigned char*>(bytes);
     TranscodeResult result{0, 0, 0, Stop::End};
-    while (result.read < size && result.read < until) {
-        const UTF8Step step = DecodeUTF8(input + result.read, size - result.read);
-        if (!step.wellFormed) {
-            result.stop = step.truncated ? Stop::Truncated : Stop::IllFormed;
+    while (result.Read < size && result.Read < until) {
+        const UTF8Step step = DecodeUTF8(input + result.Read, size - result.Read);
+        if (!step.WellFormed) {
+            result.StoppedBy = step.Truncated ? Stop::Truncated : Stop::IllFormed;
             return result;
         }
-        result.written += emit(step.codePoint, result.written);
-        result.read += step.length;
-        ++result.codePoints;
+        result.Written += emit(step.CodePoint, result.Written);
+        result.Read += step.Length;
+        ++result.CodePoints;
     }
     return result;
 }
@@ -35,34 +35,34 @@ template <class Measure, class Emit>
 TranscodeResult WalkUTF16(const UTF16Unit* units, std::size_t size, std::size_t capacity,
                           std::size_t until, Measure measure, Emit emit) {
     TranscodeResult result{0, 0, 0, Stop::End};
-    while (result.read < size && result.read < until) {
-        const std::uint32_t unit = units[result.read];
+    while (result.Read < size && result.Read < until) {
+        const std::uint32_t unit = units[result.Read];
         std::uint32_t codePoint = unit;
         std::size_t length = 1;
         if (IsSurrogate(unit)) {
             if (IsLowSurrogate(unit)) {
-                result.stop = Stop::IllFormed;
+                result.StoppedBy = Stop::IllFormed;
                 return result;
             }
-            if (result.read + 1 == size) {
-                result.stop = Stop::Truncated;
+            if (result.Read + 1 == size) {
+                result.StoppedBy = Stop::Truncated;
                 return result;
             }
-            const std::uint32_t next = units[result.read + 1];
+            const std::uint32_t next = units[result.Read + 1];
             if (!IsLowSurrogate(next)) {
-                result.stop = Stop::IllFormed;
+                result.StoppedBy = Stop::IllFormed;
                 return result;
             }
             codePoint = DecodePair(unit, next);
             length = 2;
         }
-        if (measure(codePoint) > capacity - result.written) {
-            result.stop = Stop::NoRoom;
+        if (measure(codePoint) > capacity - result.Written) {
+            result.StoppedBy = Stop::NoRoom;
             return result;
         }
-        result.written += emit(codePoint, result.written);
-        result.read += length;
-        ++result.codePoints;
+        result.Written += emit(codePoint, result.Written);
+        result.Read += length;
+        ++result.CodePoints;
     }
     return result;
 }
@@ -119,12 +119,12 @@ TranscodeResult ValidateUTF16(const UTF16Unit* units, std::size_t size) {
 
 ValidPrefix ValidUTF8Prefix(const char* bytes, std::size_t size) {
     const TranscodeResult pass = MeasureUTF8ToUTF16(bytes, size);
-    return {pass.read, pass.stop};
+    return {pass.Read, pass.StoppedBy};
 }
 
 ValidPrefix ValidUTF16Prefix(const UTF16Unit* units, std::size_t size) {
     const TranscodeResult pass = ValidateUTF16(units, size);
-    return {pass.read, pass.stop};
+    return {pass.Read, pass.StoppedBy};
 }
 
 std::uint64_t UTF8LengthOfUnits(const UTF16Unit* units, std::size_t size) {
@@ -144,26 +144,26 @@ std::uint64_t UTF8LengthOfUnits(const UTF16Unit* units, std::size_t size) {
 
 // The passes the library runs: the active kernels', where the processor has vector forms.
 TranscodeResult UTF8ToUTF16(const char* bytes, std::size_t size, UTF16Unit* out) {
-    return ActiveKernels().utf8ToUTF16(bytes, size, out);
+    return ActiveKernels().UTF8ToUTF16(bytes, size, out);
 }
 TranscodeResult UTF16ToUTF8(const UTF16Unit* units, std::size_t size, char* out,
                             std::size_t capacity) {
-    return ActiveKernels().utf16ToUTF8(units, size, out, capacity);
+    return ActiveKernels().UTF16ToUTF8(units, size, out, capacity);
 }
 TranscodeResult UTF16ToUTF8(const UTF16Unit* units, std::size_t size, char* out) {
-    return ActiveKernels().utf16ToUTF8(units, size, out, UTF8Room(size));
+    return ActiveKernels().UTF16ToUTF8(units, size, out, UTF8Room(size));
 }
 TranscodeResult MeasureUTF8ToUTF16(const char* bytes, std::size_t size) {
     return reference::MeasureUTF8ToUTF16(bytes, size);
 }
 ValidPrefix ValidUTF8Prefix(const char* bytes, std::size_t size) {
-    return ActiveKernels().validUTF8Prefix(bytes, size);
+    return ActiveKernels().ValidUTF8Prefix(bytes, size);
 }
 ValidPrefix ValidUTF16Prefix(const UTF16Unit* units, std::size_t size) {
-    return ActiveKernels().validUTF16Prefix(units, size);
+    return ActiveKernels().ValidUTF16Prefix(units, size);
 }
 std::uint64_t UTF8LengthOfUnits(const UTF16Unit* units, std::size_t size) {
-    return ActiveKernels().utf8LengthOfUnits(units, size);
+    return ActiveKernels().UTF8LengthOfUnits(units, size);
 }
 
 }  // namespace detail

@@ -106,14 +106,14 @@ int WidthOfTraits(std::uint8_t traits) {
 int ClusterWidth(UTF16StringView cluster) {
     std::size_t at = 0;
     detail::CodePointAt current = detail::DecodeUTF16At(cluster.data(), cluster.size(), at);
-    std::uint8_t traits = Traits(current.value);
+    std::uint8_t traits = Traits(current.Value);
     if ((traits & kWide) != 0) return kWideColumns;
     bool allZeroWidth = (traits & kZeroWidth) != 0;
-    for (at += current.width; at < cluster.size(); at += current.width) {
+    for (at += current.Width; at < cluster.size(); at += current.Width) {
         const bool afterEmoji = (traits & kEmoji) != 0;
         current = detail::DecodeUTF16At(cluster.data(), cluster.size(), at);
-        if (afterEmoji && current.value == kEmojiPresentationSelector) return kWideColumns;
-        traits = Traits(current.value);
+        if (afterEmoji && current.Value == kEmojiPresentationSelector) return kWideColumns;
+        traits = Traits(current.Value);
         allZeroWidth = allZeroWidth && (traits & kZeroWidth) != 0;
     }
     return allZeroWidth ? 0 : kNarrowColumns;

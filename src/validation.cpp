@@ -12,13 +12,13 @@ namespace {
 // sequence takes `illFormedLength` units.
 ValidationResult ResultOf(const detail::ValidPrefix& pass, std::size_t size,
                           std::size_t illFormedLength) {
-    switch (pass.stop) {
+    switch (pass.StoppedBy) {
         case detail::Stop::End: return {Validity::Valid, size, 0};
-        case detail::Stop::Truncated: return {Validity::Incomplete, pass.read, size - pass.read};
+        case detail::Stop::Truncated: return {Validity::Incomplete, pass.Read, size - pass.Read};
         case detail::Stop::IllFormed: break;
         case detail::Stop::NoRoom: break;  // not reached: validation writes no output
     }
-    return {Validity::IllFormed, pass.read, illFormedLength};
+    return {Validity::IllFormed, pass.Read, illFormedLength};
 }
 
 }  // namespace
@@ -26,9 +26,9 @@ ValidationResult ResultOf(const detail::ValidPrefix& pass, std::size_t size,
 ValidationResult ValidateUTF8(std::string_view bytes) noexcept {
     const detail::ValidPrefix pass = detail::ValidUTF8Prefix(bytes.data(), bytes.size());
     std::size_t subpart = 0;
-    if (pass.stop == detail::Stop::IllFormed) {
-        const auto* fault = reinterpret_cast<const unsigned char*>(bytes.data()) + pass.read;
-        subpart = detail::DecodeUTF8(fault, bytes.size() - pass.read).length;
+    if (pass.StoppedBy == detail::Stop::IllFormed) {
+        const auto* fault = reinterpret_cast<const unsigned char*>(bytes.data()) + pass.Read;
+        subpart = detail::DecodeUTF8(fault, bytes.size() - pass.Read).Length;
     }
     return ResultOf(pass, bytes.size(), subpart);
 }
@@ -52,7 +52,7 @@ std::size_t CompleteUTF8Prefix(std::string_view bytes) noexcept {
     for (std::size_t back = 1; back < detail::kLongestUTF8Sequence && back <= size; ++back) {
         const unsigned char byte = data[size - back];
         if (byte >= detail::kContinuationFirst && byte <= detail::kContinuationLast) continue;
-        return detail::DecodeUTF8(data + size - back, back).truncated ? size - back : size;
+        return detail::DecodeUTF8(data + size - back, back).Truncated ? size - back : size;
     }
     return size;
 }

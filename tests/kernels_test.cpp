@@ -34,7 +34,7 @@ class KernelLevelsReport : public testing::Environment {
             lists[!KernelsFor(SimdLevel(level))] += std::string(" ") + kSimdLevelNames[level];
         std::printf("Kernel levels tested:%s; not on this processor:%s; the library runs %s\n",
                     lists[0].empty() ? " none" : lists[0].c_str(),
-                    lists[1].empty() ? " none" : lists[1].c_str(), ActiveKernels().name);
+                    lists[1].empty() ? " none" : lists[1].c_str(), ActiveKernels().Name);
     }
 };
 testing::Environment* const kReport = testing::AddGlobalTestEnvironment(new KernelLevelsReport);
@@ -133,13 +133,13 @@ void ForEachUnitString(Check check) {
 
 TEST(Kernels, TranscodersMatchReference) {
     for (const Kernels* kernels : VectorLevels()) {
-        SCOPED_TRACE(kernels->name);
+        SCOPED_TRACE(kernels->Name);
         ForEachUTF8String([&](std::string_view bytes) {
             ASSERT_TRUE(fuzz::UTF8PassesAgree(*kernels, bytes)) << testing::PrintToString(bytes);
         });
         ForEachUnitString([&](const UTF16String& units) {
             // Rooms around the whole output's size.
-            const std::size_t whole = reference::ValidateUTF16(units.data(), units.size()).written;
+            const std::size_t whole = reference::ValidateUTF16(units.data(), units.size()).Written;
             for (const std::size_t room : {3 * units.size(), whole, whole - (whole > 0), whole / 2})
                 ASSERT_TRUE(fuzz::UTF16PassesAgree(*kernels, units, room))
                     << testing::PrintToString(units) << room;
@@ -153,7 +153,7 @@ TEST(Kernels, TranscodersMatchReference) {
 // the unit before the last (which a surrogate after it may take along).
 TEST(Kernels, UnitPassesMatchReference) {
     for (const Kernels* kernels : VectorLevels()) {
-        SCOPED_TRACE(kernels->name);
+        SCOPED_TRACE(kernels->Name);
         ForEachUnitString([&](const UTF16String& units) {
             const std::size_t size = units.size();
             std::vector<UTF16String> others = {QUENDALTEXT_U("|"), QUENDALTEXT_U("~^|`"),

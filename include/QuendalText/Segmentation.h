@@ -160,56 +160,82 @@ private:
 
 }  // namespace detail
 
+namespace detail {
+
+// The operators that the grapheme and segment iterators share: a bidirectional iterator over the
+// segments a BreakWalk finds, where Derived is the iterator class itself (which the operators
+// return, and which alone may make one that stands somewhere).
+template <class Derived>
+class SegmentIterator {
+public:
+    using iterator_category = std::bidirectional_iterator_tag;
+    using value_type = UTF16StringView;
+    using difference_type = std::ptrdiff_t;
+    using pointer = void;
+    using reference = UTF16StringView;
+
+    /// The current segment, a view of its units.
+    UTF16StringView operator*() const { return Walk.Segment(); }
+    /// Moves to the next segment and returns this iterator. Raises
+    /// CPPException<std::runtime_error> when ICU fails, and then stays where it was.
+    Derived& operator++() {
+        Walk.Next();
+        return Self();
+    }
+    /// Moves to the next segment and returns the iterator as it was; raises as ++it.
+    Derived operator++(int) {
+        const Derived before = Self();
+        Walk.Next();
+        return before;
+    }
+    /// Moves to the previous segment and returns this iterator; raises as ++it.
+    Derived& operator--() {
+        Walk.Previous();
+        return Self();
+    }
+    /// Moves to the previous segment and returns the iterator as it was; raises as ++it.
+    Derived operator--(int) {
+        const Derived after = Self();
+        Walk.Previous();
+        return after;
+    }
+    /// True when both stand at the same segment.
+    friend bool operator==(const Derived& left, const Derived& right) {
+        return left.Walk.Start == right.Walk.Start;
+    }
+    /// True when the segments differ.
+    friend bool operator!=(const Derived& left, const Derived& right) {
+        return left.Walk.Start != right.Walk.Start;
+    }
+
+protected:
+    SegmentIterator() = default;
+    SegmentIterator(UTF16StringView units, std::size_t start, BreakKind kind)
+        : Walk(units, start, kind) {}
+
+    BreakWalk Walk;
+
+private:
+    Derived& Self() { return static_cast<Derived&>(*this); }
+};
+
+}  // namespace detail
+
 /// The extended grapheme clusters of UTF-16 units (Text::Graphemes), each a view of its units,
 /// as the character break iterator of the linked ICU finds them (root locale).
 class QUENDALTEXT_API GraphemeRange {
 public:
-    /// A bidirectional iterator over the grapheme clusters.
-    class Iterator {
+    /// A bidirectional iterator over the grapheme clusters: *it is the current cluster; ++ and --
+    /// move by one cluster and raise CPPException<std::runtime_error> when ICU fails, staying
+    /// where they were; == is true when both stand at the same cluster.
+    class Iterator : public detail::SegmentIterator<Iterator> {
     public:
-        using iterator_category = std::bidirectional_iterator_tag;
-        using value_type = UTF16StringView;
-        using difference_type = std::ptrdiff_t;
-        using pointer = void;
-        using reference = UTF16StringView;
-
         Iterator() = default;
-        /// The current cluster, a view of its units.
-        UTF16StringView operator*() const { return Walk.Segment(); }
-        /// Moves to the next cluster and returns this iterator. Raises
-        /// CPPException<std::runtime_error> when ICU fails, and then stays where it was.
-        Iterator& operator++() {
-            Walk.Next();
-            return *this;
-        }
-        /// Moves to the next cluster and returns the iterator as it was; raises as ++it.
-        Iterator operator++(int) {
-            const Iterator before = *this;
-            Walk.Next();
-            return before;
-        }
-        /// Moves to the previous cluster and returns this iterator; raises as ++it.
-        Iterator& operator--() {
-            Walk.Previous();
-            return *this;
-        }
-        /// Moves to the previous cluster and returns the iterator as it was; raises as ++it.
-        Iterator operator--(int) {
-            const Iterator after = *this;
-            Walk.Previous();
-            return after;
-        }
-        /// True when both stand at the same cluster.
-        bool operator==(const Iterator& other) const { return Walk.Start == other.Walk.Start; }
-        /// True when the clusters differ.
-        bool operator!=(const Iterator& other) const { return Walk.Start != other.Walk.Start; }
 
     private:
         friend class GraphemeRange;
         Iterator(UTF16StringView units, std::size_t start)
-            : Walk(units, start, detail::BreakKind::Character) {}
-
-        detail::BreakWalk Walk;
+            : SegmentIterator(units, start, detail::BreakKind::Character) {}
     };
 
     /// The clusters of `units`, which must outlive the range's iterators. Raises
@@ -229,55 +255,19 @@ private:
 /// root locale find them.
 class QUENDALTEXT_API SegmentRange {
 public:
-    /// A bidirectional iterator over the segments; IsWord() tells words apart in Words().
-    class Iterator {
+    /// A bidirectional iterator over the segments, with the operators of GraphemeRange::Iterator;
+    /// IsWord() tells words apart in Words().
+    class Iterator : public detail::SegmentIterator<Iterator> {
     public:
-        using iterator_category = std::bidirectional_iterator_tag;
-        using value_type = UTF16StringView;
-        using difference_type = std::ptrdiff_t;
-        using pointer = void;
-        using reference = UTF16StringView;
-
         Iterator() = default;
-        /// The current segment, a view of its units.
-        UTF16StringView operator*() const { return Walk.Segment(); }
         /// Whether the current segment of Words() is a word: letters, numbers, ideographs or
         /// kana (ICU's word rule status is not "none"). Always false for sentences and lines.
         bool IsWord() const { return Walk.Word; }
-        /// Moves to the next segment and returns this iterator. Raises
-        /// CPPException<std::runtime_error> when ICU fails, and then stays where it was.
-        Iterator& operator++() {
-            Walk.Next();
-            return *this;
-        }
-        /// Moves to the next segment and returns the iterator as it was; raises as ++it.
-        Iterator operator++(int) {
-            const Iterator before = *this;
-            Walk.Next();
-            return before;
-        }
-        /// Moves to the previous segment and returns this iterator; raises as ++it.
-        Iterator& operator--() {
-            Walk.Previous();
-            return *this;
-        }
-        /// Moves to the previous segment and returns the iterator as it was; raises as ++it.
-        Iterator operator--(int) {
-            const Iterator after = *this;
-            Walk.Previous();
-            return after;
-        }
-        /// True when both stand at the same segment.
-        bool operator==(const Iterator& other) const { return Walk.Start == other.Walk.Start; }
-        /// True when the segments differ.
-        bool operator!=(const Iterator& other) const { return Walk.Start != other.Walk.Start; }
 
     private:
         friend class SegmentRange;
         Iterator(UTF16StringView units, std::size_t start, detail::BreakKind kind)
-            : Walk(units, start, kind) {}
-
-        detail::BreakWalk Walk;
+            : SegmentIterator(units, start, kind) {}
     };
 
     /// The first segment.

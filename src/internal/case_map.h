@@ -26,15 +26,15 @@ inline constexpr std::size_t kPlainCaseCheckUnits = 512;
 class AsciiCaseMap {
 public:
     enum Direction { Upper, Lower };
-    explicit AsciiCaseMap(Direction direction) : direction_(direction) {}
+    explicit AsciiCaseMap(Direction direction) : TargetCase(direction) {}
     UTF16Unit operator()(UTF16Unit unit);
     // Whether a text of `size` units may be mapped as ASCII maps it.
     bool IsPlainForLength(std::size_t size);
 
 private:
-    Direction direction_;
-    UTF16Unit mapped_[kLastAsciiCodePoint + 1] = {};
-    bool known_[kLastAsciiCodePoint + 1] = {};
+    Direction TargetCase;
+    UTF16Unit Mapped[kLastAsciiCodePoint + 1] = {};
+    bool Known[kLastAsciiCodePoint + 1] = {};
 };
 
 // The lower-casing of Compare without case: the unit read as a Char (a surrogate unit is the
@@ -47,9 +47,9 @@ public:
 
 private:
     enum class Plain { Unknown, Yes, No };
-    Plain plain_ = Plain::Unknown;
-    UTF16Unit mapped_[kLastAsciiCodePoint + 1] = {};
-    bool known_[kLastAsciiCodePoint + 1] = {};
+    Plain IsPlain = Plain::Unknown;
+    UTF16Unit Mapped[kLastAsciiCodePoint + 1] = {};
+    bool Known[kLastAsciiCodePoint + 1] = {};
 };
 
 }  // namespace detail

@@ -43,10 +43,10 @@ inline int CountShortPiece(const UTF16Unit* units, std::size_t size) {
 
 // The rule read as a machine that takes one unit at a time, for the count after an edit.
 struct CountState {
-    bool openHigh;  // the last unit is a high surrogate that begins a character
-    bool positive;  // a character has been counted, so NUL units count
+    bool OpenHigh;  // the last unit is a high surrogate that begins a character
+    bool Positive;  // a character has been counted, so NUL units count
     bool operator==(const CountState& other) const {
-        return openHigh == other.openHigh && positive == other.positive;
+        return OpenHigh == other.OpenHigh && Positive == other.Positive;
     }
 };
 

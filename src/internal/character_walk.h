@@ -11,10 +11,10 @@
 namespace QuendalText {
 namespace detail {
 
-// One character as the character search steps over it: `width` units from `start`.
+// One character as the character search steps over it: Width units from Start.
 struct SearchStep {
-    std::size_t start;
-    std::size_t width;
+    std::size_t Start;
+    std::size_t Width;
 };
 
 // Calls `visit(step)` for every character that the character search looks at, in its order,

@@ -25,57 +25,57 @@ inline constexpr std::size_t kSmallSetUnits = 8;
 
 // One instruction set's kernels. Searches answer an index, or `size` when nothing is found.
 struct Kernels {
-    SimdLevel level;
-    const char* name;
+    SimdLevel Level;
+    const char* Name;
 
     // The transcoders of transcode.h, with their contracts.
-    TranscodeResult (*utf8ToUTF16)(const char* bytes, std::size_t size, UTF16Unit* out);
-    TranscodeResult (*utf16ToUTF8)(const UTF16Unit* units, std::size_t size, char* out,
+    TranscodeResult (*UTF8ToUTF16)(const char* bytes, std::size_t size, UTF16Unit* out);
+    TranscodeResult (*UTF16ToUTF8)(const UTF16Unit* units, std::size_t size, char* out,
                                    std::size_t capacity);
-    std::uint64_t (*utf8LengthOfUnits)(const UTF16Unit* units, std::size_t size);
-    ValidPrefix (*validUTF8Prefix)(const char* bytes, std::size_t size);
-    ValidPrefix (*validUTF16Prefix)(const UTF16Unit* units, std::size_t size);
+    std::uint64_t (*UTF8LengthOfUnits)(const UTF16Unit* units, std::size_t size);
+    ValidPrefix (*ValidUTF8Prefix)(const char* bytes, std::size_t size);
+    ValidPrefix (*ValidUTF16Prefix)(const UTF16Unit* units, std::size_t size);
 
     // The character-count rule over `units`, which begin a character, with `running`
     // characters counted before them (see character_count.h).
-    int (*continueCount)(const UTF16Unit* units, std::size_t size, int running);
-    // As continueCount from 0, copying the units to `to` on the way.
-    int (*copyAndCount)(const UTF16Unit* from, std::size_t size, UTF16Unit* to);
+    int (*ContinueCount)(const UTF16Unit* units, std::size_t size, int running);
+    // As ContinueCount from 0, copying the units to `to` on the way.
+    int (*CopyAndCount)(const UTF16Unit* from, std::size_t size, UTF16Unit* to);
     // Whether no unit is above 0x7F.
-    bool (*isAscii)(const UTF16Unit* units, std::size_t size);
+    bool (*IsAscii)(const UTF16Unit* units, std::size_t size);
 
     // The first (last) index holding `unit`.
-    std::size_t (*findUnit)(const UTF16Unit* units, std::size_t size, UTF16Unit unit);
-    std::size_t (*findLastUnit)(const UTF16Unit* units, std::size_t size, UTF16Unit unit);
+    std::size_t (*FindUnit)(const UTF16Unit* units, std::size_t size, UTF16Unit unit);
+    std::size_t (*FindLastUnit)(const UTF16Unit* units, std::size_t size, UTF16Unit unit);
     // The first index whose unit is (is not) one of the `setSize` units of `set`, 1 to
     // kSmallSetUnits of them.
-    std::size_t (*findAnyOf)(const UTF16Unit* units, std::size_t size, const UTF16Unit* set,
+    std::size_t (*FindAnyOf)(const UTF16Unit* units, std::size_t size, const UTF16Unit* set,
                              std::size_t setSize);
-    std::size_t (*findNoneOf)(const UTF16Unit* units, std::size_t size, const UTF16Unit* set,
+    std::size_t (*FindNoneOf)(const UTF16Unit* units, std::size_t size, const UTF16Unit* set,
                               std::size_t setSize);
     // The first index where the `patternSize` units of `pattern` (at least 2) begin.
-    std::size_t (*findPattern)(const UTF16Unit* units, std::size_t size, const UTF16Unit* pattern,
+    std::size_t (*FindPattern)(const UTF16Unit* units, std::size_t size, const UTF16Unit* pattern,
                                std::size_t patternSize);
     // The first index where `a` and `b` differ; where they differ once each ASCII capital letter
     // is read as its small letter.
-    std::size_t (*mismatch)(const UTF16Unit* a, const UTF16Unit* b, std::size_t size);
-    std::size_t (*mismatchAsciiFolded)(const UTF16Unit* a, const UTF16Unit* b, std::size_t size);
+    std::size_t (*Mismatch)(const UTF16Unit* a, const UTF16Unit* b, std::size_t size);
+    std::size_t (*MismatchAsciiFolded)(const UTF16Unit* a, const UTF16Unit* b, std::size_t size);
     // ASCII letters to capitals (small letters), in place; every other unit is kept.
-    void (*asciiToUpper)(UTF16Unit* units, std::size_t size);
-    void (*asciiToLower)(UTF16Unit* units, std::size_t size);
+    void (*AsciiToUpper)(UTF16Unit* units, std::size_t size);
+    void (*AsciiToLower)(UTF16Unit* units, std::size_t size);
     // Removes, in place, every occurrence of the non-surrogate `unit` that the character search
     // in the given direction visits as a character of its own (see FindSingleCharacter);
     // answers the number of units kept, packed at the start. Sets *forwardStarts to whether
     // the forward search would also visit every removed unit alone (always so forward), which
     // is when the count rule sees each of them as a character of its own.
-    std::size_t (*removeUnit)(UTF16Unit* units, std::size_t size, UTF16Unit unit, bool forward,
+    std::size_t (*RemoveUnit)(UTF16Unit* units, std::size_t size, UTF16Unit unit, bool forward,
                               bool* forwardStarts);
     // Copies the units before the first one above `bound` to `to` and answers that one's index
     // (`size`, all copied, when none is above).
-    std::size_t (*copyUpToAbove)(const UTF16Unit* from, std::size_t size, UTF16Unit bound,
+    std::size_t (*CopyUpToAbove)(const UTF16Unit* from, std::size_t size, UTF16Unit bound,
                                  UTF16Unit* to);
     // The first index holding a unit above `bound`.
-    std::size_t (*findAbove)(const UTF16Unit* units, std::size_t size, UTF16Unit bound);
+    std::size_t (*FindAbove)(const UTF16Unit* units, std::size_t size, UTF16Unit bound);
 };
 
 // The vector kernels are built for x86 (32- and 64-bit) with GCC or Clang, each level's in its
@@ -119,8 +119,8 @@ int ContinueCount(const UTF16Unit* units, std::size_t size, int running);
 // The count rule over the characters of `units` that begin before `until`: the count so far
 // (or -1, final) and the index where the next character begins (`size` after a -1).
 struct CountProgress {
-    int running;
-    std::size_t next;
+    int Running;
+    std::size_t Next;
 };
 CountProgress CountUntil(const UTF16Unit* units, std::size_t size, int running, std::size_t until);
 int CopyAndCount(const UTF16Unit* from, std::size_t size, UTF16Unit* to);

@@ -21,9 +21,9 @@ inline constexpr char kUnspecifiedFunction[] = "Unspecified function";
 inline constexpr char kToAsciiFunction[] = "Text::ToAscii";
 
 struct IndexRaiseSite {
-    const char* function;
-    long line;
-    const char* message;
+    const char* Function;
+    long Line;
+    const char* Message;
 };
 
 inline constexpr IndexRaiseSite kGetCharacterAtSite{"Text::get_CharacterAt", 752, "Invalid index"};
@@ -50,8 +50,8 @@ inline constexpr const char* kTooLongMessage = kMaxTextUnits == INT_MAX
 static_assert(kMaxTextUnits == INT_MAX || kMaxTextUnits == 536870911);
 
 struct LengthRaiseSite {
-    const char* function;
-    long line;
+    const char* Function;
+    long Line;
 };
 
 inline constexpr LengthRaiseSite kConstructLengthSite{"Text::Text", 1020};
@@ -84,9 +84,9 @@ inline void CheckGrowth(std::size_t current, std::size_t added, const LengthRais
 // failures of the Unicode operations follow them.
 // MalformedInput carries the function, the line and "WHAT OFFSET".
 struct MalformedRaiseSite {
-    const char* function;
-    long line;
-    const char* what;
+    const char* Function;
+    long Line;
+    const char* What;
 };
 
 inline constexpr MalformedRaiseSite kFromUTF8Site{"Text::FromUTF8", 1001,
@@ -121,9 +121,9 @@ inline constexpr MalformedRaiseSite kTextArgumentSite{"TextArgument::TextArgumen
                                                       "Ill-formed UTF-8 at byte offset"};
 
 struct ArgumentRaiseSite {
-    const char* function;
-    long line;
-    const char* message;
+    const char* Function;
+    long Line;
+    const char* Message;
 };
 inline constexpr ArgumentRaiseSite kReplaceAllEmptySite{"Text::ReplaceAll", 1054,
                                                         "The text to replace is empty"};

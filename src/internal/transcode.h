@@ -15,16 +15,16 @@ namespace detail {
 // How a pass over its input ended.
 enum class Stop {
     End,        // every unit was taken
-    IllFormed,  // at `read` stands an ill-formed sequence
-    Truncated,  // at `read` stands the start of a sequence that the input ends inside
-    NoRoom,     // at `read` stands a character whose output does not fit the room left
+    IllFormed,  // at Read stands an ill-formed sequence
+    Truncated,  // at Read stands the start of a sequence that the input ends inside
+    NoRoom,     // at Read stands a character whose output does not fit the room left
 };
 
 struct TranscodeResult {
-    std::size_t read;        // source units taken: all of them at Stop::End
-    std::size_t written;     // destination units written for them
-    std::size_t codePoints;  // characters among them
-    Stop stop;
+    std::size_t Read;        // source units taken: all of them at Stop::End
+    std::size_t Written;     // destination units written for them
+    std::size_t CodePoints;  // characters among them
+    Stop StoppedBy;
 };
 
 // UTF-8 to UTF-16: converts the longest well-formed prefix of `bytes` (NUL bytes included) into
@@ -46,14 +46,14 @@ constexpr std::size_t UTF8Room(std::size_t size) {
     return size <= SIZE_MAX / kMostBytesPerUnit ? kMostBytesPerUnit * size : SIZE_MAX;
 }
 
-// As the UTF-8 transcoder, without output: `written` is the size the output would have.
+// As the UTF-8 transcoder, without output: Written is the size the output would have.
 TranscodeResult MeasureUTF8ToUTF16(const char* bytes, std::size_t size);
 
 // The longest well-formed prefix of a text, as the transcoders read it, and what ended it. (The
 // public validators of Validation.h answer a block's validity from these.)
 struct ValidPrefix {
-    std::size_t read;  // all the units at Stop::End
-    Stop stop;
+    std::size_t Read;  // all the units at Stop::End
+    Stop StoppedBy;
 };
 ValidPrefix ValidUTF8Prefix(const char* bytes, std::size_t size);
 ValidPrefix ValidUTF16Prefix(const UTF16Unit* units, std::size_t size);

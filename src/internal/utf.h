@@ -62,8 +62,8 @@ constexpr std::uint32_t DecodePair(std::uint32_t high, std::uint32_t low) {
 // The code point that begins at units[at], and its width: a pair's code point, else the unit
 // itself (an unpaired surrogate stands for its own value, as ICU's U16_NEXT reads it).
 struct CodePointAt {
-    std::uint32_t value;
-    std::size_t width;
+    std::uint32_t Value;
+    std::size_t Width;
 };
 inline CodePointAt DecodeUTF16At(const UTF16Unit* units, std::size_t size, std::size_t at) {
     const std::uint32_t unit = units[at];
@@ -129,8 +129,8 @@ constexpr std::size_t UTF8SequenceLength(unsigned char lead) {
 
 // The range the byte after `lead` must lie in (for a lead of a multi-byte sequence).
 struct ByteRange {
-    unsigned char first;
-    unsigned char last;
+    unsigned char First;
+    unsigned char Last;
 };
 constexpr ByteRange UTF8SecondByteRange(unsigned char lead) {
     switch (lead) {
@@ -150,14 +150,14 @@ constexpr std::size_t UTF8Bytes(std::uint32_t codePoint) {
     return 4;
 }
 
-// One step of decoding UTF-8. For an ill-formed sequence, `length` is its maximal subpart: the
+// One step of decoding UTF-8. For an ill-formed sequence, Length is its maximal subpart: the
 // longest start of a well-formed sequence, at least one byte. The byte that broke the sequence
 // is not taken, so a NUL byte is never passed over.
 struct UTF8Step {
-    std::uint32_t codePoint;  // kReplacementCharacter when ill-formed
-    std::size_t length;       // bytes taken, 1 to 4
-    bool wellFormed;
-    bool truncated;  // ill-formed only because the bytes ended inside the sequence
+    std::uint32_t CodePoint;  // kReplacementCharacter when ill-formed
+    std::size_t Length;       // bytes taken, 1 to 4
+    bool WellFormed;
+    bool Truncated;  // ill-formed only because the bytes ended inside the sequence
 };
 constexpr UTF8Step DecodeUTF8(const unsigned char* bytes, std::size_t available) {
     const unsigned char lead = bytes[0];
@@ -171,7 +171,7 @@ constexpr UTF8Step DecodeUTF8(const unsigned char* bytes, std::size_t available)
     for (std::size_t taken = 1; taken < length; ++taken) {
         if (taken == available) return {kReplacementCharacter, taken, false, true};
         const unsigned char next = bytes[taken];
-        if (next < range.first || next > range.last) {
+        if (next < range.First || next > range.Last) {
             return {kReplacementCharacter, taken, false, false};
         }
         value = (value << kContinuationPayloadBits) | (next & kContinuationPayload);

@@ -102,15 +102,15 @@ void AsciiToLower(UTF16Unit* units, std::size_t size) {
 std::size_t RemoveUnit(UTF16Unit* units, std::size_t size, UTF16Unit unit, bool forward,
                        bool* forwardStarts) {
     const auto isUnit = [&](SearchStep step) {
-        return step.width == 1 && units[step.start] == unit;
+        return step.Width == 1 && units[step.Start] == unit;
     };
     *forwardStarts = true;
     if (forward) {
         std::size_t keptEnd = 0;
         WalkCharacters(units, size, true, [&](SearchStep step) {
             if (!isUnit(step)) {
-                std::copy(units + step.start, units + step.start + step.width, units + keptEnd);
-                keptEnd += step.width;
+                std::copy(units + step.Start, units + step.Start + step.Width, units + keptEnd);
+                keptEnd += step.Width;
             }
             return true;
         });
@@ -119,13 +119,13 @@ std::size_t RemoveUnit(UTF16Unit* units, std::size_t size, UTF16Unit unit, bool 
     std::size_t keptStart = size;
     WalkCharacters(units, size, false, [&](SearchStep step) {
         if (!isUnit(step)) {
-            std::copy_backward(units + step.start, units + step.start + step.width,
+            std::copy_backward(units + step.Start, units + step.Start + step.Width,
                                units + keptStart);
-            keptStart -= step.width;
+            keptStart -= step.Width;
         } else {
             // The forward walk takes the unit with a surrogate after an odd run of them.
             std::size_t run = 0;
-            while (run < step.start && IsSurrogate(units[step.start - 1 - run])) ++run;
+            while (run < step.Start && IsSurrogate(units[step.Start - 1 - run])) ++run;
             if (run % 2 == 1) *forwardStarts = false;
         }
         return true;
@@ -138,8 +138,8 @@ std::size_t FindSingleCharacter(const UTF16Unit* units, std::size_t size, UTF16U
                                 bool forward) {
     std::size_t found = size;
     WalkCharacters(units, size, forward, [&](SearchStep step) {
-        if (step.width != 1 || units[step.start] != unit) return true;
-        found = step.start;
+        if (step.Width != 1 || units[step.Start] != unit) return true;
+        found = step.Start;
         return false;
     });
     return found;
@@ -155,7 +155,7 @@ std::size_t FindSingleCharacter(const Kernels& kernels, const UTF16Unit* units, 
                                 UTF16Unit unit, bool forward) {
     if (forward) {
         for (std::size_t from = 0;;) {
-            const std::size_t at = from + kernels.findUnit(units + from, size - from, unit);
+            const std::size_t at = from + kernels.FindUnit(units + from, size - from, unit);
             if (at == size) return size;
             std::size_t run = 0;
             while (run < at && IsSurrogate(units[at - 1 - run])) ++run;
@@ -164,7 +164,7 @@ std::size_t FindSingleCharacter(const Kernels& kernels, const UTF16Unit* units, 
         }
     }
     for (std::size_t end = size;;) {
-        const std::size_t at = kernels.findLastUnit(units, end, unit);
+        const std::size_t at = kernels.FindLastUnit(units, end, unit);
         if (at == end) return size;
         std::size_t run = 0;
         while (at + 1 + run < size && IsSurrogate(units[at + 1 + run])) ++run;

@@ -32,9 +32,9 @@ inline constexpr std::uint8_t kFaultBits = kTwoContinuations - 1;
 
 // One kind of fault: the byte before in one set, the byte in another.
 struct Fault {
-    std::uint8_t bit;
-    bool (*before)(unsigned byte);
-    bool (*after)(unsigned byte);
+    std::uint8_t Bit;
+    bool (*Before)(unsigned byte);
+    bool (*After)(unsigned byte);
 };
 
 inline constexpr Fault kFaults[] = {
@@ -49,22 +49,22 @@ inline constexpr Fault kFaults[] = {
     // Overlong three-byte forms.
     {0x08, [](unsigned b) { return b == kOverlongThreeByteLead; },
      [](unsigned b) {
-         return b >= kContinuationFirst && b < UTF8SecondByteRange(kOverlongThreeByteLead).first;
+         return b >= kContinuationFirst && b < UTF8SecondByteRange(kOverlongThreeByteLead).First;
      }},
     // Surrogates.
     {0x10, [](unsigned b) { return b == kSurrogateThreeByteLead; },
      [](unsigned b) {
-         return b > UTF8SecondByteRange(kSurrogateThreeByteLead).last && b <= kContinuationLast;
+         return b > UTF8SecondByteRange(kSurrogateThreeByteLead).Last && b <= kContinuationLast;
      }},
     // Overlong four-byte forms, and bytes above the four-byte leads before a low continuation.
     {0x20, [](unsigned b) { return b == kOverlongFourByteLead || b > kLastFourByteLead; },
      [](unsigned b) {
-         return b >= kContinuationFirst && b < UTF8SecondByteRange(kOverlongFourByteLead).first;
+         return b >= kContinuationFirst && b < UTF8SecondByteRange(kOverlongFourByteLead).First;
      }},
     // Code points above U+10FFFF.
     {0x40, [](unsigned b) { return b >= kLastFourByteLead; },
      [](unsigned b) {
-         return b > UTF8SecondByteRange(kLastFourByteLead).last && b <= kContinuationLast;
+         return b > UTF8SecondByteRange(kLastFourByteLead).Last && b <= kContinuationLast;
      }},
     {kTwoContinuations, IsContinuation, IsContinuation},
 };
@@ -80,8 +80,8 @@ constexpr Table MakeTable(int kind) {
             for (unsigned other = 0; other < kNibbles; ++other) {
                 const unsigned byte =
                     kind == 1 ? (other << kNibbleBits) | nibble : (nibble << kNibbleBits) | other;
-                if (kind == 2 ? fault.after(byte) : fault.before(byte)) {
-                    table[nibble] = static_cast<std::uint8_t>(table[nibble] | fault.bit);
+                if (kind == 2 ? fault.After(byte) : fault.Before(byte)) {
+                    table[nibble] = static_cast<std::uint8_t>(table[nibble] | fault.Bit);
                 }
             }
         }
@@ -107,7 +107,7 @@ constexpr bool TablesMatchRules(unsigned firstBefore, unsigned lastBefore) {
             if (before <= kLastAsciiCodePoint) {
                 fault = IsContinuation(byte);
             } else if (before >= kTwoByteLeadTag) {
-                fault = length == 0 || byte < range.first || byte > range.last;
+                fault = length == 0 || byte < range.First || byte > range.Last;
             }
             const bool twoContinuations = IsContinuation(before) && IsContinuation(byte);
             if (((found & kFaultBits) != 0) != fault) return false;

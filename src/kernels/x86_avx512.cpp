@@ -126,7 +126,7 @@ struct AVX512 : LevelCommon<AVX512, SimdLevel::AVX512, 32> {
         const V before2 = Before(before1, 1);
         if (HasFault(bytes, before1, before2, Before(before2, 1))) return {0, 0, 0};
         const Leads found = LeadsOf(bytes, nonAscii);
-        const std::uint64_t leads = found.leads, lead3 = found.lead3, lead4 = found.lead4;
+        const std::uint64_t leads = found.Leads, lead3 = found.Lead3, lead4 = found.Lead4;
         const std::uint64_t lead2 = leads & ~lead3;
         const std::size_t end = found.End();
         const std::uint64_t taken = Leads::Taken(end);

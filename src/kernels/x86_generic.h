@@ -270,16 +270,16 @@ int CountKernel(const UTF16Unit* units, std::size_t size, int running, UTF16Unit
     if (size < L::kUnits) {
         // Short texts, such as tokens, without a call to copy them.
         if constexpr (kCopy) L::CopyShort(units, size, to);
-        return reference::CountUntil(units, size, running, size).running;
+        return reference::CountUntil(units, size, running, size).Running;
     }
     std::size_t i = 0;
     // Hands the characters that begin within `stretch` units to the plain pass.
     const auto plain = [&](std::size_t stretch) {
         const reference::CountProgress done =
             reference::CountUntil(units + i, size - i, running, stretch);
-        const std::size_t end = i + done.next;  // the end of the text after a -1
+        const std::size_t end = i + done.Next;  // the end of the text after a -1
         if constexpr (kCopy) std::copy(units + i, units + end, to + i);
-        running = done.running;
+        running = done.Running;
         i = end;
     };
     while (i < size && running != kMalformedCount) {
@@ -388,24 +388,25 @@ std::uint64_t UTF8LengthKernel(const UTF16Unit* units, std::size_t size) {
 
 // What a vector block converted: source units taken, output units written, characters.
 struct BlockDone {
-    std::size_t read;
-    std::size_t written;
-    std::size_t codePoints;
+    std::size_t Read;
+    std::size_t Written;
+    std::size_t CodePoints;
 };
 
 // What a driver has converted so far, in locals the compiler keeps in registers.
 struct Progress {
-    std::size_t read = 0;
-    std::size_t written = 0;
-    std::size_t codePoints = 0;
+    std::size_t Read = 0;
+    std::size_t Written = 0;
+    std::size_t CodePoints = 0;
 
     void Add(const BlockDone& block) {
-        read += block.read;
-        written += block.written;
-        codePoints += block.codePoints;
+        Read += block.Read;
+        Written += block.Written;
+        CodePoints += block.CodePoints;
     }
     TranscodeResult Then(const TranscodeResult& part) const {
-        return {read + part.read, written + part.written, codePoints + part.codePoints, part.stop};
+        return {Read + part.Read, Written + part.Written, CodePoints + part.CodePoints,
+                part.StoppedBy};
     }
 };
 
@@ -418,17 +419,17 @@ struct Progress {
 template <std::size_t kBlock, std::size_t kAfter, class Block, class Plain>
 TranscodeResult BlockLoop(std::size_t size, Block block, Plain plain) {
     Progress done;
-    while (size - done.read >= kBlock + kAfter) {
+    while (size - done.Read >= kBlock + kAfter) {
         const BlockDone taken = block(done);
-        if (taken.read != 0) {
+        if (taken.Read != 0) {
             done.Add(taken);
             continue;
         }
         const TranscodeResult part = plain(done, kBlock);
-        if (part.stop != Stop::End) return done.Then(part);
-        done.Add({part.read, part.written, part.codePoints});
+        if (part.StoppedBy != Stop::End) return done.Then(part);
+        done.Add({part.Read, part.Written, part.CodePoints});
     }
-    return done.Then(plain(done, size - done.read));
+    return done.Then(plain(done, size - done.Read));
 }
 
 // UTF-8 to UTF-16 a block of L::kBlockBytes at a time: L::UTF8Block(in, out) converts the
@@ -438,10 +439,10 @@ TranscodeResult UTF8ToUTF16Kernel(const char* bytes, std::size_t size, UTF16Unit
     const auto* input = reinterpret_cast<const unsigned char*>(bytes);
     return BlockLoop<L::kBlockBytes, 0>(
         size,
-        [&](const Progress& done) { return L::UTF8Block(input + done.read, out + done.written); },
+        [&](const Progress& done) { return L::UTF8Block(input + done.Read, out + done.Written); },
         [&](const Progress& done, std::size_t until) {
-            return reference::UTF8ToUTF16Until(bytes + done.read, size - done.read,
-                                               out + done.written, until);
+            return reference::UTF8ToUTF16Until(bytes + done.Read, size - done.Read,
+                                               out + done.Written, until);
         });
 }
 
@@ -454,11 +455,11 @@ TranscodeResult UTF16ToUTF8Kernel(const UTF16Unit* units, std::size_t size, char
     return BlockLoop<L::kBlockUnits, 1>(
         size,
         [&](const Progress& done) {
-            return L::UTF16Block(units + done.read, out + done.written, capacity - done.written);
+            return L::UTF16Block(units + done.Read, out + done.Written, capacity - done.Written);
         },
         [&](const Progress& done, std::size_t until) {
-            return reference::UTF16ToUTF8Until(units + done.read, size - done.read,
-                                               out + done.written, capacity - done.written, until);
+            return reference::UTF16ToUTF8Until(units + done.Read, size - done.Read,
+                                               out + done.Written, capacity - done.Written, until);
         });
 }
 
@@ -477,8 +478,8 @@ ValidPrefix CheckLoop(std::size_t size, Check check, Cut cut, Plain plain) {
     std::size_t until = kBefore;
     for (;;) {
         const TranscodeResult part = plain(read, until);
-        read += part.read;
-        if (part.stop != Stop::End || read == size) return {read, part.stop};
+        read += part.Read;
+        if (part.StoppedBy != Stop::End || read == size) return {read, part.StoppedBy};
         while (size - read >= kBlock + kAfter) {
             const std::size_t taken = check(read);
             if (taken == 0) break;
@@ -587,13 +588,13 @@ ValidPrefix ValidUTF16PrefixKernel(const UTF16Unit* units, std::size_t size) {
 // in a mask of `kBytes` bits.
 template <class Mask, std::size_t kBytes>
 struct UTF8Leads {
-    Mask nonAscii, leads, lead3, lead4;  // bytes from 0x80, 0xC0, 0xE0, 0xF0
+    Mask NonAscii, Leads, Lead3, Lead4;  // bytes from 0x80, 0xC0, 0xE0, 0xF0
 
     // The bytes before a sequence that the block holds only the start of, or all of them.
     std::size_t End() const {
-        if (leads >> (kBytes - 1)) return kBytes - 1;
-        if ((lead3 >> (kBytes - 2)) & 1) return kBytes - 2;
-        if ((lead4 >> (kBytes - 3)) & 1) return kBytes - 3;
+        if (Leads >> (kBytes - 1)) return kBytes - 1;
+        if ((Lead3 >> (kBytes - 2)) & 1) return kBytes - 2;
+        if ((Lead4 >> (kBytes - 3)) & 1) return kBytes - 3;
         return kBytes;
     }
     // The bits of the bytes before End().
@@ -602,7 +603,7 @@ struct UTF8Leads {
                              : static_cast<Mask>((Mask{1} << end) - 1);
     }
     // The bytes that begin a character.
-    Mask Starts() const { return static_cast<Mask>(~nonAscii | leads); }
+    Mask Starts() const { return static_cast<Mask>(~NonAscii | Leads); }
 };
 
 // Whether the run of surrogate units that begins at `from` has an odd length.

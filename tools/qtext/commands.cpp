@@ -87,7 +87,7 @@ int StatusOf(bool allRead) { return allRead ? kExitSuccess : kExitInputError; }
 // byte-order mark says, while it returns true; `terminated` tells whether an LF ended the line.
 template <class Visit>
 void ForEachLine(const Settings& settings, const std::string& path, Visit visit) {
-    ByteSource source(path, settings.blockBytes);
+    ByteSource source(path, settings.BlockBytes);
     TextReader reader(source, std::string(), OnFault::Stop);
     LineReader lines(reader);
     Text line;
@@ -101,27 +101,27 @@ public:
     void Add(const Text& piece) {
         if (piece.IsEmpty()) return;
         // The input is well-formed, so these are the sizes convert writes.
-        utf8Bytes_ += piece.get_EncodingSize(UTF8Encoding, false);
-        codePoints_ += CodePointsOf(piece);
-        utf16Units_ += piece.get_Length();
-        ascii_ = ascii_ && piece.IsAscii();
+        UTF8Bytes += piece.get_EncodingSize(UTF8Encoding, false);
+        CodePoints += CodePointsOf(piece);
+        UTF16Units += piece.get_Length();
+        Ascii = Ascii && piece.IsAscii();
         for (int at = piece.FindFromCharacterSet(LineFeed(), 0); at >= 0;
              at = piece.FindFromCharacterSet(LineFeed(), at + 1)) {
-            ++lineFeeds_;
+            ++LineFeeds;
         }
-        endsWithLineFeed_ = piece.EndsWith(LineFeed());
+        EndsWithLineFeed = piece.EndsWith(LineFeed());
         // The last cluster may go on in the next piece: it waits for it. Its clusters are
         // walked again only once the text held has doubled, so that one cluster longer than
         // many pieces costs time linear in its length.
-        unfinished_ += piece;
-        if (unfinished_.get_Length() / 2 >= heldAfterWalk_) CountClusters(false);
+        Unfinished += piece;
+        if (Unfinished.get_Length() / 2 >= HeldAfterWalk) CountClusters(false);
     }
 
     void Print(const std::string& source, const std::string& encoding, bool countFaults,
                std::uint64_t faults) {
         CountClusters(true);
         // A last line without a line feed counts too.
-        const std::int64_t lines = lineFeeds_ + (utf16Units_ > 0 && !endsWithLineFeed_ ? 1 : 0);
+        const std::int64_t lines = LineFeeds + (UTF16Units > 0 && !EndsWithLineFeed ? 1 : 0);
         std::string report;
         auto row = [&report](const char* name, const std::string& value) {
             report += name;
@@ -130,15 +130,15 @@ public:
         };
         row("input:", source);
         row("encoding:", encoding);
-        row("UTF-8 bytes:", std::to_string(utf8Bytes_));
-        row("UTF-16 bytes:", std::to_string(2 * utf16Units_));
-        row("UTF-32 bytes:", std::to_string(4 * codePoints_));
-        row("UTF-16 units:", std::to_string(utf16Units_));
-        row("code points:", std::to_string(codePoints_));
-        row("grapheme clusters:", std::to_string(clusters_));
-        row("ASCII:", ascii_ ? "yes" : "no");
+        row("UTF-8 bytes:", std::to_string(UTF8Bytes));
+        row("UTF-16 bytes:", std::to_string(2 * UTF16Units));
+        row("UTF-32 bytes:", std::to_string(4 * CodePoints));
+        row("UTF-16 units:", std::to_string(UTF16Units));
+        row("code points:", std::to_string(CodePoints));
+        row("grapheme clusters:", std::to_string(Clusters));
+        row("ASCII:", Ascii ? "yes" : "no");
         row("lines:", std::to_string(lines));
-        row("widest line:", std::to_string(std::max(widest_, column_)));
+        row("widest line:", std::to_string(std::max(Widest, Column)));
         if (countFaults) row("ill-formed:", std::to_string(faults));
         WriteOut(report);
     }
@@ -158,8 +158,8 @@ private:
     }
 
     void CountClusters(bool ended) {
-        const UTF16StringView units = unfinished_.View();
-        const QuendalText::GraphemeRange clusters = unfinished_.Graphemes();
+        const UTF16StringView units = Unfinished.View();
+        const QuendalText::GraphemeRange clusters = Unfinished.Graphemes();
         std::size_t lastStart = 0;
         std::int64_t count = 0;
         UTF16StringView last;
@@ -171,14 +171,14 @@ private:
             ++count;
         }
         if (ended || count == 0) {
-            clusters_ += count;
+            Clusters += count;
             if (count > 0) MeasureWidth(last);
-            unfinished_ = Text();
+            Unfinished = Text();
         } else {
-            clusters_ += count - 1;
-            unfinished_ = Text(units.substr(lastStart));
+            Clusters += count - 1;
+            Unfinished = Text(units.substr(lastStart));
         }
-        heldAfterWalk_ = unfinished_.get_Length();
+        HeldAfterWalk = Unfinished.get_Length();
     }
 
     // Adds a cluster to the width of its line, as wc -L counts it but by Text::DisplayWidth: a
@@ -189,35 +189,35 @@ private:
         static constexpr std::int64_t kTabStop = 8;
         const UTF16Unit first = cluster.front();
         if (first == UTF16Unit('\t')) {
-            column_ = (column_ / kTabStop + 1) * kTabStop;
+            Column = (Column / kTabStop + 1) * kTabStop;
         } else if (cluster.back() == UTF16Unit('\n')) {
-            widest_ = std::max(widest_, column_);
-            column_ = 0;
+            Widest = std::max(Widest, Column);
+            Column = 0;
         } else if (cluster.size() == 1) {
-            if (unitWidths_.empty())
-                unitWidths_.assign(std::size_t{1} << (8 * sizeof(UTF16Unit)), kUnknownWidth);
-            std::int8_t& width = unitWidths_[static_cast<std::size_t>(first)];
+            if (UnitWidths.empty())
+                UnitWidths.assign(std::size_t{1} << (8 * sizeof(UTF16Unit)), kUnknownWidth);
+            std::int8_t& width = UnitWidths[static_cast<std::size_t>(first)];
             if (width == kUnknownWidth)
                 width = static_cast<std::int8_t>(QuendalText::Unicode::Width(first));
-            column_ += width;
+            Column += width;
         } else {
-            column_ += Text(cluster).DisplayWidth();
+            Column += Text(cluster).DisplayWidth();
         }
     }
     static constexpr std::int8_t kUnknownWidth = -1;
 
-    std::int64_t utf8Bytes_ = 0;
-    std::int64_t utf16Units_ = 0;
-    std::int64_t codePoints_ = 0;
-    std::int64_t clusters_ = 0;
-    std::int64_t lineFeeds_ = 0;
-    bool ascii_ = true;
-    bool endsWithLineFeed_ = false;
-    std::int64_t widest_ = 0;              // display width of the widest line ended so far
-    std::int64_t column_ = 0;              // display width of the line measured up to here
-    std::vector<std::int8_t> unitWidths_;  // by unit value, for clusters of one unit
-    Text unfinished_;        // from the start of the last cluster seen, which may go on
-    int heldAfterWalk_ = 0;  // units of unfinished_ when its clusters were last walked
+    std::int64_t UTF8Bytes = 0;
+    std::int64_t UTF16Units = 0;
+    std::int64_t CodePoints = 0;
+    std::int64_t Clusters = 0;
+    std::int64_t LineFeeds = 0;
+    bool Ascii = true;
+    bool EndsWithLineFeed = false;
+    std::int64_t Widest = 0;              // display width of the widest line ended so far
+    std::int64_t Column = 0;              // display width of the line measured up to here
+    std::vector<std::int8_t> UnitWidths;  // by unit value, for clusters of one unit
+    Text Unfinished;        // from the start of the last cluster seen, which may go on
+    int HeldAfterWalk = 0;  // units of Unfinished when its clusters were last walked
 };
 
 // Finds a pattern in lines: as it is, or by full case folding of both (Text::FindFolded, whose
@@ -225,9 +225,9 @@ private:
 class Matcher {
 public:
     Matcher(const Text& pattern, bool ignoreCase)
-        : ignoreCase_(ignoreCase),
-          pattern_(ignoreCase ? pattern.Folded() : pattern),
-          searcher_(pattern_.View().data(), pattern_.View().data() + pattern_.View().size()) {}
+        : IgnoreCase(ignoreCase),
+          Pattern(ignoreCase ? pattern.Folded() : pattern),
+          Searcher(Pattern.View().data(), Pattern.View().data() + Pattern.View().size()) {}
 
     // Calls found(start, end) for each match in `line` (UTF-16 indexes), left to right and
     // without overlaps, while it returns true; when it returns nothing the match does not
@@ -235,14 +235,14 @@ public:
     // empty.
     void ForEachMatch(const Text& line,
                       const std::function<std::optional<bool>(std::size_t, std::size_t)>& found) {
-        if (!ignoreCase_) {
-            const std::size_t length = pattern_.View().size();
+        if (!IgnoreCase) {
+            const std::size_t length = Pattern.View().size();
             Search(line.View(),
                    [&found, length](std::size_t at) { return found(at, at + length); });
             return;
         }
         for (int start = 0;;) {
-            const QuendalText::Span span = line.FindFolded(pattern_, start);
+            const QuendalText::Span span = line.FindFolded(Pattern, start);
             if (!span) return;
             const auto end = static_cast<std::size_t>(span.Start + span.Length);
             const std::optional<bool> goOn = found(static_cast<std::size_t>(span.Start), end);
@@ -259,7 +259,7 @@ private:
         const UTF16Unit* const begin = units.data();
         const UTF16Unit* const end = begin + units.size();
         for (const UTF16Unit* from = begin; from < end;) {
-            const auto match = searcher_(from, end);
+            const auto match = Searcher(from, end);
             if (match.first == end) return;
             const std::optional<bool> goOn = accept(static_cast<std::size_t>(match.first - begin));
             if (goOn.has_value() && !*goOn) return;
@@ -267,9 +267,9 @@ private:
         }
     }
 
-    bool ignoreCase_;
-    Text pattern_;
-    std::boyer_moore_searcher<const UTF16Unit*> searcher_;
+    bool IgnoreCase;
+    Text Pattern;
+    std::boyer_moore_searcher<const UTF16Unit*> Searcher;
 };
 
 }  // namespace
@@ -291,7 +291,7 @@ int RunInfo(const Settings& settings, const std::vector<std::string>& paths, boo
     }
     bool first = true;
     return StatusOf(ForEachInput(paths, [&](const std::string& path) {
-        ByteSource source(path, settings.blockBytes);
+        ByteSource source(path, settings.BlockBytes);
         TextReader reader(source, std::string(), onFault);
         Measures measures;
         Text piece;
@@ -310,16 +310,16 @@ int RunInfo(const Settings& settings, const std::vector<std::string>& paths, boo
 int RunConvert(const Settings& settings, const std::vector<std::string>& paths,
                const ConvertOptions& options) {
     // Unknown names are bad usage, found before any input is read.
-    Decoder(options.from, options.onFault, std::string());
-    Encoder(options.to, options.onFault, options.mark);
+    Decoder(options.From, options.FaultPolicy, std::string());
+    Encoder(options.To, options.FaultPolicy, options.Mark);
     return StatusOf(ForEachInput(paths, [&](const std::string& path) {
-        ByteSource source(path, settings.blockBytes);
-        TextReader reader(source, options.from, options.onFault);
-        Encoder encoder(options.to, options.onFault, options.mark);
+        ByteSource source(path, settings.BlockBytes);
+        TextReader reader(source, options.From, options.FaultPolicy);
+        Encoder encoder(options.To, options.FaultPolicy, options.Mark);
         // UTF-8 to UTF-8 is checked and passed on as it is.
         std::string bytes;
         std::string* const utf8 =
-            encoder.isUTF8() && options.mark != ByteOrderMark::Write ? &bytes : nullptr;
+            encoder.isUTF8() && options.Mark != ByteOrderMark::Write ? &bytes : nullptr;
         Text piece;
         try {
             while (true) {
@@ -361,21 +361,21 @@ std::size_t CodePointsIn(UTF16StringView units) {
 class FindPrinter {
 public:
     FindPrinter(const FindOptions& options, std::string fileName)
-        : options_(options), fileName_(std::move(fileName)) {}
+        : Options(options), ShownFileName(std::move(fileName)) {}
 
     std::string Paint(const char* color, std::string_view text) const {
-        return options_.color ? color + std::string(text) + kColorEnd : std::string(text);
+        return Options.Color ? color + std::string(text) + kColorEnd : std::string(text);
     }
-    std::string FileName() const { return Paint(kFileNameColor, fileName_); }
+    std::string FileName() const { return Paint(kFileNameColor, ShownFileName); }
     std::string Separator() const { return Paint(kSeparatorColor, ":"); }
 
     // [FILE:][LINE:][COLUMN:]
     std::string Head(std::int64_t lineNumber, std::size_t column) const {
         std::string head;
-        if (!fileName_.empty()) head += FileName() + Separator();
-        if (options_.lineNumbers)
+        if (!ShownFileName.empty()) head += FileName() + Separator();
+        if (Options.LineNumbers)
             head += Paint(kNumberColor, std::to_string(lineNumber)) + Separator();
-        if (options_.columns) head += Paint(kNumberColor, std::to_string(column)) + Separator();
+        if (Options.Columns) head += Paint(kNumberColor, std::to_string(column)) + Separator();
         return head;
     }
 
@@ -386,11 +386,11 @@ public:
         const auto utf8 = [units](std::size_t from, std::size_t to) {
             return Text(units.substr(from, to - from)).ToUTF8String();
         };
-        if (!options_.onlyMatching) {
+        if (!Options.OnlyMatching) {
             std::string out =
                 Head(lineNumber,
                      matches.empty() ? 1 : CodePointsIn(units.substr(0, matches[0].first)) + 1);
-            if (options_.color && !matches.empty()) {
+            if (Options.Color && !matches.empty()) {
                 std::size_t at = 0;
                 for (const auto& match : matches) {
                     out +=
@@ -415,8 +415,8 @@ public:
     }
 
 private:
-    const FindOptions& options_;
-    std::string fileName_;  // empty when not shown
+    const FindOptions& Options;
+    std::string ShownFileName;  // empty when not shown
 };
 
 // The word boundaries of a line (UAX #29, as Text::Words finds them), found at the first
@@ -424,38 +424,38 @@ private:
 class WordBoundaries {
 public:
     void Reset(const Text& line) {
-        line_ = &line;
-        found_ = false;
+        Line = &line;
+        Found = false;
     }
 
     // Whether [start, end) starts and ends at word boundaries.
     bool Whole(std::size_t start, std::size_t end) {
-        if (!found_) {
-            const UTF16StringView units = line_->View();
-            isBoundary_.assign(units.size() + 1, false);
-            for (const UTF16StringView word : line_->Words())
-                isBoundary_[static_cast<std::size_t>(word.data() - units.data())] = true;
-            isBoundary_[units.size()] = true;
-            found_ = true;
+        if (!Found) {
+            const UTF16StringView units = Line->View();
+            IsBoundary.assign(units.size() + 1, false);
+            for (const UTF16StringView word : Line->Words())
+                IsBoundary[static_cast<std::size_t>(word.data() - units.data())] = true;
+            IsBoundary[units.size()] = true;
+            Found = true;
         }
-        return isBoundary_[start] && isBoundary_[end];
+        return IsBoundary[start] && IsBoundary[end];
     }
 
 private:
-    const Text* line_ = nullptr;
-    bool found_ = false;
-    std::vector<bool> isBoundary_;  // by UTF-16 index, the line's end included
+    const Text* Line = nullptr;
+    bool Found = false;
+    std::vector<bool> IsBoundary;  // by UTF-16 index, the line's end included
 };
 
 }  // namespace
 
 int RunFind(const Settings& settings, const std::vector<std::string>& paths,
             const FindOptions& options) {
-    if (options.maxCount == 0) return kExitNothingFound;  // as grep: nothing is read
-    const bool emptyPattern = options.pattern.IsEmpty();
-    Matcher matcher(options.pattern, options.ignoreCase);
+    if (options.MaxCount == 0) return kExitNothingFound;  // as grep: nothing is read
+    const bool emptyPattern = options.Pattern.IsEmpty();
+    Matcher matcher(options.Pattern, options.IgnoreCase);
     // Every match is sought only where it is shown.
-    const bool everyMatch = (options.onlyMatching || options.color) && !options.invert;
+    const bool everyMatch = (options.OnlyMatching || options.Color) && !options.Invert;
     bool anySelected = false;
     std::vector<std::pair<std::size_t, std::size_t>> matches;
     WordBoundaries boundaries;
@@ -463,9 +463,9 @@ int RunFind(const Settings& settings, const std::vector<std::string>& paths,
         paths,
         [&](const std::string& path) {
             const std::string name = path == "-" || path.empty() ? "(standard input)" : path;
-            const bool prefixed =
-                options.namePrefix == FindOptions::NamePrefix::Always ||
-                (options.namePrefix == FindOptions::NamePrefix::WithSeveral && paths.size() > 1);
+            const bool prefixed = options.FileNamePrefix == FindOptions::NamePrefix::Always ||
+                                  (options.FileNamePrefix == FindOptions::NamePrefix::WithSeveral &&
+                                   paths.size() > 1);
             const FindPrinter printer(options, prefixed ? name : std::string());
             std::int64_t lineNumber = 0;
             std::int64_t selected = 0;
@@ -477,23 +477,23 @@ int RunFind(const Settings& settings, const std::vector<std::string>& paths,
                     boundaries.Reset(line);
                     matcher.ForEachMatch(
                         line, [&](std::size_t start, std::size_t end) -> std::optional<bool> {
-                            if (options.wholeWords && !boundaries.Whole(start, end)) {
+                            if (options.WholeWords && !boundaries.Whole(start, end)) {
                                 return std::nullopt;
                             }
                             matches.emplace_back(start, end);
-                            return everyMatch && !options.wholeLines;
+                            return everyMatch && !options.WholeLines;
                         });
                 }
                 // A whole line matches from its start (every match there has the same length).
-                if (options.wholeLines && !matches.empty() &&
+                if (options.WholeLines && !matches.empty() &&
                     (matches[0].first != 0 || matches[0].second != line.View().size())) {
                     matches.clear();
                 }
                 const bool matched =
-                    emptyPattern ? !options.wholeLines || line.IsEmpty() : !matches.empty();
-                if (matched == options.invert) return true;
+                    emptyPattern ? !options.WholeLines || line.IsEmpty() : !matches.empty();
+                if (matched == options.Invert) return true;
                 ++selected;
-                switch (options.report) {
+                switch (options.ReportAs) {
                     case FindOptions::Report::Quiet: quit = true; return false;
                     case FindOptions::Report::FileNames:
                         WriteOut(printer.Paint(kFileNameColor, name) + "\n");
@@ -502,24 +502,24 @@ int RunFind(const Settings& settings, const std::vector<std::string>& paths,
                     case FindOptions::Report::Count: break;
                     case FindOptions::Report::Lines:
                         printer.PrintLine(line, lineNumber,
-                                          options.invert ? decltype(matches)() : matches);
+                                          options.Invert ? decltype(matches)() : matches);
                         break;
                 }
-                return options.maxCount < 0 || selected < options.maxCount;
+                return options.MaxCount < 0 || selected < options.MaxCount;
             });
-            if (options.report == FindOptions::Report::FileNamesWithout && selected == 0) {
+            if (options.ReportAs == FindOptions::Report::FileNamesWithout && selected == 0) {
                 WriteOut(printer.Paint(kFileNameColor, name) + "\n");
             }
-            if (options.report == FindOptions::Report::Count) {
+            if (options.ReportAs == FindOptions::Report::Count) {
                 WriteOut((prefixed ? printer.FileName() + printer.Separator() : std::string()) +
                          std::to_string(selected) + "\n");
             }
             anySelected = anySelected || selected > 0;
             return !quit;
         },
-        !options.noMessages);
+        !options.NoMessages);
     // As grep -q: a selected line answers 0 even after trouble.
-    if (anySelected && options.report == FindOptions::Report::Quiet) return kExitSuccess;
+    if (anySelected && options.ReportAs == FindOptions::Report::Quiet) return kExitSuccess;
     if (!allRead) return kExitFindTrouble;
     return anySelected ? kExitSuccess : kExitNothingFound;
 }
@@ -527,7 +527,7 @@ int RunFind(const Settings& settings, const std::vector<std::string>& paths,
 int RunTokens(const Settings& settings, const std::vector<std::string>& paths,
               const std::u32string& delimiters, bool keepEmpty) {
     return StatusOf(ForEachInput(paths, [&](const std::string& path) {
-        ByteSource source(path, settings.blockBytes);
+        ByteSource source(path, settings.BlockBytes);
         TextReader reader(source, std::string(), OnFault::Stop);
         TokenReader tokens(reader, delimiters, keepEmpty);
         Text token;
@@ -564,7 +564,7 @@ namespace qtext {
 int RunNormalize(const Settings& settings, const std::vector<std::string>& paths,
                  QuendalText::NormalizationForm form) {
     return StatusOf(ForEachInput(paths, [&](const std::string& path) {
-        ByteSource source(path, settings.blockBytes);
+        ByteSource source(path, settings.BlockBytes);
         TextReader reader(source, std::string(), OnFault::Stop);
         LineRunReader runs(reader);
         Text run;
@@ -588,7 +588,7 @@ int RunSort(const Settings& settings, const std::vector<std::string>& paths,
     std::string utf8;
     std::string keys;
     struct Line {
-        std::size_t text, textEnd, key, keyEnd;  // offsets into utf8 and keys
+        std::size_t TextStart, TextEnd, KeyStart, KeyEnd;  // offsets into utf8 and keys
     };
     std::vector<Line> lines;
     const bool allRead = ForEachInput(paths, [&](const std::string& path) {
@@ -596,24 +596,24 @@ int RunSort(const Settings& settings, const std::vector<std::string>& paths,
             Line place{utf8.size(), 0, keys.size(), 0};
             utf8 += line.ToUTF8String();
             keys += collator.SortKey(line);
-            place.textEnd = utf8.size();
-            place.keyEnd = keys.size();
+            place.TextEnd = utf8.size();
+            place.KeyEnd = keys.size();
             lines.push_back(place);
             return true;
         });
         return true;
     });
     const auto keyOf = [&keys](const Line& line) {
-        return std::string_view(keys).substr(line.key, line.keyEnd - line.key);
+        return std::string_view(keys).substr(line.KeyStart, line.KeyEnd - line.KeyStart);
     };
     std::stable_sort(lines.begin(), lines.end(),
                      [&keyOf](const Line& a, const Line& b) { return keyOf(a) < keyOf(b); });
     std::string out;
     for (std::size_t i = 0; i < lines.size(); ++i) {
         if (unique && i > 0 && keyOf(lines[i]) == keyOf(lines[i - 1])) continue;
-        out.append(utf8, lines[i].text, lines[i].textEnd - lines[i].text);
+        out.append(utf8, lines[i].TextStart, lines[i].TextEnd - lines[i].TextStart);
         out += '\n';
-        if (out.size() >= settings.blockBytes) {
+        if (out.size() >= settings.BlockBytes) {
             WriteOut(out);
             out.clear();
         }

@@ -19,7 +19,7 @@
 namespace qtext {
 
 struct Settings {
-    std::size_t blockBytes;  // bytes read at a time
+    std::size_t BlockBytes;  // bytes read at a time
 };
 
 // Writes `bytes` to standard output; throws OutputError when they cannot be written.
@@ -37,10 +37,10 @@ int RunInfo(const Settings& settings, const std::vector<std::string>& paths, boo
             OnFault onFault);
 
 struct ConvertOptions {
-    std::string from;  // empty: a byte-order mark decides, else UTF-8
-    std::string to;
-    OnFault onFault;
-    ByteOrderMark mark;
+    std::string From;  // empty: a byte-order mark decides, else UTF-8
+    std::string To;
+    OnFault FaultPolicy;
+    ByteOrderMark Mark;
 };
 // Rewrites the inputs from one encoding into another.
 int RunConvert(const Settings& settings, const std::vector<std::string>& paths,
@@ -48,19 +48,19 @@ int RunConvert(const Settings& settings, const std::vector<std::string>& paths,
 
 struct FindOptions {
     enum class Report { Lines, Count, FileNames, FileNamesWithout, Quiet };
-    QuendalText::Text pattern;  // no line feed; empty matches every line
-    bool ignoreCase;            // by full Unicode case folding
-    bool invert;                // select the lines that do not match
-    bool wholeLines;            // match only a whole line
-    bool wholeWords;            // a match starts and ends at word boundaries
-    Report report;
-    enum class NamePrefix { WithSeveral, Always, Never } namePrefix;  // FILE: before each line
-    bool onlyMatching;      // each match alone on its line
-    bool lineNumbers;       // LINE: before each line
-    bool columns;           // COLUMN: after it, the code point of the first match from 1
-    std::int64_t maxCount;  // stop a file after this many selected lines; negative: never
-    bool color;             // highlight as grep does
-    bool noMessages;        // say nothing of files that cannot be opened or read
+    QuendalText::Text Pattern;  // no line feed; empty matches every line
+    bool IgnoreCase;            // by full Unicode case folding
+    bool Invert;                // select the lines that do not match
+    bool WholeLines;            // match only a whole line
+    bool WholeWords;            // a match starts and ends at word boundaries
+    Report ReportAs;
+    enum class NamePrefix { WithSeveral, Always, Never } FileNamePrefix;  // FILE: before each line
+    bool OnlyMatching;      // each match alone on its line
+    bool LineNumbers;       // LINE: before each line
+    bool Columns;           // COLUMN: after it, the code point of the first match from 1
+    std::int64_t MaxCount;  // stop a file after this many selected lines; negative: never
+    bool Color;             // highlight as grep does
+    bool NoMessages;        // say nothing of files that cannot be opened or read
 };
 // Prints the selected lines of the inputs as grep does ([FILE:][LINE:][COLUMN:]line, FILE by
 // default with several inputs). Returns 0 when a line was selected, 1 when none was, 2 on trouble.

@@ -217,13 +217,13 @@ void TextPosition::Advance(UTF16StringView units) {
     };
     const std::size_t lastLineFeed = units.rfind(QuendalText::UTF16Unit('\n'));
     if (lastLineFeed == UTF16StringView::npos) {
-        column_ += codePoints(units);
+        Column += codePoints(units);
         return;
     }
-    lineFeeds_ += static_cast<std::uint64_t>(
+    LineFeeds += static_cast<std::uint64_t>(
         std::count(units.begin(), units.begin() + static_cast<std::ptrdiff_t>(lastLineFeed) + 1,
                    QuendalText::UTF16Unit('\n')));
-    column_ = codePoints(units.substr(lastLineFeed + 1));
+    Column = codePoints(units.substr(lastLineFeed + 1));
 }
 
 void TextPosition::AdvanceUTF8(std::string_view bytes) {
@@ -234,37 +234,37 @@ void TextPosition::AdvanceUTF8(std::string_view bytes) {
     };
     const std::size_t lastLineFeed = bytes.rfind('\n');
     if (lastLineFeed == std::string_view::npos) {
-        column_ += codePoints(bytes);
+        Column += codePoints(bytes);
         return;
     }
-    lineFeeds_ += static_cast<std::uint64_t>(std::count(
+    LineFeeds += static_cast<std::uint64_t>(std::count(
         bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(lastLineFeed) + 1, '\n'));
-    column_ = codePoints(bytes.substr(lastLineFeed + 1));
+    Column = codePoints(bytes.substr(lastLineFeed + 1));
 }
 
 std::string TextPosition::Describe() const {
-    return "line " + std::to_string(lineFeeds_ + 1) + ", column " + std::to_string(column_ + 1);
+    return "line " + std::to_string(LineFeeds + 1) + ", column " + std::to_string(Column + 1);
 }
 
 Decoder::Decoder(const std::string& declared, OnFault onFault, std::string sourceName)
-    : declared_(declared), onFault_(onFault), sourceName_(std::move(sourceName)) {
-    if (!declared_.empty()) encodingName_ = NameOf(OpenConverter(declared_));
+    : Declared(declared), FaultPolicy(onFault), SourceName(std::move(sourceName)) {
+    if (!Declared.empty()) EncodingName = NameOf(OpenConverter(Declared));
 }
 
 void Decoder::RaiseFault() const {
-    if (HasFault()) throw InputError(fault_);
+    if (HasFault()) throw InputError(Fault);
 }
 
 void Decoder::NoteFault(std::uint64_t offset, const std::string& kind) {
-    fault_ = sourceName_ + ": ill-formed " + shownName_ + " at " + position_.Describe() +
-             " (byte offset " + std::to_string(offset) + "): " + kind;
+    Fault = SourceName + ": ill-formed " + ShownName + " at " + Position.Describe() +
+            " (byte offset " + std::to_string(offset) + "): " + kind;
 }
 
 std::size_t Decoder::Settle(std::string_view start) {
-    settled_ = true;
-    std::string name = declared_.empty() ? "UTF-8" : declared_;
+    Settled = true;
+    std::string name = Declared.empty() ? "UTF-8" : Declared;
     std::size_t markBytes = 0;
-    if (declared_.empty()) {
+    if (Declared.empty()) {
         UErrorCode status = U_ZERO_ERROR;
         int32_t signatureBytes = 0;
         const char* detected = ucnv_detectUnicodeSignature(
@@ -273,50 +273,51 @@ std::size_t Decoder::Settle(std::string_view start) {
         if (U_SUCCESS(status) && detected != nullptr && IsMarkToFollow(detected)) {
             name = detected;
             markBytes = static_cast<std::size_t>(signatureBytes);
-            hadByteOrderMark_ = true;
+            HadByteOrderMark = true;
         }
     }
-    shownName_ = name;
+    ShownName = name;
     Converter converter = OpenConverter(name);
-    encodingName_ = NameOf(converter);
+    EncodingName = NameOf(converter);
     if (ucnv_getType(converter.get()) == UCNV_UTF8) return markBytes;  // the library's
     UErrorCode status = U_ZERO_ERROR;
-    if (onFault_ == OnFault::Stop) {
+    if (FaultPolicy == OnFault::Stop) {
         ucnv_setToUCallBack(converter.get(), UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr,
                             &status);
     } else {
-        ucnv_setToUCallBack(converter.get(), onFault_ == OnFault::Skip ? SkipFault : ReplaceFault,
-                            &faults_, nullptr, nullptr, &status);
+        ucnv_setToUCallBack(converter.get(),
+                            FaultPolicy == OnFault::Skip ? SkipFault : ReplaceFault, &Faults,
+                            nullptr, nullptr, &status);
     }
-    converter_ = std::move(converter);
+    IcuConverter = std::move(converter);
     return markBytes;
 }
 
 Text Decoder::Decode(std::string_view bytes, bool ended, std::size_t* consumed, std::string* utf8) {
     RaiseFault();
     *consumed = 0;
-    if (!settled_) {
+    if (!Settled) {
         // A byte-order mark is looked for once enough bytes have come.
         if (bytes.size() < kMarkBytes && !ended) return Text();
         const std::size_t markBytes = Settle(bytes);
         bytes.remove_prefix(markBytes);
-        offset_ += markBytes;
+        Offset += markBytes;
         *consumed = markBytes;
     }
     std::size_t taken = 0;
     Text text;
-    if (converter_ != nullptr) {
+    if (IcuConverter != nullptr) {
         text = DecodeWithIcu(bytes, ended, &taken);
     } else {
         taken = DecodeUTF8(bytes, ended, &text, utf8);
     }
-    offset_ += taken;
+    Offset += taken;
     *consumed += taken;
     return text;
 }
 
 std::size_t Decoder::DecodeUTF8(std::string_view bytes, bool ended, Text* text, std::string* utf8) {
-    if (utf8 == nullptr && onFault_ == OnFault::Stop) {
+    if (utf8 == nullptr && FaultPolicy == OnFault::Stop) {
         // One pass: the library converts the block but a character cut at its end.
         const std::size_t whole = ended ? bytes.size() : QuendalText::CompleteUTF8Prefix(bytes);
         try {
@@ -324,11 +325,11 @@ std::size_t Decoder::DecodeUTF8(std::string_view bytes, bool ended, Text* text, 
         } catch (const QuendalText::MalformedInput& fault) {
             const std::size_t good = fault.Offset();
             *text = Text::FromUTF8(bytes.substr(0, good));
-            position_.Advance(text->View());
-            NoteFault(offset_ + good, UTF8FaultKind(bytes.substr(good)));
+            Position.Advance(text->View());
+            NoteFault(Offset + good, UTF8FaultKind(bytes.substr(good)));
             return good;
         }
-        position_.Advance(text->View());
+        Position.Advance(text->View());
         return whole;
     }
     // Bytes handed on as they are, or faults to drop, replace or count: the validator finds
@@ -351,16 +352,16 @@ std::size_t Decoder::DecodeUTF8(std::string_view bytes, bool ended, Text* text, 
         const QuendalText::ValidationResult check = QuendalText::ValidateUTF8(bytes.substr(at));
         const std::string_view run = bytes.substr(at, check.position);
         if (!run.empty()) emit(utf8 != nullptr ? Text() : Text::FromUTF8(run), run);
-        if (onFault_ == OnFault::Stop) position_.AdvanceUTF8(run);
+        if (FaultPolicy == OnFault::Stop) Position.AdvanceUTF8(run);
         at += check.position;
         if (check.validity == Validity::Valid) return at;
         if (check.validity == Validity::Incomplete && !ended) return at;  // for the next call
-        if (onFault_ == OnFault::Stop) {
-            NoteFault(offset_ + at, UTF8FaultKind(bytes.substr(at)));
+        if (FaultPolicy == OnFault::Stop) {
+            NoteFault(Offset + at, UTF8FaultKind(bytes.substr(at)));
             return at;
         }
-        ++faults_;
-        if (onFault_ == OnFault::Replace) {
+        ++Faults;
+        if (FaultPolicy == OnFault::Replace) {
             emit(Text::FromUTF8(bytes.substr(at, check.length), Malformed::Replace), {});
         }
         at += check.length;
@@ -368,7 +369,7 @@ std::size_t Decoder::DecodeUTF8(std::string_view bytes, bool ended, Text* text, 
 }
 
 Text Decoder::DecodeWithIcu(std::string_view bytes, bool ended, std::size_t* consumed) {
-    if (units_.size() < bytes.size() + kMarkBytes) units_.resize(bytes.size() + kMarkBytes);
+    if (Units.size() < bytes.size() + kMarkBytes) Units.resize(bytes.size() + kMarkBytes);
     // ICU holds the bytes of a character cut at the end of a call. So that no byte is held
     // across blocks, the end of the block is converted on a copy of the converter, and when ICU
     // holds bytes after it, the end is converted again without them and they are handed back
@@ -376,122 +377,123 @@ Text Decoder::DecodeWithIcu(std::string_view bytes, bool ended, std::size_t* con
     const char* source = bytes.data();
     const char* const sourceEnd = source + bytes.size();
     const std::size_t tail = ended ? 0 : std::min(bytes.size(), kTailBytes);
-    const Converter atStart = onFault_ == OnFault::Stop ? Clone(converter_) : Converter();
+    const Converter atStart = FaultPolicy == OnFault::Stop ? Clone(IcuConverter) : Converter();
     std::size_t written = 0;
     UErrorCode fault = U_ZERO_ERROR;
     *consumed = bytes.size();
-    bool clean = ConvertWithIcu(converter_.get(), &units_, &source, sourceEnd - tail, ended,
+    bool clean = ConvertWithIcu(IcuConverter.get(), &Units, &source, sourceEnd - tail, ended,
                                 &written, &fault);
     if (clean && tail > 0) {
-        const Converter before = Clone(converter_);
-        const std::uint64_t faultsBefore = faults_;
+        const Converter before = Clone(IcuConverter);
+        const std::uint64_t faultsBefore = Faults;
         const std::size_t writtenBefore = written;
         const char* const tailStart = source;
         clean =
-            ConvertWithIcu(converter_.get(), &units_, &source, sourceEnd, false, &written, &fault);
+            ConvertWithIcu(IcuConverter.get(), &Units, &source, sourceEnd, false, &written, &fault);
         UErrorCode status = U_ZERO_ERROR;
-        const auto held = static_cast<std::size_t>(ucnv_toUCountPending(converter_.get(), &status));
+        const auto held =
+            static_cast<std::size_t>(ucnv_toUCountPending(IcuConverter.get(), &status));
         if (!clean && tailStart != bytes.data()) {
             // Where a fault starts is plain only when ICU took the whole block in one call, from
             // a state holding no byte (the bytes it refuses may come from the first call, and
             // the ones it gives back from the second): the block is converted again so.
-            converter_ = atStart;
+            IcuConverter = atStart;
             source = bytes.data();
             written = 0;
-            ConvertWithIcu(converter_.get(), &units_, &source, sourceEnd, false, &written, &fault);
+            ConvertWithIcu(IcuConverter.get(), &Units, &source, sourceEnd, false, &written, &fault);
         } else if (clean && U_SUCCESS(status) && held > 0 && held <= tail && held <= kLongestLeft) {
-            converter_ = before;
-            faults_ = faultsBefore;
+            IcuConverter = before;
+            Faults = faultsBefore;
             written = writtenBefore;
             source = tailStart;
-            ConvertWithIcu(converter_.get(), &units_, &source, sourceEnd - held, false, &written,
+            ConvertWithIcu(IcuConverter.get(), &Units, &source, sourceEnd - held, false, &written,
                            &fault);
             *consumed = bytes.size() - held;
         }
     }
-    const UTF16StringView units(units_.data(), written);
-    if (onFault_ == OnFault::Stop) position_.Advance(units);
+    const UTF16StringView units(Units.data(), written);
+    if (FaultPolicy == OnFault::Stop) Position.Advance(units);
     if (!clean) {
         // The fault's bytes are the last ones taken.
         char invalid[32];
         auto invalidBytes = static_cast<int8_t>(sizeof invalid);
         UErrorCode ignored = U_ZERO_ERROR;
-        ucnv_getInvalidChars(converter_.get(), invalid, &invalidBytes, &ignored);
+        ucnv_getInvalidChars(IcuConverter.get(), invalid, &invalidBytes, &ignored);
         invalidBytes = std::max(invalidBytes, int8_t{0});
-        NoteFault(offset_ + static_cast<std::uint64_t>(source - bytes.data()) -
+        NoteFault(Offset + static_cast<std::uint64_t>(source - bytes.data()) -
                       static_cast<std::uint64_t>(invalidBytes),
-                  IcuFaultKind(fault, ucnv_getType(converter_.get()),
+                  IcuFaultKind(fault, ucnv_getType(IcuConverter.get()),
                                std::string_view(invalid, static_cast<std::size_t>(invalidBytes))));
     }
     return Text(units);
 }
 
-Encoder::Encoder(const std::string& name, OnFault onFault, ByteOrderMark mark) : name_(name) {
+Encoder::Encoder(const std::string& name, OnFault onFault, ByteOrderMark mark) : Name(name) {
     Converter converter = OpenConverter(name);
     const UConverterType type = ucnv_getType(converter.get());
     const bool marksItself = type == UCNV_UTF16 || type == UCNV_UTF32;
     if (mark == ByteOrderMark::Write && !marksItself) {
-        markToWrite_ = MarkOf(type);
-        if (markToWrite_.empty()) {
+        MarkToWrite = MarkOf(type);
+        if (MarkToWrite.empty()) {
             throw UsageError("--bom needs UTF-8, UTF-16 or UTF-32 output, not '" + name + "'");
         }
     }
-    if (mark == ByteOrderMark::Omit && marksItself) markToDrop_ = type == UCNV_UTF16 ? 2 : 4;
+    if (mark == ByteOrderMark::Omit && marksItself) MarkToDrop = type == UCNV_UTF16 ? 2 : 4;
     if (type == UCNV_UTF8) return;  // the library writes UTF-8
     // UTF-16 or UTF-32 in the machine's byte order, as ICU tells both, is the units themselves.
-    nativeUTF16_ = type == (U_IS_BIG_ENDIAN ? UCNV_UTF16_BigEndian : UCNV_UTF16_LittleEndian);
-    nativeUTF32_ = type == (U_IS_BIG_ENDIAN ? UCNV_UTF32_BigEndian : UCNV_UTF32_LittleEndian);
+    NativeUTF16 = type == (U_IS_BIG_ENDIAN ? UCNV_UTF16_BigEndian : UCNV_UTF16_LittleEndian);
+    NativeUTF32 = type == (U_IS_BIG_ENDIAN ? UCNV_UTF32_BigEndian : UCNV_UTF32_LittleEndian);
     UErrorCode status = U_ZERO_ERROR;
     const UConverterFromUCallback callback = onFault == OnFault::Stop ? UCNV_FROM_U_CALLBACK_STOP
                                              : onFault == OnFault::Skip
                                                  ? UCNV_FROM_U_CALLBACK_SKIP
                                                  : UCNV_FROM_U_CALLBACK_SUBSTITUTE;
     ucnv_setFromUCallBack(converter.get(), callback, nullptr, nullptr, nullptr, &status);
-    converter_ = std::move(converter);
+    IcuConverter = std::move(converter);
 }
 
 void Encoder::Encode(const Text& text, std::string* bytes) {
     if (text.IsEmpty()) return;
-    if (!markToWrite_.empty()) {
-        bytes->append(markToWrite_);
-        markToWrite_.clear();
+    if (!MarkToWrite.empty()) {
+        bytes->append(MarkToWrite);
+        MarkToWrite.clear();
     }
-    if (converter_ == nullptr) {
+    if (IcuConverter == nullptr) {
         if (bytes->empty()) {
             *bytes = text.ToUTF8String();
         } else {
             *bytes += text.ToUTF8String();
         }
-    } else if (nativeUTF16_) {
+    } else if (NativeUTF16) {
         const UTF16StringView units = text.View();
         bytes->append(reinterpret_cast<const char*>(units.data()),
                       units.size() * sizeof(QuendalText::UTF16Unit));
-    } else if (nativeUTF32_) {
+    } else if (NativeUTF32) {
         // ICU's plain UTF-32 conversion into a buffer kept from piece to piece; the decoders
         // give well-formed text, which it converts without a fault.
         const UTF16StringView units = text.View();
-        if (codePoints_.size() < units.size()) codePoints_.resize(units.size());
+        if (CodePoints.size() < units.size()) CodePoints.resize(units.size());
         int32_t length = 0;
         UErrorCode status = U_ZERO_ERROR;
-        u_strToUTF32(reinterpret_cast<UChar32*>(&codePoints_[0]),
-                     static_cast<int32_t>(codePoints_.size()), &length, AsUChar(units.data()),
+        u_strToUTF32(reinterpret_cast<UChar32*>(&CodePoints[0]),
+                     static_cast<int32_t>(CodePoints.size()), &length, AsUChar(units.data()),
                      static_cast<int32_t>(units.size()), &status);
         if (U_FAILURE(status))
             throw InputError(std::string("cannot write UTF-32: ") + u_errorName(status));
-        bytes->append(reinterpret_cast<const char*>(codePoints_.data()),
+        bytes->append(reinterpret_cast<const char*>(CodePoints.data()),
                       static_cast<std::size_t>(length) * sizeof(char32_t));
     } else {
         const std::size_t start = bytes->size();
         Convert(text.View(), false, bytes);
-        if (markToDrop_ > 0 && bytes->size() - start >= markToDrop_) {
-            bytes->erase(start, markToDrop_);  // the mark ICU writes before the first character
-            markToDrop_ = 0;
+        if (MarkToDrop > 0 && bytes->size() - start >= MarkToDrop) {
+            bytes->erase(start, MarkToDrop);  // the mark ICU writes before the first character
+            MarkToDrop = 0;
         }
     }
 }
 
 void Encoder::Finish(std::string* bytes) {
-    if (converter_ != nullptr) Convert(UTF16StringView(), true, bytes);
+    if (IcuConverter != nullptr) Convert(UTF16StringView(), true, bytes);
 }
 
 void Encoder::Convert(UTF16StringView text, bool flush, std::string* bytes) {
@@ -503,7 +505,7 @@ void Encoder::Convert(UTF16StringView text, bool flush, std::string* bytes) {
         char* target = &(*bytes)[written];
         char* const targetStart = target;
         UErrorCode status = U_ZERO_ERROR;
-        ucnv_fromUnicode(converter_.get(), &target, &(*bytes)[0] + bytes->size(), &source,
+        ucnv_fromUnicode(IcuConverter.get(), &target, &(*bytes)[0] + bytes->size(), &source,
                          sourceEnd, nullptr, flush, &status);
         written += static_cast<std::size_t>(target - targetStart);
         if (status == U_BUFFER_OVERFLOW_ERROR) {
@@ -512,24 +514,24 @@ void Encoder::Convert(UTF16StringView text, bool flush, std::string* bytes) {
         }
         bytes->resize(written);
         if (U_SUCCESS(status)) {
-            position_.Advance(text);
+            Position.Advance(text);
             return;
         }
         UChar invalid[8];
         int8_t invalidUnits = 8;
         UErrorCode ignored = U_ZERO_ERROR;
-        ucnv_getInvalidUChars(converter_.get(), invalid, &invalidUnits, &ignored);
+        ucnv_getInvalidUChars(IcuConverter.get(), invalid, &invalidUnits, &ignored);
         const Text character(
             UTF16StringView(reinterpret_cast<const QuendalText::UTF16Unit*>(invalid),
                             static_cast<std::size_t>(invalidUnits)));
         const auto before = static_cast<std::size_t>(
             std::max<std::ptrdiff_t>(source - AsUChar(text.data()) - invalidUnits, 0));
-        position_.Advance(text.substr(0, before));
+        Position.Advance(text.substr(0, before));
         char codePoint[16];
         std::snprintf(codePoint, sizeof codePoint, "U+%04X",
                       static_cast<unsigned>(*character.CodePoints().begin()));
-        throw InputError(std::string("cannot write ") + codePoint + " at " + position_.Describe() +
-                         " in " + name_ + " (try --skip or --replace)");
+        throw InputError(std::string("cannot write ") + codePoint + " at " + Position.Describe() +
+                         " in " + Name + " (try --skip or --replace)");
     }
 }
 

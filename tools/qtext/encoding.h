@@ -50,8 +50,8 @@ public:
     std::string Describe() const;
 
 private:
-    std::uint64_t lineFeeds_ = 0;
-    std::uint64_t column_ = 0;
+    std::uint64_t LineFeeds = 0;
+    std::uint64_t Column = 0;
 };
 
 // Turns the bytes of one input into UTF-16 text, a block at a time. Without a declared
@@ -61,7 +61,7 @@ public:
     // `declared` is the encoding named by the user, or empty; `sourceName` names the input in
     // messages.
     Decoder(const std::string& declared, OnFault onFault, std::string sourceName);
-    Decoder(const Decoder&) = delete;  // ICU's callback holds the address of faults_
+    Decoder(const Decoder&) = delete;  // ICU's callback holds the address of Faults
     Decoder& operator=(const Decoder&) = delete;
 
     // The most bytes a call leaves for the next.
@@ -78,15 +78,15 @@ public:
     QuendalText::Text Decode(std::string_view bytes, bool ended, std::size_t* consumed,
                              std::string* utf8 = nullptr);
     // Whether a fault stopped the decoding; RaiseFault() throws its InputError.
-    bool HasFault() const { return !fault_.empty(); }
+    bool HasFault() const { return !Fault.empty(); }
     void RaiseFault() const;
 
     // The encoding in use, as ICU names it; valid once a block was decoded.
-    const std::string& encodingName() const { return encodingName_; }
-    bool hadByteOrderMark() const { return hadByteOrderMark_; }
-    const std::string& sourceName() const { return sourceName_; }
+    const std::string& encodingName() const { return EncodingName; }
+    bool hadByteOrderMark() const { return HadByteOrderMark; }
+    const std::string& sourceName() const { return SourceName; }
     // The ill-formed sequences dropped or replaced so far.
-    std::uint64_t faults() const { return faults_; }
+    std::uint64_t faults() const { return Faults; }
 
 private:
     std::size_t Settle(std::string_view start);
@@ -95,19 +95,19 @@ private:
     QuendalText::Text DecodeWithIcu(std::string_view bytes, bool ended, std::size_t* consumed);
     void NoteFault(std::uint64_t offset, const std::string& kind);
 
-    std::string declared_;
-    OnFault onFault_;
-    std::string sourceName_;
-    std::string encodingName_;
-    std::string shownName_;  // the name as the user typed it, or as a byte-order mark tells
-    Converter converter_;    // null for UTF-8, which the library decodes
-    bool settled_ = false;
-    bool hadByteOrderMark_ = false;
-    std::uint64_t offset_ = 0;        // input offset of the first byte not yet consumed
-    std::uint64_t faults_ = 0;        // counted by ICU's callback too
-    TextPosition position_;           // of the first byte not yet consumed, under Stop
-    std::string fault_;               // the message of the fault that stopped the decoding
-    QuendalText::UTF16String units_;  // ICU's output, reused from block to block
+    std::string Declared;
+    OnFault FaultPolicy;
+    std::string SourceName;
+    std::string EncodingName;
+    std::string ShownName;   // the name as the user typed it, or as a byte-order mark tells
+    Converter IcuConverter;  // null for UTF-8, which the library decodes
+    bool Settled = false;
+    bool HadByteOrderMark = false;
+    std::uint64_t Offset = 0;        // input offset of the first byte not yet consumed
+    std::uint64_t Faults = 0;        // counted by ICU's callback too
+    TextPosition Position;           // of the first byte not yet consumed, under Stop
+    std::string Fault;               // the message of the fault that stopped the decoding
+    QuendalText::UTF16String Units;  // ICU's output, reused from block to block
 };
 
 // Turns UTF-16 text into the bytes of one encoding, a piece at a time.
@@ -117,7 +117,7 @@ public:
     // the encoding is not UTF-8, UTF-16 or UTF-32.
     Encoder(const std::string& name, OnFault onFault, ByteOrderMark mark);
     // True when the output is UTF-8, which the library writes.
-    bool isUTF8() const { return converter_ == nullptr; }
+    bool isUTF8() const { return IcuConverter == nullptr; }
     // Appends the bytes of `text` (well-formed) to *bytes. Throws InputError for a character
     // the encoding cannot hold under OnFault::Stop, naming its line and column; *bytes then
     // holds the bytes of the text before it.
@@ -128,14 +128,14 @@ public:
 private:
     void Convert(QuendalText::UTF16StringView text, bool flush, std::string* bytes);
 
-    Converter converter_;  // null for UTF-8, which the library writes
-    std::string name_;
-    bool nativeUTF16_ = false;
-    bool nativeUTF32_ = false;
-    std::string markToWrite_;     // the mark still to write before the first character
-    std::size_t markToDrop_ = 0;  // bytes of the mark ICU writes first, still to drop
-    TextPosition position_;       // of the text converted by ICU
-    std::u32string codePoints_;   // UTF-32 output, reused from piece to piece
+    Converter IcuConverter;  // null for UTF-8, which the library writes
+    std::string Name;
+    bool NativeUTF16 = false;
+    bool NativeUTF32 = false;
+    std::string MarkToWrite;     // the mark still to write before the first character
+    std::size_t MarkToDrop = 0;  // bytes of the mark ICU writes first, still to drop
+    TextPosition Position;       // of the text converted by ICU
+    std::u32string CodePoints;   // UTF-32 output, reused from piece to piece
 };
 
 }  // namespace qtext

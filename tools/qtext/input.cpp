@@ -35,156 +35,156 @@ void AppendHeld(Text* held, const Text& piece, const std::string& sourceName) {
 }  // namespace
 
 ByteSource::ByteSource(const std::string& path, std::size_t blockBytes)
-    : descriptor_(0),
-      ownsDescriptor_(false),
-      name_(IsStandardInput(path) ? "standard input" : path),
-      blockBytes_(blockBytes) {
+    : Descriptor(0),
+      OwnsDescriptor(false),
+      Name(IsStandardInput(path) ? "standard input" : path),
+      BlockBytes(blockBytes) {
     if (!IsStandardInput(path)) {
-        descriptor_ = OpenForReading(path.c_str());
-        if (descriptor_ < 0)
+        Descriptor = OpenForReading(path.c_str());
+        if (Descriptor < 0)
             throw UnreadableInput("cannot open " + path + ": " + std::strerror(errno));
-        ownsDescriptor_ = true;
+        OwnsDescriptor = true;
     }
-    buffer_.resize(kLongestKept + blockBytes);
+    Buffer.resize(kLongestKept + blockBytes);
 }
 
 ByteSource::~ByteSource() {
-    if (ownsDescriptor_) CloseDescriptor(descriptor_);
+    if (OwnsDescriptor) CloseDescriptor(Descriptor);
 }
 
 bool ByteSource::Read(std::string_view* block, std::size_t keep) {
     // The kept bytes move to the front; the new ones are read right after them.
-    keep = std::min({keep, filled_, kLongestKept});
-    std::memmove(&buffer_[0], buffer_.data() + filled_ - keep, keep);
+    keep = std::min({keep, Filled, kLongestKept});
+    std::memmove(&Buffer[0], Buffer.data() + Filled - keep, keep);
     std::size_t filled = keep;
-    while (filled < keep + blockBytes_) {
-        const long got = ReadSome(descriptor_, &buffer_[filled], keep + blockBytes_ - filled);
+    while (filled < keep + BlockBytes) {
+        const long got = ReadSome(Descriptor, &Buffer[filled], keep + BlockBytes - filled);
         if (got == 0) break;
         if (got < 0) {
             if (errno == EINTR) continue;
-            throw UnreadableInput("cannot read " + name_ + ": " + std::strerror(errno));
+            throw UnreadableInput("cannot read " + Name + ": " + std::strerror(errno));
         }
         filled += static_cast<std::size_t>(got);
     }
-    filled_ = filled;
-    *block = std::string_view(buffer_.data(), filled);
+    Filled = filled;
+    *block = std::string_view(Buffer.data(), filled);
     return filled > keep;
 }
 
 TextReader::TextReader(ByteSource& source, const std::string& declared, OnFault onFault)
-    : source_(source), decoder_(declared, onFault, source.name()) {}
+    : Source(source), SourceDecoder(declared, onFault, source.name()) {}
 
 bool TextReader::Next(Text* piece, std::string* utf8) {
-    decoder_.RaiseFault();
-    if (ended_) return false;
+    SourceDecoder.RaiseFault();
+    if (Ended) return false;
     std::string_view block;
-    ended_ = !source_.Read(&block, left_);
+    Ended = !Source.Read(&block, Left);
     std::size_t consumed = 0;
-    *piece = decoder_.Decode(block, ended_, &consumed, utf8);
-    left_ = block.size() - consumed;
+    *piece = SourceDecoder.Decode(block, Ended, &consumed, utf8);
+    Left = block.size() - consumed;
     return true;
 }
 
-LineReader::LineReader(TextReader& reader) : reader_(reader) {}
+LineReader::LineReader(TextReader& reader) : Reader(reader) {}
 
 bool LineReader::Next(Text* line, bool* terminated) {
     static const Text lineFeed(QUENDALTEXT_U("\n"));
     while (true) {
-        const int lineEnd = pending_.FindFromCharacterSet(lineFeed, scanFrom_);
+        const int lineEnd = Pending.FindFromCharacterSet(lineFeed, ScanFrom);
         if (lineEnd >= 0) {
-            *line = pending_.SubString(lineStart_, lineEnd - lineStart_);
+            *line = Pending.SubString(LineStart, lineEnd - LineStart);
             *terminated = true;
-            lineStart_ = scanFrom_ = lineEnd + 1;
+            LineStart = ScanFrom = lineEnd + 1;
             return true;
         }
-        scanFrom_ = pending_.get_Length();
-        if (inputEnded_) {
-            if (lineStart_ >= scanFrom_) {
-                reader_.decoder().RaiseFault();
+        ScanFrom = Pending.get_Length();
+        if (InputEnded) {
+            if (LineStart >= ScanFrom) {
+                Reader.decoder().RaiseFault();
                 return false;
             }
-            *line = pending_.SubString(lineStart_, -1);
+            *line = Pending.SubString(LineStart, -1);
             *terminated = false;
-            lineStart_ = scanFrom_;
+            LineStart = ScanFrom;
             return true;
         }
         // The text before a fault ends the input; the fault is raised after its last line.
         Text piece;
-        if (reader_.decoder().HasFault() || !reader_.Next(&piece)) {
-            inputEnded_ = true;
+        if (Reader.decoder().HasFault() || !Reader.Next(&piece)) {
+            InputEnded = true;
             continue;
         }
-        if (lineStart_ > 0) {
-            pending_ = pending_.SubString(lineStart_, -1);
-            scanFrom_ -= lineStart_;
-            lineStart_ = 0;
+        if (LineStart > 0) {
+            Pending = Pending.SubString(LineStart, -1);
+            ScanFrom -= LineStart;
+            LineStart = 0;
         }
-        AppendHeld(&pending_, piece, reader_.decoder().sourceName());
+        AppendHeld(&Pending, piece, Reader.decoder().sourceName());
     }
 }
 
-LineRunReader::LineRunReader(TextReader& reader) : reader_(reader) {}
+LineRunReader::LineRunReader(TextReader& reader) : Reader(reader) {}
 
 bool LineRunReader::Next(Text* run) {
-    while (!inputEnded_) {
+    while (!InputEnded) {
         // The text before a fault ends the input; the fault is raised after its last run.
         Text piece;
-        if (reader_.decoder().HasFault() || !reader_.Next(&piece)) {
-            inputEnded_ = true;
+        if (Reader.decoder().HasFault() || !Reader.Next(&piece)) {
+            InputEnded = true;
             break;
         }
         const QuendalText::UTF16StringView units = piece.View();
         const std::size_t lastLineFeed = units.rfind(QuendalText::UTF16Unit('\n'));
         if (lastLineFeed == QuendalText::UTF16StringView::npos) {
-            AppendHeld(&pending_, piece, reader_.decoder().sourceName());
+            AppendHeld(&Pending, piece, Reader.decoder().sourceName());
             continue;
         }
-        *run = std::move(pending_);
+        *run = std::move(Pending);
         *run += Text(units.substr(0, lastLineFeed + 1));
-        pending_ = Text(units.substr(lastLineFeed + 1));
+        Pending = Text(units.substr(lastLineFeed + 1));
         return true;
     }
-    if (pending_.IsEmpty()) {
-        reader_.decoder().RaiseFault();
+    if (Pending.IsEmpty()) {
+        Reader.decoder().RaiseFault();
         return false;
     }
-    *run = std::move(pending_);
-    pending_ = Text();
+    *run = std::move(Pending);
+    Pending = Text();
     return true;
 }
 
 TokenReader::TokenReader(TextReader& reader, std::u32string delimiters, bool keepEmpty)
-    : lines_(reader), delimiters_(std::move(delimiters)), keepEmpty_(keepEmpty) {}
+    : Lines(reader), Delimiters(std::move(delimiters)), KeepEmpty(keepEmpty) {}
 
 bool TokenReader::Next(Text* token) {
     static const QuendalText::UTF16Unit kCarriageReturn = '\r';
     while (true) {
-        if (!haveLine_) {
+        if (!HaveLine) {
             bool terminated = false;
-            if (!lines_.Next(&line_, &terminated)) return false;
-            const QuendalText::UTF16StringView units = line_.View();
+            if (!Lines.Next(&Line, &terminated)) return false;
+            const QuendalText::UTF16StringView units = Line.View();
             // CR LF ends a line as LF does.
-            lineEnd_ = units.size() -
-                       (terminated && !units.empty() && units.back() == kCarriageReturn ? 1 : 0);
-            start_ = 0;
-            haveLine_ = true;
+            LineEnd = units.size() -
+                      (terminated && !units.empty() && units.back() == kCarriageReturn ? 1 : 0);
+            Start = 0;
+            HaveLine = true;
         }
-        const QuendalText::UTF16StringView units = line_.View().substr(0, lineEnd_);
-        const std::size_t base = start_;
+        const QuendalText::UTF16StringView units = Line.View().substr(0, LineEnd);
+        const std::size_t base = Start;
         const QuendalText::CodePointRange rest(units.substr(base));
         for (auto at = rest.begin(); at != rest.end(); ++at) {
-            if (delimiters_.find(*at) == std::u32string::npos) continue;
-            const std::size_t fieldStart = start_;
+            if (Delimiters.find(*at) == std::u32string::npos) continue;
+            const std::size_t fieldStart = Start;
             const std::size_t fieldEnd = base + at.Index();
-            start_ = base + std::next(at).Index();
-            if (fieldEnd > fieldStart || keepEmpty_) {
+            Start = base + std::next(at).Index();
+            if (fieldEnd > fieldStart || KeepEmpty) {
                 *token = Text(units.substr(fieldStart, fieldEnd - fieldStart));
                 return true;
             }
         }
-        haveLine_ = false;  // the line's end ends its last field
-        if (start_ < units.size() || keepEmpty_) {
-            *token = Text(units.substr(start_));
+        HaveLine = false;  // the line's end ends its last field
+        if (Start < units.size() || KeepEmpty) {
+            *token = Text(units.substr(Start));
             return true;
         }
     }

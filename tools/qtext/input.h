@@ -35,15 +35,15 @@ public:
     // The most bytes a block may carry over to the next.
     static constexpr std::size_t kLongestKept = Decoder::kLongestLeft;
     // The input as messages name it.
-    const std::string& name() const { return name_; }
+    const std::string& name() const { return Name; }
 
 private:
-    int descriptor_;
-    bool ownsDescriptor_;
-    std::string name_;
-    std::size_t blockBytes_;
-    std::string buffer_;
-    std::size_t filled_ = 0;  // bytes of the last block
+    int Descriptor;
+    bool OwnsDescriptor;
+    std::string Name;
+    std::size_t BlockBytes;
+    std::string Buffer;
+    std::size_t Filled = 0;  // bytes of the last block
 };
 
 // Decoded text of a ByteSource, a block at a time.
@@ -54,13 +54,13 @@ public:
     // The characters completed by the next block (possibly none); false after the last piece.
     // With `utf8`, UTF-8 input is handed over as checked bytes instead (Decoder::Decode).
     bool Next(QuendalText::Text* piece, std::string* utf8 = nullptr);
-    const Decoder& decoder() const { return decoder_; }
+    const Decoder& decoder() const { return SourceDecoder; }
 
 private:
-    ByteSource& source_;
-    Decoder decoder_;
-    std::size_t left_ = 0;  // bytes the decoder left at the end of the last block
-    bool ended_ = false;
+    ByteSource& Source;
+    Decoder SourceDecoder;
+    std::size_t Left = 0;  // bytes the decoder left at the end of the last block
+    bool Ended = false;
 };
 
 // Cuts decoded text into lines at LF units.
@@ -72,11 +72,11 @@ public:
     bool Next(QuendalText::Text* line, bool* terminated);
 
 private:
-    TextReader& reader_;
-    QuendalText::Text pending_;  // text read but not yet handed out, from lineStart_ on
-    int lineStart_ = 0;
-    int scanFrom_ = 0;  // units before it are known to hold no LF after lineStart_
-    bool inputEnded_ = false;
+    TextReader& Reader;
+    QuendalText::Text Pending;  // text read but not yet handed out, from LineStart on
+    int LineStart = 0;
+    int ScanFrom = 0;  // units before it are known to hold no LF after LineStart
+    bool InputEnded = false;
 };
 
 // Cuts decoded text into runs of whole lines: each run ends with an LF but the last, which ends
@@ -89,9 +89,9 @@ public:
     bool Next(QuendalText::Text* run);
 
 private:
-    TextReader& reader_;
-    QuendalText::Text pending_;  // text after the last LF handed out
-    bool inputEnded_ = false;
+    TextReader& Reader;
+    QuendalText::Text Pending;  // text after the last LF handed out
+    bool InputEnded = false;
 };
 
 // Cuts the lines of decoded text into fields at any of a set of code points; the end of a
@@ -106,13 +106,13 @@ public:
     bool Next(QuendalText::Text* token);
 
 private:
-    LineReader lines_;
-    std::u32string delimiters_;
-    bool keepEmpty_;
-    QuendalText::Text line_;   // the line being cut
-    std::size_t lineEnd_ = 0;  // its length without a CR before its LF
-    std::size_t start_ = 0;    // where its next field starts
-    bool haveLine_ = false;
+    LineReader Lines;
+    std::u32string Delimiters;
+    bool KeepEmpty;
+    QuendalText::Text Line;   // the line being cut
+    std::size_t LineEnd = 0;  // its length without a CR before its LF
+    std::size_t Start = 0;    // where its next field starts
+    bool HaveLine = false;
 };
 
 }  // namespace qtext

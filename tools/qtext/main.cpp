@@ -35,30 +35,30 @@ constexpr const char* kBlockBytesVariable = "QTEXT_BLOCK_BYTES";
 constexpr std::size_t kLargestBlockBytes = std::size_t(1) << 26;
 
 struct Option {
-    const char* longName;   // without the leading "--"
-    char shortName;         // 0 when none
-    const char* valueName;  // null for a flag
-    const char* help;
-    bool valueOptional;  // --name alone, or --name=VALUE (long form only)
+    const char* LongName;   // without the leading "--"
+    char ShortName;         // 0 when none
+    const char* ValueName;  // null for a flag
+    const char* Help;
+    bool ValueOptional;  // --name alone, or --name=VALUE (long form only)
 };
 
 // The command line of one command: its options by long name, in order, and its operands.
 struct Arguments {
-    std::vector<std::pair<std::string, std::string>> options;  // long name, value ("" for a flag)
-    std::vector<std::string> operands;
-    bool help = false;
+    std::vector<std::pair<std::string, std::string>> Options;  // long name, value ("" for a flag)
+    std::vector<std::string> Operands;
+    bool Help = false;
 
     bool Has(const char* name) const { return Count(name) > 0; }
     std::size_t Count(const char* name) const {
         return static_cast<std::size_t>(
-            std::count_if(options.begin(), options.end(),
+            std::count_if(Options.begin(), Options.end(),
                           [name](const std::pair<std::string, std::string>& option) {
                               return option.first == name;
                           }));
     }
     // The value given last, or null.
     const std::string* Value(const char* name) const {
-        for (auto option = options.rbegin(); option != options.rend(); ++option) {
+        for (auto option = Options.rbegin(); option != Options.rend(); ++option) {
             if (option->first == name) return &option->second;
         }
         return nullptr;
@@ -68,13 +68,13 @@ struct Arguments {
 // One row of the command table: a command's name, synopsis and help, its options, the function
 // that runs it and its exit status for trouble.
 struct Command {
-    const char* name;
-    const char* operands;  // as the synopsis shows them
-    const char* summary;
-    const char* details;
-    std::vector<Option> options;
-    int (*run)(const Arguments& arguments);
-    int troubleStatus;  // when an input cannot be read or the output cannot be written
+    const char* Name;
+    const char* Operands;  // as the synopsis shows them
+    const char* Summary;
+    const char* Details;
+    std::vector<Option> Options;
+    int (*Run)(const Arguments& arguments);
+    int TroubleStatus;  // when an input cannot be read or the output cannot be written
 };
 
 Settings ReadSettings() {
@@ -88,7 +88,7 @@ Settings ReadSettings() {
                              " must be a number of bytes from 1 to " +
                              std::to_string(kLargestBlockBytes));
         }
-        settings.blockBytes = static_cast<std::size_t>(value);
+        settings.BlockBytes = static_cast<std::size_t>(value);
     }
     return settings;
 }
@@ -134,7 +134,7 @@ OnFault OnFaultOf(const Arguments& arguments) {
 }
 
 int RunInfoCommand(const Arguments& arguments) {
-    return RunInfo(ReadSettings(), arguments.operands, arguments.Has("sample"),
+    return RunInfo(ReadSettings(), arguments.Operands, arguments.Has("sample"),
                    OnFaultOf(arguments));
 }
 
@@ -154,12 +154,12 @@ int RunConvertCommand(const Arguments& arguments) {
                                : arguments.Has("no-bom") ? ByteOrderMark::Omit
                                                          : ByteOrderMark::AsEncoding;
     const std::string* from = arguments.Value("from");
-    return RunConvert(ReadSettings(), arguments.operands,
+    return RunConvert(ReadSettings(), arguments.Operands,
                       {from ? *from : std::string(), *to, OnFaultOf(arguments), mark});
 }
 
 int RunFindCommand(const Arguments& arguments) {
-    std::vector<std::string> files = arguments.operands;
+    std::vector<std::string> files = arguments.Operands;
     if (arguments.Count("regexp") > 1) throw UsageError("find takes one PATTERN");
     std::string patternBytes;
     if (const std::string* given = arguments.Value("regexp")) {
@@ -173,32 +173,34 @@ int RunFindCommand(const Arguments& arguments) {
     if (patternBytes.find('\n') != std::string::npos)
         throw UsageError("PATTERN must not hold a line feed");
     FindOptions options{};
-    options.pattern = ArgumentText(patternBytes, "PATTERN");
-    options.ignoreCase = arguments.Has("ignore-case");
-    options.invert = arguments.Has("invert-match");
-    options.wholeLines = arguments.Has("line-regexp");
-    options.wholeWords = arguments.Has("word-regexp");
-    options.noMessages = arguments.Has("no-messages");
-    options.namePrefix = FindOptions::NamePrefix::WithSeveral;
-    for (const auto& option : arguments.options) {  // as grep, the last one counts
-        if (option.first == "with-filename") options.namePrefix = FindOptions::NamePrefix::Always;
-        if (option.first == "no-filename") options.namePrefix = FindOptions::NamePrefix::Never;
+    options.Pattern = ArgumentText(patternBytes, "PATTERN");
+    options.IgnoreCase = arguments.Has("ignore-case");
+    options.Invert = arguments.Has("invert-match");
+    options.WholeLines = arguments.Has("line-regexp");
+    options.WholeWords = arguments.Has("word-regexp");
+    options.NoMessages = arguments.Has("no-messages");
+    options.FileNamePrefix = FindOptions::NamePrefix::WithSeveral;
+    for (const auto& option : arguments.Options) {  // as grep, the last one counts
+        if (option.first == "with-filename")
+            options.FileNamePrefix = FindOptions::NamePrefix::Always;
+        if (option.first == "no-filename") options.FileNamePrefix = FindOptions::NamePrefix::Never;
     }
-    options.report = arguments.Has("quiet")                 ? FindOptions::Report::Quiet
-                     : arguments.Has("files-with-matches")  ? FindOptions::Report::FileNames
-                     : arguments.Has("files-without-match") ? FindOptions::Report::FileNamesWithout
-                     : arguments.Has("count")               ? FindOptions::Report::Count
-                                                            : FindOptions::Report::Lines;
-    options.onlyMatching = arguments.Has("only-matching");
-    options.lineNumbers = arguments.Has("line-number");
-    options.columns = arguments.Has("column");
-    options.maxCount = -1;
+    options.ReportAs = arguments.Has("quiet")                ? FindOptions::Report::Quiet
+                       : arguments.Has("files-with-matches") ? FindOptions::Report::FileNames
+                       : arguments.Has("files-without-match")
+                           ? FindOptions::Report::FileNamesWithout
+                       : arguments.Has("count") ? FindOptions::Report::Count
+                                                : FindOptions::Report::Lines;
+    options.OnlyMatching = arguments.Has("only-matching");
+    options.LineNumbers = arguments.Has("line-number");
+    options.Columns = arguments.Has("column");
+    options.MaxCount = -1;
     if (const std::string* written = arguments.Value("max-count")) {
         char* end = nullptr;
         const long long value = std::strtoll(written->c_str(), &end, 10);
         if (written->empty() || *end != '\0' || value < 0)
             throw UsageError("--max-count needs a number from 0, not '" + *written + "'");
-        options.maxCount = value;
+        options.MaxCount = value;
     }
     const std::string* when = arguments.Value("color");
     const std::string color = when == nullptr ? "never" : when->empty() ? "auto" : *when;
@@ -206,7 +208,7 @@ int RunFindCommand(const Arguments& arguments) {
         throw UsageError("--color takes auto, always or never, not '" + color + "'");
     // As grep: auto colors a terminal's output unless TERM names none or a dumb one.
     const char* terminal = std::getenv("TERM");
-    options.color =
+    options.Color =
         color == "always" || (color == "auto" && StandardOutputIsTerminal() &&
                               terminal != nullptr && std::strcmp(terminal, "dumb") != 0);
     return RunFind(ReadSettings(), files, options);
@@ -217,7 +219,7 @@ int RunTokensCommand(const Arguments& arguments) {
     const std::u32string delimiters =
         written ? ArgumentText(UnescapeDelimiters(*written), "--delimiters").ToUTF32String()
                 : std::u32string(U" \t\r\n");
-    return RunTokens(ReadSettings(), arguments.operands, delimiters, arguments.Has("keep-empty"));
+    return RunTokens(ReadSettings(), arguments.Operands, delimiters, arguments.Has("keep-empty"));
 }
 
 int RunNormalizeCommand(const Arguments& arguments) {
@@ -234,23 +236,23 @@ int RunNormalizeCommand(const Arguments& arguments) {
         {"NFKD", NormalizationForm::NFKD}};
     for (const auto& form : kForms) {
         if (name == form.first)
-            return RunNormalize(ReadSettings(), arguments.operands, form.second);
+            return RunNormalize(ReadSettings(), arguments.Operands, form.second);
     }
     throw UsageError("--form takes NFC, NFD, NFKC or NFKD, not '" + *written + "'");
 }
 
 int RunSortCommand(const Arguments& arguments) {
     const std::string* locale = arguments.Value("locale");
-    return RunSort(ReadSettings(), arguments.operands, locale ? *locale : std::string(),
+    return RunSort(ReadSettings(), arguments.Operands, locale ? *locale : std::string(),
                    arguments.Has("unique"));
 }
 
 int RunUpperCommand(const Arguments& arguments) {
-    return RunCaseMapping(ReadSettings(), arguments.operands, true, arguments.Has("ascii"));
+    return RunCaseMapping(ReadSettings(), arguments.Operands, true, arguments.Has("ascii"));
 }
 
 int RunLowerCommand(const Arguments& arguments) {
-    return RunCaseMapping(ReadSettings(), arguments.operands, false, arguments.Has("ascii"));
+    return RunCaseMapping(ReadSettings(), arguments.Operands, false, arguments.Has("ascii"));
 }
 
 const std::vector<Command>& Commands() {
@@ -436,9 +438,9 @@ std::string ProgramHelp() {
         "without FILE, or with -, standard input is read. Output is UTF-8 (convert: --to).\n\n"
         "Commands:\n";
     for (const Command& command : Commands()) {
-        std::string name = command.name;
+        std::string name = command.Name;
         name.resize(11, ' ');
-        help += "  " + name + command.summary + "\n";
+        help += "  " + name + command.Summary + "\n";
     }
     help +=
         "\nRun 'qtext COMMAND --help' for the options of a command. Short options bundle (-in,\n"
@@ -462,16 +464,16 @@ std::string OptionHelp(const std::string& names, const std::string& description)
 }
 
 std::string CommandHelp(const Command& command) {
-    std::string help = std::string("Usage: qtext ") + command.name + " " + command.operands + "\n" +
-                       command.details + "\nOptions:\n";
-    for (const Option& option : command.options) {
-        std::string names = option.shortName ? std::string("-") + option.shortName + ", " : "    ";
-        names += std::string("--") + option.longName;
-        if (option.valueName) {
-            names += option.valueOptional ? std::string("[=") + option.valueName + "]"
-                                          : std::string(" ") + option.valueName;
+    std::string help = std::string("Usage: qtext ") + command.Name + " " + command.Operands + "\n" +
+                       command.Details + "\nOptions:\n";
+    for (const Option& option : command.Options) {
+        std::string names = option.ShortName ? std::string("-") + option.ShortName + ", " : "    ";
+        names += std::string("--") + option.LongName;
+        if (option.ValueName) {
+            names += option.ValueOptional ? std::string("[=") + option.ValueName + "]"
+                                          : std::string(" ") + option.ValueName;
         }
-        help += OptionHelp(names, option.help);
+        help += OptionHelp(names, option.Help);
     }
     help += OptionHelp("-h, --help", "show this help");
     return help;
@@ -481,13 +483,13 @@ std::string CommandHelp(const Command& command) {
 // null when none is. Throws UsageError when it begins several.
 const Option* FindLongOption(const Command& command, const std::string& name) {
     const Option* begun = nullptr;
-    for (const Option& option : command.options) {
-        if (name == option.longName) return &option;
-        if (name.empty() || std::string(option.longName).compare(0, name.size(), name) != 0) {
+    for (const Option& option : command.Options) {
+        if (name == option.LongName) return &option;
+        if (name.empty() || std::string(option.LongName).compare(0, name.size(), name) != 0) {
             continue;
         }
         if (begun != nullptr) {
-            throw UsageError("option '--" + name + "' is ambiguous for " + command.name);
+            throw UsageError("option '--" + name + "' is ambiguous for " + command.Name);
         }
         begun = &option;
     }
@@ -495,8 +497,8 @@ const Option* FindLongOption(const Command& command, const std::string& name) {
 }
 
 const Option* FindShortOption(const Command& command, char name) {
-    for (const Option& option : command.options) {
-        if (option.shortName != 0 && name == option.shortName) return &option;
+    for (const Option& option : command.Options) {
+        if (option.ShortName != 0 && name == option.ShortName) return &option;
     }
     return nullptr;
 }
@@ -510,7 +512,7 @@ Arguments ParseArguments(const Command& command, int argc, char** argv, int firs
     for (int i = first; i < argc; ++i) {
         const std::string argument = argv[i];
         if (optionsEnded || argument.size() < 2 || argument[0] != '-') {
-            arguments.operands.push_back(argument);
+            arguments.Operands.push_back(argument);
             continue;
         }
         if (argument == "--") {
@@ -524,46 +526,46 @@ Arguments ParseArguments(const Command& command, int argc, char** argv, int firs
             const std::string value = hasValue ? name.substr(equals + 1) : std::string();
             if (hasValue) name.resize(equals);
             if (name == "help" && !hasValue) {
-                arguments.help = true;
+                arguments.Help = true;
                 continue;
             }
             const Option* option = FindLongOption(command, name);
             if (option == nullptr) {
-                throw UsageError("unknown option '--" + name + "' for " + command.name);
+                throw UsageError("unknown option '--" + name + "' for " + command.Name);
             }
-            if (option->valueName == nullptr && hasValue) {
+            if (option->ValueName == nullptr && hasValue) {
                 throw UsageError("option --" + name + " takes no value");
             }
-            if (option->valueName == nullptr || hasValue || option->valueOptional) {
-                arguments.options.emplace_back(option->longName, value);
+            if (option->ValueName == nullptr || hasValue || option->ValueOptional) {
+                arguments.Options.emplace_back(option->LongName, value);
                 continue;
             }
             if (i + 1 >= argc)
-                throw UsageError("option --" + name + " needs a value " + option->valueName);
-            arguments.options.emplace_back(option->longName, argv[++i]);
+                throw UsageError("option --" + name + " needs a value " + option->ValueName);
+            arguments.Options.emplace_back(option->LongName, argv[++i]);
             continue;
         }
         for (std::size_t at = 1; at < argument.size(); ++at) {
             if (argument[at] == 'h') {
-                arguments.help = true;
+                arguments.Help = true;
                 continue;
             }
             const Option* option = FindShortOption(command, argument[at]);
             if (option == nullptr) {
                 throw UsageError(std::string("unknown option '-") + argument[at] + "' for " +
-                                 command.name);
+                                 command.Name);
             }
-            if (option->valueName == nullptr) {
-                arguments.options.emplace_back(option->longName, std::string());
+            if (option->ValueName == nullptr) {
+                arguments.Options.emplace_back(option->LongName, std::string());
                 continue;
             }
             if (at + 1 < argument.size()) {
-                arguments.options.emplace_back(option->longName, argument.substr(at + 1));
+                arguments.Options.emplace_back(option->LongName, argument.substr(at + 1));
             } else if (i + 1 < argc) {
-                arguments.options.emplace_back(option->longName, argv[++i]);
+                arguments.Options.emplace_back(option->LongName, argv[++i]);
             } else {
                 throw UsageError(std::string("option -") + argument[at] + " needs a value " +
-                                 option->valueName);
+                                 option->ValueName);
             }
             break;
         }
@@ -591,31 +593,31 @@ int Main(int argc, char** argv) {
             return kExitSuccess;
         }
         for (const Command& candidate : Commands()) {
-            if (first == candidate.name) command = &candidate;
+            if (first == candidate.Name) command = &candidate;
         }
         if (command == nullptr) throw UsageError("unknown command '" + first + "'");
         const Arguments arguments = ParseArguments(*command, argc, argv, 2);
-        if (arguments.help) {
+        if (arguments.Help) {
             WriteAll(CommandHelp(*command));
             return kExitSuccess;
         }
-        return command->run(arguments);
+        return command->Run(arguments);
     } catch (const UsageError& error) {
         std::fprintf(stderr, "qtext: %s\nTry 'qtext %s--help'.\n", error.what(),
-                     command ? (std::string(command->name) + " ").c_str() : "");
+                     command ? (std::string(command->Name) + " ").c_str() : "");
         return kExitUsageError;
     } catch (const InputError& error) {
         std::fprintf(stderr, "qtext: %s\n", error.what());
-        return command ? command->troubleStatus : kExitInputError;
+        return command ? command->TroubleStatus : kExitInputError;
     } catch (const OutputError& error) {
         std::fprintf(stderr, "qtext: %s\n", error.what());
-        return command ? command->troubleStatus : kExitInputError;
+        return command ? command->TroubleStatus : kExitInputError;
     } catch (const std::bad_alloc&) {
         std::fputs("qtext: out of memory\n", stderr);
-        return command ? command->troubleStatus : kExitInputError;
+        return command ? command->TroubleStatus : kExitInputError;
     } catch (const std::exception& error) {
         std::fprintf(stderr, "qtext: unexpected failure: %s\n", error.what());
-        return command ? command->troubleStatus : kExitInputError;
+        return command ? command->TroubleStatus : kExitInputError;
     }
 }
 
