@@ -191,7 +191,7 @@ done
 # (walking the unfinished cluster again after each block would take minutes).
 python3 -c 'import sys; sys.stdout.buffer.write(("a" + "\u0301" * 8000000 + "b\n").encode())' > "$work/cluster"
 expect "one long cluster" "code points:8000003 grapheme clusters:3" \
-  "$(QTEXT_BLOCK_BYTES=4096 timeout 120 "$qtext" info "$work/cluster" | sed 's/: */:/' | pick 'code points\|grapheme clusters')"
+  "$(QTEXT_BLOCK_BYTES=4096 timeout 60 "$qtext" info "$work/cluster" | sed 's/: */:/' | pick 'code points\|grapheme clusters')"
 expect "the sample is multilingual" "ASCII:no" "$(run 4096 info --sample | sed -n 's/^ASCII: */ASCII:/p')"
 if [[ -z $wine ]] && command -v script > /dev/null; then
   expect "info reads a terminal" "UTF-8 bytes:4" \
