@@ -12,31 +12,33 @@ constexpr std::uint32_t kCodePoints = 0x110000;
 // The category enumerators' names, in their order.
 const std::string kCategoryNames = "LuLlLtLmLoMnMcMeNdNlNoPcPdPsPePiPfPoSmScSkSoZsZlZpCcCfCsCoCn";
 
-// Calls `visit` with each code point a record of `file` lists ("XXXX" or "XXXX..YYYY") and the
-// record's second field.
-void ForEachListed(const std::string& file,
-                   const std::function<void(std::uint32_t, const std::string&)>& visit) {
+// The code points that `file` lists ("XXXX" or "XXXX..YYYY") with `value` in the second field.
+std::vector<bool> Listed(const std::string& file, const std::string& value) {
+    std::vector<bool> listed(kCodePoints);
     ForEachRecord(file, ';', [&](std::vector<std::string> f) {
+        std::string v;
+        if (!(std::istringstream(f[1]) >> v) || v != value) return;
         const std::size_t dots = f[0].find("..");
-        const auto first = std::uint32_t(std::stoul(f[0], nullptr, 16));
+        const auto first = long(std::stoul(f[0], nullptr, 16));
         const auto last = dots == std::string::npos
                               ? first
-                              : std::uint32_t(std::stoul(f[0].substr(dots + 2), nullptr, 16));
-        std::string value;
-        std::istringstream(f[1]) >> value;
-        for (std::uint32_t c = first; c <= last; ++c) visit(c, value);
+                              : long(std::stoul(f[0].substr(dots + 2), nullptr, 16));
+        std::fill(listed.begin() + first, listed.begin() + last + 1, true);
     });
+    return listed;
 }
 
 // What the files tell of every code point: the category from UnicodeData.txt (ranges given by
 // First and Last lines, unlisted code points Cn), the properties, and the width rules' inputs:
-// East Asian Wide or Fullwidth (with EastAsianWidth.txt's stated default for unlisted ideograph
-// ranges) or Emoji_Presentation, and Emoji.
+// East Asian Wide or Fullwidth (the ideograph ranges by the default EastAsianWidth.txt states
+// for them) or Emoji_Presentation, and Emoji.
 struct Database {
     std::vector<std::string> category = std::vector<std::string>(kCodePoints, "Cn");
-    std::vector<bool> alphabetic, whiteSpace, wide, emoji;
-    Database()
-        : alphabetic(kCodePoints), whiteSpace(kCodePoints), wide(kCodePoints), emoji(kCodePoints) {
+    std::vector<bool> alphabetic = Listed("DerivedCoreProperties.txt", "Alphabetic");
+    std::vector<bool> whiteSpace = Listed("PropList.txt", "White_Space");
+    std::vector<bool> emoji = Listed("emoji/emoji-data.txt", "Emoji");
+    std::vector<bool> wide = Listed("EastAsianWidth.txt", "W");
+    Database() {
         std::uint32_t rangeFirst = 0;
         ForEachRecord("UnicodeData.txt", ';', [&](std::vector<std::string> f) {
             const auto c = std::uint32_t(std::stoul(f[0], nullptr, 16));
@@ -44,25 +46,14 @@ struct Database {
             const bool last = f[1].find(", Last>") != std::string::npos;
             for (std::uint32_t d = last ? rangeFirst : c; d <= c; ++d) category[d] = f[2];
         });
-        for (const auto& [first, last] : {std::pair{0x3400u, 0x4DBFu},
-                                          {0x4E00u, 0x9FFFu},
-                                          {0xF900u, 0xFAFFu},
-                                          {0x20000u, 0x2FFFDu},
-                                          {0x30000u, 0x3FFFDu}})
-            for (std::uint32_t c = first; c <= last; ++c) wide[c] = true;
-        ForEachListed("EastAsianWidth.txt", [&](std::uint32_t c, const std::string& v) {
-            wide[c] = v == "W" || v == "F";
-        });
-        ForEachListed("emoji/emoji-data.txt", [&](std::uint32_t c, const std::string& v) {
-            wide[c] = wide[c] || v == "Emoji_Presentation";
-            emoji[c] = emoji[c] || v == "Emoji";
-        });
-        ForEachListed("DerivedCoreProperties.txt", [&](std::uint32_t c, const std::string& v) {
-            alphabetic[c] = alphabetic[c] || v == "Alphabetic";
-        });
-        ForEachListed("PropList.txt", [&](std::uint32_t c, const std::string& v) {
-            whiteSpace[c] = whiteSpace[c] || v == "White_Space";
-        });
+        const std::vector<bool> full = Listed("EastAsianWidth.txt", "F"),
+                                presentation = Listed("emoji/emoji-data.txt", "Emoji_Presentation");
+        for (std::uint32_t c = 0; c < kCodePoints; ++c) {
+            const bool ideograph = (c >= 0x3400 && c <= 0x4DBF) || (c >= 0x4E00 && c <= 0x9FFF) ||
+                                   (c >= 0xF900 && c <= 0xFAFF) ||
+                                   (c >= 0x20000 && c <= 0x3FFFD && (c & 0xFFFF) <= 0xFFFD);
+            wide[c] = wide[c] || full[c] || presentation[c] || ideograph;
+        }
     }
     // The columns of a cluster: 2 when it starts wide or has U+FE0F after an emoji, 0 when each
     // of its code points is a nonspacing or enclosing mark, a format character or a control.
