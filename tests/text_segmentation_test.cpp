@@ -1,6 +1,6 @@
-// Code points, grapheme clusters and word, sentence and line-break segments, held to the break
-// tests of Debian's unicode-data and to ICU's break iterators called directly: forward, backward,
-// through iterators that outlive their range, and from several threads at once.
+// Code points, grapheme clusters and word, sentence and line-break segments of the break tests'
+// texts (Debian's unicode-data) and generated ones, held to ICU's break iterators called directly:
+// forward, backward, through iterators that outlive their range, and from several threads at once.
 #include "test_support.h"
 
 #include <unicode/ubrk.h>
@@ -101,9 +101,9 @@ const char* const kSample =
     "e \xE0\xB8\xAA\xE0\xB8\xA7\xE0\xB8\xB1\xE0\xB8\xAA\xE0\xB8\x94\xE0\xB8\xB5 "
     "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E\xE3\x81\xA7\xE3\x81\x99\xE3\x80\x82 Ok.";
 
-// Every line of the four break test files (on the lines where ICU's root rules tailor Unicode's,
-// ICU's boundaries), then all lines of each file joined into one text, and a sample of emoji,
-// Hangul, Thai and Japanese: boundaries far from the start agree with ICU's too.
+// Every line of the four break test files, held to ICU's root rules (which tailor a few of the
+// word and line files' boundaries), then all lines of each file joined into one text, and a
+// sample of emoji, Hangul, Thai and Japanese: boundaries far from the start agree too.
 TEST(TextSegmentation, RangesFollowTheBreakTestsAndIcu) {
     const Text mixed = Text::FromUTF8(kSample);
     EXPECT_EQ(*std::prev(mixed.Words().end()), mixed.View().substr(mixed.View().size() - 1));
