@@ -3,6 +3,8 @@
 // the index raises; and case mapping of all-ASCII texts.
 #include "test_support.h"
 
+#include <unicode/uchar.h>
+
 #include <clocale>
 
 namespace {
@@ -40,8 +42,8 @@ TEST(Text, SettingsTravelOnlyByCopyMoveAndAssignment) {
 }
 
 // Whether `edit` raises the standard string's own range error, not one of the library.
-template <class Edit>
-bool RaisesStandardRangeError(Edit edit) {
+template <class Call>
+bool RaisesStandardRangeError(Call edit) {
     try {
         edit();
     } catch (const std::out_of_range& error) {
@@ -50,70 +52,16 @@ bool RaisesStandardRangeError(Edit edit) {
     return false;
 }
 
-// One step of an edit sequence: the text and its model, the other operand (the text itself one
-// time in four), a character, and a start and count that may lie outside the text.
-struct Step {
-    Text& text;
-    UTF16String& model;
-    const Text& operand;
-    const UTF16String& other;
-    Char c;
-    int start, count;
-    bool inText, inRange;
-};
-using Edit = void (*)(Step&);
-
-void Append(Step& s) {
-    EXPECT_EQ(&(s.text += s.operand), &s.text);
-    s.model += s.other;
-}
-void AppendUnits(Step& s) { s.text += s.other.c_str(), s.model += s.other.c_str(); }  // to a NUL
-void AppendChar(Step& s) {
-    EXPECT_EQ(&(s.text += s.c), &s.text);
-    s.model += UnitsOf(s.c);
-}
-void SetCharacterAt(Step& s) {
-    if (s.inText) {
-        s.text.set_CharacterAt(s.start, s.c), s.model.insert(Size(s.start), UnitsOf(s.c));
-    } else {
-        EXPECT_RAISES(s.text.set_CharacterAt(s.start, s.c), std::out_of_range,
-                      "Text::set_CharacterAt", 740, "Invalid index");
-    }
-}
-void RemoveAt(Step& s) {
-    if (s.inText) {
-        EXPECT_EQ(&s.text.RemoveAt(s.start), &s.text);
-        s.model.erase(Size(s.start), 1);
-    } else {
-        EXPECT_RAISES(s.text.RemoveAt(s.start), std::out_of_range, "Text::RemoveAt", 765,
-                      "Invalid Index");
-    }
-}
-void Replace(Step& s) {  // or raises the standard string's error when out of range
-    EXPECT_NE(RaisesStandardRangeError([&] { s.text.Replace(s.operand, s.start, s.count); }),
-              s.inRange);
-    if (s.inRange) s.model.replace(Size(s.start), Size(s.count), s.other);
-}
-void Concatenate(Step& s) {
-    const bool valid = s.start >= 0 && s.start <= int(s.other.size());
-    EXPECT_EQ(s.text.Concatenate(s.operand, s.start, s.count), valid);
-    if (valid) s.model += s.other.substr(Size(s.start), Size(s.count));
-}
-void Join(Step& s) {  // a new text with both settings true; the operands stay as they were
-    const bool withText = s.start % 2 == 0, forward = s.text.IsSearchForward();
-    const UTF16String before = s.model;
-    const Text joined = withText ? s.text + s.operand : s.text + s.c;
-    s.model += withText ? s.other : UnitsOf(s.c);
-    EXPECT_TRUE(Holds(joined, s.model) && Holds(s.text, before, false, forward));
-    s.text = joined;
-    s.text.set_SearchForward(forward);
-    s.text.set_CaseSensitivity(false);
-}
+// The edits a sequence draws from: +=, += units (to a NUL), += Char, set_CharacterAt, RemoveAt,
+// Replace, Concatenate and + (a text, or a Char).
+enum Edit { kAppend, kAppendUnits, kAppendChar, kSetAt, kRemoveAt, kReplace, kConcatenate, kJoin };
 
 // Sequences of `edits`, drawn at random, on generated texts (search direction either way, case
-// ignored) against the model: after each step the text holds the model's units, and reading a
-// character or a substring anywhere answers as the model or raises.
-void ExpectEditsFollowTheModel(const std::vector<Edit>& choices) {
+// ignored) against a model, the units in a standard string. The other operand is the text itself
+// one time in four; a start and count may lie outside the text. After each step the text holds
+// the model's units; reading a character or a substring anywhere answers as the model, and
+// reading, setting or removing a character outside the text raises and changes nothing.
+void ExpectEditsFollowTheModel(const std::vector<Edit>& edits) {
     for (unsigned seed = 0; seed < 400; ++seed) {
         Generator generate{std::mt19937(seed)};
         UTF16String model = generate.Units(12);
@@ -121,35 +69,65 @@ void ExpectEditsFollowTheModel(const std::vector<Edit>& choices) {
         Text text(model);
         text.set_SearchForward(forward);
         text.set_CaseSensitivity(false);
+        const auto same = [&text](const Text& result) { EXPECT_EQ(&result, &text); };
         for (int step = 0; step < 40; ++step) {
             SCOPED_TRACE(testing::Message() << "seed " << seed << " step " << step);
             const bool itself = generate.Below(4) == 0;
             const UTF16String other = itself ? model : generate.Units(6);
             const Text otherText(other);
+            const Text& operand = itself ? text : otherText;
             const int length = int(model.size()), start = generate.Below(length + 3) - 1;
-            Step s{text,
-                   model,
-                   itself ? text : otherText,
-                   other,
-                   generate.AnyChar(),
-                   start,
-                   generate.Below(8) - 1,
-                   start >= 0 && start < length,
-                   start >= 0 && start <= length};
-            if (s.inText) {
-                ASSERT_EQ(UnitsOf(text[start]), UnitsOf(Char(model[Size(start)])));
+            const Char c = generate.AnyChar();
+            const int count = generate.Below(8) - 1;
+            const bool inText = start >= 0 && start < length,
+                       inRange = start >= 0 && start <= length;
+            const std::size_t at = Size(start);
+            if (inText) {
+                ASSERT_EQ(UnitsOf(text[start]), UnitsOf(Char(model[at])));
                 ASSERT_EQ(UnitsOf(text.get_CharacterAt(start)), UnitsOf(text[start]));
             } else {
                 EXPECT_RAISES(text.get_CharacterAt(start), std::out_of_range,
                               "Text::get_CharacterAt", 752, "Invalid index");
                 EXPECT_RAISES(text[start], std::out_of_range, "Text::operator[]", 813,
                               "Invalid index");
+                EXPECT_RAISES(text.set_CharacterAt(start, c), std::out_of_range,
+                              "Text::set_CharacterAt", 740, "Invalid index");
+                EXPECT_RAISES(text.RemoveAt(start), std::out_of_range, "Text::RemoveAt", 765,
+                              "Invalid Index");
             }
-            EXPECT_TRUE(s.inRange
-                            ? Holds(text.SubString(start, s.count),
-                                    model.substr(Size(start), Size(s.count)))
-                            : RaisesStandardRangeError([&] { text.SubString(start, s.count); }));
-            choices[Size(generate.Below(int(choices.size())))](s);
+            EXPECT_TRUE(inRange ? Holds(text.SubString(start, count), model.substr(at, Size(count)))
+                                : RaisesStandardRangeError([&] { text.SubString(start, count); }));
+            const bool sourceRange = start >= 0 && start <= int(other.size());
+            switch (edits[Size(generate.Below(int(edits.size())))]) {
+                case kAppend: same(text += operand), model += other; break;
+                case kAppendUnits: text += other.c_str(), model += other.c_str(); break;
+                case kAppendChar: same(text += c), model += UnitsOf(c); break;
+                case kSetAt:
+                    if (inText) text.set_CharacterAt(start, c), model.insert(at, UnitsOf(c));
+                    break;
+                case kRemoveAt:
+                    if (inText) same(text.RemoveAt(start)), model.erase(at, 1);
+                    break;
+                case kReplace:  // or the standard string's range error
+                    EXPECT_NE(
+                        RaisesStandardRangeError([&] { text.Replace(operand, start, count); }),
+                        inRange);
+                    if (inRange) model.replace(at, Size(count), other);
+                    break;
+                case kConcatenate:
+                    EXPECT_EQ(text.Concatenate(operand, start, count), sourceRange);
+                    if (sourceRange) model += other.substr(at, Size(count));
+                    break;
+                case kJoin: {  // a new text with both settings true; the operands stay as they were
+                    const UTF16String before = model;
+                    const Text joined = start % 2 == 0 ? text + operand : text + c;
+                    model += start % 2 == 0 ? other : UnitsOf(c);
+                    EXPECT_TRUE(Holds(joined, model) && Holds(text, before, false, forward));
+                    text = joined;
+                    text.set_SearchForward(forward);
+                    text.set_CaseSensitivity(false);
+                }
+            }
             ASSERT_TRUE(Holds(text, model, false, forward));
         }
     }
@@ -170,12 +148,12 @@ TEST(TextEdit, ConstructionFromUnitsAndCharacters) {
 // Each kind of edit among a few others, then all of them mixed.
 TEST(TextEdit, EditSequencesFollowTheModel) {
     for (const auto& edits :
-         std::vector<std::vector<Edit>>{{Append, AppendUnits, AppendChar},
-                                        {SetCharacterAt, RemoveAt, AppendChar},
-                                        {Replace, Concatenate, RemoveAt},
-                                        {Join, RemoveAt},
-                                        {Append, AppendUnits, AppendChar, SetCharacterAt, RemoveAt,
-                                         Replace, Concatenate, Join}})
+         std::vector<std::vector<Edit>>{{kAppend, kAppendUnits, kAppendChar},
+                                        {kSetAt, kRemoveAt, kAppendChar},
+                                        {kReplace, kConcatenate, kRemoveAt},
+                                        {kJoin, kRemoveAt},
+                                        {kAppend, kAppendUnits, kAppendChar, kSetAt, kRemoveAt,
+                                         kReplace, kConcatenate, kJoin}})
         ExpectEditsFollowTheModel(edits);
 }
 
@@ -208,37 +186,25 @@ TEST(TextEdit, CaseMappingFollowsTheLocale) {
 
 // ---- Trimmed and ReplaceAll -------------------------------------------------------------------
 
-// str.strip over the White_Space characters that the Character Database's PropList lists.
-std::vector<bool> WhiteSpaceOfPropList() {
-    std::vector<bool> space(0x110000, false);
-    ForEachRecord("PropList.txt", ';', [&](const std::vector<std::string>& f) {
-        std::istringstream property(f[1]);
-        std::string name;
-        if (!(property >> name) || name != "White_Space") return;  // not Pattern_White_Space
-        const std::size_t dots = f[0].find("..");
-        const auto first = std::stoul(f[0], nullptr, 16);
-        const auto last =
-            dots == std::string::npos ? first : std::stoul(f[0].substr(dots + 2), nullptr, 16);
-        for (auto c = first; c <= last; ++c) space[c] = true;
-    });
-    return space;
-}
-
-UTF16String ModelStrip(const UTF16String& units, const std::vector<bool>& space) {
+// str.strip over the characters of ICU's White_Space property (held to PropList.txt by the
+// properties' test).
+UTF16String ModelStrip(const UTF16String& units) {
+    const auto space = [](std::uint32_t c) {
+        return u_hasBinaryProperty(UChar32(c), UCHAR_WHITE_SPACE);
+    };
     CodePoints c = Decode(units);
     std::size_t first = 0, end = c.size();
-    while (first < end && space[c[first]]) ++first;
-    while (end > first && space[c[end - 1]]) --end;
+    while (first < end && space(c[first])) ++first;
+    while (end > first && space(c[end - 1])) --end;
     return ToUTF16(CodePoints(c.begin() + long(first), c.begin() + long(end)));
 }
 
 // Every unit at both ends and inside, then generated texts of spaces, near-spaces (U+001C,
 // U+180E, U+200B, U+FEFF, which str.isspace or older Unicode count) and surrogates.
-TEST(TextEdit, TrimmedStripsWhiteSpaceAsThePropertyListDefinesIt) {
-    const std::vector<bool> space = WhiteSpaceOfPropList();
+TEST(TextEdit, TrimmedStripsWhiteSpaceAsIcuDefinesIt) {
     for (std::uint32_t unit = 0; unit <= 0xFFFF; ++unit) {
         const UTF16String units = Units({unit, unit, 'x', unit, 'y', unit});
-        ASSERT_TRUE(Holds(Text(units).Trimmed(), ModelStrip(units, space))) << unit;
+        ASSERT_TRUE(Holds(Text(units).Trimmed(), ModelStrip(units))) << unit;
     }
     static const UTF16String kAlphabet =
         Units({' ', '\t', '\n', 0x85, 0xA0, 0x2028, 0x3000, 0x1C, 0x180E, 0x200B, 0xFEFF, 'a', 0,
@@ -249,7 +215,7 @@ TEST(TextEdit, TrimmedStripsWhiteSpaceAsThePropertyListDefinesIt) {
         for (UTF16Unit& unit : units) unit = kAlphabet[Size(random.Below(int(kAlphabet.size())))];
         Text text(units);
         text.set_CaseSensitivity(false);
-        ASSERT_TRUE(Holds(text.Trimmed(), ModelStrip(units, space)));
+        ASSERT_TRUE(Holds(text.Trimmed(), ModelStrip(units)));
     }
 }
 

@@ -1,129 +1,73 @@
-// Character properties against ICU called directly and against the Unicode Character Database
-// files, for every code point; display width against a small model built from the files.
+// Character properties and display width of every code point against the Unicode Character
+// Database's files, and the width of texts against a small model over ICU's clusters.
 #include "test_support.h"
 
 #include <unicode/ubrk.h>
-#include <unicode/uchar.h>
 
 namespace {
 using namespace qt_test;
 namespace Unicode = QuendalText::Unicode;
-using Unicode::GeneralCategory;
 
 constexpr std::uint32_t kCodePoints = 0x110000;
-// The enumerators' names, in their order.
+// The category enumerators' names, in their order.
 const std::string kCategoryNames = "LuLlLtLmLoMnMcMeNdNlNoPcPdPsPePiPfPoSmScSkSoZsZlZpCcCfCsCoCn";
-std::string NameOf(GeneralCategory c) { return kCategoryNames.substr(2 * std::size_t(c), 2); }
 
-std::string Trim(const std::string& s) {
-    const auto first = s.find_first_not_of(' '), last = s.find_last_not_of(' ');
-    return first == std::string::npos ? "" : s.substr(first, last - first + 1);
-}
-// Calls `visit` for each code point of a field "XXXX" or "XXXX..YYYY".
-template <class Visit>
-void ForEachInRange(const std::string& field, Visit visit) {
-    const auto dots = field.find("..");
-    const auto first = std::uint32_t(std::stoul(field, nullptr, 16));  // after any blanks
-    const auto last = dots == std::string::npos
-                          ? first
-                          : std::uint32_t(std::stoul(field.substr(dots + 2), nullptr, 16));
-    for (std::uint32_t c = first; c <= last; ++c) visit(c);
-}
-// The code points that `file` lists with property `name` in its second field.
-std::vector<bool> WithProperty(const std::string& file, const std::string& name) {
-    std::vector<bool> has(kCodePoints, false);
-    ForEachRecord(file, ';', [&](std::vector<std::string> fields) {
-        if (Trim(fields[1]) == name)
-            ForEachInRange(fields[0], [&](std::uint32_t c) { has[c] = true; });
+// The code points that `file` lists ("XXXX" or "XXXX..YYYY") with `value` in the second field.
+std::vector<bool> Listed(const std::string& file, const std::string& value) {
+    std::vector<bool> listed(kCodePoints);
+    ForEachRecord(file, ';', [&](std::vector<std::string> f) {
+        std::string v;
+        if (!(std::istringstream(f[1]) >> v) || v != value) return;
+        const std::size_t dots = f[0].find("..");
+        const auto first = long(std::stoul(f[0], nullptr, 16));
+        const auto last = dots == std::string::npos
+                              ? first
+                              : long(std::stoul(f[0].substr(dots + 2), nullptr, 16));
+        std::fill(listed.begin() + first, listed.begin() + last + 1, true);
     });
-    return has;
-}
-// General_Category of every code point from UnicodeData.txt: ranges given by their First and
-// Last lines, unlisted code points Cn.
-std::vector<std::string> CategoriesFromFile() {
-    std::vector<std::string> categories(kCodePoints, "Cn");
-    std::uint32_t rangeFirst = 0;
-    ForEachRecord("UnicodeData.txt", ';', [&](std::vector<std::string> fields) {
-        const std::uint32_t c = std::uint32_t(std::stoul(fields[0], nullptr, 16));
-        if (fields[1].find(", First>") != std::string::npos) rangeFirst = c;
-        const bool last = fields[1].find(", Last>") != std::string::npos;
-        for (std::uint32_t d = last ? rangeFirst : c; d <= c; ++d) categories[d] = fields[2];
-    });
-    return categories;
+    return listed;
 }
 
-TEST(UnicodeProperties, EveryCodePointAgainstIcuAndTheDatabaseFiles) {
-    const std::vector<std::string> fromFile = CategoriesFromFile();
-    const std::vector<bool> alphabetic = WithProperty("DerivedCoreProperties.txt", "Alphabetic");
-    const std::vector<bool> whiteSpace = WithProperty("PropList.txt", "White_Space");
-    int failures = 0;
-    for (std::uint32_t c = 0; c < kCodePoints && failures < 20; ++c) {
-        const UChar32 icu = UChar32(c);
-        const std::string icuName =
-            u_getPropertyValueName(UCHAR_GENERAL_CATEGORY, u_charType(icu), U_SHORT_PROPERTY_NAME);
-        const std::string name = NameOf(Unicode::Category(c));
-        const auto held = std::make_tuple(name, Unicode::IsLetter(c), Unicode::IsDigit(c),
-                                          Unicode::IsAlphabetic(c), Unicode::IsWhiteSpace(c));
-        const auto fromIcu = std::make_tuple(icuName, icuName[0] == 'L', icuName == "Nd",
-                                             bool(u_hasBinaryProperty(icu, UCHAR_ALPHABETIC)),
-                                             bool(u_hasBinaryProperty(icu, UCHAR_WHITE_SPACE)));
-        const auto fromFiles =
-            std::make_tuple(fromFile[c], fromFile[c][0] == 'L', fromFile[c] == "Nd",
-                            bool(alphabetic[c]), bool(whiteSpace[c]));
-        if (held != fromIcu || held != fromFiles) {
-            ++failures;
-            ADD_FAILURE() << "U+" << std::hex << c << ": " << testing::PrintToString(held)
-                          << " ICU " << testing::PrintToString(fromIcu) << " files "
-                          << testing::PrintToString(fromFiles);
-        }
-    }
-}
-
-TEST(UnicodeProperties, ValuesBeyondUnicodeAreUnassigned) {
-    for (const char32_t c : {char32_t(0x110000), char32_t(0x7FFFFFFF), char32_t(0xFFFFFFFF)}) {
-        EXPECT_EQ(Unicode::Category(c), GeneralCategory::Cn);
-        EXPECT_FALSE(Unicode::IsLetter(c) || Unicode::IsDigit(c) || Unicode::IsAlphabetic(c) ||
-                     Unicode::IsWhiteSpace(c));
-        EXPECT_EQ(Unicode::Width(c), 1);
-    }
-}
-
-// ---- Display width ---------------------------------------------------------------------------
-
-// The width rules over properties read from the files: East Asian Wide and Fullwidth from
-// EastAsianWidth.txt (with its stated defaults for unlisted ideograph ranges), Emoji and
-// Emoji_Presentation from emoji-data.txt, categories from UnicodeData.txt.
-struct WidthModel {
-    std::vector<bool> wide, zero, emoji;
-    WidthModel() : wide(kCodePoints, false), zero(kCodePoints, false) {
-        std::vector<std::string> eastAsian(kCodePoints, "N");
-        for (const char* range :
-             {"3400..4DBF", "4E00..9FFF", "F900..FAFF", "20000..2FFFD", "30000..3FFFD"})
-            ForEachInRange(range, [&](std::uint32_t c) { eastAsian[c] = "W"; });
-        ForEachRecord("EastAsianWidth.txt", ';', [&](std::vector<std::string> fields) {
-            ForEachInRange(fields[0], [&](std::uint32_t c) { eastAsian[c] = Trim(fields[1]); });
+// What the files tell of every code point: the category from UnicodeData.txt (ranges given by
+// First and Last lines, unlisted code points Cn), the properties, and the width rules' inputs:
+// East Asian Wide or Fullwidth (the ideograph ranges by the default EastAsianWidth.txt states
+// for them) or Emoji_Presentation, and Emoji.
+struct Database {
+    std::vector<std::string> category = std::vector<std::string>(kCodePoints, "Cn");
+    std::vector<bool> alphabetic = Listed("DerivedCoreProperties.txt", "Alphabetic");
+    std::vector<bool> whiteSpace = Listed("PropList.txt", "White_Space");
+    std::vector<bool> emoji = Listed("emoji/emoji-data.txt", "Emoji");
+    std::vector<bool> wide = Listed("EastAsianWidth.txt", "W");
+    Database() {
+        std::uint32_t rangeFirst = 0;
+        ForEachRecord("UnicodeData.txt", ';', [&](std::vector<std::string> f) {
+            const auto c = std::uint32_t(std::stoul(f[0], nullptr, 16));
+            if (f[1].find(", First>") != std::string::npos) rangeFirst = c;
+            const bool last = f[1].find(", Last>") != std::string::npos;
+            for (std::uint32_t d = last ? rangeFirst : c; d <= c; ++d) category[d] = f[2];
         });
-        const std::vector<bool> presentation =
-            WithProperty("emoji/emoji-data.txt", "Emoji_Presentation");
-        emoji = WithProperty("emoji/emoji-data.txt", "Emoji");
-        const std::vector<std::string> categories = CategoriesFromFile();
+        const std::vector<bool> full = Listed("EastAsianWidth.txt", "F"),
+                                presentation = Listed("emoji/emoji-data.txt", "Emoji_Presentation");
         for (std::uint32_t c = 0; c < kCodePoints; ++c) {
-            wide[c] = eastAsian[c] == "W" || eastAsian[c] == "F" || presentation[c];
-            const std::string& gc = categories[c];
-            zero[c] = gc == "Mn" || gc == "Me" || gc == "Cf" || gc == "Cc";
+            const bool ideograph = (c >= 0x3400 && c <= 0x4DBF) || (c >= 0x4E00 && c <= 0x9FFF) ||
+                                   (c >= 0xF900 && c <= 0xFAFF) ||
+                                   (c >= 0x20000 && c <= 0x3FFFD && (c & 0xFFFF) <= 0xFFFD);
+            wide[c] = wide[c] || full[c] || presentation[c] || ideograph;
         }
     }
-    int Cluster(const CodePoints& cluster) const {
-        if (wide[cluster[0]]) return 2;
-        for (std::size_t i = 1; i < cluster.size(); ++i)
-            if (cluster[i] == 0xFE0F && emoji[cluster[i - 1]]) return 2;
-        return std::all_of(cluster.begin(), cluster.end(),
-                           [&](std::uint32_t c) { return bool(zero[c]); })
-                   ? 0
-                   : 1;
+    // The columns of a cluster: 2 when it starts wide or has U+FE0F after an emoji, 0 when each
+    // of its code points is a nonspacing or enclosing mark, a format character or a control.
+    int Width(const CodePoints& cluster) const {
+        bool selected = false, zero = true;
+        for (std::size_t i = 0; i < cluster.size(); ++i) {
+            selected = selected || (i > 0 && cluster[i] == 0xFE0F && emoji[cluster[i - 1]]);
+            const std::string& gc = category[cluster[i]];
+            zero = zero && (gc == "Mn" || gc == "Me" || gc == "Cf" || gc == "Cc");
+        }
+        return wide[cluster[0]] || selected ? 2 : zero ? 0 : 1;
     }
-    // Clusters found by ICU's character break iterator, called directly.
-    int Text(const UTF16String& units) const {
+    // A text's columns: its clusters, found by ICU's break iterator called directly.
+    int Width(const UTF16String& units) const {
         UErrorCode status = U_ZERO_ERROR;
         UBreakIterator* breaks =
             ubrk_open(UBRK_CHARACTER, "", reinterpret_cast<const UChar*>(units.data()),
@@ -131,28 +75,39 @@ struct WidthModel {
         int columns = 0;
         for (int32_t start = 0, end = ubrk_next(breaks); end != UBRK_DONE;
              start = end, end = ubrk_next(breaks))
-            columns += Cluster(Decode(units.substr(std::size_t(start), std::size_t(end - start))));
+            columns += Width(Decode(units.substr(std::size_t(start), std::size_t(end - start))));
         ubrk_close(breaks);
         return columns;
     }
 };
-const WidthModel& Model() {
-    static const WidthModel model;
-    return model;
+const Database& Files() {
+    static const Database database;
+    return database;
 }
 
-TEST(DisplayWidth, EveryCodePointAloneAsTheModelSays) {
+// Every code point, and values beyond Unicode (unassigned, one column); the width of a text of
+// the code point alone too, for every one of the first two planes and a sample of the rest.
+TEST(UnicodeProperties, EveryCodePointAsTheDatabaseFilesSay) {
+    const char32_t kBeyond[] = {0x110000, 0x7FFFFFFF, 0xFFFFFFFF};
     int failures = 0;
-    for (std::uint32_t c = 0; c < kCodePoints && failures < 20; ++c) {
-        const int expected = Model().Cluster({c});
-        // A text of the code point alone, through the break iterator: every one of the first
-        // two planes, a sample of the rest.
-        const bool asText = !IsSurrogate(c) && (c < 0x20000 || c % 61 == 0);
-        const int alone = asText ? Text(ToUTF16({c})).DisplayWidth() : expected;
-        if (Unicode::Width(c) != expected || alone != expected) {
+    for (std::uint32_t c = 0; c < kCodePoints + 3 && failures < 20; ++c) {
+        const char32_t value = c < kCodePoints ? c : kBeyond[c - kCodePoints];
+        const bool listed = c < kCodePoints;
+        const std::string gc = listed ? Files().category[c] : "Cn";
+        const bool asText = listed && !IsSurrogate(c) && (c < 0x20000 || c % 61 == 0);
+        const int width = listed ? Files().Width(CodePoints{c}) : 1;
+        const auto held = std::make_tuple(
+            kCategoryNames.substr(2 * std::size_t(Unicode::Category(value)), 2),
+            Unicode::IsLetter(value), Unicode::IsDigit(value), Unicode::IsAlphabetic(value),
+            Unicode::IsWhiteSpace(value), Unicode::Width(value),
+            asText ? Text(ToUTF16({c})).DisplayWidth() : width);
+        const auto expected =
+            std::make_tuple(gc, gc[0] == 'L', gc == "Nd", listed && Files().alphabetic[c],
+                            listed && Files().whiteSpace[c], width, width);
+        if (held != expected) {
             ++failures;
-            ADD_FAILURE() << "U+" << std::hex << c << ": " << Unicode::Width(c) << " and " << alone
-                          << " instead of " << expected;
+            ADD_FAILURE() << "U+" << std::hex << value << ": " << testing::PrintToString(held)
+                          << " instead of " << testing::PrintToString(expected);
         }
     }
 }
@@ -164,12 +119,12 @@ TEST(DisplayWidth, EveryCodePointAloneAsTheModelSays) {
 TEST(DisplayWidth, EmojiAndGeneratedTextsAsTheModelCountsIcuClusters) {
     std::vector<UTF16String> texts;
     ForEachRecord("emoji/emoji-test.txt", ';', [&](std::vector<std::string> fields) {
-        const std::string status = Trim(fields[1]);
-        if (status == "fully-qualified" || status == "component")
+        if (fields[1].find("fully-qualified") != std::string::npos ||
+            fields[1].find("component") != std::string::npos)
             texts.push_back(UnitsOfHex(fields[0]));
     });
     EXPECT_GT(std::count_if(texts.begin(), texts.end(),
-                            [](const UTF16String& units) { return Model().Text(units) == 2; }),
+                            [](const UTF16String& units) { return Files().Width(units) == 2; }),
               3000);
     static const CodePoints kPool = {
         'a',     ' ',     '\t',    '\r',    '\n',    0x7F,    0xE9,    0x0301,  0x20E3,  0x200B,
@@ -183,7 +138,8 @@ TEST(DisplayWidth, EmojiAndGeneratedTextsAsTheModelCountsIcuClusters) {
         texts.push_back(ToUTF16(codePoints));
     }
     for (const UTF16String& units : texts)
-        EXPECT_EQ(Text(units).DisplayWidth(), Model().Text(units)) << testing::PrintToString(units);
+        EXPECT_EQ(Text(units).DisplayWidth(), Files().Width(units))
+            << testing::PrintToString(units);
 }
 
 }  // namespace
