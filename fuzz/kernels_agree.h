@@ -61,18 +61,15 @@ inline bool UnitPassesAgree(const Kernels& kernels, const UTF16String& units, UT
     const std::size_t setSize = std::min(other.size(), QuendalText::detail::kSmallSetUnits);
     bool same =
         QUENDALTEXT_SAME(ContinueCount, data, size, 0) &&
-        QUENDALTEXT_SAME(ContinueCount, data, size, 1) &&
-        QUENDALTEXT_SAME(IsAscii, data, size) &&
+        QUENDALTEXT_SAME(ContinueCount, data, size, 1) && QUENDALTEXT_SAME(IsAscii, data, size) &&
         QUENDALTEXT_SAME(FindAbove, data, size, sought) &&
         QUENDALTEXT_SAME(FindUnit, data, size, sought) &&
         QUENDALTEXT_SAME(FindLastUnit, data, size, sought) &&
         QUENDALTEXT_SAME(Mismatch, data, other.data(), common) &&
         QUENDALTEXT_SAME(MismatchAsciiFolded, data, other.data(), common) &&
-        (setSize == 0 ||
-         (QUENDALTEXT_SAME(FindAnyOf, data, size, other.data(), setSize) &&
-          QUENDALTEXT_SAME(FindNoneOf, data, size, other.data(), setSize))) &&
-        (other.size() < 2 ||
-         QUENDALTEXT_SAME(FindPattern, data, size, other.data(), other.size()));
+        (setSize == 0 || (QUENDALTEXT_SAME(FindAnyOf, data, size, other.data(), setSize) &&
+                          QUENDALTEXT_SAME(FindNoneOf, data, size, other.data(), setSize))) &&
+        (other.size() < 2 || QUENDALTEXT_SAME(FindPattern, data, size, other.data(), other.size()));
     UTF16String copy(size + 1, u'*'), plain(copy), fast(copy);
     same = same &&
            kernels.CopyAndCount(data, size, &copy[0]) == reference::ContinueCount(data, size, 0) &&
