@@ -6,6 +6,7 @@
 #include "errors.h"
 #include "system.h"
 
+#include <string.h>  // memmem
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -23,13 +24,29 @@ constexpr int kLongestHeldUnits = 1 << 28;
 
 bool IsStandardInput(const std::string& path) { return path.empty() || path == "-"; }
 
-// Appends `piece` to `held`, refusing text longer than the library can write out again.
-void AppendHeld(Text* held, const Text& piece, const std::string& sourceName) {
-    if (piece.get_Length() > kLongestHeldUnits - held->get_Length()) {
+// Refuses to hold `pieceUnits` more units after `heldUnits`: text longer than the library can
+// write out again.
+void CheckHeld(std::size_t heldUnits, std::size_t pieceUnits, const std::string& sourceName) {
+    if (pieceUnits > static_cast<std::size_t>(kLongestHeldUnits) - heldUnits) {
         throw InputError(sourceName + ": a line or token longer than " +
                          std::to_string(kLongestHeldUnits) + " UTF-16 units is not supported");
     }
+}
+
+void AppendHeld(Text* held, const Text& piece, const std::string& sourceName) {
+    CheckHeld(static_cast<std::size_t>(held->get_Length()),
+              static_cast<std::size_t>(piece.get_Length()), sourceName);
     *held += piece;
+}
+
+// UTF-16 units of well-formed UTF-8: a unit for each character, two for a four-byte one.
+std::size_t UnitsOfUTF8(std::string_view bytes) {
+    std::size_t units = 0;
+    for (const char byte : bytes) {
+        const auto value = static_cast<unsigned char>(byte);
+        units += static_cast<std::size_t>((value & 0xC0) != 0x80) + (value >= 0xF0 ? 1 : 0);
+    }
+    return units;
 }
 
 }  // namespace
@@ -121,6 +138,106 @@ bool LineReader::Next(Text* line, bool* terminated) {
         }
         AppendHeld(&pending_, piece, reader_.decoder().sourceName());
     }
+}
+
+MatchedLineReader::MatchedLineReader(TextReader& reader, std::string pattern, bool numberLines)
+    : reader_(reader), pattern_(std::move(pattern)), numberLines_(numberLines) {}
+
+std::size_t MatchedLineReader::Find(std::string_view line, std::size_t from) const {
+    if (from > line.size()) return std::string_view::npos;
+    const void* const match =
+        memmem(line.data() + from, line.size() - from, pattern_.data(), pattern_.size());
+    return match == nullptr
+               ? std::string_view::npos
+               : static_cast<std::size_t>(static_cast<const char*>(match) - line.data());
+}
+
+bool MatchedLineReader::Next(std::string_view* line, std::int64_t* lineNumber,
+                             std::size_t* firstMatch) {
+    constexpr std::size_t npos = std::string_view::npos;
+    while (true) {
+        const std::string_view all(buffer_);
+        if (match_ == npos) {
+            match_ = Find(all, scanFrom_);
+            if (match_ != npos) {
+                // The match's line starts after the last line feed before it, which lies after
+                // the bytes already known to hold none.
+                const std::size_t from = std::max(lineStart_, checkedEnd_);
+                const std::size_t before =
+                    match_ > from ? all.substr(from, match_ - from).rfind('\n') : npos;
+                const std::size_t start = before == npos ? lineStart_ : from + before + 1;
+                if (numberLines_)
+                    linesBefore_ += static_cast<std::int64_t>(
+                        CountByte(all.substr(lineStart_, start - lineStart_), '\n'));
+                lineStart_ = start;
+                // The pattern holds no line feed: its line ends after it.
+                lineFeedFrom_ = match_ + pattern_.size();
+            }
+        }
+        if (match_ != npos) {
+            const std::size_t lineFeed = all.find('\n', lineFeedFrom_);
+            if (lineFeed != npos || inputEnded_) {
+                const std::size_t lineEnd = lineFeed == npos ? all.size() : lineFeed;
+                *lineNumber = linesBefore_ + 1;
+                if (lineFeed != npos) ++linesBefore_;
+                *line = all.substr(lineStart_, lineEnd - lineStart_);
+                *firstMatch = match_ - lineStart_;
+                lineStart_ = scanFrom_ = lineFeed == npos ? all.size() : lineFeed + 1;
+                match_ = npos;
+                return true;
+            }
+            lineFeedFrom_ = all.size();
+        } else if (inputEnded_) {
+            reader_.decoder().RaiseFault();
+            return false;
+        } else {
+            // A match may begin in the last bytes and end in the next block.
+            scanFrom_ = std::max(scanFrom_, all.size() - std::min(all.size(), pattern_.size() - 1));
+            // Only the unfinished line is kept; the lines before it hold no match.
+            const std::size_t from = std::max(lineStart_, checkedEnd_);
+            const std::size_t lastLineFeed = all.substr(from).rfind('\n');
+            if (lastLineFeed != npos) {
+                const std::size_t start = from + lastLineFeed + 1;
+                if (numberLines_)
+                    linesBefore_ += static_cast<std::int64_t>(
+                        CountByte(all.substr(lineStart_, start - lineStart_), '\n'));
+                lineStart_ = start;
+                scanFrom_ = std::max(scanFrom_, lineStart_);
+            }
+        }
+        checkedEnd_ = all.size();  // no line feed in [lineStart_, checkedEnd_)
+        // Dropped once it is at least half the buffer, so that a long line is moved only a
+        // logarithmic number of times.
+        if (lineStart_ > 0 && lineStart_ >= buffer_.size() - lineStart_) {
+            buffer_.erase(0, lineStart_);
+            scanFrom_ -= lineStart_;
+            checkedEnd_ -= lineStart_;
+            if (match_ != npos) {
+                match_ -= lineStart_;
+                lineFeedFrom_ -= lineStart_;
+            }
+            lineStart_ = 0;
+        }
+        inputEnded_ = !Refill();
+    }
+}
+
+bool MatchedLineReader::Refill() {
+    // The text before a fault ends the input; the fault is raised after its last line.
+    if (reader_.decoder().HasFault()) return false;
+    const std::size_t held = buffer_.size();
+    Text piece;
+    if (!reader_.Next(&piece, &buffer_)) return false;
+    if (!piece.IsEmpty()) buffer_ += piece.ToUTF8String();  // an encoding other than UTF-8
+    // LineReader holds the unfinished line and the whole piece at once, and refuses more than
+    // it can write out again; so does this reader, the same way.
+    const std::string_view unfinished =
+        std::string_view(buffer_).substr(lineStart_, held - lineStart_);
+    const std::string_view added = std::string_view(buffer_).substr(held);
+    if (unfinished.size() + added.size() > static_cast<std::size_t>(kLongestHeldUnits)) {
+        CheckHeld(UnitsOfUTF8(unfinished), UnitsOfUTF8(added), reader_.decoder().sourceName());
+    }
+    return true;
 }
 
 LineRunReader::LineRunReader(TextReader& reader) : reader_(reader) {}

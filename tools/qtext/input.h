@@ -9,6 +9,7 @@
 #include <QuendalText/Text.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -76,6 +77,40 @@ private:
     QuendalText::Text pending_;  // text read but not yet handed out, from lineStart_ on
     int lineStart_ = 0;
     int scanFrom_ = 0;  // units before it are known to hold no LF after lineStart_
+    bool inputEnded_ = false;
+};
+
+// The lines of an input that hold a fixed string, cut as LineReader cuts them, found without
+// decoding the others: each block is validated as UTF-8 (or decoded and written as UTF-8 when a
+// byte-order mark names another encoding) and searched for the pattern's UTF-8 bytes, which in
+// well-formed text match exactly where the pattern's characters do. A line is looked for around
+// a match only, so a line without one costs no more than its validation.
+class MatchedLineReader {
+public:
+    // `pattern`: the UTF-8 bytes of a well-formed pattern, not empty and without a line feed.
+    // With `numberLines` the line numbers are counted.
+    MatchedLineReader(TextReader& reader, std::string pattern, bool numberLines);
+    // The next line holding the pattern, without its LF, valid until the next call; its number
+    // from 1 (with numberLines) and the byte offset in it of its first match. False when no
+    // line is left; a fault is raised after the last line before it, as LineReader does.
+    bool Next(std::string_view* line, std::int64_t* lineNumber, std::size_t* firstMatch);
+    // The byte offset of the next match in `line` at or after `from`, or npos.
+    std::size_t Find(std::string_view line, std::size_t from) const;
+
+private:
+    // Appends the next block's bytes; false when the input (or the text before a fault) ended.
+    bool Refill();
+
+    TextReader& reader_;
+    std::string pattern_;
+    bool numberLines_;
+    std::string buffer_;          // the bytes read and not yet dropped
+    std::size_t lineStart_ = 0;   // in buffer_, of the first line not yet handed out
+    std::size_t scanFrom_ = 0;    // no match starts in [lineStart_, scanFrom_)
+    std::size_t checkedEnd_ = 0;  // no line feed in [lineStart_, checkedEnd_)
+    std::size_t match_ = std::string_view::npos;  // the first match of the line at lineStart_
+    std::size_t lineFeedFrom_ = 0;  // with match_: no line feed in [match_, lineFeedFrom_)
+    std::int64_t linesBefore_ = 0;  // line feeds before lineStart_ (with numberLines)
     bool inputEnded_ = false;
 };
 
