@@ -429,11 +429,12 @@ inline Text& Text::operator+=(const Char& character) {
     const UTF16Unit second = units[1];
     const std::size_t size = Content.size();
     const UTF16Unit last = Content.data()[size - (size != 0)];
-    const bool other =
-        (second != 0) | (first == 0) | detail::IsSurrogate(first) | detail::IsSurrogate(last);
+    const unsigned other = static_cast<unsigned>(second != 0) | static_cast<unsigned>(first == 0) |
+                           static_cast<unsigned>(detail::IsSurrogate(first)) |
+                           static_cast<unsigned>(detail::IsSurrogate(last));
     const std::size_t countAndSize =
         static_cast<std::size_t>(static_cast<unsigned>(NumberOfCharacters)) | size;
-    if (!other && countAndSize < static_cast<std::size_t>(std::numeric_limits<int>::max())) {
+    if (other == 0 && countAndSize < static_cast<std::size_t>(std::numeric_limits<int>::max())) {
         Content.push_back(first);
         Length = static_cast<int>(size) + 1;
         ++NumberOfCharacters;
