@@ -6,7 +6,6 @@
 #include "errors.h"
 #include "system.h"
 
-#include <string.h>  // memmem
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -145,11 +144,10 @@ MatchedLineReader::MatchedLineReader(TextReader& reader, std::string pattern, bo
 
 std::size_t MatchedLineReader::Find(std::string_view line, std::size_t from) const {
     if (from > line.size()) return std::string_view::npos;
-    const void* const match =
-        memmem(line.data() + from, line.size() - from, pattern_.data(), pattern_.size());
-    return match == nullptr
-               ? std::string_view::npos
-               : static_cast<std::size_t>(static_cast<const char*>(match) - line.data());
+    const char* const match =
+        FindBytes(line.data() + from, line.size() - from, pattern_.data(), pattern_.size());
+    return match == nullptr ? std::string_view::npos
+                            : static_cast<std::size_t>(match - line.data());
 }
 
 bool MatchedLineReader::Next(std::string_view* line, std::int64_t* lineNumber,
