@@ -419,18 +419,30 @@ inline int Text::get_NumberOfCharacters() const { return NumberOfCharacters; }
 // Appending a character is inline, so that a text built a character at a time costs no call:
 // a single unit that follows a whole character, to a text with a count that it raises, is
 // pushed and counted here; anything else is appended as the units it presents, as `+=` of units
-// does (the same limit, the same count).
+// does (the same limit, the same count). The tests are folded into one branch: the unit before
+// the end is read at an index that falls on the terminating NUL of an empty text, and the count
+// and the length are tested together (an OR below INT_MAX holds only if the count is not negative
+// and the length is below INT_MAX; the rare miss takes the general path, which is exact).
 inline Text& Text::operator+=(const Char& character) {
     const UTF16Unit* units = character;
-    if (units[1] == 0 && units[0] != 0 && character.IsSingle() && NumberOfCharacters >= 0 &&
-        Length < std::numeric_limits<int>::max() &&
-        (Length == 0 || !detail::IsSurrogate(Content.back()))) {
-        Content.push_back(units[0]);
-        Length = static_cast<int>(Content.size());
+    const UTF16Unit first = units[0];
+    const UTF16Unit second = units[1];
+    const std::size_t size = Content.size();
+    const UTF16Unit last = Content.data()[size - (size != 0)];
+    const unsigned other = static_cast<unsigned>(second != 0) | static_cast<unsigned>(first == 0) |
+                           static_cast<unsigned>(detail::IsSurrogate(first)) |
+                           static_cast<unsigned>(detail::IsSurrogate(last));
+    const std::size_t countAndSize =
+        static_cast<std::size_t>(static_cast<unsigned>(NumberOfCharacters)) | size;
+    if (other == 0 && countAndSize < static_cast<std::size_t>(std::numeric_limits<int>::max())) {
+        Content.push_back(first);
+        Length = static_cast<int>(size) + 1;
         ++NumberOfCharacters;
         return *this;
     }
-    return *this += units;
+    // Copied only here, so that the common case keeps the character in registers.
+    const UTF16Unit presented[] = {first, second, 0};
+    return *this += presented;
 }
 
 }  // namespace QuendalText

@@ -414,6 +414,44 @@ public:
         }
     }
 
+    // PrintLine for a line given as well-formed UTF-8, its matches as byte offsets.
+    void PrintUTF8Line(std::string_view line, std::int64_t lineNumber,
+                       const std::vector<std::pair<std::size_t, std::size_t>>& matches) const {
+        const auto codePoints = [line](std::size_t from, std::size_t to) {
+            return static_cast<std::size_t>(std::count_if(
+                line.begin() + static_cast<std::ptrdiff_t>(from),
+                line.begin() + static_cast<std::ptrdiff_t>(to),
+                [](char byte) { return (static_cast<unsigned char>(byte) & 0xC0) != 0x80; }));
+        };
+        const auto part = [line](std::size_t from, std::size_t to) {
+            return line.substr(from, to - from);
+        };
+        if (!Options.OnlyMatching) {
+            std::string out = Head(lineNumber, codePoints(0, matches[0].first) + 1);
+            if (Options.Color) {
+                std::size_t at = 0;
+                for (const auto& match : matches) {
+                    out.append(part(at, match.first));
+                    out += Paint(kMatchColor, part(match.first, match.second));
+                    at = match.second;
+                }
+                out.append(part(at, line.size()));
+            } else {
+                out.append(line);
+            }
+            WriteOut(out + "\n");
+            return;
+        }
+        std::size_t column = 1;
+        std::size_t counted = 0;  // bytes before `column`
+        for (const auto& match : matches) {
+            column += codePoints(counted, match.first);
+            counted = match.first;
+            WriteOut(Head(lineNumber, column) +
+                     Paint(kMatchColor, part(match.first, match.second)) + "\n");
+        }
+    }
+
 private:
     const FindOptions& Options;
     std::string ShownFileName;  // empty when not shown
@@ -456,6 +494,11 @@ int RunFind(const Settings& settings, const std::vector<std::string>& paths,
     Matcher matcher(options.Pattern, options.IgnoreCase);
     // Every match is sought only where it is shown.
     const bool everyMatch = (options.OnlyMatching || options.Color) && !options.Invert;
+    // A plain pattern is sought in the input's UTF-8 bytes (MatchedLineReader); folding, word
+    // and whole-line matching and the selection of lines without a match (-v) go line by line.
+    const bool searchBytes = !emptyPattern && !options.IgnoreCase && !options.WholeWords &&
+                             !options.WholeLines && !options.Invert;
+    const std::string patternUTF8 = searchBytes ? options.Pattern.ToUTF8String() : std::string();
     bool anySelected = false;
     std::vector<std::pair<std::size_t, std::size_t>> matches;
     WordBoundaries boundaries;
@@ -470,28 +513,8 @@ int RunFind(const Settings& settings, const std::vector<std::string>& paths,
             std::int64_t lineNumber = 0;
             std::int64_t selected = 0;
             bool quit = false;
-            ForEachLine(settings, path, [&](const Text& line, bool) {
-                ++lineNumber;
-                matches.clear();
-                if (!emptyPattern) {
-                    boundaries.Reset(line);
-                    matcher.ForEachMatch(
-                        line, [&](std::size_t start, std::size_t end) -> std::optional<bool> {
-                            if (options.WholeWords && !boundaries.Whole(start, end)) {
-                                return std::nullopt;
-                            }
-                            matches.emplace_back(start, end);
-                            return everyMatch && !options.WholeLines;
-                        });
-                }
-                // A whole line matches from its start (every match there has the same length).
-                if (options.WholeLines && !matches.empty() &&
-                    (matches[0].first != 0 || matches[0].second != line.View().size())) {
-                    matches.clear();
-                }
-                const bool matched =
-                    emptyPattern ? !options.WholeLines || line.IsEmpty() : !matches.empty();
-                if (matched == options.Invert) return true;
+            // Counts a selected line and reports it (`print` writes it); whether to go on.
+            const auto select = [&](const auto& print) {
                 ++selected;
                 switch (options.ReportAs) {
                     case FindOptions::Report::Quiet: quit = true; return false;
@@ -500,13 +523,58 @@ int RunFind(const Settings& settings, const std::vector<std::string>& paths,
                         return false;
                     case FindOptions::Report::FileNamesWithout: return false;
                     case FindOptions::Report::Count: break;
-                    case FindOptions::Report::Lines:
-                        printer.PrintLine(line, lineNumber,
-                                          options.Invert ? decltype(matches)() : matches);
-                        break;
+                    case FindOptions::Report::Lines: print(); break;
                 }
                 return options.MaxCount < 0 || selected < options.MaxCount;
-            });
+            };
+            if (searchBytes) {
+                ByteSource source(path, settings.BlockBytes);
+                TextReader reader(source, std::string(), OnFault::Stop);
+                MatchedLineReader lines(reader, patternUTF8, options.LineNumbers);
+                std::string_view line;
+                std::size_t first = 0;
+                while (lines.Next(&line, &lineNumber, &first)) {
+                    const bool goOn = select([&] {
+                        matches.assign(1, {first, first + patternUTF8.size()});
+                        for (std::size_t at = matches.back().second; everyMatch;) {
+                            at = lines.Find(line, at);
+                            if (at == std::string_view::npos) break;
+                            matches.emplace_back(at, at + patternUTF8.size());
+                            at += patternUTF8.size();
+                        }
+                        printer.PrintUTF8Line(line, lineNumber, matches);
+                    });
+                    if (!goOn) break;
+                }
+            } else {
+                ForEachLine(settings, path, [&](const Text& line, bool) {
+                    ++lineNumber;
+                    matches.clear();
+                    if (!emptyPattern) {
+                        boundaries.Reset(line);
+                        matcher.ForEachMatch(
+                            line, [&](std::size_t start, std::size_t end) -> std::optional<bool> {
+                                if (options.WholeWords && !boundaries.Whole(start, end)) {
+                                    return std::nullopt;
+                                }
+                                matches.emplace_back(start, end);
+                                return everyMatch && !options.WholeLines;
+                            });
+                    }
+                    // A whole line matches from its start (every match there has the same length).
+                    if (options.WholeLines && !matches.empty() &&
+                        (matches[0].first != 0 || matches[0].second != line.View().size())) {
+                        matches.clear();
+                    }
+                    const bool matched =
+                        emptyPattern ? !options.WholeLines || line.IsEmpty() : !matches.empty();
+                    if (matched == options.Invert) return true;
+                    return select([&] {
+                        printer.PrintLine(line, lineNumber,
+                                          options.Invert ? decltype(matches)() : matches);
+                    });
+                });
+            }
             if (options.ReportAs == FindOptions::Report::FileNamesWithout && selected == 0) {
                 WriteOut(printer.Paint(kFileNameColor, name) + "\n");
             }
@@ -588,7 +656,7 @@ int RunSort(const Settings& settings, const std::vector<std::string>& paths,
     std::string utf8;
     std::string keys;
     struct Line {
-        std::size_t TextStart, TextEnd, KeyStart, KeyEnd;  // offsets into utf8 and keys
+        std::size_t text, textEnd, key, keyEnd;  // offsets into utf8 and keys
     };
     std::vector<Line> lines;
     const bool allRead = ForEachInput(paths, [&](const std::string& path) {
@@ -596,22 +664,22 @@ int RunSort(const Settings& settings, const std::vector<std::string>& paths,
             Line place{utf8.size(), 0, keys.size(), 0};
             utf8 += line.ToUTF8String();
             keys += collator.SortKey(line);
-            place.TextEnd = utf8.size();
-            place.KeyEnd = keys.size();
+            place.textEnd = utf8.size();
+            place.keyEnd = keys.size();
             lines.push_back(place);
             return true;
         });
         return true;
     });
     const auto keyOf = [&keys](const Line& line) {
-        return std::string_view(keys).substr(line.KeyStart, line.KeyEnd - line.KeyStart);
+        return std::string_view(keys).substr(line.key, line.keyEnd - line.key);
     };
     std::stable_sort(lines.begin(), lines.end(),
                      [&keyOf](const Line& a, const Line& b) { return keyOf(a) < keyOf(b); });
     std::string out;
     for (std::size_t i = 0; i < lines.size(); ++i) {
         if (unique && i > 0 && keyOf(lines[i]) == keyOf(lines[i - 1])) continue;
-        out.append(utf8, lines[i].TextStart, lines[i].TextEnd - lines[i].TextStart);
+        out.append(utf8, lines[i].text, lines[i].textEnd - lines[i].text);
         out += '\n';
         if (out.size() >= settings.BlockBytes) {
             WriteOut(out);

@@ -226,6 +226,21 @@ void TextPosition::Advance(UTF16StringView units) {
     Column = codePoints(units.substr(lastLineFeed + 1));
 }
 
+std::uint64_t CountByte(std::string_view bytes, char value) {
+    // Tallies of one byte, over runs short enough not to wrap, are summed 16 or 32 bytes at a
+    // time by the compiler; a count of 64 bits is widened at every byte.
+    constexpr std::size_t kRun = 255;
+    std::uint64_t total = 0;
+    for (std::size_t at = 0; at < bytes.size(); at += kRun) {
+        const std::size_t end = std::min(bytes.size(), at + kRun);
+        std::uint8_t tally = 0;
+        for (std::size_t i = at; i < end; ++i)
+            tally = static_cast<std::uint8_t>(tally + (bytes[i] == value ? 1 : 0));
+        total += tally;
+    }
+    return total;
+}
+
 void TextPosition::AdvanceUTF8(std::string_view bytes) {
     const auto codePoints = [](std::string_view part) {
         return static_cast<std::uint64_t>(std::count_if(part.begin(), part.end(), [](char byte) {
@@ -237,8 +252,7 @@ void TextPosition::AdvanceUTF8(std::string_view bytes) {
         Column += codePoints(bytes);
         return;
     }
-    LineFeeds += static_cast<std::uint64_t>(std::count(
-        bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(lastLineFeed) + 1, '\n'));
+    LineFeeds += CountByte(bytes.substr(0, lastLineFeed + 1), '\n');
     Column = codePoints(bytes.substr(lastLineFeed + 1));
 }
 

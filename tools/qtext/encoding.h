@@ -42,6 +42,9 @@ Converter OpenConverter(const std::string& name);
 
 // Where a decoder or encoder stands in its text: lines passed and code points since the last
 // line feed, kept only while counting is asked for.
+// The bytes of `bytes` equal to `value`.
+std::uint64_t CountByte(std::string_view bytes, char value);
+
 class TextPosition {
 public:
     void Advance(QuendalText::UTF16StringView units);

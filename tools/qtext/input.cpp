@@ -12,6 +12,10 @@
 #include <iterator>
 #include <utility>
 
+#if defined(__SSE2__)
+#  include <emmintrin.h>
+#endif
+
 namespace qtext {
 namespace {
 
@@ -23,13 +27,66 @@ constexpr int kLongestHeldUnits = 1 << 28;
 
 bool IsStandardInput(const std::string& path) { return path.empty() || path == "-"; }
 
-// Appends `piece` to `held`, refusing text longer than the library can write out again.
-void AppendHeld(Text* held, const Text& piece, const std::string& sourceName) {
-    if (piece.get_Length() > kLongestHeldUnits - held->get_Length()) {
+// Refuses to hold `pieceUnits` more units after `heldUnits`: text longer than the library can
+// write out again.
+void CheckHeld(std::size_t heldUnits, std::size_t pieceUnits, const std::string& sourceName) {
+    if (pieceUnits > static_cast<std::size_t>(kLongestHeldUnits) - heldUnits) {
         throw InputError(sourceName + ": a line or token longer than " +
                          std::to_string(kLongestHeldUnits) + " UTF-16 units is not supported");
     }
+}
+
+void AppendHeld(Text* held, const Text& piece, const std::string& sourceName) {
+    CheckHeld(static_cast<std::size_t>(held->get_Length()),
+              static_cast<std::size_t>(piece.get_Length()), sourceName);
     *held += piece;
+}
+
+// UTF-16 units of well-formed UTF-8: a unit for each character, two for a four-byte one.
+std::size_t UnitsOfUTF8(std::string_view bytes) {
+    std::size_t units = 0;
+    for (const char byte : bytes) {
+        const auto value = static_cast<unsigned char>(byte);
+        units += static_cast<std::size_t>((value & 0xC0) != 0x80) + (value >= 0xF0 ? 1 : 0);
+    }
+    return units;
+}
+
+// The first occurrence of `pattern` (not empty) in `bytes`, or null. With SSE2, 16 starts at a
+// time are kept where the pattern's first and last bytes both match, and only those are
+// compared whole: a few instructions per 16 bytes where the C library's memmem hashes pairs of
+// bytes one at a time.
+const char* FindPattern(std::string_view bytes, std::string_view pattern) {
+    if (pattern.size() > bytes.size()) return nullptr;
+    const char* const data = bytes.data();
+    const std::size_t starts = bytes.size() - pattern.size() + 1;
+    std::size_t at = 0;
+#if defined(__SSE2__)
+    if (pattern.size() >= 2) {
+        constexpr std::size_t kLanes = 16;
+        const __m128i first = _mm_set1_epi8(pattern.front());
+        const __m128i last = _mm_set1_epi8(pattern.back());
+        const std::size_t lastOffset = pattern.size() - 1;
+        for (; at + kLanes <= starts; at += kLanes) {
+            const __m128i heads = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at));
+            const __m128i tails =
+                _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at + lastOffset));
+            auto candidates = static_cast<unsigned>(_mm_movemask_epi8(
+                _mm_and_si128(_mm_cmpeq_epi8(heads, first), _mm_cmpeq_epi8(tails, last))));
+            while (candidates != 0) {
+                std::size_t lane = 0;
+                while ((candidates >> lane & 1U) == 0) ++lane;
+                const char* const start = data + at + lane;
+                if (std::memcmp(start + 1, pattern.data() + 1, pattern.size() - 2) == 0)
+                    return start;
+                candidates &= candidates - 1;
+            }
+        }
+    }
+#endif
+    const char* const match =
+        FindBytes(data + at, bytes.size() - at, pattern.data(), pattern.size());
+    return match;
 }
 
 }  // namespace
@@ -121,6 +178,104 @@ bool LineReader::Next(Text* line, bool* terminated) {
         }
         AppendHeld(&Pending, piece, Reader.decoder().sourceName());
     }
+}
+
+MatchedLineReader::MatchedLineReader(TextReader& reader, std::string pattern, bool numberLines)
+    : Reader(reader), Pattern(std::move(pattern)), NumberLines(numberLines) {}
+
+std::size_t MatchedLineReader::Find(std::string_view line, std::size_t from) const {
+    if (from > line.size()) return std::string_view::npos;
+    const char* const match = FindPattern(line.substr(from), Pattern);
+    return match == nullptr ? std::string_view::npos
+                            : static_cast<std::size_t>(match - line.data());
+}
+
+bool MatchedLineReader::Next(std::string_view* line, std::int64_t* lineNumber,
+                             std::size_t* firstMatch) {
+    constexpr std::size_t npos = std::string_view::npos;
+    while (true) {
+        const std::string_view all(Buffer);
+        if (Match == npos) {
+            Match = Find(all, ScanFrom);
+            if (Match != npos) {
+                // The match's line starts after the last line feed before it, which lies after
+                // the bytes already known to hold none.
+                const std::size_t from = std::max(LineStart, CheckedEnd);
+                const std::size_t before =
+                    Match > from ? all.substr(from, Match - from).rfind('\n') : npos;
+                const std::size_t start = before == npos ? LineStart : from + before + 1;
+                if (NumberLines)
+                    LinesBefore += static_cast<std::int64_t>(
+                        CountByte(all.substr(LineStart, start - LineStart), '\n'));
+                LineStart = start;
+                // The pattern holds no line feed: its line ends after it.
+                LineFeedFrom = Match + Pattern.size();
+            }
+        }
+        if (Match != npos) {
+            const std::size_t lineFeed = all.find('\n', LineFeedFrom);
+            if (lineFeed != npos || InputEnded) {
+                const std::size_t lineEnd = lineFeed == npos ? all.size() : lineFeed;
+                *lineNumber = LinesBefore + 1;
+                if (lineFeed != npos) ++LinesBefore;
+                *line = all.substr(LineStart, lineEnd - LineStart);
+                *firstMatch = Match - LineStart;
+                LineStart = ScanFrom = lineFeed == npos ? all.size() : lineFeed + 1;
+                Match = npos;
+                return true;
+            }
+            LineFeedFrom = all.size();
+        } else if (InputEnded) {
+            Reader.decoder().RaiseFault();
+            return false;
+        } else {
+            // A match may begin in the last bytes and end in the next block.
+            ScanFrom = std::max(ScanFrom, all.size() - std::min(all.size(), Pattern.size() - 1));
+            // Only the unfinished line is kept; the lines before it hold no match.
+            const std::size_t from = std::max(LineStart, CheckedEnd);
+            const std::size_t lastLineFeed = all.substr(from).rfind('\n');
+            if (lastLineFeed != npos) {
+                const std::size_t start = from + lastLineFeed + 1;
+                if (NumberLines)
+                    LinesBefore += static_cast<std::int64_t>(
+                        CountByte(all.substr(LineStart, start - LineStart), '\n'));
+                LineStart = start;
+                ScanFrom = std::max(ScanFrom, LineStart);
+            }
+        }
+        CheckedEnd = all.size();  // no line feed in [LineStart, CheckedEnd)
+        // Dropped once it is at least half the buffer, so that a long line is moved only a
+        // logarithmic number of times.
+        if (LineStart > 0 && LineStart >= Buffer.size() - LineStart) {
+            Buffer.erase(0, LineStart);
+            ScanFrom -= LineStart;
+            CheckedEnd -= LineStart;
+            if (Match != npos) {
+                Match -= LineStart;
+                LineFeedFrom -= LineStart;
+            }
+            LineStart = 0;
+        }
+        InputEnded = !Refill();
+    }
+}
+
+bool MatchedLineReader::Refill() {
+    // The text before a fault ends the input; the fault is raised after its last line.
+    if (Reader.decoder().HasFault()) return false;
+    const std::size_t held = Buffer.size();
+    Text piece;
+    if (!Reader.Next(&piece, &Buffer)) return false;
+    if (!piece.IsEmpty()) Buffer += piece.ToUTF8String();  // an encoding other than UTF-8
+    // LineReader holds the unfinished line and the whole piece at once, and refuses more than
+    // it can write out again; so does this reader, the same way.
+    const std::string_view unfinished =
+        std::string_view(Buffer).substr(LineStart, held - LineStart);
+    const std::string_view added = std::string_view(Buffer).substr(held);
+    if (unfinished.size() + added.size() > static_cast<std::size_t>(kLongestHeldUnits)) {
+        CheckHeld(UnitsOfUTF8(unfinished), UnitsOfUTF8(added), Reader.decoder().sourceName());
+    }
+    return true;
 }
 
 LineRunReader::LineRunReader(TextReader& reader) : Reader(reader) {}

@@ -9,6 +9,7 @@
 #include <QuendalText/Text.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -76,6 +77,40 @@ private:
     QuendalText::Text Pending;  // text read but not yet handed out, from LineStart on
     int LineStart = 0;
     int ScanFrom = 0;  // units before it are known to hold no LF after LineStart
+    bool InputEnded = false;
+};
+
+// The lines of an input that hold a fixed string, cut as LineReader cuts them, found without
+// decoding the others: each block is validated as UTF-8 (or decoded and written as UTF-8 when a
+// byte-order mark names another encoding) and searched for the pattern's UTF-8 bytes, which in
+// well-formed text match exactly where the pattern's characters do. A line is looked for around
+// a match only, so a line without one costs no more than its validation.
+class MatchedLineReader {
+public:
+    // `pattern`: the UTF-8 bytes of a well-formed pattern, not empty and without a line feed.
+    // With `numberLines` the line numbers are counted.
+    MatchedLineReader(TextReader& reader, std::string pattern, bool numberLines);
+    // The next line holding the pattern, without its LF, valid until the next call; its number
+    // from 1 (with numberLines) and the byte offset in it of its first match. False when no
+    // line is left; a fault is raised after the last line before it, as LineReader does.
+    bool Next(std::string_view* line, std::int64_t* lineNumber, std::size_t* firstMatch);
+    // The byte offset of the next match in `line` at or after `from`, or npos.
+    std::size_t Find(std::string_view line, std::size_t from) const;
+
+private:
+    // Appends the next block's bytes; false when the input (or the text before a fault) ended.
+    bool Refill();
+
+    TextReader& Reader;
+    std::string Pattern;
+    bool NumberLines;
+    std::string Buffer;                          // the bytes read and not yet dropped
+    std::size_t LineStart = 0;                   // in Buffer, of the first line not yet handed out
+    std::size_t ScanFrom = 0;                    // no match starts in [LineStart, ScanFrom)
+    std::size_t CheckedEnd = 0;                  // no line feed in [LineStart, CheckedEnd)
+    std::size_t Match = std::string_view::npos;  // the first match of the line at LineStart
+    std::size_t LineFeedFrom = 0;  // with Match: no line feed in [Match, LineFeedFrom)
+    std::int64_t LinesBefore = 0;  // line feeds before LineStart (with numberLines)
     bool InputEnded = false;
 };
 

@@ -12,7 +12,10 @@
 #  include <windows.h>
 // After <windows.h>, whose types it uses.
 #  include <shellapi.h>
+#  include <algorithm>
+#  include <functional>
 #else
+#  include <string.h>  // memmem
 #  include <unistd.h>
 #endif
 
@@ -61,6 +64,15 @@ void UseBinaryStandardStreams() {
     ::_setmode(::_fileno(stderr), _O_BINARY);  // messages end with a line feed, as on POSIX
 }
 
+const char* FindBytes(const char* bytes, std::size_t size, const char* pattern,
+                      std::size_t patternSize) {
+    const char* const end = bytes + size;
+    const char* const found = std::search(
+        bytes, end,
+        std::boyer_moore_horspool_searcher<const char*>(pattern, pattern + patternSize));
+    return found == end ? nullptr : found;
+}
+
 #else
 
 std::vector<std::string> ArgumentsAsUTF8(int argc, char** argv) {
@@ -78,6 +90,11 @@ void CloseDescriptor(int descriptor) { ::close(descriptor); }
 bool StandardOutputIsTerminal() { return ::isatty(STDOUT_FILENO) != 0; }
 
 void UseBinaryStandardStreams() {}
+
+const char* FindBytes(const char* bytes, std::size_t size, const char* pattern,
+                      std::size_t patternSize) {
+    return static_cast<const char*>(::memmem(bytes, size, pattern, patternSize));
+}
 
 #endif
 

@@ -23,6 +23,11 @@ void CloseDescriptor(int descriptor);
 
 bool StandardOutputIsTerminal();
 
+// The first occurrence of `pattern` (not empty) in `bytes`, or null: the C library's memmem
+// where it has one, else a Boyer-Moore-Horspool search.
+const char* FindBytes(const char* bytes, std::size_t size, const char* pattern,
+                      std::size_t patternSize);
+
 // Puts standard input, output and error in binary mode where the C runtime would otherwise
 // translate (Windows: "\n" written as "\r\n", reading stopped at a Ctrl-Z byte).
 void UseBinaryStandardStreams();
