@@ -16,8 +16,7 @@ cmake_consumer() {
 # flags that pkg-config gives for QuendalText (and {fmt}, where it knows it), then run.
 pkg_config_consumer() {
   local fmt=()
-  # Word splitting of pkg-config's flags is intended.
-  # shellcheck disable=SC2207
+  # shellcheck disable=SC2207 # pkg-config's flags are meant to be split into words
   if pkg-config --exists fmt; then fmt=(-DCONSUMER_HAS_FMT $(pkg-config --cflags --libs fmt)); fi
   # shellcheck disable=SC2046
   "$1" -std=c++17 "${@:3}" "$(dirname "${BASH_SOURCE[0]}")/consumer/consumer.cpp" -o "$2" \
