@@ -31,9 +31,15 @@ UTF16Unit Unit(fuzz::Input& input) {
     return input.Unit();
 }
 
-// ICU's segment ends and word flags.
-void IcuWalk(UBreakIteratorType type, UTF16StringView units, std::vector<std::size_t>& ends,
-             std::vector<bool>& words) {
+bool WordOf(const QuendalText::SegmentRange::Iterator& it) { return it.IsWord(); }
+bool WordOf(const QuendalText::GraphemeRange::Iterator&) { return false; }
+
+// The range of `type` against ICU's segment ends and word flags.
+template <class Range>
+void CheckRange(fuzz::Input& input, UBreakIteratorType type, UTF16StringView units,
+                const Range& range) {
+    std::vector<std::size_t> ends;
+    std::vector<bool> words;
     UErrorCode status = U_ZERO_ERROR;
     UBreakIterator* breaks = ubrk_open(type, "", reinterpret_cast<const UChar*>(units.data()),
                                        static_cast<int32_t>(units.size()), &status);
@@ -43,17 +49,6 @@ void IcuWalk(UBreakIteratorType type, UTF16StringView units, std::vector<std::si
         words.push_back(type == UBRK_WORD && ubrk_getRuleStatus(breaks) >= UBRK_WORD_NONE_LIMIT);
     }
     ubrk_close(breaks);
-}
-
-bool WordOf(const QuendalText::SegmentRange::Iterator& it) { return it.IsWord(); }
-bool WordOf(const QuendalText::GraphemeRange::Iterator&) { return false; }
-
-template <class Range>
-void CheckRange(fuzz::Input& input, UBreakIteratorType type, UTF16StringView units,
-                const Range& range) {
-    std::vector<std::size_t> ends;
-    std::vector<bool> words;
-    IcuWalk(type, units, ends, words);
     const auto startOf = [&](std::size_t k) { return k == 0 ? 0 : ends[k - 1]; };
     const auto at = [&](const typename Range::Iterator& it, std::size_t k) {
         if (k == ends.size()) return it == range.end();

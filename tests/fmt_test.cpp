@@ -1,13 +1,8 @@
-// Texts through {fmt} (and std::format where the standard library has it) written as the UTF-8
-// strings that they hold, each unpaired surrogate as U+FFFD, with fill, alignment, width and
-// precision.
+// Texts through {fmt} written as the UTF-8 strings that they hold, each unpaired surrogate as
+// U+FFFD, with fill, alignment, width and precision.
 #include "test_support.h"
 
 #include <QuendalText/Fmt.h>
-
-#if defined(__cpp_lib_format)
-#  include <format>
-#endif
 
 namespace {
 using namespace qt_test;
@@ -27,10 +22,6 @@ TEST(TextFormat, TextsFormatAsTheirUTF8) {
         const int width = random.Below(12);
         ASSERT_EQ(fmt::format("{}|{:*^{}}|{:>{}.3}|{:<4}", text, text, width, text, width, text),
                   fmt::format("{}|{:*^{}}|{:>{}.3}|{:<4}", utf8, utf8, width, utf8, width, utf8));
-#if defined(__cpp_lib_format)
-        ASSERT_EQ(std::format("{}|{:*^{}}|{:>{}.3}", text, text, width, text, width),
-                  std::format("{}|{:*^{}}|{:>{}.3}", utf8, utf8, width, utf8, width));
-#endif
     }
 }
 

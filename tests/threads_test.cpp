@@ -5,21 +5,19 @@
 
 #include <algorithm>
 #include <thread>
+#include <tuple>
 
 namespace {
 using namespace qt_test;
 
-// Everything a reader asks of the shared text, in one printable line.
-std::string Answers(const Text& text) {
-    std::vector<char> utf8(static_cast<std::size_t>(text.get_EncodingSize(UTF8Encoding, true)));
-    text.ToUTF8(utf8.data(), static_cast<int>(utf8.size()), true);
+// Everything a reader asks of the shared text.
+auto Answers(const Text& text) {
     int position = 0;
-    return std::string(utf8.data()) + "|" + std::to_string(text.FindString(Text("br"))) + "|" +
-           std::to_string(text.FindCharacter(Char(0x1F600u))) + "|" +
-           std::to_string(text.Compare(Text("CR\xc3\x88ME"), 5)) + "|" +
-           std::to_string(text.FindToken(Text(" "), &position).get_Length()) + "|" +
-           std::to_string(text.IsAscii()) + "|" +
-           std::to_string((text + text).get_NumberOfCharacters());
+    return std::make_tuple(text.ToUTF8String(), text.get_EncodingSize(UTF8Encoding, true),
+                           text.FindString(Text("br")), text.FindCharacter(Char(0x1F600u)),
+                           text.Compare(Text("CR\xc3\x88ME"), 5),
+                           text.FindToken(Text(" "), &position).get_Length(), text.IsAscii(),
+                           (text + text).get_NumberOfCharacters());
 }
 
 // A writer's own copy, changed, and then an index past its end raised; its count (-1 for none).
@@ -52,7 +50,7 @@ void ExpectRightOnEveryThread(std::size_t count, int rounds, Round round) {
 TEST(Threads, ConstReadersBesideWritersOfTheirOwn) {
     Text shared("Cr\xc3\xa8me br\xc3\xbbl\xc3\xa9\x65 \xf0\x9f\x98\x80 caf\xc3\xa9 au lait");
     shared.set_CaseSensitivity(false);
-    const std::string expected = Answers(shared);
+    const auto expected = Answers(shared);
     const int edited = EditAndRaise(shared, 0);
     ExpectRightOnEveryThread(8, 200, [&](std::size_t t) {  // even threads read
         return t % 2 == 0 ? Answers(shared) == expected : EditAndRaise(shared, t) == edited;

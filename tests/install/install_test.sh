@@ -8,46 +8,38 @@ build=$1
 cxx=$2
 flags=$3
 consumer=$(cd "$(dirname "$0")/consumer" && pwd)
+# shellcheck source=tests/install/consumers.sh
+source "$(dirname "$0")/consumers.sh"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 prefix=$work/prefix
-
-step() { echo "--- $*"; }
 
 step "install into $prefix"
 cmake --install "$build" --prefix "$prefix" > "$work/install.log"
 
 for library in QuendalText QuendalLog; do
   file=$(find "$prefix" -name "lib$library.so.1" | head -n 1)
-  [[ -n $file ]] || { echo "lib$library.so.1 is not installed" >&2; exit 1; }
+  [[ -n $file ]] || fail "lib$library.so.1 is not installed"
   soname=$(objdump -p "$file" | awk '$1 == "SONAME" {print $2}')
-  [[ $soname == "lib$library.so.1" ]] || { echo "lib$library has SONAME '$soname'" >&2; exit 1; }
+  [[ $soname == "lib$library.so.1" ]] || fail "lib$library has SONAME '$soname'"
 done
 libdir=$(dirname "$(find "$prefix" -name libQuendalText.so.1 | head -n 1)")
 
 [[ -x $prefix/bin/qtext ]] && step "installed qtext" && env -u LD_LIBRARY_PATH "$prefix/bin/qtext" info --sample > /dev/null
 
 step "consumer through find_package"
-cmake -S "$consumer" -B "$work/cmake-consumer" -DCMAKE_PREFIX_PATH="$prefix" \
-  -DCMAKE_CXX_COMPILER="$cxx" -DCMAKE_CXX_FLAGS="$flags" > "$work/configure.log" \
-  || { cat "$work/configure.log" >&2; exit 1; }
-cmake --build "$work/cmake-consumer" > "$work/build.log" || { cat "$work/build.log" >&2; exit 1; }
-env -u LD_LIBRARY_PATH "$work/cmake-consumer/consumer"
+cmake_consumer "$consumer" "$work/cmake-consumer" -DCMAKE_PREFIX_PATH="$prefix" \
+  -DCMAKE_CXX_COMPILER="$cxx" -DCMAKE_CXX_FLAGS="$flags"
 
 step "consumer through pkg-config"
-pc_file=$(find "$prefix" -name QuendalText.pc | head -n 1)
-export PKG_CONFIG_PATH=$(dirname "$pc_file")
-# Word splitting of the flags is intended.
-# shellcheck disable=SC2046,SC2086
-fmt_flags=()
-if pkg-config --exists fmt; then fmt_flags=(-DCONSUMER_HAS_FMT $(pkg-config --cflags --libs fmt)); fi
-"$cxx" -std=c++17 $flags "$consumer/consumer.cpp" -o "$work/pc-consumer" \
-  $(pkg-config --cflags --libs QuendalText) "${fmt_flags[@]}" -Wl,-rpath,"$libdir"
-env -u LD_LIBRARY_PATH "$work/pc-consumer"
+PKG_CONFIG_PATH=$(dirname "$(find "$prefix" -name QuendalText.pc | head -n 1)")
+export PKG_CONFIG_PATH
+# shellcheck disable=SC2086
+pkg_config_consumer "$cxx" "$work/pc-consumer" $flags -Wl,-rpath,"$libdir"
 
 step "a consumer that forces C++14 is told why"
 refused() {
-  if "$@" > "$work/cxx14.log" 2>&1; then echo "succeeded with C++14: $*" >&2; exit 1; fi
+  if "$@" > "$work/cxx14.log" 2>&1; then fail "succeeded with C++14: $*"; fi
   grep -q "QuendalText needs C++17 or later" "$work/cxx14.log" || { cat "$work/cxx14.log" >&2; exit 1; }
 }
 refused cmake -S "$consumer" -B "$work/cxx14-consumer" -DCMAKE_PREFIX_PATH="$prefix" \

@@ -1,16 +1,16 @@
 #!/usr/bin/env bash
 # Installs the three Debian packages of a `make package` build on this machine with apt-get,
-# checks them with lintian and what they put where, builds and runs the install test's consumer against the system
-# paths through find_package(QuendalText) and through pkg-config, then removes the packages
-# and checks that nothing of them is left. Needs root (apt-get); `make package-test` runs it.
+# checks them with lintian and what they put where, builds and runs the install test's consumer
+# against the system paths through find_package and pkg-config, then removes the packages and
+# checks that nothing of them is left. Needs root (apt-get); `make package-test` runs it.
 # Usage: package_test.sh PACKAGE_BUILD_DIR
 set -euo pipefail
 build=$(cd "$1" && pwd)
 consumer=$(cd "$(dirname "$0")/../install/consumer" && pwd)
+# shellcheck source=tests/install/consumers.sh
+source "$(dirname "$0")/../install/consumers.sh"
 packages=(libquendaltext1 libquendaltext-dev qtext)
 work=$(mktemp -d)
-step() { echo "--- $*"; }
-fail() { echo "package test: $*" >&2; exit 1; }
 installed() { dpkg-query -W -f='${Status}' "$1" 2> /dev/null | grep -q "ok installed"; }
 
 debs=()
@@ -35,7 +35,6 @@ trap 'remove || true; rm -rf "$work"' EXIT
 
 step "apt-get install ${debs[*]##*/}"
 DEBIAN_FRONTEND=noninteractive apt_get install --no-install-recommends "${debs[@]}"
-for package in "${packages[@]}"; do installed "$package" || fail "$package is not installed"; done
 # The dependencies that dpkg-shlibdeps found are met, and the loader finds the libraries.
 ldconfig -p | grep -q "libQuendalText.so.1 " || fail "ldconfig does not know libQuendalText.so.1"
 env -u LD_LIBRARY_PATH qtext info --sample > /dev/null
@@ -46,19 +45,13 @@ if command -v man > /dev/null; then
 fi
 
 step "consumer through find_package(QuendalText)"
-env -u CMAKE_PREFIX_PATH cmake -S "$consumer" -B "$work/cmake-consumer" > "$work/configure.log" \
-  || { cat "$work/configure.log" >&2; exit 1; }
+unset CMAKE_PREFIX_PATH PKG_CONFIG_PATH
+cmake_consumer "$consumer" "$work/cmake-consumer"
 grep -q "QuendalText_DIR:PATH=/usr/lib/.*/cmake/QuendalText" "$work/cmake-consumer/CMakeCache.txt" \
   || fail "find_package did not find the package under /usr"
-cmake --build "$work/cmake-consumer" > "$work/build.log" || { cat "$work/build.log" >&2; exit 1; }
-env -u LD_LIBRARY_PATH "$work/cmake-consumer/consumer"
 
 step "consumer through pkg-config"
-# Word splitting of the flags is intended.
-# shellcheck disable=SC2046
-env -u PKG_CONFIG_PATH c++ -std=c++17 "$consumer/consumer.cpp" -o "$work/pc-consumer" \
-  $(env -u PKG_CONFIG_PATH pkg-config --cflags --libs QuendalText)
-env -u LD_LIBRARY_PATH "$work/pc-consumer"
+pkg_config_consumer c++ "$work/pc-consumer"
 
 step "apt-get remove --purge ${packages[*]}"
 files=$(dpkg -L "${packages[@]}" | sort -u)
