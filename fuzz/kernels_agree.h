@@ -70,10 +70,10 @@ inline bool UnitPassesAgree(const Kernels& kernels, const UTF16String& units, UT
         (setSize == 0 || (QUENDALTEXT_SAME(FindAnyOf, data, size, other.data(), setSize) &&
                           QUENDALTEXT_SAME(FindNoneOf, data, size, other.data(), setSize))) &&
         (other.size() < 2 || QUENDALTEXT_SAME(FindPattern, data, size, other.data(), other.size()));
-    UTF16String copy(size + 1, u'*'), plain(copy), fast(copy);
+    UTF16String copy(size + 1, UTF16Unit('*')), plain(copy), fast(copy);
     same = same &&
            kernels.CopyAndCount(data, size, &copy[0]) == reference::ContinueCount(data, size, 0) &&
-           copy == units + u'*' &&
+           copy == units + UTF16Unit('*') &&
            kernels.CopyUpToAbove(data, size, sought, &fast[0]) ==
                reference::CopyUpToAbove(data, size, sought, &plain[0]) &&
            fast == plain;
