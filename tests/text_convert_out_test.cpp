@@ -119,18 +119,20 @@ TEST(TextConvertOut, UTF16AndAsciiOutputFollowTheirRules) {
 }
 
 // Texts of pieces of numbers and of what stops them. ToLong as strtol reads the units before the
-// first NUL or non-ASCII one (Windows' runtime also reads other scripts' digits), ToInteger that
-// clamped to int, ToDouble as atof reads an all-ASCII text and -(10^10 - 1) for any other.
+// first NUL or non-ASCII one (Windows' runtime also reads other scripts' digits and spaces),
+// ToInteger that clamped to int, ToDouble as atof reads an all-ASCII text and -(10^10 - 1) for
+// any other.
 // ParseInteger as strtoll reads the whole of an ASCII text without white space around it;
 // ParseDouble as std::from_chars reads it, after a '+' that is not followed by '-'. Anything
 // short of the whole text is no number.
 TEST(TextConvertOut, NumbersAgreeWithTheCLibrary) {
-    std::vector<UTF16String> pieces = {Units({0}), Units({0xE9}), Units({0xA0})};
+    std::vector<UTF16String> pieces = {Units({0}), Units({0xE9})};
     for (const std::string piece : {" ", "\t", "\n", "\v", "+", "-", "- ", "0", "7", "9", ".", "e",
                                     "E", "x", "(", "inf", "nan", "1e400", "1e-400"})
         pieces.emplace_back(piece.begin(), piece.end());
 #if !defined(_WIN32)
     pieces.push_back(Units({0x0661}));
+    pieces.push_back(Units({0xA0}));
 #endif
     const std::string spaces = " \t\n\v\f\r";
     const auto same = [](double a, double b) { return a == b || (std::isnan(a) && std::isnan(b)); };
