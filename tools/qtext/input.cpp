@@ -59,10 +59,10 @@ std::size_t UnitsOfUTF8(std::string_view bytes) {
 const char* FindPattern(std::string_view bytes, std::string_view pattern) {
     if (pattern.size() > bytes.size()) return nullptr;
     const char* const data = bytes.data();
-    const std::size_t starts = bytes.size() - pattern.size() + 1;
     std::size_t at = 0;
 #if defined(__SSE2__)
     if (pattern.size() >= 2) {
+        const std::size_t starts = bytes.size() - pattern.size() + 1;
         constexpr std::size_t kLanes = 16;
         const __m128i first = _mm_set1_epi8(pattern.front());
         const __m128i last = _mm_set1_epi8(pattern.back());
