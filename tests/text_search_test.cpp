@@ -244,8 +244,9 @@ TEST(TextSearch, FindFoldedMatchesWholeCharactersAsIcuFoldsThem) {
         ASSERT_TRUE(found.Start == 1 && found.Length == int(one.size())) << std::hex << c;
     }
     // Short texts and patterns of those characters; then long runs of letters that fold alike, now
-    // and then a Deseret letter, against a long run ending in one: trying each start would fold
-    // the pattern's length at every unit; the search turns linear and finds the same.
+    // and then a Deseret letter, against a long run ending in one or in "s" (which may end inside
+    // the folding of ß): trying each start would fold the pattern's length at every unit; the
+    // search turns linear and finds the same.
     static const UTF16String kAlphabet =
         Units({'s', 'S', 0xDF, 0x1E9E, 'f', 0xFB00, 0x390, 0x3B9, 0x308, 0x301, 'k', 0x212A, 0x130,
                'i', 0x307, 0xD801, 0xDC00, 0xDC28, ' '});
@@ -271,7 +272,7 @@ TEST(TextSearch, FindFoldedMatchesWholeCharactersAsIcuFoldsThem) {
         const bool runs = trial >= 4000;
         const UTF16String units = runs ? run(400 + random.Below(400), 40) : draw(10);
         const UTF16String pattern =
-            runs ? run(40 + random.Below(60), 1000) + kRun[4 + random.Below(2)]
+            runs ? run(40 + random.Below(60), 1000) + kRun[trial % 2 ? 4 + random.Below(2) : 0]
                  : draw(trial % 3 == 0 ? 2 : 4);
         const int start = runs ? random.Below(20) : random.Below(int(units.size()) + 4) - 2;
         const Span found = Text(units).FindFolded(pattern, start);
