@@ -358,6 +358,9 @@ std::size_t CodePointsIn(UTF16StringView units) {
 }
 
 // Writes the selected lines of one input as grep does.
+// Matches in a line, as [start, end) offsets.
+using Matches = std::vector<std::pair<std::size_t, std::size_t>>;
+
 class FindPrinter {
 public:
     FindPrinter(const FindOptions& options, std::string fileName)
@@ -380,79 +383,66 @@ public:
     }
 
     // A selected line and its matches (UTF-16 index pairs, none for an empty pattern).
-    void PrintLine(const Text& line, std::int64_t lineNumber,
-                   const std::vector<std::pair<std::size_t, std::size_t>>& matches) const {
+    void PrintLine(const Text& line, std::int64_t lineNumber, const Matches& matches) const {
         const UTF16StringView units = line.View();
-        const auto utf8 = [units](std::size_t from, std::size_t to) {
-            return Text(units.substr(from, to - from)).ToUTF8String();
-        };
+        Print(
+            lineNumber, matches, units.size(),
+            [units](std::size_t from, std::size_t to) {
+                return CodePointsIn(units.substr(from, to - from));
+            },
+            [&line, units](std::size_t from, std::size_t to) {
+                return from == 0 && to == units.size()
+                           ? line.ToUTF8String()
+                           : Text(units.substr(from, to - from)).ToUTF8String();
+            });
+    }
+
+    // PrintLine for a line given as well-formed UTF-8, its matches as byte offsets.
+    void PrintUTF8Line(std::string_view line, std::int64_t lineNumber,
+                       const Matches& matches) const {
+        Print(
+            lineNumber, matches, line.size(),
+            [line](std::size_t from, std::size_t to) {
+                return static_cast<std::size_t>(std::count_if(
+                    line.begin() + static_cast<std::ptrdiff_t>(from),
+                    line.begin() + static_cast<std::ptrdiff_t>(to),
+                    [](char byte) { return (static_cast<unsigned char>(byte) & 0xC0) != 0x80; }));
+            },
+            [line](std::size_t from, std::size_t to) { return line.substr(from, to - from); });
+    }
+
+private:
+    // Prints a line of `size` offsets (units or bytes) with its matches, or with -o each match:
+    // `codePoints(from, to)` counts the code points between two offsets, `utf8(from, to)` gives
+    // the UTF-8 of the part between them.
+    template <class CodePoints, class UTF8>
+    void Print(std::int64_t lineNumber, const Matches& matches, std::size_t size,
+               CodePoints codePoints, UTF8 utf8) const {
         if (!Options.OnlyMatching) {
             std::string out =
-                Head(lineNumber,
-                     matches.empty() ? 1 : CodePointsIn(units.substr(0, matches[0].first)) + 1);
-            if (Options.Color && !matches.empty()) {
-                std::size_t at = 0;
+                Head(lineNumber, matches.empty() ? 1 : codePoints(0, matches[0].first) + 1);
+            std::size_t at = 0;
+            if (Options.Color) {
                 for (const auto& match : matches) {
-                    out +=
-                        utf8(at, match.first) + Paint(kMatchColor, utf8(match.first, match.second));
+                    out.append(utf8(at, match.first));
+                    out += Paint(kMatchColor, utf8(match.first, match.second));
                     at = match.second;
                 }
-                out += utf8(at, units.size());
-            } else {
-                out += line.ToUTF8String();
             }
+            out.append(utf8(at, size));
             WriteOut(out + "\n");
             return;
         }
         std::size_t column = 1;
-        std::size_t counted = 0;  // units before `column`
+        std::size_t counted = 0;  // offsets before `column`
         for (const auto& match : matches) {
-            column += CodePointsIn(units.substr(counted, match.first - counted));
+            column += codePoints(counted, match.first);
             counted = match.first;
             WriteOut(Head(lineNumber, column) +
                      Paint(kMatchColor, utf8(match.first, match.second)) + "\n");
         }
     }
 
-    // PrintLine for a line given as well-formed UTF-8, its matches as byte offsets.
-    void PrintUTF8Line(std::string_view line, std::int64_t lineNumber,
-                       const std::vector<std::pair<std::size_t, std::size_t>>& matches) const {
-        const auto codePoints = [line](std::size_t from, std::size_t to) {
-            return static_cast<std::size_t>(std::count_if(
-                line.begin() + static_cast<std::ptrdiff_t>(from),
-                line.begin() + static_cast<std::ptrdiff_t>(to),
-                [](char byte) { return (static_cast<unsigned char>(byte) & 0xC0) != 0x80; }));
-        };
-        const auto part = [line](std::size_t from, std::size_t to) {
-            return line.substr(from, to - from);
-        };
-        if (!Options.OnlyMatching) {
-            std::string out = Head(lineNumber, codePoints(0, matches[0].first) + 1);
-            if (Options.Color) {
-                std::size_t at = 0;
-                for (const auto& match : matches) {
-                    out.append(part(at, match.first));
-                    out += Paint(kMatchColor, part(match.first, match.second));
-                    at = match.second;
-                }
-                out.append(part(at, line.size()));
-            } else {
-                out.append(line);
-            }
-            WriteOut(out + "\n");
-            return;
-        }
-        std::size_t column = 1;
-        std::size_t counted = 0;  // bytes before `column`
-        for (const auto& match : matches) {
-            column += codePoints(counted, match.first);
-            counted = match.first;
-            WriteOut(Head(lineNumber, column) +
-                     Paint(kMatchColor, part(match.first, match.second)) + "\n");
-        }
-    }
-
-private:
     const FindOptions& Options;
     std::string ShownFileName;  // empty when not shown
 };
@@ -500,7 +490,7 @@ int RunFind(const Settings& settings, const std::vector<std::string>& paths,
                              !options.WholeLines && !options.Invert;
     const std::string patternUTF8 = searchBytes ? options.Pattern.ToUTF8String() : std::string();
     bool anySelected = false;
-    std::vector<std::pair<std::size_t, std::size_t>> matches;
+    Matches matches;
     WordBoundaries boundaries;
     const bool allRead = ForEachInput(
         paths,
@@ -570,8 +560,7 @@ int RunFind(const Settings& settings, const std::vector<std::string>& paths,
                         emptyPattern ? !options.WholeLines || line.IsEmpty() : !matches.empty();
                     if (matched == options.Invert) return true;
                     return select([&] {
-                        printer.PrintLine(line, lineNumber,
-                                          options.Invert ? decltype(matches)() : matches);
+                        printer.PrintLine(line, lineNumber, options.Invert ? Matches() : matches);
                     });
                 });
             }
