@@ -1,28 +1,27 @@
 #!/usr/bin/env bash
-# End-to-end tests of qtext against independent references: Python's codecs, iconv and uconv for
-# conversions and faults, grep for find, wc for info, tr and Python for tokens and case mapping,
-# ICU's collator called directly for sort. Every output must also come out the same whatever block
-# size the input is read in (QTEXT_BLOCK_BYTES), so that characters cut between blocks are caught.
+# End-to-end tests of qtext against independent references: Python's codecs, glibc's iconv and
+# ICU's uconv for conversions, byte offsets and -c/--replace, grep for find, tr and Python for
+# tokens and case mapping, uconv for normalization, ICU's collator called directly for sort.
+# Every conversion, measure, token list and normal form must also come out the same whatever
+# block size the input is read in (QTEXT_BLOCK_BYTES), so that characters cut between blocks
+# are caught.
 # Usage: qtext_test.sh PATH_TO_QTEXT PATH_TO_COLLATION_REFERENCE
 set -uo pipefail
-qtext=$(realpath "$1")  # absolute, for checks run from the work directory
+qtext=$1
 collation_reference=$2
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failures=0
-wine=${QTEXT_TEST_WINDOWS:-}  # set under wine, where every program started is slow
 encodings=(utf-8 utf-16le utf-16be utf-32le utf-32be)
-marks=('\xef\xbb\xbf' '\xff\xfe' '\xfe\xff' '\xff\xfe\x00\x00' '\x00\x00\xfe\xff')
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 expect() { [[ "$2" == "$3" ]] || fail "$1: expected [$2], got [$3]"; }
-same() { cmp -s "$2" "$3" || fail "$1: $2 and $3 differ $([[ -f $2 && -f $3 ]] && diff "$2" "$3" | head -4)"; }
+same() { cmp -s "$2" "$3" || fail "$1: $2 and $3 differ"; }
 run() { QTEXT_BLOCK_BYTES=$1 "$qtext" "${@:2}"; }  # run BLOCK_BYTES ARGUMENTS...
-with_status() { "$@" 2>&1; echo "status $?"; }
-measures() { run "$@" | sed -n '/^\(input\|encoding\):/!s/: */:/p' | paste -sd ' '; }  # info's, on one line
-pick() { grep -o "\($1\):[0-9a-z]*" | paste -sd ' '; }  # pick 'NAME\|NAME' < MEASURES
+measures() { run "$@" | sed -n '3,$s/: */:/p' | paste -sd ' '; }  # info's measures on one line
 
 # Random text with fixed seeds: code points of every UTF-8 length, the boundaries between them,
-# NUL, line breaks and spaces, starting with "x" (so no byte-order mark), in each encoding.
+# NUL, line breaks and spaces, starting with "x" (so no byte-order mark), in each encoding by
+# Python's codecs.
 RANDOM=20240607
 python3 - "$work" <<'END'
 import random, sys
@@ -35,51 +34,62 @@ text = "x" + "".join(chr(r.choice(kinds)()) for _ in range(3000))
 for e in ["utf-8", "utf-16le", "utf-16be", "utf-32le", "utf-32be"]:
     open(f"{sys.argv[1]}/random.{e}", "wb").write(text.encode(e))
 END
-printf 'Grüße € 5\n' > "$work/latin"  # a second, short file
 
-# convert: every pair gives Python's bytes, in large blocks and in blocks of a few bytes. Without
-# --from a byte-order mark decides the encoding and is dropped; with --from the bytes are that
-# encoding's, a mark included, as iconv reads them. --bom writes the mark.
-for i in "${!encodings[@]}"; do
-  from=${encodings[i]}
+# convert: every pair gives Python's bytes, in large blocks and in blocks of a few bytes.
+for from in "${encodings[@]}"; do
   for to in "${encodings[@]}"; do
     for size in 65536 $((1 + RANDOM % 5)); do
-      same "convert $from to $to in blocks of $size" "$work/random.$to" <(run $size convert -f "$from" -t "$to" "$work/random.$from")
+      run $size convert --from "$from" --to "$to" "$work/random.$from" > "$work/out" || fail "$from to $to: status $?"
+      same "convert $from to $to in blocks of $size" "$work/random.$to" "$work/out"
     done
   done
-  { printf "${marks[i]}"; cat "$work/random.$from"; } > "$work/marked"
-  same "byte-order mark of $from" "$work/random.utf-8" <(run 1 convert --to utf-8 "$work/marked")
-  same "the mark read by --from $from" <(iconv -f "${from^^}" -t UTF-16BE "$work/marked") <(run 3 convert -f "$from" -t utf-16be "$work/marked")
-  same "--bom for $from" "$work/marked" <(run 5 convert --bom -t "$from" "$work/random.utf-8")
 done
+# Other encodings under ICU's names: iconv for the legacy ones, uconv for GB18030 over all of
+# Unicode and for ISO-2022-JP, whose shift state must be closed at the end.
+printf 'Gr\xc3\xbc\xc3\x9fe \xe2\x82\xac 5\n' > "$work/latin"
+printf '\xe6\x97\xa5\xe6\x9c\xac\xe8\xaa\x9e\xe3\x81\xae\xe3\x83\x86\xe3\x82\xad\xe3\x82\xb9\xe3\x83\x88 abc\n' > "$work/japanese"
+printf 'ab\xe6\x97\xa5\xe6\x9c\xac' > "$work/kanji"  # ends shifted
+while read -r file encoding reference; do
+  if [[ $reference == uconv ]]; then uconv -f utf-8 -t "$encoding" "$work/$file"; else iconv -f UTF-8 -t "$reference" "$work/$file"; fi > "$work/expected"
+  for size in 1 4096; do
+    same "convert to $encoding in blocks of $size" "$work/expected" <(run $size convert -t "$encoding" "$work/$file")
+    same "convert from $encoding in blocks of $size" "$work/$file" <(run $size convert -f "$encoding" -t utf8 "$work/expected")
+  done
+done <<'END'
+latin windows-1252 CP1252
+japanese shift_jis SHIFT_JIS
+random.utf-8 gb18030 uconv
+kanji ISO-2022-JP uconv
+END
 "$qtext" convert --list | grep '^UTF-8 .*ibm-1208' > /dev/null || fail "convert --list"
-# UTF-16 and UTF-32 write a mark unless --no-bom, as iconv does, in the machine's order.
-same "UTF-16 as iconv writes it" <(iconv -f UTF-8 -t UTF-16 "$work/random.utf-8") <("$qtext" convert -t utf-16 "$work/random.utf-8")
-same "UTF-32 --no-bom" "$work/random.utf-32le" <("$qtext" convert --no-bom -t utf-32 "$work/random.utf-8")
+# Without --from a byte-order mark decides the encoding and is dropped; with --from the bytes are
+# that encoding's, a mark included, as iconv reads them.
+marks=('\xef\xbb\xbf' '\xff\xfe' '\xfe\xff' '\xff\xfe\x00\x00' '\x00\x00\xfe\xff')
+for i in "${!encodings[@]}"; do
+  e=${encodings[i]}
+  { printf "${marks[i]}"; cat "$work/random.$e"; } > "$work/marked"
+  same "byte-order mark of $e" "$work/random.utf-8" <(run 1 convert --to utf-8 "$work/marked")
+  iconv -f "${e^^}" -t UTF-16BE "$work/marked" | cmp -s - <(run 3 convert -f "$e" -t utf-16be "$work/marked") || fail "the mark read by --from $e"
+done
 
 # Faults, one file each, read by one qtext run per encoding, block size and --skip/--replace/
-# neither: uconv converting in one call gives the status, the offset of each fault, the text before
-# it (qtext writes that, then names the fault's line, column and byte offset), the output of skip
-# and of substitute (whose U+001A, the one-byte substitute of some encodings, is U+FFFD when
-# decoding). Named cases check the kind of fault too; random texts in each legacy encoding with
-# faults put anywhere catch bytes that ICU holds or replays across blocks; the texts before their
-# faults are written in that encoding with -c as uconv writes them (closing ISO-2022-JP's shift
-# state, skipping what the encoding lacks).
-python3 - "$qtext" "$work" "$wine" <<'END' || fail "convert of ill-formed input (above)"
-import os, random, re, subprocess, sys
-qtext, work, wine = sys.argv[1:]
+# neither: uconv converting in one call gives the offset of each fault, the text before it (qtext
+# writes that, then names the fault's line, column and byte offset), the output of skip and of
+# substitute (whose U+001A, the one-byte substitute of some encodings, is U+FFFD when decoding).
+# Named cases check the kind of fault too; random texts in each legacy encoding with faults put
+# anywhere catch bytes that ICU holds or replays across blocks.
+python3 - "$work" <<'END'
+import random, re, subprocess, sys, os
+work = sys.argv[1]
 r = random.Random(18)
 def uconv(data, enc, *options):
     run = subprocess.run(["uconv", "-f", enc, "-t", "utf-8", *options], input=data, capture_output=True)
     found = re.search(rb"input byte position (\d+)", run.stderr)
     return run.stdout, int(found.group(1)) if found else None
-def convert(size, source, target, names, *options):
-    return subprocess.run([qtext, "convert", "-f", source, "-t", target, *options, *names], capture_output=True,
-                          env={**os.environ, "QTEXT_BLOCK_BYTES": str(size)})
-cases = {
-    "utf-8": [(b"abc\xff", "invalid start byte"), (b"ab\xe2\x82", "truncated sequence"), (b"\xc0\x80z", "overlong"),
-              (b"\xe0\x9f\xbf", "overlong"), (b"\xf0\x8f\x80\x80", "overlong"), (b"a\xed\xa0\x80", "surrogate"),
-              (b"\xedA", "truncated sequence"), (b"\xef\xbb\xbfab\x80", "invalid start byte"),
+named = {
+    "utf-8": [(b"abc\xff", "invalid start byte"), (b"ab\xe2\x82", "truncated sequence"),
+              (b"\xc0\x80z", "overlong"), (b"\xe0\x9f\xbf", "overlong"), (b"\xf0\x8f\x80\x80", "overlong"),
+              (b"a\xed\xa0\x80", "surrogate"), (b"\xedA", "truncated sequence"), (b"\xef\xbb\xbfab\x80", "invalid start byte"),
               (b"a\xe2\x82b\xf0\x9f\x98c\xe0", "truncated sequence"), (b"a\xf4\x90\x80\x80", "above U+10FFFF"),
               (b"\xf5\x80", "above U+10FFFF"), (b"ab\n\xc3\xa9\xf0\x9f\x98\x80\n\xcc\x81x\xfe", "invalid start byte")],
     "utf-16le": [(b"a\x00\x00\xdc", "surrogate"), (b"a\x00b", "truncated sequence"), (b"a\x00\x3d\xd8", "truncated sequence")],
@@ -97,149 +107,120 @@ legacy = {"shift_jis": "shift_jis", "EUC-JP": "euc_jp", "gb18030": "gb18030", "b
 candidates = [chr(c) for c in [*range(32, 127), 10, 10, 10, *range(0x391, 0x3ca), *range(0x3041, 0x30ff),
               *range(0x4e00, 0x4e80), *range(0xac00, 0xac40), 0x20ac, 0xe9, 0x1f600, 0x20000]]
 faults = [b"\x80", b"\xff", b"\x81\x30\x0c", b"\xd8\x3d\x00b", b"\x00\xdc", b"\x1b(Z", b"\x8e", b"\xa1", b"\x00\x00\x11\x00"]
-clean = {}  # the random texts before their faults
+cases = {}
+for enc, texts in named.items():
+    cases.setdefault(enc, []).extend(texts)
 for enc, codec in legacy.items():
     pool = [c for c in candidates if c.encode(codec, "ignore")]
     for _ in range(16):
-        text = "".join(r.choice(pool) for _ in range(r.randint(1, 90)))
-        clean[enc], data = clean.get(enc, "") + text, text.encode(codec)
+        data = "".join(r.choice(pool) for _ in range(r.randint(1, 90))).encode(codec)
         for _ in range(r.randint(0, 2)):
             at = r.randint(0, len(data))
             data = data[:at] + r.choice(faults) + data[at:]
         if r.random() < 0.2:
             data = data[:r.randint(0, len(data))]
         cases.setdefault(enc, []).append((data.replace(b"\x1a", b""), None))
-failed = False
 for number, (enc, texts) in enumerate(cases.items()):
-    names, stop, skip, replace, messages = [], b"", b"", b"", b""
+    os.makedirs(f"{work}/faults/{number}")
+    expected = {"stop": b"", "skip": b"", "replace": b"", "stderr": b"", "files": b""}
     for i, (data, kind) in enumerate(texts):
-        names.append(f"{work}/{'n' if kind else 'r'}{number}-{i}")
-        open(names[-1], "wb").write(data)
+        name = f"{work}/faults/{number}/{'n' if kind else 'r'}{i}"
+        open(name, "wb").write(data)
+        expected["files"] += name.encode() + b"\n"
         out, offset = uconv(data, enc)
         if offset is not None:
             out, _ = uconv(data[:offset], enc)
             text = out.decode()
             line, column = text.count("\n") + 1, len(text) - text.rfind("\n")
-            messages += f"qtext: {names[-1]}: ill-formed {enc} at line {line}, column {column} (byte offset {offset}){': ' + kind if kind else ''}\n".encode()
-        stop += out
-        skip += uconv(data, enc, "--from-callback", "skip")[0]
-        replace += uconv(data, enc, "--from-callback", "substitute")[0].replace(b"\x1a", "\ufffd".encode())
-    checks = []
-    for size in [1, 4096] if wine else [1, 2, 3, 4096]:
-        run = convert(size, enc, "utf-8", names)
-        told = re.sub(rb"(/r\d+-\d+: .*?\)): .*", rb"\1", run.stderr)  # the kinds of named faults only
-        checks.append((f"blocks of {size}", (run.returncode, run.stdout, told), (1 if messages else 0, stop, messages)))
-    for size in [1] if wine else [1, 4096]:
-        checks += [(f"--skip, blocks of {size}", convert(size, enc, "utf-8", names, "-c").stdout, skip),
-                   (f"--replace, blocks of {size}", convert(size, enc, "utf-8", names, "--replace").stdout, replace)]
-        if "utf" not in enc.lower():  # the random texts, written with -c as uconv skips what it cannot write
-            open(f"{work}/{number}.txt", "w", encoding="utf-8").write(clean[enc])
-            written = subprocess.run(["uconv", "-f", "utf-8", "-t", enc, "--to-callback", "skip"], input=clean[enc].encode(),
-                                     capture_output=True, check=True).stdout
-            checks.append((f"written in blocks of {size}", convert(size, "utf-8", enc, [f"{work}/{number}.txt"], "-c").stdout, written))
-    for name, got, expected in checks:
-        if got != expected:
-            failed = True
-            print(f"FAIL: {enc} faults, {name}: expected {expected!r:.400}, got {got!r:.400}", file=sys.stderr)
-sys.exit(failed)
+            expected["stderr"] += f"qtext: {name}: ill-formed {enc} at line {line}, column {column} (byte offset {offset}){': ' + kind if kind else ''}\n".encode()
+        expected["stop"] += out
+        expected["skip"] += uconv(data, enc, "--from-callback", "skip")[0]
+        expected["replace"] += uconv(data, enc, "--from-callback", "substitute")[0].replace(b"\x1a", "\ufffd".encode())
+    for key, value in expected.items():
+        open(f"{work}/faults/{number}/{key}", "wb").write(value)
+    open(f"{work}/faults/{number}/encoding", "w").write(enc)
 END
-
-# What comes before a fault is written whatever the block size, as for the input cut just before
-# it (info writes nothing); the status is 1 (find: 2), and the message names the fault's line and
-# column in code points, as Python counts them.
-{ cat "$work/random.utf-8"; printf '\xffmore\n'; } > "$work/late-fault"
-{ read -r position; read -r lacking; } < <(python3 -c 'import sys; t = open(sys.argv[1], encoding="utf-8", newline="").read()
-def place(i): return f"line {t[:i].count(chr(10)) + 1}, column {i - t[:i].rfind(chr(10))}"
-wide = next(i for i, c in enumerate(t) if ord(c) > 255)
-print(f"{place(len(t))} (byte offset {len(t.encode())})\nU+{ord(t[wide]):04X} at {place(wide)}")' "$work/random.utf-8")
-for command in "upper" "find -n a" "tokens" "convert -t utf-16le" "normalize -f NFD" "info"; do
-  [[ $command == info ]] && : > "$work/expected" || "$qtext" $command "$work/random.utf-8" > "$work/expected"
-  status=$([[ $command == find* ]] && echo 2 || echo 1)
-  for size in 1 5 4096; do
-    run $size $command "$work/late-fault" > "$work/out" 2> "$work/err"
-    expect "status of $command at a fault" $status $?
-    same "$command before a fault, blocks of $size" "$work/expected" "$work/out"
-    grep -q "late-fault: ill-formed UTF-8 at $position: invalid start byte$" "$work/err" || fail "$command: $(< "$work/err")"
+sizes=(1 2 3 4096) other_sizes=(1 4096)
+[[ -z ${QTEXT_TEST_WINDOWS:-} ]] || sizes=(1 4096) other_sizes=(1)  # fewer programs under wine
+for dir in "$work"/faults/*; do
+  encoding=$(< "$dir/encoding")
+  mapfile -t files < "$dir/files"
+  for size in "${sizes[@]}"; do
+    run $size convert -f "$encoding" -t utf-8 "${files[@]}" > "$work/out" 2> "$work/err"
+    status=$?
+    expect "status of $encoding faults" "$([[ -s $dir/stderr ]] && echo 1 || echo 0)" $status
+    same "$encoding: the text before each fault, blocks of $size" "$dir/stop" "$work/out"
+    sed -E '/\/r[0-9]+: /s/\): .*/)/' "$work/err" | cmp -s - "$dir/stderr" || fail "$encoding faults in blocks of $size: $(diff <(sed -E '/\/r[0-9]+: /s/\): .*/)/' "$work/err") "$dir/stderr" | head -4)"
+  done
+  for size in "${other_sizes[@]}"; do
+    same "$encoding --skip in blocks of $size" "$dir/skip" <(run $size convert -f "$encoding" -t utf-8 -c "${files[@]}")
+    same "$encoding --replace in blocks of $size" "$dir/replace" <(run $size convert -f "$encoding" -t utf-8 --replace "${files[@]}")
   done
 done
-# A character the output encoding lacks: iconv's output before it, and its line and column.
-iconv -f UTF-8 -t LATIN1 "$work/random.utf-8" > "$work/expected" 2> /dev/null
-for size in 1 4096; do
-  run $size convert -t latin1 "$work/random.utf-8" > "$work/out" 2> "$work/err"
-  same "convert to latin1 up to a character it lacks, blocks of $size" "$work/expected" "$work/out"
-  grep -q "cannot write $lacking in latin1" "$work/err" || fail "a character latin1 lacks: $(< "$work/err")"
-done
-expect "a character latin1 lacks, skipped" "xy" "$(printf 'x😀y' | "$qtext" convert -t latin1 -c)"
 
-# info: every size is what convert writes and lines are grep's, in any block size and after a
-# byte-order mark; grapheme clusters as ICU counts them, from leading NULs to CR LF.
-size() { wc -c < "$work/random.$1"; }
-whole=$(measures 4096 info "$work/random.utf-8")
-expected="UTF-8 bytes:$(size utf-8) UTF-16 bytes:$(size utf-16le) UTF-32 bytes:$(size utf-32le)"
-expected+=" UTF-16 units:$(($(size utf-16le) / 2)) code points:$(($(size utf-32le) / 4))"
-expected+=" $(pick 'grapheme clusters' <<< "$whole") ASCII:no lines:$(grep -ac '' "$work/random.utf-8") $(pick 'widest line' <<< "$whole")"
+# info: every size is what convert writes, in any block size and after a byte-order mark;
+# grapheme clusters as ICU counts them.
+bytes() { wc -c < "$work/random.$1"; }
+lines=$(tr -cd '\n' < "$work/random.utf-8" | wc -c)
+[[ $(tail -c 1 "$work/random.utf-8" | od -An -tx1) == *0a ]] || lines=$((lines + 1))
+expected="UTF-8 bytes:$(bytes utf-8) UTF-16 bytes:$(bytes utf-16le) UTF-32 bytes:$(bytes utf-32le)"
+expected+=" UTF-16 units:$(($(bytes utf-16le) / 2)) code points:$(($(bytes utf-32le) / 4))"
+expected+=" $(measures 4096 info "$work/random.utf-8" | grep -o 'grapheme clusters:[0-9]*') ASCII:no lines:$lines"
+expected+=" $(measures 4096 info "$work/random.utf-8" | grep -o 'widest line:[0-9]*')"
 for size in 1 3 4096; do expect "info in blocks of $size" "$expected" "$(measures $size info "$work/random.utf-8")"; done
 expect "info after a UTF-32BE mark" "$expected" "$(measures 2 info "$work/marked")"
-# NUL NUL, e and a combining acute, two flags, a thumb with a skin tone, CR LF: seven clusters, and
-# not ASCII though the last blocks are.
-printf '\0\0e\xcc\x81🇫🇷🇩🇪👍🏽\r\n' > "$work/clusters"
-for size in 1 4096; do
-  expect "clusters in blocks of $size" "UTF-32 bytes:$("$qtext" convert -t utf-32le "$work/clusters" | wc -c) grapheme clusters:7 ASCII:no" \
-    "$(measures $size info "$work/clusters" | pick 'UTF-32 bytes\|grapheme clusters\|ASCII')"
-done
-# Linear in a cluster many blocks long: "a" and 8,000,000 combining acutes read in 4 KiB blocks
-# (walking the unfinished cluster again after each block would take minutes).
-python3 -c 'import sys; sys.stdout.buffer.write(("a" + "\u0301" * 8000000 + "b\n").encode())' > "$work/cluster"
-expect "one long cluster" "code points:8000003 grapheme clusters:3" \
-  "$(QTEXT_BLOCK_BYTES=4096 timeout 60 "$qtext" info "$work/cluster" | sed 's/: */:/' | pick 'code points\|grapheme clusters')"
-expect "the sample is multilingual" "ASCII:no" "$(run 4096 info --sample | sed -n 's/^ASCII: */ASCII:/p')"
-if [[ -z $wine ]] && command -v script > /dev/null; then
+printf '\0\0abc' > "$work/nuls"
+expect "UTF-32 bytes of leading NULs" "UTF-32 bytes:$("$qtext" convert -t utf-32le "$work/nuls" | wc -c)" \
+  "$(measures 1 info "$work/nuls" | grep -o 'UTF-32 bytes:[0-9]*')"
+# e + combining acute, two flags, a thumb with a skin tone, CR LF: five clusters.
+printf 'e\xcc\x81\xf0\x9f\x87\xab\xf0\x9f\x87\xb7\xf0\x9f\x87\xa9\xf0\x9f\x87\xaa\xf0\x9f\x91\x8d\xf0\x9f\x8f\xbd\r\n' > "$work/clusters"
+for size in 1 4096; do expect "clusters in blocks of $size" "grapheme clusters:5" "$(measures $size info "$work/clusters" | grep -o 'grapheme clusters:[0-9]*')"; done
+expect "ASCII only if every block is" "ASCII:no" "$(printf '\xc3\xa9\nab' | measures 1 info | grep -o 'ASCII:[a-z]*')"
+expect "the sample is multilingual" "ASCII:no" "$("$qtext" info --sample | sed -n 's/^ASCII: */ASCII:/p')"
+# A terminal as standard input is read like any other.
+if [[ -z ${QTEXT_TEST_WINDOWS:-} ]] && command -v script > /dev/null; then
   expect "info reads a terminal" "UTF-8 bytes:4" \
     "$(printf 'abc\n\004' | script -qec "'$qtext' info" /dev/null | tr -d '\r' | sed -n 's/^UTF-8 bytes: */UTF-8 bytes:/p')"
 fi
-# The widest line as wc -L measures it (wide and fullwidth characters 2, marks and format
-# characters 0, tabs to stops of 8) on random lines of such characters.
-python3 -c 'import random; r = random.Random(5)
-pool = [*map(chr, [*range(32, 127), *range(0x4e00, 0x4e20), *range(0xff01, 0xff10), *range(0xff66, 0xff9d)]),
-        *"éßΩ\u0301\u0308\u20dd\u200b\t\t\U0001F600\U0001F680\u3042"]
-print("\n".join("".join(r.choice(pool) for _ in range(r.randint(0, 60))) for _ in range(300)), end="\r\n")' > "$work/widths"
-widest="widest line:$(LC_ALL=C.UTF-8 wc -L < "$work/widths")"
-for size in 1 4096; do expect "widest line in blocks of $size" "$widest" "$(measures $size info "$work/widths" | pick 'widest line')"; done
-# info -c and --replace count the ill-formed sequences as Python replaces them, and measure what is
-# left.
-printf 'ok\xff\n\xed\xa0\x80\xc3\xa9\xf0\x9f\x98\xe2\x82' > "$work/faulty"
-for option in -c --replace; do
-  expected=$(python3 -c 'import sys; t = open(sys.argv[1], "rb").read().decode("utf-8", "replace")
-faults, t = t.count("\ufffd"), t if sys.argv[2] == "--replace" else t.replace("\ufffd", "")
-print(f"UTF-8 bytes:{len(t.encode())} code points:{len(t)} ill-formed:{faults}")' "$work/faulty" $option)
-  for size in 1 4096; do
-    expect "info $option in blocks of $size" "$expected" "$(measures $size info $option "$work/faulty" | pick 'UTF-8 bytes\|code points\|ill-formed')"
-  done
+# The widest line against a model of display width by code point (wide and fullwidth 2, marks,
+# format characters and controls 0, tabs to stops of 8), on clusters of a base and its marks.
+python3 - "$work/widths" <<'END'
+import random, sys, unicodedata
+r = random.Random(5)
+pool = [*map(chr, range(32, 127)), "é", "ß", "Ω", "\u0301", "\u0308", "\u20dd", "\u200b", "\t", "\t",
+        *map(chr, range(0x4e00, 0x4e20)), *map(chr, range(0xff01, 0xff10)), *map(chr, range(0xff66, 0xff9d)),
+        "\U0001F600", "\U0001F680", "\u3042", "\r"]
+lines = ["".join(r.choice(pool) for _ in range(r.randint(0, 60))) for _ in range(300)]
+def width(line):
+    column = 0
+    for c in line:
+        if c == "\t": column = column // 8 * 8 + 8
+        elif unicodedata.east_asian_width(c) in "WF": column += 2
+        elif unicodedata.category(c) not in ("Mn", "Me", "Cf", "Cc"): column += 1
+    return column
+text = "\n".join(lines) + "\r\n"
+open(sys.argv[1], "w", encoding="utf-8", newline="").write(text)
+open(sys.argv[1] + ".expected", "w").write(f"widest line:{max(map(width, text.split(chr(10))))}")
+END
+for size in 1 4096; do
+  expect "widest line in blocks of $size" "$(< "$work/widths.expected")" "$(measures $size info "$work/widths" | grep -o 'widest line:[0-9]*')"
 done
-# A real text, the Unicode Character Database's names list, as wc and grep read it.
-names=/usr/share/unicode/NamesList.txt
-expect "info of the names list as wc" "$(LC_ALL=C.UTF-8 wc -c -m -l < "$names" | awk '{print "UTF-8 bytes:" $3 " code points:" $2 " lines:" $1}')" \
-  "$(measures 65536 info "$names" | pick 'UTF-8 bytes\|code points\|lines')"
-same "find -n -i in the names list as grep" <(LC_ALL=C.UTF-8 grep -n -i -F 'greek capital' "$names") \
-  <("$qtext" find -n -i 'greek capital' "$names")
-# Each file is read after a missing one; the status says one was missing, or a directory.
-"$qtext" info "$work/clusters" "$work/does-not-exist" "$work/latin" > "$work/out" 2> /dev/null
-expect "info of three files, one missing" "1 2" "$? $(grep -c '^input:' "$work/out")"
-expect "status for a directory" 1 "$("$qtext" info "$work" > /dev/null 2>&1; echo $?)"
+expect "info of two files" 2 "$("$qtext" info "$work/nuls" "$work/clusters" | grep -c '^input:')"
 
-# find: grep -F's output and status for each option, one file or several.
+# find: grep -F's output and status for each option, one file or several; --column (code points
+# from 1) and -o against Python; bundled options, -e and -- as grep reads them.
 find_files=("$work/random.utf-8 $work/latin")
-[[ -n $wine ]] || find_files+=("$work/random.utf-8")
+[[ -n ${QTEXT_TEST_WINDOWS:-} ]] || find_files+=("$work/random.utf-8")  # fewer programs under wine
 for options in "" "-n" "-v -n" "-c" "-l" "-o -n" "-m 3 -n" "-vc -m5" "--color=always -n" "-o --color=always" "-c --color=always" "-l --color=always" "-q" "-x -c" "-H -n" "--no-filename -o" "-L"; do
   for pattern in a '😀' ''; do
-    [[ $options == *v* && -z $pattern ]] && continue  # (grep -v '' skips its files, printing no count.)
+    # (grep -v '' skips its files, printing no count.)
+    [[ $options == *v* && -z $pattern ]] && continue
     for files in "${find_files[@]}"; do
-      same "find $options '$pattern' in $files as grep -F" <(with_status grep -a -F $options -- "$pattern" $files) \
-        <(with_status "$qtext" find $options -- "$pattern" $files)
+      cmp -s <(grep -a -F $options -- "$pattern" $files; echo "status $?") <("$qtext" find $options -- "$pattern" $files; echo "status $?") ||
+        fail "find $options '$pattern' in $files as grep -F"
     done
   done
 done
-# --column counts code points from 1, in any block size: against Python.
 for options in "-n --column a" "-o --column é" "--column -e 😀"; do
   python3 -c 'import re, sys
 only, pattern = "-o" in sys.argv[1], sys.argv[1].split()[-1]
@@ -247,36 +228,45 @@ lines = open(sys.argv[2], encoding="utf-8", newline="").read().split("\n")
 for number, line in enumerate(lines[:-1] if lines[-1] == "" else lines, 1):
     for match in list(re.finditer(re.escape(pattern), line))[:None if only else 1]:
         print(f"{number}:{match.start() + 1}:{match.group() if only else line}", end="\n")' "$options" "$work/random.utf-8" > "$work/expected"
-  same "find $options" "$work/expected" <(run 1 find $options "$work/random.utf-8")
+  same "find $options" "$work/expected" <("$qtext" find $options "$work/random.utf-8")
 done
-# grep's output and status on small files: whole lines, bundled options, -e, -- and long options
-# cut short; matches that do not overlap; a missing file with -s; -w on ASCII words, where
-# Unicode's word boundaries are grep's (no apostrophe, period, colon or comma inside a word).
 printf -- '-ab\nAB\nsTrAßE\n\n' > "$work/dash"
-echo 'aaaaa AAAAA' > "$work/aaaaa"
-python3 -c 'import random; r = random.Random(3)
-words = ["cat", "cats", "concat", "Cat", "cat_s", "a1cat", "at", "a", "CAT", "9", "x9"]
-for _ in range(400): print("".join(r.choice(words) + r.choice([" ", "-", "!", "(", ")", "/", "+", "  "]) for _ in range(r.randint(0, 8))))' > "$work/words"
-for arguments in "-n -x '' dash" "-n -ix ab dash" "-ci -e-ab dash" "-in -- -ab dash" "--ignore -c -F --line-n -e -ab dash" \
-  "-o aa aaaaa" "-o -i aa aaaaa" "-s -c a does-not-exist latin" "-w cat words" "-w -o -n at words" "-w -c -i cat words" \
-  "-w -v a words" "-w -o 9 words"; do
-  eval "set -- $arguments"
-  same "find $arguments as grep" <(cd "$work" && with_status grep "$@") <(cd "$work" && with_status "$qtext" find "$@")
-done
-# -i folds fully, whatever the locale, where grep folds simply.
-expect "whole lines by full folding" "3:sTrAßE" "$("$qtext" find -nix STRASSE "$work/dash")"
+expect "whole lines" "$(grep -n -x '' "$work/dash") $(grep -n -i -x -F ab "$work/dash") 3:sTrAßE" \
+  "$("$qtext" find -n -x '' "$work/dash") $("$qtext" find -n -ix ab "$work/dash") $("$qtext" find -nix STRASSE "$work/dash")"
+expect "bundled options, -e, --, long ones cut short" \
+  "$(grep -c -i -e -ab "$work/dash") $(grep -n -i -- -ab "$work/dash") $(grep --ignore -c -F --line-n -e -ab "$work/dash")" \
+  "$("$qtext" find -ci -e-ab "$work/dash") $("$qtext" find -in -- -ab "$work/dash") $("$qtext" find --ignore -c -F --line-n -e -ab "$work/dash")"
+expect "find, a pair in blocks of 1" $'1:2:a😀b😀 😁x\r\n3:1:😀' "$(printf 'a😀b😀 😁x\r\nno match\n😀' | run 1 find -n --column '😀')"
+expect "ignore-case tells pairs apart" '😁X' "$(printf '😀x 😁X' | "$qtext" find -o -i '😁x')"
+expect "matches do not overlap" $'aa\naa' "$(printf 'aaaaa' | "$qtext" find -o aa)"
 printf 'Καλημέρα ΚΌΣΜΕ\nκόσμε\nKOSME\n' > "$work/greek"
 expect "ignore-case folds as grep -i" "$(LC_ALL=C.UTF-8 grep -n -i 'κόσμε' "$work/greek")" \
   "$(LC_ALL=C "$qtext" find -n --ignore-case 'κόσμε' "$work/greek")"
 expect "full folding, a match's place in the line" $'1:2:STRASSE\n1:10:straße\n2:1:strasse' \
-  "$(printf '😀STRASSE straße\nstrasseß\n' | run 1 find -o -n --column -i 'straße')"
-expect "find -w by Unicode's word boundaries" $'1:3:Grüße\n2:11:grüße' \
-  "$(printf 'Ä Grüße, Grüßen\nÜbergrüße grüße.\n' | "$qtext" find -w -o -n --column -i GRÜSSE)"
-# Linear in the line: a 1,000,000-unit line against a 1,001-unit pattern; each line printed once,
-# however many matches it holds.
+  "$(printf '😀STRASSE straße\nstrasseß\n' | "$qtext" find -o -n --column -i 'straße')"
+expect "no match inside one folding" "1" "$(printf 'ßa\n' | "$qtext" find -i s; printf 'ßa\n' | "$qtext" find -i sa; echo $?)"
+expect "folded matches do not overlap, as grep's" "$(printf 'AAAAA\n' | grep -o -i aa)" \
+  "$(printf 'AAAAA\n' | "$qtext" find -o -i aa)"
+expect "find on a missing file" 2 "$("$qtext" find x "$work/does-not-exist" 2> /dev/null; echo $?)"
+expect "find -s on a missing file" "$(grep -s -c a "$work/does-not-exist" "$work/latin" 2>&1; echo $?)" \
+  "$("$qtext" find -s -c a "$work/does-not-exist" "$work/latin" 2>&1; echo $?)"
+# Linear in the line: a 1,000,000-unit line against a 1,001-unit pattern.
 head -c 1000000 /dev/zero | tr '\0' a > "$work/long"
 expect "long line, long pattern" $'0\n1' "$(timeout 20 "$qtext" find -i -c "$(head -c 1000 /dev/zero | tr '\0' A)b" "$work/long"; echo $?)"
+# Each line printed once, however many matches it holds.
 expect "one line, many matches" 9001 "$(python3 -c 'print("ab " * 3000)' | "$qtext" find ab | wc -c)"
+
+# find -w: grep -w -F on ASCII words, where Unicode's word boundaries are grep's (no apostrophe,
+# period, colon or comma inside a word).
+python3 -c 'import random; r = random.Random(3)
+words = ["cat", "cats", "concat", "Cat", "cat_s", "a1cat", "at", "a", "CAT", "9", "x9"]
+for _ in range(400): print("".join(r.choice(words) + r.choice([" ", "-", "!", "(", ")", "/", "+", "  "]) for _ in range(r.randint(0, 8))))' > "$work/words"
+for options in "-w cat" "-w -o -n at" "-w -c -i cat" "-w -v a" "-w -o 9"; do
+  cmp -s <(grep -F $options "$work/words"; echo "status $?") <("$qtext" find $options "$work/words"; echo "status $?") ||
+    fail "find $options as grep -F"
+done
+expect "find -w by Unicode's word boundaries" $'1:3:Grüße\n2:11:grüße' \
+  "$(printf 'Ä Grüße, Grüßen\nÜbergrüße grüße.\n' | "$qtext" find -w -o -n --column -i GRÜSSE)"
 
 # tokens: the default delimiters against tr; any characters and empty fields against Python, lines
 # as records (LF and CR LF end a field whatever the delimiters).
@@ -284,41 +274,56 @@ tr -s ' \t\r\n' '\n' < "$work/random.utf-8" > "$work/tokens"
 [[ $(tail -c 1 "$work/tokens" | od -An -tx1) == *0a ]] || echo >> "$work/tokens"
 for size in 1 7 4096; do same "tokens in blocks of $size" "$work/tokens" <(run $size tokens "$work/random.utf-8"); done
 printf ',😀a,,b😀\t;c\r\n\na,b\rc\r\n,\nlast,\r' > "$work/fields"
-for keep in "" --keep-empty; do
+for keep in 0 1; do
   python3 -c 'import re, sys
 lines = re.split("\r?\n", open(sys.argv[1], encoding="utf-8", newline="").read())
 fields = [f for line in (lines[:-1] if lines[-1] == "" else lines) for f in re.split("[,;😀\t]", line)]
-sys.stdout.write("".join(f + "\n" for f in fields if f or sys.argv[2]))' "$work/fields" "$keep" > "$work/expected"
+sys.stdout.write("".join(f + "\n" for f in fields if f or sys.argv[2] == "1"))' "$work/fields" $keep > "$work/expected"
   for size in 1 4096; do
-    same "tokens $keep in blocks of $size" "$work/expected" <(run $size tokens -d ',;😀\t' $keep "$work/fields")
+    same "tokens, keep empty $keep, blocks of $size" "$work/expected" \
+      <(run $size tokens -d ',;😀\t' $( ((keep)) && echo --keep-empty) "$work/fields")
   done
 done
 
 # upper and lower: full mappings as Python's, whatever the locale; --ascii as before; several
-# files, standard input among them, as cat.
+# files as cat.
 printf 'straße ǆ ﬃ ΌΣΟΣ İi\nabc\n' > "$work/case"
 python3 -c 'import sys; t = open(sys.argv[1]).read(); print(t.upper() + t.lower(), end="")' "$work/case" > "$work/expected"
-same "upper and lower" "$work/expected" <(run 2 upper "$work/case"; LC_ALL=tr_TR.UTF-8 "$qtext" lower < "$work/case")
+{ run 2 upper "$work/case"; LC_ALL=tr_TR.UTF-8 "$qtext" lower < "$work/case"; } > "$work/out"
+same "upper and lower" "$work/expected" "$work/out"
 printf 'abc1\nxyz\xc3\xa9\nMiXeD' > "$work/ascii"
 expect "upper --ascii" $'ABC1\nxyzé\nMIXED' "$("$qtext" upper --ascii "$work/ascii")"
 expect "lower of two files" "$(cat "$work/case" "$work/ascii" | "$qtext" lower)" "$("$qtext" lower "$work/case" "$work/ascii")"
 expect "convert of three files" "$(cat "$work/case" "$work/ascii" | "$qtext" convert -t utf-16le | od -An -tx1)" \
   "$("$qtext" convert -t utf-16le "$work/case" - "$work/ascii" < /dev/null | od -An -tx1)"
 
-# normalize: each form as Python's, in small blocks and large, on random text dense in combining
-# marks, conjoining jamo and compatibility characters (all older than Python's Unicode tables).
-python3 -c 'import random, sys, unicodedata; r = random.Random(15)
-pool = [*"aeoAEOuU \n\n가각ﬁ①ᄀÅΩ", *map(chr, [*range(0x300, 0x370), *range(0x1100, 0x1113), *range(0x1161, 0x1176),
-                                         *range(0x11a8, 0x11c3), 0xf73, 0x344, 0x1e9b, 0x958])]
-text = "".join(r.choice(pool) for _ in range(20000))
-for form in ["", ".NFC", ".NFD", ".NFKC", ".NFKD"]:
-    open(sys.argv[1] + form, "w", encoding="utf-8").write(unicodedata.normalize(form[1:], text) if form else text)' "$work/normal"
+# normalize: each form of every line of the Character Database's normalization test (its source
+# strings one a line, then joined by spaces on one long line, so that blocks cut sequences), and
+# then uconv's transliterators byte for byte on the random text, whatever the block size.
+# (uconv's transliterators leave a few marks of unusual combining classes, as U+302E and U+1DFA,
+# out of canonical order, against the test file: the file is the reference on its own strings.)
+python3 - "$work/normal" <<'END'
+import bz2, random, sys
+rows = [line.split(";")[:5] for line in bz2.open("/usr/share/unicode/NormalizationTest.txt.bz2", "rt", encoding="utf-8")
+        if line[0] not in "#@"]
+text = lambda column, order: "".join(chr(int(c, 16)) for c in order[column].split())
+shuffled = random.Random(15).sample(rows, len(rows))
+for column, name in enumerate(["source", "NFC", "NFD", "NFKC", "NFKD"]):
+    lines = [text(column, row) for row in rows] + [" ".join(text(column, row) for row in shuffled)]
+    open(f"{sys.argv[1]}.{name}", "w", encoding="utf-8", newline="").write("\n".join(lines) + "\n")
+END
+normalize_sizes=(3 65536)
+[[ -z ${QTEXT_TEST_WINDOWS:-} ]] || normalize_sizes=(3)  # fewer programs under wine
 for form in NFC NFD NFKC NFKD; do
-  for size in 3 $([[ -n $wine ]] || echo 65536); do
-    same "normalize -f $form in blocks of $size" "$work/normal.$form" <(run $size normalize -f "$form" "$work/normal")
+  cat "$work/normal.$form" > "$work/expected"
+  uconv -f utf-8 -t utf-8 -x "::$form;" "$work/random.utf-8" >> "$work/expected"
+  for size in "${normalize_sizes[@]}"; do
+    same "normalize -f $form in blocks of $size" "$work/expected" \
+      <(run $size normalize -f "$form" "$work/normal.source" "$work/random.utf-8")
   done
 done
-same "normalize reads standard input, NFC by default" "$work/normal.NFC" <("$qtext" normalize < "$work/normal")
+expect "normalize reads standard input, NFC by default" "$(printf 'e\xcc\x81\n' | uconv -f utf-8 -t utf-8 -x '::NFC;')" \
+  "$(printf 'e\xcc\x81\n' | "$qtext" normalize)"
 
 # sort: ICU's collator called directly, in the root order and two tailorings, with --unique;
 # words whose order differs by language, case and accent variants, the same word in NFC and NFD
@@ -326,22 +331,78 @@ same "normalize reads standard input, NFC by default" "$work/normal.NFC" <("$qte
 { printf '%s\n' Ärger Arger arger Åsa Zebra zebra Émile émile zoé côte coté cote côté Öl Ol \
     "$(printf 'e\xcc\x81mile')" cote 'a b' ab a-b '' Ärger; head -n 40 "$work/random.utf-8"; } > "$work/to-sort"
 sort_cases=("" "--locale de" "--locale sv --unique" "--unique")
-[[ -z $wine ]] || sort_cases=("--locale sv --unique")
+[[ -z ${QTEXT_TEST_WINDOWS:-} ]] || sort_cases=("--locale sv --unique")  # fewer programs under wine
 for options in "${sort_cases[@]}"; do
   locale=$(sed -n 's/.*--locale \([^ ]*\).*/\1/p' <<< "$options")
   "$collation_reference" "$locale" "$work/to-sort" "$work/expected" $([[ $options == *--unique* ]] && echo --unique)
   same "sort $options as ICU's collator" "$work/expected" <("$qtext" sort $options "$work/to-sort")
 done
 
+# What comes before a fault is written whatever the block size, as for the input cut just before
+# it; the message names the fault's line and column in code points, as Python counts them.
+{ cat "$work/random.utf-8"; printf '\xffmore\n'; } > "$work/late-fault"
+position=$(python3 -c 'import sys; t = open(sys.argv[1], encoding="utf-8", newline="").read()
+print(f"line {t.count(chr(10)) + 1}, column {len(t) - t.rfind(chr(10))} (byte offset {len(t.encode())})")' "$work/random.utf-8")
+for command in "upper" "find -n a" "tokens" "convert -t utf-16le" "normalize -f NFD"; do
+  "$qtext" $command "$work/random.utf-8" > "$work/expected"
+  for size in 1 5 4096; do
+    run $size $command "$work/late-fault" > "$work/out" 2> "$work/err"
+    same "$command before a fault, blocks of $size" "$work/expected" "$work/out"
+  done
+  grep -q "late-fault: ill-formed UTF-8 at $position: invalid start byte$" "$work/err" || fail "$command: $(cat "$work/err")"
+done
+# A character the output encoding lacks: iconv's output before it, and its line and column.
+iconv -f UTF-8 -t LATIN1 "$work/random.utf-8" > "$work/expected" 2> /dev/null
+position=$(python3 -c 'import sys; t = open(sys.argv[1], encoding="utf-8", newline="").read()
+at = next(i for i, c in enumerate(t) if ord(c) > 255); before = t[:at]
+print(f"U+{ord(t[at]):04X} at line {before.count(chr(10)) + 1}, column {len(before) - before.rfind(chr(10))}")' "$work/random.utf-8")
+for size in 1 4096; do
+  run $size convert -t latin1 "$work/random.utf-8" > "$work/out" 2> "$work/err"
+  same "convert to latin1 up to a character it lacks, blocks of $size" "$work/expected" "$work/out"
+  grep -q "cannot write $position in latin1" "$work/err" || fail "a character latin1 lacks: $(cat "$work/err")"
+done
+printf 'x\xf0\x9f\x98\x80y' > "$work/emoji"
+expect "a character latin1 lacks, skipped" "xy" "$("$qtext" convert -t latin1 -c "$work/emoji")"
+
+# Byte-order marks: --bom writes one for each fixed byte order; UTF-16 and UTF-32 write one unless
+# --no-bom, as iconv does, in the machine's order (little-endian here and on Windows).
+for i in "${!encodings[@]}"; do
+  e=${encodings[i]}
+  same "--bom for $e" <(printf "${marks[i]}"; cat "$work/random.$e") <(run 5 convert --bom -t "$e" "$work/random.utf-8")
+done
+same "UTF-16 as iconv writes it" <(iconv -f UTF-8 -t UTF-16 "$work/random.utf-8") <("$qtext" convert -t utf-16 "$work/random.utf-8")
+same "UTF-32 --no-bom" "$work/random.utf-32le" <("$qtext" convert --no-bom -t utf-32 "$work/random.utf-8")
+
+# info -c and --replace count the ill-formed sequences as Python does, and measure what is left.
+printf 'ok\xff\n\xed\xa0\x80\xc3\xa9\xf0\x9f\x98\xe2\x82' > "$work/faulty"
+for option in -c --replace; do
+  expected=$(python3 -c 'import codecs, sys
+faults = []
+def count(error): faults.append(error); return ("\ufffd" if sys.argv[2] == "--replace" else "", error.end)
+codecs.register_error("count", count)
+t = open(sys.argv[1], "rb").read().decode("utf-8", "count")
+print(f"UTF-8 bytes:{len(t.encode())} code points:{len(t)} ill-formed:{len(faults)}")' "$work/faulty" $option)
+  for size in 1 4096; do
+    expect "info $option in blocks of $size" "$expected" "$(measures $size info $option "$work/faulty" | grep -o 'UTF-8 bytes:[0-9]*\|code points:[0-9]*\|ill-formed:[0-9]*' | paste -sd ' ')"
+  done
+done
+
 # An unwritable output: status 1 (find: 2) and one message, for help and lists too.
-if [[ -z $wine ]]; then
+if [[ -z ${QTEXT_TEST_WINDOWS:-} ]]; then
   for arguments in "--help" "--version" "convert --list" "find --help" "upper $work/case" "find a $work/random.utf-8" "convert -t utf-16 $work/case $work/case" "tokens $work/case"; do
-    status=$([[ $arguments == find* ]] && echo 2 || echo 1)
     "$qtext" $arguments > /dev/full 2> "$work/err"
-    expect "status of 'qtext $arguments' into a full device" $status $?
+    status=$?
+    expect "status of 'qtext $arguments' into a full device" "$([[ $arguments == find* ]] && echo 2 || echo 1)" $status
     expect "messages of 'qtext $arguments' into a full device" 1 "$(wc -l < "$work/err")"
   done
 fi
+
+# A real text, the Unicode Character Database's names list: info against wc, find against grep.
+names=/usr/share/unicode/NamesList.txt
+expect "info of the names list as wc" "$(LC_ALL=C.UTF-8 wc -c -m -l < "$names" | awk '{print "UTF-8 bytes:" $3 " code points:" $2 " lines:" $1}')" \
+  "$(measures 65536 info "$names" | grep -o 'UTF-8 bytes:[0-9]*\|code points:[0-9]*\|lines:[0-9]*' | paste -sd ' ')"
+same "find -n -i in the names list as grep" <(LC_ALL=C.UTF-8 grep -n -i -F 'greek capital' "$names") \
+  <("$qtext" find -n -i 'greek capital' "$names")
 
 # Bad usage: status 2, a message on standard error only; help: status 0 and the usage.
 usage_errors=("" "frobnicate" "info --bogus" "convert --from utf-8" "convert -t no-such-encoding"
@@ -351,7 +412,7 @@ usage_errors=("" "frobnicate" "info --bogus" "convert --from utf-8" "convert -t 
   "convert -t latin1 --bom" "convert -t utf-8 --bom --no-bom" "info -c --replace" "find -im" "find --co a"
   "normalize -f NFX" "sort --locale")
 # Windows hands a program its arguments as UTF-16, which cannot carry the ill-formed byte.
-[[ -z $wine ]] || unset 'usage_errors[10]'
+[[ -z ${QTEXT_TEST_WINDOWS:-} ]] || unset 'usage_errors[10]'
 for arguments in "${usage_errors[@]}"; do
   eval "set -- $arguments"
   "$qtext" "$@" < /dev/null > "$work/out" 2> "$work/err"
@@ -361,9 +422,21 @@ done
 expect "block size 0" 2 "$(run 0 info "$work/case" > /dev/null 2>&1; echo $?)"
 for a in "--help" "info --help" "convert -h" "find --help"; do "$qtext" $a | grep '^Usage: qtext' > /dev/null || fail "'qtext $a' prints no usage"; done
 
-# A file name beyond ASCII (Windows opens it by its UTF-16 name): read, and named in the output.
+# Ill-formed or unreadable input: status 1 (find: 2) and the byte offset; the other files are read.
+for command in info tokens upper "find x"; do
+  printf 'ok\n\xc3' | "$qtext" $command > /dev/null 2> "$work/err"
+  status=$?
+  expect "status of $command on ill-formed input" "$([[ $command == find* ]] && echo 2 || echo 1)" $status
+  grep -q 'byte offset 3' "$work/err" || fail "$command on ill-formed input: $(cat "$work/err")"
+done
+"$qtext" info "$work/does-not-exist" "$work/case" > "$work/out" 2> /dev/null
+expect "a missing file among others" "1 1" "$? $(grep -c '^input:' "$work/out")"
+expect "status for a directory" 1 "$("$qtext" info "$work" > /dev/null 2>&1; echo $?)"
+
+# File names beyond ASCII (Windows opens them by their UTF-16 names): read, and named in output.
 named="$work/naïve-日本.txt"
 cp "$work/greek" "$named"
+same "a non-ASCII file name" "$work/greek" <("$qtext" convert -t utf-8 "$named")
 expect "a non-ASCII file name in find" "$named:κόσμε" "$("$qtext" find 'κόσμε' "$work/latin" "$named")"
 
 ((failures == 0)) || { echo "$failures check(s) failed" >&2; exit 1; }
