@@ -4,6 +4,7 @@
 
 #include "errors.h"
 #include "input.h"
+#include "search.h"
 
 #include <QuendalText/Collator.h>
 #include <QuendalText/UTFEncodingType.h>
@@ -18,6 +19,7 @@
 #include <cstring>
 #include <functional>
 #include <iterator>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string_view>
@@ -484,11 +486,20 @@ int RunFind(const Settings& settings, const std::vector<std::string>& paths,
     Matcher matcher(options.Pattern, options.IgnoreCase);
     // Every match is sought only where it is shown.
     const bool everyMatch = (options.OnlyMatching || options.Color) && !options.Invert;
-    // A plain pattern is sought in the input's UTF-8 bytes (MatchedLineReader); folding, word
-    // and whole-line matching and the selection of lines without a match (-v) go line by line.
-    const bool searchBytes = !emptyPattern && !options.IgnoreCase && !options.WholeWords &&
-                             !options.WholeLines && !options.Invert;
-    const std::string patternUTF8 = searchBytes ? options.Pattern.ToUTF8String() : std::string();
+    // A pattern is sought in the input's UTF-8 bytes (MatchedLineReader), as it is or by full
+    // case folding; word and whole-line matching, the selection of lines without a match (-v)
+    // and a folded pattern without a rare enough character go line by line.
+    const bool searchBytes =
+        !emptyPattern && !options.WholeWords && !options.WholeLines && !options.Invert;
+    std::unique_ptr<PatternSearch> plain;
+    std::unique_ptr<FoldedSearch> folded;
+    if (searchBytes && !options.IgnoreCase) {
+        plain = std::make_unique<PatternSearch>(options.Pattern.ToUTF8String());
+    } else if (searchBytes) {
+        folded = FoldedSearch::For(options.Pattern);
+    }
+    const ByteSearch* const search =
+        plain ? static_cast<const ByteSearch*>(plain.get()) : folded.get();
     bool anySelected = false;
     Matches matches;
     WordBoundaries boundaries;
@@ -517,20 +528,40 @@ int RunFind(const Settings& settings, const std::vector<std::string>& paths,
                 }
                 return options.MaxCount < 0 || selected < options.MaxCount;
             };
-            if (searchBytes) {
-                ByteSource source(path, settings.BlockBytes);
+            // The matches of a decoded line, as the line-by-line search finds them.
+            const auto collect = [&](const Text& line) {
+                matches.clear();
+                if (emptyPattern) return;
+                boundaries.Reset(line);
+                matcher.ForEachMatch(
+                    line, [&](std::size_t start, std::size_t end) -> std::optional<bool> {
+                        if (options.WholeWords && !boundaries.Whole(start, end))
+                            return std::nullopt;
+                        matches.emplace_back(start, end);
+                        return everyMatch && !options.WholeLines;
+                    });
+            };
+            if (search != nullptr) {
+                ByteSource source(path, settings.SearchBlockBytes);
                 TextReader reader(source, std::string(), OnFault::Stop);
-                MatchedLineReader lines(reader, patternUTF8, options.LineNumbers);
+                MatchedLineReader lines(reader, *search, options.LineNumbers);
                 std::string_view line;
                 std::size_t first = 0;
                 while (lines.Next(&line, &lineNumber, &first)) {
                     const bool goOn = select([&] {
-                        matches.assign(1, {first, first + patternUTF8.size()});
+                        if (folded) {
+                            const Text decoded = Text::FromUTF8(line);
+                            collect(decoded);
+                            printer.PrintLine(decoded, lineNumber, matches);
+                            return;
+                        }
+                        const std::size_t size = plain->size();
+                        matches.assign(1, {first, first + size});
                         for (std::size_t at = matches.back().second; everyMatch;) {
-                            at = lines.Find(line, at);
+                            at = plain->Find(line, at);
                             if (at == std::string_view::npos) break;
-                            matches.emplace_back(at, at + patternUTF8.size());
-                            at += patternUTF8.size();
+                            matches.emplace_back(at, at + size);
+                            at += size;
                         }
                         printer.PrintUTF8Line(line, lineNumber, matches);
                     });
@@ -539,18 +570,7 @@ int RunFind(const Settings& settings, const std::vector<std::string>& paths,
             } else {
                 ForEachLine(settings, path, [&](const Text& line, bool) {
                     ++lineNumber;
-                    matches.clear();
-                    if (!emptyPattern) {
-                        boundaries.Reset(line);
-                        matcher.ForEachMatch(
-                            line, [&](std::size_t start, std::size_t end) -> std::optional<bool> {
-                                if (options.WholeWords && !boundaries.Whole(start, end)) {
-                                    return std::nullopt;
-                                }
-                                matches.emplace_back(start, end);
-                                return everyMatch && !options.WholeLines;
-                            });
-                    }
+                    collect(line);
                     // A whole line matches from its start (every match there has the same length).
                     if (options.WholeLines && !matches.empty() &&
                         (matches[0].first != 0 || matches[0].second != line.View().size())) {

@@ -19,7 +19,8 @@
 namespace qtext {
 
 struct Settings {
-    std::size_t BlockBytes;  // bytes read at a time
+    std::size_t BlockBytes;        // bytes read at a time
+    std::size_t SearchBlockBytes;  // bytes read at a time by a search of the bytes themselves
 };
 
 // Writes `bytes` to standard output; throws OutputError when they cannot be written.

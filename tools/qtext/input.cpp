@@ -12,10 +12,6 @@
 #include <iterator>
 #include <utility>
 
-#if defined(__SSE2__)
-#  include <emmintrin.h>
-#endif
-
 namespace qtext {
 namespace {
 
@@ -50,43 +46,6 @@ std::size_t UnitsOfUTF8(std::string_view bytes) {
         units += static_cast<std::size_t>((value & 0xC0) != 0x80) + (value >= 0xF0 ? 1 : 0);
     }
     return units;
-}
-
-// The first occurrence of `pattern` (not empty) in `bytes`, or null. With SSE2, 16 starts at a
-// time are kept where the pattern's first and last bytes both match, and only those are
-// compared whole: a few instructions per 16 bytes where the C library's memmem hashes pairs of
-// bytes one at a time.
-const char* FindPattern(std::string_view bytes, std::string_view pattern) {
-    if (pattern.size() > bytes.size()) return nullptr;
-    const char* const data = bytes.data();
-    std::size_t at = 0;
-#if defined(__SSE2__)
-    if (pattern.size() >= 2) {
-        const std::size_t starts = bytes.size() - pattern.size() + 1;
-        constexpr std::size_t kLanes = 16;
-        const __m128i first = _mm_set1_epi8(pattern.front());
-        const __m128i last = _mm_set1_epi8(pattern.back());
-        const std::size_t lastOffset = pattern.size() - 1;
-        for (; at + kLanes <= starts; at += kLanes) {
-            const __m128i heads = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at));
-            const __m128i tails =
-                _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at + lastOffset));
-            auto candidates = static_cast<unsigned>(_mm_movemask_epi8(
-                _mm_and_si128(_mm_cmpeq_epi8(heads, first), _mm_cmpeq_epi8(tails, last))));
-            while (candidates != 0) {
-                std::size_t lane = 0;
-                while ((candidates >> lane & 1U) == 0) ++lane;
-                const char* const start = data + at + lane;
-                if (std::memcmp(start + 1, pattern.data() + 1, pattern.size() - 2) == 0)
-                    return start;
-                candidates &= candidates - 1;
-            }
-        }
-    }
-#endif
-    const char* const match =
-        FindBytes(data + at, bytes.size() - at, pattern.data(), pattern.size());
-    return match;
 }
 
 }  // namespace
@@ -180,58 +139,57 @@ bool LineReader::Next(Text* line, bool* terminated) {
     }
 }
 
-MatchedLineReader::MatchedLineReader(TextReader& reader, std::string pattern, bool numberLines)
-    : Reader(reader), Pattern(std::move(pattern)), NumberLines(numberLines) {}
-
-std::size_t MatchedLineReader::Find(std::string_view line, std::size_t from) const {
-    if (from > line.size()) return std::string_view::npos;
-    const char* const match = FindPattern(line.substr(from), Pattern);
-    return match == nullptr ? std::string_view::npos
-                            : static_cast<std::size_t>(match - line.data());
-}
+MatchedLineReader::MatchedLineReader(TextReader& reader, const ByteSearch& search, bool numberLines)
+    : Reader(reader), Search(search), NumberLines(numberLines) {}
 
 bool MatchedLineReader::Next(std::string_view* line, std::int64_t* lineNumber,
-                             std::size_t* firstMatch) {
+                             std::size_t* firstCandidate) {
     constexpr std::size_t npos = std::string_view::npos;
     while (true) {
         const std::string_view all(Buffer);
-        if (Match == npos) {
-            Match = Find(all, ScanFrom);
-            if (Match != npos) {
-                // The match's line starts after the last line feed before it, which lies after
-                // the bytes already known to hold none.
+        if (Found.At == npos) {
+            Found = Search.Next(all, ScanFrom);
+            if (Found.At != npos) {
+                // The candidate's line starts after the last line feed before it, which lies
+                // after the bytes already known to hold none.
                 const std::size_t from = std::max(LineStart, CheckedEnd);
                 const std::size_t before =
-                    Match > from ? all.substr(from, Match - from).rfind('\n') : npos;
+                    Found.At > from ? all.substr(from, Found.At - from).rfind('\n') : npos;
                 const std::size_t start = before == npos ? LineStart : from + before + 1;
                 if (NumberLines)
                     LinesBefore += static_cast<std::int64_t>(
                         CountByte(all.substr(LineStart, start - LineStart), '\n'));
                 LineStart = start;
-                // The pattern holds no line feed: its line ends after it.
-                LineFeedFrom = Match + Pattern.size();
+                // A candidate begins with a character other than a line feed.
+                LineFeedFrom = Found.At + 1;
             }
         }
-        if (Match != npos) {
+        if (Found.At != npos) {
             const std::size_t lineFeed = all.find('\n', LineFeedFrom);
             if (lineFeed != npos || InputEnded) {
                 const std::size_t lineEnd = lineFeed == npos ? all.size() : lineFeed;
-                *lineNumber = LinesBefore + 1;
+                const std::string_view found = all.substr(LineStart, lineEnd - LineStart);
+                const bool holds =
+                    Found.Is == ByteSearch::Verdict::Match || Search.LineHolds(found);
                 if (lineFeed != npos) ++LinesBefore;
-                *line = all.substr(LineStart, lineEnd - LineStart);
-                *firstMatch = Match - LineStart;
+                *lineNumber = LinesBefore + (lineFeed != npos ? 0 : 1);
+                *firstCandidate = Found.At - LineStart;
                 LineStart = ScanFrom = lineFeed == npos ? all.size() : lineFeed + 1;
-                Match = npos;
-                return true;
+                Found.At = npos;
+                if (holds) {
+                    *line = found;
+                    return true;
+                }
+                continue;
             }
             LineFeedFrom = all.size();
         } else if (InputEnded) {
             Reader.decoder().RaiseFault();
             return false;
         } else {
-            // A match may begin in the last bytes and end in the next block.
-            ScanFrom = std::max(ScanFrom, all.size() - std::min(all.size(), Pattern.size() - 1));
-            // Only the unfinished line is kept; the lines before it hold no match.
+            // A candidate may begin in the last bytes and end in the next block.
+            ScanFrom = std::max(ScanFrom, all.size() - std::min(all.size(), Search.Reach() - 1));
+            // Only the unfinished line is kept; the lines before it hold no candidate.
             const std::size_t from = std::max(LineStart, CheckedEnd);
             const std::size_t lastLineFeed = all.substr(from).rfind('\n');
             if (lastLineFeed != npos) {
@@ -250,8 +208,8 @@ bool MatchedLineReader::Next(std::string_view* line, std::int64_t* lineNumber,
             Buffer.erase(0, LineStart);
             ScanFrom -= LineStart;
             CheckedEnd -= LineStart;
-            if (Match != npos) {
-                Match -= LineStart;
+            if (Found.At != npos) {
+                Found.At -= LineStart;
                 LineFeedFrom -= LineStart;
             }
             LineStart = 0;

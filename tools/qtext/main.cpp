@@ -78,7 +78,7 @@ struct Command {
 };
 
 Settings ReadSettings() {
-    Settings settings{kDefaultBlockBytes};
+    Settings settings{kDefaultBlockBytes, kSearchBlockBytes};
     const char* blockBytes = std::getenv(kBlockBytesVariable);
     if (blockBytes != nullptr && *blockBytes != '\0') {
         char* end = nullptr;
@@ -88,7 +88,7 @@ Settings ReadSettings() {
                              " must be a number of bytes from 1 to " +
                              std::to_string(kLargestBlockBytes));
         }
-        settings.BlockBytes = static_cast<std::size_t>(value);
+        settings.BlockBytes = settings.SearchBlockBytes = static_cast<std::size_t>(value);
     }
     return settings;
 }
