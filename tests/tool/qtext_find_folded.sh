@@ -3,7 +3,8 @@
 # where a character folds to one of its characters, against a model: Python's full case folding,
 # one character at a time, with matches that begin and end with whole foldings. Generated lines
 # of letters whose foldings are longer, or shorter, than themselves (ß, ﬁ, İ, ΐ, the Kelvin sign,
-# final sigma, Deseret), short and longer than a block, in several block sizes; and a fault.
+# final sigma, Deseret), short and longer than a block, in several block sizes; a fault; and
+# matches across the pieces a long line is searched in.
 # Usage: qtext_find_folded.sh PATH_TO_QTEXT
 set -uo pipefail
 qtext=$1
@@ -105,6 +106,19 @@ for i in "${!patterns[@]}"; do
     grep -q "bad.txt: ill-formed UTF-8 at line" error || fail "find -i at a fault: $(cat error)"
   done
 done
+
+# A long line is searched in pieces of a mebibyte: a match across the end of one is found.
+python3 - "$work/long.txt" <<'END'
+import sys
+lines = ["x" * (1048576 + k) + "STRAẞE" + "x" * 9 for k in (-7, -5, -3, -2, -1, 0, 1)]
+lines.append("x" * (1048576 - 3) + "STRAẞ" + "y")  # no match
+open(sys.argv[1], "w", encoding="utf-8").write("\n".join(lines) + "\n")
+END
+got=$("$qtext" find -i -n -o strasse long.txt)
+[[ "$got" == $'1:STRAẞE\n2:STRAẞE\n3:STRAẞE\n4:STRAẞE\n5:STRAẞE\n6:STRAẞE\n7:STRAẞE' ]] ||
+  fail "find -i -o in lines longer than a piece: $got"
+got=$("$qtext" find -i -c strasse long.txt)
+[[ "$got" == 7 ]] || fail "find -i -c in lines longer than a piece: $got"
 
 if ((failures > 0)); then
   echo "$failures failure(s)" >&2

@@ -39,6 +39,11 @@ int ByteCommonness(char byte) {
     return byte == ' ' ? 100 : 2;
 }
 
+// Bytes of a line decoded at once to be searched by Text::FindFolded.
+constexpr std::size_t kLinePieceBytes = std::size_t(1) << 20;
+// Bytes of the longest character in UTF-8.
+constexpr std::size_t kLongestUTF8Character = 4;
+
 // The key is chosen among characters with at most this many sources, which are sought together.
 constexpr std::size_t kMostKeySources = 6;
 
@@ -317,7 +322,19 @@ ByteSearch::Candidate FoldedSearch::Next(std::string_view bytes, std::size_t fro
 }
 
 bool FoldedSearch::LineHolds(std::string_view line) const {
-    return static_cast<bool>(Text::FromUTF8(line).FindFolded(Folded));
+    // Piece by piece, cut between characters: a match is of whole characters, at most one for
+    // each character of the folded pattern, so pieces that overlap by that many of the longest
+    // hold every match, and a long line is never held as UTF-16 whole.
+    const std::size_t overlap = kLongestUTF8Character * CodePoints.size();
+    const std::size_t piece = std::max(kLinePieceBytes, 2 * overlap);
+    for (std::size_t start = 0;;) {
+        std::size_t end = std::min(line.size(), start + piece);
+        while (end < line.size() && IsContinuation(line[end])) ++end;
+        if (Text::FromUTF8(line.substr(start, end - start)).FindFolded(Folded)) return true;
+        if (end == line.size()) return false;
+        start = end - overlap;
+        while (IsContinuation(line[start])) --start;
+    }
 }
 
 }  // namespace qtext
