@@ -199,7 +199,8 @@ std::unique_ptr<FoldedSearch> FoldedSearch::For(const Text& pattern) {
     }
     std::vector<char32_t> folding;
     auto next = all.begin();
-    for (const char32_t c : listed.Folded().CodePoints()) {
+    const Text folded = listed.Folded();  // held: the range only views it
+    for (const char32_t c : folded.CodePoints()) {
         if (c != '\n') {
             folding.push_back(c);
             continue;
