@@ -569,7 +569,11 @@ std::vector<Text> Text::Split(const Char& delimiter) const {
     std::vector<Text> fields;
     std::size_t fieldStart = 0;
     if (sought.size() == 1 && !detail::IsSurrogate(sought[0])) {
-        // A unit of its own: the search kernel finds each occurrence.
+        // A unit of its own: the search kernel finds each occurrence. The fields are counted
+        // first, so that the vector is made once rather than grown (and each text moved) about
+        // twenty times for a million fields.
+        fields.reserve(1 +
+                       static_cast<std::size_t>(std::count(units.begin(), units.end(), sought[0])));
         const detail::Kernels& kernels = detail::ActiveKernels();
         for (;;) {
             const std::size_t at =
