@@ -225,6 +225,104 @@ struct AVX512 : LevelCommon<AVX512, SimdLevel::AVX512, 32> {
         return encoded;
     }
 
+    // A block of 32 units with no surrogate, some above 0x7FF: one to three bytes a unit, each
+    // unit's in a 32-bit lane, the lanes' first bytes kept by `positions` (0 to 3 in each lane)
+    // below each unit's length.
+    static BlockDone BmpUTF16Block(V v, V positions, char* out, std::size_t room) {
+        const Mask two = Above(v, kLastAsciiCodePoint) & ~Above(v, kLastTwoByteCodePoint);
+        const Mask three = Above(v, kLastTwoByteCodePoint);
+        constexpr std::uint32_t kEachByte = 0x01010101u;
+        V packed[2];
+        std::size_t counts[2];
+        for (int half = 0; half < 2; ++half) {
+            const auto twos = static_cast<__mmask16>(two >> (16 * half));
+            const auto threes = static_cast<__mmask16>(three >> (16 * half));
+            const V units = WidenUnits(v, half);
+            const V last = Continuation<0>(units);
+            V encoded = _mm512_mask_or_epi32(
+                units, twos,
+                _mm512_or_si512(Words(kTwoByteLeadTag),
+                                _mm512_srli_epi32(units, kContinuationPayloadBits)),
+                At<1>(last));
+            encoded = _mm512_mask_or_epi32(
+                encoded, threes,
+                _mm512_or_si512(Words(kThreeByteLeadTag),
+                                _mm512_srli_epi32(units, 2 * kContinuationPayloadBits)),
+                _mm512_or_si512(At<1>(Continuation<kContinuationPayloadBits>(units)), At<2>(last)));
+            const V lengths = _mm512_mask_mov_epi32(
+                _mm512_mask_mov_epi32(Words(kEachByte), twos, Words(2 * kEachByte)), threes,
+                Words(3 * kEachByte));
+            const __mmask64 keep = _mm512_cmplt_epu8_mask(positions, lengths);
+            packed[half] = _mm512_maskz_compress_epi8(keep, encoded);
+            counts[half] = BitCount(static_cast<std::uint64_t>(keep));
+        }
+        const std::size_t written = counts[0] + counts[1];
+        if (written > room) return {0, 0, 0};
+        _mm512_mask_storeu_epi8(out, (std::uint64_t{1} << counts[0]) - 1, packed[0]);
+        _mm512_mask_storeu_epi8(out + counts[0], (std::uint64_t{1} << counts[1]) - 1, packed[1]);
+        return {kBlockUnits, written, kBlockUnits};
+    }
+
+    // Each unit's lane holding the unit before it (the first lane, the last unit).
+    static V UnitsBefore(V v) {
+        alignas(64) static constexpr auto kDown = [] {
+            std::array<std::uint16_t, 32> indexes{};
+            for (unsigned i = 0; i < 32; ++i) indexes[i] = static_cast<std::uint16_t>((i - 1) & 31);
+            return indexes;
+        }();
+        return _mm512_permutexvar_epi16(_mm512_load_si512(kDown.data()), v);
+    }
+
+    // A block of 32 units with pairs (checked, the `taken` units without a pair cut at the end)
+    // and no unit above 0x7FF but them: one or two bytes a unit, in its own 16-bit lane. A high
+    // surrogate gives the first two bytes of its pair's four, the low one the last two, with two
+    // bits of the high one.
+    static BlockDone PairsUTF16Block(V v, Mask highs, Mask lows, Mask taken, char* out,
+                                     std::size_t room) {
+        const Mask ascii = ~Above(v, kLastAsciiCodePoint);
+        const V second =
+            _mm512_slli_epi16(_mm512_or_si512(Splat(kContinuationTag),
+                                              _mm512_and_si512(v, Splat(kContinuationPayload))),
+                              8);
+        V encoded = _mm512_or_si512(
+            _mm512_or_si512(Splat(kTwoByteLeadTag), _mm512_srli_epi16(v, kContinuationPayloadBits)),
+            second);
+        // The pair's code point over 2^16 is (payload of the high) + 2^6 times 2^10 plus the
+        // low's payload: its bits above the low twelve come from the high unit alone.
+        const V top = _mm512_add_epi16(_mm512_and_si512(v, Splat(kPairHalfPayload)),
+                                       Splat(kFirstSupplementary >> kPairHalfBits));
+        const V fromHigh = _mm512_or_si512(
+            _mm512_or_si512(Splat(kFourByteLeadTag),
+                            _mm512_srli_epi16(top, 3 * kContinuationPayloadBits - kPairHalfBits)),
+            _mm512_slli_epi16(_mm512_or_si512(Splat(kContinuationTag),
+                                              _mm512_and_si512(_mm512_srli_epi16(top, 2),
+                                                               Splat(kContinuationPayload))),
+                              8));
+        constexpr unsigned kLowBitsOfHigh = 2;  // the high unit's bits in the third byte
+        const V fromLow = _mm512_or_si512(
+            _mm512_or_si512(Splat(kContinuationTag),
+                            _mm512_slli_epi16(
+                                _mm512_and_si512(UnitsBefore(v), Splat((1u << kLowBitsOfHigh) - 1)),
+                                kContinuationPayloadBits - kLowBitsOfHigh)),
+            _mm512_or_si512(
+                _mm512_and_si512(_mm512_srli_epi16(v, kContinuationPayloadBits),
+                                 Splat((1u << (kPairHalfBits - kContinuationPayloadBits)) - 1)),
+                second));
+        encoded = _mm512_mask_mov_epi16(encoded, ascii, v);
+        encoded = _mm512_mask_mov_epi16(encoded, highs, fromHigh);
+        encoded = _mm512_mask_mov_epi16(encoded, lows, fromLow);
+        constexpr std::uint32_t kFirstByte = 0x00FF;
+        const V kept = _mm512_maskz_mov_epi16(
+            taken, _mm512_mask_mov_epi16(Splat(kFirstByte), ~ascii, Splat(0xFFFF)));
+        const std::uint64_t keep = _mm512_movepi8_mask(kept);
+        const std::size_t written = BitCount(keep);
+        if (written > room) return {0, 0, 0};
+        _mm512_mask_storeu_epi8(
+            out, written == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << written) - 1,
+            _mm512_maskz_compress_epi8(keep, encoded));
+        return {BitCount(taken), written, BitCount(taken & ~lows)};
+    }
+
     static V WidenUnits(V units, int half) {
         return _mm512_cvtepu16_epi32(half == 0 ? _mm512_castsi512_si256(units)
                                                : _mm512_extracti64x4_epi64(units, 1));
@@ -258,6 +356,14 @@ struct AVX512 : LevelCommon<AVX512, SimdLevel::AVX512, 32> {
                 _mm512_maskz_compress_epi8(keep, encoded));
             return {kBlockUnits, written, kBlockUnits};
         }
+        alignas(64) static constexpr auto kPositions = [] {
+            std::array<std::uint8_t, 64> positions{};
+            for (unsigned i = 0; i < 64; ++i) positions[i] = static_cast<std::uint8_t>(i % 4);
+            return positions;
+        }();
+        const V positions = _mm512_load_si512(kPositions.data());
+        const Mask surrogates = Surrogates(v);
+        if (surrogates == 0) return BmpUTF16Block(v, positions, out, room);
         const Mask highs = Highs(v), lows = Lows(v);
         const Mask nextLow = IsLowSurrogate(units[kBlockUnits]) ? 1u : 0u;
         if ((lows & ~(highs << 1)) != 0 || (highs & ~((lows >> 1) | (nextLow << 31))) != 0) {
@@ -265,20 +371,11 @@ struct AVX512 : LevelCommon<AVX512, SimdLevel::AVX512, 32> {
         }
         // A pair across the block's end is left to the next block.
         const Mask taken = (highs >> 31) != 0 ? 0x7FFFFFFFu : 0xFFFFFFFFu;
+        if ((Above(v, kLastTwoByteCodePoint) & ~surrogates) == 0)
+            return PairsUTF16Block(v, highs, lows, taken, out, room);
         const Mask two = Above(v, kLastAsciiCodePoint) & ~Above(v, kLastTwoByteCodePoint);
         const Mask three = Above(v, kLastTwoByteCodePoint) & ~highs & ~lows;
-        alignas(64) static constexpr auto kDown = [] {
-            std::array<std::uint16_t, 32> indexes{};
-            for (unsigned i = 0; i < 32; ++i) indexes[i] = static_cast<std::uint16_t>((i - 1) & 31);
-            return indexes;
-        }();
-        const V before = _mm512_permutexvar_epi16(_mm512_load_si512(kDown.data()), v);
-        alignas(64) static constexpr auto kPositions = [] {
-            std::array<std::uint8_t, 64> positions{};
-            for (unsigned i = 0; i < 64; ++i) positions[i] = static_cast<std::uint8_t>(i % 4);
-            return positions;
-        }();
-        const V positions = _mm512_load_si512(kPositions.data());
+        const V before = UnitsBefore(v);
         V packed[2];
         std::size_t counts[2];
         for (int half = 0; half < 2; ++half) {
