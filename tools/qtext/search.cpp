@@ -147,12 +147,12 @@ ByteSearch::Candidate PatternSearch::Next(std::string_view bytes, std::size_t fr
 
 std::size_t PatternSearch::Find(std::string_view line, std::size_t from) const {
     if (from > line.size() || Pattern.size() > line.size() - from) return npos;
-    const auto matchesAt = [&](std::size_t at) {
-        return line.size() - at >= Pattern.size() &&
-               std::memcmp(line.data() + at, Pattern.data(), Pattern.size()) == 0;
-    };
     std::size_t at = from;
 #if defined(__SSE2__)
+    const auto matchesAt = [&](std::size_t start) {
+        return line.size() - start >= Pattern.size() &&
+               std::memcmp(line.data() + start, Pattern.data(), Pattern.size()) == 0;
+    };
     at = ScanPairs<1>(line, at, &Pair, matchesAt);
     if (at + Pattern.size() <= line.size() && matchesAt(at)) return at;
 #endif
