@@ -89,9 +89,12 @@ std::string UTF8Background(std::mt19937& random, std::size_t bytes, bool ascii) 
 }
 
 // Kinds: 1 ASCII only; 2 up to U+07FF; 3 BMP with pairs; 4 (alone) up to U+07FF with pairs, as
-// text with emoji. Pairs of any halves.
+// text with emoji; 5 (alone) three-byte units only, as CJK text. Pairs of any halves.
 UTF16String UnitBackground(std::mt19937& random, std::size_t units, unsigned kinds) {
     UTF16String text;
+    constexpr unsigned kThreeBytes = 0x800, kSurrogates = 0xD800;
+    while (kinds == 5 && text.size() < units)
+        text += Units({kThreeBytes + unsigned(random() % (kSurrogates - kThreeBytes))});
     for (const unsigned limits[] = {0x60, 0x780, 0xC000, 0x780}; text.size() < units;) {
         const auto kind = kinds == 4 ? 3u : static_cast<unsigned>(random() % kinds);
         const bool pair = kind >= 2 && random() % 3 == 0;
@@ -118,15 +121,15 @@ void ForEachUTF8String(Check check) {
     }
 }
 
-// Unit strings: a background (ASCII, up to U+07FF, anything with pairs, or up to U+07FF with
-// pairs, by turns) with a run
-// of one to three special units at every position, then cut just after and just before that run.
+// Unit strings: a background (ASCII, up to U+07FF, anything with pairs, up to U+07FF with
+// pairs, or three-byte units only, by turns) with a run of one to three special units at every
+// position, then cut just after and just before that run.
 template <class Check>
 void ForEachUnitString(Check check) {
     std::mt19937 random(1234);
     for (const unsigned special : kUnitSpecials) {
         for (std::size_t at = 0; at < kUnitPositions; ++at) {
-            const auto kinds = static_cast<unsigned>(1 + at % 4);
+            const auto kinds = static_cast<unsigned>(1 + at % 5);
             UTF16String text = UnitBackground(random, kUnitPositions + random() % 40, kinds);
             const std::size_t run = 1 + random() % 3;
             text.insert(std::min(at, text.size()), run, static_cast<UTF16Unit>(special));

@@ -231,6 +231,7 @@ struct AVX512 : LevelCommon<AVX512, SimdLevel::AVX512, 32> {
     static BlockDone BmpUTF16Block(V v, V positions, char* out, std::size_t room) {
         const Mask two = Above(v, kLastAsciiCodePoint) & ~Above(v, kLastTwoByteCodePoint);
         const Mask three = Above(v, kLastTwoByteCodePoint);
+        if (three == ~Mask{0}) return ThreeByteUTF16Block(v, out, room);
         constexpr std::uint32_t kEachByte = 0x01010101u;
         V packed[2];
         std::size_t counts[2];
@@ -261,6 +262,36 @@ struct AVX512 : LevelCommon<AVX512, SimdLevel::AVX512, 32> {
         _mm512_mask_storeu_epi8(out, (std::uint64_t{1} << counts[0]) - 1, packed[0]);
         _mm512_mask_storeu_epi8(out + counts[0], (std::uint64_t{1} << counts[1]) - 1, packed[1]);
         return {kBlockUnits, written, kBlockUnits};
+    }
+
+    // The three bytes of a unit above 0x7FF (no surrogate, widened to 32 bits) in the low
+    // bytes of its lane.
+    static V ThreeBytes(V units) {
+        return _mm512_or_si512(
+            _mm512_or_si512(Words(kThreeByteLeadTag),
+                            _mm512_srli_epi32(units, 2 * kContinuationPayloadBits)),
+            _mm512_or_si512(At<1>(Continuation<kContinuationPayloadBits>(units)),
+                            At<2>(Continuation<0>(units))));
+    }
+
+    // A block of 32 units above 0x7FF without surrogates (CJK text): three bytes each, so the
+    // lanes are packed by one fixed permutation, without compression.
+    static BlockDone ThreeByteUTF16Block(V v, char* out, std::size_t room) {
+        constexpr std::size_t kHalfBytes = 3 * kBlockUnits / 2;
+        if (room < 2 * kHalfBytes) return {0, 0, 0};
+        alignas(64) static constexpr auto kFirstThreeOfFour = [] {
+            std::array<std::uint8_t, 64> indexes{};
+            for (unsigned i = 0; i < kHalfBytes; ++i)
+                indexes[i] = static_cast<std::uint8_t>(4 * (i / 3) + i % 3);
+            return indexes;
+        }();
+        const V pack = _mm512_load_si512(kFirstThreeOfFour.data());
+        constexpr std::uint64_t kHalfMask = (std::uint64_t{1} << kHalfBytes) - 1;
+        for (int half = 0; half < 2; ++half) {
+            _mm512_mask_storeu_epi8(out + kHalfBytes * static_cast<std::size_t>(half), kHalfMask,
+                                    _mm512_permutexvar_epi8(pack, ThreeBytes(WidenUnits(v, half))));
+        }
+        return {kBlockUnits, 2 * kHalfBytes, kBlockUnits};
     }
 
     // Each unit's lane holding the unit before it (the first lane, the last unit).
