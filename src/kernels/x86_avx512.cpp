@@ -194,18 +194,7 @@ struct AVX512 : LevelCommon<AVX512, SimdLevel::AVX512, 32> {
     // bytes of each lane, and their number in each byte of `lengths`.
     static V EncodeUTF8(V units, V before, __mmask16 two, __mmask16 three, __mmask16 highs,
                         __mmask16 lows, V& lengths) {
-        const V last = Continuation<0>(units);
-        const V middle = Continuation<kContinuationPayloadBits>(units);
-        V encoded = _mm512_mask_or_epi32(
-            units, two,
-            _mm512_or_si512(Words(kTwoByteLeadTag),
-                            _mm512_srli_epi32(units, kContinuationPayloadBits)),
-            At<1>(last));
-        encoded = _mm512_mask_or_epi32(
-            encoded, three,
-            _mm512_or_si512(Words(kThreeByteLeadTag),
-                            _mm512_srli_epi32(units, 2 * kContinuationPayloadBits)),
-            _mm512_or_si512(At<1>(middle), At<2>(last)));
+        V encoded = EncodeBmp(units, two, three);
         const V fromHigh = AbovePairPayload(units);
         encoded = _mm512_mask_or_epi32(
             encoded, highs,
@@ -216,13 +205,82 @@ struct AVX512 : LevelCommon<AVX512, SimdLevel::AVX512, 32> {
         const V codePoint =
             _mm512_or_si512(_mm512_slli_epi32(AbovePairPayload(before), kPairHalfBits),
                             _mm512_and_si512(units, Words(kPairHalfPayload)));
-        encoded = _mm512_mask_or_epi32(
-            encoded, lows, Continuation<kContinuationPayloadBits>(codePoint), At<1>(last));
-        constexpr std::uint32_t kEachByte = 0x01010101u;
-        lengths = _mm512_mask_mov_epi32(
-            _mm512_mask_mov_epi32(Words(kEachByte), two | highs | lows, Words(2 * kEachByte)),
-            three, Words(3 * kEachByte));
+        encoded =
+            _mm512_mask_or_epi32(encoded, lows, Continuation<kContinuationPayloadBits>(codePoint),
+                                 At<1>(Continuation<0>(units)));
+        lengths = LengthsOf(two | highs | lows, three);
         return encoded;
+    }
+
+    // The UTF-8 bytes of 16 units that are no surrogates (widened to 32 bits) in the low bytes
+    // of each lane: the units of `two` take two, those of `three` three.
+    static V EncodeBmp(V units, __mmask16 two, __mmask16 three) {
+        const V encoded = _mm512_mask_or_epi32(
+            units, two,
+            _mm512_or_si512(Words(kTwoByteLeadTag),
+                            _mm512_srli_epi32(units, kContinuationPayloadBits)),
+            At<1>(Continuation<0>(units)));
+        return _mm512_mask_mov_epi32(encoded, three, ThreeBytes(units));
+    }
+
+    // The bytes of each lane, in each of its bytes: one, two in `two`, three in `three`.
+    static V LengthsOf(__mmask16 two, __mmask16 three) {
+        constexpr std::uint32_t kEachByte = 0x01010101u;
+        return _mm512_mask_mov_epi32(
+            _mm512_mask_mov_epi32(Words(kEachByte), two, Words(2 * kEachByte)), three,
+            Words(3 * kEachByte));
+    }
+
+    // Writes the bytes of two halves' lanes kept by `positions` below their `lengths`, one
+    // after the other, when they fit `room`: the block done, of `read` units and `codePoints`
+    // code points, or nothing done.
+    static BlockDone WriteHalves(const V (&encoded)[2], const V (&lengths)[2], V positions,
+                                 char* out, std::size_t room, std::size_t read,
+                                 std::size_t codePoints) {
+        V packed[2];
+        std::size_t counts[2];
+        for (int half = 0; half < 2; ++half) {
+            const __mmask64 keep = _mm512_cmplt_epu8_mask(positions, lengths[half]);
+            packed[half] = _mm512_maskz_compress_epi8(keep, encoded[half]);
+            counts[half] = BitCount(static_cast<std::uint64_t>(keep));
+        }
+        const std::size_t written = counts[0] + counts[1];
+        if (written > room) return {0, 0, 0};
+        _mm512_mask_storeu_epi8(out, (std::uint64_t{1} << counts[0]) - 1, packed[0]);
+        _mm512_mask_storeu_epi8(out + counts[0], (std::uint64_t{1} << counts[1]) - 1, packed[1]);
+        return {read, written, codePoints};
+    }
+
+    // Writes the bytes of 16-bit lanes that `keep` keeps, when they fit `room`: the block done,
+    // of `read` units and `codePoints` code points, or nothing done.
+    static BlockDone WriteKept(V encoded, std::uint64_t keep, char* out, std::size_t room,
+                               std::size_t read, std::size_t codePoints) {
+        const std::size_t written = BitCount(keep);
+        if (written > room) return {0, 0, 0};
+        _mm512_mask_storeu_epi8(
+            out, written == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << written) - 1,
+            _mm512_maskz_compress_epi8(keep, encoded));
+        return {read, written, codePoints};
+    }
+
+    // Each unit up to 0x7FF as two bytes in its 16-bit lane, lead byte first.
+    static V TwoBytesInLanes(V v) {
+        return _mm512_or_si512(
+            _mm512_or_si512(Splat(kTwoByteLeadTag), _mm512_srli_epi16(v, kContinuationPayloadBits)),
+            SecondBytesInLanes(v));
+    }
+    // The continuation byte of each unit's low six bits, as the second byte of its lane.
+    static V SecondBytesInLanes(V v) {
+        return _mm512_slli_epi16(_mm512_or_si512(Splat(kContinuationTag),
+                                                 _mm512_and_si512(v, Splat(kContinuationPayload))),
+                                 8);
+    }
+    // The bytes to keep of the lanes in `taken`: the first of each, the second of those in
+    // `both` too.
+    static std::uint64_t KeptBytes(Mask taken, Mask both) {
+        constexpr std::uint32_t kFirstByte = 0x00FF;
+        return _mm512_movepi8_mask(_mm512_maskz_mov_epi16(
+            taken, _mm512_mask_mov_epi16(Splat(kFirstByte), both, Splat(0xFFFF))));
     }
 
     // A block of 32 units with no surrogate, some above 0x7FF: one to three bytes a unit, each
@@ -232,36 +290,15 @@ struct AVX512 : LevelCommon<AVX512, SimdLevel::AVX512, 32> {
         const Mask two = Above(v, kLastAsciiCodePoint) & ~Above(v, kLastTwoByteCodePoint);
         const Mask three = Above(v, kLastTwoByteCodePoint);
         if (three == ~Mask{0}) return ThreeByteUTF16Block(v, out, room);
-        constexpr std::uint32_t kEachByte = 0x01010101u;
-        V packed[2];
-        std::size_t counts[2];
+        V encoded[2];
+        V lengths[2];
         for (int half = 0; half < 2; ++half) {
             const auto twos = static_cast<__mmask16>(two >> (16 * half));
             const auto threes = static_cast<__mmask16>(three >> (16 * half));
-            const V units = WidenUnits(v, half);
-            const V last = Continuation<0>(units);
-            V encoded = _mm512_mask_or_epi32(
-                units, twos,
-                _mm512_or_si512(Words(kTwoByteLeadTag),
-                                _mm512_srli_epi32(units, kContinuationPayloadBits)),
-                At<1>(last));
-            encoded = _mm512_mask_or_epi32(
-                encoded, threes,
-                _mm512_or_si512(Words(kThreeByteLeadTag),
-                                _mm512_srli_epi32(units, 2 * kContinuationPayloadBits)),
-                _mm512_or_si512(At<1>(Continuation<kContinuationPayloadBits>(units)), At<2>(last)));
-            const V lengths = _mm512_mask_mov_epi32(
-                _mm512_mask_mov_epi32(Words(kEachByte), twos, Words(2 * kEachByte)), threes,
-                Words(3 * kEachByte));
-            const __mmask64 keep = _mm512_cmplt_epu8_mask(positions, lengths);
-            packed[half] = _mm512_maskz_compress_epi8(keep, encoded);
-            counts[half] = BitCount(static_cast<std::uint64_t>(keep));
+            encoded[half] = EncodeBmp(WidenUnits(v, half), twos, threes);
+            lengths[half] = LengthsOf(twos, threes);
         }
-        const std::size_t written = counts[0] + counts[1];
-        if (written > room) return {0, 0, 0};
-        _mm512_mask_storeu_epi8(out, (std::uint64_t{1} << counts[0]) - 1, packed[0]);
-        _mm512_mask_storeu_epi8(out + counts[0], (std::uint64_t{1} << counts[1]) - 1, packed[1]);
-        return {kBlockUnits, written, kBlockUnits};
+        return WriteHalves(encoded, lengths, positions, out, room, kBlockUnits, kBlockUnits);
     }
 
     // The three bytes of a unit above 0x7FF (no surrogate, widened to 32 bits) in the low
@@ -311,13 +348,7 @@ struct AVX512 : LevelCommon<AVX512, SimdLevel::AVX512, 32> {
     static BlockDone PairsUTF16Block(V v, Mask highs, Mask lows, Mask taken, char* out,
                                      std::size_t room) {
         const Mask ascii = ~Above(v, kLastAsciiCodePoint);
-        const V second =
-            _mm512_slli_epi16(_mm512_or_si512(Splat(kContinuationTag),
-                                              _mm512_and_si512(v, Splat(kContinuationPayload))),
-                              8);
-        V encoded = _mm512_or_si512(
-            _mm512_or_si512(Splat(kTwoByteLeadTag), _mm512_srli_epi16(v, kContinuationPayloadBits)),
-            second);
+        V encoded = TwoBytesInLanes(v);
         // The pair's code point over 2^16 is (payload of the high) + 2^6 times 2^10 plus the
         // low's payload: its bits above the low twelve come from the high unit alone.
         const V top = _mm512_add_epi16(_mm512_and_si512(v, Splat(kPairHalfPayload)),
@@ -338,20 +369,12 @@ struct AVX512 : LevelCommon<AVX512, SimdLevel::AVX512, 32> {
             _mm512_or_si512(
                 _mm512_and_si512(_mm512_srli_epi16(v, kContinuationPayloadBits),
                                  Splat((1u << (kPairHalfBits - kContinuationPayloadBits)) - 1)),
-                second));
+                SecondBytesInLanes(v)));
         encoded = _mm512_mask_mov_epi16(encoded, ascii, v);
         encoded = _mm512_mask_mov_epi16(encoded, highs, fromHigh);
         encoded = _mm512_mask_mov_epi16(encoded, lows, fromLow);
-        constexpr std::uint32_t kFirstByte = 0x00FF;
-        const V kept = _mm512_maskz_mov_epi16(
-            taken, _mm512_mask_mov_epi16(Splat(kFirstByte), ~ascii, Splat(0xFFFF)));
-        const std::uint64_t keep = _mm512_movepi8_mask(kept);
-        const std::size_t written = BitCount(keep);
-        if (written > room) return {0, 0, 0};
-        _mm512_mask_storeu_epi8(
-            out, written == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << written) - 1,
-            _mm512_maskz_compress_epi8(keep, encoded));
-        return {BitCount(taken), written, BitCount(taken & ~lows)};
+        return WriteKept(encoded, KeptBytes(taken, ~ascii), out, room, BitCount(taken),
+                         BitCount(taken & ~lows));
     }
 
     static V WidenUnits(V units, int half) {
@@ -370,22 +393,9 @@ struct AVX512 : LevelCommon<AVX512, SimdLevel::AVX512, 32> {
             // One or two bytes a unit: each 16-bit lane holds both, and the second byte of an
             // ASCII unit's lane is dropped.
             const Mask ascii = ~Above(v, kLastAsciiCodePoint);
-            const V two = _mm512_or_si512(
-                _mm512_or_si512(Splat(kTwoByteLeadTag),
-                                _mm512_srli_epi16(v, kContinuationPayloadBits)),
-                _mm512_slli_epi16(_mm512_or_si512(Splat(kContinuationTag),
-                                                  _mm512_and_si512(v, Splat(kContinuationPayload))),
-                                  8));
-            const V encoded = _mm512_mask_mov_epi16(two, ascii, v);
-            constexpr std::uint32_t kFirstByte = 0x00FF;
-            const V kept = _mm512_mask_mov_epi16(Splat(kFirstByte), ~ascii, Splat(0xFFFF));
-            const std::uint64_t keep = _mm512_movepi8_mask(kept);
-            const std::size_t written = BitCount(keep);
-            if (written > room) return {0, 0, 0};
-            _mm512_mask_storeu_epi8(
-                out, written == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << written) - 1,
-                _mm512_maskz_compress_epi8(keep, encoded));
-            return {kBlockUnits, written, kBlockUnits};
+            const V encoded = _mm512_mask_mov_epi16(TwoBytesInLanes(v), ascii, v);
+            return WriteKept(encoded, KeptBytes(~Mask{0}, ~ascii), out, room, kBlockUnits,
+                             kBlockUnits);
         }
         alignas(64) static constexpr auto kPositions = [] {
             std::array<std::uint8_t, 64> positions{};
@@ -407,25 +417,18 @@ struct AVX512 : LevelCommon<AVX512, SimdLevel::AVX512, 32> {
         const Mask two = Above(v, kLastAsciiCodePoint) & ~Above(v, kLastTwoByteCodePoint);
         const Mask three = Above(v, kLastTwoByteCodePoint) & ~highs & ~lows;
         const V before = UnitsBefore(v);
-        V packed[2];
-        std::size_t counts[2];
+        V encoded[2];
+        V lengths[2];
         for (int half = 0; half < 2; ++half) {
             const auto part = [half](Mask mask) {
                 return static_cast<__mmask16>(mask >> (16 * half));
             };
-            V lengths;
-            const V encoded = EncodeUTF8(WidenUnits(v, half), WidenUnits(before, half), part(two),
-                                         part(three), part(highs), part(lows), lengths);
-            lengths = _mm512_maskz_mov_epi32(part(taken), lengths);
-            const __mmask64 keep = _mm512_cmplt_epu8_mask(positions, lengths);
-            packed[half] = _mm512_maskz_compress_epi8(keep, encoded);
-            counts[half] = BitCount(static_cast<std::uint64_t>(keep));
+            encoded[half] = EncodeUTF8(WidenUnits(v, half), WidenUnits(before, half), part(two),
+                                       part(three), part(highs), part(lows), lengths[half]);
+            lengths[half] = _mm512_maskz_mov_epi32(part(taken), lengths[half]);
         }
-        const std::size_t written = counts[0] + counts[1];
-        if (written > room) return {0, 0, 0};
-        _mm512_mask_storeu_epi8(out, (std::uint64_t{1} << counts[0]) - 1, packed[0]);
-        _mm512_mask_storeu_epi8(out + counts[0], (std::uint64_t{1} << counts[1]) - 1, packed[1]);
-        return {BitCount(taken), written, BitCount(taken & ~lows)};
+        return WriteHalves(encoded, lengths, positions, out, room, BitCount(taken),
+                           BitCount(taken & ~lows));
     }
 };
 
