@@ -4,12 +4,9 @@
 # each block size), for every report and option, several files, and a fault mid-file (the lines
 # before it, then the error, status 2).
 # Usage: qtext_find_bytes.sh PATH_TO_QTEXT
-set -uo pipefail
 qtext=$1
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
+# shellcheck source=checks.sh
+source "$(dirname "$0")/checks.sh"
 
 python3 - "$work" <<'END'
 import random, sys
@@ -76,8 +73,4 @@ for block in 7 4096 1048576; do
   done
 done
 
-if ((failures > 0)); then
-  echo "$failures failure(s)" >&2
-  exit 1
-fi
-echo "qtext find over UTF-8 bytes: all passed"
+finish "qtext find over UTF-8 bytes"

@@ -6,12 +6,9 @@
 # final sigma, Deseret), short and longer than a block, in several block sizes; a fault; and
 # matches across the pieces a long line is searched in.
 # Usage: qtext_find_folded.sh PATH_TO_QTEXT
-set -uo pipefail
 qtext=$1
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
+# shellcheck source=checks.sh
+source "$(dirname "$0")/checks.sh"
 
 patterns=(STRASSE straße ss ſt k FÜR PEOPLE ΣΊΣΥΦΟΣ ς 𐐨 ﬁ FI ΐ 日本語 i̇ ǰ ʼN "Ü F" é qzx 😀)
 options=(-c "" -n "-o -n" "-m 2 -n" "-m 1 -c")
@@ -120,8 +117,4 @@ got=$("$qtext" find -i -n -o strasse long.txt)
 got=$("$qtext" find -i -c strasse long.txt)
 [[ "$got" == 7 ]] || fail "find -i -c in lines longer than a piece: $got"
 
-if ((failures > 0)); then
-  echo "$failures failure(s)" >&2
-  exit 1
-fi
-echo "qtext find -i over UTF-8 bytes: all passed"
+finish "qtext find -i over UTF-8 bytes"
