@@ -306,21 +306,10 @@ SegmentRange Text::Sentences() const { return SegmentRange(View(), BreakKind::Se
 
 SegmentRange Text::LineBreaks() const { return SegmentRange(View(), BreakKind::Line); }
 
-void CodePointRange::Iterator::Decode() {
-    if (Position >= Units.size()) {
-        Width = 0;
-        Current = 0;
-        return;
-    }
-    const detail::CodePointAt decoded = detail::DecodeUTF16At(Units.data(), Units.size(), Position);
-    Current = static_cast<char32_t>(decoded.Value);
-    Width = decoded.Width;
-}
-
 void CodePointRange::Iterator::DecodeBefore() {
     if (Position == 0) return;
     Position -= WidthBefore(Units, Position);
-    Decode();
+    Read();
 }
 
 GraphemeRange::GraphemeRange(UTF16StringView units) : Units(units) {

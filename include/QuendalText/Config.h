@@ -75,6 +75,28 @@ inline constexpr std::uint32_t kSurrogateTag = kHighSurrogateFirst;
 constexpr bool IsSurrogate(std::uint32_t value) {
     return (value & kSurrogateValueMask) == kSurrogateTag;
 }
+// The pair arithmetic, which the inline code point walk needs. Each half of a pair carries ten
+// bits of the code point's offset from kFirstSupplementary. Values whose bits above the payload
+// read 0xD800 are high surrogates, 0xDC00 low ones; all 32 bits are kept, as in IsSurrogate. Of
+// a 16-bit unit the top six bits: 110110, 110111 (kSurrogateHalfMask, for 16-bit vector lanes).
+inline constexpr std::uint32_t kFirstSupplementary = 0x10000;
+inline constexpr std::uint32_t kLowSurrogateFirst = 0xDC00;
+inline constexpr unsigned kPairHalfBits = 10;
+inline constexpr std::uint32_t kPairHalfPayload = (1u << kPairHalfBits) - 1;
+inline constexpr std::uint32_t kSurrogateHalfValueMask = ~kPairHalfPayload;
+// high * 0x400 + low - kPairOffset decodes a pair: 0xD800 * 0x400 + 0xDC00 - 0x10000.
+inline constexpr std::uint32_t kPairOffset =
+    (kHighSurrogateFirst << kPairHalfBits) + kLowSurrogateFirst - kFirstSupplementary;
+constexpr bool IsHighSurrogate(std::uint32_t value) {
+    return (value & kSurrogateHalfValueMask) == kHighSurrogateFirst;
+}
+constexpr bool IsLowSurrogate(std::uint32_t value) {
+    return (value & kSurrogateHalfValueMask) == kLowSurrogateFirst;
+}
+// The code point of two units read as a pair, in unsigned 32-bit arithmetic whatever they are.
+constexpr std::uint32_t DecodePair(std::uint32_t high, std::uint32_t low) {
+    return (high << kPairHalfBits) + low - kPairOffset;
+}
 }  // namespace detail
 
 }  // namespace QuendalText

@@ -34,13 +34,7 @@ public:
         /// Moves to the next code point and returns this iterator.
         Iterator& operator++() {
             Position += Width;
-            // A unit that is no surrogate is its own code point: read here, without a call.
-            if (Position < Units.size() && !detail::IsSurrogate(Units[Position])) {
-                Current = static_cast<char32_t>(Units[Position]);
-                Width = 1;
-            } else {
-                Decode();
-            }
+            Read();
             return *this;
         }
         /// Moves to the next code point and returns the iterator as it was.
@@ -70,10 +64,27 @@ public:
     private:
         friend class CodePointRange;
         Iterator(UTF16StringView units, std::size_t position) : Units(units), Position(position) {
-            Decode();
+            Read();
         }
-        // Reads the code point at Position into Current and its units into Width.
-        void Decode();
+        // Reads the code point at Position into Current and its units into Width (0 at the end).
+        // Inline and without a call, so that a walk keeps the iterator in registers.
+        void Read() {
+            if (Position >= Units.size()) {
+                Current = 0;
+                Width = 0;
+                return;
+            }
+            const std::uint32_t unit = Units[Position];
+            Current = unit;
+            Width = 1;
+            if (detail::IsHighSurrogate(unit) && Position + 1 < Units.size()) {
+                const std::uint32_t low = Units[Position + 1];
+                if (detail::IsLowSurrogate(low)) {
+                    Current = detail::DecodePair(unit, low);
+                    Width = 2;
+                }
+            }
+        }
         // Moves Position to the code point that ends where Position is, and reads it.
         void DecodeBefore();
 

@@ -16,49 +16,29 @@ namespace detail {
 
 inline constexpr std::uint32_t kLastAsciiCodePoint = 0x7F;
 inline constexpr std::uint32_t kLastBmpCodePoint = 0xFFFF;
-inline constexpr std::uint32_t kFirstSupplementary = 0x10000;
 inline constexpr std::uint32_t kLastCodePoint = 0x10FFFF;
 inline constexpr std::uint32_t kReplacementCharacter = 0xFFFD;
 
 // ---- UTF-16 ----------------------------------------------------------------------------------
 
-// kHighSurrogateFirst, kSurrogateMask, kSurrogateTag and IsSurrogate come with Config.h.
+// The surrogate ranges and the pair arithmetic (kHighSurrogateFirst, kLowSurrogateFirst,
+// kPairHalfBits, kPairOffset, IsSurrogate, IsHighSurrogate, IsLowSurrogate, DecodePair and the
+// masks) come with Config.h, whose inline members use them.
 inline constexpr std::uint32_t kHighSurrogateLast = 0xDBFF;
-inline constexpr std::uint32_t kLowSurrogateFirst = 0xDC00;
 inline constexpr std::uint32_t kLowSurrogateLast = 0xDFFF;
-// Each half of a pair carries ten bits of the code point's offset from kFirstSupplementary.
-inline constexpr unsigned kPairHalfBits = 10;
-inline constexpr std::uint32_t kPairHalfPayload = (1u << kPairHalfBits) - 1;
-// Values whose bits above the payload read 0xD800 are high surrogates, 0xDC00 low ones; all 32
-// bits are kept, as in IsSurrogate. Of a 16-bit unit the top six bits: 110110, 110111
-// (kSurrogateHalfMask, for 16-bit vector lanes).
-inline constexpr std::uint32_t kSurrogateHalfValueMask = ~kPairHalfPayload;
 inline constexpr std::uint32_t kSurrogateHalfMask =
     static_cast<std::uint16_t>(kSurrogateHalfValueMask);
-// high * 0x400 + low - kPairOffset decodes a pair: 0xD800 * 0x400 + 0xDC00 - 0x10000.
-inline constexpr std::uint32_t kPairOffset =
-    (kHighSurrogateFirst << kPairHalfBits) + kLowSurrogateFirst - kFirstSupplementary;
 // high = kHighSurrogateBase + (code point >> 10) encodes the high half: 0xD800 - (0x10000 >> 10).
 inline constexpr std::uint32_t kHighSurrogateBase =
     kHighSurrogateFirst - (kFirstSupplementary >> kPairHalfBits);
 // Both units of the invalid character, and what a surrogate unit reads as on its own.
 inline constexpr UTF16Unit kInvalidUnit = static_cast<UTF16Unit>(kLastBmpCodePoint);
 
-constexpr bool IsHighSurrogate(std::uint32_t value) {
-    return (value & kSurrogateHalfValueMask) == kHighSurrogateFirst;
-}
-constexpr bool IsLowSurrogate(std::uint32_t value) {
-    return (value & kSurrogateHalfValueMask) == kLowSurrogateFirst;
-}
 // A code point that UTF-8, UTF-16 and UTF-32 may encode: no surrogate, nothing above U+10FFFF.
 constexpr bool IsScalarValue(std::uint32_t value) {
     return value <= kLastCodePoint && !IsSurrogate(value);
 }
 
-// The code point of two units read as a pair, in unsigned 32-bit arithmetic whatever they are.
-constexpr std::uint32_t DecodePair(std::uint32_t high, std::uint32_t low) {
-    return (high << kPairHalfBits) + low - kPairOffset;
-}
 // The code point that begins at units[at], and its width: a pair's code point, else the unit
 // itself (an unpaired surrogate stands for its own value, as ICU's U16_NEXT reads it).
 struct CodePointAt {
