@@ -82,9 +82,16 @@ const char* const kUTF8Background[] = {
 const unsigned kUnitSpecials[] = {0x41,   0x7F,   0x80,   0x7FF,  0x800, 0xD7FF, 0xD800, 0xDBFF,
                                   0xDC00, 0xDFFF, 0xE000, 0xFFFF, 0,     u'|',   u'a',   u'Z'};
 
-std::string UTF8Background(std::mt19937& random, std::size_t bytes, bool ascii) {
+// Kinds of background, each a run of kUTF8Background: ASCII only, up to two bytes (Latin text),
+// three bytes only (CJK text), any.
+struct BackgroundKind {
+    unsigned First, Count;
+};
+const BackgroundKind kUTF8BackgroundKinds[] = {{0, 1}, {0, 3}, {3, 2}, {0, 6}};
+
+std::string UTF8Background(std::mt19937& random, std::size_t bytes, BackgroundKind kind) {
     std::string text;
-    while (text.size() < bytes) text += ascii ? "a" : kUTF8Background[random() % 6];
+    while (text.size() < bytes) text += kUTF8Background[kind.First + random() % kind.Count];
     return text;
 }
 
@@ -105,16 +112,17 @@ UTF16String UnitBackground(std::mt19937& random, std::size_t units, unsigned kin
     return text;
 }
 
-// UTF-8 strings: a background (ASCII or not, by turns) with each special at every position and
-// more characters (ASCII or not) after it, whole and cut inside the special.
+// UTF-8 strings: a background of a kind taken at random with each special at every position
+// and more background after it, whole and cut inside the special.
 template <class Check>
 void ForEachUTF8String(Check check) {
     std::mt19937 random(99);
+    const auto kinds = [&] { return kUTF8BackgroundKinds[random() % 4]; };
     for (const std::string& special : kUTF8Specials) {
         for (std::size_t at = 0; at < kPositions; ++at) {
-            std::string bytes = UTF8Background(random, at, random() % 2 == 0);
+            std::string bytes = UTF8Background(random, at, kinds());
             const std::size_t cut = bytes.size() + special.size() - 1;
-            bytes += special + UTF8Background(random, random() % 150, random() % 2 == 0);
+            bytes += special + UTF8Background(random, random() % 150, kinds());
             check(std::string_view(bytes));
             check(std::string_view(bytes).substr(0, cut));
         }

@@ -111,6 +111,84 @@ struct AVX512 : LevelCommon<AVX512, SimdLevel::AVX512, 32> {
                                               : _mm512_extracti64x4_epi64(bytes, 1));
     }
 
+    // Converts 64 bytes from a character start that hold ASCII and two-byte sequences only
+    // (Latin, Greek, Cyrillic, Hebrew, Arabic text): each continuation byte must follow a lead
+    // of C2 or above, and each lead be followed by one, but for a lead in the last byte, which
+    // is left to the next block. `before1` holds the byte before each (zero before the first),
+    // `leads2` the bytes from C0. Nothing is converted where the rule breaks.
+    static BlockDone TwoByteUTF8Block(V bytes, V before1, std::uint64_t nonAscii,
+                                      std::uint64_t leads2, UTF16Unit* out) {
+        const std::uint64_t continuations = nonAscii & ~leads2;
+        const std::uint64_t overlong =
+            leads2 & _mm512_cmplt_epu8_mask(bytes, Bytes(kFirstTwoByteLead));
+        if (overlong != 0 || continuations != (leads2 << 1)) return {0, 0, 0};
+        // Every byte but a lead ends a character.
+        const std::uint64_t emitted = ~leads2;
+        const V payload = Splat(kContinuationPayload);
+        const V leadPayload = Splat(kTwoByteLeadPayload);
+        std::size_t written = 0;
+        for (int half = 0; half < 2; ++half) {
+            const auto keep = static_cast<__mmask32>(emitted >> (32 * half));
+            const V c0 = Widen(bytes, half), c1 = Widen(before1, half);
+            const V two = _mm512_or_si512(
+                _mm512_slli_epi16(_mm512_and_si512(c1, leadPayload), kContinuationPayloadBits),
+                _mm512_and_si512(c0, payload));
+            const V units = _mm512_mask_mov_epi16(
+                c0, static_cast<__mmask32>(continuations >> (32 * half)), two);
+            Store(out + written, _mm512_maskz_compress_epi16(keep, units));
+            written += BitCount(keep);
+        }
+        const std::size_t end = kBlockBytes - static_cast<std::size_t>(leads2 >> (kBlockBytes - 1));
+        return {end, written, written};
+    }
+
+    // Bytes 0, 3, ... 63: where the sequences of a block of three-byte sequences only begin.
+    static constexpr std::uint64_t kEveryThirdByte = [] {
+        std::uint64_t bits = 0;
+        for (unsigned i = 0; i < kBlockBytes; i += 3) bits |= std::uint64_t{1} << i;
+        return bits;
+    }();
+    static constexpr std::size_t kThreeByteSequences = kBlockBytes / 3;
+
+    // Converts 64 bytes from a character start made of three-byte sequences only (Chinese,
+    // Japanese, Korean text), whose leads are every third byte and below F0: 21 characters, the
+    // lead in the last byte left to the next block. Nothing is converted when the byte after E0
+    // is below A0 (an overlong form) or that after ED above 9F (a surrogate).
+    static BlockDone ThreeByteUTF8Block(V bytes, UTF16Unit* out) {
+        const std::uint64_t overlongLeads =
+            _mm512_cmpeq_epi8_mask(bytes, Bytes(kOverlongThreeByteLead));
+        const std::uint64_t surrogateLeads =
+            _mm512_cmpeq_epi8_mask(bytes, Bytes(kSurrogateThreeByteLead));
+        const std::uint64_t low =
+            _mm512_cmplt_epu8_mask(bytes, Bytes(UTF8SecondByteRange(kOverlongThreeByteLead).First));
+        static_assert(UTF8SecondByteRange(kSurrogateThreeByteLead).Last + 1 ==
+                      UTF8SecondByteRange(kOverlongThreeByteLead).First);
+        if ((((overlongLeads << 1) & low) | ((surrogateLeads << 1) & ~low)) != 0) return {0, 0, 0};
+        // Lane k of `lasts` holds the second and third bytes of sequence k (the second high),
+        // and that of `leads` its lead, from fixed places.
+        alignas(64) static constexpr auto kIndexes = [] {
+            std::array<std::uint8_t, 2 * kBlockBytes> indexes{};
+            for (unsigned k = 0; k < kUnits; ++k) {
+                indexes[2 * k] = static_cast<std::uint8_t>((3 * k + 2) % kBlockBytes);
+                indexes[2 * k + 1] = static_cast<std::uint8_t>((3 * k + 1) % kBlockBytes);
+                indexes[kBlockBytes + 2 * k] = static_cast<std::uint8_t>((3 * k) % kBlockBytes);
+            }
+            return indexes;
+        }();
+        constexpr std::uint64_t kLowBytes = 0x5555555555555555u;
+        const V lasts = _mm512_permutexvar_epi8(_mm512_load_si512(kIndexes.data()), bytes);
+        const V leads = _mm512_maskz_permutexvar_epi8(
+            kLowBytes, _mm512_load_si512(kIndexes.data() + kBlockBytes), bytes);
+        const V payload = Splat(kContinuationPayload);
+        const V units = _mm512_or_si512(
+            _mm512_or_si512(_mm512_slli_epi16(leads, 2 * kContinuationPayloadBits),
+                            _mm512_and_si512(lasts, payload)),
+            _mm512_srli_epi16(_mm512_and_si512(lasts, Splat(kContinuationPayload << 8)),
+                              8 - kContinuationPayloadBits));
+        Store(out, units);
+        return {3 * kThreeByteSequences, kThreeByteSequences, kThreeByteSequences};
+    }
+
     // Converts 64 bytes from a character start: the characters that end within them, when none
     // is ill-formed. Each byte that ends a sequence gives the unit of its character, the third
     // byte of a four-byte sequence the high surrogate; the units are packed by compression.
@@ -122,6 +200,13 @@ struct AVX512 : LevelCommon<AVX512, SimdLevel::AVX512, 32> {
             Store(out + kUnits, Widen(bytes, 1));
             return {kBlockBytes, kBlockBytes, kBlockBytes};
         }
+        const __mmask64 leads2 = _mm512_cmpge_epu8_mask(bytes, Bytes(kTwoByteLeadTag));
+        const __mmask64 leads3 = _mm512_cmpge_epu8_mask(bytes, Bytes(kThreeByteLeadTag));
+        if (leads3 == 0) return TwoByteUTF8Block(bytes, Before(bytes, 1), nonAscii, leads2, out);
+        if (nonAscii == ~std::uint64_t{0} && leads2 == kEveryThirdByte &&
+            leads3 == kEveryThirdByte &&
+            _mm512_cmpge_epu8_mask(bytes, Bytes(kFourByteLeadTag)) == 0)
+            return ThreeByteUTF8Block(bytes, out);
         const V before1 = Before(bytes, 1);
         const V before2 = Before(before1, 1);
         if (HasFault(bytes, before1, before2, Before(before2, 1))) return {0, 0, 0};
