@@ -153,6 +153,34 @@ struct AVX2 : LevelCommon<AVX2, SimdLevel::AVX2, 16> {
         return !HasFault(Load(in), Load(in - 1), Load(in - 2), Load(in - 3));
     }
 
+    // As the AVX-512 block of ASCII and two-byte sequences only: every continuation must follow
+    // a lead of C2 or above, and every lead but one in the last byte be followed by one.
+    static BlockDone TwoByteUTF8Block(V bytes, V leadLanes, std::uint32_t nonAscii,
+                                      UTF16Unit* out) {
+        const auto leads = static_cast<std::uint32_t>(_mm256_movemask_epi8(leadLanes));
+        // C0 and C1 are the leads whose bits above the lowest are those of the tag.
+        const auto overlong = static_cast<std::uint32_t>(_mm256_movemask_epi8(
+            _mm256_cmpeq_epi8(_mm256_and_si256(bytes, Bytes(~1u)), Bytes(kTwoByteLeadTag))));
+        const std::uint32_t continuations = nonAscii & ~leads;
+        if (overlong != 0 || continuations != (leads << 1)) return {0, 0, 0};
+        const V before1 = Before<1>(bytes);
+        const V continuationLanes = _mm256_andnot_si256(
+            leadLanes, _mm256_cmpgt_epi8(_mm256_setzero_si256(), bytes));  // top bit set
+        const V payload = Splat(kContinuationPayload);
+        const V leadPayload = Splat(kTwoByteLeadPayload);
+        std::size_t written = 0;
+        for (int half = 0; half < 2; ++half) {
+            const V c0 = WidenBytes(bytes, half), c1 = WidenBytes(before1, half);
+            const V two = _mm256_or_si256(
+                _mm256_slli_epi16(_mm256_and_si256(c1, leadPayload), kContinuationPayloadBits),
+                _mm256_and_si256(c0, payload));
+            const V units = _mm256_blendv_epi8(c0, two, WidenLanes(continuationLanes, half));
+            written += Pack(units, (~leads >> (16 * half)) & 0xFFFFu, out + written);
+        }
+        const std::size_t end = kBlockBytes - (leads >> (kBlockBytes - 1));
+        return {end, written, written};
+    }
+
     // As the AVX-512 block: each byte that ends a sequence gives the unit of its character (the
     // third byte of a four-byte one the high surrogate), packed eight lanes at a time.
     static BlockDone UTF8Block(const unsigned char* in, UTF16Unit* out) {
@@ -163,10 +191,12 @@ struct AVX2 : LevelCommon<AVX2, SimdLevel::AVX2, 16> {
             Store(out + kUnits, _mm256_cvtepu8_epi16(_mm256_extracti128_si256(bytes, 1)));
             return {kBlockBytes, kBlockBytes, kBlockBytes};
         }
-        const V before1 = Before<1>(bytes), before2 = Before<2>(bytes);
-        if (HasFault(bytes, before1, before2, Before<3>(bytes))) return {0, 0, 0};
         const V leadLanes = Tagged(bytes, kTwoByteLeadTag);
         const V lead3Lanes = Tagged(bytes, kThreeByteLeadTag);
+        if (_mm256_testz_si256(lead3Lanes, lead3Lanes) != 0)
+            return TwoByteUTF8Block(bytes, leadLanes, nonAscii, out);
+        const V before1 = Before<1>(bytes), before2 = Before<2>(bytes);
+        if (HasFault(bytes, before1, before2, Before<3>(bytes))) return {0, 0, 0};
         const V lead4Lanes = Tagged(bytes, kFourByteLeadTag);
         const auto leads = static_cast<std::uint32_t>(_mm256_movemask_epi8(leadLanes));
         const auto lead3 = static_cast<std::uint32_t>(_mm256_movemask_epi8(lead3Lanes));
