@@ -458,16 +458,18 @@ TranscodeResult UTF8ToUTF16Kernel(const char* bytes, std::size_t size, UTF16Unit
 
 // UTF-16 to UTF-8 a block of L::kBlockUnits at a time. L::UTF16Block(units, out, room) converts
 // a block when it can and its output fits `room`, writing exactly its output; the unit after
-// the block may be read (a pair across the block's end is taken whole).
+// the block may be read (a pair across the block's end is taken whole). The blocks take the
+// arguments by value: a byte store may alias any memory, so arguments taken by reference would
+// be read again from the stack after every block.
 template <class L>
 TranscodeResult UTF16ToUTF8Kernel(const UTF16Unit* units, std::size_t size, char* out,
                                   std::size_t capacity) {
     return BlockLoop<L::kBlockUnits, 1>(
         size,
-        [&](const Progress& done) {
+        [=](const Progress& done) {
             return L::UTF16Block(units + done.Read, out + done.Written, capacity - done.Written);
         },
-        [&](const Progress& done, std::size_t until) {
+        [=](const Progress& done, std::size_t until) {
             return reference::UTF16ToUTF8Until(units + done.Read, size - done.Read,
                                                out + done.Written, capacity - done.Written, until);
         });
