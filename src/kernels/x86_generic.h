@@ -364,23 +364,28 @@ template <class L>
 std::uint64_t UTF8LengthKernel(const UTF16Unit* units, std::size_t size) {
     std::uint64_t bytes = 0;
     std::size_t i = 0;
+    // Whether the last group of vectors held a unit from U+0800 (CJK text, pairs): the next
+    // group then goes without the tests below, which such text would only pay for.
+    bool wide = false;
     for (; size - i > 4 * L::kUnits; i += 4 * L::kUnits) {
         const auto v0 = L::Load(units + i);
         const auto v1 = L::Load(units + i + L::kUnits);
         const auto v2 = L::Load(units + i + 2 * L::kUnits);
         const auto v3 = L::Load(units + i + 3 * L::kUnits);
         bytes += 4 * L::kUnits;
-        // ASCII units take a byte each, and units below 0x800 are no surrogates: a test of the
-        // four vectors' bits at once skips the counts they need not.
-        const auto any = L::Or(L::Or(v0, v1), L::Or(v2, v3));
         const auto above = [&](std::uint32_t bound) {
             return BitCount(L::Above(v0, bound)) + BitCount(L::Above(v1, bound)) +
                    BitCount(L::Above(v2, bound)) + BitCount(L::Above(v3, bound));
         };
-        if (!L::AnyAbove(any, kLastAsciiCodePoint)) continue;
+        // ASCII units take a byte each, and units below 0x800 are no surrogates: a test of the
+        // four vectors' bits at once skips the counts they need not.
+        const auto any = [&] { return L::Or(L::Or(v0, v1), L::Or(v2, v3)); };
+        if (!wide && !L::AnyAbove(any(), kLastAsciiCodePoint)) continue;
         bytes += above(kLastAsciiCodePoint);
-        if (!L::AnyAbove(any, kLastTwoByteCodePoint)) continue;
-        bytes += above(kLastTwoByteCodePoint);
+        if (!wide && !L::AnyAbove(any(), kLastTwoByteCodePoint)) continue;
+        const std::size_t threeByte = above(kLastTwoByteCodePoint);
+        bytes += threeByte;
+        wide = threeByte != 0;
         if ((L::Highs(v0) | L::Highs(v1) | L::Highs(v2) | L::Highs(v3)) != 0) {
             bytes -= 2 * (PairsAt<L>(units, i, v0) + PairsAt<L>(units, i + L::kUnits, v1) +
                           PairsAt<L>(units, i + 2 * L::kUnits, v2) +
