@@ -124,15 +124,11 @@ struct AVX512 : LevelCommon<AVX512, SimdLevel::AVX512, 32> {
         if (overlong != 0 || continuations != (leads2 << 1)) return {0, 0, 0};
         // Every byte but a lead ends a character.
         const std::uint64_t emitted = ~leads2;
-        const V payload = Splat(kContinuationPayload);
-        const V leadPayload = Splat(kTwoByteLeadPayload);
         std::size_t written = 0;
         for (int half = 0; half < 2; ++half) {
             const auto keep = static_cast<__mmask32>(emitted >> (32 * half));
             const V c0 = Widen(bytes, half), c1 = Widen(before1, half);
-            const V two = _mm512_or_si512(
-                _mm512_slli_epi16(_mm512_and_si512(c1, leadPayload), kContinuationPayloadBits),
-                _mm512_and_si512(c0, payload));
+            const V two = LastTwoPayloads(c0, c1);
             const V units = _mm512_mask_mov_epi16(
                 c0, static_cast<__mmask32>(continuations >> (32 * half)), two);
             Store(out + written, _mm512_maskz_compress_epi16(keep, units));
@@ -140,6 +136,16 @@ struct AVX512 : LevelCommon<AVX512, SimdLevel::AVX512, 32> {
         }
         const std::size_t end = kBlockBytes - static_cast<std::size_t>(leads2 >> (kBlockBytes - 1));
         return {end, written, written};
+    }
+
+    // The payloads of each byte and the one before it (widened to 16 bits), the earlier above:
+    // the unit of a two-byte sequence at its second byte, whose lead's payload bits stop below
+    // the bit that the mask of a continuation's keeps.
+    static V LastTwoPayloads(V c0, V c1) {
+        const V payload = Splat(kContinuationPayload);
+        return _mm512_or_si512(
+            _mm512_slli_epi16(_mm512_and_si512(c1, payload), kContinuationPayloadBits),
+            _mm512_and_si512(c0, payload));
     }
 
     // Bytes 0, 3, ... 63: where the sequences of a block of three-byte sequences only begin.
@@ -200,18 +206,15 @@ struct AVX512 : LevelCommon<AVX512, SimdLevel::AVX512, 32> {
             Store(out + kUnits, Widen(bytes, 1));
             return {kBlockBytes, kBlockBytes, kBlockBytes};
         }
-        const __mmask64 leads2 = _mm512_cmpge_epu8_mask(bytes, Bytes(kTwoByteLeadTag));
-        const __mmask64 leads3 = _mm512_cmpge_epu8_mask(bytes, Bytes(kThreeByteLeadTag));
-        if (leads3 == 0) return TwoByteUTF8Block(bytes, Before(bytes, 1), nonAscii, leads2, out);
-        if (nonAscii == ~std::uint64_t{0} && leads2 == kEveryThirdByte &&
-            leads3 == kEveryThirdByte &&
-            _mm512_cmpge_epu8_mask(bytes, Bytes(kFourByteLeadTag)) == 0)
+        const Leads found = LeadsOf(bytes, nonAscii);
+        const std::uint64_t leads = found.Leads, lead3 = found.Lead3, lead4 = found.Lead4;
+        if (lead3 == 0) return TwoByteUTF8Block(bytes, Before(bytes, 1), nonAscii, leads, out);
+        if (nonAscii == ~std::uint64_t{0} && leads == kEveryThirdByte && lead3 == kEveryThirdByte &&
+            lead4 == 0)
             return ThreeByteUTF8Block(bytes, out);
         const V before1 = Before(bytes, 1);
         const V before2 = Before(before1, 1);
         if (HasFault(bytes, before1, before2, Before(before2, 1))) return {0, 0, 0};
-        const Leads found = LeadsOf(bytes, nonAscii);
-        const std::uint64_t leads = found.Leads, lead3 = found.Lead3, lead4 = found.Lead4;
         const std::uint64_t lead2 = leads & ~lead3;
         const std::size_t end = found.End();
         const std::uint64_t taken = Leads::Taken(end);
@@ -224,11 +227,8 @@ struct AVX512 : LevelCommon<AVX512, SimdLevel::AVX512, 32> {
                 return static_cast<__mmask32>(mask >> (32 * half));
             };
             const V c0 = Widen(bytes, half), c1 = Widen(before1, half), c2 = Widen(before2, half);
-            const V payload = Splat(kContinuationPayload);
             // The last two bytes' payloads, which every form below ends with.
-            const V base = _mm512_or_si512(
-                _mm512_slli_epi16(_mm512_and_si512(c1, payload), kContinuationPayloadBits),
-                _mm512_and_si512(c0, payload));
+            const V base = LastTwoPayloads(c0, c1);
             V units = _mm512_mask_mov_epi16(
                 base, part(ends3),
                 _mm512_or_si512(base, _mm512_slli_epi16(c2, 2 * kContinuationPayloadBits)));
