@@ -24,6 +24,9 @@ raw = text.encode("utf-8")
 cut = raw.index("Datei".encode(), len(raw) // 2) + 5
 open(f"{sys.argv[1]}/bad.txt", "wb").write(raw[:cut] + b"\xff" + raw[cut:])
 open(f"{sys.argv[1]}/good-prefix.txt", "wb").write(raw[:cut])
+# The same text after a byte-order mark: UTF-8's (dropped from the first line), UTF-16's.
+open(f"{sys.argv[1]}/bom8.txt", "wb").write(b"\xef\xbb\xbf" + raw + b"\n")
+open(f"{sys.argv[1]}/bom16.txt", "wb").write((text + "\n").encode("utf-16"))
 END
 
 cd "$work" || exit 1
@@ -43,6 +46,27 @@ for pattern in Datei ファイル ab aba "ei D" 😀 absent; do
   LC_ALL=C.UTF-8 grep -qF -e "$pattern" a.txt; expected=$?
   QTEXT_BLOCK_BYTES=64 "$qtext" find -q -e "$pattern" a.txt; got=$?
   [[ $got == "$expected" ]] || fail "find -q '$pattern': status $got, grep $expected"
+done
+
+# A file is mapped where the system allows, standard input is read: both give grep's answers,
+# and so do the files with a byte-order mark, less the mark.
+for pattern in Datei ファイル 😀; do
+  for options in -n -c "-o -n"; do
+    # shellcheck disable=SC2086
+    expected=$(LC_ALL=C.UTF-8 grep -F $options -e "$pattern" a.txt; echo "status $?")
+    for block in 7 4096; do
+      for input in "< a.txt" "< bom8.txt" "bom8.txt" "bom16.txt" "< bom16.txt"; do
+        # shellcheck disable=SC2086
+        got=$(eval "QTEXT_BLOCK_BYTES=$block \"\$qtext\" find $options -e \"\$pattern\" $input"
+              echo "status $?")
+        [[ "$got" == "$expected" ]] || fail "find $options '$pattern' $input (blocks of $block)"
+      done
+      # shellcheck disable=SC2086
+      got=$(cat a.txt | QTEXT_BLOCK_BYTES=$block "$qtext" find $options -e "$pattern"
+            echo "status $?")
+      [[ "$got" == "$expected" ]] || fail "find $options '$pattern' from a pipe (blocks of $block)"
+    done
+  done
 done
 
 # --column counts code points from 1 to the first match (to each match with -o), as Python does.
@@ -65,6 +89,9 @@ for block in 7 4096 1048576; do
     # shellcheck disable=SC2086
     got=$(QTEXT_BLOCK_BYTES=$block "$qtext" find $options -e Datei bad.txt 2>"$work/error")
     status=$?
+    # shellcheck disable=SC2086
+    piped=$(cat bad.txt | QTEXT_BLOCK_BYTES=$block "$qtext" find $options -e Datei 2>/dev/null)
+    [[ "$piped" == "$got" ]] || fail "find $options at a fault from a pipe (blocks of $block)"
     [[ "$options" == -c ]] && expected=""  # no count for a file that could not be read whole
     [[ "$got" == "$expected" && $status == 2 ]] ||
       fail "find $options at a fault (blocks of $block): status $status"

@@ -350,6 +350,17 @@ for command in "upper" "find -n a" "tokens" "convert -t utf-16le" "normalize -f 
     same "$command before a fault, blocks of $size" "$work/expected" "$work/out"
   done
   grep -q "late-fault: ill-formed UTF-8 at $position: invalid start byte$" "$work/err" || fail "$command: $(cat "$work/err")"
+  # A file is mapped where the system allows, standard input is read: the same position.
+  run 5 $command < "$work/late-fault" > /dev/null 2> "$work/err"
+  grep -q "standard input: ill-formed UTF-8 at $position: invalid start byte$" "$work/err" || fail "$command from standard input: $(cat "$work/err")"
+done
+# After a UTF-8 byte-order mark, columns count from the first character, offsets from the mark.
+printf '\xef\xbb\xbfab\xff\n' > "$work/mark-fault"
+for command in "upper" "find a"; do
+  for input in "$work/mark-fault" -; do
+    run 2 $command "$input" < "$work/mark-fault" > /dev/null 2> "$work/err"
+    grep -q "ill-formed UTF-8 at line 1, column 3 (byte offset 5): invalid start byte$" "$work/err" || fail "$command $input after a mark: $(cat "$work/err")"
+  done
 done
 # A character the output encoding lacks: iconv's output before it, and its line and column.
 iconv -f UTF-8 -t LATIN1 "$work/random.utf-8" > "$work/expected" 2> /dev/null

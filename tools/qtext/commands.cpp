@@ -616,15 +616,24 @@ int RunTokens(const Settings& settings, const std::vector<std::string>& paths,
 int RunCaseMapping(const Settings& settings, const std::vector<std::string>& paths, bool upper,
                    bool asciiOnly) {
     return StatusOf(ForEachInput(paths, [&](const std::string& path) {
+        if (upper && !asciiOnly) {
+            // Upper case maps each character without regard to its neighbours (the root
+            // locale's rules), so the text is mapped as it is decoded, a block at a time, and a
+            // long line is never held whole. Lower case is not (a final sigma looks along its
+            // line), nor is --ascii, which leaves a line with any other character as it is.
+            ByteSource source(path, settings.BlockBytes);
+            TextReader reader(source, std::string(), OnFault::Stop);
+            Text piece;
+            while (reader.Next(&piece)) WriteOut(piece.Upper().ToUTF8String());
+            return true;
+        }
         ForEachLine(settings, path, [&](Text& line, bool terminated) {
-            if (asciiOnly) {
-                if (upper) {
-                    line.ToUpper();
-                } else {
-                    line.ToLower();
-                }
+            if (upper) {
+                line.ToUpper();
+            } else if (asciiOnly) {
+                line.ToLower();
             } else {
-                line = upper ? line.Upper() : line.Lower();
+                line = line.Lower();
             }
             WriteOut(line.ToUTF8String());
             if (terminated) WriteOut("\n");

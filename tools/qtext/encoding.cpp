@@ -4,6 +4,7 @@
 #include "encoding.h"
 
 #include "errors.h"
+#include "system.h"
 
 #include <QuendalText/Validation.h>
 
@@ -267,7 +268,7 @@ void TextPosition::AdvanceUTF8(std::string_view bytes) {
             return (static_cast<unsigned char>(byte) & 0xC0) != 0x80;  // not a continuation
         }));
     };
-    const std::size_t lastLineFeed = bytes.rfind('\n');
+    const std::size_t lastLineFeed = FindLastByte(bytes, '\n');
     if (lastLineFeed == std::string_view::npos) {
         Column += codePoints(bytes);
         return;
@@ -290,6 +291,11 @@ void Decoder::RaiseFault() const {
 }
 
 void Decoder::NoteFault(std::uint64_t offset, const std::string& kind) {
+    if (FollowsLazily()) {
+        Position = TextPosition();
+        Position.AdvanceUTF8(
+            std::string_view(WholeInput + MarkBytes, static_cast<std::size_t>(offset) - MarkBytes));
+    }
     Fault = SourceName + ": ill-formed " + ShownName + " at " + Position.Describe() +
             " (byte offset " + std::to_string(offset) + "): " + kind;
 }
@@ -327,13 +333,15 @@ std::size_t Decoder::Settle(std::string_view start) {
     return markBytes;
 }
 
-Text Decoder::Decode(std::string_view bytes, bool ended, std::size_t* consumed, std::string* utf8) {
+Text Decoder::Decode(std::string_view bytes, bool ended, std::size_t* consumed, std::string* utf8,
+                     std::string_view* inPlace) {
     RaiseFault();
     *consumed = 0;
     if (!Settled) {
         // A byte-order mark is looked for once enough bytes have come.
         if (bytes.size() < kMarkBytes && !ended) return Text();
         const std::size_t markBytes = Settle(bytes);
+        MarkBytes = markBytes;
         bytes.remove_prefix(markBytes);
         Offset += markBytes;
         *consumed = markBytes;
@@ -343,14 +351,15 @@ Text Decoder::Decode(std::string_view bytes, bool ended, std::size_t* consumed, 
     if (IcuConverter != nullptr) {
         text = DecodeWithIcu(bytes, ended, &taken);
     } else {
-        taken = DecodeUTF8(bytes, ended, &text, utf8);
+        taken = DecodeUTF8(bytes, ended, &text, utf8, inPlace);
     }
     Offset += taken;
     *consumed += taken;
     return text;
 }
 
-std::size_t Decoder::DecodeUTF8(std::string_view bytes, bool ended, Text* text, std::string* utf8) {
+std::size_t Decoder::DecodeUTF8(std::string_view bytes, bool ended, Text* text, std::string* utf8,
+                                std::string_view* inPlace) {
     if (utf8 == nullptr && FaultPolicy == OnFault::Stop) {
         // One pass: the library converts the block but a character cut at its end.
         const std::size_t whole = ended ? bytes.size() : QuendalText::CompleteUTF8Prefix(bytes);
@@ -359,17 +368,22 @@ std::size_t Decoder::DecodeUTF8(std::string_view bytes, bool ended, Text* text, 
         } catch (const QuendalText::MalformedInput& fault) {
             const std::size_t good = fault.Offset();
             *text = Text::FromUTF8(bytes.substr(0, good));
-            Position.Advance(text->View());
+            if (!FollowsLazily()) Position.Advance(text->View());
             NoteFault(Offset + good, UTF8FaultKind(bytes.substr(good)));
             return good;
         }
-        Position.Advance(text->View());
+        if (!FollowsLazily()) Position.Advance(text->View());
         return whole;
     }
     // Bytes handed on as they are, or faults to drop, replace or count: the validator finds
     // each fault.
-    const auto emit = [text, utf8](Text piece, std::string_view sameBytes) {
-        if (utf8 != nullptr) {
+    // Under Stop the bytes handed on are one run from the start.
+    if (utf8 != nullptr && inPlace != nullptr && FaultPolicy == OnFault::Stop)
+        *inPlace = bytes.substr(0, 0);
+    const auto emit = [text, utf8, inPlace](Text piece, std::string_view sameBytes) {
+        if (inPlace != nullptr && inPlace->data() != nullptr) {
+            *inPlace = sameBytes;
+        } else if (utf8 != nullptr) {
             if (sameBytes.data() != nullptr) {
                 utf8->append(sameBytes);
             } else {
@@ -386,7 +400,7 @@ std::size_t Decoder::DecodeUTF8(std::string_view bytes, bool ended, Text* text, 
         const QuendalText::ValidationResult check = QuendalText::ValidateUTF8(bytes.substr(at));
         const std::string_view run = bytes.substr(at, check.position);
         if (!run.empty()) emit(utf8 != nullptr ? Text() : Text::FromUTF8(run), run);
-        if (FaultPolicy == OnFault::Stop) Position.AdvanceUTF8(run);
+        if (FaultPolicy == OnFault::Stop && !FollowsLazily()) Position.AdvanceUTF8(run);
         at += check.position;
         if (check.validity == Validity::Valid) return at;
         if (check.validity == Validity::Incomplete && !ended) return at;  // for the next call

@@ -75,11 +75,16 @@ public:
     // character, or of a byte-order mark) must begin the next call's `bytes`; with `ended`,
     // nothing is left and a cut character is a fault. When `utf8` is given and the input is
     // UTF-8, its well-formed bytes (faults dropped or replaced) are appended to *utf8 instead,
-    // sparing a conversion there and back. At a fault under OnFault::Stop it returns the text
-    // before the fault, and every later call throws InputError naming the fault's line,
-    // column, byte offset and kind.
+    // sparing a conversion there and back; with `inPlace` too, UTF-8 decoded under
+    // OnFault::Stop sets *inPlace to a view of those bytes in `bytes` instead, sparing the copy.
+    // At a fault under OnFault::Stop it returns the text before the fault, and every later call
+    // throws InputError naming the fault's line, column, byte offset and kind.
     QuendalText::Text Decode(std::string_view bytes, bool ended, std::size_t* consumed,
-                             std::string* utf8 = nullptr);
+                             std::string* utf8 = nullptr, std::string_view* inPlace = nullptr);
+    // Gives the whole input from its first byte, when it is at hand (a mapped file): the
+    // position of a fault in UTF-8 is then counted from it when one is met, rather than
+    // followed block by block.
+    void ReadsFrom(const char* wholeInput) { WholeInput = wholeInput; }
     // Whether a fault stopped the decoding; RaiseFault() throws its InputError.
     bool HasFault() const { return !Fault.empty(); }
     void RaiseFault() const;
@@ -94,9 +99,11 @@ public:
 private:
     std::size_t Settle(std::string_view start);
     std::size_t DecodeUTF8(std::string_view bytes, bool ended, QuendalText::Text* text,
-                           std::string* utf8);
+                           std::string* utf8, std::string_view* inPlace);
     QuendalText::Text DecodeWithIcu(std::string_view bytes, bool ended, std::size_t* consumed);
     void NoteFault(std::uint64_t offset, const std::string& kind);
+    // Whether the position is counted only at a fault (ReadsFrom, UTF-8).
+    bool FollowsLazily() const { return WholeInput != nullptr && IcuConverter == nullptr; }
 
     std::string Declared;
     OnFault FaultPolicy;
@@ -106,11 +113,13 @@ private:
     Converter IcuConverter;  // null for UTF-8, which the library decodes
     bool Settled = false;
     bool HadByteOrderMark = false;
-    std::uint64_t Offset = 0;        // input offset of the first byte not yet consumed
-    std::uint64_t Faults = 0;        // counted by ICU's callback too
-    TextPosition Position;           // of the first byte not yet consumed, under Stop
-    std::string Fault;               // the message of the fault that stopped the decoding
-    QuendalText::UTF16String Units;  // ICU's output, reused from block to block
+    std::uint64_t Offset = 0;          // input offset of the first byte not yet consumed
+    std::uint64_t Faults = 0;          // counted by ICU's callback too
+    TextPosition Position;             // of the first byte not yet consumed, under Stop
+    const char* WholeInput = nullptr;  // see ReadsFrom
+    std::size_t MarkBytes = 0;         // of the byte-order mark the input began with
+    std::string Fault;                 // the message of the fault that stopped the decoding
+    QuendalText::UTF16String Units;    // ICU's output, reused from block to block
 };
 
 // Turns UTF-16 text into the bytes of one encoding, a piece at a time.

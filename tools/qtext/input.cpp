@@ -8,14 +8,21 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <iterator>
+#include <limits>
 #include <utility>
 
 namespace qtext {
 namespace {
 
 using QuendalText::Text;
+
+// New bytes are read to an address aligned this far. The kernel's copy into a misaligned
+// buffer ran three to five times slower, and a block that leaves a cut character to the next
+// would otherwise read to wherever that character's bytes end.
+constexpr std::size_t kReadAlignment = 64;
 
 // Longest line or token held at once, in UTF-16 units: its UTF-8 form (at most three bytes a
 // unit) must still be sized by the library's int sizes.
@@ -60,21 +67,42 @@ ByteSource::ByteSource(const std::string& path, std::size_t blockBytes)
         if (Descriptor < 0)
             throw UnreadableInput("cannot open " + path + ": " + std::strerror(errno));
         OwnsDescriptor = true;
+        MappedSize = RegularFileSize(Descriptor);
+        if (MappedSize > 0) Mapped = MapFile(Descriptor, MappedSize);
+        if (Mapped != nullptr) return;
     }
-    Buffer.resize(kLongestKept + blockBytes);
+    Buffer.resize(kReadAlignment + kLongestKept + blockBytes);
+    const auto address = reinterpret_cast<std::uintptr_t>(Buffer.data()) + kLongestKept;
+    ReadAt = kLongestKept + (kReadAlignment - address % kReadAlignment) % kReadAlignment;
 }
 
 ByteSource::~ByteSource() {
+    UnmapFile(Mapped, MappedSize);
     if (OwnsDescriptor) CloseDescriptor(Descriptor);
 }
 
 bool ByteSource::Read(std::string_view* block, std::size_t keep) {
-    // The kept bytes move to the front; the new ones are read right after them.
-    keep = std::min({keep, Filled, kLongestKept});
-    std::memmove(&Buffer[0], Buffer.data() + Filled - keep, keep);
-    std::size_t filled = keep;
-    while (filled < keep + BlockBytes) {
-        const long got = ReadSome(Descriptor, &Buffer[filled], keep + BlockBytes - filled);
+    if (Mapped != nullptr) {
+        // The kept bytes are the ones just before the new, in the file as in the map.
+        keep = static_cast<std::size_t>(std::min<std::uint64_t>(keep, Last.size()));
+        const auto fresh =
+            static_cast<std::size_t>(std::min<std::uint64_t>(BlockBytes, MappedSize - NextOffset));
+        const std::uint64_t from = NextOffset - keep;
+        if (from - ReleasedTo >= kReleaseBytes) {
+            ReleaseMapped(Mapped + ReleasedTo, static_cast<std::size_t>(from - ReleasedTo));
+            ReleasedTo = from;
+        }
+        Last = std::string_view(Mapped + from, keep + fresh);
+        NextOffset += fresh;
+        *block = Last;
+        return fresh > 0;
+    }
+    // The kept bytes move to just before ReadAt; the new ones are read from there on.
+    keep = std::min({keep, Last.size(), kLongestKept});
+    if (keep > 0) std::memmove(&Buffer[ReadAt - keep], Last.data() + Last.size() - keep, keep);
+    std::size_t filled = 0;
+    while (filled < BlockBytes) {
+        const long got = ReadSome(Descriptor, &Buffer[ReadAt + filled], BlockBytes - filled);
         if (got == 0) break;
         if (got < 0) {
             if (errno == EINTR) continue;
@@ -82,22 +110,37 @@ bool ByteSource::Read(std::string_view* block, std::size_t keep) {
         }
         filled += static_cast<std::size_t>(got);
     }
-    Filled = filled;
-    *block = std::string_view(Buffer.data(), filled);
-    return filled > keep;
+    Last = std::string_view(Buffer.data() + ReadAt - keep, keep + filled);
+    *block = Last;
+    return filled > 0;
 }
 
 TextReader::TextReader(ByteSource& source, const std::string& declared, OnFault onFault)
-    : Source(source), SourceDecoder(declared, onFault, source.name()) {}
+    : Source(source), SourceDecoder(declared, onFault, source.name()) {
+    SourceDecoder.ReadsFrom(source.mapped());
+}
 
-bool TextReader::Next(Text* piece, std::string* utf8) {
+bool TextReader::Next(Text* piece, std::string* utf8) { return Next(piece, utf8, nullptr, 0); }
+
+bool TextReader::Next(Text* piece, std::string* utf8, std::string_view* checked, std::size_t held) {
     SourceDecoder.RaiseFault();
     if (Ended) return false;
+    if (Source.mapped() == nullptr) checked = nullptr;
+    held = checked != nullptr ? held : 0;
     std::string_view block;
-    Ended = !Source.Read(&block, Left);
+    Ended = !Source.Read(&block, held + Left);
     std::size_t consumed = 0;
-    *piece = SourceDecoder.Decode(block, Ended, &consumed, utf8);
-    Left = block.size() - consumed;
+    std::string_view inPlace;
+    *piece = SourceDecoder.Decode(block.substr(held), Ended, &consumed, utf8,
+                                  checked != nullptr ? &inPlace : nullptr);
+    Left = block.size() - held - consumed;
+    if (checked != nullptr && inPlace.data() != nullptr) {
+        // The held bytes come right before the new ones; a byte-order mark, which the view
+        // leaves out, can only come first in the input, with nothing held.
+        const char* const start = held > 0 ? block.data() : inPlace.data();
+        *checked = std::string_view(
+            start, static_cast<std::size_t>(inPlace.data() + inPlace.size() - start));
+    }
     return true;
 }
 
@@ -146,7 +189,7 @@ bool MatchedLineReader::Next(std::string_view* line, std::int64_t* lineNumber,
                              std::size_t* firstCandidate) {
     constexpr std::size_t npos = std::string_view::npos;
     while (true) {
-        const std::string_view all(Buffer);
+        const std::string_view all = Bytes;
         if (Found.At == npos) {
             Found = Search.Next(all, ScanFrom);
             if (Found.At != npos) {
@@ -154,7 +197,7 @@ bool MatchedLineReader::Next(std::string_view* line, std::int64_t* lineNumber,
                 // after the bytes already known to hold none.
                 const std::size_t from = std::max(LineStart, CheckedEnd);
                 const std::size_t before =
-                    Found.At > from ? all.substr(from, Found.At - from).rfind('\n') : npos;
+                    Found.At > from ? FindLastByte(all.substr(from, Found.At - from), '\n') : npos;
                 const std::size_t start = before == npos ? LineStart : from + before + 1;
                 if (NumberLines)
                     LinesBefore += static_cast<std::int64_t>(
@@ -191,7 +234,7 @@ bool MatchedLineReader::Next(std::string_view* line, std::int64_t* lineNumber,
             ScanFrom = std::max(ScanFrom, all.size() - std::min(all.size(), Search.Reach() - 1));
             // Only the unfinished line is kept; the lines before it hold no candidate.
             const std::size_t from = std::max(LineStart, CheckedEnd);
-            const std::size_t lastLineFeed = all.substr(from).rfind('\n');
+            const std::size_t lastLineFeed = FindLastByte(all.substr(from), '\n');
             if (lastLineFeed != npos) {
                 const std::size_t start = from + lastLineFeed + 1;
                 if (NumberLines)
@@ -202,10 +245,15 @@ bool MatchedLineReader::Next(std::string_view* line, std::int64_t* lineNumber,
             }
         }
         CheckedEnd = all.size();  // no line feed in [LineStart, CheckedEnd)
-        // Dropped once it is at least half the buffer, so that a long line is moved only a
-        // logarithmic number of times.
-        if (LineStart > 0 && LineStart >= Buffer.size() - LineStart) {
-            Buffer.erase(0, LineStart);
+        // A copy is dropped once it is at least half the buffer, so that a long line is moved
+        // only a logarithmic number of times; a view, at once.
+        if (LineStart > 0 && (InPlace || LineStart >= Bytes.size() - LineStart)) {
+            if (InPlace) {
+                Bytes.remove_prefix(LineStart);
+            } else {
+                Owned.erase(0, LineStart);
+                Bytes = Owned;
+            }
             ScanFrom -= LineStart;
             CheckedEnd -= LineStart;
             if (Found.At != npos) {
@@ -221,15 +269,22 @@ bool MatchedLineReader::Next(std::string_view* line, std::int64_t* lineNumber,
 bool MatchedLineReader::Refill() {
     // The text before a fault ends the input; the fault is raised after its last line.
     if (Reader.decoder().HasFault()) return false;
-    const std::size_t held = Buffer.size();
+    const std::size_t held = Bytes.size();
     Text piece;
-    if (!Reader.Next(&piece, &Buffer)) return false;
-    if (!piece.IsEmpty()) Buffer += piece.ToUTF8String();  // an encoding other than UTF-8
+    std::string_view checked;
+    // Views of the source once a block came as one; copies from the first that did not.
+    if (!Reader.Next(&piece, &Owned, InPlace || held == 0 ? &checked : nullptr, held)) return false;
+    if (checked.data() != nullptr) {
+        InPlace = true;
+        Bytes = checked;
+    } else {
+        if (!piece.IsEmpty()) Owned += piece.ToUTF8String();  // an encoding other than UTF-8
+        Bytes = Owned;
+    }
     // LineReader holds the unfinished line and the whole piece at once, and refuses more than
     // it can write out again; so does this reader, the same way.
-    const std::string_view unfinished =
-        std::string_view(Buffer).substr(LineStart, held - LineStart);
-    const std::string_view added = std::string_view(Buffer).substr(held);
+    const std::string_view unfinished = Bytes.substr(LineStart, held - LineStart);
+    const std::string_view added = Bytes.substr(held);
     if (unfinished.size() + added.size() > static_cast<std::size_t>(kLongestHeldUnits)) {
         CheckHeld(UnitsOfUTF8(unfinished), UnitsOfUTF8(added), Reader.decoder().sourceName());
     }

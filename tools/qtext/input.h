@@ -23,7 +23,9 @@ constexpr std::size_t kDefaultBlockBytes = std::size_t(1) << 20;
 // a fifth less time than with the default).
 constexpr std::size_t kSearchBlockBytes = std::size_t(1) << 16;
 
-// The bytes of a file, or of standard input, read a block at a time.
+// The bytes of a file, or of standard input, read a block at a time. A regular file is mapped
+// where the system allows, so that its blocks are not copied, and read up to the size it had
+// when opened; the memory behind bytes already passed is handed back every kReleaseBytes.
 class ByteSource {
 public:
     // Opens `path`; an empty path or "-" is standard input. Throws InputError when the file
@@ -31,15 +33,21 @@ public:
     ByteSource(const std::string& path, std::size_t blockBytes);
     ~ByteSource();
     ByteSource(const ByteSource&) = delete;
+    // Mapped bytes passed before they are released: few calls to the system, while the memory
+    // a process holds of the file stays small.
+    static constexpr std::size_t kReleaseBytes = std::size_t(1) << 20;
     ByteSource& operator=(const ByteSource&) = delete;
 
-    // The next block: the last `keep` bytes of the previous block (at most kLongestKept),
-    // then up to the block size of new bytes, fewer only at the end. False when no new byte
+    // The next block: the last `keep` bytes of the previous block (at most kLongestKept unless
+    // the file is mapped), then up to the block size of new bytes, fewer only at the end. False when no new byte
     // came: the end of the input. Throws InputError when reading fails. The block is valid
     // until the next call.
     bool Read(std::string_view* block, std::size_t keep);
     // The most bytes a block may carry over to the next.
     static constexpr std::size_t kLongestKept = Decoder::kLongestLeft;
+    // The mapped file from its first byte, or null when it is read. Its blocks are views of
+    // it, which may keep any number of bytes.
+    const char* mapped() const { return Mapped; }
     // The input as messages name it.
     const std::string& name() const { return Name; }
 
@@ -48,8 +56,13 @@ private:
     bool OwnsDescriptor;
     std::string Name;
     std::size_t BlockBytes;
+    const char* Mapped = nullptr;  // the file, or null when it is read
+    std::uint64_t MappedSize = 0;
+    std::uint64_t NextOffset = 0;  // of the first mapped byte not yet handed out
+    std::uint64_t ReleasedTo = 0;  // mapped bytes before it were released
     std::string Buffer;
-    std::size_t Filled = 0;  // bytes of the last block
+    std::size_t ReadAt = 0;  // in Buffer: where new bytes are read, aligned (kReadAlignment)
+    std::string_view Last;   // the last block
 };
 
 // Decoded text of a ByteSource, a block at a time.
@@ -60,6 +73,11 @@ public:
     // The characters completed by the next block (possibly none); false after the last piece.
     // With `utf8`, UTF-8 input is handed over as checked bytes instead (Decoder::Decode).
     bool Next(QuendalText::Text* piece, std::string* utf8 = nullptr);
+    // As Next with `utf8`, but where the source maps the file and the decoder can (see
+    // Decoder::Decode) *checked is set to a view of the checked bytes instead: the last `held`
+    // bytes of the view set by the call before (0 unless that call set one), then the new ones.
+    bool Next(QuendalText::Text* piece, std::string* utf8, std::string_view* checked,
+              std::size_t held);
     const Decoder& decoder() const { return SourceDecoder; }
 
 private:
@@ -105,8 +123,10 @@ private:
     TextReader& Reader;
     const ByteSearch& Search;
     bool NumberLines;
-    std::string Buffer;          // the bytes read and not yet dropped
-    std::size_t LineStart = 0;   // in Buffer, of the first line not yet handed out
+    std::string Owned;           // the bytes read and not yet dropped, when copied
+    std::string_view Bytes;      // those bytes: Owned, or a view of the mapped source
+    bool InPlace = false;        // whether Bytes views the source
+    std::size_t LineStart = 0;   // in Bytes, of the first line not yet handed out
     std::size_t ScanFrom = 0;    // no candidate starts in [LineStart, ScanFrom)
     std::size_t CheckedEnd = 0;  // no line feed in [LineStart, CheckedEnd)
     ByteSearch::Candidate Found{std::string_view::npos, ByteSearch::Verdict::Match};  // the

@@ -15,8 +15,11 @@
 #  include <algorithm>
 #  include <functional>
 #else
-#  include <string.h>  // memmem
+#  include <string.h>  // memmem, memrchr
+#  include <sys/mman.h>
+#  include <sys/stat.h>
 #  include <unistd.h>
+#  include <limits>
 #endif
 
 namespace qtext {
@@ -56,6 +59,12 @@ long ReadSome(int descriptor, char* buffer, std::size_t count) {
 
 void CloseDescriptor(int descriptor) { ::_close(descriptor); }
 
+// Files are read, never mapped: the blocks come through ReadSome.
+std::uint64_t RegularFileSize(int) { return 0; }
+const char* MapFile(int, std::uint64_t) { return nullptr; }
+void UnmapFile(const char*, std::uint64_t) {}
+void ReleaseMapped(const char*, std::size_t) {}
+
 bool StandardOutputIsTerminal() { return ::_isatty(1) != 0; }
 
 void UseBinaryStandardStreams() {
@@ -73,6 +82,8 @@ const char* FindBytes(const char* bytes, std::size_t size, const char* pattern,
     return found == end ? nullptr : found;
 }
 
+std::size_t FindLastByte(std::string_view bytes, char value) { return bytes.rfind(value); }
+
 #else
 
 std::vector<std::string> ArgumentsAsUTF8(int argc, char** argv) {
@@ -87,6 +98,35 @@ long ReadSome(int descriptor, char* buffer, std::size_t count) {
 
 void CloseDescriptor(int descriptor) { ::close(descriptor); }
 
+std::uint64_t RegularFileSize(int descriptor) {
+    struct stat status {};
+    if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode) || status.st_size <= 0)
+        return 0;
+    return static_cast<std::uint64_t>(status.st_size);
+}
+
+const char* MapFile(int descriptor, std::uint64_t size) {
+    if (size > std::numeric_limits<std::size_t>::max()) return nullptr;
+    void* const view =
+        ::mmap(nullptr, static_cast<std::size_t>(size), PROT_READ, MAP_PRIVATE, descriptor, 0);
+    return view == MAP_FAILED ? nullptr : static_cast<const char*>(view);
+}
+
+void UnmapFile(const char* bytes, std::uint64_t size) {
+    if (bytes != nullptr) ::munmap(const_cast<char*>(bytes), static_cast<std::size_t>(size));
+}
+
+void ReleaseMapped(const char* view, std::size_t size) {
+    static const auto kPage = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+    const auto start = reinterpret_cast<std::uintptr_t>(view);
+    // From the page holding view[0]: the bytes before it were released by the call before.
+    const std::uintptr_t first = start / kPage * kPage;
+    const std::uintptr_t end = (start + size) / kPage * kPage;
+    // Pages of a private mapping that was never written are dropped, not lost: they would be
+    // read from the file again.
+    if (end > first) ::madvise(reinterpret_cast<void*>(first), end - first, MADV_DONTNEED);
+}
+
 bool StandardOutputIsTerminal() { return ::isatty(STDOUT_FILENO) != 0; }
 
 void UseBinaryStandardStreams() {}
@@ -94,6 +134,14 @@ void UseBinaryStandardStreams() {}
 const char* FindBytes(const char* bytes, std::size_t size, const char* pattern,
                       std::size_t patternSize) {
     return static_cast<const char*>(::memmem(bytes, size, pattern, patternSize));
+}
+
+std::size_t FindLastByte(std::string_view bytes, char value) {
+    if (bytes.empty()) return std::string_view::npos;
+    const void* const found = ::memrchr(bytes.data(), value, bytes.size());
+    return found == nullptr
+               ? std::string_view::npos
+               : static_cast<std::size_t>(static_cast<const char*>(found) - bytes.data());
 }
 
 #endif
