@@ -26,13 +26,14 @@ inline auto Tied(const QuendalText::detail::TranscodeResult& r) {
     return std::tie(r.Read, r.Written, r.CodePoints, r.StoppedBy);
 }
 
-// The UTF-8 validator and the transcoder to UTF-16.
+// The ASCII test, the UTF-8 validator and the transcoder to UTF-16.
 inline bool UTF8PassesAgree(const Kernels& kernels, std::string_view bytes) {
     namespace reference = QuendalText::detail::reference;
     std::vector<UTF16Unit> plain(bytes.size() + 1), fast(bytes.size() + 1);
     const auto r = reference::UTF8ToUTF16(bytes.data(), bytes.size(), plain.data());
     const auto v = kernels.ValidUTF8Prefix(bytes.data(), bytes.size());
-    return Tied(r) == Tied(kernels.UTF8ToUTF16(bytes.data(), bytes.size(), fast.data())) &&
+    return QUENDALTEXT_SAME(IsAsciiBytes, bytes.data(), bytes.size()) &&
+           Tied(r) == Tied(kernels.UTF8ToUTF16(bytes.data(), bytes.size(), fast.data())) &&
            std::equal(plain.begin(), plain.begin() + static_cast<long>(r.Written), fast.begin()) &&
            v.Read == r.Read && v.StoppedBy == r.StoppedBy;
 }

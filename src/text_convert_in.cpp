@@ -5,6 +5,7 @@
 
 #include "internal/character_count.h"
 #include "internal/conversion.h"
+#include "internal/kernels.h"
 #include "internal/raise_sites.h"
 #include "internal/string_storage.h"
 #include "internal/transcode.h"
@@ -49,33 +50,14 @@ detail::TranscodeResult AppendUTF8(UTF16String& content, const char* bytes, std:
     return converted;
 }
 
-// Whether every byte is ASCII, read a block of words at a time (which the compiler vectorizes)
-// so that the answer for a text with an early non-ASCII byte comes early.
-bool IsAsciiBytes(const char* bytes, std::size_t size) {
-    constexpr std::uint64_t kHighBits = 0x8080808080808080u;
-    constexpr std::size_t kWord = sizeof(std::uint64_t);
-    constexpr std::size_t kBlock = 8 * kWord;
-    std::size_t at = 0;
-    for (; at + kBlock <= size; at += kBlock) {
-        std::uint64_t any = 0;
-        for (std::size_t word = 0; word < kBlock; word += kWord) {
-            std::uint64_t bits;
-            std::memcpy(&bits, bytes + at + word, kWord);
-            any |= bits;
-        }
-        if ((any & kHighBits) != 0) return false;
-    }
-    unsigned rest = 0;
-    for (; at < size; ++at) rest |= static_cast<unsigned char>(bytes[at]);
-    return rest <= detail::kLastAsciiCodePoint;
-}
-
 // Makes a new text's units from ASCII `bytes` when they are all ASCII (and fit), and answers
 // whether it did. C++17's string cannot grow without writing its new units, so converting into
 // a resized one writes each unit twice; the widening copy of the string's own constructor writes
 // it once.
 bool ConstructFromAscii(UTF16String& content, const char* bytes, std::size_t size) {
-    if (size == 0 || size > detail::kMaxTextUnits || !IsAsciiBytes(bytes, size)) return false;
+    if (size == 0 || size > detail::kMaxTextUnits ||
+        !detail::ActiveKernels().IsAsciiBytes(bytes, size))
+        return false;
     const auto* first = reinterpret_cast<const unsigned char*>(bytes);
     content = UTF16String(first, first + size);
     return true;

@@ -43,6 +43,8 @@ struct Kernels {
     int (*CopyAndCount)(const UTF16Unit* from, std::size_t size, UTF16Unit* to);
     // Whether no unit is above 0x7F.
     bool (*IsAscii)(const UTF16Unit* units, std::size_t size);
+    // Whether no byte is above 0x7F.
+    bool (*IsAsciiBytes)(const char* bytes, std::size_t size);
 
     // The first (last) index holding `unit`.
     std::size_t (*FindUnit)(const UTF16Unit* units, std::size_t size, UTF16Unit unit);
@@ -125,6 +127,7 @@ struct CountProgress {
 CountProgress CountUntil(const UTF16Unit* units, std::size_t size, int running, std::size_t until);
 int CopyAndCount(const UTF16Unit* from, std::size_t size, UTF16Unit* to);
 bool IsAscii(const UTF16Unit* units, std::size_t size);
+bool IsAsciiBytes(const char* bytes, std::size_t size);
 std::size_t FindUnit(const UTF16Unit* units, std::size_t size, UTF16Unit unit);
 std::size_t FindLastUnit(const UTF16Unit* units, std::size_t size, UTF16Unit unit);
 std::size_t FindAnyOf(const UTF16Unit* units, std::size_t size, const UTF16Unit* set,

@@ -35,6 +35,13 @@ bool IsAscii(const UTF16Unit* units, std::size_t size) {
     return true;
 }
 
+bool IsAsciiBytes(const char* bytes, std::size_t size) {
+    for (std::size_t i = 0; i < size; ++i) {
+        if (static_cast<unsigned char>(bytes[i]) > kLastAsciiCodePoint) return false;
+    }
+    return true;
+}
+
 std::size_t FindUnit(const UTF16Unit* units, std::size_t size, UTF16Unit unit) {
     std::size_t i = 0;
     while (i < size && units[i] != unit) ++i;
@@ -184,6 +191,7 @@ extern const Kernels kScalarKernels = {
     reference::ContinueCount,
     reference::CopyAndCount,
     reference::IsAscii,
+    reference::IsAsciiBytes,
     reference::FindUnit,
     reference::FindLastUnit,
     reference::FindAnyOf,

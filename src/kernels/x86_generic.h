@@ -100,6 +100,27 @@ bool IsAsciiKernel(const UTF16Unit* units, std::size_t size) {
     return reference::IsAscii(units + i, size - i);
 }
 
+// Bytes read two to a unit: a unit with a bit outside 0x7F7F holds a byte above 0x7F. The unit
+// vectors are loaded unaligned, so the bytes may start anywhere.
+template <class L>
+bool IsAsciiBytesKernel(const char* bytes, std::size_t size) {
+    constexpr std::uint32_t kAsciiPairBits = 0x7F7F;
+    constexpr std::size_t kStepBytes = 4 * L::kBlockBytes;
+    std::size_t i = 0;
+    const auto load = [bytes](std::size_t at) {
+        return L::Load(reinterpret_cast<const UTF16Unit*>(bytes + at));
+    };
+    for (; i + kStepBytes <= size; i += kStepBytes) {
+        const auto any = L::Or(L::Or(load(i), load(i + L::kBlockBytes)),
+                               L::Or(load(i + 2 * L::kBlockBytes), load(i + 3 * L::kBlockBytes)));
+        if (L::AnyAbove(any, kAsciiPairBits)) return false;
+    }
+    for (; i + L::kBlockBytes <= size; i += L::kBlockBytes) {
+        if (L::AnyAbove(load(i), kAsciiPairBits)) return false;
+    }
+    return reference::IsAsciiBytes(bytes + i, size - i);
+}
+
 // Copies (with `kCopy`) the units before the first one above `bound` and answers its index.
 // Four vectors at a time: their OR has a unit above `bound` whenever one of them has, and
 // sometimes when none has (`bound` need not be 2^k - 1): only then are they looked at one by one.
@@ -711,6 +732,7 @@ constexpr Kernels MakeKernels() {
         ContinueCountKernel<L>,
         CopyAndCountKernel<L>,
         IsAsciiKernel<L>,
+        IsAsciiBytesKernel<L>,
         FindUnitKernel<L>,
         FindLastUnitKernel<L>,
         FindInSetKernel<L, true>,
