@@ -87,11 +87,13 @@ inline constexpr std::uint32_t kSurrogateHalfValueMask = ~kPairHalfPayload;
 // high * 0x400 + low - kPairOffset decodes a pair: 0xD800 * 0x400 + 0xDC00 - 0x10000.
 inline constexpr std::uint32_t kPairOffset =
     (kHighSurrogateFirst << kPairHalfBits) + kLowSurrogateFirst - kFirstSupplementary;
+// Tested as an unsigned distance from the first half, which takes one instruction fewer than a
+// mask and a compare, and gave the inline code point walk ICU's speed.
 constexpr bool IsHighSurrogate(std::uint32_t value) {
-    return (value & kSurrogateHalfValueMask) == kHighSurrogateFirst;
+    return value - kHighSurrogateFirst <= kPairHalfPayload;
 }
 constexpr bool IsLowSurrogate(std::uint32_t value) {
-    return (value & kSurrogateHalfValueMask) == kLowSurrogateFirst;
+    return value - kLowSurrogateFirst <= kPairHalfPayload;
 }
 // The code point of two units read as a pair, in unsigned 32-bit arithmetic whatever they are.
 constexpr std::uint32_t DecodePair(std::uint32_t high, std::uint32_t low) {

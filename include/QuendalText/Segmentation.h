@@ -69,6 +69,7 @@ public:
         // Reads the code point at Position into Current and its units into Width (0 at the end).
         // Inline and without a call, so that a walk keeps the iterator in registers.
         void Read() {
+            Width = 1;
             if (Position >= Units.size()) {
                 Current = 0;
                 Width = 0;
@@ -76,7 +77,6 @@ public:
             }
             const std::uint32_t unit = Units[Position];
             Current = unit;
-            Width = 1;
             if (detail::IsHighSurrogate(unit) && Position + 1 < Units.size()) {
                 const std::uint32_t low = Units[Position + 1];
                 if (detail::IsLowSurrogate(low)) {
