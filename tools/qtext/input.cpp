@@ -69,7 +69,10 @@ ByteSource::ByteSource(const std::string& path, std::size_t blockBytes)
         OwnsDescriptor = true;
         MappedSize = RegularFileSize(Descriptor);
         if (MappedSize > 0) Mapped = MapFile(Descriptor, MappedSize);
-        if (Mapped != nullptr) return;
+        if (Mapped != nullptr) {
+            WatchMappedFile(Mapped, MappedSize, Name.c_str());
+            return;
+        }
     }
     Buffer.resize(kReadAlignment + kLongestKept + blockBytes);
     const auto address = reinterpret_cast<std::uintptr_t>(Buffer.data()) + kLongestKept;
@@ -77,6 +80,7 @@ ByteSource::ByteSource(const std::string& path, std::size_t blockBytes)
 }
 
 ByteSource::~ByteSource() {
+    if (Mapped != nullptr) UnwatchMappedFile();
     UnmapFile(Mapped, MappedSize);
     if (OwnsDescriptor) CloseDescriptor(Descriptor);
 }

@@ -601,6 +601,7 @@ int Main(int argc, char** argv) {
             WriteAll(CommandHelp(*command));
             return kExitSuccess;
         }
+        SetCutShortStatus(command->TroubleStatus);
         return command->Run(arguments);
     } catch (const UsageError& error) {
         std::fprintf(stderr, "qtext: %s\nTry 'qtext %s--help'.\n", error.what(),

@@ -15,6 +15,7 @@
 #  include <algorithm>
 #  include <functional>
 #else
+#  include <signal.h>
 #  include <string.h>  // memmem, memrchr
 #  include <sys/mman.h>
 #  include <sys/stat.h>
@@ -62,6 +63,9 @@ void CloseDescriptor(int descriptor) { ::_close(descriptor); }
 // Files are read, never mapped: the blocks come through ReadSome.
 std::uint64_t RegularFileSize(int) { return 0; }
 const char* MapFile(int, std::uint64_t) { return nullptr; }
+void WatchMappedFile(const char*, std::uint64_t, const char*) {}
+void UnwatchMappedFile() {}
+void SetCutShortStatus(int) {}
 void UnmapFile(const char*, std::uint64_t) {}
 void ReleaseMapped(const char*, std::size_t) {}
 
@@ -115,6 +119,60 @@ const char* MapFile(int descriptor, std::uint64_t size) {
 void UnmapFile(const char* bytes, std::uint64_t size) {
     if (bytes != nullptr) ::munmap(const_cast<char*>(bytes), static_cast<std::size_t>(size));
 }
+
+namespace {
+
+// The watched view, read by the signal handler: set before the handler can run, and only by the
+// one thread that reads files.
+const char* volatile WatchedBytes = nullptr;
+volatile std::uint64_t WatchedSize = 0;
+const char* volatile WatchedName = nullptr;
+volatile sig_atomic_t WatchedStatus = 1;
+
+void WriteToStandardError(const char* text) {
+    std::size_t size = 0;
+    while (text[size] != '\0') ++size;
+    while (size > 0) {
+        const ssize_t written = ::write(STDERR_FILENO, text, size);
+        if (written <= 0) return;
+        text += written;
+        size -= static_cast<std::size_t>(written);
+    }
+}
+
+// Only async-signal-safe calls: write, _exit, and for a fault elsewhere, the default action.
+void OnBusError(int signal, siginfo_t* info, void*) {
+    const auto address = reinterpret_cast<std::uintptr_t>(info->si_addr);
+    const auto first = reinterpret_cast<std::uintptr_t>(WatchedBytes);
+    if (WatchedBytes != nullptr && address >= first && address - first < WatchedSize) {
+        WriteToStandardError("qtext: ");
+        WriteToStandardError(WatchedName);
+        WriteToStandardError(": the file was cut short while it was read\n");
+        ::_exit(WatchedStatus);
+    }
+    ::signal(signal, SIG_DFL);
+    ::raise(signal);
+}
+
+}  // namespace
+
+void WatchMappedFile(const char* bytes, std::uint64_t size, const char* name) {
+    static const bool installed = [] {
+        struct sigaction action {};
+        action.sa_sigaction = OnBusError;
+        action.sa_flags = SA_SIGINFO;
+        sigemptyset(&action.sa_mask);
+        return ::sigaction(SIGBUS, &action, nullptr) == 0;
+    }();
+    static_cast<void>(installed);
+    WatchedName = name;
+    WatchedSize = size;
+    WatchedBytes = bytes;
+}
+
+void UnwatchMappedFile() { WatchedBytes = nullptr; }
+
+void SetCutShortStatus(int status) { WatchedStatus = status; }
 
 void ReleaseMapped(const char* view, std::size_t size) {
     static const auto kPage = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));

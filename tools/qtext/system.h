@@ -30,6 +30,14 @@ std::uint64_t RegularFileSize(int descriptor);
 // files are not mapped (Windows) or the mapping failed. UnmapFile lets go of it.
 const char* MapFile(int descriptor, std::uint64_t size);
 void UnmapFile(const char* bytes, std::uint64_t size);
+// While a view of a mapped file is watched, the signal that reading past the end of a file cut
+// short by another program raises (SIGBUS) ends qtext with a message naming the file and the
+// status given to SetCutShortStatus (1 unless told), not a crash; a fault anywhere else keeps
+// its default effect. `name` must stay valid until UnwatchMappedFile. Nothing happens where
+// files are not mapped.
+void WatchMappedFile(const char* bytes, std::uint64_t size, const char* name);
+void UnwatchMappedFile();
+void SetCutShortStatus(int status);
 // Lets the system take back the memory behind the pages of a mapped file from the one holding
 // view[0] to the one holding view[size] (that one excluded): bytes that will not be read again,
 // so that the memory a process holds of the file stays small.
