@@ -11,7 +11,6 @@
 #include "internal/transcode.h"
 
 #include <cstdint>
-#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>

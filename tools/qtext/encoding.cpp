@@ -376,12 +376,12 @@ std::size_t Decoder::DecodeUTF8(std::string_view bytes, bool ended, Text* text, 
         return whole;
     }
     // Bytes handed on as they are, or faults to drop, replace or count: the validator finds
-    // each fault.
-    // Under Stop the bytes handed on are one run from the start.
-    if (utf8 != nullptr && inPlace != nullptr && FaultPolicy == OnFault::Stop)
-        *inPlace = bytes.substr(0, 0);
-    const auto emit = [text, utf8, inPlace](Text piece, std::string_view sameBytes) {
-        if (inPlace != nullptr && inPlace->data() != nullptr) {
+    // each fault. Under Stop the bytes handed on are one run from the start, which a view of
+    // `bytes` can give instead of a copy.
+    const bool viewInPlace = utf8 != nullptr && inPlace != nullptr && FaultPolicy == OnFault::Stop;
+    if (viewInPlace) *inPlace = bytes.substr(0, 0);
+    const auto emit = [text, utf8, inPlace, viewInPlace](Text piece, std::string_view sameBytes) {
+        if (viewInPlace) {
             *inPlace = sameBytes;
         } else if (utf8 != nullptr) {
             if (sameBytes.data() != nullptr) {
