@@ -2,6 +2,7 @@
 #include "test_support.h"
 
 #include "../fuzz/utf_reference.h"
+#include "internal/conversion.h"
 
 #include <climits>
 #include <functional>
@@ -48,6 +49,16 @@ UTF16String RandomUnits(std::mt19937& random) {
     return ToUTF16(values);
 }
 
+// A run of printable ASCII whose length falls about the blocks that a new text first widens as
+// ASCII, so that the first other byte lands at, just before and just after their edges.
+std::string AsciiRun(std::mt19937& random) {
+    constexpr std::size_t kBlock = QuendalText::detail::kAsciiProbeBytes;
+    const std::size_t length = (1 + random() % 3) * kBlock + random() % 3 - 1 - random() % 2 * 40;
+    std::string run(length, 'a');
+    for (char& byte : run) byte = static_cast<char>(' ' + random() % 95);
+    return run;
+}
+
 // The offset of the MalformedInput that `raise` raises (-1 for none), after checking its origin
 // and that a rethrow keeps its type; and what it must be for ICU's first fault.
 long long OffsetOf(const fuzz::Fault& fault) {
@@ -82,6 +93,7 @@ void ForEachTrial(unsigned seed, Check check) {
 TEST(TextConvert, UTF8InAgreesWithIcu) {
     ForEachTrial(1234, [](std::mt19937& random) {
         std::string bytes = RandomBytes(random);
+        if (random() % 8 == 0) bytes.insert(0, AsciiRun(random));
         if (random() % 4 == 0) bytes.insert(0, 1, '\0');  // NUL units count only after a character
         const UTF16String replaced = fuzz::IcuReplaced(bytes);
         EXPECT_TRUE(Holds(Text::FromUTF8(bytes, Malformed::Replace), replaced));
