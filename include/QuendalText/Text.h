@@ -419,25 +419,27 @@ inline int Text::get_NumberOfCharacters() const { return NumberOfCharacters; }
 // Appending a character is inline, so that a text built a character at a time costs no call:
 // a single unit that follows a whole character, to a text with a count that it raises, is
 // pushed and counted here; anything else is appended as the units it presents, as `+=` of units
-// does (the same limit, the same count). The tests are folded into one branch: the unit before
-// the end is read at an index that falls on the terminating NUL of an empty text, and the count
-// and the length are tested together (an OR below INT_MAX holds only if the count is not negative
-// and the length is below INT_MAX; the rare miss takes the general path, which is exact).
+// does (the same limit, the same count). The count and the length are tested together (an OR
+// below INT_MAX holds only if the count is not negative and the length is below INT_MAX; the rare
+// miss takes the general path, which is exact). A count equal to the length means that every
+// unit is a character of its own, so no surrogate ends the text; only another count has the last
+// unit read (at an index that falls on the terminating NUL of an empty text), since reading back
+// what the last append stored costs more than the rest of the append.
 inline Text& Text::operator+=(const Char& character) {
     const UTF16Unit* units = character;
     const UTF16Unit first = units[0];
     const UTF16Unit second = units[1];
     const std::size_t size = Content.size();
-    const UTF16Unit last = Content.data()[size - (size != 0)];
+    const int count = NumberOfCharacters;
     const unsigned other = static_cast<unsigned>(second != 0) | static_cast<unsigned>(first == 0) |
-                           static_cast<unsigned>(detail::IsSurrogate(first)) |
-                           static_cast<unsigned>(detail::IsSurrogate(last));
-    const std::size_t countAndSize =
-        static_cast<std::size_t>(static_cast<unsigned>(NumberOfCharacters)) | size;
-    if (other == 0 && countAndSize < static_cast<std::size_t>(std::numeric_limits<int>::max())) {
+                           static_cast<unsigned>(detail::IsSurrogate(first));
+    const std::size_t countAndSize = static_cast<std::size_t>(static_cast<unsigned>(count)) | size;
+    if (other == 0 && countAndSize < static_cast<std::size_t>(std::numeric_limits<int>::max()) &&
+        (static_cast<std::size_t>(count) == size ||
+         !detail::IsSurrogate(Content.data()[size - (size != 0)]))) {
         Content.push_back(first);
         Length = static_cast<int>(size) + 1;
-        ++NumberOfCharacters;
+        NumberOfCharacters = count + 1;
         return *this;
     }
     // Copied only here, so that the common case keeps the character in registers.
