@@ -296,7 +296,13 @@ bool SimpleWordEnd(UTF16StringView units, std::size_t start, std::size_t& end, b
 
 }  // namespace
 
-CodePointRange Text::CodePoints() const { return CodePointRange(View()); }
+CodePointRange Text::CodePoints() const {
+    // A count equal to the length leaves no room for a surrogate: a high one takes the unit after
+    // it or, last, counts nothing, and a low one where a character begins makes the count -1.
+    if (NumberOfCharacters == Length)
+        return CodePointRange(View(), CodePointRange::UnitsAreCodePoints{});
+    return CodePointRange(View());
+}
 
 GraphemeRange Text::Graphemes() const { return GraphemeRange(View()); }
 

@@ -156,16 +156,36 @@ TEST(TextSegmentation, WordsOfShortTextsAreIcus) {
     for (const UTF16String& units : texts) ASSERT_TRUE(WalksAsIcu(UBRK_WORD, units));
 }
 
-// Code points backward are the code points forward reversed, unpaired surrogates included.
+// Code points forward, with the index of each, are the model's; backward they are the same
+// reversed, unpaired surrogates included. Half the texts hold no surrogate, which a text walks
+// unit by unit; a range over the same units as a view walks them as any units.
 TEST(TextSegmentation, CodePointsWalkBackward) {
     Generator generator{std::mt19937(7)};
-    for (int round = 0; round < 500; ++round) {
-        const Text text{UTF16StringView(generator.Units(12))};
-        const auto range = text.CodePoints();
-        const std::u32string backward(std::make_reverse_iterator(range.end()),
-                                      std::make_reverse_iterator(range.begin()));
-        EXPECT_EQ(std::u32string(backward.rbegin(), backward.rend()),
-                  std::u32string(range.begin(), range.end()));
+    for (int round = 0; round < 2000; ++round) {
+        UTF16String units = generator.Units(round % 4 == 0 ? 80 : 12);
+        if (round % 2 == 0)
+            for (UTF16Unit& unit : units)
+                unit = IsSurrogate(unit) ? UTF16Unit(0x4E00 + round) : unit;
+        const Text text{UTF16StringView(units)};
+        std::u32string model;
+        std::vector<std::size_t> starts;
+        for (const std::uint32_t c : Decode(units)) {
+            starts.push_back(starts.empty() ? 0 : starts.back() + (model.back() > 0xFFFF ? 2 : 1));
+            model += static_cast<char32_t>(c);
+        }
+        for (const QuendalText::CodePointRange& range :
+             {text.CodePoints(), QuendalText::CodePointRange(text.View())}) {
+            std::u32string forward;
+            std::vector<std::size_t> indexes;
+            for (auto it = range.begin(); it != range.end(); ++it)
+                forward += *it, indexes.push_back(it.Index());
+            ASSERT_EQ(forward, model);
+            ASSERT_EQ(indexes, starts);
+            EXPECT_EQ(range.end().Index(), units.size());
+            const std::u32string backward(std::make_reverse_iterator(range.end()),
+                                          std::make_reverse_iterator(range.begin()));
+            EXPECT_EQ(std::u32string(backward.rbegin(), backward.rend()), model);
+        }
     }
 }
 

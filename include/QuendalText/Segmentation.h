@@ -18,6 +18,8 @@ namespace QuendalText {
 /// The code points of UTF-16 units (Text::CodePoints): a surrogate pair gives its code point,
 /// every other unit, an unpaired surrogate included, its own value.
 class QUENDALTEXT_API CodePointRange {
+    struct UnitsAreCodePoints {};
+
 public:
     /// A bidirectional iterator over the code points; Index() gives the current position.
     class QUENDALTEXT_API Iterator {
@@ -30,9 +32,15 @@ public:
 
         Iterator() = default;
         /// The current code point.
-        char32_t operator*() const { return Current; }
+        char32_t operator*() const {
+            return Plain ? static_cast<char32_t>(Units.data()[Position]) : Current;
+        }
         /// Moves to the next code point and returns this iterator.
         Iterator& operator++() {
+            if (Plain) {
+                ++Position;
+                return *this;
+            }
             Position += Width;
             Read();
             return *this;
@@ -45,7 +53,10 @@ public:
         }
         /// Moves to the previous code point and returns this iterator.
         Iterator& operator--() {
-            DecodeBefore();
+            if (Plain)
+                Position -= Position != 0;
+            else
+                DecodeBefore();
             return *this;
         }
         /// Moves to the previous code point and returns the iterator as it was.
@@ -63,8 +74,9 @@ public:
 
     private:
         friend class CodePointRange;
-        Iterator(UTF16StringView units, std::size_t position) : Units(units), Position(position) {
-            Read();
+        Iterator(UTF16StringView units, std::size_t position, bool plain)
+            : Units(units), Position(position), Plain(plain) {
+            if (!plain) Read();
         }
         // Reads the code point at Position into Current and its units into Width (0 at the end).
         // Inline and without a call, so that a walk keeps the iterator in registers.
@@ -92,17 +104,25 @@ public:
         std::size_t Position = 0;
         std::size_t Width = 0;
         char32_t Current = 0;
+        // Every unit is a code point, so a step is one unit and the value is read where it
+        // stands: a walk over such units is a plain loop, which the compiler vectorizes.
+        bool Plain = false;
     };
 
     /// The code points of `units`, which must outlive the range's iterators.
     explicit CodePointRange(UTF16StringView units) : Units(units) {}
     /// The first code point.
-    Iterator begin() const { return Iterator(Units, 0); }
+    Iterator begin() const { return Iterator(Units, 0, Plain); }
     /// The position after the last code point.
-    Iterator end() const { return Iterator(Units, Units.size()); }
+    Iterator end() const { return Iterator(Units, Units.size(), Plain); }
 
 private:
+    friend class Text;
+    // Units known to hold no surrogate, with a unit after the last (a string's terminator).
+    CodePointRange(UTF16StringView units, UnitsAreCodePoints) : Units(units), Plain(true) {}
+
     UTF16StringView Units;
+    bool Plain = false;
 };
 
 namespace detail {
