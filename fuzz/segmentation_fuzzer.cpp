@@ -1,13 +1,13 @@
 // The grapheme, word, sentence and line-break ranges against ICU's break iterators (root locale)
 // called directly on random text: the same boundaries and word flags forward, the same segments
 // backward, and at every stop of a random walk of steps both ways through iterators and copies.
-// The code points, forward and backward, are those that ICU's U16_NEXT and U16_PREV read.
+// The code points, forward and backward, are those that ICU's UnicodeString reads.
 #include "fuzz_input.h"
 
 #include <QuendalText/QuendalText.h>
 
 #include <unicode/ubrk.h>
-#include <unicode/utf16.h>
+#include <unicode/unistr.h>
 
 #include <vector>
 
@@ -77,22 +77,19 @@ void CheckRange(fuzz::Input& input, UBreakIteratorType type, UTF16StringView uni
 
 // The code points and their indexes forward, then backward, as ICU reads them.
 void CheckCodePoints(const Text& text) {
-    const UChar* units = reinterpret_cast<const UChar*>(text.View().data());
-    const auto length = static_cast<int32_t>(text.View().size());
+    const icu::UnicodeString units(false, reinterpret_cast<const UChar*>(text.View().data()),
+                                   static_cast<int32_t>(text.View().size()));
     const QuendalText::CodePointRange range = text.CodePoints();
     auto it = range.begin();
-    for (int32_t i = 0; i < length; ++it) {
-        Check(it != range.end() && it.Index() == static_cast<std::size_t>(i));
-        UChar32 c;
-        U16_NEXT(units, i, length, c);
-        Check(*it == static_cast<char32_t>(c));
-    }
+    for (int32_t i = 0; i < units.length(); i = units.moveIndex32(i, 1), ++it)
+        Check(it != range.end() && it.Index() == static_cast<std::size_t>(i) &&
+              *it == static_cast<char32_t>(units.char32At(i)));
     Check(it == range.end());
-    for (int32_t i = length; i > 0;) {
-        UChar32 c;
-        U16_PREV(units, 0, i, c);
+    for (int32_t i = units.length(); i > 0;) {
+        i = units.moveIndex32(i, -1);
         --it;
-        Check(it.Index() == static_cast<std::size_t>(i) && *it == static_cast<char32_t>(c));
+        Check(it.Index() == static_cast<std::size_t>(i) &&
+              *it == static_cast<char32_t>(units.char32At(i)));
     }
 }
 
