@@ -109,7 +109,7 @@ Text Text::SubString(int start, int count) const {
     Text piece;
     if (size < detail::kShortPieceUnits) {
         AppendUnits(piece.Content, units, size);
-        piece.NumberOfCharacters = detail::CountShortPiece(units, size);
+        piece.NumberOfCharacters = detail::CountPiece(NumberOfCharacters == Length, units, size);
     } else {
         detail::ResizeForOverwrite(piece.Content, size, [&](UTF16Unit* data) {
             piece.NumberOfCharacters = detail::ActiveKernels().CopyAndCount(units, size, data);

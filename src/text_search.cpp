@@ -528,16 +528,10 @@ Text Text::FindToken(const Text& delimiters, int* position) const {
     // No token at or after the position: the end of the tokens.
     *position = start == size ? Length : static_cast<int>(stop);
     // Tokens are mostly short: copied (by the C library, whatever their length), then counted.
-    // In a text whose count is its length no unit is a surrogate, so a token that does not
-    // begin with NUL counts each of its units.
     const std::size_t tokenSize = stop - start;
     token.Content.append(units + start, tokenSize);
     token.NumberOfCharacters =
-        NumberOfCharacters == Length && (tokenSize == 0 || units[start] != 0)
-            ? static_cast<int>(tokenSize)
-        : tokenSize < detail::kShortPieceUnits
-            ? detail::CountShortPiece(units + start, tokenSize)
-            : detail::ActiveKernels().ContinueCount(units + start, tokenSize, 0);
+        detail::CountPiece(NumberOfCharacters == Length, units + start, tokenSize);
     token.Length = static_cast<int>(tokenSize);
     return token;
 }

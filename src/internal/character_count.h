@@ -41,6 +41,14 @@ inline int CountShortPiece(const UTF16Unit* units, std::size_t size) {
     return plain ? static_cast<int>(size) : ContinueCountPlain(units, size, 0);
 }
 
+// The count of `size` units copied out of a counted text. A text whose count equals its length
+// holds no surrogate, so such a piece counts its units unless it begins with NUL; any other
+// piece is counted by the rule.
+inline int CountPiece(bool fromTextWithoutSurrogates, const UTF16Unit* units, std::size_t size) {
+    if (fromTextWithoutSurrogates && (size == 0 || units[0] != 0)) return static_cast<int>(size);
+    return size < kShortPieceUnits ? CountShortPiece(units, size) : CountCharacters(units, size);
+}
+
 // The rule read as a machine that takes one unit at a time, for the count after an edit.
 struct CountState {
     bool OpenHigh;  // the last unit is a high surrogate that begins a character
