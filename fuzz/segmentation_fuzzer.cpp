@@ -24,10 +24,11 @@ using QuendalText::UTF16Unit;
 // ideographs, and the halves of a regional indicator and of an emoji.
 UTF16Unit Unit(fuzz::Input& input) {
     static const std::uint16_t kUnits[] = {
-        'a',    'Z',    '7',    '.',    ',',    '\'',   ':',    '_',    ' ',    '\r',   '\n',
-        '!',    '?',    '"',    '(',    '-',    0xE9,   0x301,  0x200D, 0xFE0F, 0x1100, 0x1161,
-        0x11A8, 0xAC00, 0x0E2A, 0x0E27, 0x0E31, 0x65E5, 0x672C, 0x3042, 0x30AB, 0x3002, 0xD83C,
-        0xDDEB, 0xD83D, 0xDC69, 0x05D0, 0x2019, 0x00A0, 0x2014, 0x0915, 0x094D, 0xFF01, 0x2028};
+        'a',    'Z',    '7',    '.',    ',',    '\'',   ':',    '@',    '_',
+        ' ',    '\r',   '\n',   '!',    '?',    '"',    '(',    '-',    0xE9,
+        0x301,  0x200D, 0xFE0F, 0x1100, 0x1161, 0x11A8, 0xAC00, 0x0E2A, 0x0E27,
+        0x0E31, 0x65E5, 0x672C, 0x3042, 0x30AB, 0x3002, 0xD83C, 0xDDEB, 0xD83D,
+        0xDC69, 0x05D0, 0x2019, 0x00A0, 0x2014, 0x0915, 0x094D, 0xFF01, 0x2028};
     const std::uint8_t selector = input.Byte();
     if (selector < 224) return static_cast<UTF16Unit>(kUnits[selector % std::size(kUnits)]);
     return input.Unit();

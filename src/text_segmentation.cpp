@@ -149,8 +149,9 @@ bool IsWordStatus(int32_t status) { return status >= UBRK_WORD_NONE_LIMIT; }
 // whose boundaries it leaves to ICU: ZWJ (which joins emoji), regional indicators, Hebrew letters
 // and double quotes (rules of their own), katakana, the scripts that ICU segments by dictionary
 // (Thai and its neighbours, Han, kana, Hangul syllables), and unpaired surrogates. ICU's root
-// rules take the colon and its small and full-width forms out of MidLetter, and a single quote
-// joins as MidNumLet does.
+// rules take the colon and its small and full-width forms out of MidLetter, count the commercial
+// at as a letter (so that an address is one word), and join with a single quote as MidNumLet
+// does.
 enum WordClass : std::uint8_t {
     kWordOther,
     kWordCR,
@@ -168,6 +169,7 @@ enum WordClass : std::uint8_t {
 
 std::uint8_t ComputeWordClass(UChar32 c) {
     constexpr UChar32 kColons[] = {0x3A, 0xFE55, 0xFF1A};
+    constexpr UChar32 kCommercialAt = 0x40;
     constexpr UChar32 kFirstHangulSyllable = 0xAC00, kLastHangulSyllable = 0xD7A3;
     UErrorCode status = U_ZERO_ERROR;
     const UScriptCode script = uscript_getScript(c, &status);
@@ -177,6 +179,7 @@ std::uint8_t ComputeWordClass(UChar32 c) {
         (c >= kFirstHangulSyllable && c <= kLastHangulSyllable)) {
         return kComplex;
     }
+    if (c == kCommercialAt) return kWordLetter;
     switch (u_getIntPropertyValue(c, UCHAR_WORD_BREAK)) {
         case U_WB_OTHER: return kWordOther;
         case U_WB_CR: return kWordCR;

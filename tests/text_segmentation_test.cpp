@@ -133,8 +133,8 @@ TEST(TextSegmentation, RangesFollowTheBreakTestsAndIcu) {
 // word segments and flags are ICU's, forward and backward.
 TEST(TextSegmentation, WordsOfShortTextsAreIcus) {
     const std::vector<std::uint32_t> alphabet = {
-        'a', 'Z', '0', '9', '_', '.', '\'', ',', ';', ':', ' ', '"', '!', '\r', '\n', 0x0B, '\t',
-        0xE9, 0x308, 0x3000,
+        'a', 'Z', '0', '9', '_', '.', '\'', ',', ';', ':', '@', ' ', '"', '!', '\r', '\n', 0x0B,
+        '\t', 0xE9, 0x308, 0x3000,
         // a digit, ExtendNumLet, MidLetter, colon forms, MidNumLet, MidNum, ZWJ, a format
         // character, newlines, Hebrew, katakana, Han, Thai, an emoji, a regional indicator, a skin tone
         0x661, 0x203F, 0xB7, 0xFE55, 0xFF1A, 0x2019, 0xFF0C, 0x200D, 0xAD, 0x85, 0x2028, 0x5D0,
@@ -143,7 +143,7 @@ TEST(TextSegmentation, WordsOfShortTextsAreIcus) {
     for (std::size_t length = 1, from = 0; length <= 3; ++length) {
         const std::size_t to = texts.size();
         for (std::size_t i = from; i < to; ++i)
-            for (std::size_t c = 0; c < 20; ++c) texts.push_back(texts[i] + ToUTF16({alphabet[c]}));
+            for (std::size_t c = 0; c < 21; ++c) texts.push_back(texts[i] + ToUTF16({alphabet[c]}));
         from = to;
     }
     Generator generator{std::mt19937(29)};
@@ -154,6 +154,19 @@ TEST(TextSegmentation, WordsOfShortTextsAreIcus) {
         texts.push_back(ToUTF16(codePoints));
     }
     for (const UTF16String& units : texts) ASSERT_TRUE(WalksAsIcu(UBRK_WORD, units));
+}
+
+// ICU tailors the word rules for single code points (the colon, the commercial at), which the
+// rule tests do not hold: every code point of the first plane and of the emoji blocks, alone and
+// between letters, digits and marks, walks as ICU's.
+TEST(TextSegmentation, WordsAroundEveryCodePointAreIcus) {
+    for (std::uint32_t c = 0; c < 0x1FB00; ++c) {
+        if ((c >= 0xD800 && c <= 0xDFFF) || (c > 0xFFFF && c < 0x1F000)) continue;
+        for (const CodePoints& text : {CodePoints{c}, CodePoints{'a', c, 'b'},
+                                       CodePoints{'1', c, '2'}, CodePoints{c, 0x301, 'a'}}) {
+            ASSERT_TRUE(WalksAsIcu(UBRK_WORD, ToUTF16(text))) << std::hex << c;
+        }
+    }
 }
 
 // Code points forward, with the index of each, are the model's; backward they are the same
