@@ -343,7 +343,7 @@ done
 { cat "$work/random.utf-8"; printf '\xffmore\n'; } > "$work/late-fault"
 position=$(python3 -c 'import sys; t = open(sys.argv[1], encoding="utf-8", newline="").read()
 print(f"line {t.count(chr(10)) + 1}, column {len(t) - t.rfind(chr(10))} (byte offset {len(t.encode())})")' "$work/random.utf-8")
-for command in "upper" "find -n a" "tokens" "convert -t utf-16le" "normalize -f NFD"; do
+for command in "upper" "find -n a" "find -c a" "tokens" "convert -t utf-16le" "normalize -f NFD"; do
   "$qtext" $command "$work/random.utf-8" > "$work/expected"
   for size in 1 5 4096; do
     run $size $command "$work/late-fault" > "$work/out" 2> "$work/err"
@@ -353,6 +353,17 @@ for command in "upper" "find -n a" "tokens" "convert -t utf-16le" "normalize -f 
   # A file is mapped where the system allows, standard input is read: the same position.
   run 5 $command < "$work/late-fault" > /dev/null 2> "$work/err"
   grep -q "standard input: ill-formed UTF-8 at $position: invalid start byte$" "$work/err" || fail "$command from standard input: $(cat "$work/err")"
+done
+# -L names a file whose text before the fault has no match, -c counts among several files, and
+# info measures that text: each as for the file cut there; a file that cannot be opened gets only
+# its message, as with grep.
+for size in 1 4096; do
+  expect "find -L before a fault, blocks of $size" "$work/late-fault" "$(run $size find -L qzxjkvw "$work/late-fault" 2> /dev/null)"
+  expect "find -c of several files before a fault, blocks of $size" \
+    "$work/late-fault:$("$qtext" find -c a "$work/random.utf-8")
+$work/case:$("$qtext" find -c a "$work/case")" \
+    "$(run $size find -c a "$work/late-fault" "$work/does-not-exist" "$work/case" 2> /dev/null)"
+  expect "info before a fault, blocks of $size" "$(measures $size info "$work/random.utf-8")" "$(measures $size info "$work/late-fault" 2> /dev/null)"
 done
 # After a UTF-8 byte-order mark, columns count from the first character, offsets from the mark.
 printf '\xef\xbb\xbfab\xff\n' > "$work/mark-fault"
@@ -391,7 +402,7 @@ print(f"U+{ord(t[at]):04X} at line {before.count(chr(10)) + 1}, column {len(befo
 for size in 1 4096; do
   run $size convert -t latin1 "$work/random.utf-8" > "$work/out" 2> "$work/err"
   same "convert to latin1 up to a character it lacks, blocks of $size" "$work/expected" "$work/out"
-  grep -q "cannot write $position in latin1" "$work/err" || fail "a character latin1 lacks: $(cat "$work/err")"
+  grep -q "random.utf-8: cannot write $position in latin1" "$work/err" || fail "a character latin1 lacks: $(cat "$work/err")"
 done
 printf 'x\xf0\x9f\x98\x80y' > "$work/emoji"
 expect "a character latin1 lacks, skipped" "xy" "$("$qtext" convert -t latin1 -c "$work/emoji")"

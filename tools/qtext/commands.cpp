@@ -296,15 +296,25 @@ int RunInfo(const Settings& settings, const std::vector<std::string>& paths, boo
         ByteSource source(path, settings.BlockBytes);
         TextReader reader(source, std::string(), onFault);
         Measures measures;
+        const auto report = [&] {
+            const Decoder& decoder = reader.decoder();
+            if (!first) WriteOut("\n");
+            first = false;
+            measures.Print(
+                source.name(),
+                decoder.encodingName() + (decoder.hadByteOrderMark() ? " (byte-order mark)" : ""),
+                onFault != OnFault::Stop, decoder.faults());
+        };
         Text piece;
-        while (reader.Next(&piece)) measures.Add(piece);
-        const Decoder& decoder = reader.decoder();
-        if (!first) WriteOut("\n");
-        first = false;
-        measures.Print(
-            source.name(),
-            decoder.encodingName() + (decoder.hadByteOrderMark() ? " (byte-order mark)" : ""),
-            onFault != OnFault::Stop, decoder.faults());
+        try {
+            while (reader.Next(&piece)) measures.Add(piece);
+        } catch (const UnreadableInput&) {
+            throw;
+        } catch (const InputError&) {
+            report();  // of the text before the fault, as if the file ended there
+            throw;
+        }
+        report();
         return true;
     }));
 }
@@ -317,7 +327,7 @@ int RunConvert(const Settings& settings, const std::vector<std::string>& paths,
     return StatusOf(ForEachInput(paths, [&](const std::string& path) {
         ByteSource source(path, settings.BlockBytes);
         TextReader reader(source, options.From, options.FaultPolicy);
-        Encoder encoder(options.To, options.FaultPolicy, options.Mark);
+        Encoder encoder(options.To, options.FaultPolicy, options.Mark, source.name());
         // UTF-8 to UTF-8 is checked and passed on as it is.
         std::string bytes;
         std::string* const utf8 =
@@ -541,57 +551,70 @@ int RunFind(const Settings& settings, const std::vector<std::string>& paths,
                         return everyMatch && !options.WholeLines;
                     });
             };
-            if (search != nullptr) {
-                ByteSource source(path, settings.SearchBlockBytes);
-                TextReader reader(source, std::string(), OnFault::Stop);
-                MatchedLineReader lines(reader, *search, options.LineNumbers);
-                std::string_view line;
-                std::size_t first = 0;
-                while (lines.Next(&line, &lineNumber, &first)) {
-                    const bool goOn = select([&] {
-                        if (folded) {
-                            const Text decoded = Text::FromUTF8(line);
-                            collect(decoded);
-                            printer.PrintLine(decoded, lineNumber, matches);
-                            return;
-                        }
-                        const std::size_t size = plain->size();
-                        matches.assign(1, {first, first + size});
-                        for (std::size_t at = matches.back().second; everyMatch;) {
-                            at = plain->Find(line, at);
-                            if (at == std::string_view::npos) break;
-                            matches.emplace_back(at, at + size);
-                            at += size;
-                        }
-                        printer.PrintUTF8Line(line, lineNumber, matches);
-                    });
-                    if (!goOn) break;
+            // What -c and -L say of a file, also when a fault ends it: the lines before the fault
+            // were searched as if the file ended there, as grep counts what it could read.
+            const auto summarize = [&] {
+                if (options.ReportAs == FindOptions::Report::FileNamesWithout && selected == 0) {
+                    WriteOut(printer.Paint(kFileNameColor, name) + "\n");
                 }
-            } else {
-                ForEachLine(settings, path, [&](const Text& line, bool) {
-                    ++lineNumber;
-                    collect(line);
-                    // A whole line matches from its start (every match there has the same length).
-                    if (options.WholeLines && !matches.empty() &&
-                        (matches[0].first != 0 || matches[0].second != line.View().size())) {
-                        matches.clear();
+                if (options.ReportAs == FindOptions::Report::Count) {
+                    WriteOut((prefixed ? printer.FileName() + printer.Separator() : std::string()) +
+                             std::to_string(selected) + "\n");
+                }
+                anySelected = anySelected || selected > 0;
+            };
+            try {
+                if (search != nullptr) {
+                    ByteSource source(path, settings.SearchBlockBytes);
+                    TextReader reader(source, std::string(), OnFault::Stop);
+                    MatchedLineReader lines(reader, *search, options.LineNumbers);
+                    std::string_view line;
+                    std::size_t first = 0;
+                    while (lines.Next(&line, &lineNumber, &first)) {
+                        const bool goOn = select([&] {
+                            if (folded) {
+                                const Text decoded = Text::FromUTF8(line);
+                                collect(decoded);
+                                printer.PrintLine(decoded, lineNumber, matches);
+                                return;
+                            }
+                            const std::size_t size = plain->size();
+                            matches.assign(1, {first, first + size});
+                            for (std::size_t at = matches.back().second; everyMatch;) {
+                                at = plain->Find(line, at);
+                                if (at == std::string_view::npos) break;
+                                matches.emplace_back(at, at + size);
+                                at += size;
+                            }
+                            printer.PrintUTF8Line(line, lineNumber, matches);
+                        });
+                        if (!goOn) break;
                     }
-                    const bool matched =
-                        emptyPattern ? !options.WholeLines || line.IsEmpty() : !matches.empty();
-                    if (matched == options.Invert) return true;
-                    return select([&] {
-                        printer.PrintLine(line, lineNumber, options.Invert ? Matches() : matches);
+                } else {
+                    ForEachLine(settings, path, [&](const Text& line, bool) {
+                        ++lineNumber;
+                        collect(line);
+                        // A whole line matches from its start (every match there has the same length).
+                        if (options.WholeLines && !matches.empty() &&
+                            (matches[0].first != 0 || matches[0].second != line.View().size())) {
+                            matches.clear();
+                        }
+                        const bool matched =
+                            emptyPattern ? !options.WholeLines || line.IsEmpty() : !matches.empty();
+                        if (matched == options.Invert) return true;
+                        return select([&] {
+                            printer.PrintLine(line, lineNumber,
+                                              options.Invert ? Matches() : matches);
+                        });
                     });
-                });
+                }
+            } catch (const UnreadableInput&) {
+                throw;  // a file that cannot be read gets only its message, as with grep
+            } catch (const InputError&) {
+                summarize();
+                throw;
             }
-            if (options.ReportAs == FindOptions::Report::FileNamesWithout && selected == 0) {
-                WriteOut(printer.Paint(kFileNameColor, name) + "\n");
-            }
-            if (options.ReportAs == FindOptions::Report::Count) {
-                WriteOut((prefixed ? printer.FileName() + printer.Separator() : std::string()) +
-                         std::to_string(selected) + "\n");
-            }
-            anySelected = anySelected || selected > 0;
+            summarize();
             return !quit;
         },
         !options.NoMessages);

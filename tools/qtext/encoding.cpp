@@ -476,7 +476,9 @@ Text Decoder::DecodeWithIcu(std::string_view bytes, bool ended, std::size_t* con
     return Text(units);
 }
 
-Encoder::Encoder(const std::string& name, OnFault onFault, ByteOrderMark mark) : Name(name) {
+Encoder::Encoder(const std::string& name, OnFault onFault, ByteOrderMark mark,
+                 const std::string& sourceName)
+    : Name(name), SourceName(sourceName) {
     Converter converter = OpenConverter(name);
     const UConverterType type = ucnv_getType(converter.get());
     const bool marksItself = type == UCNV_UTF16 || type == UCNV_UTF32;
@@ -578,7 +580,7 @@ void Encoder::Convert(UTF16StringView text, bool flush, std::string* bytes) {
         char codePoint[16];
         std::snprintf(codePoint, sizeof codePoint, "U+%04X",
                       static_cast<unsigned>(*character.CodePoints().begin()));
-        throw InputError(std::string("cannot write ") + codePoint + " at " + Position.Describe() +
+        throw InputError(SourceName + ": cannot write " + codePoint + " at " + Position.Describe() +
                          " in " + Name + " (try --skip or --replace)");
     }
 }

@@ -125,14 +125,16 @@ private:
 // Turns UTF-16 text into the bytes of one encoding, a piece at a time.
 class Encoder {
 public:
-    // `name` is the encoding as the user typed it. Throws UsageError when `mark` is Write and
-    // the encoding is not UTF-8, UTF-16 or UTF-32.
-    Encoder(const std::string& name, OnFault onFault, ByteOrderMark mark);
+    // `name` is the encoding as the user typed it; `sourceName`, the input's name that begins
+    // a message. Throws UsageError when `mark` is Write and the encoding is not UTF-8, UTF-16 or
+    // UTF-32.
+    Encoder(const std::string& name, OnFault onFault, ByteOrderMark mark,
+            const std::string& sourceName = std::string());
     // True when the output is UTF-8, which the library writes.
     bool isUTF8() const { return IcuConverter == nullptr; }
     // Appends the bytes of `text` (well-formed) to *bytes. Throws InputError for a character
-    // the encoding cannot hold under OnFault::Stop, naming its line and column; *bytes then
-    // holds the bytes of the text before it.
+    // the encoding cannot hold under OnFault::Stop, naming the input, the line and the column;
+    // *bytes then holds the bytes of the text before it.
     void Encode(const QuendalText::Text& text, std::string* bytes);
     // Appends what a stateful encoding still owes at the end of the output.
     void Finish(std::string* bytes);
@@ -142,6 +144,7 @@ private:
 
     Converter IcuConverter;  // null for UTF-8, which the library writes
     std::string Name;
+    std::string SourceName;
     bool NativeUTF16 = false;
     bool NativeUTF32 = false;
     std::string MarkToWrite;     // the mark still to write before the first character

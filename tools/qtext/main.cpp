@@ -267,11 +267,11 @@ const std::vector<Command>& Commands() {
          "one) and the display width of its widest line, as wc's maximum line length but by\n"
          "grapheme clusters: terminal columns, 2 for a wide (CJK, fullwidth) or emoji cluster, 0\n"
          "for marks, format characters and controls, 1 for the others, and a tab moves to the\n"
-         "next multiple of 8. A file with ill-formed input gets no report but a message naming\n"
-         "the fault's position, unless -c or --replace is given: then the text is measured\n"
-         "with each ill-formed sequence dropped or replaced by U+FFFD, and the sequences are\n"
-         "counted (ill-formed:). With --sample it reports on a multilingual sample built into\n"
-         "the program instead.\n",
+         "next multiple of 8. In a file with ill-formed input, the text before the fault is\n"
+         "reported, as if the file ended there, and a message names the fault's position,\n"
+         "unless -c or --replace is given: then the text is measured with each ill-formed\n"
+         "sequence dropped or replaced by U+FFFD, and the sequences are counted (ill-formed:).\n"
+         "With --sample it reports on a multilingual sample built into the program instead.\n",
          {{"sample", 0, nullptr, "report on the built-in sample", false},
           {"skip", 'c', nullptr, "drop ill-formed sequences, and count them", false},
           {"replace", 0, nullptr, "count each ill-formed sequence as U+FFFD, and count them",
