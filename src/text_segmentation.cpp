@@ -335,11 +335,21 @@ BreakWalk::BreakWalk(UTF16StringView units, std::size_t start, BreakKind kind)
 
 BreakWalk& BreakWalk::operator=(const BreakWalk& other) noexcept {
     if (this == &other) return *this;
-    // The break iterator this walk owns may stay only while it walks the same units.
-    if (State != nullptr && (Kind != other.Kind || Units.data() != other.Units.data() ||
-                             Units.size() != other.Units.size())) {
-        Release(State);
-        State = nullptr;
+    // The break iterator this walk owns stays for the same kind of boundaries, but is given the
+    // other walk's units anew, which drops what it cached: units at the same place and of the
+    // same length may still differ (an edit in place, another text in memory freed since).
+    if (State != nullptr) {
+        UErrorCode status = U_ZERO_ERROR;
+        if (Kind == other.Kind) {
+            ubrk_setText(State->Iterator, detail::AsUChar(other.Units.data()),
+                         static_cast<int32_t>(other.Units.size()), &status);
+        }
+        if (Kind != other.Kind || U_FAILURE(status)) {
+            Release(State);
+            State = nullptr;
+        } else {
+            *State = BreakState{State->Iterator};
+        }
     }
     CopyPlace(other);
     return *this;

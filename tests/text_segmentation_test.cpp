@@ -225,6 +225,25 @@ TEST(TextSegmentation, IteratorsOutliveTheirRanges) {
     EXPECT_TRUE(*elsewhere == *it && elsewhere.IsWord() == it.IsWord());
 }
 
+// An iterator assigned anew walks the units it is given, also where they lie where those it walked
+// before lay and are as long (an edit in place, another text in memory freed): it keeps nothing
+// that it found in them before.
+TEST(TextSegmentation, ReassignedIteratorsReadTheirUnitsAgain) {
+    Text text = Text::FromUTF8("One. Two, Three, Four, Five. Six, Seven.");
+    const UTF16Unit* const units = text.c_str();
+    SegmentRange::Iterator sentence;
+    for (std::size_t comma = 0; comma != UTF16StringView::npos; comma = text.View().find(u',')) {
+        if (comma != 0) text.Replace(Text(u"."), int(comma), 1);
+        const SegmentRange sentences = text.Sentences();
+        const SegmentRange::Iterator first = sentences.begin();
+        std::vector<std::size_t> ends;
+        for (sentence = first; sentence != sentences.end(); ++sentence)
+            ends.push_back(std::size_t((*sentence).data() - text.c_str()) + (*sentence).size());
+        EXPECT_EQ(ends, IcuWalk(UBRK_SENTENCE, text.View()).first) << text;
+    }
+    ASSERT_EQ(text.c_str(), units);  // every edit was in place
+}
+
 // One const range of clusters and one of words, walked from four threads at once: every walk
 // agrees with one thread's (and under ThreadSanitizer, no race).
 TEST(TextSegmentation, ConstRangesWalkedFromFourThreads) {
