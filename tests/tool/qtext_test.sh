@@ -211,7 +211,7 @@ expect "info of two files" 2 "$("$qtext" info "$work/nuls" "$work/clusters" | gr
 # from 1) and -o against Python; bundled options, -e and -- as grep reads them.
 find_files=("$work/random.utf-8 $work/latin")
 [[ -n ${QTEXT_TEST_WINDOWS:-} ]] || find_files+=("$work/random.utf-8")  # fewer programs under wine
-for options in "" "-n" "-v -n" "-c" "-l" "-o -n" "-m 3 -n" "-vc -m5" "--color=always -n" "-o --color=always" "-c --color=always" "-l --color=always" "-q" "-x -c" "-H -n" "--no-filename -o" "-L"; do
+for options in "" "-n" "-v -n" "-c" "-l" "-o -n" "-m 3 -n" "-vc -m5" "--color=always -n" "-o --color=always" "-c --color=always" "-l --color=always" "-q" "-x -c" "-H -n" "--no-filename -o" "-L" "-L -l" "-l -L"; do
   for pattern in a '😀' ''; do
     # (grep -v '' skips its files, printing no count.)
     [[ $options == *v* && -z $pattern ]] && continue

@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -185,10 +186,14 @@ int RunFindCommand(const Arguments& arguments) {
             options.FileNamePrefix = FindOptions::NamePrefix::Always;
         if (option.first == "no-filename") options.FileNamePrefix = FindOptions::NamePrefix::Never;
     }
-    options.ReportAs = arguments.Has("quiet")                ? FindOptions::Report::Quiet
-                       : arguments.Has("files-with-matches") ? FindOptions::Report::FileNames
-                       : arguments.Has("files-without-match")
-                           ? FindOptions::Report::FileNamesWithout
+    // -q before the file lists, which come before -c; of -l and -L, as grep, the last one.
+    std::optional<FindOptions::Report> listed;
+    for (const auto& option : arguments.Options) {
+        if (option.first == "files-with-matches") listed = FindOptions::Report::FileNames;
+        if (option.first == "files-without-match") listed = FindOptions::Report::FileNamesWithout;
+    }
+    options.ReportAs = arguments.Has("quiet")   ? FindOptions::Report::Quiet
+                       : listed.has_value()     ? *listed
                        : arguments.Has("count") ? FindOptions::Report::Count
                                                 : FindOptions::Report::Lines;
     options.OnlyMatching = arguments.Has("only-matching");
