@@ -231,6 +231,8 @@ for number, line in enumerate(lines[:-1] if lines[-1] == "" else lines, 1):
   same "find $options" "$work/expected" <("$qtext" find $options "$work/random.utf-8")
 done
 printf -- '-ab\nAB\nsTrAßE\n\n' > "$work/dash"
+printf -- '-x\nab\n--\n\n-n foo\n a\nb \n' > "$work/gaps"
+expect "-w and the empty pattern: lines with a place between non-words" "$(grep -n -F -w '' "$work/gaps")" "$("$qtext" find -n -w '' "$work/gaps")"
 expect "whole lines" "$(grep -n -x '' "$work/dash") $(grep -n -i -x -F ab "$work/dash") 3:sTrAßE" \
   "$("$qtext" find -n -x '' "$work/dash") $("$qtext" find -n -ix ab "$work/dash") $("$qtext" find -nix STRASSE "$work/dash")"
 expect "bundled options, -e, --, long ones cut short" \

@@ -481,6 +481,17 @@ public:
         return IsBoundary[start] && IsBoundary[end];
     }
 
+    // Whether the line has a place with no word on either side, where grep -w finds the empty
+    // pattern (an empty line has one).
+    bool HasPlaceBetweenNonWords() const {
+        bool afterWord = false;
+        for (auto it = Line->Words().begin(), end = Line->Words().end(); it != end; ++it) {
+            if (!afterWord && !it.IsWord()) return true;
+            afterWord = it.IsWord();
+        }
+        return !afterWord;
+    }
+
 private:
     const Text* Line = nullptr;
     bool Found = false;
@@ -541,8 +552,8 @@ int RunFind(const Settings& settings, const std::vector<std::string>& paths,
             // The matches of a decoded line, as the line-by-line search finds them.
             const auto collect = [&](const Text& line) {
                 matches.clear();
-                if (emptyPattern) return;
                 boundaries.Reset(line);
+                if (emptyPattern) return;
                 matcher.ForEachMatch(
                     line, [&](std::size_t start, std::size_t end) -> std::optional<bool> {
                         if (options.WholeWords && !boundaries.Whole(start, end))
@@ -599,8 +610,11 @@ int RunFind(const Settings& settings, const std::vector<std::string>& paths,
                             (matches[0].first != 0 || matches[0].second != line.View().size())) {
                             matches.clear();
                         }
-                        const bool matched =
-                            emptyPattern ? !options.WholeLines || line.IsEmpty() : !matches.empty();
+                        const bool matched = !emptyPattern        ? !matches.empty()
+                                             : options.WholeLines ? line.IsEmpty()
+                                             : options.WholeWords
+                                                 ? boundaries.HasPlaceBetweenNonWords()
+                                                 : true;
                         if (matched == options.Invert) return true;
                         return select([&] {
                             printer.PrintLine(line, lineNumber,
