@@ -232,8 +232,9 @@ TEST(TextSegmentation, ReassignedIteratorsReadTheirUnitsAgain) {
     Text text = Text::FromUTF8("One. Two, Three, Four, Five. Six, Seven.");
     const UTF16Unit* const units = text.c_str();
     SegmentRange::Iterator sentence;
-    for (std::size_t comma = 0; comma != UTF16StringView::npos; comma = text.View().find(u',')) {
-        if (comma != 0) text.Replace(Text(u"."), int(comma), 1);
+    for (std::size_t comma = 0; comma != UTF16StringView::npos;
+         comma = text.View().find(QUENDALTEXT_U(','))) {
+        if (comma != 0) text.Replace(Text(QUENDALTEXT_U(".")), int(comma), 1);
         const SegmentRange sentences = text.Sentences();
         const SegmentRange::Iterator first = sentences.begin();
         std::vector<std::size_t> ends;
