@@ -10,42 +10,47 @@ namespace QuendalText {
 
 /// The Unicode normalization forms (UAX #15): canonical composition and decomposition, and
 /// their compatibility variants.
-enum class NormalizationForm { NFC, NFD, NFKC, NFKD };
+enum class NormalizationForm {
+    NFC,   ///< canonical decomposition, then canonical composition
+    NFD,   ///< canonical decomposition
+    NFKC,  ///< compatibility decomposition, then canonical composition
+    NFKD,  ///< compatibility decomposition
+};
 
 namespace Unicode {
 
 /// The General_Category values, two letters each as in UnicodeData.txt.
 enum class GeneralCategory {
-    Lu,
-    Ll,
-    Lt,
-    Lm,
-    Lo,  ///< letters: upper, lower, title case, modifier, other
-    Mn,
-    Mc,
-    Me,  ///< marks: nonspacing, spacing combining, enclosing
-    Nd,
-    Nl,
-    No,  ///< numbers: decimal digit, letter, other
-    Pc,
-    Pd,
-    Ps,
-    Pe,
-    Pi,
-    Pf,
-    Po,  ///< punctuation: connector, dash, open, close, quotes, other
-    Sm,
-    Sc,
-    Sk,
-    So,  ///< symbols: math, currency, modifier, other
-    Zs,
-    Zl,
-    Zp,  ///< separators: space, line, paragraph
-    Cc,
-    Cf,
-    Cs,
-    Co,
-    Cn,  ///< control, format, surrogate, private use, unassigned
+    Lu,  ///< letter, uppercase
+    Ll,  ///< letter, lowercase
+    Lt,  ///< letter, titlecase
+    Lm,  ///< letter, modifier
+    Lo,  ///< letter, other
+    Mn,  ///< mark, nonspacing
+    Mc,  ///< mark, spacing combining
+    Me,  ///< mark, enclosing
+    Nd,  ///< number, decimal digit
+    Nl,  ///< number, letter
+    No,  ///< number, other
+    Pc,  ///< punctuation, connector
+    Pd,  ///< punctuation, dash
+    Ps,  ///< punctuation, open
+    Pe,  ///< punctuation, close
+    Pi,  ///< punctuation, initial quote
+    Pf,  ///< punctuation, final quote
+    Po,  ///< punctuation, other
+    Sm,  ///< symbol, math
+    Sc,  ///< symbol, currency
+    Sk,  ///< symbol, modifier
+    So,  ///< symbol, other
+    Zs,  ///< separator, space
+    Zl,  ///< separator, line
+    Zp,  ///< separator, paragraph
+    Cc,  ///< other, control
+    Cf,  ///< other, format
+    Cs,  ///< other, surrogate
+    Co,  ///< other, private use
+    Cn,  ///< other, unassigned
 };
 
 // Every function below takes any value: one above 0x10FFFF is no code point and is answered
