@@ -85,6 +85,21 @@ bool ForEachInput(const std::vector<std::string>& paths,
 
 int StatusOf(bool allRead) { return allRead ? kExitSuccess : kExitInputError; }
 
+// Calls read(), then report(), also when a fault in the input ends read(): the text before the
+// fault was taken as if the input ended there. An input that cannot be read gets no report.
+template <class Read, class Report>
+void ReadThenReport(Read read, Report report) {
+    try {
+        read();
+    } catch (const UnreadableInput&) {
+        throw;
+    } catch (const InputError&) {
+        report();
+        throw;
+    }
+    report();
+}
+
 // Calls visit(line, terminated) for each line of the input, read as UTF-8 or as its
 // byte-order mark says, while it returns true; `terminated` tells whether an LF ended the line.
 template <class Visit>
@@ -306,15 +321,11 @@ int RunInfo(const Settings& settings, const std::vector<std::string>& paths, boo
                 onFault != OnFault::Stop, decoder.faults());
         };
         Text piece;
-        try {
-            while (reader.Next(&piece)) measures.Add(piece);
-        } catch (const UnreadableInput&) {
-            throw;
-        } catch (const InputError&) {
-            report();  // of the text before the fault, as if the file ended there
-            throw;
-        }
-        report();
+        ReadThenReport(
+            [&] {
+                while (reader.Next(&piece)) measures.Add(piece);
+            },
+            report);
         return true;
     }));
 }
@@ -562,8 +573,8 @@ int RunFind(const Settings& settings, const std::vector<std::string>& paths,
                         return everyMatch && !options.WholeLines;
                     });
             };
-            // What -c and -L say of a file, also when a fault ends it: the lines before the fault
-            // were searched as if the file ended there, as grep counts what it could read.
+            // What -c and -L say of a file, also when a fault ends it, as grep counts what it could
+            // read; a file that cannot be read gets only its message, as with grep.
             const auto summarize = [&] {
                 if (options.ReportAs == FindOptions::Report::FileNamesWithout && selected == 0) {
                     WriteOut(printer.Paint(kFileNameColor, name) + "\n");
@@ -574,61 +585,58 @@ int RunFind(const Settings& settings, const std::vector<std::string>& paths,
                 }
                 anySelected = anySelected || selected > 0;
             };
-            try {
-                if (search != nullptr) {
-                    ByteSource source(path, settings.SearchBlockBytes);
-                    TextReader reader(source, std::string(), OnFault::Stop);
-                    MatchedLineReader lines(reader, *search, options.LineNumbers);
-                    std::string_view line;
-                    std::size_t first = 0;
-                    while (lines.Next(&line, &lineNumber, &first)) {
-                        const bool goOn = select([&] {
-                            if (folded) {
-                                const Text decoded = Text::FromUTF8(line);
-                                collect(decoded);
-                                printer.PrintLine(decoded, lineNumber, matches);
-                                return;
-                            }
-                            const std::size_t size = plain->size();
-                            matches.assign(1, {first, first + size});
-                            for (std::size_t at = matches.back().second; everyMatch;) {
-                                at = plain->Find(line, at);
-                                if (at == std::string_view::npos) break;
-                                matches.emplace_back(at, at + size);
-                                at += size;
-                            }
-                            printer.PrintUTF8Line(line, lineNumber, matches);
-                        });
-                        if (!goOn) break;
-                    }
-                } else {
-                    ForEachLine(settings, path, [&](const Text& line, bool) {
-                        ++lineNumber;
-                        collect(line);
-                        // A whole line matches from its start (every match there has the same length).
-                        if (options.WholeLines && !matches.empty() &&
-                            (matches[0].first != 0 || matches[0].second != line.View().size())) {
-                            matches.clear();
+            ReadThenReport(
+                [&] {
+                    if (search != nullptr) {
+                        ByteSource source(path, settings.SearchBlockBytes);
+                        TextReader reader(source, std::string(), OnFault::Stop);
+                        MatchedLineReader lines(reader, *search, options.LineNumbers);
+                        std::string_view line;
+                        std::size_t first = 0;
+                        while (lines.Next(&line, &lineNumber, &first)) {
+                            const bool goOn = select([&] {
+                                if (folded) {
+                                    const Text decoded = Text::FromUTF8(line);
+                                    collect(decoded);
+                                    printer.PrintLine(decoded, lineNumber, matches);
+                                    return;
+                                }
+                                const std::size_t size = plain->size();
+                                matches.assign(1, {first, first + size});
+                                for (std::size_t at = matches.back().second; everyMatch;) {
+                                    at = plain->Find(line, at);
+                                    if (at == std::string_view::npos) break;
+                                    matches.emplace_back(at, at + size);
+                                    at += size;
+                                }
+                                printer.PrintUTF8Line(line, lineNumber, matches);
+                            });
+                            if (!goOn) break;
                         }
-                        const bool matched = !emptyPattern        ? !matches.empty()
-                                             : options.WholeLines ? line.IsEmpty()
-                                             : options.WholeWords
-                                                 ? boundaries.HasPlaceBetweenNonWords()
-                                                 : true;
-                        if (matched == options.Invert) return true;
-                        return select([&] {
-                            printer.PrintLine(line, lineNumber,
-                                              options.Invert ? Matches() : matches);
+                    } else {
+                        ForEachLine(settings, path, [&](const Text& line, bool) {
+                            ++lineNumber;
+                            collect(line);
+                            // A whole line matches from its start (every match there has the same length).
+                            if (options.WholeLines && !matches.empty() &&
+                                (matches[0].first != 0 ||
+                                 matches[0].second != line.View().size())) {
+                                matches.clear();
+                            }
+                            const bool matched = !emptyPattern        ? !matches.empty()
+                                                 : options.WholeLines ? line.IsEmpty()
+                                                 : options.WholeWords
+                                                     ? boundaries.HasPlaceBetweenNonWords()
+                                                     : true;
+                            if (matched == options.Invert) return true;
+                            return select([&] {
+                                printer.PrintLine(line, lineNumber,
+                                                  options.Invert ? Matches() : matches);
+                            });
                         });
-                    });
-                }
-            } catch (const UnreadableInput&) {
-                throw;  // a file that cannot be read gets only its message, as with grep
-            } catch (const InputError&) {
-                summarize();
-                throw;
-            }
-            summarize();
+                    }
+                },
+                summarize);
             return !quit;
         },
         !options.NoMessages);
