@@ -53,7 +53,8 @@ inline bool UTF16PassesAgree(const Kernels& kernels, const UTF16String& units, s
 }
 
 // The unit passes: `sought` as the unit found, removed and bound; `other` as the compared text
-// (over the common length), the pattern (from two units), and in its first units the set.
+// (over the common length), the pattern (from two units), and in its first units the set (and
+// the two sets of the pair search, its first half and the rest).
 inline bool UnitPassesAgree(const Kernels& kernels, const UTF16String& units, UTF16Unit sought,
                             const UTF16String& other) {
     namespace reference = QuendalText::detail::reference;
@@ -70,7 +71,10 @@ inline bool UnitPassesAgree(const Kernels& kernels, const UTF16String& units, UT
         QUENDALTEXT_SAME(MismatchAsciiFolded, data, other.data(), common) &&
         (setSize == 0 || (QUENDALTEXT_SAME(FindAnyOf, data, size, other.data(), setSize) &&
                           QUENDALTEXT_SAME(FindNoneOf, data, size, other.data(), setSize))) &&
-        (other.size() < 2 || QUENDALTEXT_SAME(FindPattern, data, size, other.data(), other.size()));
+        (other.size() < 2 ||
+         QUENDALTEXT_SAME(FindPattern, data, size, other.data(), other.size())) &&
+        (setSize < 2 || QUENDALTEXT_SAME(FindPairOf, data, size, other.data(), (setSize + 1) / 2,
+                                         other.data() + (setSize + 1) / 2, setSize / 2));
     UTF16String copy(size + 1, UTF16Unit('*')), plain(copy), fast(copy);
     same = same &&
            kernels.CopyAndCount(data, size, &copy[0]) == reference::ContinueCount(data, size, 0) &&

@@ -336,6 +336,25 @@ bool MatchStarts(UTF16Unit first, std::vector<UTF16Unit>* units) {
     return !units->empty() && units->size() <= detail::kSmallSetUnits;
 }
 
+// The units that can stand at the first two places of a match of the folding `sought`, when
+// every match must begin with a code point that folds to one unit: the units that begin a
+// match of sought[0] (each folding to it alone) or a lone high surrogate sought[0] (a folding
+// that begins with a high surrogate goes on with a low one, not the non-surrogate sought[1]);
+// and those that begin a match of sought[1]. False when there is no such pair of small sets.
+bool MatchPairStarts(UTF16StringView sought, std::vector<UTF16Unit>* firsts,
+                     std::vector<UTF16Unit>* seconds) {
+    if (sought.size() < 2 || detail::IsSurrogate(sought[1]) || !MatchStarts(sought[1], seconds))
+        return false;
+    if (detail::IsHighSurrogate(sought[0])) {
+        firsts->push_back(sought[0]);
+        return true;
+    }
+    if (detail::IsSurrogate(sought[0]) || !MatchStarts(sought[0], firsts)) return false;
+    UTF16Unit buffer[kLongestFolding];
+    return std::all_of(firsts->begin(), firsts->end(),
+                       [&](UTF16Unit unit) { return FoldCodePoint(&unit, 1, buffer) == 1; });
+}
+
 std::basic_string_view<UTF16Unit> ViewOf(const Text& text) {
     return {text.c_str(), static_cast<std::size_t>(text.get_Length())};
 }
@@ -675,24 +694,38 @@ Span Text::FindFolded(const TextArgument& pattern, int start) const {
     }
     const UTF16String sought = FoldWhole(pattern.View());
     if (sought.empty()) return {static_cast<int>(from), 0};
-    // Where few units can begin a match, the set search finds them; each is a whole character.
     const UTF16Unit first = sought[0];
     // Trying each start folds a code point or two at most starts; when the work done passes a
     // few times the text's length, the linear search takes the rest.
     std::size_t work = 0;
     const std::size_t budget = kFoldedWorkPerUnit * (units.size() - from) + kFoldedWorkFloor;
-    std::vector<UTF16Unit> startUnits;
-    if (!detail::IsSurrogate(first) && MatchStarts(first, &startUnits)) {
-        const detail::Kernels& kernels = detail::ActiveKernels();
+    // Each place that a kernel's search finds is tried as the first of a match.
+    const auto tryFound = [&](const auto& search) -> Span {
         for (std::size_t at = from; at < units.size(); ++at) {
-            at += kernels.FindAnyOf(units.data() + at, units.size() - at, startUnits.data(),
-                                    startUnits.size());
+            at += search(units.data() + at, units.size() - at);
             if (at == units.size()) break;
             if (work > budget) return FindFoldedLinear(units, at, sought);
             const std::size_t end = FoldedMatchEnd(units, at, sought, &work);
             if (end != npos) return {static_cast<int>(at), static_cast<int>(end - at)};
         }
         return {};
+    };
+    const detail::Kernels& kernels = detail::ActiveKernels();
+    // Where the first two places of a match take few units each, the pair search finds the
+    // places where both stand, which are much rarer than either.
+    std::vector<UTF16Unit> startUnits, nextUnits;
+    if (MatchPairStarts(sought, &startUnits, &nextUnits)) {
+        return tryFound([&](const UTF16Unit* rest, std::size_t size) {
+            return kernels.FindPairOf(rest, size, startUnits.data(), startUnits.size(),
+                                      nextUnits.data(), nextUnits.size());
+        });
+    }
+    // Where few units can begin a match, the set search finds them; each is a whole character.
+    startUnits.clear();
+    if (!detail::IsSurrogate(first) && MatchStarts(first, &startUnits)) {
+        return tryFound([&](const UTF16Unit* rest, std::size_t size) {
+            return kernels.FindAnyOf(rest, size, startUnits.data(), startUnits.size());
+        });
     }
     // Otherwise each character from `from` on is tried as the first of a match, folding as it
     // goes. A unit that folds to itself, or ASCII, begins no match unless it folds to the first

@@ -55,6 +55,12 @@ struct Kernels {
                              std::size_t setSize);
     std::size_t (*FindNoneOf)(const UTF16Unit* units, std::size_t size, const UTF16Unit* set,
                               std::size_t setSize);
+    // The first index i, with i + 1 < `size`, where units[i] is one of the `firstSize` units of
+    // `first` and units[i + 1] one of the `secondSize` units of `second` (1 to kSmallSetUnits
+    // each); `size` when there is none.
+    std::size_t (*FindPairOf)(const UTF16Unit* units, std::size_t size, const UTF16Unit* first,
+                              std::size_t firstSize, const UTF16Unit* second,
+                              std::size_t secondSize);
     // The first index where the `patternSize` units of `pattern` (at least 2) begin.
     std::size_t (*FindPattern)(const UTF16Unit* units, std::size_t size, const UTF16Unit* pattern,
                                std::size_t patternSize);
@@ -134,6 +140,8 @@ std::size_t FindAnyOf(const UTF16Unit* units, std::size_t size, const UTF16Unit*
                       std::size_t setSize);
 std::size_t FindNoneOf(const UTF16Unit* units, std::size_t size, const UTF16Unit* set,
                        std::size_t setSize);
+std::size_t FindPairOf(const UTF16Unit* units, std::size_t size, const UTF16Unit* first,
+                       std::size_t firstSize, const UTF16Unit* second, std::size_t secondSize);
 std::size_t FindPattern(const UTF16Unit* units, std::size_t size, const UTF16Unit* pattern,
                         std::size_t patternSize);
 std::size_t Mismatch(const UTF16Unit* a, const UTF16Unit* b, std::size_t size);

@@ -77,6 +77,14 @@ std::size_t FindNoneOf(const UTF16Unit* units, std::size_t size, const UTF16Unit
     return i;
 }
 
+std::size_t FindPairOf(const UTF16Unit* units, std::size_t size, const UTF16Unit* first,
+                       std::size_t firstSize, const UTF16Unit* second, std::size_t secondSize) {
+    for (std::size_t i = 0; i + 1 < size; ++i) {
+        if (InSet(units[i], first, firstSize) && InSet(units[i + 1], second, secondSize)) return i;
+    }
+    return size;
+}
+
 std::size_t FindPattern(const UTF16Unit* units, std::size_t size, const UTF16Unit* pattern,
                         std::size_t patternSize) {
     for (std::size_t i = 0; patternSize <= size && i <= size - patternSize; ++i) {
@@ -196,6 +204,7 @@ extern const Kernels kScalarKernels = {
     reference::FindLastUnit,
     reference::FindAnyOf,
     reference::FindNoneOf,
+    reference::FindPairOf,
     reference::FindPattern,
     reference::Mismatch,
     reference::MismatchAsciiFolded,

@@ -204,26 +204,53 @@ std::size_t FindLastUnitKernel(const UTF16Unit* units, std::size_t size, UTF16Un
 
 // Sets of up to four units are compared in four registers, the first unit standing in for the
 // missing ones; larger ones in eight.
+template <class L>
+struct SplatSet {
+    typename L::V Units[kSmallSetUnits];
+    bool Large;
+
+    SplatSet(const UTF16Unit* set, std::size_t setSize) : Large(setSize > 4) {
+        for (std::size_t k = 0; k < kSmallSetUnits; ++k)
+            Units[k] = L::Splat(set[k < setSize ? k : 0]);
+    }
+    // One bit per unit of `v` in the set.
+    auto Members(typename L::V v) const {
+        auto m = L::Equal(v, Units[0]) | L::Equal(v, Units[1]) | L::Equal(v, Units[2]) |
+                 L::Equal(v, Units[3]);
+        if (Large)
+            m |= L::Equal(v, Units[4]) | L::Equal(v, Units[5]) | L::Equal(v, Units[6]) |
+                 L::Equal(v, Units[7]);
+        return m;
+    }
+};
+
 template <class L, bool kMembers>
 std::size_t FindInSetKernel(const UTF16Unit* units, std::size_t size, const UTF16Unit* set,
                             std::size_t setSize) {
-    using V = typename L::V;
-    const auto unit = [&](std::size_t k) { return set[k < setSize ? k : 0]; };
-    const V s0 = L::Splat(unit(0)), s1 = L::Splat(unit(1)), s2 = L::Splat(unit(2)),
-            s3 = L::Splat(unit(3));
-    const V s4 = L::Splat(unit(4)), s5 = L::Splat(unit(5)), s6 = L::Splat(unit(6)),
-            s7 = L::Splat(unit(7));
-    const bool large = setSize > 4;
+    const SplatSet<L> sought(set, setSize);
     std::size_t i = 0;
     for (; i + L::kUnits <= size; i += L::kUnits) {
-        const V v = L::Load(units + i);
-        auto m = L::Equal(v, s0) | L::Equal(v, s1) | L::Equal(v, s2) | L::Equal(v, s3);
-        if (large) m |= L::Equal(v, s4) | L::Equal(v, s5) | L::Equal(v, s6) | L::Equal(v, s7);
+        auto m = sought.Members(L::Load(units + i));
         if constexpr (!kMembers) m = static_cast<typename L::Mask>(~m & kAllUnits<L>);
         if (m != 0) return i + LowestBit(m);
     }
     return i + (kMembers ? reference::FindAnyOf(units + i, size - i, set, setSize)
                          : reference::FindNoneOf(units + i, size - i, set, setSize));
+}
+
+// Each vector of units is tested against the first set, and the vector one unit on against the
+// second.
+template <class L>
+std::size_t FindPairOfKernel(const UTF16Unit* units, std::size_t size, const UTF16Unit* first,
+                             std::size_t firstSize, const UTF16Unit* second,
+                             std::size_t secondSize) {
+    const SplatSet<L> firsts(first, firstSize), seconds(second, secondSize);
+    std::size_t i = 0;
+    for (; i + L::kUnits < size; i += L::kUnits) {
+        const auto m = firsts.Members(L::Load(units + i)) & seconds.Members(L::Load(units + i + 1));
+        if (m != 0) return i + LowestBit(m);
+    }
+    return i + reference::FindPairOf(units + i, size - i, first, firstSize, second, secondSize);
 }
 
 // Candidates are where the pattern's first and last units both stand at the right distance;
@@ -737,6 +764,7 @@ constexpr Kernels MakeKernels() {
         FindLastUnitKernel<L>,
         FindInSetKernel<L, true>,
         FindInSetKernel<L, false>,
+        FindPairOfKernel<L>,
         FindPatternKernel<L>,
         MismatchKernel<L, false>,
         MismatchKernel<L, true>,
