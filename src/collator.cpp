@@ -9,6 +9,7 @@
 #include <unicode/ucol.h>
 #include <unicode/uloc.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 
@@ -65,12 +66,16 @@ int Collator::Compare(const Text& a, const Text& b) const {
 
 std::string Collator::SortKey(const Text& text) const {
     // ICU writes the key with a terminating zero byte, the only zero in it, which is left out.
-    constexpr std::size_t kFirstGuessBase = 64;
-    constexpr std::size_t kFirstGuessPerUnit = 4;
-    constexpr std::size_t kLargestKey = INT32_MAX;
-    const std::size_t guess =
-        kFirstGuessBase + kFirstGuessPerUnit * static_cast<std::size_t>(text.get_Length());
-    std::string key(guess < kLargestKey ? guess : kLargestKey, '\0');
+    // A short text's key goes into room that almost always suffices; a long text's is measured
+    // first, so that no more room than the key takes is ever held.
+    constexpr std::uint64_t kFirstGuessBase = 64;
+    constexpr std::uint64_t kFirstGuessPerUnit = 4;
+    constexpr std::uint64_t kLargestGuess = std::uint64_t{1} << 24;
+    // ICU counts the key in an int32_t; a 32-bit target's string holds less.
+    const std::size_t largestKey = std::min<std::size_t>(INT32_MAX, std::string().max_size());
+    const std::uint64_t guess =
+        kFirstGuessBase + kFirstGuessPerUnit * static_cast<std::uint64_t>(text.get_Length());
+    std::string key(guess <= kLargestGuess ? static_cast<std::size_t>(guess) : 0, '\0');
     for (int attempt = 0; attempt < 2; ++attempt) {
         const int32_t needed = ucol_getSortKey(
             Data->IcuCollator, detail::AsUChar(text.c_str()), LengthOf(text),
@@ -81,6 +86,7 @@ std::string Collator::SortKey(const Text& text) const {
             key.resize(withZero - 1);
             return key;
         }
+        if (withZero > largestKey) detail::RaiseStringLengthError(detail::kSortKeyLengthSite);
         key.assign(withZero, '\0');
     }
     detail::RaiseConversionError(detail::kCollatorLine, U_INTERNAL_PROGRAM_ERROR);

@@ -52,6 +52,11 @@ void RaiseLengthError(const LengthRaiseSite& site) {
     failure.Throw(site.Line, kTooLongMessage);
 }
 
+void RaiseStringLengthError(const LengthRaiseSite& site) {
+    QuendalLog::CPPException<std::length_error> failure(kRaiseFileName, site.Function);
+    failure.Throw(site.Line, kStringTooLongMessage);
+}
+
 void RaiseInvalidArgument(const ArgumentRaiseSite& site) {
     QuendalLog::CPPException<std::invalid_argument> failure(kRaiseFileName, site.Function);
     failure.Throw(site.Line, site.Message);

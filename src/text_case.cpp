@@ -144,9 +144,12 @@ std::unique_ptr<const UnitMap<Map>> BuildUnitMap(Map map, std::uint32_t contextU
 struct TableMapping {
     UTF16String Units;
     UErrorCode Status = U_ZERO_ERROR;
-    bool Whole = false;
+    bool Whole = false;    // the mapping needs the whole text's context: ICU maps it
+    bool TooLong = false;  // the mapping is longer than a text may be
 };
 
+// The mapping of `source` by the table, written into room that grows when expansions use it up
+// but never past the longest text, so that the string itself never refuses to grow.
 template <class Map>
 TableMapping MapByTable(UTF16StringView source, const UnitMap<Map>& table) {
     TableMapping result;
@@ -154,12 +157,14 @@ TableMapping MapByTable(UTF16StringView source, const UnitMap<Map>& table) {
     std::size_t read = 0;
     // Room for the units and some expansions; more is added when they run out.
     std::size_t room = size + size / 8 + 2 * kMappingRoom;
-    while (read < size && U_SUCCESS(result.Status) && !result.Whole) {
+    while (read < size && U_SUCCESS(result.Status) && !result.Whole && !result.TooLong) {
         const std::size_t kept = result.Units.size();
-        detail::ResizeForOverwrite(result.Units, kept + room, [&](UTF16Unit* out) {
-            const std::size_t capacity = kept + room;
+        const std::size_t capacity = std::min(kept + room, detail::kMaxTextUnits);
+        // No more room will come: ICU is then asked to map into whatever is left.
+        const bool last = capacity == detail::kMaxTextUnits;
+        detail::ResizeForOverwrite(result.Units, capacity, [&](UTF16Unit* out) {
             std::size_t written = kept;
-            while (read < size && written + kMappingRoom <= capacity) {
+            while (read < size && written < capacity) {
                 const UTF16Unit unit = source[read];
                 const UTF16Unit mapped = table.Units[unit];
                 if (mapped != kComplex) {
@@ -176,11 +181,13 @@ TableMapping MapByTable(UTF16StringView source, const UnitMap<Map>& table) {
                                               ? 2
                                               : 1;
                 if (width == 2 && BlockUnchanged(table, unit)) {
+                    if (capacity - written < 2) break;
                     out[written++] = unit;
                     out[written++] = source[read + 1];
                     read += 2;
                     continue;
                 }
+                if (capacity - written < kMappingRoom && !last) break;
                 const int32_t length = table.MapWithIcu(
                     detail::AsUChar(out + written), static_cast<int32_t>(capacity - written),
                     detail::AsUChar(source.data() + read), static_cast<int32_t>(width),
@@ -191,6 +198,12 @@ TableMapping MapByTable(UTF16StringView source, const UnitMap<Map>& table) {
             }
             return written;
         });
+        // Every code point maps to one unit or more: what is left did not fit the last room.
+        if (last && read < size && !result.Whole &&
+            (U_SUCCESS(result.Status) || result.Status == U_BUFFER_OVERFLOW_ERROR)) {
+            result.Status = U_ZERO_ERROR;
+            result.TooLong = true;
+        }
         room = size - read + (size - read) / 8 + 2 * kMappingRoom;
     }
     return result;
@@ -210,7 +223,7 @@ UTF16String FullyMapped(UTF16StringView source, const UnitMap<Map>& table,
     if (mapping.Whole) return CaseMapped(source, table.MapWithIcu, site);
     if (U_FAILURE(mapping.Status))
         detail::RaiseConversionError(detail::kCaseMappingLine, mapping.Status);
-    if (mapping.Units.size() > detail::kMaxTextUnits) detail::RaiseLengthError(site);
+    if (mapping.TooLong) detail::RaiseLengthError(site);
     return std::move(mapping.Units);
 }
 

@@ -323,11 +323,8 @@ Text Text::FromWString(std::wstring_view units, Malformed malformed) {
 
 // UTF-8 never gives more units than it has bytes.
 TextArgument::TextArgument(std::string_view utf8) {
-    detail::TranscodeResult converted{};
-    detail::ResizeForOverwrite(Converted, utf8.size(), [&](UTF16Unit* units) {
-        converted = detail::UTF8ToUTF16(utf8.data(), utf8.size(), units);
-        return converted.Written;
-    });
+    const detail::TranscodeResult converted =
+        AppendUTF8(Converted, utf8.data(), utf8.size(), detail::kTextArgumentLengthSite);
     if (converted.StoppedBy != detail::Stop::End) {
         detail::RaiseMalformed(detail::kTextArgumentSite, converted.Read);
     }

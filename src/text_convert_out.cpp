@@ -217,8 +217,10 @@ std::string Text::ToUTF8String(Malformed malformed) const {
     // the pass is given the room left, beyond which it writes nothing.
     std::size_t room = detail::UTF8Room(Content.size());
     if (room > std::string().max_size()) {
-        room = static_cast<std::size_t>(std::min<std::uint64_t>(
-            SIZE_MAX, detail::UTF8LengthOfUnits(Content.data(), Content.size())));
+        const std::uint64_t bytes = detail::UTF8LengthOfUnits(Content.data(), Content.size());
+        if (bytes > std::string().max_size())
+            detail::RaiseStringLengthError(detail::kToUTF8StringLengthSite);
+        room = static_cast<std::size_t>(bytes);
     }
     std::string bytes(room, '\0');
     std::size_t read = 0;
@@ -249,6 +251,8 @@ std::u32string Text::ToUTF32String(Malformed malformed) const {
     std::size_t room = Content.size();
     if (room > std::u32string().max_size()) {
         room = static_cast<std::size_t>(u_countChar32(detail::AsUChar(Content.data()), Length));
+        if (room > std::u32string().max_size())
+            detail::RaiseStringLengthError(detail::kToUTF32StringLengthSite);
     }
     std::u32string units(room, U'\0');
     if (units.empty()) return units;

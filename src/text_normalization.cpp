@@ -170,7 +170,11 @@ UTF16String NormalizedAfterSpan(UTF16StringView units, std::size_t spanEnd, Norm
             if (capacity > kMostRoomPerUnit * normalized.size()) normalized.shrink_to_fit();
             return normalized;
         }
-        const bool tooShort = status == U_BUFFER_OVERFLOW_ERROR;
+        // Given the longest text's room, ICU grows a copy of it to go on, which a 32-bit
+        // process may have no room for.
+        const bool tooShort =
+            status == U_BUFFER_OVERFLOW_ERROR ||
+            (status == U_MEMORY_ALLOCATION_ERROR && capacity == detail::kMaxTextUnits);
         if (!tooShort && status != U_INDEX_OUTOFBOUNDS_ERROR) {
             detail::RaiseConversionError(detail::kNormalizationLine, status);
         }

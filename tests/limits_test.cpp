@@ -66,10 +66,12 @@ TEST(Limits, DoublingAHalfCeilingTextIsRefused) {
     EXPECT_EQ(buffer, std::vector<UTF16Unit>(50, 0));
 }
 
-#if SIZE_MAX > UINT32_MAX
-
+// Built at the ceiling from a string freed at once, and never grown past its first room, so that
+// a 32-bit process has room for the text and for the results that a mapping fills up to the
+// ceiling before it is refused.
 TEST(Limits, EveryGrowingOperationStopsAtTheCeiling) {
-    Text text(UTF16String(kMax - 8, QUENDALTEXT_U('a')));
+    Text text(std::string(kMax, 'a').c_str());
+    ASSERT_EQ(Size(text.get_Length()), kMax);
     text.set_SearchForward(false);
     ExpectRefused("+= UTF-8", text, "Text::operator+=", [&] { text += "0123456789abcdef"; });
     ExpectRefused("+= units", text,
@@ -78,11 +80,11 @@ TEST(Limits, EveryGrowingOperationStopsAtTheCeiling) {
     ExpectRefused("Replace", text, "Text::Replace",
                   [&] { text.Replace(Text("0123456789"), 0, 0); });
     EXPECT_FALSE(text.Concatenate(Text("0123456789"), 0, -1));
-    text += "0123456";  // one unit below the ceiling: a pair no longer fits
+    text.RemoveAt(0);  // one unit below the ceiling: a pair no longer fits
     ExpectRefused("pair past the end", text, "Text::operator+=", [&] { text += Char(0x1F600u); });
     text += Char('z');
-    ASSERT_EQ(static_cast<std::size_t>(text.get_Length()), kMax);
-    ASSERT_EQ(text.get_NumberOfCharacters(), INT_MAX);
+    ASSERT_EQ(Size(text.get_Length()), kMax);
+    ASSERT_EQ(Size(text.get_NumberOfCharacters()), kMax);
     ExpectRefused("+= Char", text, "Text::operator+=", [&] { text += Char('z'); });
     ExpectRefused("set_CharacterAt", text, "Text::set_CharacterAt",
                   [&] { text.set_CharacterAt(0, Char('z')); });
@@ -91,7 +93,23 @@ TEST(Limits, EveryGrowingOperationStopsAtTheCeiling) {
     text.Replace(Text("y"), 0, 1);  // same length: allowed
     EXPECT_EQ(text.c_str()[0], QUENDALTEXT_U('y'));
     EXPECT_FALSE(text.IsSearchForward());
+    // One character that maps to two units: the result passes the ceiling by one. A 32-bit
+    // process may have no room left for the result: out of memory is then a refusal too.
+    const auto refusedMapping = [&](const char* function, const std::function<void()>& map) {
+        EXPECT_TRUE(ExpectRefused(function, text, k64Bit ? function : nullptr, map));
+    };
+    text.Replace(Text(QUENDALTEXT_U("\u00DF")), 0, 1);
+    refusedMapping("Text::Upper", [&] { static_cast<void>(text.Upper()); });
+    refusedMapping("Text::Folded", [&] { static_cast<void>(text.Folded()); });
+    text.Replace(Text(QUENDALTEXT_U("\u0130")), 0, 1);
+    refusedMapping("Text::Lower", [&] { static_cast<void>(text.Lower()); });
+    text.Replace(Text(QUENDALTEXT_U("\u00E9")), 0, 1);
+    refusedMapping("Text::Normalized", [&] {
+        static_cast<void>(text.Normalized(QuendalText::NormalizationForm::NFD));
+    });
 }
+
+#if SIZE_MAX > UINT32_MAX
 
 TEST(Limits, ConstructorsAndLoadRefuseTooLongSources) {
     const Text empty;
@@ -151,6 +169,26 @@ TEST(Limits, GrowingTowardTheAddressSpaceCeiling) {
     EXPECT_EQ(text.c_str()[expected], 0);
 }
 
+// Results that a 32-bit target's standard string cannot hold are refused before they are
+// allocated: 380 Mi units of CJK take 1.1 GB as UTF-8 and as a sort key, and as many UTF-32
+// code points are past the 2^28 - 1 that a std::u32string holds.
+TEST(Limits, ResultsBeyondTheirStringsAreRefused) {
+    const Text text(UTF16String(std::size_t{380} << 20, static_cast<UTF16Unit>(0x4E2D)));
+    ExpectRefused("ToUTF8String", text, "Text::ToUTF8String",
+                  [&] { static_cast<void>(text.ToUTF8String()); });
+    ExpectRefused("ToUTF32String", text, "Text::ToUTF32String",
+                  [&] { static_cast<void>(text.ToUTF32String()); });
+    ExpectRefused("SortKey", text, "Collator::SortKey",
+                  [&] { static_cast<void>(QuendalText::Collator().SortKey(text)); });
+}
+
+// 300 Mi of ß upper-case to 600 Mi units, past the ceiling: the room for the result grows up to
+// the ceiling and no further, and the mapping is refused there (or runs out of memory first).
+TEST(Limits, MappingsPastTheCeilingAreRefused) {
+    const Text text(UTF16String(std::size_t{300} << 20, static_cast<UTF16Unit>(0xDF)));
+    EXPECT_TRUE(ExpectRefused("Upper", text, nullptr, [&] { static_cast<void>(text.Upper()); }));
+}
+
 // Format widths past the ceiling are refused before any allocation.
 TEST(Limits, FormatWidthsPastTheCeilingAreRefused) {
     const Text empty;
@@ -177,6 +215,10 @@ TEST(Limits, UTF8SourcesBeyondTheCeilingAreMeasured) {
     };
     expectCJK(Text::FromUTF8(bytes), "FromUTF8");
     expectCJK(Text(bytes.c_str()), "Text(const char*)");
+    Text replacedAll("a");
+    expectCJK(replacedAll.ReplaceAll("a", bytes), "ReplaceAll");
+    replacedAll = Text();
+    EXPECT_FALSE(Text("x").Contains(bytes));
     bytes[3] = '\xFF';
     EXPECT_RAISES(Text::FromUTF8(bytes), std::runtime_error, "Text::FromUTF8", 1001,
                   "Ill-formed UTF-8 at byte offset 3");

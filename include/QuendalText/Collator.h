@@ -38,7 +38,8 @@ public:
     /// Less than 0, 0 or greater than 0 as `a` orders before, equal to or after `b`.
     int Compare(const Text& a, const Text& b) const;
     /// Bytes whose order (as std::string compares, unsigned) is the order of Compare: equal
-    /// keys for texts that compare equal. Raises as the constructor when ICU fails.
+    /// keys for texts that compare equal. Raises as the constructor when ICU fails, and
+    /// CPPException<std::length_error> for a key longer than a string holds (32-bit targets).
     std::string SortKey(const Text& text) const;
 
 private:

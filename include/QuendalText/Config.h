@@ -30,6 +30,8 @@
 #    error "QuendalText needs C++17 or later (-std=c++17)"
 #  endif
 
+#  include <climits>
+#  include <cstddef>
 #  include <cstdint>
 #  include <string>
 #  include <string_view>
@@ -99,6 +101,15 @@ constexpr bool IsLowSurrogate(std::uint32_t value) {
 constexpr std::uint32_t DecodePair(std::uint32_t high, std::uint32_t low) {
     return (high << kPairHalfBits) + low - kPairOffset;
 }
+// A text holds at most INT_MAX units, so that its length and character count fit an int, and
+// never more than its string can: libstdc++ lets a string hold half of the PTRDIFF_MAX bytes an
+// allocation may have, 2^29 - 1 units on a 32-bit target, and past that would raise its own
+// std::length_error. An operation that would make a text longer raises
+// CPPException<std::length_error> before it changes anything; the inline append tests it too.
+inline constexpr std::size_t kMaxTextUnits =
+    static_cast<std::size_t>(INT_MAX) < PTRDIFF_MAX / sizeof(UTF16Unit) / 2
+        ? static_cast<std::size_t>(INT_MAX)
+        : static_cast<std::size_t>(PTRDIFF_MAX / sizeof(UTF16Unit) / 2);
 }  // namespace detail
 
 }  // namespace QuendalText

@@ -15,7 +15,6 @@
 #include <functional>
 #include <iosfwd>
 #include <iterator>
-#include <limits>
 #include <memory>
 #include <optional>
 #include <string>
@@ -168,9 +167,11 @@ public:
     // ---- Conversion out: UTF encodings into buffers and strings, numbers -----------------
 
     /// The text as UTF-8; an unpaired surrogate raises MalformedInput with its unit offset, or
-    /// becomes U+FFFD.
+    /// becomes U+FFFD. Output longer than a string holds (32-bit targets) raises
+    /// CPPException<std::length_error>.
     std::string ToUTF8String(Malformed malformed = Malformed::Raise) const;
-    /// The text as UTF-32, with unpaired surrogates treated as by ToUTF8String.
+    /// The text as UTF-32, with unpaired surrogates and too long output treated as by
+    /// ToUTF8String.
     std::u32string ToUTF32String(Malformed malformed = Malformed::Raise) const;
     /// The text as wide units: its UTF-16 units where wchar_t has 16 bits (Windows), its code
     /// points elsewhere. Never raises: an unpaired surrogate is kept as its own value.
@@ -368,7 +369,8 @@ public:
     /// The units of `character` (none for U+0000).
     TextArgument(const Char& character) noexcept
         : Units(static_cast<const UTF16Unit*>(character)) {}
-    /// UTF-8 `utf8`, NUL bytes included; raises MalformedInput at an ill-formed sequence.
+    /// UTF-8 `utf8`, NUL bytes included; raises MalformedInput at an ill-formed sequence, and
+    /// CPPException<std::length_error> when its units are more than a text may hold.
     QUENDALTEXT_API TextArgument(std::string_view utf8);
     /// As from a std::string_view of `utf8`.
     TextArgument(const std::string& utf8) : TextArgument(std::string_view(utf8)) {}
@@ -434,7 +436,7 @@ inline Text& Text::operator+=(const Char& character) {
     const unsigned other = static_cast<unsigned>(second != 0) | static_cast<unsigned>(first == 0) |
                            static_cast<unsigned>(detail::IsSurrogate(first));
     const std::size_t countAndSize = static_cast<std::size_t>(static_cast<unsigned>(count)) | size;
-    if (other == 0 && countAndSize < static_cast<std::size_t>(std::numeric_limits<int>::max()) &&
+    if (other == 0 && countAndSize < detail::kMaxTextUnits &&
         (static_cast<std::size_t>(count) == size ||
          !detail::IsSurrogate(Content.data()[size - (size != 0)]))) {
         Content.push_back(first);

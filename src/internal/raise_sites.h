@@ -37,16 +37,11 @@ inline constexpr long kToUTF8Line = 986;
 inline constexpr long kFromUTF8Line = 229;
 inline constexpr long kFromUTF32Line = 290;
 
-// A text holds at most INT_MAX units, so that its length and character count fit an int, and
-// never more than its string can: libstdc++ lets a string hold half of the PTRDIFF_MAX bytes an
-// allocation may have, 2^29 - 1 units on a 32-bit target, and past that would raise its own
-// std::length_error. An operation that would make a text longer raises
-// CPPException<std::length_error> before it changes anything.
-inline constexpr std::size_t kMaxTextUnits =
-    std::min<std::size_t>(INT_MAX, PTRDIFF_MAX / sizeof(UTF16Unit) / 2);
+// The longest text, kMaxTextUnits, is set in Config.h, where the inline append reads it.
 inline constexpr const char* kTooLongMessage = kMaxTextUnits == INT_MAX
                                                    ? "Text longer than 2147483647 UTF-16 units"
                                                    : "Text longer than 536870911 UTF-16 units";
+inline constexpr const char* kStringTooLongMessage = "Result longer than a string can hold";
 static_assert(kMaxTextUnits == INT_MAX || kMaxTextUnits == 536870911);
 
 struct LengthRaiseSite {
@@ -70,6 +65,8 @@ inline constexpr LengthRaiseSite kGraphemesLengthSite{"Text::Graphemes", 1032};
 
 // Raises CPPException<std::length_error> for `site`.
 [[noreturn]] void RaiseLengthError(const LengthRaiseSite& site);
+// Raises CPPException<std::length_error> for `site`, whose result passes its string's max_size().
+[[noreturn]] void RaiseStringLengthError(const LengthRaiseSite& site);
 
 // Raises unless a text may hold `units` units.
 inline void CheckLength(std::size_t units, const LengthRaiseSite& site) {
@@ -119,6 +116,14 @@ inline constexpr MalformedRaiseSite kFromWStringUTF32Site{
     "Text::FromWString", 1052, "Surrogate or value above U+10FFFF at UTF-32 unit offset"};
 inline constexpr MalformedRaiseSite kTextArgumentSite{"TextArgument::TextArgument", 1053,
                                                       "Ill-formed UTF-8 at byte offset"};
+
+inline constexpr LengthRaiseSite kTextArgumentLengthSite{"TextArgument::TextArgument", 1055};
+
+// Results in a standard string that it cannot hold (a 32-bit target), refused before anything
+// is written with RaiseStringLengthError.
+inline constexpr LengthRaiseSite kToUTF8StringLengthSite{"Text::ToUTF8String", 1056};
+inline constexpr LengthRaiseSite kToUTF32StringLengthSite{"Text::ToUTF32String", 1057};
+inline constexpr LengthRaiseSite kSortKeyLengthSite{"Collator::SortKey", 1058};
 
 struct ArgumentRaiseSite {
     const char* Function;
