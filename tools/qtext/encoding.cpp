@@ -186,6 +186,37 @@ Converter Clone(const Converter& converter) {
     return Converter(copy, ucnv_close);
 }
 
+// The bytes of a UTF-16 or UTF-32 character of the first plane in the encoding of `type`; 0 for
+// the other encodings.
+std::size_t UnitBytesOf(UConverterType type) {
+    switch (type) {
+        case UCNV_UTF16:
+        case UCNV_UTF16_BigEndian:
+        case UCNV_UTF16_LittleEndian: return 2;
+        case UCNV_UTF32:
+        case UCNV_UTF32_BigEndian:
+        case UCNV_UTF32_LittleEndian: return 4;
+        default: return 0;
+    }
+}
+
+// The bytes of the byte-order mark that ICU's converter for `name`, a UTF-16 or UTF-32 one whose
+// characters of the first plane take `unitBytes`, writes before the first character: what it
+// writes for one such character, less the character. UTF-16 and UTF-32 write one, and so do
+// variants of the fixed byte orders (UTF-16LE,version=1, which ICU types as UTF-16LE).
+std::size_t MarkBytesWritten(const std::string& name, std::size_t unitBytes) {
+    const Converter probe = OpenConverter(name);
+    const UChar character = u'a';
+    const UChar* source = &character;
+    char out[16];
+    char* target = out;
+    UErrorCode status = U_ZERO_ERROR;
+    ucnv_fromUnicode(probe.get(), &target, out + sizeof out, &source, source + 1, nullptr, true,
+                     &status);
+    const auto written = static_cast<std::size_t>(target - out);
+    return U_SUCCESS(status) && written > unitBytes ? written - unitBytes : 0;
+}
+
 }  // namespace
 
 void ListEncodings(std::string* out) {
@@ -481,18 +512,23 @@ Encoder::Encoder(const std::string& name, OnFault onFault, ByteOrderMark mark,
     : Name(name), SourceName(sourceName) {
     Converter converter = OpenConverter(name);
     const UConverterType type = ucnv_getType(converter.get());
-    const bool marksItself = type == UCNV_UTF16 || type == UCNV_UTF32;
+    const std::size_t unitBytes = UnitBytesOf(type);
+    const std::size_t markBytes = unitBytes > 0 ? MarkBytesWritten(name, unitBytes) : 0;
+    const bool marksItself = markBytes > 0;
     if (mark == ByteOrderMark::Write && !marksItself) {
         MarkToWrite = MarkOf(type);
         if (MarkToWrite.empty()) {
             throw UsageError("--bom needs UTF-8, UTF-16 or UTF-32 output, not '" + name + "'");
         }
     }
-    if (mark == ByteOrderMark::Omit && marksItself) MarkToDrop = type == UCNV_UTF16 ? 2 : 4;
+    if (mark == ByteOrderMark::Omit && marksItself) MarkToDrop = markBytes;
     if (type == UCNV_UTF8) return;  // the library writes UTF-8
-    // UTF-16 or UTF-32 in the machine's byte order, as ICU tells both, is the units themselves.
-    NativeUTF16 = type == (U_IS_BIG_ENDIAN ? UCNV_UTF16_BigEndian : UCNV_UTF16_LittleEndian);
-    NativeUTF32 = type == (U_IS_BIG_ENDIAN ? UCNV_UTF32_BigEndian : UCNV_UTF32_LittleEndian);
+    // UTF-16 or UTF-32 in the machine's byte order, as ICU tells both, without a mark is the
+    // units themselves.
+    NativeUTF16 =
+        !marksItself && type == (U_IS_BIG_ENDIAN ? UCNV_UTF16_BigEndian : UCNV_UTF16_LittleEndian);
+    NativeUTF32 =
+        !marksItself && type == (U_IS_BIG_ENDIAN ? UCNV_UTF32_BigEndian : UCNV_UTF32_LittleEndian);
     UErrorCode status = U_ZERO_ERROR;
     const UConverterFromUCallback callback = onFault == OnFault::Stop ? UCNV_FROM_U_CALLBACK_STOP
                                              : onFault == OnFault::Skip

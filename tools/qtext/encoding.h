@@ -26,7 +26,7 @@ enum class OnFault {
 
 // Whether an output starts with a byte-order mark.
 enum class ByteOrderMark {
-    AsEncoding,  // as the encoding's converter writes: UTF-16 and UTF-32 do, the others do not
+    AsEncoding,  // as the encoding's converter writes: UTF-16, UTF-32 and UTF-16LE,version=1 do
     Write,       // a mark first (UTF-8, UTF-16 and UTF-32 only)
     Omit,        // no mark, not even for UTF-16 and UTF-32
 };
