@@ -100,6 +100,8 @@ named = {
     # Read as one block, whose last 64 bytes ICU converts apart: the faults straddle that cut.
     "gb18030": [(b"a" * 100 + b"\x81\x30\x0c" + b"a" * 62, "invalid sequence")],
     "utf-16be": [(b"\x00a" * 50 + b"\xd8\x3d\x00b" + b"\x00a" * 31, "surrogate")],
+    # A fault whose first byte ICU holds as a state, not as a byte: in blocks of 1, the "+".
+    "UTF-7": [(b"abcd+\x00", "invalid sequence")],
 }
 legacy = {"shift_jis": "shift_jis", "EUC-JP": "euc_jp", "gb18030": "gb18030", "big5": "big5",
           "euc-kr": "euc_kr", "ISO-2022-JP": "iso2022_jp", "utf-16": "utf-16", "utf-16be": "utf-16-be",

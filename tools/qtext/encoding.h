@@ -6,11 +6,14 @@
 
 #include <QuendalText/Text.h>
 
+#include <unicode/utypes.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 struct UConverter;
 
@@ -97,10 +100,25 @@ public:
     std::uint64_t faults() const { return Faults; }
 
 private:
+    // One call of ucnv_toUnicode in a block.
+    struct IcuCall {
+        std::size_t Start;  // its first byte, from the start of the block
+        std::size_t Held;   // bytes ICU held from before it: a character's first ones
+    };
+
     std::size_t Settle(std::string_view start);
     std::size_t DecodeUTF8(std::string_view bytes, bool ended, QuendalText::Text* text,
                            std::string* utf8, std::string_view* inPlace);
-    QuendalText::Text DecodeWithIcu(std::string_view bytes, bool ended, std::size_t* consumed);
+    QuendalText::Text DecodeWithIcu(std::string_view bytes, bool ended);
+    // Converts from *source to the end of `bytes` into Units from index *written on, growing
+    // Units as needed, and moves both on, noting each call of ICU in IcuCalls. False at a fault,
+    // whose status goes to *fault.
+    bool ConvertWithIcu(std::string_view bytes, const char** source, bool flush,
+                        std::size_t* written, UErrorCode* fault);
+    // Under Stop: the input offset of the fault that stopped ICU's last call, which took `bytes`
+    // up to `source` and names `invalidBytes` bytes as the fault's.
+    std::uint64_t OffsetOfIcuFault(std::string_view bytes, const char* source,
+                                   std::size_t invalidBytes) const;
     void NoteFault(std::uint64_t offset, const std::string& kind);
     // Whether the position is counted only at a fault (ReadsFrom, UTF-8).
     bool FollowsLazily() const { return WholeInput != nullptr && IcuConverter == nullptr; }
@@ -120,6 +138,7 @@ private:
     std::size_t MarkBytes = 0;         // of the byte-order mark the input began with
     std::string Fault;                 // the message of the fault that stopped the decoding
     QuendalText::UTF16String Units;    // ICU's output, reused from block to block
+    std::vector<IcuCall> IcuCalls;     // in the block
 };
 
 // Turns UTF-16 text into the bytes of one encoding, a piece at a time.
