@@ -55,6 +55,7 @@ const UChar* AsUChar(const QuendalText::UTF16Unit* units) {
 
 constexpr QuendalText::UTF16Unit kSurrogateMask = 0xFC00;
 constexpr QuendalText::UTF16Unit kTrailSurrogateFirst = 0xDC00;
+constexpr QuendalText::UTF16Unit kReplacementCharacter = 0xFFFD;
 
 // What is wrong with the ill-formed UTF-8 sequence at the start of `bytes`, in the words of
 // Python's messages where they are precise enough.
@@ -128,7 +129,7 @@ void U_EXPORT2 SkipFault(const void* context, UConverterToUnicodeArgs*, const ch
 
 void U_EXPORT2 ReplaceFault(const void* context, UConverterToUnicodeArgs* arguments, const char*,
                             int32_t, UConverterCallbackReason reason, UErrorCode* status) {
-    static const UChar kReplacement = 0xFFFD;
+    static const UChar kReplacement = kReplacementCharacter;
     if (CountFault(context, reason, status)) {
         ucnv_cbToUWriteUChars(arguments, &kReplacement, 1, 0, status);
     }
@@ -410,16 +411,19 @@ std::size_t Decoder::DecodeUTF8(std::string_view bytes, bool ended, Text* text, 
 
 bool Decoder::ConvertWithIcu(std::string_view bytes, const char** source, bool flush,
                              std::size_t* written, UErrorCode* fault) {
+    const bool located = FaultPolicy == OnFault::Stop;
     while (true) {
+        if (located && UnitOffsets.size() < Units.size()) UnitOffsets.resize(Units.size());
         UErrorCode status = U_ZERO_ERROR;
         const int32_t held = ucnv_toUCountPending(IcuConverter.get(), &status);
-        IcuCalls.push_back({static_cast<std::size_t>(*source - bytes.data()),
+        IcuCalls.push_back({*written, static_cast<std::size_t>(*source - bytes.data()),
                             static_cast<std::size_t>(std::max(held, int32_t{0}))});
         UChar* target = reinterpret_cast<UChar*>(&Units[0]) + *written;
         UChar* const targetStart = target;
         status = U_ZERO_ERROR;
         ucnv_toUnicode(IcuConverter.get(), &target, AsUChar(Units.data()) + Units.size(), source,
-                       bytes.data() + bytes.size(), nullptr, flush, &status);
+                       bytes.data() + bytes.size(), located ? &UnitOffsets[*written] : nullptr,
+                       flush, &status);
         *written += static_cast<std::size_t>(target - targetStart);
         if (status == U_BUFFER_OVERFLOW_ERROR) {
             Units.resize(2 * Units.size());
@@ -428,6 +432,21 @@ bool Decoder::ConvertWithIcu(std::string_view bytes, const char** source, bool f
         *fault = status;
         return U_SUCCESS(status);
     }
+}
+
+std::uint64_t Decoder::OffsetOfUnit(std::size_t index) const {
+    if (index == 0 && HeldHighFirst) return HeldHighOffset;
+    const auto call =
+        std::find_if(IcuCalls.rbegin(), IcuCalls.rend(),
+                     [index](const IcuCall& each) { return each.FirstUnit <= index; });
+    // ICU counts a unit's offset from where the call's bytes start. A character it completes
+    // with bytes held from before the call starts with them, that many bytes before: ICU gives
+    // its unit -1 (UTF-7), or 0 as the call's first unit (CESU-8).
+    const std::int32_t relative = UnitOffsets[index];
+    const bool fromHeld =
+        relative < 0 || (relative == 0 && index == call->FirstUnit && call->Held > 0);
+    return fromHeld ? Offset + call->Start - call->Held
+                    : Offset + call->Start + static_cast<std::uint64_t>(relative);
 }
 
 std::uint64_t Decoder::OffsetOfIcuFault(std::string_view bytes, const char* source,
@@ -451,15 +470,50 @@ Text Decoder::DecodeWithIcu(std::string_view bytes, bool ended) {
     // character cut at the end of a block itself: a copy of a converter in its state, to convert
     // a block again, is not to be had for every encoding (ICU 72 crashes closing a copy of its
     // x11-compound-text converter).
+    HeldHighFirst = HeldHigh != 0;
     std::size_t written = 0;
-    if (Units.size() < bytes.size() + kMarkBytes) Units.resize(bytes.size() + kMarkBytes);
+    if (Units.size() < bytes.size() + kMarkBytes + 1) Units.resize(bytes.size() + kMarkBytes + 1);
+    if (HeldHighFirst) Units[written++] = HeldHigh;
+    HeldHigh = 0;
     IcuCalls.clear();
     const char* source = bytes.data();
     UErrorCode fault = U_ZERO_ERROR;
     const bool clean = ConvertWithIcu(bytes, &source, ended, &written, &fault);
-    const UTF16StringView units(Units.data(), written);
+    // Some decoders write the surrogates their bytes spell (UTF-7, CESU-8, SCSU, BOCU-1), each
+    // in the call that completes it: a high surrogate at the end waits for the next block, an
+    // unpaired one is ill-formed input.
+    std::size_t kept = 0;  // the units handed out, moved to the front
+    std::size_t at = 0;
+    bool unpaired = false;
+    while (true) {
+        const QuendalText::ValidationResult check =
+            QuendalText::ValidateUTF16(UTF16StringView(Units.data() + at, written - at));
+        if (kept != at) {
+            std::copy(Units.begin() + static_cast<std::ptrdiff_t>(at),
+                      Units.begin() + static_cast<std::ptrdiff_t>(at + check.position),
+                      Units.begin() + static_cast<std::ptrdiff_t>(kept));
+        }
+        kept += check.position;
+        at += check.position;
+        if (check.validity == Validity::Valid) break;
+        if (check.validity == Validity::Incomplete && clean && !ended) {
+            HeldHigh = Units[at];
+            HeldHighOffset = FaultPolicy == OnFault::Stop ? OffsetOfUnit(at) : 0;
+            break;
+        }
+        if (FaultPolicy == OnFault::Stop) {
+            unpaired = true;
+            break;
+        }
+        ++Faults;
+        if (FaultPolicy == OnFault::Replace) Units[kept++] = kReplacementCharacter;
+        ++at;
+    }
+    const UTF16StringView units(Units.data(), kept);
     if (FaultPolicy == OnFault::Stop) Position.Advance(units);
-    if (!clean) {
+    if (unpaired) {
+        NoteFault(OffsetOfUnit(at), "surrogate");
+    } else if (!clean) {
         char invalid[32];
         auto invalidBytes = static_cast<int8_t>(sizeof invalid);
         UErrorCode ignored = U_ZERO_ERROR;

@@ -102,8 +102,9 @@ public:
 private:
     // One call of ucnv_toUnicode in a block.
     struct IcuCall {
-        std::size_t Start;  // its first byte, from the start of the block
-        std::size_t Held;   // bytes ICU held from before it: a character's first ones
+        std::size_t FirstUnit;  // in Units
+        std::size_t Start;      // its first byte, from the start of the block
+        std::size_t Held;       // bytes ICU held from before it: a character's first ones
     };
 
     std::size_t Settle(std::string_view start);
@@ -115,6 +116,8 @@ private:
     // whose status goes to *fault.
     bool ConvertWithIcu(std::string_view bytes, const char** source, bool flush,
                         std::size_t* written, UErrorCode* fault);
+    // Under Stop: the input offset of the first byte of the character whose unit is Units[index].
+    std::uint64_t OffsetOfUnit(std::size_t index) const;
     // Under Stop: the input offset of the fault that stopped ICU's last call, which took `bytes`
     // up to `source` and names `invalidBytes` bytes as the fault's.
     std::uint64_t OffsetOfIcuFault(std::string_view bytes, const char* source,
@@ -131,14 +134,19 @@ private:
     Converter IcuConverter;  // null for UTF-8, which the library decodes
     bool Settled = false;
     bool HadByteOrderMark = false;
-    std::uint64_t Offset = 0;          // input offset of the first byte not yet consumed
-    std::uint64_t Faults = 0;          // counted by ICU's callback too
-    TextPosition Position;             // of the first byte not yet consumed, under Stop
-    const char* WholeInput = nullptr;  // see ReadsFrom
-    std::size_t MarkBytes = 0;         // of the byte-order mark the input began with
-    std::string Fault;                 // the message of the fault that stopped the decoding
-    QuendalText::UTF16String Units;    // ICU's output, reused from block to block
-    std::vector<IcuCall> IcuCalls;     // in the block
+    std::uint64_t Offset = 0;               // input offset of the first byte not yet consumed
+    std::uint64_t Faults = 0;               // counted by ICU's callback too
+    TextPosition Position;                  // of the first byte not yet consumed, under Stop
+    const char* WholeInput = nullptr;       // see ReadsFrom
+    std::size_t MarkBytes = 0;              // of the byte-order mark the input began with
+    std::string Fault;                      // the message of the fault that stopped the decoding
+    QuendalText::UTF16String Units;         // ICU's output, reused from block to block
+    std::vector<std::int32_t> UnitOffsets;  // under Stop, the offset ICU gives each unit in Units
+    std::vector<IcuCall> IcuCalls;          // in the block
+    // A high surrogate ICU wrote last in a block, waiting for its low half, and its input offset.
+    QuendalText::UTF16Unit HeldHigh = 0;
+    std::uint64_t HeldHighOffset = 0;
+    bool HeldHighFirst = false;  // whether Units begins with it
 };
 
 // Turns UTF-16 text into the bytes of one encoding, a piece at a time.

@@ -297,7 +297,8 @@ const std::vector<Command>& Commands() {
          "Ill-formed input ends the conversion after the text before it, naming its line, column\n"
          "(in code points, from 1), byte offset and kind, and a character the output encoding\n"
          "lacks ends it, naming the character and its line and column, unless --skip or\n"
-         "--replace is given.\n",
+         "--replace is given. An unpaired surrogate that the input spells (in UTF-7, CESU-8,\n"
+         "SCSU, BOCU-1...) is ill-formed input.\n",
          {{"from", 'f', "ENC", "encoding of the input", false},
           {"to", 't', "ENC", "encoding of the output", false},
           {"list", 'l', nullptr, "list the encodings with their aliases", false},
