@@ -62,6 +62,26 @@ random.utf-8 gb18030 uconv
 kanji ISO-2022-JP uconv
 END
 "$qtext" convert --list | grep '^UTF-8 .*ibm-1208' > /dev/null || fail "convert --list"
+# Every encoding of convert --list, written with -c and read back, as uconv converts in one call:
+# ASCII, accented, CJK and supplementary characters (what the encoding holds of them, as uconv
+# keeps with --to-callback skip) after 0 to 12 letters, so that blocks cut each character at each
+# of its bytes, in blocks of 1 byte and whole, and read in blocks of 2 to 13 bytes too (a size for
+# each encoding in turn). Without uconv, or for a name it does not know, nothing is checked.
+for k in {0..12}; do printf "%${k}s" '' | tr ' ' x; printf 'ab é Ж 日本語 😀𠮟\n'; done > "$work/sample"
+mapfile -t names < <(command -v uconv > /dev/null && "$qtext" convert --list | cut -d ' ' -f 1)
+stride=1
+[[ -z ${QTEXT_TEST_WINDOWS:-} ]] || stride=16  # fewer programs under wine
+for ((i = 0; i < ${#names[@]}; i += stride)); do
+  e=${names[i]}
+  uconv -f utf-8 -t "$e" --to-callback skip "$work/sample" > "$work/encoded" 2> /dev/null &&
+    uconv -f "$e" -t utf-8 "$work/encoded" > "$work/decoded" 2> /dev/null || continue
+  for size in 1 65536; do
+    same "convert -t $e -c in blocks of $size" "$work/encoded" <(run $size convert -t "$e" -c "$work/sample")
+  done
+  for size in 1 $((2 + i % 12)) 65536; do
+    same "convert -f $e in blocks of $size" "$work/decoded" <(run $size convert -f "$e" -t utf-8 "$work/encoded")
+  done
+done
 # Without --from a byte-order mark decides the encoding and is dropped; with --from the bytes are
 # that encoding's, a mark included, as iconv reads them.
 marks=('\xef\xbb\xbf' '\xff\xfe' '\xfe\xff' '\xff\xfe\x00\x00' '\x00\x00\xfe\xff')
