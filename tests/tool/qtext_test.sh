@@ -62,6 +62,26 @@ random.utf-8 gb18030 uconv
 kanji ISO-2022-JP uconv
 END
 "$qtext" convert --list | grep '^UTF-8 .*ibm-1208' > /dev/null || fail "convert --list"
+# Every encoding of convert --list, written with -c and read back, as uconv converts in one call:
+# ASCII, accented, CJK and supplementary characters (what the encoding holds of them, as uconv
+# keeps with --to-callback skip) after 0 to 12 letters, so that blocks cut each character at each
+# of its bytes, in blocks of 1 byte and whole, and read in blocks of 2 to 13 bytes too (a size for
+# each encoding in turn). Without uconv, or for a name it does not know, nothing is checked.
+for k in {0..12}; do printf "%${k}s" '' | tr ' ' x; printf 'ab é Ж 日本語 😀𠮟\n'; done > "$work/sample"
+mapfile -t names < <(command -v uconv > /dev/null && "$qtext" convert --list | cut -d ' ' -f 1)
+stride=1
+[[ -z ${QTEXT_TEST_WINDOWS:-} ]] || stride=16  # fewer programs under wine
+for ((i = 0; i < ${#names[@]}; i += stride)); do
+  e=${names[i]}
+  uconv -f utf-8 -t "$e" --to-callback skip "$work/sample" > "$work/encoded" 2> /dev/null &&
+    uconv -f "$e" -t utf-8 "$work/encoded" > "$work/decoded" 2> /dev/null || continue
+  for size in 1 65536; do
+    same "convert -t $e -c in blocks of $size" "$work/encoded" <(run $size convert -t "$e" -c "$work/sample")
+  done
+  for size in 1 $((2 + i % 12)) 65536; do
+    same "convert -f $e in blocks of $size" "$work/decoded" <(run $size convert -f "$e" -t utf-8 "$work/encoded")
+  done
+done
 # Without --from a byte-order mark decides the encoding and is dropped; with --from the bytes are
 # that encoding's, a mark included, as iconv reads them.
 marks=('\xef\xbb\xbf' '\xff\xfe' '\xfe\xff' '\xff\xfe\x00\x00' '\x00\x00\xfe\xff')
@@ -100,6 +120,13 @@ named = {
     # Read as one block, whose last 64 bytes ICU converts apart: the faults straddle that cut.
     "gb18030": [(b"a" * 100 + b"\x81\x30\x0c" + b"a" * 62, "invalid sequence")],
     "utf-16be": [(b"\x00a" * 50 + b"\xd8\x3d\x00b" + b"\x00a" * 31, "surrogate")],
+    # Unpaired surrogates that a decoder spells (uconv refuses them as it writes them), the halves
+    # of a pair in different blocks when blocks are small; a fault whose first byte ICU holds as
+    # a state, not as a byte: in blocks of 1, the "+".
+    "CESU-8": [(b"ab\xed\xa0\xbdcd", "surrogate"), (b"a\n\xed\xb8\x80", "surrogate"), (b"ab\xed\xa0\xbd", "surrogate"),
+               (b"a\xed\xa0\xbd\xed\xb8\x80b", None)],
+    "UTF-7": [(b"ab+2D0-cd", "surrogate"), (b"a\n+3gA-", "surrogate"), (b"+2D3YPQ-", "surrogate"), (b"a+2D3eAA-b", None),
+              (b"abcd+\x00", "invalid sequence")],
 }
 legacy = {"shift_jis": "shift_jis", "EUC-JP": "euc_jp", "gb18030": "gb18030", "big5": "big5",
           "euc-kr": "euc_kr", "ISO-2022-JP": "iso2022_jp", "utf-16": "utf-16", "utf-16be": "utf-16-be",
@@ -134,8 +161,8 @@ for number, (enc, texts) in enumerate(cases.items()):
             line, column = text.count("\n") + 1, len(text) - text.rfind("\n")
             expected["stderr"] += f"qtext: {name}: ill-formed {enc} at line {line}, column {column} (byte offset {offset}){': ' + kind if kind else ''}\n".encode()
         expected["stop"] += out
-        expected["skip"] += uconv(data, enc, "--from-callback", "skip")[0]
-        expected["replace"] += uconv(data, enc, "--from-callback", "substitute")[0].replace(b"\x1a", "\ufffd".encode())
+        expected["skip"] += uconv(data, enc, "--from-callback", "skip", "--to-callback", "skip")[0]
+        expected["replace"] += uconv(data, enc, "--from-callback", "substitute", "--to-callback", "substitute")[0].replace(b"\x1a", "\ufffd".encode())
     for key, value in expected.items():
         open(f"{work}/faults/{number}/{key}", "wb").write(value)
     open(f"{work}/faults/{number}/encoding", "w").write(enc)

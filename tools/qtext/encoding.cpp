@@ -12,12 +12,10 @@
 #include <unicode/ucnv_cb.h>
 #include <unicode/ucnv_err.h>
 #include <unicode/ustring.h>
-#include <unicode/uvernum.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <iterator>
-#include <new>
 #include <utility>
 
 #if defined(__SSE2__)
@@ -57,9 +55,7 @@ const UChar* AsUChar(const QuendalText::UTF16Unit* units) {
 
 constexpr QuendalText::UTF16Unit kSurrogateMask = 0xFC00;
 constexpr QuendalText::UTF16Unit kTrailSurrogateFirst = 0xDC00;
-
-// Bytes at the end of a block converted on a copy of the converter: more than any character.
-constexpr std::size_t kTailBytes = 64;
+constexpr QuendalText::UTF16Unit kReplacementCharacter = 0xFFFD;
 
 // What is wrong with the ill-formed UTF-8 sequence at the start of `bytes`, in the words of
 // Python's messages where they are precise enough.
@@ -133,29 +129,9 @@ void U_EXPORT2 SkipFault(const void* context, UConverterToUnicodeArgs*, const ch
 
 void U_EXPORT2 ReplaceFault(const void* context, UConverterToUnicodeArgs* arguments, const char*,
                             int32_t, UConverterCallbackReason reason, UErrorCode* status) {
-    static const UChar kReplacement = 0xFFFD;
+    static const UChar kReplacement = kReplacementCharacter;
     if (CountFault(context, reason, status)) {
         ucnv_cbToUWriteUChars(arguments, &kReplacement, 1, 0, status);
-    }
-}
-
-// Converts from *source to `sourceEnd` into *units from index *written on, growing *units as
-// needed, and moves both on. False at a fault, whose status goes to *fault.
-bool ConvertWithIcu(UConverter* converter, QuendalText::UTF16String* units, const char** source,
-                    const char* sourceEnd, bool flush, std::size_t* written, UErrorCode* fault) {
-    while (true) {
-        UChar* target = reinterpret_cast<UChar*>(&(*units)[0]) + *written;
-        UChar* const targetStart = target;
-        UErrorCode status = U_ZERO_ERROR;
-        ucnv_toUnicode(converter, &target, AsUChar(units->data()) + units->size(), source,
-                       sourceEnd, nullptr, flush, &status);
-        *written += static_cast<std::size_t>(target - targetStart);
-        if (status == U_BUFFER_OVERFLOW_ERROR) {
-            units->resize(2 * units->size());
-            continue;
-        }
-        *fault = status;
-        return U_SUCCESS(status);
     }
 }
 
@@ -171,19 +147,35 @@ std::string MarkOf(UConverterType type) {
     }
 }
 
-// A copy of `converter` in its present state.
-Converter Clone(const Converter& converter) {
-    UErrorCode status = U_ZERO_ERROR;
-#if U_ICU_VERSION_MAJOR_NUM >= 71
-    UConverter* copy = ucnv_clone(converter.get(), &status);
-#else
-    UConverter* copy = ucnv_safeClone(converter.get(), nullptr, nullptr, &status);
-#endif
-    if (U_FAILURE(status) || copy == nullptr) {
-        ucnv_close(copy);
-        throw std::bad_alloc();
+// The bytes of a UTF-16 or UTF-32 character of the first plane in the encoding of `type`; 0 for
+// the other encodings.
+std::size_t UnitBytesOf(UConverterType type) {
+    switch (type) {
+        case UCNV_UTF16:
+        case UCNV_UTF16_BigEndian:
+        case UCNV_UTF16_LittleEndian: return 2;
+        case UCNV_UTF32:
+        case UCNV_UTF32_BigEndian:
+        case UCNV_UTF32_LittleEndian: return 4;
+        default: return 0;
     }
-    return Converter(copy, ucnv_close);
+}
+
+// The bytes of the byte-order mark that ICU's converter for `name`, a UTF-16 or UTF-32 one whose
+// characters of the first plane take `unitBytes`, writes before the first character: what it
+// writes for one such character, less the character. UTF-16 and UTF-32 write one, and so do
+// variants of the fixed byte orders (UTF-16LE,version=1, which ICU types as UTF-16LE).
+std::size_t MarkBytesWritten(const std::string& name, std::size_t unitBytes) {
+    const Converter probe = OpenConverter(name);
+    const UChar character = u'a';
+    const UChar* source = &character;
+    char out[16];
+    char* target = out;
+    UErrorCode status = U_ZERO_ERROR;
+    ucnv_fromUnicode(probe.get(), &target, out + sizeof out, &source, source + 1, nullptr, true,
+                     &status);
+    const auto written = static_cast<std::size_t>(target - out);
+    return U_SUCCESS(status) && written > unitBytes ? written - unitBytes : 0;
 }
 
 }  // namespace
@@ -349,7 +341,8 @@ Text Decoder::Decode(std::string_view bytes, bool ended, std::size_t* consumed, 
     std::size_t taken = 0;
     Text text;
     if (IcuConverter != nullptr) {
-        text = DecodeWithIcu(bytes, ended, &taken);
+        text = DecodeWithIcu(bytes, ended);
+        taken = bytes.size();  // ICU holds the bytes of a character cut at the end
     } else {
         taken = DecodeUTF8(bytes, ended, &text, utf8, inPlace);
     }
@@ -416,62 +409,119 @@ std::size_t Decoder::DecodeUTF8(std::string_view bytes, bool ended, Text* text, 
     }
 }
 
-Text Decoder::DecodeWithIcu(std::string_view bytes, bool ended, std::size_t* consumed) {
-    if (Units.size() < bytes.size() + kMarkBytes) Units.resize(bytes.size() + kMarkBytes);
-    // ICU holds the bytes of a character cut at the end of a call. So that no byte is held
-    // across blocks, the end of the block is converted on a copy of the converter, and when ICU
-    // holds bytes after it, the end is converted again without them and they are handed back
-    // for the next block.
-    const char* source = bytes.data();
-    const char* const sourceEnd = source + bytes.size();
-    const std::size_t tail = ended ? 0 : std::min(bytes.size(), kTailBytes);
-    const Converter atStart = FaultPolicy == OnFault::Stop ? Clone(IcuConverter) : Converter();
-    std::size_t written = 0;
-    UErrorCode fault = U_ZERO_ERROR;
-    *consumed = bytes.size();
-    bool clean = ConvertWithIcu(IcuConverter.get(), &Units, &source, sourceEnd - tail, ended,
-                                &written, &fault);
-    if (clean && tail > 0) {
-        const Converter before = Clone(IcuConverter);
-        const std::uint64_t faultsBefore = Faults;
-        const std::size_t writtenBefore = written;
-        const char* const tailStart = source;
-        clean =
-            ConvertWithIcu(IcuConverter.get(), &Units, &source, sourceEnd, false, &written, &fault);
+bool Decoder::ConvertWithIcu(std::string_view bytes, const char** source, bool flush,
+                             std::size_t* written, UErrorCode* fault) {
+    const bool located = FaultPolicy == OnFault::Stop;
+    while (true) {
+        if (located && UnitOffsets.size() < Units.size()) UnitOffsets.resize(Units.size());
         UErrorCode status = U_ZERO_ERROR;
-        const auto held =
-            static_cast<std::size_t>(ucnv_toUCountPending(IcuConverter.get(), &status));
-        if (!clean && tailStart != bytes.data()) {
-            // Where a fault starts is plain only when ICU took the whole block in one call, from
-            // a state holding no byte (the bytes it refuses may come from the first call, and
-            // the ones it gives back from the second): the block is converted again so.
-            IcuConverter = atStart;
-            source = bytes.data();
-            written = 0;
-            ConvertWithIcu(IcuConverter.get(), &Units, &source, sourceEnd, false, &written, &fault);
-        } else if (clean && U_SUCCESS(status) && held > 0 && held <= tail && held <= kLongestLeft) {
-            IcuConverter = before;
-            Faults = faultsBefore;
-            written = writtenBefore;
-            source = tailStart;
-            ConvertWithIcu(IcuConverter.get(), &Units, &source, sourceEnd - held, false, &written,
-                           &fault);
-            *consumed = bytes.size() - held;
+        const int32_t held = ucnv_toUCountPending(IcuConverter.get(), &status);
+        IcuCalls.push_back({*written, static_cast<std::size_t>(*source - bytes.data()),
+                            static_cast<std::size_t>(std::max(held, int32_t{0}))});
+        UChar* target = reinterpret_cast<UChar*>(&Units[0]) + *written;
+        UChar* const targetStart = target;
+        status = U_ZERO_ERROR;
+        ucnv_toUnicode(IcuConverter.get(), &target, AsUChar(Units.data()) + Units.size(), source,
+                       bytes.data() + bytes.size(), located ? &UnitOffsets[*written] : nullptr,
+                       flush, &status);
+        *written += static_cast<std::size_t>(target - targetStart);
+        if (status == U_BUFFER_OVERFLOW_ERROR) {
+            Units.resize(2 * Units.size());
+            continue;
         }
+        *fault = status;
+        return U_SUCCESS(status);
     }
-    const UTF16StringView units(Units.data(), written);
+}
+
+std::uint64_t Decoder::OffsetOfUnit(std::size_t index) const {
+    if (index == 0 && HeldHighFirst) return HeldHighOffset;
+    const auto call =
+        std::find_if(IcuCalls.rbegin(), IcuCalls.rend(),
+                     [index](const IcuCall& each) { return each.FirstUnit <= index; });
+    // ICU counts a unit's offset from where the call's bytes start. A character it completes
+    // with bytes held from before the call starts with them, that many bytes before: ICU gives
+    // its unit -1 (UTF-7), or 0 as the call's first unit (CESU-8).
+    const std::int32_t relative = UnitOffsets[index];
+    const bool fromHeld =
+        relative < 0 || (relative == 0 && index == call->FirstUnit && call->Held > 0);
+    return fromHeld ? Offset + call->Start - call->Held
+                    : Offset + call->Start + static_cast<std::uint64_t>(relative);
+}
+
+std::uint64_t Decoder::OffsetOfIcuFault(std::string_view bytes, const char* source,
+                                        std::size_t invalidBytes) const {
+    // The fault's bytes are the last ones ICU's last call took but those it will replay. When
+    // they reach back into bytes ICU held from before the call, which begin one character, the
+    // fault begins with that character: ICU may have put a byte taken after the fault where no
+    // count shows it (UTF-16 does).
+    const IcuCall& call = IcuCalls.back();
+    UErrorCode status = U_ZERO_ERROR;
+    const auto replayed = std::max(ucnv_toUCountPending(IcuConverter.get(), &status), int32_t{0});
+    const auto taken =
+        static_cast<std::int64_t>(source - bytes.data()) - static_cast<std::int64_t>(call.Start);
+    std::int64_t start = taken - replayed - static_cast<std::int64_t>(invalidBytes);
+    if (start < 0) start = std::min(start, -static_cast<std::int64_t>(call.Held));
+    return static_cast<std::uint64_t>(static_cast<std::int64_t>(Offset + call.Start) + start);
+}
+
+Text Decoder::DecodeWithIcu(std::string_view bytes, bool ended) {
+    // One converter reads the input from its first byte to its last, and holds the bytes of a
+    // character cut at the end of a block itself: a copy of a converter in its state, to convert
+    // a block again, is not to be had for every encoding (ICU 72 crashes closing a copy of its
+    // x11-compound-text converter).
+    HeldHighFirst = HeldHigh != 0;
+    std::size_t written = 0;
+    if (Units.size() < bytes.size() + kMarkBytes + 1) Units.resize(bytes.size() + kMarkBytes + 1);
+    if (HeldHighFirst) Units[written++] = HeldHigh;
+    HeldHigh = 0;
+    IcuCalls.clear();
+    const char* source = bytes.data();
+    UErrorCode fault = U_ZERO_ERROR;
+    const bool clean = ConvertWithIcu(bytes, &source, ended, &written, &fault);
+    // Some decoders write the surrogates their bytes spell (UTF-7, CESU-8, SCSU, BOCU-1), each
+    // in the call that completes it: a high surrogate at the end waits for the next block, an
+    // unpaired one is ill-formed input.
+    std::size_t kept = 0;  // the units handed out, moved to the front
+    std::size_t at = 0;
+    bool unpaired = false;
+    while (true) {
+        const QuendalText::ValidationResult check =
+            QuendalText::ValidateUTF16(UTF16StringView(Units.data() + at, written - at));
+        if (kept != at) {
+            std::copy(Units.begin() + static_cast<std::ptrdiff_t>(at),
+                      Units.begin() + static_cast<std::ptrdiff_t>(at + check.position),
+                      Units.begin() + static_cast<std::ptrdiff_t>(kept));
+        }
+        kept += check.position;
+        at += check.position;
+        if (check.validity == Validity::Valid) break;
+        if (check.validity == Validity::Incomplete && clean && !ended) {
+            HeldHigh = Units[at];
+            HeldHighOffset = FaultPolicy == OnFault::Stop ? OffsetOfUnit(at) : 0;
+            break;
+        }
+        if (FaultPolicy == OnFault::Stop) {
+            unpaired = true;
+            break;
+        }
+        ++Faults;
+        if (FaultPolicy == OnFault::Replace) Units[kept++] = kReplacementCharacter;
+        ++at;
+    }
+    const UTF16StringView units(Units.data(), kept);
     if (FaultPolicy == OnFault::Stop) Position.Advance(units);
-    if (!clean) {
-        // The fault's bytes are the last ones taken.
+    if (unpaired) {
+        NoteFault(OffsetOfUnit(at), "surrogate");
+    } else if (!clean) {
         char invalid[32];
         auto invalidBytes = static_cast<int8_t>(sizeof invalid);
         UErrorCode ignored = U_ZERO_ERROR;
         ucnv_getInvalidChars(IcuConverter.get(), invalid, &invalidBytes, &ignored);
-        invalidBytes = std::max(invalidBytes, int8_t{0});
-        NoteFault(Offset + static_cast<std::uint64_t>(source - bytes.data()) -
-                      static_cast<std::uint64_t>(invalidBytes),
+        const auto invalidSize = static_cast<std::size_t>(std::max(invalidBytes, int8_t{0}));
+        NoteFault(OffsetOfIcuFault(bytes, source, invalidSize),
                   IcuFaultKind(fault, ucnv_getType(IcuConverter.get()),
-                               std::string_view(invalid, static_cast<std::size_t>(invalidBytes))));
+                               std::string_view(invalid, invalidSize)));
     }
     return Text(units);
 }
@@ -481,18 +531,23 @@ Encoder::Encoder(const std::string& name, OnFault onFault, ByteOrderMark mark,
     : Name(name), SourceName(sourceName) {
     Converter converter = OpenConverter(name);
     const UConverterType type = ucnv_getType(converter.get());
-    const bool marksItself = type == UCNV_UTF16 || type == UCNV_UTF32;
+    const std::size_t unitBytes = UnitBytesOf(type);
+    const std::size_t markBytes = unitBytes > 0 ? MarkBytesWritten(name, unitBytes) : 0;
+    const bool marksItself = markBytes > 0;
     if (mark == ByteOrderMark::Write && !marksItself) {
         MarkToWrite = MarkOf(type);
         if (MarkToWrite.empty()) {
             throw UsageError("--bom needs UTF-8, UTF-16 or UTF-32 output, not '" + name + "'");
         }
     }
-    if (mark == ByteOrderMark::Omit && marksItself) MarkToDrop = type == UCNV_UTF16 ? 2 : 4;
+    if (mark == ByteOrderMark::Omit && marksItself) MarkToDrop = markBytes;
     if (type == UCNV_UTF8) return;  // the library writes UTF-8
-    // UTF-16 or UTF-32 in the machine's byte order, as ICU tells both, is the units themselves.
-    NativeUTF16 = type == (U_IS_BIG_ENDIAN ? UCNV_UTF16_BigEndian : UCNV_UTF16_LittleEndian);
-    NativeUTF32 = type == (U_IS_BIG_ENDIAN ? UCNV_UTF32_BigEndian : UCNV_UTF32_LittleEndian);
+    // UTF-16 or UTF-32 in the machine's byte order, as ICU tells both, without a mark is the
+    // units themselves.
+    NativeUTF16 =
+        !marksItself && type == (U_IS_BIG_ENDIAN ? UCNV_UTF16_BigEndian : UCNV_UTF16_LittleEndian);
+    NativeUTF32 =
+        !marksItself && type == (U_IS_BIG_ENDIAN ? UCNV_UTF32_BigEndian : UCNV_UTF32_LittleEndian);
     UErrorCode status = U_ZERO_ERROR;
     const UConverterFromUCallback callback = onFault == OnFault::Stop ? UCNV_FROM_U_CALLBACK_STOP
                                              : onFault == OnFault::Skip

@@ -6,11 +6,14 @@
 
 #include <QuendalText/Text.h>
 
+#include <unicode/utypes.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 struct UConverter;
 
@@ -26,7 +29,7 @@ enum class OnFault {
 
 // Whether an output starts with a byte-order mark.
 enum class ByteOrderMark {
-    AsEncoding,  // as the encoding's converter writes: UTF-16 and UTF-32 do, the others do not
+    AsEncoding,  // as the encoding's converter writes: UTF-16, UTF-32 and UTF-16LE,version=1 do
     Write,       // a mark first (UTF-8, UTF-16 and UTF-32 only)
     Omit,        // no mark, not even for UTF-16 and UTF-32
 };
@@ -97,10 +100,28 @@ public:
     std::uint64_t faults() const { return Faults; }
 
 private:
+    // One call of ucnv_toUnicode in a block.
+    struct IcuCall {
+        std::size_t FirstUnit;  // in Units
+        std::size_t Start;      // its first byte, from the start of the block
+        std::size_t Held;       // bytes ICU held from before it: a character's first ones
+    };
+
     std::size_t Settle(std::string_view start);
     std::size_t DecodeUTF8(std::string_view bytes, bool ended, QuendalText::Text* text,
                            std::string* utf8, std::string_view* inPlace);
-    QuendalText::Text DecodeWithIcu(std::string_view bytes, bool ended, std::size_t* consumed);
+    QuendalText::Text DecodeWithIcu(std::string_view bytes, bool ended);
+    // Converts from *source to the end of `bytes` into Units from index *written on, growing
+    // Units as needed, and moves both on, noting each call of ICU in IcuCalls. False at a fault,
+    // whose status goes to *fault.
+    bool ConvertWithIcu(std::string_view bytes, const char** source, bool flush,
+                        std::size_t* written, UErrorCode* fault);
+    // Under Stop: the input offset of the first byte of the character whose unit is Units[index].
+    std::uint64_t OffsetOfUnit(std::size_t index) const;
+    // Under Stop: the input offset of the fault that stopped ICU's last call, which took `bytes`
+    // up to `source` and names `invalidBytes` bytes as the fault's.
+    std::uint64_t OffsetOfIcuFault(std::string_view bytes, const char* source,
+                                   std::size_t invalidBytes) const;
     void NoteFault(std::uint64_t offset, const std::string& kind);
     // Whether the position is counted only at a fault (ReadsFrom, UTF-8).
     bool FollowsLazily() const { return WholeInput != nullptr && IcuConverter == nullptr; }
@@ -113,13 +134,19 @@ private:
     Converter IcuConverter;  // null for UTF-8, which the library decodes
     bool Settled = false;
     bool HadByteOrderMark = false;
-    std::uint64_t Offset = 0;          // input offset of the first byte not yet consumed
-    std::uint64_t Faults = 0;          // counted by ICU's callback too
-    TextPosition Position;             // of the first byte not yet consumed, under Stop
-    const char* WholeInput = nullptr;  // see ReadsFrom
-    std::size_t MarkBytes = 0;         // of the byte-order mark the input began with
-    std::string Fault;                 // the message of the fault that stopped the decoding
-    QuendalText::UTF16String Units;    // ICU's output, reused from block to block
+    std::uint64_t Offset = 0;               // input offset of the first byte not yet consumed
+    std::uint64_t Faults = 0;               // counted by ICU's callback too
+    TextPosition Position;                  // of the first byte not yet consumed, under Stop
+    const char* WholeInput = nullptr;       // see ReadsFrom
+    std::size_t MarkBytes = 0;              // of the byte-order mark the input began with
+    std::string Fault;                      // the message of the fault that stopped the decoding
+    QuendalText::UTF16String Units;         // ICU's output, reused from block to block
+    std::vector<std::int32_t> UnitOffsets;  // under Stop, the offset ICU gives each unit in Units
+    std::vector<IcuCall> IcuCalls;          // in the block
+    // A high surrogate ICU wrote last in a block, waiting for its low half, and its input offset.
+    QuendalText::UTF16Unit HeldHigh = 0;
+    std::uint64_t HeldHighOffset = 0;
+    bool HeldHighFirst = false;  // whether Units begins with it
 };
 
 // Turns UTF-16 text into the bytes of one encoding, a piece at a time.

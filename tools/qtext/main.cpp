@@ -292,11 +292,13 @@ const std::vector<Command>& Commands() {
          "the start decides the encoding and is dropped, else the input is UTF-8; with --from a\n"
          "mark is read as a character, as iconv reads it. UTF-16 and UTF-32 with no byte order\n"
          "named are written with a byte-order mark, in the machine's byte order, as iconv and\n"
-         "uconv write them; UTF-8, UTF-16LE, UTF-16BE, UTF-32LE and UTF-32BE without one.\n"
+         "uconv write them; UTF-8, UTF-16LE, UTF-16BE, UTF-32LE and UTF-32BE without one (but\n"
+         "UTF-16LE,version=1 and UTF-16BE,version=1, as uconv writes them).\n"
          "Ill-formed input ends the conversion after the text before it, naming its line, column\n"
          "(in code points, from 1), byte offset and kind, and a character the output encoding\n"
          "lacks ends it, naming the character and its line and column, unless --skip or\n"
-         "--replace is given.\n",
+         "--replace is given. An unpaired surrogate that the input spells (in UTF-7, CESU-8,\n"
+         "SCSU, BOCU-1...) is ill-formed input.\n",
          {{"from", 'f', "ENC", "encoding of the input", false},
           {"to", 't', "ENC", "encoding of the output", false},
           {"list", 'l', nullptr, "list the encodings with their aliases", false},
