@@ -41,12 +41,18 @@ using detail::BreakState;
 using detail::BreakWalk;
 
 // The root locale's break iterator of one kind, opened once and never given a text or moved, so
-// that any thread may clone it. A failure to open it is kept and raised at each use.
+// that any thread may clone it. A failure to open it is raised, which leaves the static that
+// holds it unmade: the next use tries again.
 class BreakTemplate {
 public:
     explicit BreakTemplate(UBreakIteratorType type) {
         // The empty locale name is ICU's root locale: the same boundaries in every process.
-        Iterator = ubrk_open(type, "", nullptr, 0, &Status);
+        UErrorCode status = U_ZERO_ERROR;
+        Iterator = ubrk_open(type, "", nullptr, 0, &status);
+        if (U_FAILURE(status)) {
+            ubrk_close(Iterator);
+            detail::RaiseConversionError(detail::kGraphemesLine, status);
+        }
     }
     BreakTemplate(const BreakTemplate&) = delete;
     BreakTemplate& operator=(const BreakTemplate&) = delete;
@@ -54,7 +60,6 @@ public:
 
     // A new break iterator of this kind over `units`, for the caller to close.
     UBreakIterator* CloneOver(UTF16StringView units) const {
-        if (U_FAILURE(Status)) detail::RaiseConversionError(detail::kGraphemesLine, Status);
         UErrorCode status = U_ZERO_ERROR;
         UBreakIterator* clone = ubrk_clone(Iterator, &status);
         if (U_SUCCESS(status)) {
@@ -69,7 +74,6 @@ public:
     }
 
 private:
-    UErrorCode Status = U_ZERO_ERROR;
     UBreakIterator* Iterator = nullptr;
 };
 

@@ -72,6 +72,11 @@ class TextArgument;
 /// QuendalLog::CPPException<std::length_error> before it changes anything, or std::bad_alloc
 /// when memory runs out first; Concatenate answers false instead.
 ///
+/// Threads: any number of threads may use one text through const members at once, and texts
+/// share nothing; a text that one thread changes must not be used by another meanwhile. The
+/// members that follow the C runtime's locale (ToUpper, ToLower, Compare, the format
+/// constructor, ToInteger) read it at each call.
+///
 /// Reach for FromUTF8 over Text(const char*) whenever the input may be ill-formed (the
 /// constructor stops at a NUL and silently keeps only what precedes a fault), and for
 /// CompareFolded over Compare to compare without case (Compare folds one unit at a time by the
