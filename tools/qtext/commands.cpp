@@ -442,18 +442,18 @@ private:
     void Print(std::int64_t lineNumber, const Matches& matches, std::size_t size,
                CodePoints codePoints, UTF8 utf8) const {
         if (!Options.OnlyMatching) {
-            std::string out =
-                Head(lineNumber, matches.empty() ? 1 : codePoints(0, matches[0].first) + 1);
+            // Written part by part: a line may be most of the memory, and is not copied whole.
+            WriteOut(Head(lineNumber, matches.empty() ? 1 : codePoints(0, matches[0].first) + 1));
             std::size_t at = 0;
             if (Options.Color) {
                 for (const auto& match : matches) {
-                    out.append(utf8(at, match.first));
-                    out += Paint(kMatchColor, utf8(match.first, match.second));
+                    WriteOut(utf8(at, match.first));
+                    WriteOut(Paint(kMatchColor, utf8(match.first, match.second)));
                     at = match.second;
                 }
             }
-            out.append(utf8(at, size));
-            WriteOut(out + "\n");
+            WriteOut(utf8(at, size));
+            WriteOut("\n");
             return;
         }
         std::size_t column = 1;
@@ -497,7 +497,8 @@ public:
     bool HasPlaceBetweenNonWords() const {
         bool afterWord = false;
         for (auto it = Line->Words().begin(), end = Line->Words().end(); it != end; ++it) {
-            if (!afterWord && !it.IsWord()) return true;
+            // Inside a piece that is no word (a run of spaces is one) no word is near either.
+            if (!it.IsWord() && (!afterWord || CodePointsIn(*it) > 1)) return true;
             afterWord = it.IsWord();
         }
         return !afterWord;
@@ -519,8 +520,8 @@ int RunFind(const Settings& settings, const std::vector<std::string>& paths,
     // Every match is sought only where it is shown.
     const bool everyMatch = (options.OnlyMatching || options.Color) && !options.Invert;
     // A pattern is sought in the input's UTF-8 bytes (MatchedLineReader), as it is or by full
-    // case folding; word and whole-line matching, the selection of lines without a match (-v)
-    // and a folded pattern without a rare enough character go line by line.
+    // case folding; word and whole-line matching and the selection of lines without a match
+    // (-v) go line by line.
     const bool searchBytes =
         !emptyPattern && !options.WholeWords && !options.WholeLines && !options.Invert;
     std::unique_ptr<PatternSearch> plain;
@@ -595,6 +596,11 @@ int RunFind(const Settings& settings, const std::vector<std::string>& paths,
                         std::size_t first = 0;
                         while (lines.Next(&line, &lineNumber, &first)) {
                             const bool goOn = select([&] {
+                                if (folded && !everyMatch && !options.Columns) {
+                                    // Only the line is shown: its bytes, never decoded whole.
+                                    printer.PrintUTF8Line(line, lineNumber, Matches());
+                                    return;
+                                }
                                 if (folded) {
                                     const Text decoded = Text::FromUTF8(line);
                                     collect(decoded);

@@ -457,6 +457,9 @@ std::string ProgramHelp() {
     return help;
 }
 
+// --help, which every command takes besides its own options.
+const Option kHelpOption{"help", 'h', nullptr, "show this help", false};
+
 // One option in a command's help: its names, then its description from a fixed column, each
 // further line of the description indented to that column.
 std::string OptionHelp(const std::string& names, const std::string& description) {
@@ -482,15 +485,19 @@ std::string CommandHelp(const Command& command) {
         }
         help += OptionHelp(names, option.Help);
     }
-    help += OptionHelp("-h, --help", "show this help");
+    help += OptionHelp("-h, --help", kHelpOption.Help);
     return help;
 }
 
-// The option named `name`, or the only one it begins (--ignore for --ignore-case, as getopt);
-// null when none is. Throws UsageError when it begins several.
+// The option named `name`, or the only one it begins (--ignore for --ignore-case, as getopt),
+// --help among them; null when none is. Throws UsageError when it begins several.
 const Option* FindLongOption(const Command& command, const std::string& name) {
+    std::vector<const Option*> options;
+    for (const Option& option : command.Options) options.push_back(&option);
+    options.push_back(&kHelpOption);
     const Option* begun = nullptr;
-    for (const Option& option : command.Options) {
+    for (const Option* const each : options) {
+        const Option& option = *each;
         if (name == option.LongName) return &option;
         if (name.empty() || std::string(option.LongName).compare(0, name.size(), name) != 0) {
             continue;
@@ -532,16 +539,16 @@ Arguments ParseArguments(const Command& command, int argc, char** argv, int firs
             const bool hasValue = equals != std::string::npos;
             const std::string value = hasValue ? name.substr(equals + 1) : std::string();
             if (hasValue) name.resize(equals);
-            if (name == "help" && !hasValue) {
-                arguments.Help = true;
-                continue;
-            }
             const Option* option = FindLongOption(command, name);
             if (option == nullptr) {
                 throw UsageError("unknown option '--" + name + "' for " + command.Name);
             }
             if (option->ValueName == nullptr && hasValue) {
                 throw UsageError("option --" + name + " takes no value");
+            }
+            if (option == &kHelpOption) {
+                arguments.Help = true;
+                continue;
             }
             if (option->ValueName == nullptr || hasValue || option->ValueOptional) {
                 arguments.Options.emplace_back(option->LongName, value);

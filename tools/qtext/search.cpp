@@ -47,6 +47,14 @@ constexpr std::size_t kLongestUTF8Character = 4;
 // The key is chosen among characters with at most this many sources, which are sought together.
 constexpr std::size_t kMostKeySources = 6;
 
+// Characters one search for candidates may compare around the places of the key: this many,
+// and this many more for each byte passed. Beyond them a candidate is left to the line's
+// FindFolded (linear), which a key that stands many times in the pattern would otherwise pass
+// by far: each of its places costs up to the pattern's length at each of the key's places in
+// the text. A pattern that holds its key once compares each byte at most twice.
+constexpr std::size_t kComparedAllowance = 64;
+constexpr std::size_t kComparedPerByte = 4;
+
 // How common a character of a folded pattern is guessed to be in text, lower for rarer: a
 // character outside ASCII first, then the letters by their frequency in English, then the other
 // ASCII characters, the space last.
@@ -219,7 +227,7 @@ std::unique_ptr<FoldedSearch> FoldedSearch::For(const Text& pattern) {
         if (sources[i].empty() || sources[i].size() > kMostKeySources) continue;
         if (key == npos || Commonness(distinct[i]) < Commonness(distinct[key])) key = i;
     }
-    if (key == npos) return nullptr;
+    if (key == npos) return search;  // every line is a candidate
     for (std::size_t at = 0; at < search->CodePoints.size(); ++at) {
         if (search->Distinct[at] == key) search->KeyPositions.push_back(at);
     }
@@ -244,7 +252,8 @@ FoldedSearch::Step FoldedSearch::Compare(char32_t c, std::size_t index) const {
 }
 
 FoldedSearch::Step FoldedSearch::MatchAround(std::string_view bytes, std::size_t at,
-                                             std::size_t end, std::size_t index) const {
+                                             std::size_t end, std::size_t index,
+                                             std::size_t* compared) const {
     // Matches begin and end with whole foldings: a character that folds to one other stands
     // for exactly one character of the pattern. The bytes begin a line, and a line feed before
     // the key matches nothing in the pattern.
@@ -255,6 +264,7 @@ FoldedSearch::Step FoldedSearch::MatchAround(std::string_view bytes, std::size_t
         if (IsContinuation(bytes[start])) return Step::Maybe;
         const auto lead = static_cast<unsigned char>(bytes[start]);
         const char32_t c = lead <= 0x7F ? lead : DecodeAt(bytes, start).first;
+        ++*compared;
         const Step step = Compare(c, i);
         if (step != Step::Match) return step;
         at = start;
@@ -267,6 +277,7 @@ FoldedSearch::Step FoldedSearch::MatchAround(std::string_view bytes, std::size_t
             if (end + (lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4) > bytes.size()) return Step::Maybe;
             next = DecodeAt(bytes, end);
         }
+        ++*compared;
         const Step step = Compare(next.first, i);
         if (step != Step::Match) return step;
         end += next.second;
@@ -275,7 +286,14 @@ FoldedSearch::Step FoldedSearch::MatchAround(std::string_view bytes, std::size_t
 }
 
 ByteSearch::Candidate FoldedSearch::Next(std::string_view bytes, std::size_t from) const {
+    if (KeySources.empty()) {
+        // No key: the next line that is not empty (a candidate begins with another character
+        // than a line feed), which FindFolded reads.
+        const std::size_t at = bytes.find_first_not_of('\n', from);
+        return {at, Verdict::Maybe};
+    }
     const char* const data = bytes.data();
+    std::size_t compared = 0;
     // Checks a source of the key at `at`; nothing when it cannot be part of a match.
     const auto check = [&](std::size_t at, std::size_t source) -> std::optional<Verdict> {
         const std::string& units = KeySources[source];
@@ -286,7 +304,9 @@ ByteSearch::Candidate FoldedSearch::Next(std::string_view bytes, std::size_t fro
         if (!KeySourceAlone[source]) return Verdict::Maybe;
         bool maybe = false;
         for (const std::size_t index : KeyPositions) {
-            const Step step = MatchAround(bytes, at, at + units.size(), index);
+            if (compared > kComparedAllowance + kComparedPerByte * (at - from))
+                return Verdict::Maybe;
+            const Step step = MatchAround(bytes, at, at + units.size(), index, &compared);
             if (step == Step::Match) return Verdict::Match;
             maybe = maybe || step == Step::Maybe;
         }

@@ -65,11 +65,13 @@ private:
 // key, the rarest by a rough estimate among those few characters fold into) is a candidate.
 // Around it the characters on either side are folded and compared one at a time, which settles
 // nearly every candidate without decoding the line; a character whose folding is longer than one
-// leaves it to Text::FindFolded on the whole line.
+// leaves it to Text::FindFolded on the whole line, and so do the candidates past a budget of
+// comparisons, so that a pattern that holds its key many times costs time linear in the input.
+// When no character makes a key, every line that is not empty is a candidate for FindFolded.
 class FoldedSearch final : public ByteSearch {
 public:
-    // Null when no character of the folded `pattern` (not empty, without a line feed) makes a
-    // key: the line-by-line search is then the way.
+    // `pattern`: not empty, without a line feed. Null only when the case properties cannot be
+    // read.
     static std::unique_ptr<FoldedSearch> For(const QuendalText::Text& pattern);
     Candidate Next(std::string_view bytes, std::size_t from) const override;
     std::size_t Reach() const override { return KeyReach; }
@@ -88,8 +90,9 @@ private:
     FoldedSearch() = default;
     // Whether the folded pattern can be matched with its `index`th character at the one that
     // begins at `at` and ends at `end` in `bytes`.
-    Step MatchAround(std::string_view bytes, std::size_t at, std::size_t end,
-                     std::size_t index) const;
+    // Each character compared is added to *compared.
+    Step MatchAround(std::string_view bytes, std::size_t at, std::size_t end, std::size_t index,
+                     std::size_t* compared) const;
     // Whether character `c` folds to the folded pattern's `index`th character alone (Match), to
     // nothing that holds it (Mismatch), or to more that holds it (Maybe).
     Step Compare(char32_t c, std::size_t index) const;
