@@ -148,6 +148,45 @@ struct TableMapping {
     bool TooLong = false;  // the mapping is longer than a text may be
 };
 
+// The number of units of the code point at `at`: 2 for a whole pair.
+std::size_t WidthAt(UTF16StringView source, std::size_t at) {
+    return detail::IsHighSurrogate(source[at]) && at + 1 < source.size() &&
+                   detail::IsLowSurrogate(source[at + 1])
+               ? 2
+               : 1;
+}
+
+// At the ceiling, with less room left than one mapping may take: the last code points from
+// *read on are mapped one at a time by ICU (whose mappings the table holds) and written at
+// out[written] while they fit before `capacity`; answers the units written then. Each takes a
+// unit at least, so this ends within kMappingRoom code points. Kept apart from the main loop,
+// which it would otherwise slow.
+template <class Map>
+std::size_t MapLastIntoRoom(UTF16StringView source, const UnitMap<Map>& table, std::size_t* read,
+                            UTF16Unit* out, std::size_t written, std::size_t capacity,
+                            TableMapping* result) {
+    while (*read < source.size() && !result->Whole && U_SUCCESS(result->Status)) {
+        if (source[*read] == table.ContextUnit) {
+            result->Whole = true;
+            break;
+        }
+        const std::size_t width = WidthAt(source, *read);
+        UTF16Unit mapped[kMappingRoom];
+        const int32_t length = table.MapWithIcu(
+            detail::AsUChar(mapped), static_cast<int32_t>(kMappingRoom),
+            detail::AsUChar(source.data() + *read), static_cast<int32_t>(width), &result->Status);
+        if (U_FAILURE(result->Status)) break;
+        if (static_cast<std::size_t>(length) > capacity - written) {
+            result->TooLong = true;
+            break;
+        }
+        std::copy(mapped, mapped + length, out + written);
+        written += static_cast<std::size_t>(length);
+        *read += width;
+    }
+    return written;
+}
+
 // The mapping of `source` by the table, written into room that grows when expansions use it up
 // but never past the longest text, so that the string itself never refuses to grow.
 template <class Map>
@@ -159,51 +198,43 @@ TableMapping MapByTable(UTF16StringView source, const UnitMap<Map>& table) {
     std::size_t room = size + size / 8 + 2 * kMappingRoom;
     while (read < size && U_SUCCESS(result.Status) && !result.Whole && !result.TooLong) {
         const std::size_t kept = result.Units.size();
-        const std::size_t capacity = std::min(kept + room, detail::kMaxTextUnits);
-        // No more room will come: ICU is then asked to map into whatever is left.
-        const bool last = capacity == detail::kMaxTextUnits;
-        detail::ResizeForOverwrite(result.Units, capacity, [&](UTF16Unit* out) {
-            std::size_t written = kept;
-            while (read < size && written < capacity) {
-                const UTF16Unit unit = source[read];
-                const UTF16Unit mapped = table.Units[unit];
-                if (mapped != kComplex) {
-                    out[written++] = mapped;
-                    ++read;
-                    continue;
+        detail::ResizeForOverwrite(
+            result.Units, std::min(kept + room, detail::kMaxTextUnits), [&](UTF16Unit* out) {
+                const std::size_t capacity = std::min(kept + room, detail::kMaxTextUnits);
+                std::size_t written = kept;
+                while (read < size && written + kMappingRoom <= capacity) {
+                    const UTF16Unit unit = source[read];
+                    const UTF16Unit mapped = table.Units[unit];
+                    if (mapped != kComplex) {
+                        out[written++] = mapped;
+                        ++read;
+                        continue;
+                    }
+                    if (unit == table.ContextUnit) {
+                        result.Whole = true;
+                        break;
+                    }
+                    const std::size_t width = detail::IsHighSurrogate(unit) && read + 1 < size &&
+                                                      detail::IsLowSurrogate(source[read + 1])
+                                                  ? 2
+                                                  : 1;
+                    if (width == 2 && BlockUnchanged(table, unit)) {
+                        out[written++] = unit;
+                        out[written++] = source[read + 1];
+                        read += 2;
+                        continue;
+                    }
+                    const int32_t length = table.MapWithIcu(
+                        detail::AsUChar(out + written), static_cast<int32_t>(capacity - written),
+                        detail::AsUChar(source.data() + read), static_cast<int32_t>(width),
+                        &result.Status);
+                    if (U_FAILURE(result.Status)) break;
+                    written += static_cast<std::size_t>(length);
+                    read += width;
                 }
-                if (unit == table.ContextUnit) {
-                    result.Whole = true;
-                    break;
-                }
-                const std::size_t width = detail::IsHighSurrogate(unit) && read + 1 < size &&
-                                                  detail::IsLowSurrogate(source[read + 1])
-                                              ? 2
-                                              : 1;
-                if (width == 2 && BlockUnchanged(table, unit)) {
-                    if (capacity - written < 2) break;
-                    out[written++] = unit;
-                    out[written++] = source[read + 1];
-                    read += 2;
-                    continue;
-                }
-                if (capacity - written < kMappingRoom && !last) break;
-                const int32_t length = table.MapWithIcu(
-                    detail::AsUChar(out + written), static_cast<int32_t>(capacity - written),
-                    detail::AsUChar(source.data() + read), static_cast<int32_t>(width),
-                    &result.Status);
-                if (U_FAILURE(result.Status)) break;
-                written += static_cast<std::size_t>(length);
-                read += width;
-            }
-            return written;
-        });
-        // Every code point maps to one unit or more: what is left did not fit the last room.
-        if (last && read < size && !result.Whole &&
-            (U_SUCCESS(result.Status) || result.Status == U_BUFFER_OVERFLOW_ERROR)) {
-            result.Status = U_ZERO_ERROR;
-            result.TooLong = true;
-        }
+                if (capacity < detail::kMaxTextUnits) return written;
+                return MapLastIntoRoom(source, table, &read, out, written, capacity, &result);
+            });
         room = size - read + (size - read) / 8 + 2 * kMappingRoom;
     }
     return result;
