@@ -470,6 +470,26 @@ private:
     std::string ShownFileName;  // empty when not shown
 };
 
+// The UTF-16 offsets of `matches`, each at the start of a code point of the well-formed UTF-8
+// `line` and in order, as byte offsets of the line.
+void ToByteOffsets(std::string_view line, Matches* matches) {
+    std::size_t byte = 0;
+    std::size_t unit = 0;
+    const auto byteOf = [&](std::size_t target) {
+        while (unit < target) {
+            const auto lead = static_cast<unsigned char>(line[byte]);
+            const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+            byte += length;
+            unit += length == 4 ? 2 : 1;  // a pair for four bytes
+        }
+        return byte;
+    };
+    for (auto& match : *matches) {
+        match.first = byteOf(match.first);
+        match.second = byteOf(match.second);
+    }
+}
+
 // The word boundaries of a line (UAX #29, as Text::Words finds them), found at the first
 // question, since most lines hold no match.
 class WordBoundaries {
@@ -602,9 +622,11 @@ int RunFind(const Settings& settings, const std::vector<std::string>& paths,
                                     return;
                                 }
                                 if (folded) {
-                                    const Text decoded = Text::FromUTF8(line);
-                                    collect(decoded);
-                                    printer.PrintLine(decoded, lineNumber, matches);
+                                    // The decoded line only places the matches, and is gone
+                                    // before the line is written from its bytes.
+                                    collect(Text::FromUTF8(line));
+                                    ToByteOffsets(line, &matches);
+                                    printer.PrintUTF8Line(line, lineNumber, matches);
                                     return;
                                 }
                                 const std::size_t size = plain->size();
