@@ -214,10 +214,7 @@ TableMapping MapByTable(UTF16StringView source, const UnitMap<Map>& table) {
                         result.Whole = true;
                         break;
                     }
-                    const std::size_t width = detail::IsHighSurrogate(unit) && read + 1 < size &&
-                                                      detail::IsLowSurrogate(source[read + 1])
-                                                  ? 2
-                                                  : 1;
+                    const std::size_t width = WidthAt(source, read);
                     if (width == 2 && BlockUnchanged(table, unit)) {
                         out[written++] = unit;
                         out[written++] = source[read + 1];

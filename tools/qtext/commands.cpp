@@ -616,16 +616,14 @@ int RunFind(const Settings& settings, const std::vector<std::string>& paths,
                         std::size_t first = 0;
                         while (lines.Next(&line, &lineNumber, &first)) {
                             const bool goOn = select([&] {
-                                if (folded && !everyMatch && !options.Columns) {
-                                    // Only the line is shown: its bytes, never decoded whole.
-                                    printer.PrintUTF8Line(line, lineNumber, Matches());
-                                    return;
-                                }
                                 if (folded) {
-                                    // The decoded line only places the matches, and is gone
-                                    // before the line is written from its bytes.
-                                    collect(Text::FromUTF8(line));
-                                    ToByteOffsets(line, &matches);
+                                    // The line is written from its bytes. It is decoded only
+                                    // to place matches that are shown, and is gone before.
+                                    matches.clear();
+                                    if (everyMatch || options.Columns) {
+                                        collect(Text::FromUTF8(line));
+                                        ToByteOffsets(line, &matches);
+                                    }
                                     printer.PrintUTF8Line(line, lineNumber, matches);
                                     return;
                                 }
