@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Times whole qtext processes against the tools people know, on one generated multilingual file:
 # convert against iconv and uconv, info against wc -m, find -c against grep -c -F (with and without
-# -i), upper against Python's str.upper, normalize against uconv's transliterators and sort
-# against sort(1) in code point order (a different order: time only). Each pair's outputs are compared first; then each
+# -i), find -i --color and -o on the file as one line against grep, upper against Python's
+# str.upper, normalize against uconv's transliterators and sort against sort(1) in code point
+# order (a different order: time only). Each pair's outputs are compared first; then each
 # command runs RUNS times and the fastest CPU time (user + system) and its peak memory are shown.
 #
 # Usage: bench/qtext_tools.sh [QTEXT]   (default build/release/tools/qtext/qtext)
@@ -85,6 +86,13 @@ row "find -c Datei" "grep -cF" "$qtext" find -c Datei "$input" -- grep -cF Datei
 row "find -c ファイル" "grep -cF" "$qtext" find -c ファイル "$input" -- grep -cF ファイル "$input"
 row "find -c absent" "grep -cF" "$qtext" find -c zqxjv "$input" -- grep -cF zqxjv "$input"
 row "find -i -c DATEI" "grep -ciF" "$qtext" find -i -c DATEI "$input" -- grep -ciF DATEI "$input"
+# The same text as one line, its matches shown: placed a piece of the line at a time.
+tr '\n' ' ' < "$input" > "$work/line.txt"
+echo >> "$work/line.txt"
+row "find -i --color DATEI (one line)" "grep -iF --color" "$qtext" find -i --color=always DATEI \
+  "$work/line.txt" -- grep -iF --color=always DATEI "$work/line.txt"
+row "find -i -o E (one line)" "grep -ioF" "$qtext" find -i -o E "$work/line.txt" -- \
+  grep -ioF E "$work/line.txt"
 row "upper" "python3 str.upper" "$qtext" upper "$input" -- python3 -c "$upper_py" "$input"
 for form in NFC NFD; do
   row "normalize -f $form" "uconv -x '::$form;'" "$qtext" normalize -f $form "$input" -- \

@@ -289,13 +289,15 @@ python3 -c 'print("".join("c" + "a" * 2000 + "E" * (i % 2) + "\n" for i in range
 pattern=$(head -c 1000 /dev/zero | tr '\0' a)e
 expect "a pattern that repeats its key" "$(grep -c -i "$pattern" "$work/repeated") $(grep -c -v -i "$pattern" "$work/repeated")" \
   "$(timeout 20 "$qtext" find -i -c "$pattern" "$work/repeated") $("$qtext" find -i -v -c "$pattern" "$work/repeated")"
-# A 20 MB line printed by find -i (its key or none, from a file or a pipe) and plain find takes
-# at most twice its size, and 16 MiB more for the program: it is written from its bytes, never
-# decoded (which alone takes twice its size). Not measured under wine or the sanitizers, whose
-# own memory would count.
+# A 20 MB line printed by find -i (its key or none, from a file or a pipe, its matches shown,
+# one or ten million) and plain find takes at most twice its size, and 16 MiB more for the
+# program: it is written from its bytes, never decoded whole (which alone takes twice its size),
+# and its matches are written as they are found. Not measured under wine or the sanitizers,
+# whose own memory would count.
 if [[ -x /usr/bin/time && -z ${QTEXT_TEST_WINDOWS:-} ]] && ! grep -qaE '__(a|t)san_init' "$qtext"; then
   python3 -c 'print("x" * 10000000 + "Straße" + "y" * 10000000)' > "$work/wide"
-  for a in "-i STRASSE" "-i ß" "-i -c ß" "-n Stra"; do
+  for a in "-i STRASSE" "-i ß" "-i -c ß" "-n Stra" "-i -o ß" "-i --column STRASSE" "-i --color=always y" \
+    "--color=always y"; do
     for input in "$work/wide" -; do
       /usr/bin/time -f %M -o "$work/peak" "$qtext" find $a "$input" < "$work/wide" > /dev/null
       (($(< "$work/peak") <= 2 * 20000 + 16384)) || fail "find $a $input: peak of $(< "$work/peak") KiB"

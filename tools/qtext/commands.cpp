@@ -405,11 +405,67 @@ public:
         return head;
     }
 
+    // Writes a selected line as its matches are given, left to right and without overlaps:
+    // the line, its matches painted with --color, or with -o each match. `codePoints(from, to)`
+    // counts the code points between two offsets (units or bytes) of a line of `size`,
+    // `utf8(from, to)` gives the UTF-8 of the part between them. Matches are never gathered,
+    // and the line never copied whole: it may be most of the memory.
+    template <class CodePoints, class UTF8>
+    class LineWriter {
+    public:
+        LineWriter(const FindPrinter& printer, std::int64_t lineNumber, std::size_t size,
+                   CodePoints codePoints, UTF8 utf8)
+            : Printer(printer),
+              LineNumber(lineNumber),
+              Size(size),
+              CountCodePoints(std::move(codePoints)),
+              ToUTF8(std::move(utf8)) {}
+
+        // Writes what comes up to the end of the match [start, end).
+        void Match(std::size_t start, std::size_t end) {
+            Column += CountCodePoints(Counted, start);
+            Counted = start;
+            if (Printer.Options.OnlyMatching) {
+                WriteOut(Printer.Head(LineNumber, Column) +
+                         Printer.Paint(kMatchColor, ToUTF8(start, end)) + "\n");
+                return;
+            }
+            if (!HeadWritten) WriteOut(Printer.Head(LineNumber, Column));
+            HeadWritten = true;
+            if (!Printer.Options.Color) return;
+            WriteOut(ToUTF8(Written, start));
+            WriteOut(Printer.Paint(kMatchColor, ToUTF8(start, end)));
+            Written = end;
+        }
+        // Whether a further match would change what is written.
+        bool WantsMore() const {
+            return Printer.Options.OnlyMatching || Printer.Options.Color || !HeadWritten;
+        }
+        // Writes the rest of the line.
+        void Finish() {
+            if (Printer.Options.OnlyMatching) return;
+            if (!HeadWritten) WriteOut(Printer.Head(LineNumber, 1));
+            WriteOut(ToUTF8(Written, Size));
+            WriteOut("\n");
+        }
+
+    private:
+        const FindPrinter& Printer;
+        std::int64_t LineNumber;
+        std::size_t Size;
+        CodePoints CountCodePoints;
+        UTF8 ToUTF8;
+        bool HeadWritten = false;
+        std::size_t Written = 0;  // offsets written, with --color
+        std::size_t Column = 1;   // of the last match
+        std::size_t Counted = 0;  // offsets before Column
+    };
+
     // A selected line and its matches (UTF-16 index pairs, none for an empty pattern).
     void PrintLine(const Text& line, std::int64_t lineNumber, const Matches& matches) const {
         const UTF16StringView units = line.View();
-        Print(
-            lineNumber, matches, units.size(),
+        LineWriter writer(
+            *this, lineNumber, units.size(),
             [units](std::size_t from, std::size_t to) {
                 return CodePointsIn(units.substr(from, to - from));
             },
@@ -418,13 +474,14 @@ public:
                            ? line.ToUTF8String()
                            : Text(units.substr(from, to - from)).ToUTF8String();
             });
+        for (const auto& match : matches) writer.Match(match.first, match.second);
+        writer.Finish();
     }
 
-    // PrintLine for a line given as well-formed UTF-8, its matches as byte offsets.
-    void PrintUTF8Line(std::string_view line, std::int64_t lineNumber,
-                       const Matches& matches) const {
-        Print(
-            lineNumber, matches, line.size(),
+    // A LineWriter for a line given as well-formed UTF-8, its matches as byte offsets.
+    auto UTF8LineWriter(std::string_view line, std::int64_t lineNumber) const {
+        return LineWriter(
+            *this, lineNumber, line.size(),
             [line](std::size_t from, std::size_t to) {
                 return static_cast<std::size_t>(std::count_if(
                     line.begin() + static_cast<std::ptrdiff_t>(from),
@@ -435,60 +492,9 @@ public:
     }
 
 private:
-    // Prints a line of `size` offsets (units or bytes) with its matches, or with -o each match:
-    // `codePoints(from, to)` counts the code points between two offsets, `utf8(from, to)` gives
-    // the UTF-8 of the part between them.
-    template <class CodePoints, class UTF8>
-    void Print(std::int64_t lineNumber, const Matches& matches, std::size_t size,
-               CodePoints codePoints, UTF8 utf8) const {
-        if (!Options.OnlyMatching) {
-            // Written part by part: a line may be most of the memory, and is not copied whole.
-            WriteOut(Head(lineNumber, matches.empty() ? 1 : codePoints(0, matches[0].first) + 1));
-            std::size_t at = 0;
-            if (Options.Color) {
-                for (const auto& match : matches) {
-                    WriteOut(utf8(at, match.first));
-                    WriteOut(Paint(kMatchColor, utf8(match.first, match.second)));
-                    at = match.second;
-                }
-            }
-            WriteOut(utf8(at, size));
-            WriteOut("\n");
-            return;
-        }
-        std::size_t column = 1;
-        std::size_t counted = 0;  // offsets before `column`
-        for (const auto& match : matches) {
-            column += codePoints(counted, match.first);
-            counted = match.first;
-            WriteOut(Head(lineNumber, column) +
-                     Paint(kMatchColor, utf8(match.first, match.second)) + "\n");
-        }
-    }
-
     const FindOptions& Options;
     std::string ShownFileName;  // empty when not shown
 };
-
-// The UTF-16 offsets of `matches`, each at the start of a code point of the well-formed UTF-8
-// `line` and in order, as byte offsets of the line.
-void ToByteOffsets(std::string_view line, Matches* matches) {
-    std::size_t byte = 0;
-    std::size_t unit = 0;
-    const auto byteOf = [&](std::size_t target) {
-        while (unit < target) {
-            const auto lead = static_cast<unsigned char>(line[byte]);
-            const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-            byte += length;
-            unit += length == 4 ? 2 : 1;  // a pair for four bytes
-        }
-        return byte;
-    };
-    for (auto& match : *matches) {
-        match.first = byteOf(match.first);
-        match.second = byteOf(match.second);
-    }
-}
 
 // The word boundaries of a line (UAX #29, as Text::Words finds them), found at the first
 // question, since most lines hold no match.
@@ -549,7 +555,7 @@ int RunFind(const Settings& settings, const std::vector<std::string>& paths,
     if (searchBytes && !options.IgnoreCase) {
         plain = std::make_unique<PatternSearch>(options.Pattern.ToUTF8String());
     } else if (searchBytes) {
-        folded = FoldedSearch::For(options.Pattern);
+        folded = FoldedSearch::For(options.Pattern, settings.LinePieceBytes);
     }
     const ByteSearch* const search =
         plain ? static_cast<const ByteSearch*>(plain.get()) : folded.get();
@@ -616,26 +622,23 @@ int RunFind(const Settings& settings, const std::vector<std::string>& paths,
                         std::size_t first = 0;
                         while (lines.Next(&line, &lineNumber, &first)) {
                             const bool goOn = select([&] {
-                                if (folded) {
-                                    // The line is written from its bytes. It is decoded only
-                                    // to place matches that are shown, and is gone before.
-                                    matches.clear();
-                                    if (everyMatch || options.Columns) {
-                                        collect(Text::FromUTF8(line));
-                                        ToByteOffsets(line, &matches);
-                                    }
-                                    printer.PrintUTF8Line(line, lineNumber, matches);
-                                    return;
+                                auto writer = printer.UTF8LineWriter(line, lineNumber);
+                                // A folded match is placed only when it is shown.
+                                if (folded && writer.WantsMore() &&
+                                    (everyMatch || options.Columns)) {
+                                    folded->ForEachMatch(
+                                        line, [&writer](std::size_t start, std::size_t end) {
+                                            writer.Match(start, end);
+                                            return writer.WantsMore();
+                                        });
                                 }
-                                const std::size_t size = plain->size();
-                                matches.assign(1, {first, first + size});
-                                for (std::size_t at = matches.back().second; everyMatch;) {
-                                    at = plain->Find(line, at);
+                                for (std::size_t at = first; !folded;) {
+                                    writer.Match(at, at + plain->size());
+                                    if (!writer.WantsMore()) break;
+                                    at = plain->Find(line, at + plain->size());
                                     if (at == std::string_view::npos) break;
-                                    matches.emplace_back(at, at + size);
-                                    at += size;
                                 }
-                                printer.PrintUTF8Line(line, lineNumber, matches);
+                                writer.Finish();
                             });
                             if (!goOn) break;
                         }

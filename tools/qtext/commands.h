@@ -21,6 +21,7 @@ namespace qtext {
 struct Settings {
     std::size_t BlockBytes;        // bytes read at a time
     std::size_t SearchBlockBytes;  // bytes read at a time by a search of the bytes themselves
+    std::size_t LinePieceBytes;    // bytes of a long line decoded at once by find -i
 };
 
 // Writes `bytes` to standard output; throws OutputError when they cannot be written.

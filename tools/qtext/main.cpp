@@ -79,7 +79,7 @@ struct Command {
 };
 
 Settings ReadSettings() {
-    Settings settings{kDefaultBlockBytes, kSearchBlockBytes};
+    Settings settings{kDefaultBlockBytes, kSearchBlockBytes, kLinePieceBytes};
     const char* blockBytes = std::getenv(kBlockBytesVariable);
     if (blockBytes != nullptr && *blockBytes != '\0') {
         char* end = nullptr;
@@ -89,7 +89,8 @@ Settings ReadSettings() {
                              " must be a number of bytes from 1 to " +
                              std::to_string(kLargestBlockBytes));
         }
-        settings.BlockBytes = settings.SearchBlockBytes = static_cast<std::size_t>(value);
+        settings.BlockBytes = settings.SearchBlockBytes = settings.LinePieceBytes =
+            static_cast<std::size_t>(value);
     }
     return settings;
 }

@@ -39,8 +39,6 @@ int ByteCommonness(char byte) {
     return byte == ' ' ? 100 : 2;
 }
 
-// Bytes of a line decoded at once to be searched by Text::FindFolded.
-constexpr std::size_t kLinePieceBytes = std::size_t(1) << 20;
 // Bytes of the longest character in UTF-8.
 constexpr std::size_t kLongestUTF8Character = 4;
 
@@ -169,8 +167,9 @@ std::size_t PatternSearch::Find(std::string_view line, std::size_t from) const {
     return match == nullptr ? npos : static_cast<std::size_t>(match - line.data());
 }
 
-std::unique_ptr<FoldedSearch> FoldedSearch::For(const Text& pattern) {
+std::unique_ptr<FoldedSearch> FoldedSearch::For(const Text& pattern, std::size_t pieceBytes) {
     std::unique_ptr<FoldedSearch> search(new FoldedSearch());
+    search->PieceBytes = pieceBytes;
     search->Folded = pattern.Folded();
     search->CodePoints = CodePointsOf(search->Folded);
     std::vector<char32_t> distinct = search->CodePoints;
@@ -343,16 +342,50 @@ ByteSearch::Candidate FoldedSearch::Next(std::string_view bytes, std::size_t fro
 }
 
 bool FoldedSearch::LineHolds(std::string_view line) const {
+    bool holds = false;
+    ForEachMatch(line, [&holds](std::size_t, std::size_t) { return !(holds = true); });
+    return holds;
+}
+
+void FoldedSearch::ForEachMatch(std::string_view line,
+                                const std::function<bool(std::size_t, std::size_t)>& found) const {
     // Piece by piece, cut between characters: a match is of whole characters, at most one for
-    // each character of the folded pattern, so pieces that overlap by that many of the longest
-    // hold every match, and a long line is never held as UTF-16 whole.
+    // each character of the folded pattern, so a match that begins more than that many of the
+    // longest before a piece's end lies in the piece, and a long line is never held as UTF-16
+    // whole. A match that begins later is sought again in the next piece, which begins before it.
     const std::size_t overlap = kLongestUTF8Character * CodePoints.size();
-    const std::size_t piece = std::max(kLinePieceBytes, 2 * overlap);
+    const std::size_t piece = std::max(PieceBytes, 2 * overlap);
+    std::size_t from = 0;  // where the next match may begin
     for (std::size_t start = 0;;) {
         std::size_t end = std::min(line.size(), start + piece);
         while (end < line.size() && IsContinuation(line[end])) ++end;
-        if (Text::FromUTF8(line.substr(start, end - start)).FindFolded(Folded)) return true;
-        if (end == line.size()) return false;
+        const std::size_t sure = end == line.size() ? end : end - overlap;
+        const std::string_view bytes = line.substr(start, end - start);
+        const Text text = Text::FromUTF8(bytes);
+        // UTF-16 offsets of the piece as byte offsets, read forward.
+        std::size_t byte = 0;
+        std::size_t unit = 0;
+        const auto advance = [&](auto done) {
+            while (!done()) {
+                const auto lead = static_cast<unsigned char>(bytes[byte]);
+                const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+                byte += length;
+                unit += length == 4 ? 2 : 1;  // a pair for four bytes
+            }
+        };
+        advance([&] { return start + byte >= from; });
+        for (int at = static_cast<int>(unit);;) {
+            const QuendalText::Span span = text.FindFolded(Folded, at);
+            if (!span) break;
+            advance([&] { return unit == static_cast<std::size_t>(span.Start); });
+            const std::size_t matchStart = start + byte;
+            if (matchStart >= sure) break;
+            at = span.Start + span.Length;
+            advance([&] { return unit == static_cast<std::size_t>(at); });
+            from = start + byte;
+            if (!found(matchStart, from)) return;
+        }
+        if (end == line.size()) return;
         start = end - overlap;
         while (IsContinuation(line[start])) --start;
     }

@@ -7,6 +7,7 @@
 #include <QuendalText/Text.h>
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -70,12 +71,18 @@ private:
 // When no character makes a key, every line that is not empty is a candidate for FindFolded.
 class FoldedSearch final : public ByteSearch {
 public:
-    // `pattern`: not empty, without a line feed. Null only when the case properties cannot be
-    // read.
-    static std::unique_ptr<FoldedSearch> For(const QuendalText::Text& pattern);
+    // `pattern`: not empty, without a line feed; a long line is decoded `pieceBytes` at a time.
+    // Null only when the case properties cannot be read.
+    static std::unique_ptr<FoldedSearch> For(const QuendalText::Text& pattern,
+                                             std::size_t pieceBytes);
     Candidate Next(std::string_view bytes, std::size_t from) const override;
     std::size_t Reach() const override { return KeyReach; }
     bool LineHolds(std::string_view line) const override;
+    // Calls found(start, end) with the byte offsets of each match in the well-formed UTF-8
+    // `line`, as Text::FindFolded finds them left to right without overlaps, while it returns
+    // true.
+    void ForEachMatch(std::string_view line,
+                      const std::function<bool(std::size_t, std::size_t)>& found) const;
 
     // A character that folds to something holding a character of the pattern.
     struct Source {
@@ -106,6 +113,7 @@ private:
     std::vector<BytePair> KeyPairs;            // their first and last bytes
     std::vector<bool> KeySourceAlone;          // whether each folds to the key alone
     std::size_t KeyReach = 1;
+    std::size_t PieceBytes = 0;
 };
 
 }  // namespace qtext
