@@ -118,7 +118,7 @@ got=$("$qtext" find -i -c strasse long.txt)
 [[ "$got" == 7 ]] || fail "find -i -c in lines longer than a piece: $got"
 
 # Every match of a long line, many across the ends of the pieces it is decoded in (they follow
-# the block size): with -o, painted with --color, and the first one's column.
+# the block size): with -o and their columns, painted with --color, and the first one's column.
 python3 - "$work" <<'END'
 import random, sys
 work = sys.argv[1]
@@ -143,7 +143,7 @@ for name, pattern in (("ss", "ss"), ("long", "ſsσίσυφος")):
         painted += [text[at:s], "\33[01;31m\33[K", text[s:e], "\33[m\33[K"]
         at = e
     with open(f"{work}/dense-{name}", "w", encoding="utf-8") as out:
-        out.write("".join(text[s:e] + "\n" for s, e in found))
+        out.write("".join(f"{s + 1}:{text[s:e]}\n" for s, e in found))
         out.write("".join(painted) + text[at:] + "\n")
         out.write(f"{found[0][0] + 1}:\n")
 END
@@ -151,11 +151,11 @@ for name in ss long; do
   pattern=$([[ $name == ss ]] && echo SS || echo ſsσίσυφος)
   for block in 7 100 ""; do
     export QTEXT_BLOCK_BYTES=$block
-    { "$qtext" find -i -o "$pattern" dense.txt
+    { "$qtext" find -i -o --column "$pattern" dense.txt
       "$qtext" find -i --color=always "$pattern" dense.txt
       "$qtext" find -i --column "$pattern" dense.txt | head -c 12 | grep -o '^[0-9]*:'
     } > got
-    cmp -s got "dense-$name" || fail "find -i -o, --color, --column, blocks of ${block:-default}: '$pattern'"
+    cmp -s got "dense-$name" || fail "find -i -o --column, --color, --column, blocks of ${block:-default}: '$pattern'"
   done
   unset QTEXT_BLOCK_BYTES
 done

@@ -377,11 +377,11 @@ void FoldedSearch::ForEachMatch(std::string_view line,
         for (int at = static_cast<int>(unit);;) {
             const QuendalText::Span span = text.FindFolded(Folded, at);
             if (!span) break;
-            advance([&] { return unit == static_cast<std::size_t>(span.Start); });
+            advance([&] { return unit >= static_cast<std::size_t>(span.Start); });
             const std::size_t matchStart = start + byte;
             if (matchStart >= sure) break;
             at = span.Start + span.Length;
-            advance([&] { return unit == static_cast<std::size_t>(at); });
+            advance([&] { return unit >= static_cast<std::size_t>(at); });
             from = start + byte;
             if (!found(matchStart, from)) return;
         }
