@@ -81,6 +81,22 @@ for i, pattern in enumerate(patterns):
             expect(lines_of(f"{work}/a.txt"), pattern, option))
     open(f"{work}/expected-{i}-fault", "w", encoding="utf-8").write(
         expect(lines_of(f"{work}/good-prefix.txt"), pattern, "-n"))
+
+# One long line, for the test of pieces below: every match with its column (-o --column), the
+# line painted (--color), and the first match's column.
+words = ["Straße", "STRASSE", "ß", "ss", "s", "ẞ", "x", "ΣΊΣΥΦΟΣ", "ς", "𐐀", "日本語", "é"]
+text = "".join(r.choice(words) for _ in range(20000))
+open(f"{work}/dense.txt", "w", encoding="utf-8").write(text + "\n")
+for name, pattern in (("ss", "ss"), ("long", "ſsσίσυφος")):
+    found = matches(text, pattern, True)
+    painted, at = [], 0
+    for s, e in found:
+        painted += [text[at:s], "\33[01;31m\33[K", text[s:e], "\33[m\33[K"]
+        at = e
+    with open(f"{work}/dense-{name}", "w", encoding="utf-8") as out:
+        out.write("".join(f"{s + 1}:{text[s:e]}\n" for s, e in found))
+        out.write("".join(painted) + text[at:] + "\n")
+        out.write(f"{found[0][0] + 1}:\n")
 END
 
 cd "$work" || exit 1
@@ -119,34 +135,6 @@ got=$("$qtext" find -i -c strasse long.txt)
 
 # Every match of a long line, many across the ends of the pieces it is decoded in (they follow
 # the block size): with -o and their columns, painted with --color, and the first one's column.
-python3 - "$work" <<'END'
-import random, sys
-work = sys.argv[1]
-r = random.Random(7)
-words = ["Straße", "STRASSE", "ß", "ss", "s", "ẞ", "x", "ΣΊΣΥΦΟΣ", "ς", "𐐀", "日本語", "é"]
-text = "".join(r.choice(words) for _ in range(20000))
-open(f"{work}/dense.txt", "w", encoding="utf-8").write(text + "\n")
-for name, pattern in (("ss", "ss"), ("long", "ſsσίσυφος")):
-    sought, found, start = pattern.casefold(), [], 0
-    while start < len(text):
-        folded, end = "", start
-        while end < len(text) and sought.startswith(folded) and len(folded) < len(sought):
-            folded += text[end].casefold()
-            end += 1
-        if folded == sought:
-            found.append((start, end))
-            start = end
-        else:
-            start += 1
-    painted, at = [], 0
-    for s, e in found:
-        painted += [text[at:s], "\33[01;31m\33[K", text[s:e], "\33[m\33[K"]
-        at = e
-    with open(f"{work}/dense-{name}", "w", encoding="utf-8") as out:
-        out.write("".join(f"{s + 1}:{text[s:e]}\n" for s, e in found))
-        out.write("".join(painted) + text[at:] + "\n")
-        out.write(f"{found[0][0] + 1}:\n")
-END
 for name in ss long; do
   pattern=$([[ $name == ss ]] && echo SS || echo ſsσίσυφος)
   for block in 7 100 ""; do
