@@ -423,8 +423,10 @@ public:
 
         // Writes what comes up to the end of the match [start, end).
         void Match(std::size_t start, std::size_t end) {
-            Column += CountCodePoints(Counted, start);
-            Counted = start;
+            if (Printer.Options.Columns) {
+                Column += CountCodePoints(Counted, start);
+                Counted = start;
+            }
             if (Printer.Options.OnlyMatching) {
                 WriteOut(Printer.Head(LineNumber, Column) +
                          Printer.Paint(kMatchColor, ToUTF8(start, end)) + "\n");
