@@ -201,8 +201,9 @@ UTF16Unit FoldAscii(UTF16Unit unit) {
                                                   : unit;
 }
 
-// FindFolded tries each start until it has folded this many code points per unit of the text,
-// and this many more, then searches linearly.
+// FindFolded tries each start until it has folded this many code points per unit it has passed,
+// and this many more, then searches linearly: a search costs what it reads, so that a loop over
+// every match is linear too.
 constexpr std::size_t kFoldedWorkPerUnit = 4;
 constexpr std::size_t kFoldedWorkFloor = 256;
 
@@ -266,22 +267,8 @@ std::size_t FoldedMatchEnd(UTF16StringView units, std::size_t at, UTF16StringVie
 // The first match of `sought` made of whole foldings of the code points from `from` on, found by
 // the Knuth-Morris-Pratt search of their folded units: linear whatever the text and pattern, for
 // the inputs (a run of one letter against a long pattern of it) where trying each start is not.
+// The code points are folded as the search goes, so that it reads no further than the match.
 Span FindFoldedLinear(UTF16StringView units, std::size_t from, UTF16StringView sought) {
-    // Each folded unit with the index of the code point it comes from; a folding begins where
-    // that index changes.
-    std::vector<UTF16Unit> folded;
-    std::vector<std::size_t> origin;
-    UTF16Unit buffer[kLongestFolding];
-    for (std::size_t at = from; at < units.size();) {
-        const std::size_t width = detail::DecodeUTF16At(units.data(), units.size(), at).Width;
-        const std::size_t written = FoldCodePoint(units.data() + at, width, buffer);
-        folded.insert(folded.end(), buffer, buffer + written);
-        origin.insert(origin.end(), written, at);
-        at += width;
-    }
-    const auto beginsFolding = [&](std::size_t i) {
-        return i == 0 || i == folded.size() || origin[i] != origin[i - 1];
-    };
     // border[q]: the length of the longest proper prefix of sought[0, q] that is also its suffix.
     std::vector<std::size_t> border(sought.size() + 1, 0);
     for (std::size_t q = 1, k = 0; q < sought.size(); ++q) {
@@ -289,16 +276,29 @@ Span FindFoldedLinear(UTF16StringView units, std::size_t from, UTF16StringView s
         if (sought[q] == sought[k]) ++k;
         border[q + 1] = k;
     }
-    for (std::size_t i = 0, q = 0; i < folded.size(); ++i) {
-        while (q > 0 && folded[i] != sought[q]) q = border[q];
-        if (folded[i] == sought[q]) ++q;
-        if (q < sought.size()) continue;
-        const std::size_t first = i + 1 - sought.size();
-        if (beginsFolding(first) && beginsFolding(i + 1)) {
-            const std::size_t end = i + 1 == folded.size() ? units.size() : origin[i + 1];
-            return {static_cast<int>(origin[first]), static_cast<int>(end - origin[first])};
+    // Each folded unit with the index of the code point it comes from; a folding begins where
+    // that index changes.
+    std::vector<UTF16Unit> folded;
+    std::vector<std::size_t> origin;
+    UTF16Unit buffer[kLongestFolding];
+    for (std::size_t at = from, q = 0; at < units.size();) {
+        const std::size_t width = detail::DecodeUTF16At(units.data(), units.size(), at).Width;
+        const std::size_t written = FoldCodePoint(units.data() + at, width, buffer);
+        folded.insert(folded.end(), buffer, buffer + written);
+        origin.insert(origin.end(), written, at);
+        at += width;
+        // The units of this code point's folding, the last of which ends a folding.
+        for (std::size_t i = folded.size() - written; i < folded.size(); ++i) {
+            while (q > 0 && folded[i] != sought[q]) q = border[q];
+            if (folded[i] == sought[q]) ++q;
+            if (q < sought.size()) continue;
+            const std::size_t first = i + 1 - sought.size();
+            const bool beginsFolding = first == 0 || origin[first] != origin[first - 1];
+            if (beginsFolding && i + 1 == folded.size()) {
+                return {static_cast<int>(origin[first]), static_cast<int>(at - origin[first])};
+            }
+            q = border[q];
         }
-        q = border[q];
     }
     return {};
 }
@@ -696,15 +696,17 @@ Span Text::FindFolded(const TextArgument& pattern, int start) const {
     if (sought.empty()) return {static_cast<int>(from), 0};
     const UTF16Unit first = sought[0];
     // Trying each start folds a code point or two at most starts; when the work done passes a
-    // few times the text's length, the linear search takes the rest.
+    // few times the units passed, the linear search takes the rest.
     std::size_t work = 0;
-    const std::size_t budget = kFoldedWorkPerUnit * (units.size() - from) + kFoldedWorkFloor;
+    const auto overBudget = [&](std::size_t at) {
+        return work > kFoldedWorkPerUnit * (at - from) + kFoldedWorkFloor;
+    };
     // Each place that a kernel's search finds is tried as the first of a match.
     const auto tryFound = [&](const auto& search) -> Span {
         for (std::size_t at = from; at < units.size(); ++at) {
             at += search(units.data() + at, units.size() - at);
             if (at == units.size()) break;
-            if (work > budget) return FindFoldedLinear(units, at, sought);
+            if (overBudget(at)) return FindFoldedLinear(units, at, sought);
             const std::size_t end = FoldedMatchEnd(units, at, sought, &work);
             if (end != npos) return {static_cast<int>(at), static_cast<int>(end - at)};
         }
@@ -740,7 +742,7 @@ Span Text::FindFolded(const TextArgument& pattern, int start) const {
             ++at;
             continue;
         }
-        if (work > budget) return FindFoldedLinear(units, at, sought);
+        if (overBudget(at)) return FindFoldedLinear(units, at, sought);
         const std::size_t end = FoldedMatchEnd(units, at, sought, &work);
         if (end != npos) return {static_cast<int>(at), static_cast<int>(end - at)};
         at += detail::DecodeUTF16At(units.data(), units.size(), at).Width;
