@@ -278,12 +278,19 @@ TEST(TextSearch, FindFoldedMatchesWholeCharactersAsIcuFoldsThem) {
             runs ? run(40 + random.Below(60), 1000) + kRun[trial % 2 ? 4 + random.Below(2) : 0]
             : trial % 4 == 1 ? units.substr(cut, Size(random.Below(4)))
                              : draw(trial % 3 == 0 ? 2 : 4);
-        const int start = runs ? random.Below(20) : random.Below(int(units.size()) + 4) - 2;
-        const Span found = Text(units).FindFolded(pattern, start);
-        const Span expected = ModelFindFolded(units, pattern, start);
-        ASSERT_TRUE(found.Start == expected.Start && found.Length == expected.Length &&
-                    bool(found) == bool(expected))
-            << testing::PrintToString(units + Units({'/'}) + pattern) << " from " << start;
+        // Over long runs, each match after the first is sought from the end of the one before,
+        // as a loop over every match does.
+        for (int start = runs ? random.Below(20) : random.Below(int(units.size()) + 4) - 2,
+                 matches = 0;
+             matches < (runs ? 4 : 1); ++matches) {
+            const Span found = Text(units).FindFolded(pattern, start);
+            const Span expected = ModelFindFolded(units, pattern, start);
+            ASSERT_TRUE(found.Start == expected.Start && found.Length == expected.Length &&
+                        bool(found) == bool(expected))
+                << testing::PrintToString(units + Units({'/'}) + pattern) << " from " << start;
+            if (!found) break;
+            start = found.Start + found.Length;
+        }
     }
 }
 
