@@ -198,40 +198,39 @@ TableMapping MapByTable(UTF16StringView source, const UnitMap<Map>& table) {
     std::size_t room = size + size / 8 + 2 * kMappingRoom;
     while (read < size && U_SUCCESS(result.Status) && !result.Whole && !result.TooLong) {
         const std::size_t kept = result.Units.size();
-        detail::ResizeForOverwrite(
-            result.Units, std::min(kept + room, detail::kMaxTextUnits), [&](UTF16Unit* out) {
-                const std::size_t capacity = std::min(kept + room, detail::kMaxTextUnits);
-                std::size_t written = kept;
-                while (read < size && written + kMappingRoom <= capacity) {
-                    const UTF16Unit unit = source[read];
-                    const UTF16Unit mapped = table.Units[unit];
-                    if (mapped != kComplex) {
-                        out[written++] = mapped;
-                        ++read;
-                        continue;
-                    }
-                    if (unit == table.ContextUnit) {
-                        result.Whole = true;
-                        break;
-                    }
-                    const std::size_t width = WidthAt(source, read);
-                    if (width == 2 && BlockUnchanged(table, unit)) {
-                        out[written++] = unit;
-                        out[written++] = source[read + 1];
-                        read += 2;
-                        continue;
-                    }
-                    const int32_t length = table.MapWithIcu(
-                        detail::AsUChar(out + written), static_cast<int32_t>(capacity - written),
-                        detail::AsUChar(source.data() + read), static_cast<int32_t>(width),
-                        &result.Status);
-                    if (U_FAILURE(result.Status)) break;
-                    written += static_cast<std::size_t>(length);
-                    read += width;
+        const std::size_t capacity = std::min(kept + room, detail::kMaxTextUnits);
+        detail::ResizeForOverwrite(result.Units, capacity, [&](UTF16Unit* out) {
+            std::size_t written = kept;
+            while (read < size && written + kMappingRoom <= capacity) {
+                const UTF16Unit unit = source[read];
+                const UTF16Unit mapped = table.Units[unit];
+                if (mapped != kComplex) {
+                    out[written++] = mapped;
+                    ++read;
+                    continue;
                 }
-                if (capacity < detail::kMaxTextUnits) return written;
-                return MapLastIntoRoom(source, table, &read, out, written, capacity, &result);
-            });
+                if (unit == table.ContextUnit) {
+                    result.Whole = true;
+                    break;
+                }
+                const std::size_t width = WidthAt(source, read);
+                if (width == 2 && BlockUnchanged(table, unit)) {
+                    out[written++] = unit;
+                    out[written++] = source[read + 1];
+                    read += 2;
+                    continue;
+                }
+                const int32_t length = table.MapWithIcu(
+                    detail::AsUChar(out + written), static_cast<int32_t>(capacity - written),
+                    detail::AsUChar(source.data() + read), static_cast<int32_t>(width),
+                    &result.Status);
+                if (U_FAILURE(result.Status)) break;
+                written += static_cast<std::size_t>(length);
+                read += width;
+            }
+            if (capacity < detail::kMaxTextUnits) return written;
+            return MapLastIntoRoom(source, table, &read, out, written, capacity, &result);
+        });
         room = size - read + (size - read) / 8 + 2 * kMappingRoom;
     }
     return result;
