@@ -28,21 +28,26 @@ constexpr std::array<Shuffle, 256> MakePackLanes() {
     }
     return shuffles;
 }
-// For each set of eight 16-bit lanes with two bytes to write, the shuffle that keeps the first
-// byte of every lane and the second of those in the set.
-constexpr std::array<Shuffle, 256> MakePackBytes() {
+// For four 32-bit lanes that hold one to three UTF-8 bytes each, the shuffle that packs those
+// bytes, in order, to the front. Lane j's bits 2j and 2j + 1 of the index are those of
+// LengthBits: both set for one byte, the upper alone for two, neither for three.
+constexpr std::array<Shuffle, 256> MakePackEncoded() {
     std::array<Shuffle, 256> shuffles{};
-    for (unsigned both = 0; both < 256; ++both) {
+    for (unsigned index = 0; index < 256; ++index) {
         unsigned at = 0;
-        for (unsigned lane = 0; lane < 8; ++lane) {
-            shuffles[both][at++] = static_cast<std::uint8_t>(2 * lane);
-            if ((both >> lane) & 1) shuffles[both][at++] = static_cast<std::uint8_t>(2 * lane + 1);
+        for (unsigned lane = 0; lane < 4; ++lane) {
+            const unsigned length =
+                3 - ((index >> (2 * lane)) & 1) - ((index >> (2 * lane + 1)) & 1);
+            for (unsigned byte = 0; byte < length; ++byte) {
+                shuffles[index][at++] = static_cast<std::uint8_t>(4 * lane + byte);
+            }
         }
+        while (at < 16) shuffles[index][at++] = 0x80;  // a zero byte
     }
     return shuffles;
 }
 alignas(16) constexpr std::array<Shuffle, 256> kPackLanes = MakePackLanes();
-alignas(16) constexpr std::array<Shuffle, 256> kPackBytes = MakePackBytes();
+alignas(16) constexpr std::array<Shuffle, 256> kPackEncoded = MakePackEncoded();
 
 struct AVX2 : LevelCommon<AVX2, SimdLevel::AVX2, 16> {
     static constexpr const char* kName = "avx2";
@@ -183,13 +188,28 @@ struct AVX2 : LevelCommon<AVX2, SimdLevel::AVX2, 16> {
 
     // As the AVX-512 block: each byte that ends a sequence gives the unit of its character (the
     // third byte of a four-byte one the high surrogate), packed eight lanes at a time.
-    static BlockDone UTF8Block(const unsigned char* in, UTF16Unit* out) {
+    // Widens 32 ASCII bytes to units at `out`.
+    static void WidenAscii(V bytes, UTF16Unit* out) {
+        Store(out, _mm256_cvtepu8_epi16(_mm256_castsi256_si128(bytes)));
+        Store(out + kUnits, _mm256_cvtepu8_epi16(_mm256_extracti128_si256(bytes, 1)));
+    }
+
+    // An ASCII block goes on over the ASCII blocks after it, two at a time: a call per block
+    // would cost more than the block's own work.
+    static BlockDone UTF8Block(const unsigned char* in, std::size_t available, UTF16Unit* out) {
         const V bytes = Load(in);
         const auto nonAscii = static_cast<std::uint32_t>(_mm256_movemask_epi8(bytes));
         if (nonAscii == 0) {
-            Store(out, _mm256_cvtepu8_epi16(_mm256_castsi256_si128(bytes)));
-            Store(out + kUnits, _mm256_cvtepu8_epi16(_mm256_extracti128_si256(bytes, 1)));
-            return {kBlockBytes, kBlockBytes, kBlockBytes};
+            WidenAscii(bytes, out);
+            std::size_t done = kBlockBytes;
+            while (available - done >= 2 * kBlockBytes) {
+                const V first = Load(in + done), second = Load(in + done + kBlockBytes);
+                if (_mm256_movemask_epi8(_mm256_or_si256(first, second)) != 0) break;
+                WidenAscii(first, out + done);
+                WidenAscii(second, out + done + kBlockBytes);
+                done += 2 * kBlockBytes;
+            }
+            return {done, done, done};
         }
         const V leadLanes = Tagged(bytes, kTwoByteLeadTag);
         const V lead3Lanes = Tagged(bytes, kThreeByteLeadTag);
@@ -290,8 +310,8 @@ struct AVX2 : LevelCommon<AVX2, SimdLevel::AVX2, 16> {
     }
 
     // Eight units, widened to 32 bits with the unit before each, as their UTF-8 bytes in the low
-    // bytes of each lane, and the number of bytes of each lane.
-    static V EncodeUTF8(V units, V before, V& lengths) {
+    // bytes of each lane (a pair's first two bytes with its high half, the last two with its low).
+    static V EncodeUTF8(V units, V before) {
         const V two = Within(units, kLastAsciiCodePoint + 1, kLastTwoByteCodePoint);
         const V highs = Within(units, kHighSurrogateFirst, kHighSurrogateLast);
         const V lows = Within(units, kLowSurrogateFirst, kLowSurrogateLast);
@@ -323,77 +343,166 @@ struct AVX2 : LevelCommon<AVX2, SimdLevel::AVX2, 16> {
         encoded = _mm256_blendv_epi8(encoded, asThree, three);
         encoded = _mm256_blendv_epi8(encoded, asHigh, highs);
         encoded = _mm256_blendv_epi8(encoded, asLow, lows);
-        // One byte, one more for two bytes or a pair half, two more for three bytes.
-        lengths = _mm256_sub_epi32(
-            _mm256_sub_epi32(Words(1), _mm256_or_si256(_mm256_or_si256(two, highs), lows)),
-            _mm256_add_epi32(three, three));
         return encoded;
     }
 
-    // Any well-formed block: each unit's bytes (a pair's four split between its halves) are
-    // written four at a time to a staging buffer, each after the last, then copied exactly.
-    static BlockDone WideUTF16Block(const UTF16Unit* units, V v, char* out, std::size_t room) {
+    // Two bits a unit, in the order of the units, for the table of kPackEncoded: the lower set
+    // for a unit of one byte, the upper for one of at most two (a pair half writes two).
+    static std::uint32_t LengthBits(V v) {
+        const V zero = _mm256_setzero_si256();
+        const V one = _mm256_cmpeq_epi16(_mm256_and_si256(v, Splat(~kLastAsciiCodePoint)), zero);
+        const V two = _mm256_or_si256(
+            _mm256_cmpeq_epi16(_mm256_and_si256(v, Splat(~kLastTwoByteCodePoint)), zero),
+            _mm256_cmpeq_epi16(_mm256_and_si256(v, Splat(kSurrogateMask)), Splat(kSurrogateTag)));
+        return (static_cast<std::uint32_t>(_mm256_movemask_epi8(one)) & 0x55555555u) |
+               (static_cast<std::uint32_t>(_mm256_movemask_epi8(two)) & 0xAAAAAAAAu);
+    }
+
+    // Packs four quarters of four units, each unit's bytes in a 32-bit lane, to `to` by 16-byte
+    // stores, each of which may write up to 12 bytes past its own.
+    static void PackQuarters(const __m128i (&quarters)[4], std::uint32_t lengthBits, char* to) {
+        std::size_t written = 0;
+        for (int quarter = 0; quarter < 4; ++quarter) {
+            const unsigned index = (lengthBits >> (8 * quarter)) & 0xFFu;
+            const auto* shuffle = reinterpret_cast<const __m128i*>(kPackEncoded[index].data());
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(to + written),
+                             _mm_shuffle_epi8(quarters[quarter], _mm_loadu_si128(shuffle)));
+            written += 12 - BitCount(index);
+        }
+    }
+
+    // Writes a block's quarters at `out`: straight there when `over` (the next block is sure to
+    // write over what the stores leave past the output), else through a staging buffer and an
+    // exact copy, whose loads wait for the stores to reach it.
+    static std::size_t WriteQuarters(const __m128i (&quarters)[4], std::uint32_t lengthBits,
+                                     std::size_t written, char* out, bool over) {
+        if (over) {
+            PackQuarters(quarters, lengthBits, out);
+            return written;
+        }
+        char staged[4 * 16];
+        PackQuarters(quarters, lengthBits, staged);
+        CopyExactly(out, staged, written);
+        return written;
+    }
+
+    // Units below U+0800 or without surrogates, in 16-bit lanes: each unit's first two bytes in
+    // one vector, its third in another, interleaved to four bytes a unit.
+    // Answers the bytes written, 0 when they do not fit `room`.
+    static std::size_t BmpUTF16Block(V v, char* out, std::size_t room, bool over) {
+        const std::uint32_t lengthBits = LengthBits(v);
+        const std::size_t written = 3 * kBlockUnits - BitCount(lengthBits);
+        if (written > room) return 0;
+        const V zero = _mm256_setzero_si256();
+        const V ascii = _mm256_cmpeq_epi16(_mm256_and_si256(v, Splat(~kLastAsciiCodePoint)), zero);
+        const V small =
+            _mm256_cmpeq_epi16(_mm256_and_si256(v, Splat(~kLastTwoByteCodePoint)), zero);
+        const V last = _mm256_or_si256(Splat(kContinuationTag),
+                                       _mm256_and_si256(v, Splat(kContinuationPayload)));
+        const V middle =
+            _mm256_or_si256(Splat(kContinuationTag),
+                            _mm256_and_si256(_mm256_srli_epi16(v, kContinuationPayloadBits),
+                                             Splat(kContinuationPayload)));
+        const V asThree =
+            _mm256_or_si256(_mm256_or_si256(Splat(kThreeByteLeadTag),
+                                            _mm256_srli_epi16(v, 2 * kContinuationPayloadBits)),
+                            _mm256_slli_epi16(middle, 8));
+        const V asTwo = _mm256_or_si256(
+            _mm256_or_si256(Splat(kTwoByteLeadTag), _mm256_srli_epi16(v, kContinuationPayloadBits)),
+            _mm256_slli_epi16(last, 8));
+        const V firstTwo = _mm256_blendv_epi8(_mm256_blendv_epi8(asThree, asTwo, small), v, ascii);
+        // Each 128-bit half interleaves its own lanes: units 0-3 and 8-11, then 4-7 and 12-15.
+        const V low = _mm256_unpacklo_epi16(firstTwo, last);
+        const V high = _mm256_unpackhi_epi16(firstTwo, last);
+        const __m128i quarters[4] = {_mm256_castsi256_si128(low), _mm256_castsi256_si128(high),
+                                     _mm256_extracti128_si256(low, 1),
+                                     _mm256_extracti128_si256(high, 1)};
+        return WriteQuarters(quarters, lengthBits, written, out, over);
+    }
+
+    // Any well-formed block: each unit's bytes (a pair's four split between its halves) in a
+    // 32-bit lane, packed as in BmpUTF16Block.
+    static BlockDone WideUTF16Block(const UTF16Unit* units, V v, char* out, std::size_t room,
+                                    bool over) {
         const Mask highs = Highs(v), lows = Lows(v);
         const Mask nextLow = IsLowSurrogate(units[kBlockUnits]) ? 1u : 0u;
         if ((lows & ~(highs << 1)) != 0 || (highs & ~((lows >> 1) | (nextLow << 15))) != 0) {
             return {0, 0, 0};  // an unpaired surrogate
         }
-        // A pair across the block's end is left to the next block.
-        const std::size_t taken = (highs >> 15) != 0 ? kBlockUnits - 1 : kBlockUnits;
+        // A pair across the block's end is left to the next block, and its high half's bytes
+        // with it.
+        const bool cut = (highs >> 15) != 0;
+        const std::size_t taken = cut ? kBlockUnits - 1 : kBlockUnits;
+        const std::uint32_t lengthBits = LengthBits(v);
+        const std::size_t written = 3 * kBlockUnits - BitCount(lengthBits) - (cut ? 2 : 0);
+        if (written > room) return {0, 0, 0};
         // Each lane's unit before it (a zero before the first, which is never a low surrogate).
         const V before = _mm256_alignr_epi8(v, _mm256_permute2x128_si256(v, v, 0x08), 14);
-        alignas(32) std::uint32_t encoded[kBlockUnits];
-        alignas(32) std::uint32_t lengths[kBlockUnits];
+        __m128i quarters[4];
         for (int half = 0; half < 2; ++half) {
-            V counts;
-            Store(encoded + 8 * half,
-                  EncodeUTF8(WidenUnits(v, half), WidenUnits(before, half), counts));
-            Store(lengths + 8 * half, counts);
+            const V encoded = EncodeUTF8(WidenUnits(v, half), WidenUnits(before, half));
+            quarters[2 * half] = _mm256_castsi256_si128(encoded);
+            quarters[2 * half + 1] = _mm256_extracti128_si256(encoded, 1);
         }
-        char staged[3 * kBlockUnits + 4];
-        std::size_t written = 0;
-        for (std::size_t j = 0; j < taken; ++j) {
-            std::memcpy(staged + written, &encoded[j], 4);
-            written += lengths[j];
-        }
-        if (written > room) return {0, 0, 0};
-        CopyExactly(out, staged, written);
-        return {taken, written, taken - BitCount(lows & ((1u << taken) - 1))};
+        return {taken, WriteQuarters(quarters, lengthBits, written, out, over),
+                taken - BitCount(lows & ((1u << taken) - 1))};
     }
 
-    static BlockDone UTF16Block(const UTF16Unit* units, char* out, std::size_t room) {
-        const V v = Load(units);
-        if (!AnyAbove(v, kLastAsciiCodePoint)) {
-            if (room < kBlockUnits) return {0, 0, 0};
-            const __m128i narrow =
-                _mm_packus_epi16(_mm256_castsi256_si128(v), _mm256_extracti128_si256(v, 1));
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(out), narrow);
-            return {kBlockUnits, kBlockUnits, kBlockUnits};
+    // Converts the ASCII units at `units`, two blocks at a time while they fit both the
+    // `available` units and the `room`; answers how many.
+    static std::size_t AsciiRun(const UTF16Unit* units, std::size_t available, char* out,
+                                std::size_t room) {
+        const std::size_t limit = available < room ? available : room;
+        std::size_t done = 0;
+        while (limit - done >= 2 * kBlockUnits) {
+            const V first = Load(units + done), second = Load(units + done + kBlockUnits);
+            if (AnyAbove(Or(first, second), kLastAsciiCodePoint)) break;
+            // Packing works within each 128-bit half; the permute puts the quarters in order.
+            Store(out + done, _mm256_permute4x64_epi64(_mm256_packus_epi16(first, second), 0xD8));
+            done += 2 * kBlockUnits;
         }
-        if (AnyAbove(v, kLastTwoByteCodePoint)) return WideUTF16Block(units, v, out, room);
-        // Units below U+0800 only: two bytes a 16-bit lane, the second dropped for ASCII.
-        const Mask ascii = ~Above(v, kLastAsciiCodePoint) & 0xFFFFu;
-        const V two = _mm256_or_si256(
-            _mm256_or_si256(Splat(kTwoByteLeadTag), _mm256_srli_epi16(v, kContinuationPayloadBits)),
-            _mm256_slli_epi16(_mm256_or_si256(Splat(kContinuationTag),
-                                              _mm256_and_si256(v, Splat(kContinuationPayload))),
-                              8));
-        const V asciiLanes = _mm256_cmpeq_epi16(_mm256_min_epu16(v, Splat(kLastAsciiCodePoint)), v);
-        const V encoded = _mm256_blendv_epi8(two, v, asciiLanes);
-        alignas(32) char staged[2 * kBlockUnits];
-        std::size_t written = 0;
-        for (int half = 0; half < 2; ++half) {
-            const unsigned nonAscii = ~(ascii >> (8 * half)) & 0xFFu;
-            const __m128i lanes =
-                half == 0 ? _mm256_castsi256_si128(encoded) : _mm256_extracti128_si256(encoded, 1);
-            const auto* shuffle = reinterpret_cast<const __m128i*>(kPackBytes[nonAscii].data());
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(staged + written),
-                             _mm_shuffle_epi8(lanes, _mm_loadu_si128(shuffle)));
-            written += 8 + BitCount(nonAscii);
+        return done;
+    }
+
+    // Blocks without surrogates follow one another in a loop of their own, which leaves the
+    // driver's per block. Two blocks of ASCII go at once; any other block is encoded whole,
+    // ASCII included: in text with a few letters beyond ASCII, a choice of the way per block
+    // would be a branch missed half the time. A block's stores may write past its output when
+    // a whole next block follows in the text, fits, and has no surrogate: this loop or the
+    // driver's plain pass then writes at least a byte for each of its units from where this block
+    // ends, over the at most 12 bytes past it.
+    static BlockDone UTF16Block(const UTF16Unit* units, std::size_t available, char* out,
+                                std::size_t room) {
+        constexpr std::size_t kNextFits = 2 * 3 * kBlockUnits;
+        V v = Load(units);
+        if (Surrogates(v) != 0) {
+            const bool over = available >= 2 * kBlockUnits && room >= kNextFits &&
+                              Surrogates(Load(units + kBlockUnits)) == 0;
+            return WideUTF16Block(units, v, out, room, over);
         }
-        if (written > room) return {0, 0, 0};
-        CopyExactly(out, staged, written);
-        return {kBlockUnits, written, kBlockUnits};
+        std::size_t read = 0, written = 0;
+        for (;;) {
+            if (available - read >= 2 * kBlockUnits && room - written >= 2 * kBlockUnits &&
+                !AnyAbove(Or(v, Load(units + read + kBlockUnits)), kLastAsciiCodePoint)) {
+                const std::size_t ascii =
+                    AsciiRun(units + read, available - read, out + written, room - written);
+                read += ascii;
+                written += ascii;
+                if (available - read < kBlockUnits + 1) break;
+                v = Load(units + read);
+                if (Surrogates(v) != 0) break;
+            }
+            const bool more = available - read >= 2 * kBlockUnits;
+            const V next = more ? Load(units + read + kBlockUnits) : v;
+            const bool over = more && room - written >= kNextFits && Surrogates(next) == 0;
+            const std::size_t size = BmpUTF16Block(v, out + written, room - written, over);
+            if (size == 0) break;  // no room
+            read += kBlockUnits;
+            written += size;
+            if (!over) break;
+            v = next;
+        }
+        return {read, written, read};
     }
 };
 

@@ -198,7 +198,7 @@ struct AVX512 : LevelCommon<AVX512, SimdLevel::AVX512, 32> {
     // Converts 64 bytes from a character start: the characters that end within them, when none
     // is ill-formed. Each byte that ends a sequence gives the unit of its character, the third
     // byte of a four-byte sequence the high surrogate; the units are packed by compression.
-    static BlockDone UTF8Block(const unsigned char* in, UTF16Unit* out) {
+    static BlockDone UTF8Block(const unsigned char* in, std::size_t /*available*/, UTF16Unit* out) {
         const V bytes = Load(in);
         const std::uint64_t nonAscii = _mm512_movepi8_mask(bytes);
         if (nonAscii == 0) {
@@ -467,7 +467,8 @@ struct AVX512 : LevelCommon<AVX512, SimdLevel::AVX512, 32> {
                                                : _mm512_extracti64x4_epi64(units, 1));
     }
 
-    static BlockDone UTF16Block(const UTF16Unit* units, char* out, std::size_t room) {
+    static BlockDone UTF16Block(const UTF16Unit* units, std::size_t /*available*/, char* out,
+                                std::size_t room) {
         const V v = Load(units);
         if (!AnyAbove(v, kLastAsciiCodePoint)) {
             if (room < kBlockUnits) return {0, 0, 0};

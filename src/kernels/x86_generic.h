@@ -495,23 +495,27 @@ TranscodeResult BlockLoop(std::size_t size, Block block, Plain plain) {
     return done.Then(plain(done, size - done.Read));
 }
 
-// UTF-8 to UTF-16 a block of L::kBlockBytes at a time: L::UTF8Block(in, out) converts the
-// characters that end within a block that begins a character, when none is ill-formed.
+// UTF-8 to UTF-16 a block of L::kBlockBytes at a time: L::UTF8Block(in, available, out)
+// converts the characters that end within a block that begins a character, when none is
+// ill-formed; it may go on over further whole blocks of the `available` bytes.
 template <class L>
 TranscodeResult UTF8ToUTF16Kernel(const char* bytes, std::size_t size, UTF16Unit* out) {
     const auto* input = reinterpret_cast<const unsigned char*>(bytes);
     return BlockLoop<L::kBlockBytes, 0>(
         size,
-        [&](const Progress& done) { return L::UTF8Block(input + done.Read, out + done.Written); },
+        [&](const Progress& done) {
+            return L::UTF8Block(input + done.Read, size - done.Read, out + done.Written);
+        },
         [&](const Progress& done, std::size_t until) {
             return reference::UTF8ToUTF16Until(bytes + done.Read, size - done.Read,
                                                out + done.Written, until);
         });
 }
 
-// UTF-16 to UTF-8 a block of L::kBlockUnits at a time. L::UTF16Block(units, out, room) converts
-// a block when it can and its output fits `room`, writing exactly its output; the unit after
-// the block may be read (a pair across the block's end is taken whole). The blocks take the
+// UTF-16 to UTF-8 a block of L::kBlockUnits at a time. L::UTF16Block(units, available, out,
+// room) converts a block when it can and its output fits `room`, writing exactly its output; the
+// unit after the block may be read (a pair across the block's end is taken whole), and further
+// whole blocks of the `available` units may be taken. The blocks take the
 // arguments by value: a byte store may alias any memory, so arguments taken by reference would
 // be read again from the stack after every block.
 template <class L>
@@ -520,7 +524,8 @@ TranscodeResult UTF16ToUTF8Kernel(const UTF16Unit* units, std::size_t size, char
     return BlockLoop<L::kBlockUnits, 1>(
         size,
         [=](const Progress& done) {
-            return L::UTF16Block(units + done.Read, out + done.Written, capacity - done.Written);
+            return L::UTF16Block(units + done.Read, size - done.Read, out + done.Written,
+                                 capacity - done.Written);
         },
         [=](const Progress& done, std::size_t until) {
             return reference::UTF16ToUTF8Until(units + done.Read, size - done.Read,

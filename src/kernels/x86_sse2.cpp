@@ -60,7 +60,7 @@ struct SSE2 : LevelCommon<SSE2, SimdLevel::SSE2, 8> {
     // The validators leave every block that is not all ASCII to the plain pass.
     static bool UTF8Check(const unsigned char*) { return false; }
 
-    static BlockDone UTF8Block(const unsigned char* in, UTF16Unit* out) {
+    static BlockDone UTF8Block(const unsigned char* in, std::size_t /*available*/, UTF16Unit* out) {
         const V bytes = Load(in);
         if (_mm_movemask_epi8(bytes) != 0) return {0, 0, 0};
         const V zero = _mm_setzero_si128();
@@ -69,7 +69,8 @@ struct SSE2 : LevelCommon<SSE2, SimdLevel::SSE2, 8> {
         return {kBlockBytes, kBlockBytes, kBlockBytes};
     }
 
-    static BlockDone UTF16Block(const UTF16Unit* units, char* out, std::size_t room) {
+    static BlockDone UTF16Block(const UTF16Unit* units, std::size_t /*available*/, char* out,
+                                std::size_t room) {
         const V v = Load(units);
         if (room < kBlockUnits || AnyAbove(v, kLastAsciiCodePoint)) return {0, 0, 0};
         _mm_storel_epi64(reinterpret_cast<V*>(out), _mm_packus_epi16(v, v));
