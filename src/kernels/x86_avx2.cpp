@@ -73,7 +73,11 @@ struct AVX2 : LevelCommon<AVX2, SimdLevel::AVX2, 16> {
         return _mm256_testz_si256(v, Splat(~bound)) == 0;
     }
     static Mask Tagged(V v, std::uint32_t mask, std::uint32_t tag) {
-        return Equal(_mm256_and_si256(v, Splat(mask)), Splat(tag));
+        return Bits(TaggedUnits(v, mask, tag));
+    }
+    // All ones in the 16-bit lanes whose bits under `mask` are `tag`.
+    static V TaggedUnits(V v, std::uint32_t mask, std::uint32_t tag) {
+        return _mm256_cmpeq_epi16(_mm256_and_si256(v, Splat(mask)), Splat(tag));
     }
     static V ShiftLetters(V v, std::uint32_t first, std::uint32_t delta) {
         const V offset = _mm256_sub_epi16(v, Splat(first));
@@ -506,9 +510,95 @@ struct AVX2 : LevelCommon<AVX2, SimdLevel::AVX2, 16> {
     }
 };
 
+// The UTF-8 size of well-formed text, in vector lanes: every unit takes three bytes, one fewer
+// below U+0800, one fewer again for ASCII, and one fewer for a surrogate (a pair takes four). The
+// lanes count what they take away, and a second load one unit on tells whether each high
+// surrogate is followed by a low one and each low one preceded by a high one. A stretch of text
+// where that fails, or that begins with a low surrogate, goes to the level's general kernel,
+// which counts lone surrogates.
+std::uint64_t UTF8LengthAVX2(const UTF16Unit* units, std::size_t size) {
+    using V = __m256i;
+    constexpr std::size_t kGroup = 4 * AVX2::kUnits;
+    // A lane falls by at most 2 a vector, 2048 a stretch: far within 16 bits.
+    constexpr std::size_t kStretchGroups = 256;
+    if (size > 0 && IsLowSurrogate(units[0])) return UTF8LengthKernel<AVX2>(units, size);
+    const V zero = _mm256_setzero_si256();
+    std::int64_t bytes = 0;
+    std::size_t i = 0;
+    while (size - i > kGroup) {
+        const std::size_t start = i;
+        const std::int64_t before = bytes;
+        V fewer = zero, unpaired = zero;
+        for (std::size_t g = 0; g < kStretchGroups && size - i > kGroup; ++g, i += kGroup) {
+            const V v0 = AVX2::Load(units + i), v1 = AVX2::Load(units + i + AVX2::kUnits);
+            const V v2 = AVX2::Load(units + i + 2 * AVX2::kUnits);
+            const V v3 = AVX2::Load(units + i + 3 * AVX2::kUnits);
+            if (!AVX2::AnyAbove(AVX2::Or(AVX2::Or(v0, v1), AVX2::Or(v2, v3)),
+                                kLastAsciiCodePoint)) {
+                bytes += static_cast<std::int64_t>(kGroup);
+                continue;
+            }
+            bytes += static_cast<std::int64_t>(3 * kGroup);
+            const V vs[4] = {v0, v1, v2, v3};
+            V surrogates = zero;
+            for (const V& v : vs) {
+                const V surrogate = AVX2::TaggedUnits(v, kSurrogateMask, kSurrogateTag);
+                surrogates = _mm256_or_si256(surrogates, surrogate);
+                fewer = _mm256_add_epi16(
+                    fewer, _mm256_add_epi16(
+                               _mm256_add_epi16(AVX2::TaggedUnits(v, ~kLastAsciiCodePoint, 0),
+                                                AVX2::TaggedUnits(v, ~kLastTwoByteCodePoint, 0)),
+                               surrogate));
+            }
+            // Without surrogates, the group's units are all paired as they should be (a high
+            // surrogate before it was checked against its first unit). With them, its first unit
+            // is checked against the unit before, which a group without surrogates did not check.
+            if (_mm256_testz_si256(surrogates, surrogates) != 0) continue;
+            if (i > 0 && IsLowSurrogate(units[i]) && !IsHighSurrogate(units[i - 1])) {
+                unpaired = _mm256_cmpeq_epi16(zero, zero);
+            }
+            for (std::size_t k = 0; k < 4; ++k) {
+                const V after = AVX2::Load(units + i + k * AVX2::kUnits + 1);
+                unpaired = _mm256_or_si256(
+                    unpaired,
+                    _mm256_xor_si256(
+                        AVX2::TaggedUnits(vs[k], kSurrogateHalfMask, kHighSurrogateFirst),
+                        AVX2::TaggedUnits(after, kSurrogateHalfMask, kLowSurrogateFirst)));
+            }
+        }
+        if (_mm256_testz_si256(unpaired, unpaired) == 0) {
+            // The stretch and the rest go to the general kernel, which reads a low surrogate at
+            // `start` as lone (three bytes); its high half was counted here (two bytes).
+            const bool pairAcross = start > 0 && IsHighSurrogate(units[start - 1]);
+            return static_cast<std::uint64_t>(before) +
+                   UTF8LengthKernel<AVX2>(units + start, size - start) - (pairAcross ? 1 : 0);
+        }
+        // Sixteen lanes to eight sums of two, then to one.
+        const V pairs = _mm256_madd_epi16(fewer, _mm256_set1_epi16(1));
+        __m128i sums =
+            _mm_add_epi32(_mm256_castsi256_si128(pairs), _mm256_extracti128_si256(pairs, 1));
+        sums = _mm_add_epi32(sums, _mm_shuffle_epi32(sums, 0x4E));
+        sums = _mm_add_epi32(sums, _mm_shuffle_epi32(sums, 0xB1));
+        bytes += _mm_cvtsi128_si32(sums);
+    }
+    // A pair across the last group's end: its low half, found by the check, takes two bytes.
+    if (i > 0 && IsHighSurrogate(units[i - 1])) {
+        bytes += 2;
+        ++i;
+    }
+    return static_cast<std::uint64_t>(bytes) + UTF8LengthKernel<AVX2>(units + i, size - i);
+}
+
+// The level's kernels, with its own UTF-8 size.
+constexpr Kernels MakeAVX2Kernels() {
+    Kernels kernels = MakeKernels<AVX2>();
+    kernels.UTF8LengthOfUnits = UTF8LengthAVX2;
+    return kernels;
+}
+
 }  // namespace
 
-extern const Kernels kAVX2Kernels = MakeKernels<AVX2>();
+extern const Kernels kAVX2Kernels = MakeAVX2Kernels();
 
 }  // namespace detail
 }  // namespace QuendalText
