@@ -103,6 +103,73 @@ struct AVX2 : LevelCommon<AVX2, SimdLevel::AVX2, 16> {
         return first + BitCount(high);
     }
 
+    // The sum of the sixteen signed 16-bit lanes.
+    static int SumLanes(V v) {
+        const V pairs = _mm256_madd_epi16(v, _mm256_set1_epi16(1));
+        __m128i sums =
+            _mm_add_epi32(_mm256_castsi256_si128(pairs), _mm256_extracti128_si256(pairs, 1));
+        sums = _mm_add_epi32(sums, _mm_shuffle_epi32(sums, 0x4E));
+        sums = _mm_add_epi32(sums, _mm_shuffle_epi32(sums, 0xB1));
+        return _mm_cvtsi128_si32(sums);
+    }
+
+    // Well-formed text counts every unit but the low surrogates. From a unit that begins a
+    // character, the count rule over stretches of kPairedStretch units (copied to `to` with
+    // `kCopy`) while each is well-formed, told by a second load one unit on that each high
+    // surrogate is followed by a low one and each low one preceded by a high one; answers the
+    // units taken, which end where a character begins. A stretch that is not well-formed is
+    // left to the caller: short stretches keep what it reads twice small.
+    static constexpr bool kPairedCounts = true;
+    static constexpr std::size_t kPairedStretch = 16 * kUnits;
+    template <bool kCopy>
+    static std::size_t CountPaired(const UTF16Unit* units, std::size_t size, UTF16Unit* to,
+                                   int& running) {
+        constexpr std::size_t kGroup = 4 * kUnits;
+        if (size == 0 || IsLowSurrogate(units[0])) return 0;
+        const V zero = _mm256_setzero_si256();
+        std::size_t i = 0;
+        while (size - i > kPairedStretch) {
+            const std::size_t start = i;
+            V lows = zero, unpaired = zero;
+            for (; i - start < kPairedStretch; i += kGroup) {
+                V vs[4];
+                V surrogates = zero;
+                for (std::size_t k = 0; k < 4; ++k) {
+                    vs[k] = Load(units + i + k * kUnits);
+                    if constexpr (kCopy) Store(to + i + k * kUnits, vs[k]);
+                    surrogates = _mm256_or_si256(surrogates,
+                                                 TaggedUnits(vs[k], kSurrogateMask, kSurrogateTag));
+                }
+                // As in the UTF-8 size: a group without surrogates needs no check, and one with
+                // them checks its first unit against the unit before.
+                if (_mm256_testz_si256(surrogates, surrogates) != 0) continue;
+                if (i > 0 && IsLowSurrogate(units[i]) && !IsHighSurrogate(units[i - 1])) {
+                    unpaired = _mm256_cmpeq_epi16(zero, zero);
+                }
+                for (std::size_t k = 0; k < 4; ++k) {
+                    const V after = Load(units + i + k * kUnits + 1);
+                    lows = _mm256_sub_epi16(
+                        lows, TaggedUnits(vs[k], kSurrogateHalfMask, kLowSurrogateFirst));
+                    unpaired = _mm256_or_si256(
+                        unpaired, _mm256_xor_si256(
+                                      TaggedUnits(vs[k], kSurrogateHalfMask, kHighSurrogateFirst),
+                                      TaggedUnits(after, kSurrogateHalfMask, kLowSurrogateFirst)));
+                }
+            }
+            if (_mm256_testz_si256(unpaired, unpaired) == 0) {
+                i = start;
+                break;
+            }
+            running += static_cast<int>(kPairedStretch) - SumLanes(lows);
+        }
+        // A pair across the last stretch's end takes its low half along.
+        if (i > 0 && IsHighSurrogate(units[i - 1])) {
+            if constexpr (kCopy) to[i] = units[i];
+            ++i;
+        }
+        return i;
+    }
+
     // ---- UTF-8 to UTF-16, 32 bytes at a time ----
 
     static V Bytes(std::uint32_t byte) { return _mm256_set1_epi8(static_cast<char>(byte)); }
@@ -573,13 +640,7 @@ std::uint64_t UTF8LengthAVX2(const UTF16Unit* units, std::size_t size) {
             return static_cast<std::uint64_t>(before) +
                    UTF8LengthKernel<AVX2>(units + start, size - start) - (pairAcross ? 1 : 0);
         }
-        // Sixteen lanes to eight sums of two, then to one.
-        const V pairs = _mm256_madd_epi16(fewer, _mm256_set1_epi16(1));
-        __m128i sums =
-            _mm_add_epi32(_mm256_castsi256_si128(pairs), _mm256_extracti128_si256(pairs, 1));
-        sums = _mm_add_epi32(sums, _mm_shuffle_epi32(sums, 0x4E));
-        sums = _mm_add_epi32(sums, _mm_shuffle_epi32(sums, 0xB1));
-        bytes += _mm_cvtsi128_si32(sums);
+        bytes += AVX2::SumLanes(fewer);
     }
     // A pair across the last group's end: its low half, found by the check, takes two bytes.
     if (i > 0 && IsHighSurrogate(units[i - 1])) {

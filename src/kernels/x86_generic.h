@@ -53,6 +53,8 @@ struct LevelCommon {
     static constexpr std::size_t kUnits = kVectorUnits;
     static constexpr std::size_t kBlockBytes = 2 * kUnits;
     static constexpr std::size_t kBlockUnits = kUnits;
+    // Whether the level counts characters with CountPaired (see CountKernel).
+    static constexpr bool kPairedCounts = false;
 
     template <class V>
     static auto Surrogates(V v) {
@@ -335,6 +337,14 @@ int CountKernel(const UTF16Unit* units, std::size_t size, int running, UTF16Unit
             // Leading NUL units one at a time; the last vector's worth all at once.
             plain(running == 0 ? 1 : L::kUnits);
             continue;
+        }
+        // A level that counts well-formed stretches in vector lanes does so first; a stretch
+        // that is not well-formed goes the ways below.
+        if constexpr (L::kPairedCounts) {
+            const std::size_t taken = L::template CountPaired<kCopy>(
+                units + i, size - i, kCopy ? to + i : nullptr, running);
+            i += taken;
+            if (taken != 0) continue;
         }
         // Four vectors at a time while none holds a surrogate.
         while (i + 4 * L::kUnits < size) {
