@@ -192,4 +192,36 @@ TEST(Kernels, UnitPassesMatchReference) {
     }
 }
 
+// Long texts, for the passes that go over stretches of many vectors at once and check them as a
+// whole: a lone half, a pair or a NUL near each boundary of groups and stretches (shifted by
+// the one or two units that a pass may take before it), in text with pairs or without.
+TEST(Kernels, LongTextPassesMatchReference) {
+    std::mt19937 random(77);
+    const std::vector<std::vector<unsigned>> specials = {{0xDC00}, {0xD800}, {0xD83D, 0xDE00}, {0}};
+    for (const Kernels* kernels : VectorLevels()) {
+        SCOPED_TRACE(kernels->Name);
+        for (const std::size_t boundary : {64u, 256u, 512u, 1024u, 2048u}) {
+            for (std::size_t at = boundary - 2; at <= boundary + 2; ++at) {
+                for (const unsigned kinds : {3u, 4u, 5u}) {
+                    const auto& special = specials[random() % specials.size()];
+                    UTF16String units = UnitBackground(random, 2 * boundary + 70, kinds);
+                    // Keep the special whole: no pair of the background is cut around it.
+                    units.resize(at);
+                    if (!units.empty() && IsHighSurrogate(units.back())) units.back() = u'x';
+                    for (const unsigned unit : special) units += static_cast<UTF16Unit>(unit);
+                    UTF16String after = UnitBackground(random, boundary + 70, kinds);
+                    if (IsLowSurrogate(after[0])) after[0] = u'y';
+                    units += after;
+                    const std::size_t whole =
+                        reference::ValidateUTF16(units.data(), units.size()).Written;
+                    ASSERT_TRUE(fuzz::UTF16PassesAgree(*kernels, units, 3 * units.size()) &&
+                                fuzz::UTF16PassesAgree(*kernels, units, whole) &&
+                                fuzz::UnitPassesAgree(*kernels, units, 0xDC00, units.substr(7, 9)))
+                        << at << " " << kinds << " " << special[0];
+                }
+            }
+        }
+    }
+}
+
 }  // namespace

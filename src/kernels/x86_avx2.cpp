@@ -224,7 +224,8 @@ struct AVX2 : LevelCommon<AVX2, SimdLevel::AVX2, 16> {
 
     using Leads = UTF8Leads<std::uint32_t, kBlockBytes>;
 
-    // The validators' check of 32 bytes that are not all ASCII, with the three bytes before them.
+    // The validators' check of 32 bytes, with the three bytes before them.
+    static constexpr bool kChecksAnyBlock = true;
     static bool UTF8Check(const unsigned char* in) {
         return !HasFault(Load(in), Load(in - 1), Load(in - 2), Load(in - 3));
     }
@@ -586,8 +587,8 @@ struct AVX2 : LevelCommon<AVX2, SimdLevel::AVX2, 16> {
 std::uint64_t UTF8LengthAVX2(const UTF16Unit* units, std::size_t size) {
     using V = __m256i;
     constexpr std::size_t kGroup = 4 * AVX2::kUnits;
-    // A lane falls by at most 2 a vector, 2048 a stretch: far within 16 bits.
-    constexpr std::size_t kStretchGroups = 256;
+    // A lane falls by at most 2 a vector, 128 a stretch: far within 16 bits.
+    constexpr std::size_t kStretchGroups = 16;
     if (size > 0 && IsLowSurrogate(units[0])) return UTF8LengthKernel<AVX2>(units, size);
     const V zero = _mm256_setzero_si256();
     std::int64_t bytes = 0;

@@ -55,6 +55,8 @@ struct LevelCommon {
     static constexpr std::size_t kBlockUnits = kUnits;
     // Whether the level counts characters with CountPaired (see CountKernel).
     static constexpr bool kPairedCounts = false;
+    // Whether L::UTF8Check takes blocks of ASCII too (see ValidUTF8PrefixKernel).
+    static constexpr bool kChecksAnyBlock = false;
 
     template <class V>
     static auto Surrogates(V v) {
@@ -583,8 +585,8 @@ bool OpenBefore(const unsigned char* in) {
 }
 
 // UTF-8 validation with L::UTF8Check(in): whether the L::kBlockBytes bytes at `in`, which are
-// not all ASCII, read with the three bytes before them, hold no fault (or false where the level
-// leaves such blocks).
+// not all ASCII unless L::kChecksAnyBlock, read with the three bytes before them, hold no fault
+// (or false where the level leaves such blocks).
 template <class L>
 ValidPrefix ValidUTF8PrefixKernel(const char* bytes, std::size_t size) {
     const auto* input = reinterpret_cast<const unsigned char*>(bytes);
@@ -595,9 +597,19 @@ ValidPrefix ValidUTF8PrefixKernel(const char* bytes, std::size_t size) {
         [&](std::size_t at) -> std::size_t {
             constexpr std::size_t kStep = L::kBlockBytes;
             const unsigned char* in = input + at;
-            if (L::AnyAbove(L::Load(in), kAsciiBytes)) return L::UTF8Check(in) ? kStep : 0;
-            if (OpenBefore(in)) return 0;
             std::size_t taken = kStep;
+            if constexpr (L::kChecksAnyBlock) {
+                // Only two blocks of ASCII begin the quick way: in text with a few letters
+                // beyond ASCII, a choice per block would be a branch missed half the time.
+                if (size - at < 2 * kStep ||
+                    L::AnyAbove(L::Or(L::Load(in), L::Load(in + kStep)), kAsciiBytes)) {
+                    return L::UTF8Check(in) ? kStep : 0;
+                }
+                taken = 2 * kStep;
+            } else if (L::AnyAbove(L::Load(in), kAsciiBytes)) {
+                return L::UTF8Check(in) ? kStep : 0;
+            }
+            if (OpenBefore(in)) return 0;
             while (size - at - taken >= kQuickVectors * kStep) {
                 const unsigned char* next = in + taken;
                 const auto any = L::Or(L::Or(L::Load(next), L::Load(next + kStep)),
