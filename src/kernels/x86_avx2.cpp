@@ -578,76 +578,51 @@ struct AVX2 : LevelCommon<AVX2, SimdLevel::AVX2, 16> {
     }
 };
 
-// The UTF-8 size of well-formed text, in vector lanes: every unit takes three bytes, one fewer
-// below U+0800, one fewer again for ASCII, and one fewer for a surrogate (a pair takes four). The
-// lanes count what they take away, and a second load one unit on tells whether each high
-// surrogate is followed by a low one and each low one preceded by a high one. A stretch of text
-// where that fails, or that begins with a low surrogate, goes to the level's general kernel,
-// which counts lone surrogates.
+// The UTF-8 size in vector lanes: every unit takes three bytes, one fewer below U+0800 and one
+// fewer again for ASCII, and each high surrogate followed by a low one takes two fewer (a pair
+// takes four, a lone half three), as the general kernel counts. The lanes count what they take
+// away; the pairs, told by a second load one unit on, only in groups that hold a high surrogate.
 std::uint64_t UTF8LengthAVX2(const UTF16Unit* units, std::size_t size) {
     using V = __m256i;
     constexpr std::size_t kGroup = 4 * AVX2::kUnits;
-    // A lane falls by at most 2 a vector, 128 a stretch: far within 16 bits.
-    constexpr std::size_t kStretchGroups = 16;
-    if (size > 0 && IsLowSurrogate(units[0])) return UTF8LengthKernel<AVX2>(units, size);
+    // A lane falls by at most 4 a vector, 1024 a stretch: far within 16 bits.
+    constexpr std::size_t kStretchGroups = 64;
     const V zero = _mm256_setzero_si256();
     std::int64_t bytes = 0;
     std::size_t i = 0;
     while (size - i > kGroup) {
-        const std::size_t start = i;
-        const std::int64_t before = bytes;
-        V fewer = zero, unpaired = zero;
+        V fewer = zero;
         for (std::size_t g = 0; g < kStretchGroups && size - i > kGroup; ++g, i += kGroup) {
-            const V v0 = AVX2::Load(units + i), v1 = AVX2::Load(units + i + AVX2::kUnits);
-            const V v2 = AVX2::Load(units + i + 2 * AVX2::kUnits);
-            const V v3 = AVX2::Load(units + i + 3 * AVX2::kUnits);
-            if (!AVX2::AnyAbove(AVX2::Or(AVX2::Or(v0, v1), AVX2::Or(v2, v3)),
+            const V vs[4] = {AVX2::Load(units + i), AVX2::Load(units + i + AVX2::kUnits),
+                             AVX2::Load(units + i + 2 * AVX2::kUnits),
+                             AVX2::Load(units + i + 3 * AVX2::kUnits)};
+            if (!AVX2::AnyAbove(AVX2::Or(AVX2::Or(vs[0], vs[1]), AVX2::Or(vs[2], vs[3])),
                                 kLastAsciiCodePoint)) {
                 bytes += static_cast<std::int64_t>(kGroup);
                 continue;
             }
             bytes += static_cast<std::int64_t>(3 * kGroup);
-            const V vs[4] = {v0, v1, v2, v3};
-            V surrogates = zero;
-            for (const V& v : vs) {
-                const V surrogate = AVX2::TaggedUnits(v, kSurrogateMask, kSurrogateTag);
-                surrogates = _mm256_or_si256(surrogates, surrogate);
+            V highs[4];
+            V anyHigh = zero;
+            for (std::size_t k = 0; k < 4; ++k) {
                 fewer = _mm256_add_epi16(
-                    fewer, _mm256_add_epi16(
-                               _mm256_add_epi16(AVX2::TaggedUnits(v, ~kLastAsciiCodePoint, 0),
-                                                AVX2::TaggedUnits(v, ~kLastTwoByteCodePoint, 0)),
-                               surrogate));
+                    fewer, _mm256_add_epi16(AVX2::TaggedUnits(vs[k], ~kLastAsciiCodePoint, 0),
+                                            AVX2::TaggedUnits(vs[k], ~kLastTwoByteCodePoint, 0)));
+                highs[k] = AVX2::TaggedUnits(vs[k], kSurrogateHalfMask, kHighSurrogateFirst);
+                anyHigh = _mm256_or_si256(anyHigh, highs[k]);
             }
-            // Without surrogates, the group's units are all paired as they should be (a high
-            // surrogate before it was checked against its first unit). With them, its first unit
-            // is checked against the unit before, which a group without surrogates did not check.
-            if (_mm256_testz_si256(surrogates, surrogates) != 0) continue;
-            if (i > 0 && IsLowSurrogate(units[i]) && !IsHighSurrogate(units[i - 1])) {
-                unpaired = _mm256_cmpeq_epi16(zero, zero);
-            }
+            if (_mm256_testz_si256(anyHigh, anyHigh) != 0) continue;
             for (std::size_t k = 0; k < 4; ++k) {
                 const V after = AVX2::Load(units + i + k * AVX2::kUnits + 1);
-                unpaired = _mm256_or_si256(
-                    unpaired,
-                    _mm256_xor_si256(
-                        AVX2::TaggedUnits(vs[k], kSurrogateHalfMask, kHighSurrogateFirst),
-                        AVX2::TaggedUnits(after, kSurrogateHalfMask, kLowSurrogateFirst)));
+                const V pairs = _mm256_and_si256(
+                    highs[k], AVX2::TaggedUnits(after, kSurrogateHalfMask, kLowSurrogateFirst));
+                fewer = _mm256_add_epi16(fewer, _mm256_add_epi16(pairs, pairs));
             }
-        }
-        if (_mm256_testz_si256(unpaired, unpaired) == 0) {
-            // The stretch and the rest go to the general kernel, which reads a low surrogate at
-            // `start` as lone (three bytes); its high half was counted here (two bytes).
-            const bool pairAcross = start > 0 && IsHighSurrogate(units[start - 1]);
-            return static_cast<std::uint64_t>(before) +
-                   UTF8LengthKernel<AVX2>(units + start, size - start) - (pairAcross ? 1 : 0);
         }
         bytes += AVX2::SumLanes(fewer);
     }
-    // A pair across the last group's end: its low half, found by the check, takes two bytes.
-    if (i > 0 && IsHighSurrogate(units[i - 1])) {
-        bytes += 2;
-        ++i;
-    }
+    // A pair across the last group's end was counted with its high half; the rest counts its low
+    // half as lone, three bytes, which with the two taken away makes the pair's four.
     return static_cast<std::uint64_t>(bytes) + UTF8LengthKernel<AVX2>(units + i, size - i);
 }
 
