@@ -28,6 +28,20 @@ constexpr std::array<Shuffle, 256> MakePackLanes() {
     }
     return shuffles;
 }
+// For each set of eight 16-bit lanes with two bytes to write, the shuffle that keeps the first
+// byte of every lane and the second of those in the set.
+constexpr std::array<Shuffle, 256> MakePackBytes() {
+    std::array<Shuffle, 256> shuffles{};
+    for (unsigned both = 0; both < 256; ++both) {
+        unsigned at = 0;
+        for (unsigned lane = 0; lane < 8; ++lane) {
+            shuffles[both][at++] = static_cast<std::uint8_t>(2 * lane);
+            if ((both >> lane) & 1) shuffles[both][at++] = static_cast<std::uint8_t>(2 * lane + 1);
+        }
+        while (at < 16) shuffles[both][at++] = 0x80;  // a zero byte
+    }
+    return shuffles;
+}
 // For four 32-bit lanes that hold one to three UTF-8 bytes each, the shuffle that packs those
 // bytes, in order, to the front. Lane j's bits 2j and 2j + 1 of the index are those of
 // LengthBits: both set for one byte, the upper alone for two, neither for three.
@@ -47,6 +61,7 @@ constexpr std::array<Shuffle, 256> MakePackEncoded() {
     return shuffles;
 }
 alignas(16) constexpr std::array<Shuffle, 256> kPackLanes = MakePackLanes();
+alignas(16) constexpr std::array<Shuffle, 256> kPackBytes = MakePackBytes();
 alignas(16) constexpr std::array<Shuffle, 256> kPackEncoded = MakePackEncoded();
 
 struct AVX2 : LevelCommon<AVX2, SimdLevel::AVX2, 16> {
@@ -539,6 +554,83 @@ struct AVX2 : LevelCommon<AVX2, SimdLevel::AVX2, 16> {
         return WriteQuarters(quarters, lengthBits, written, out, over);
     }
 
+    // A pair's code point above its low ten bits, from its high half, in 16-bit lanes.
+    static V PairTop(V high) {
+        return _mm256_add_epi16(_mm256_and_si256(high, Splat(kPairHalfPayload)),
+                                Splat(kFirstSupplementary >> kPairHalfBits));
+    }
+
+    // A well-formed block whose units but the pairs are below U+0800 (emoji in text): one or two
+    // bytes a 16-bit lane, a high surrogate's lane giving the first two of its pair's four bytes
+    // and the low one's the last two, packed eight lanes at a time by a byte shuffle.
+    static BlockDone PairsUTF16Block(V v, Mask lows, bool cut, char* out, std::size_t room,
+                                     bool over) {
+        const Mask ascii = ~Above(v, kLastAsciiCodePoint) & 0xFFFFu;
+        const std::size_t written = 2 * kBlockUnits - BitCount(ascii) - (cut ? 2 : 0);
+        if (written > room) return {0, 0, 0};
+        const std::size_t taken = cut ? kBlockUnits - 1 : kBlockUnits;
+        // Each lane's unit before it (a zero before the first, which is never a low surrogate).
+        const V before = _mm256_alignr_epi8(v, _mm256_permute2x128_si256(v, v, 0x08), 14);
+        const V last = _mm256_or_si256(Splat(kContinuationTag),
+                                       _mm256_and_si256(v, Splat(kContinuationPayload)));
+        const V asTwo = _mm256_or_si256(
+            _mm256_or_si256(Splat(kTwoByteLeadTag), _mm256_srli_epi16(v, kContinuationPayloadBits)),
+            _mm256_slli_epi16(last, 8));
+        const V top = PairTop(v);
+        const V asHigh = _mm256_or_si256(
+            _mm256_or_si256(Splat(kFourByteLeadTag),
+                            _mm256_srli_epi16(top, 3 * kContinuationPayloadBits - kPairHalfBits)),
+            _mm256_slli_epi16(
+                _mm256_or_si256(
+                    Splat(kContinuationTag),
+                    _mm256_and_si256(
+                        _mm256_srli_epi16(top, 2 * kContinuationPayloadBits - kPairHalfBits),
+                        Splat(kContinuationPayload))),
+                8));
+        // The third byte: the two lowest bits of the part above, then the low half's top four.
+        constexpr std::uint32_t kTopBits =
+            (1u << (2 * kContinuationPayloadBits - kPairHalfBits)) - 1;
+        constexpr int kLowTop = kPairHalfBits - kContinuationPayloadBits;
+        const V asLow = _mm256_or_si256(
+            _mm256_or_si256(
+                Splat(kContinuationTag),
+                _mm256_or_si256(
+                    _mm256_slli_epi16(_mm256_and_si256(PairTop(before), Splat(kTopBits)), kLowTop),
+                    _mm256_and_si256(_mm256_srli_epi16(v, kContinuationPayloadBits),
+                                     Splat(kPairHalfPayload >> kContinuationPayloadBits)))),
+            _mm256_slli_epi16(last, 8));
+        V encoded =
+            _mm256_blendv_epi8(asTwo, asHigh,
+                               _mm256_cmpeq_epi16(_mm256_and_si256(v, Splat(kSurrogateHalfMask)),
+                                                  Splat(kHighSurrogateFirst)));
+        encoded =
+            _mm256_blendv_epi8(encoded, asLow,
+                               _mm256_cmpeq_epi16(_mm256_and_si256(v, Splat(kSurrogateHalfMask)),
+                                                  Splat(kLowSurrogateFirst)));
+        encoded = _mm256_blendv_epi8(
+            encoded, v, _mm256_cmpeq_epi16(_mm256_min_epu16(v, Splat(kLastAsciiCodePoint)), v));
+        const auto write = [&](char* to) {
+            std::size_t at = 0;
+            for (int half = 0; half < 2; ++half) {
+                const unsigned both = ~(ascii >> (8 * half)) & 0xFFu;
+                const __m128i lanes = half == 0 ? _mm256_castsi256_si128(encoded)
+                                                : _mm256_extracti128_si256(encoded, 1);
+                const auto* shuffle = reinterpret_cast<const __m128i*>(kPackBytes[both].data());
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(to + at),
+                                 _mm_shuffle_epi8(lanes, _mm_loadu_si128(shuffle)));
+                at += 8 + BitCount(both);
+            }
+        };
+        if (over) {
+            write(out);
+        } else {
+            char staged[2 * 16];
+            write(staged);
+            CopyExactly(out, staged, written);
+        }
+        return {taken, written, taken - BitCount(lows & ((1u << taken) - 1))};
+    }
+
     // Any well-formed block: each unit's bytes (a pair's four split between its halves) in a
     // 32-bit lane, packed as in BmpUTF16Block.
     static BlockDone WideUTF16Block(const UTF16Unit* units, V v, char* out, std::size_t room,
@@ -551,6 +643,9 @@ struct AVX2 : LevelCommon<AVX2, SimdLevel::AVX2, 16> {
         // A pair across the block's end is left to the next block, and its high half's bytes
         // with it.
         const bool cut = (highs >> 15) != 0;
+        // Units from U+0800 other than the pairs' halves.
+        if ((Above(v, kLastTwoByteCodePoint) & ~(highs | lows)) == 0)
+            return PairsUTF16Block(v, lows, cut, out, room, over);
         const std::size_t taken = cut ? kBlockUnits - 1 : kBlockUnits;
         const std::uint32_t lengthBits = LengthBits(v);
         const std::size_t written = 3 * kBlockUnits - BitCount(lengthBits) - (cut ? 2 : 0);
