@@ -560,6 +560,41 @@ struct AVX2 : LevelCommon<AVX2, SimdLevel::AVX2, 16> {
                                 Splat(kFirstSupplementary >> kPairHalfBits));
     }
 
+    // Writes 16 lanes of one byte, or two where `both` has the lane's bit, packed eight lanes at
+    // a time by a byte shuffle, straight to `out` or through a staging copy (see WriteQuarters).
+    static void WriteLanes(V encoded, Mask both, std::size_t written, char* out, bool over) {
+        char staged[2 * 16];
+        char* to = over ? out : staged;
+        std::size_t at = 0;
+        for (int half = 0; half < 2; ++half) {
+            const unsigned lanes = (both >> (8 * half)) & 0xFFu;
+            const __m128i eight =
+                half == 0 ? _mm256_castsi256_si128(encoded) : _mm256_extracti128_si256(encoded, 1);
+            const auto* shuffle = reinterpret_cast<const __m128i*>(kPackBytes[lanes].data());
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(to + at),
+                             _mm_shuffle_epi8(eight, _mm_loadu_si128(shuffle)));
+            at += 8 + BitCount(lanes);
+        }
+        if (!over) CopyExactly(out, staged, written);
+    }
+
+    // Units below U+0800: one or two bytes a 16-bit lane. Answers the bytes written, 0 when
+    // they do not fit `room`.
+    static std::size_t TwoByteUTF16Block(V v, char* out, std::size_t room, bool over) {
+        const Mask both = Above(v, kLastAsciiCodePoint);
+        const std::size_t written = kBlockUnits + BitCount(both);
+        if (written > room) return 0;
+        const V last = _mm256_or_si256(Splat(kContinuationTag),
+                                       _mm256_and_si256(v, Splat(kContinuationPayload)));
+        const V asTwo = _mm256_or_si256(
+            _mm256_or_si256(Splat(kTwoByteLeadTag), _mm256_srli_epi16(v, kContinuationPayloadBits)),
+            _mm256_slli_epi16(last, 8));
+        const V encoded = _mm256_blendv_epi8(
+            asTwo, v, _mm256_cmpeq_epi16(_mm256_min_epu16(v, Splat(kLastAsciiCodePoint)), v));
+        WriteLanes(encoded, both, written, out, over);
+        return written;
+    }
+
     // A well-formed block whose units but the pairs are below U+0800 (emoji in text): one or two
     // bytes a 16-bit lane, a high surrogate's lane giving the first two of its pair's four bytes
     // and the low one's the last two, packed eight lanes at a time by a byte shuffle.
@@ -609,25 +644,7 @@ struct AVX2 : LevelCommon<AVX2, SimdLevel::AVX2, 16> {
                                                   Splat(kLowSurrogateFirst)));
         encoded = _mm256_blendv_epi8(
             encoded, v, _mm256_cmpeq_epi16(_mm256_min_epu16(v, Splat(kLastAsciiCodePoint)), v));
-        const auto write = [&](char* to) {
-            std::size_t at = 0;
-            for (int half = 0; half < 2; ++half) {
-                const unsigned both = ~(ascii >> (8 * half)) & 0xFFu;
-                const __m128i lanes = half == 0 ? _mm256_castsi256_si128(encoded)
-                                                : _mm256_extracti128_si256(encoded, 1);
-                const auto* shuffle = reinterpret_cast<const __m128i*>(kPackBytes[both].data());
-                _mm_storeu_si128(reinterpret_cast<__m128i*>(to + at),
-                                 _mm_shuffle_epi8(lanes, _mm_loadu_si128(shuffle)));
-                at += 8 + BitCount(both);
-            }
-        };
-        if (over) {
-            write(out);
-        } else {
-            char staged[2 * 16];
-            write(staged);
-            CopyExactly(out, staged, written);
-        }
+        WriteLanes(encoded, ~ascii & 0xFFFFu, written, out, over);
         return {taken, written, taken - BitCount(lows & ((1u << taken) - 1))};
     }
 
@@ -709,7 +726,11 @@ struct AVX2 : LevelCommon<AVX2, SimdLevel::AVX2, 16> {
             const bool more = available - read >= 2 * kBlockUnits;
             const V next = more ? Load(units + read + kBlockUnits) : v;
             const bool over = more && room - written >= kNextFits && Surrogates(next) == 0;
-            const std::size_t size = BmpUTF16Block(v, out + written, room - written, over);
+            // Latin text's blocks stay below U+0800, CJK text's do not: a branch seldom missed.
+            const std::size_t size =
+                AnyAbove(v, kLastTwoByteCodePoint)
+                    ? BmpUTF16Block(v, out + written, room - written, over)
+                    : TwoByteUTF16Block(v, out + written, room - written, over);
             if (size == 0) break;  // no room
             read += kBlockUnits;
             written += size;
