@@ -155,8 +155,9 @@ struct AVX2 : LevelCommon<AVX2, SimdLevel::AVX2, 16> {
                     surrogates = _mm256_or_si256(surrogates,
                                                  TaggedUnits(vs[k], kSurrogateMask, kSurrogateTag));
                 }
-                // As in the UTF-8 size: a group without surrogates needs no check, and one with
-                // them checks its first unit against the unit before.
+                // A group without surrogates needs no check (a high surrogate before it was
+                // checked against its first unit); one with them checks its first unit against
+                // the unit before, which a group without surrogates did not.
                 if (_mm256_testz_si256(surrogates, surrogates) != 0) continue;
                 if (i > 0 && IsLowSurrogate(units[i]) && !IsHighSurrogate(units[i - 1])) {
                     unpaired = _mm256_cmpeq_epi16(zero, zero);

@@ -525,11 +525,12 @@ TranscodeResult UTF8ToUTF16Kernel(const char* bytes, std::size_t size, UTF16Unit
 }
 
 // UTF-16 to UTF-8 a block of L::kBlockUnits at a time. L::UTF16Block(units, available, out,
-// room) converts a block when it can and its output fits `room`, writing exactly its output; the
-// unit after the block may be read (a pair across the block's end is taken whole), and further
-// whole blocks of the `available` units may be taken. The blocks take the
-// arguments by value: a byte store may alias any memory, so arguments taken by reference would
-// be read again from the stack after every block.
+// room) converts a block when it can and its output fits `room`; the unit after the block may be
+// read (a pair across the block's end is taken whole), and further whole blocks of the
+// `available` units may be taken. It may write past its output only where what comes after it is
+// sure to write over, so that the whole output is written exactly and nothing beyond it. The
+// blocks take the arguments by value: a byte store may alias any memory, so arguments taken by
+// reference would be read again from the stack after every block.
 template <class L>
 TranscodeResult UTF16ToUTF8Kernel(const UTF16Unit* units, std::size_t size, char* out,
                                   std::size_t capacity) {
