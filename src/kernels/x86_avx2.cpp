@@ -14,55 +14,34 @@ namespace {
 
 using Shuffle = std::array<std::uint8_t, 16>;
 
-// For each set of eight 16-bit lanes, the byte shuffle that packs them to the front.
-constexpr std::array<Shuffle, 256> MakePackLanes() {
-    std::array<Shuffle, 256> shuffles{};
-    for (unsigned keep = 0; keep < 256; ++keep) {
-        unsigned at = 0;
-        for (unsigned lane = 0; lane < 8; ++lane) {
-            if ((keep >> lane) & 1) {
-                shuffles[keep][at++] = static_cast<std::uint8_t>(2 * lane);
-                shuffles[keep][at++] = static_cast<std::uint8_t>(2 * lane + 1);
-            }
-        }
-    }
-    return shuffles;
-}
-// For each set of eight 16-bit lanes with two bytes to write, the shuffle that keeps the first
-// byte of every lane and the second of those in the set.
-constexpr std::array<Shuffle, 256> MakePackBytes() {
-    std::array<Shuffle, 256> shuffles{};
-    for (unsigned both = 0; both < 256; ++both) {
-        unsigned at = 0;
-        for (unsigned lane = 0; lane < 8; ++lane) {
-            shuffles[both][at++] = static_cast<std::uint8_t>(2 * lane);
-            if ((both >> lane) & 1) shuffles[both][at++] = static_cast<std::uint8_t>(2 * lane + 1);
-        }
-        while (at < 16) shuffles[both][at++] = 0x80;  // a zero byte
-    }
-    return shuffles;
-}
-// For four 32-bit lanes that hold one to three UTF-8 bytes each, the shuffle that packs those
-// bytes, in order, to the front. Lane j's bits 2j and 2j + 1 of the index are those of
-// LengthBits: both set for one byte, the upper alone for two, neither for three.
-constexpr std::array<Shuffle, 256> MakePackEncoded() {
+// For each of 256 indexes, the byte shuffle that packs to the front the first
+// length(index, lane) bytes of each of kLanes lanes of kWidth bytes, in order, zeros after them.
+template <unsigned kLanes, unsigned kWidth, class Length>
+constexpr std::array<Shuffle, 256> MakePacking(Length length) {
     std::array<Shuffle, 256> shuffles{};
     for (unsigned index = 0; index < 256; ++index) {
         unsigned at = 0;
-        for (unsigned lane = 0; lane < 4; ++lane) {
-            const unsigned length =
-                3 - ((index >> (2 * lane)) & 1) - ((index >> (2 * lane + 1)) & 1);
-            for (unsigned byte = 0; byte < length; ++byte) {
-                shuffles[index][at++] = static_cast<std::uint8_t>(4 * lane + byte);
+        for (unsigned lane = 0; lane < kLanes; ++lane) {
+            for (unsigned byte = 0; byte < length(index, lane); ++byte) {
+                shuffles[index][at++] = static_cast<std::uint8_t>(kWidth * lane + byte);
             }
         }
         while (at < 16) shuffles[index][at++] = 0x80;  // a zero byte
     }
     return shuffles;
 }
-alignas(16) constexpr std::array<Shuffle, 256> kPackLanes = MakePackLanes();
-alignas(16) constexpr std::array<Shuffle, 256> kPackBytes = MakePackBytes();
-alignas(16) constexpr std::array<Shuffle, 256> kPackEncoded = MakePackEncoded();
+// The eight 16-bit lanes whose bits are set in the index.
+alignas(16) constexpr std::array<Shuffle, 256> kPackLanes =
+    MakePacking<8, 2>([](unsigned keep, unsigned lane) { return 2 * ((keep >> lane) & 1); });
+// Eight 16-bit lanes of UTF-8: the first byte of each, the second of those set in the index.
+alignas(16) constexpr std::array<Shuffle, 256> kPackBytes =
+    MakePacking<8, 2>([](unsigned both, unsigned lane) { return 1 + ((both >> lane) & 1); });
+// Four 32-bit lanes of one to three UTF-8 bytes: lane j's bits 2j and 2j + 1 of the index are
+// those of LengthBits, both set for one byte, the upper alone for two, neither for three.
+alignas(16) constexpr std::array<Shuffle, 256> kPackEncoded = MakePacking<4, 4>([](unsigned index,
+                                                                                   unsigned lane) {
+    return 3 - ((index >> (2 * lane)) & 1) - ((index >> (2 * lane + 1)) & 1);
+});
 
 struct AVX2 : LevelCommon<AVX2, SimdLevel::AVX2, 16> {
     static constexpr const char* kName = "avx2";
