@@ -10,10 +10,8 @@
 #include "internal/string_storage.h"
 #include "internal/transcode.h"
 
-#include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <iterator>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -50,57 +48,6 @@ detail::TranscodeResult AppendUTF8(UTF16String& content, const char* bytes, std:
         return kept + converted.Written;
     });
     return converted;
-}
-
-// Hands bytes to the string's range constructor as units and ORs each into `seen`, so that the
-// constructor's copy loop widens and tests the bytes in one pass (the compiler vectorizes it: the
-// 16-bit OR cannot alias the units written). Only what that constructor uses is defined.
-class WideningReader {
-public:
-    using iterator_category = std::random_access_iterator_tag;
-    using value_type = UTF16Unit;
-    using difference_type = std::ptrdiff_t;
-    using pointer = const UTF16Unit*;
-    using reference = UTF16Unit;
-
-    WideningReader(const unsigned char* byte, std::uint16_t* seen) : Byte(byte), Seen(seen) {}
-    UTF16Unit operator*() const {
-        *Seen = static_cast<std::uint16_t>(*Seen | *Byte);
-        return *Byte;
-    }
-    WideningReader& operator++() {
-        ++Byte;
-        return *this;
-    }
-    bool operator==(const WideningReader& other) const { return Byte == other.Byte; }
-    bool operator!=(const WideningReader& other) const { return Byte != other.Byte; }
-    difference_type operator-(const WideningReader& other) const { return Byte - other.Byte; }
-
-private:
-    const unsigned char* Byte;
-    std::uint16_t* Seen;
-};
-
-// Makes a new text's units from the leading ASCII bytes of `bytes` and answers how many it took:
-// all `size` when they are all ASCII (and fit), none when the first kAsciiProbeBytes are not, and
-// otherwise a prefix that ends where a block of them is not, for the caller to convert the rest.
-// C++17's string cannot grow without writing its new units, so converting into a resized one
-// writes each unit twice; its range constructor writes it once.
-std::size_t ConstructFromAscii(UTF16String& content, const char* bytes, std::size_t size) {
-    const detail::Kernels& kernels = detail::ActiveKernels();
-    if (size == 0 || size > detail::kMaxTextUnits ||
-        !kernels.IsAsciiBytes(bytes, std::min(size, detail::kAsciiProbeBytes)))
-        return 0;
-    const auto* first = reinterpret_cast<const unsigned char*>(bytes);
-    std::uint16_t seen = 0;
-    content = UTF16String(WideningReader(first, &seen), WideningReader(first + size, &seen));
-    if (seen <= detail::kLastAsciiCodePoint) return size;
-    std::size_t ascii = detail::kAsciiProbeBytes;
-    while (ascii < size &&
-           kernels.IsAsciiBytes(bytes + ascii, std::min(size - ascii, detail::kAsciiProbeBytes)))
-        ascii += detail::kAsciiProbeBytes;
-    content.resize(ascii);
-    return ascii;
 }
 
 // Appends UTF-16 `units` to `out`, each unpaired surrogate raised at `site` or replaced.
@@ -188,16 +135,10 @@ std::size_t UnitsFromUTF8(std::string_view bytes, Malformed malformed) {
 // points, which the conversion counted.
 Text::Text(const char* utf8) : Text() {
     if (utf8 == nullptr) return;
-    const std::size_t size = std::char_traits<char>::length(utf8);
-    const std::size_t ascii = ConstructFromAscii(Content, utf8, size);
-    if (ascii == size) {
-        Length = NumberOfCharacters = static_cast<int>(size);
-        return;
-    }
-    const detail::TranscodeResult converted =
-        AppendUTF8(Content, utf8 + ascii, size - ascii, detail::kConstructLengthSite);
-    Length = static_cast<int>(ascii + converted.Written);
-    NumberOfCharacters = static_cast<int>(ascii + converted.CodePoints);
+    const detail::TranscodeResult converted = AppendUTF8(
+        Content, utf8, std::char_traits<char>::length(utf8), detail::kConstructLengthSite);
+    Length = static_cast<int>(converted.Written);
+    NumberOfCharacters = static_cast<int>(converted.CodePoints);
 }
 
 Text& Text::operator+=(const char* utf8) {
@@ -246,24 +187,13 @@ Text Text::FromUTF8(std::string_view bytes, Malformed malformed) {
     // beyond its output.
     const bool measured = bytes.size() > detail::kMaxTextUnits;
     Text text;
-    // ASCII bytes are units and characters alike, but for NUL units before the first character.
-    const std::size_t ascii = ConstructFromAscii(text.Content, bytes.data(), bytes.size());
-    if (ascii == bytes.size() && ascii != 0) {
-        if (text.Content[0] == 0) {
-            text.RefreshCounts();
-        } else {
-            text.Length = text.NumberOfCharacters = static_cast<int>(bytes.size());
-        }
-        return text;
-    }
     const std::size_t room = measured ? UnitsFromUTF8(bytes, malformed) : bytes.size();
     const auto convert = measured ? detail::reference::UTF8ToUTF16 : detail::UTF8ToUTF16;
-    // The conversion goes on after the ASCII prefix, each byte of which was one code point.
-    std::size_t read = ascii;
-    std::size_t codePoints = ascii;
+    std::size_t read = 0;
+    std::size_t codePoints = 0;
     bool faulted = false;
     detail::ResizeForOverwrite(text.Content, room, [&](UTF16Unit* out) {
-        std::size_t written = ascii;
+        std::size_t written = 0;
         while (true) {
             const detail::TranscodeResult pass =
                 convert(bytes.data() + read, bytes.size() - read, out + written);

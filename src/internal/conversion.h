@@ -44,10 +44,6 @@ const UChar32* AsUChar32(const Unit32* units) {
 inline constexpr std::size_t kUTF16UnitsPerUTF8Byte = 1;
 inline constexpr std::size_t kUTF16UnitsPerUTF32Unit = 2;
 
-// A new text made of UTF-8 is first widened as if ASCII when this many leading bytes are ASCII:
-// text that is not ASCII nearly always shows it early, and pays only for the bytes looked at.
-inline constexpr std::size_t kAsciiProbeBytes = 4096;
-
 // What UTF16Capacity answers for a source too long for a 32-bit count.
 inline constexpr std::int32_t kSourceTooLong = 0;
 
