@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 namespace fuzz {
@@ -52,9 +53,34 @@ inline bool UTF16PassesAgree(const Kernels& kernels, const UTF16String& units, s
            plain == fast;
 }
 
+// The range passes over the ranges that `sought` ends or begins, the one between it and `bound`
+// and the two around that one (in both orders), and one of `sought` alone, with the copies'
+// buffers compared whole.
+inline bool RangePassesAgree(const Kernels& kernels, const UTF16String& units, UTF16Unit sought,
+                             UTF16Unit bound) {
+    namespace reference = QuendalText::detail::reference;
+    using QuendalText::detail::UnitRanges;
+    const auto [low, high] = std::minmax(sought, bound);
+    const UnitRanges ranges[] = {UnitRanges::Of(0, sought),  UnitRanges::Of(sought, 0xFFFF),
+                                 UnitRanges::Of(low, high),  {{high, 0}, {0xFFFF, low}},
+                                 {{0, high}, {low, 0xFFFF}}, UnitRanges::Of(sought, sought)};
+    const std::size_t size = units.size();
+    for (const UnitRanges& r : ranges) {
+        UTF16String plain(size + 1, UTF16Unit('*')), fast(plain);
+        if (kernels.FindOutside(units.data(), size, r) !=
+                reference::FindOutside(units.data(), size, r) ||
+            kernels.CopyUpToOutside(units.data(), size, r, &fast[0]) !=
+                reference::CopyUpToOutside(units.data(), size, r, &plain[0]) ||
+            fast != plain)
+            return false;
+    }
+    return true;
+}
+
 // The unit passes: `sought` as the unit found, removed and bound; `other` as the compared text
 // (over the common length), the pattern (from two units), and in its first units the set (and
-// the two sets of the pair search, its first half and the rest).
+// the two sets of the pair search, its first half and the rest), and its first unit the other
+// end of a range.
 inline bool UnitPassesAgree(const Kernels& kernels, const UTF16String& units, UTF16Unit sought,
                             const UTF16String& other) {
     namespace reference = QuendalText::detail::reference;
@@ -64,7 +90,6 @@ inline bool UnitPassesAgree(const Kernels& kernels, const UTF16String& units, UT
     bool same =
         QUENDALTEXT_SAME(ContinueCount, data, size, 0) &&
         QUENDALTEXT_SAME(ContinueCount, data, size, 1) && QUENDALTEXT_SAME(IsAscii, data, size) &&
-        QUENDALTEXT_SAME(FindAbove, data, size, sought) &&
         QUENDALTEXT_SAME(FindUnit, data, size, sought) &&
         QUENDALTEXT_SAME(FindLastUnit, data, size, sought) &&
         QUENDALTEXT_SAME(Mismatch, data, other.data(), common) &&
@@ -79,9 +104,7 @@ inline bool UnitPassesAgree(const Kernels& kernels, const UTF16String& units, UT
     same = same &&
            kernels.CopyAndCount(data, size, &copy[0]) == reference::ContinueCount(data, size, 0) &&
            copy == units + UTF16Unit('*') &&
-           kernels.CopyUpToAbove(data, size, sought, &fast[0]) ==
-               reference::CopyUpToAbove(data, size, sought, &plain[0]) &&
-           fast == plain;
+           RangePassesAgree(kernels, units, sought, other.empty() ? sought : other[0]);
     for (const bool forward : {true, false}) {
         if (QuendalText::detail::IsSurrogate(sought)) break;
         plain = fast = units;

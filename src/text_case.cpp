@@ -91,6 +91,10 @@ struct UnitMap {
     std::uint32_t ContextUnit;
     void (*MapAscii)(UTF16Unit* units, std::size_t size);
     std::array<UTF16Unit, detail::kLastBmpCodePoint + 1> Units;
+    // The two longest runs of units that the table keeps as they are (for every mapping, the
+    // one from the CJK symbols through the ideographs to Yi and Vai, and the one of the Hangul
+    // syllables): a run of text among them is copied a vector at a time.
+    detail::UnitRanges Kept{};
     mutable std::array<std::atomic<std::uint8_t>, kSupplementaryBlocks> Blocks;
 };
 
@@ -135,6 +139,23 @@ std::unique_ptr<const UnitMap<Map>> BuildUnitMap(Map map, std::uint32_t contextU
         table->Units[c] = single && c != contextUnit && !detail::IsSurrogate(c)
                               ? static_cast<UTF16Unit>(mapped[0])
                               : kComplex;
+    }
+    // Runs as [first, end); the longest first. NUL is kept, so the longest is never empty; an
+    // empty second gives way to the first.
+    std::array<std::pair<std::uint32_t, std::uint32_t>, 2> longest{};
+    std::uint32_t runFirst = 0;
+    for (std::uint32_t c = 0; c <= detail::kLastBmpCodePoint + 1; ++c) {
+        if (c <= detail::kLastBmpCodePoint && table->Units[c] == c) continue;
+        const auto length = [](const auto& run) { return run.second - run.first; };
+        const std::pair<std::uint32_t, std::uint32_t> run{runFirst, c};
+        if (length(run) > length(longest[1])) longest[1] = run;
+        if (length(longest[1]) > length(longest[0])) std::swap(longest[0], longest[1]);
+        runFirst = c + 1;
+    }
+    if (longest[1].second == longest[1].first) longest[1] = longest[0];
+    for (std::size_t i = 0; i < longest.size(); ++i) {
+        table->Kept.First[i] = static_cast<UTF16Unit>(longest[i].first);
+        table->Kept.Last[i] = static_cast<UTF16Unit>(longest[i].second - 1);
     }
     return table;
 }
@@ -192,6 +213,7 @@ std::size_t MapLastIntoRoom(UTF16StringView source, const UnitMap<Map>& table, s
 template <class Map>
 TableMapping MapByTable(UTF16StringView source, const UnitMap<Map>& table) {
     TableMapping result;
+    const detail::Kernels& kernels = detail::ActiveKernels();
     const std::size_t size = source.size();
     std::size_t read = 0;
     // Room for the units and some expansions; more is added when they run out.
@@ -203,6 +225,16 @@ TableMapping MapByTable(UTF16StringView source, const UnitMap<Map>& table) {
             std::size_t written = kept;
             while (read < size && written + kMappingRoom <= capacity) {
                 const UTF16Unit unit = source[read];
+                if (table.Kept.Holds(unit)) {
+                    // This unit, and as many after it as are kept and the room takes.
+                    const std::size_t fits = capacity - kMappingRoom + 1 - written;
+                    const std::size_t run =
+                        kernels.CopyUpToOutside(source.data() + read, std::min(size - read, fits),
+                                                table.Kept, out + written);
+                    read += run;
+                    written += run;
+                    continue;
+                }
                 const UTF16Unit mapped = table.Units[unit];
                 if (mapped != kComplex) {
                     out[written++] = mapped;

@@ -198,7 +198,8 @@ Text Text::Normalized(NormalizationForm form) const {
     // into room for all of them.
     std::size_t first = 0;
     detail::ResizeForOverwrite(normalized.Content, size, [&](UTF16Unit* out) {
-        first = detail::ActiveKernels().CopyUpToAbove(units, size, LastInert(data), out);
+        first = detail::ActiveKernels().CopyUpToOutside(
+            units, size, detail::UnitRanges::Of(0, LastInert(data)), out);
         return first;
     });
     const std::size_t inertEnd = InertEnd(units, size, first, data);
@@ -218,8 +219,8 @@ Text Text::Normalized(NormalizationForm form) const {
 bool Text::IsNormalized(NormalizationForm form) const {
     const FormData& data = Form(form);
     const std::size_t size = Content.size();
-    const std::size_t first =
-        detail::ActiveKernels().FindAbove(Content.data(), size, LastInert(data));
+    const std::size_t first = detail::ActiveKernels().FindOutside(
+        Content.data(), size, detail::UnitRanges::Of(0, LastInert(data)));
     const std::size_t inertEnd = InertEnd(Content.data(), size, first, data);
     const std::size_t spanEnd = SpanEnd(Content.data(), size, SpanStart(inertEnd, size), data);
     if (spanEnd == size) return true;

@@ -47,7 +47,7 @@ void ExpectMappedAsIcu(const UTF16String& units, const UTF16String& other, bool 
 
 // Every BMP unit in one text (lone surrogates included), then random texts of letters whose
 // mappings expand or look at context (final sigma, dotted I, ß), ASCII and supplementary
-// letters, all held to ICU mapping the whole units at once in the root locale: ICU's default
+// letters, and runs of CJK ideographs and Hangul syllables, all held to ICU mapping the whole units at once in the root locale: ICU's default
 // locale is ignored (Turkish would map i to U+0130).
 TEST(TextCase, FullMappingsAgreeWithIcuWhole) {
     UErrorCode status = U_ZERO_ERROR;
@@ -56,12 +56,23 @@ TEST(TextCase, FullMappingsAgreeWithIcuWhole) {
     UTF16String every;
     for (std::uint32_t unit = 1; unit <= 0xFFFF; ++unit) every.push_back(UTF16Unit(unit));
     ExpectMappedAsIcu(every, IcuMapped(every, 2), true);
-    std::vector<UTF16String> pieces = {Units({0xD801}), Units({0xDC00}), Units({0})};
+    // Runs of ideographs and of Hangul syllables, which the mappings keep, long enough for
+    // vectors.
+    UTF16String ideographs, syllables;
+    for (UTF16Unit i = 0; i < 37; ++i) ideographs += UTF16Unit(0x4E00 + 97 * i);
+    for (UTF16Unit i = 0; i < 21; ++i) syllables += UTF16Unit(0xAC00 + 31 * i);
+    std::vector<UTF16String> pieces = {Units({0xD801}), Units({0xDC00}), Units({0}), ideographs,
+                                       syllables};
     for (std::uint32_t c : {0x61u,    0x5Au,    0x20u,   0x3A3u, 0x3C3u,   0x130u,   0xDFu,
                             0x390u,   0x1E9Eu,  0xFB03u, 0x345u, 0x10400u, 0x10428u, 0x1E900u,
                             0x1F600u, 0x20000u, 0xC9u,   0x307u, 0x27u,    0x1C5u,   0xFF21u}) {
         pieces.push_back(ToUTF16({c}));
     }
+    // Expansions that use up the room before a long run of ideographs.
+    for (const std::size_t expanding : {std::size_t{50}, std::size_t{300}})
+        for (const std::size_t kept : {std::size_t{300}, std::size_t{2000}})
+            ExpectMappedAsIcu(UTF16String(expanding, u'\u00DF') + UTF16String(kept, u'\u4E00'),
+                              UTF16String(), true);
     std::mt19937 random(7);
     for (int trial = 0; trial < 2000; ++trial) {
         UTF16String units;

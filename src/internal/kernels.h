@@ -23,6 +23,20 @@ inline constexpr const char* kSimdLevelNames[kSimdLevels] = {"scalar", "sse2", "
 // Sets that the set searches take in vector registers; a larger set goes the plain way.
 inline constexpr std::size_t kSmallSetUnits = 8;
 
+// The units of up to two ranges, First[i] to Last[i] each (First[i] <= Last[i]); the two may
+// overlap or be the same.
+struct UnitRanges {
+    UTF16Unit First[2];
+    UTF16Unit Last[2];
+    // One range.
+    static constexpr UnitRanges Of(UTF16Unit first, UTF16Unit last) {
+        return {{first, first}, {last, last}};
+    }
+    constexpr bool Holds(std::uint32_t unit) const {
+        return (unit >= First[0] && unit <= Last[0]) || (unit >= First[1] && unit <= Last[1]);
+    }
+};
+
 // One instruction set's kernels. Searches answer an index, or `size` when nothing is found.
 struct Kernels {
     SimdLevel Level;
@@ -78,12 +92,12 @@ struct Kernels {
     // is when the count rule sees each of them as a character of its own.
     std::size_t (*RemoveUnit)(UTF16Unit* units, std::size_t size, UTF16Unit unit, bool forward,
                               bool* forwardStarts);
-    // Copies the units before the first one above `bound` to `to` and answers that one's index
-    // (`size`, all copied, when none is above).
-    std::size_t (*CopyUpToAbove)(const UTF16Unit* from, std::size_t size, UTF16Unit bound,
-                                 UTF16Unit* to);
-    // The first index holding a unit above `bound`.
-    std::size_t (*FindAbove)(const UTF16Unit* units, std::size_t size, UTF16Unit bound);
+    // Copies the units before the first one outside `ranges` to `to` and answers that one's
+    // index (`size`, all copied, when none is outside).
+    std::size_t (*CopyUpToOutside)(const UTF16Unit* from, std::size_t size,
+                                   const UnitRanges& ranges, UTF16Unit* to);
+    // The first index holding a unit outside `ranges`.
+    std::size_t (*FindOutside)(const UTF16Unit* units, std::size_t size, const UnitRanges& ranges);
 };
 
 // The vector kernels are built for x86 (32- and 64-bit) with GCC or Clang, each level's in its
@@ -150,8 +164,9 @@ void AsciiToUpper(UTF16Unit* units, std::size_t size);
 void AsciiToLower(UTF16Unit* units, std::size_t size);
 std::size_t RemoveUnit(UTF16Unit* units, std::size_t size, UTF16Unit unit, bool forward,
                        bool* forwardStarts);
-std::size_t CopyUpToAbove(const UTF16Unit* from, std::size_t size, UTF16Unit bound, UTF16Unit* to);
-std::size_t FindAbove(const UTF16Unit* units, std::size_t size, UTF16Unit bound);
+std::size_t CopyUpToOutside(const UTF16Unit* from, std::size_t size, const UnitRanges& ranges,
+                            UTF16Unit* to);
+std::size_t FindOutside(const UTF16Unit* units, std::size_t size, const UnitRanges& ranges);
 // The character search as Text walks it, one character at a time.
 std::size_t FindSingleCharacter(const UTF16Unit* units, std::size_t size, UTF16Unit unit,
                                 bool forward);

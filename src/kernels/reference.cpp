@@ -16,15 +16,16 @@ int CopyAndCount(const UTF16Unit* from, std::size_t size, UTF16Unit* to) {
     return ContinueCount(to, size, 0);
 }
 
-std::size_t CopyUpToAbove(const UTF16Unit* from, std::size_t size, UTF16Unit bound, UTF16Unit* to) {
+std::size_t CopyUpToOutside(const UTF16Unit* from, std::size_t size, const UnitRanges& ranges,
+                            UTF16Unit* to) {
     std::size_t i = 0;
-    for (; i < size && from[i] <= bound; ++i) to[i] = from[i];
+    for (; i < size && ranges.Holds(from[i]); ++i) to[i] = from[i];
     return i;
 }
 
-std::size_t FindAbove(const UTF16Unit* units, std::size_t size, UTF16Unit bound) {
+std::size_t FindOutside(const UTF16Unit* units, std::size_t size, const UnitRanges& ranges) {
     std::size_t i = 0;
-    while (i < size && units[i] <= bound) ++i;
+    while (i < size && ranges.Holds(units[i])) ++i;
     return i;
 }
 
@@ -211,8 +212,8 @@ extern const Kernels kScalarKernels = {
     reference::AsciiToUpper,
     reference::AsciiToLower,
     reference::RemoveUnit,
-    reference::CopyUpToAbove,
-    reference::FindAbove,
+    reference::CopyUpToOutside,
+    reference::FindOutside,
 };
 
 }  // namespace detail

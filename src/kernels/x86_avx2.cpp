@@ -51,6 +51,8 @@ struct AVX2 : LevelCommon<AVX2, SimdLevel::AVX2, 16> {
     static void Store(void* at, V v) { _mm256_storeu_si256(static_cast<V*>(at), v); }
     static V Splat(std::uint32_t unit) { return _mm256_set1_epi16(static_cast<short>(unit)); }
     static V Or(V a, V b) { return _mm256_or_si256(a, b); }
+    static V Sub(V a, V b) { return _mm256_sub_epi16(a, b); }
+    static V SubSaturated(V a, V b) { return _mm256_subs_epu16(a, b); }
     // One bit per 16-bit lane that is all ones: packing to bytes leaves units 0-7 in bits 0-7
     // and units 8-15 in bits 16-23 of the byte mask.
     static Mask Bits(V lanes) {

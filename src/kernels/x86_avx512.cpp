@@ -23,6 +23,8 @@ struct AVX512 : LevelCommon<AVX512, SimdLevel::AVX512, 32> {
     static void Store(void* at, V v) { _mm512_storeu_si512(at, v); }
     static V Splat(std::uint32_t unit) { return _mm512_set1_epi16(static_cast<short>(unit)); }
     static V Or(V a, V b) { return _mm512_or_si512(a, b); }
+    static V Sub(V a, V b) { return _mm512_sub_epi16(a, b); }
+    static V SubSaturated(V a, V b) { return _mm512_subs_epu16(a, b); }
     static Mask Equal(V a, V b) { return _mm512_cmpeq_epi16_mask(a, b); }
     static Mask Above(V v, std::uint32_t bound) { return _mm512_cmpgt_epu16_mask(v, Splat(bound)); }
     static bool AnyAbove(V v, std::uint32_t bound) {

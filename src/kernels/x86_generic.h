@@ -125,26 +125,28 @@ bool IsAsciiBytesKernel(const char* bytes, std::size_t size) {
     return reference::IsAsciiBytes(bytes + i, size - i);
 }
 
-// Copies (with `kCopy`) the units before the first one above `bound` and answers its index.
-// Four vectors at a time: their OR has a unit above `bound` whenever one of them has, and
-// sometimes when none has (`bound` need not be 2^k - 1): only then are they looked at one by one.
+// Copies (with `kCopy`) the units before the first one outside `ranges` and answers its index.
+// A unit's distance above a range's first unit (modulo 2^16), less the range's width with
+// saturation, is zero exactly when the unit is inside; the lesser of the two ranges' excesses
+// is zero when it is inside either. Four vectors at a time, whose excesses' OR is non-zero
+// exactly when one of them is.
 template <class L, bool kCopy>
-std::size_t UpToAbove(const UTF16Unit* from, std::size_t size, UTF16Unit bound, UTF16Unit* to) {
-    const auto plain = [bound](const UTF16Unit* units, std::size_t count, UTF16Unit* out) {
-        return kCopy ? reference::CopyUpToAbove(units, count, bound, out)
-                     : reference::FindAbove(units, count, bound);
+std::size_t UpToOutside(const UTF16Unit* from, std::size_t size, const UnitRanges& ranges,
+                        UTF16Unit* to) {
+    const auto first0 = L::Splat(ranges.First[0]), first1 = L::Splat(ranges.First[1]);
+    const auto width0 = L::Splat(static_cast<UTF16Unit>(ranges.Last[0] - ranges.First[0]));
+    const auto width1 = L::Splat(static_cast<UTF16Unit>(ranges.Last[1] - ranges.First[1]));
+    const auto excess = [&](typename L::V v) {
+        const auto e0 = L::SubSaturated(L::Sub(v, first0), width0);
+        const auto e1 = L::SubSaturated(L::Sub(v, first1), width1);
+        return L::Sub(e0, L::SubSaturated(e0, e1));  // min(e0, e1)
     };
-    // No unit is above the largest (which Above, comparing with bound + 1, cannot take).
-    if (bound == kLastBmpCodePoint) return plain(from, size, to);
     std::size_t i = 0;
     for (; i + 4 * L::kUnits <= size; i += 4 * L::kUnits) {
         const auto v0 = L::Load(from + i), v1 = L::Load(from + i + L::kUnits);
         const auto v2 = L::Load(from + i + 2 * L::kUnits), v3 = L::Load(from + i + 3 * L::kUnits);
-        if (L::Above(L::Or(L::Or(v0, v1), L::Or(v2, v3)), bound) != 0 &&
-            (L::Above(v0, bound) | L::Above(v1, bound) | L::Above(v2, bound) |
-             L::Above(v3, bound)) != 0) {
+        if (L::AnyAbove(L::Or(L::Or(excess(v0), excess(v1)), L::Or(excess(v2), excess(v3))), 0))
             break;
-        }
         if constexpr (kCopy) {
             L::Store(to + i, v0);
             L::Store(to + i + L::kUnits, v1);
@@ -154,22 +156,28 @@ std::size_t UpToAbove(const UTF16Unit* from, std::size_t size, UTF16Unit bound, 
     }
     for (; i + L::kUnits <= size; i += L::kUnits) {
         const auto v = L::Load(from + i);
-        const auto above = L::Above(v, bound);
-        if (above != 0) return i + plain(from + i, LowestBit(above), kCopy ? to + i : nullptr);
+        const auto outside = L::Above(excess(v), 0);
+        if (outside != 0) {
+            // The units before the lowest outside lane are all inside.
+            const std::size_t inside = LowestBit(outside);
+            if constexpr (kCopy) std::memcpy(to + i, from + i, inside * sizeof(UTF16Unit));
+            return i + inside;
+        }
         if constexpr (kCopy) L::Store(to + i, v);
     }
-    return i + plain(from + i, size - i, kCopy ? to + i : nullptr);
+    return i + (kCopy ? reference::CopyUpToOutside(from + i, size - i, ranges, to + i)
+                      : reference::FindOutside(from + i, size - i, ranges));
 }
 
 template <class L>
-std::size_t CopyUpToAboveKernel(const UTF16Unit* from, std::size_t size, UTF16Unit bound,
-                                UTF16Unit* to) {
-    return UpToAbove<L, true>(from, size, bound, to);
+std::size_t CopyUpToOutsideKernel(const UTF16Unit* from, std::size_t size, const UnitRanges& ranges,
+                                  UTF16Unit* to) {
+    return UpToOutside<L, true>(from, size, ranges, to);
 }
 
 template <class L>
-std::size_t FindAboveKernel(const UTF16Unit* units, std::size_t size, UTF16Unit bound) {
-    return UpToAbove<L, false>(units, size, bound, nullptr);
+std::size_t FindOutsideKernel(const UTF16Unit* units, std::size_t size, const UnitRanges& ranges) {
+    return UpToOutside<L, false>(units, size, ranges, nullptr);
 }
 
 template <class L>
@@ -799,8 +807,8 @@ constexpr Kernels MakeKernels() {
         AsciiCaseKernel<L, true>,
         AsciiCaseKernel<L, false>,
         RemoveUnitKernel<L>,
-        CopyUpToAboveKernel<L>,
-        FindAboveKernel<L>,
+        CopyUpToOutsideKernel<L>,
+        FindOutsideKernel<L>,
     };
 }
 

@@ -20,6 +20,8 @@ struct SSE2 : LevelCommon<SSE2, SimdLevel::SSE2, 8> {
     static void Store(void* at, V v) { _mm_storeu_si128(static_cast<V*>(at), v); }
     static V Splat(std::uint32_t unit) { return _mm_set1_epi16(static_cast<short>(unit)); }
     static V Or(V a, V b) { return _mm_or_si128(a, b); }
+    static V Sub(V a, V b) { return _mm_sub_epi16(a, b); }
+    static V SubSaturated(V a, V b) { return _mm_subs_epu16(a, b); }
     // One bit per 16-bit lane that is all ones.
     static Mask Bits(V lanes) {
         return static_cast<Mask>(_mm_movemask_epi8(_mm_packs_epi16(lanes, _mm_setzero_si128())));
