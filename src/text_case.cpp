@@ -16,6 +16,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <utility>
 
@@ -77,6 +78,8 @@ constexpr std::uint32_t kNoContextUnit = 0x10000;
 constexpr std::uint32_t kCapitalSigma = 0x03A3;
 // Units a single code point's full mapping may take: three BMP code points at most.
 constexpr std::size_t kMappingRoom = 8;
+// Units mapped by the table at once.
+constexpr std::size_t kQuadUnits = 4;
 
 // Supplementary code points come in blocks of 1024 that share a high surrogate; most blocks
 // (emoji, CJK extensions) hold no letter that the mapping changes. Whether one does is asked of
@@ -222,44 +225,63 @@ TableMapping MapByTable(UTF16StringView source, const UnitMap<Map>& table) {
         const std::size_t kept = result.Units.size();
         const std::size_t capacity = std::min(kept + room, detail::kMaxTextUnits);
         detail::ResizeForOverwrite(result.Units, capacity, [&](UTF16Unit* out) {
-            std::size_t written = kept;
-            while (read < size && written + kMappingRoom <= capacity) {
-                const UTF16Unit unit = source[read];
-                if (table.Kept.Holds(unit)) {
+            // Locals, so that the loop keeps them in registers rather than reading them again
+            // after each unit it writes.
+            const UTF16Unit* const units = source.data();
+            const UTF16Unit* const map = table.Units.data();
+            const detail::UnitRanges keptRuns = table.Kept;
+            const UTF16Unit keptFrom = std::min(keptRuns.First[0], keptRuns.First[1]);
+            std::size_t at = read, written = kept;
+            while (at < size && written + kMappingRoom <= capacity) {
+                const UTF16Unit unit = units[at];
+                if (unit >= keptFrom && keptRuns.Holds(unit)) {
                     // This unit, and as many after it as are kept and the room takes.
                     const std::size_t fits = capacity - kMappingRoom + 1 - written;
-                    const std::size_t run =
-                        kernels.CopyUpToOutside(source.data() + read, std::min(size - read, fits),
-                                                table.Kept, out + written);
-                    read += run;
+                    const std::size_t run = kernels.CopyUpToOutside(
+                        units + at, std::min(size - at, fits), keptRuns, out + written);
+                    at += run;
                     written += run;
                     continue;
                 }
-                const UTF16Unit mapped = table.Units[unit];
+                if (size - at >= kQuadUnits) {
+                    // Four units by the table at once, when it maps each of them alone: without a
+                    // branch on their kind, which in Latin text would be missed often.
+                    static_assert(kQuadUnits <= kMappingRoom, "a mapping's room holds a quad");
+                    const UTF16Unit quad[kQuadUnits] = {map[unit], map[units[at + 1]],
+                                                        map[units[at + 2]], map[units[at + 3]]};
+                    if (((quad[0] == kComplex) | (quad[1] == kComplex) | (quad[2] == kComplex) |
+                         (quad[3] == kComplex)) == 0) {
+                        std::memcpy(out + written, quad, sizeof quad);
+                        at += kQuadUnits;
+                        written += kQuadUnits;
+                        continue;
+                    }
+                }
+                const UTF16Unit mapped = map[unit];
                 if (mapped != kComplex) {
                     out[written++] = mapped;
-                    ++read;
+                    ++at;
                     continue;
                 }
                 if (unit == table.ContextUnit) {
                     result.Whole = true;
                     break;
                 }
-                const std::size_t width = WidthAt(source, read);
+                const std::size_t width = WidthAt(source, at);
                 if (width == 2 && BlockUnchanged(table, unit)) {
                     out[written++] = unit;
-                    out[written++] = source[read + 1];
-                    read += 2;
+                    out[written++] = units[at + 1];
+                    at += 2;
                     continue;
                 }
                 const int32_t length = table.MapWithIcu(
                     detail::AsUChar(out + written), static_cast<int32_t>(capacity - written),
-                    detail::AsUChar(source.data() + read), static_cast<int32_t>(width),
-                    &result.Status);
+                    detail::AsUChar(units + at), static_cast<int32_t>(width), &result.Status);
                 if (U_FAILURE(result.Status)) break;
                 written += static_cast<std::size_t>(length);
-                read += width;
+                at += width;
             }
+            read = at;
             if (capacity < detail::kMaxTextUnits) return written;
             return MapLastIntoRoom(source, table, &read, out, written, capacity, &result);
         });
