@@ -463,15 +463,19 @@ struct AVX2 : LevelCommon<AVX2, SimdLevel::AVX2, 16> {
     }
 
     // Two bits a unit, in the order of the units, for the table of kPackEncoded: the lower set
-    // for a unit of one byte, the upper for one of at most two (a pair half writes two).
+    // for a unit of one byte (lanes of `one` all ones), the upper for one of at most two (of
+    // `two`; a pair half writes two).
+    static std::uint32_t LengthBits(V one, V two) {
+        return (static_cast<std::uint32_t>(_mm256_movemask_epi8(one)) & 0x55555555u) |
+               (static_cast<std::uint32_t>(_mm256_movemask_epi8(two)) & 0xAAAAAAAAu);
+    }
     static std::uint32_t LengthBits(V v) {
         const V zero = _mm256_setzero_si256();
         const V one = _mm256_cmpeq_epi16(_mm256_and_si256(v, Splat(~kLastAsciiCodePoint)), zero);
         const V two = _mm256_or_si256(
             _mm256_cmpeq_epi16(_mm256_and_si256(v, Splat(~kLastTwoByteCodePoint)), zero),
             _mm256_cmpeq_epi16(_mm256_and_si256(v, Splat(kSurrogateMask)), Splat(kSurrogateTag)));
-        return (static_cast<std::uint32_t>(_mm256_movemask_epi8(one)) & 0x55555555u) |
-               (static_cast<std::uint32_t>(_mm256_movemask_epi8(two)) & 0xAAAAAAAAu);
+        return LengthBits(one, two);
     }
 
     // Packs four quarters of four units, each unit's bytes in a 32-bit lane, to `to` by 16-byte
@@ -506,11 +510,7 @@ struct AVX2 : LevelCommon<AVX2, SimdLevel::AVX2, 16> {
     // one vector, its third in another, interleaved to four bytes a unit.
     // Answers the bytes written, 0 when they do not fit `room`.
     static std::size_t BmpUTF16Block(V v, char* out, std::size_t room, bool over) {
-        const std::uint32_t lengthBits = LengthBits(v);
-        const std::size_t written = 3 * kBlockUnits - BitCount(lengthBits);
-        if (written > room) return 0;
         const V zero = _mm256_setzero_si256();
-        const V ascii = _mm256_cmpeq_epi16(_mm256_and_si256(v, Splat(~kLastAsciiCodePoint)), zero);
         const V small =
             _mm256_cmpeq_epi16(_mm256_and_si256(v, Splat(~kLastTwoByteCodePoint)), zero);
         const V last = _mm256_or_si256(Splat(kContinuationTag),
@@ -523,17 +523,36 @@ struct AVX2 : LevelCommon<AVX2, SimdLevel::AVX2, 16> {
             _mm256_or_si256(_mm256_or_si256(Splat(kThreeByteLeadTag),
                                             _mm256_srli_epi16(v, 2 * kContinuationPayloadBits)),
                             _mm256_slli_epi16(middle, 8));
+        if (_mm256_testz_si256(small, small) != 0) {
+            // CJK text's usual block: three bytes each, packed the same way every time.
+            if (3 * kBlockUnits > room) return 0;
+            __m128i quarters[4];
+            Quarters(asThree, last, quarters);
+            return WriteQuarters(quarters, 0, 3 * kBlockUnits, out, over);
+        }
+        const V ascii = _mm256_cmpeq_epi16(_mm256_and_si256(v, Splat(~kLastAsciiCodePoint)), zero);
+        const std::uint32_t lengthBits = LengthBits(ascii, small);
+        const std::size_t written = 3 * kBlockUnits - BitCount(lengthBits);
+        if (written > room) return 0;
         const V asTwo = _mm256_or_si256(
             _mm256_or_si256(Splat(kTwoByteLeadTag), _mm256_srli_epi16(v, kContinuationPayloadBits)),
             _mm256_slli_epi16(last, 8));
         const V firstTwo = _mm256_blendv_epi8(_mm256_blendv_epi8(asThree, asTwo, small), v, ascii);
-        // Each 128-bit half interleaves its own lanes: units 0-3 and 8-11, then 4-7 and 12-15.
-        const V low = _mm256_unpacklo_epi16(firstTwo, last);
-        const V high = _mm256_unpackhi_epi16(firstTwo, last);
-        const __m128i quarters[4] = {_mm256_castsi256_si128(low), _mm256_castsi256_si128(high),
-                                     _mm256_extracti128_si256(low, 1),
-                                     _mm256_extracti128_si256(high, 1)};
+        __m128i quarters[4];
+        Quarters(firstTwo, last, quarters);
         return WriteQuarters(quarters, lengthBits, written, out, over);
+    }
+
+    // The four quarters of a block whose units' first two bytes are in the 16-bit lanes of
+    // `firstTwo` and their third in those of `third`, interleaved to four bytes a unit. Each
+    // 128-bit half interleaves its own lanes: units 0-3 and 8-11, then 4-7 and 12-15.
+    static void Quarters(V firstTwo, V third, __m128i (&quarters)[4]) {
+        const V low = _mm256_unpacklo_epi16(firstTwo, third);
+        const V high = _mm256_unpackhi_epi16(firstTwo, third);
+        quarters[0] = _mm256_castsi256_si128(low);
+        quarters[1] = _mm256_castsi256_si128(high);
+        quarters[2] = _mm256_extracti128_si256(low, 1);
+        quarters[3] = _mm256_extracti128_si256(high, 1);
     }
 
     // A pair's code point above its low ten bits, from its high half, in 16-bit lanes.
