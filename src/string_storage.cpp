@@ -8,15 +8,30 @@
 namespace QuendalText {
 namespace detail {
 
-void ResizeForOverwrite(UTF16String& units, std::size_t size,
-                        std::size_t (*fill)(UTF16Unit* data, void* context), void* context) {
+namespace {
+
+template <class String>
+void Grow(String& units, std::size_t size,
+          std::size_t (*fill)(typename String::value_type* data, void* context), void* context) {
 #if defined(__cpp_lib_string_resize_and_overwrite)
-    units.resize_and_overwrite(size,
-                               [&](UTF16Unit* data, std::size_t) { return fill(data, context); });
+    units.resize_and_overwrite(
+        size, [&](typename String::value_type* data, std::size_t) { return fill(data, context); });
 #else
     units.resize(size);
     units.resize(fill(units.data(), context));
 #endif
+}
+
+}  // namespace
+
+void ResizeForOverwrite(UTF16String& units, std::size_t size,
+                        std::size_t (*fill)(UTF16Unit* data, void* context), void* context) {
+    Grow(units, size, fill, context);
+}
+
+void ResizeForOverwrite(std::string& units, std::size_t size,
+                        std::size_t (*fill)(char* data, void* context), void* context) {
+    Grow(units, size, fill, context);
 }
 
 }  // namespace detail

@@ -8,6 +8,7 @@
 
 #include "internal/conversion.h"
 #include "internal/raise_sites.h"
+#include "internal/string_storage.h"
 #include "internal/transcode.h"
 #include "platform/platform.h"
 
@@ -222,20 +223,27 @@ std::string Text::ToUTF8String(Malformed malformed) const {
             detail::RaiseStringLengthError(detail::kToUTF8StringLengthSite);
         room = static_cast<std::size_t>(bytes);
     }
-    std::string bytes(room, '\0');
+    std::string bytes;
     std::size_t read = 0;
-    std::size_t written = 0;
-    while (true) {
-        const detail::TranscodeResult pass = detail::UTF16ToUTF8(
-            Content.data() + read, Content.size() - read, &bytes[written], room - written);
-        read += pass.Read;
-        written += pass.Written;
-        if (pass.StoppedBy == detail::Stop::End) break;
-        if (malformed == Malformed::Raise) detail::RaiseMalformed(detail::kToUTF8StringSite, read);
-        written += detail::EncodeUTF8(detail::kReplacementCharacter, &bytes[written]);
-        ++read;
-    }
-    bytes.resize(written);
+    bool faulted = false;
+    detail::ResizeForOverwrite(bytes, room, [&](char* out) {
+        std::size_t written = 0;
+        while (true) {
+            const detail::TranscodeResult pass = detail::UTF16ToUTF8(
+                Content.data() + read, Content.size() - read, out + written, room - written);
+            read += pass.Read;
+            written += pass.Written;
+            if (pass.StoppedBy == detail::Stop::End) break;
+            if (malformed == Malformed::Raise) {
+                faulted = true;
+                break;
+            }
+            written += detail::EncodeUTF8(detail::kReplacementCharacter, out + written);
+            ++read;
+        }
+        return written;
+    });
+    if (faulted) detail::RaiseMalformed(detail::kToUTF8StringSite, read);
     return bytes;
 }
 

@@ -6,6 +6,7 @@
 #include <QuendalText/Config.h>
 
 #include <cstddef>
+#include <string>
 
 namespace QuendalText {
 namespace detail {
@@ -15,13 +16,17 @@ namespace detail {
 // `size`). `fill` must not throw. If the storage cannot grow, `units` is left as it was.
 void ResizeForOverwrite(UTF16String& units, std::size_t size,
                         std::size_t (*fill)(UTF16Unit* data, void* context), void* context);
+// The same for a string of bytes.
+void ResizeForOverwrite(std::string& units, std::size_t size,
+                        std::size_t (*fill)(char* data, void* context), void* context);
 
 // The same with any callable `fill(data)`.
-template <class Fill>
-void ResizeForOverwrite(UTF16String& units, std::size_t size, Fill&& fill) {
+template <class String, class Fill>
+void ResizeForOverwrite(String& units, std::size_t size, Fill&& fill) {
+    using Unit = typename String::value_type;
     ResizeForOverwrite(
-        units, size,
-        [](UTF16Unit* data, void* context) { return (*static_cast<Fill*>(context))(data); }, &fill);
+        units, size, [](Unit* data, void* context) { return (*static_cast<Fill*>(context))(data); },
+        &fill);
 }
 
 }  // namespace detail
