@@ -294,8 +294,44 @@ struct AVX2 : LevelCommon<AVX2, SimdLevel::AVX2, 16> {
         return done;
     }
 
-    // As the AVX-512 block: each byte that ends a sequence gives the unit of its character (the
-    // third byte of a four-byte one the high surrogate), packed eight lanes at a time.
+    // The leads of a block of three-byte sequences only that begins with one: ten whole ones and
+    // the lead of an eleventh.
+    static constexpr std::uint32_t kLeadEveryThird = 0x49249249u;
+
+    // CJK text's usual block, checked and found to be ten three-byte sequences from its first
+    // byte: each 128-bit half takes five of them (bytes 0-14 and 15-29), one shuffle puts each
+    // lead beside its second byte and another each third byte alone in a 16-bit lane, and the
+    // units are put together from those; each half is stored whole, the second over the first
+    // one's spare lanes, up to three units past the ten.
+    static BlockDone TenThreeByteUnits(const unsigned char* in, UTF16Unit* out) {
+        constexpr std::size_t kHalfBytes = 15, kHalfUnits = 5;
+        constexpr char kNone = static_cast<char>(0x80);
+        // Lane k's low byte is the second byte of sequence k, its high byte the lead.
+        const V leadAndSecond = _mm256_setr_epi8(
+            1, 0, 4, 3, 7, 6, 10, 9, 13, 12, kNone, kNone, kNone, kNone, kNone, kNone,  //
+            1, 0, 4, 3, 7, 6, 10, 9, 13, 12, kNone, kNone, kNone, kNone, kNone, kNone);
+        const V third = _mm256_setr_epi8(2, kNone, 5, kNone, 8, kNone, 11, kNone, 14, kNone, kNone,
+                                         kNone, kNone, kNone, kNone,
+                                         kNone,  //
+                                         2, kNone, 5, kNone, 8, kNone, 11, kNone, 14, kNone, kNone,
+                                         kNone, kNone, kNone, kNone, kNone);
+        const V halves = _mm256_loadu2_m128i(reinterpret_cast<const __m128i*>(in + kHalfBytes),
+                                             reinterpret_cast<const __m128i*>(in));
+        const V first = _mm256_shuffle_epi8(halves, leadAndSecond);
+        const V last = _mm256_shuffle_epi8(halves, third);
+        // The lead's payload lands on bits 12-15, the second byte's on bits 6-11.
+        const V units = _mm256_or_si256(
+            _mm256_or_si256(
+                _mm256_slli_epi16(_mm256_and_si256(first, Splat(kThreeByteLeadPayload << 8)), 4),
+                _mm256_slli_epi16(_mm256_and_si256(first, Splat(kContinuationPayload)),
+                                  kContinuationPayloadBits)),
+            _mm256_and_si256(last, Splat(kContinuationPayload)));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm256_castsi256_si128(units));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + kHalfUnits),
+                         _mm256_extracti128_si256(units, 1));
+        return {2 * kHalfBytes, 2 * kHalfUnits, 2 * kHalfUnits};
+    }
+
     // Widens 32 ASCII bytes to units at `out`.
     static void WidenAscii(V bytes, UTF16Unit* out) {
         Store(out, _mm256_cvtepu8_epi16(_mm256_castsi256_si128(bytes)));
@@ -303,7 +339,9 @@ struct AVX2 : LevelCommon<AVX2, SimdLevel::AVX2, 16> {
     }
 
     // An ASCII block goes on over the ASCII blocks after it, two at a time: a call per block
-    // would cost more than the block's own work.
+    // would cost more than the block's own work. Any other block, as the AVX-512 block: each
+    // byte that ends a sequence gives the unit of its character (the third byte of a four-byte
+    // one the high surrogate), packed eight lanes at a time.
     static BlockDone UTF8Block(const unsigned char* in, std::size_t available, UTF16Unit* out) {
         const V bytes = Load(in);
         const auto nonAscii = static_cast<std::uint32_t>(_mm256_movemask_epi8(bytes));
@@ -340,6 +378,8 @@ struct AVX2 : LevelCommon<AVX2, SimdLevel::AVX2, 16> {
         const std::uint32_t emitted = (~nonAscii | ((leads & ~lead3) << 1) |
                                        ((lead3 & ~lead4) << 2) | (lead4 << 2) | (lead4 << 3)) &
                                       taken;
+        if (leads == kLeadEveryThird && lead3 == kLeadEveryThird && lead4 == 0 && nonAscii == ~0u)
+            return TenThreeByteUnits(in, out);
         const V asciiLanes =
             _mm256_cmpgt_epi8(bytes, Bytes(0xFF));  // set where the top bit is clear
         if (lead4 == 0)
